@@ -1,0 +1,241 @@
+// The header (level name, player count, map size) and the terrain grid in both formats: one
+// character a square with a MAP_CODES legend, or two characters a square (owner and terrain)
+// as the map-drawing tool writes them.
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts {
+
+namespace {
+
+constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
+
+// Owner character to name prefix; any other character is neutral.
+std::string_view ownerPrefix(char c) {
+  switch (c) {
+    case '1': return "KPR1_";
+    case '2': return "KPR2_";
+    case '3': return "KPR3_";
+    case '4': return "KPR4_";
+    case 'H': return "HERO_";
+    case 'O': return "";
+    default: return "NEUTRAL_";
+  }
+}
+
+// Terrain character to name suffix; any other character is solid rock.
+std::string_view terrainSuffix(char c) {
+  static constexpr std::array<std::string_view, 20> kUpper = {
+      "CLAIMED_SQ", "OWNED_ROCK", "TREASURY", "LAIR",     "PORTAL",   "HATCHERY", "HEART",
+      "LIBRARY",    "TRAINING",   "WOOD_BR",  "GUARD_RM", "WORKSHOP", "PRISON",   "TORTURE",
+      "TEMPLE",     "GRAVEYARD",  "CASINO",   "COMBAT_PIT", "STONE_BR", "MANA"};
+  static constexpr std::array<std::string_view, 19> kLower = {
+      "MAP_BORDER",  "SOLID_ROCK",     "ROCK",        "UNCLAIMED",   "WATER",
+      "LAVA",        "GOLD",           "GEMS",        "HERO_GATE_1", "HERO_GATE_2",
+      "HERO_GATE_3", "HERO_GATE_4",    "HERO_GATE_5", "HERO_GATE_6", "HERO_REST_AREA",
+      "HERO_GATE_7", "HERO_GATE_8",    "HERO_GATE_9", "HERO_GATE_10"};
+  if (c >= 'A' && c <= 'T') return kUpper[static_cast<std::size_t>(c - 'A')];
+  if (c >= 'a' && c <= 's') return kLower[static_cast<std::size_t>(c - 'a')];
+  return "SOLID_ROCK";
+}
+
+// The grid characters of a map-drawing-tool level: every terrain name, in ascending code
+// order, gets the character k + 1, and each (owner, terrain) character pair resolves to one of
+// them, or to none when the pair spells no terrain name.
+struct GuiTerrainTable {
+  std::map<TerrainCode, unsigned char> codes;  // code -> internal character
+  unsigned char defaultRock = 0;
+  std::array<std::array<unsigned char, 256>, 256> bySquare{};  // 0: no such terrain name
+
+  explicit GuiTerrainTable(const NameMaps& names) {
+    std::map<std::string, unsigned char> byName;
+    unsigned k = 0;
+    for (const auto& [code, name] : names.terrainNames()) {
+      const auto c = static_cast<unsigned char>(++k);
+      codes.emplace(code, c);
+      byName.emplace(name, c);
+      if (name == "SOLID_ROCK") defaultRock = c;
+    }
+    for (int owner = 0; owner < 256; ++owner) {
+      for (int terrain = 0; terrain < 256; ++terrain) {
+        std::string name(ownerPrefix(static_cast<char>(owner)));
+        name += terrainSuffix(static_cast<char>(terrain));
+        auto it = byName.find(name);
+        bySquare[static_cast<std::size_t>(owner)][static_cast<std::size_t>(terrain)] =
+            it == byName.end() ? 0 : it->second;
+      }
+    }
+  }
+};
+
+const GuiTerrainTable& guiTerrainTable(const NameMaps& names) {
+  // The vocabulary is fixed, so one table serves every level of the process.
+  static const GuiTerrainTable table(names);
+  return table;
+}
+
+// Skips empty lines before a map row.
+bool skipEmptyLines(ReadState& s) {
+  while (s.line.empty()) {
+    ++s.guard;
+    s.in.readLine(s.line);
+    if (s.guard > kLoopLimit) {
+      s.out.line(msg::kLoopMapRows);
+      return false;
+    }
+    if (s.in.failed()) {
+      s.out.line(msg::kMapSectionError);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool rowLongEnough(ReadState& s, std::size_t row, std::size_t needed) {
+  if (s.line.size() >= needed) return true;
+  s.out.line("Map row ", row + 1, " is too short: expected ", needed, " characters",
+             s.gui ? " (two a square)" : "", ", found ", s.line.size());
+  return false;
+}
+
+bool readTextRows(ReadState& s) {
+  LevelDescription& level = s.level;
+  const auto width = static_cast<std::size_t>(level.mapWidth);
+  for (std::int32_t r = 0; r < level.mapHeight; ++r) {
+    if (!skipEmptyLines(s)) return false;
+    if (!rowLongEnough(s, static_cast<std::size_t>(r), width)) return false;
+    level.mapRows.emplace_back(s.line, 0, width);
+    if (s.guardStep()) {
+      s.out.line(msg::kLoopMap);
+      return false;
+    }
+    s.in.readLine(s.line);
+  }
+  return true;
+}
+
+bool readLegend(ReadState& s) {
+  s.guard = 0;
+  if (!s.searchKeyword("MAP_CODES", msg::kLoopMap, msg::kMapCodesError)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  char c = ' ';
+  for (std::int32_t i = 0; i < count; ++i) {
+    s.in.readChar(c);
+    s.in.readWord(s.line);
+    // A legend cut short by the end of the text has no more entries; the THINGS search that
+    // follows reports the text as broken.
+    if (s.in.failed()) break;
+    TerrainCode code = s.names.findTerrainCode(s.line);
+    if (code < 1) {
+      s.out.line(msg::kMapCodeNotFound, c, " : ", s.line);
+      code = kUnknownTerrainCode;
+    }
+    s.level.mapCodes[code] = static_cast<unsigned char>(c);
+  }
+  return true;
+}
+
+bool readGuiRows(ReadState& s) {
+  LevelDescription& level = s.level;
+  const GuiTerrainTable& table = guiTerrainTable(s.names);
+  level.mapCodes = table.codes;
+  const auto width = static_cast<std::size_t>(level.mapWidth);
+  for (std::int32_t r = 0; r < level.mapHeight; ++r) {
+    if (!skipEmptyLines(s)) return false;
+    if (!rowLongEnough(s, static_cast<std::size_t>(r), 2 * width)) return false;
+    std::string row(width, '\0');
+    for (std::size_t col = 0; col < width; ++col) {
+      const auto owner = static_cast<unsigned char>(s.line[2 * col]);
+      const auto terrain = static_cast<unsigned char>(s.line[2 * col + 1]);
+      unsigned char c = table.bySquare[owner][terrain];
+      if (c == 0) {
+        s.out.raw(msg::kGuiUnknownSquare);
+        c = table.defaultRock;
+      }
+      row[col] = static_cast<char>(c);
+    }
+    level.mapRows.push_back(std::move(row));
+    if (s.guardStep()) {
+      s.out.line(msg::kLoopMap);
+      return false;
+    }
+    s.in.readLine(s.line);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool readHeader(ReadState& s) {
+  LevelDescription& level = s.level;
+  s.in.readWord(level.levelName);
+  if (level.levelName == kGuiWord) {
+    s.gui = true;
+    s.in.readWord(level.levelName);
+  }
+  s.in.readLine(s.line);
+
+  std::string label;
+  s.in.readWord(label);
+  s.in.readInteger(level.playerCount);
+  if (level.playerCount < 1 || level.playerCount > 4) {
+    s.out.line(msg::kBadPlayerCount, level.playerCount);
+    return false;
+  }
+
+  s.in.readWord(label);
+  s.in.readInteger(level.mapWidth);
+  char separator = ' ';
+  s.in.readChar(separator);
+  s.in.readInteger(level.mapHeight);
+  s.in.readLine(s.line);
+  if (s.in.failed()) {
+    s.out.line(msg::kHeaderError);
+    return false;
+  }
+  if (level.mapHeight < 1 || level.mapWidth < 1) {
+    s.out.line(msg::kBadSize, level.mapWidth, " ", level.mapHeight);
+    return false;
+  }
+  // Every level file is named after the level, and the level-information file holds those
+  // names in 64-byte fields.
+  if (level.levelName.size() > kMaxLevelNameLength) {
+    s.out.line("Level name too long: ", level.levelName, " has ", level.levelName.size(),
+               " characters; at most ", kMaxLevelNameLength, " fit the level file names");
+    return false;
+  }
+  // A line read holds at most 999 characters, so wider rows could never be read whole.
+  const std::int32_t maxWidth = s.gui ? kMaxGuiWidth : kMaxTextWidth;
+  if (level.mapWidth > maxWidth) {
+    s.out.line("Map too wide: width ", level.mapWidth, " is above the limit of ", maxWidth,
+               s.gui ? " squares a row for a map-drawing-tool map"
+                     : " squares a row for a text map");
+    return false;
+  }
+  // Rows are stored as they are read, so a huge height costs nothing until its rows exist.
+  level.mapRows.reserve(static_cast<std::size_t>(std::min(level.mapHeight, kLoopLimit)));
+
+  s.in.readLine(s.line);
+  s.guard = 0;
+  while (s.line.empty()) {
+    ++s.guard;
+    s.in.readLine(s.line);
+    if (s.guard > kLoopLimit) {
+      s.out.line(msg::kLoopBeforeMap);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readGrid(ReadState& s) {
+  s.guard = 0;
+  if (s.gui) return readGuiRows(s);
+  return readTextRows(s) && readLegend(s);
+}
+
+}  // namespace ts

@@ -1,0 +1,227 @@
+// HERO_BANDS (up to 16 members a band), AREAS (the hero entrance rectangles) and HERO_GATES
+// (gate squares found on the grid, with their extent, their properties and the overlap checks).
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts {
+
+namespace {
+
+bool readBands(ReadState& s) {
+  LevelDescription& level = s.level;
+  s.guard = 0;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::string bandName;
+  std::string playerToken;
+  std::string levelToken;
+  std::int32_t memberCount = 0;
+  for (std::int32_t b = 0; b < count; ++b) {
+    s.in.readWord(bandName);
+    s.in.readInteger(memberCount);
+    s.in.readWord(playerToken);
+    s.in.readLine(s.line);
+    const std::int32_t player = parsePlayerToken(playerToken);
+    const std::int32_t owner = player >= kFirstKeeperPlayer ? player : 0;
+
+    HeroBand band;
+    const std::int32_t kept = std::min<std::int32_t>(memberCount, kMaxBandMembers);
+    for (std::int32_t m = 0; m < kept; ++m) {
+      s.in.readWord(s.line);
+      s.in.readWord(levelToken);
+      const std::int32_t memberLevel = parseLevelToken(levelToken);
+      if (memberLevel == 0) continue;
+      const std::int32_t id = s.names.findCreatureId(s.line);
+      if (id >= 1) band.members.push_back({memberLevel, id, kBandMemberCode, owner});
+      if (s.guardStep()) {
+        s.out.line(msg::kLoopBandData);
+        return false;
+      }
+    }
+    if (memberCount > static_cast<std::int32_t>(kMaxBandMembers)) {
+      // A band holds 16 members; the entries of the others are read so that the next band
+      // starts at its own text.
+      s.out.line("Hero band ", bandName, " (band ", b + 1, ") declares ", memberCount,
+                 " members; only the first ", kMaxBandMembers, " are kept");
+      for (std::int32_t m = kMaxBandMembers; m < memberCount && !s.in.failed(); ++m) {
+        s.in.readWord(s.line);
+        s.in.readWord(levelToken);
+      }
+    }
+    level.heroBands.push_back(std::move(band));
+    if (s.guardStep()) {
+      s.out.line(msg::kLoopBands);
+      return false;
+    }
+    if (s.in.failed()) {
+      s.out.line(msg::kBandsError);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readAreas(ReadState& s) {
+  if (!s.searchKeyword("AREAS", msg::kLoopAreas, msg::kAreasError)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::int32_t id = 0;
+  EntranceArea area;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    s.in.readInteger(id);
+    s.in.readInteger(area.left);
+    s.in.readInteger(area.top);
+    s.in.readInteger(area.right);
+    s.in.readInteger(area.bottom);
+    if (id != i) {
+      s.out.line(msg::kAreaIdOrder, i, msg::kIdArrow, id);
+      return false;
+    }
+    // After the end of the text the id no longer changes, so the id check above ends the loop.
+    s.level.areas.push_back(area);
+    if (i == count) break;  // keeps `i` from overflowing at the largest count
+  }
+  return true;
+}
+
+bool overlaps(const GateExtent& e, std::int32_t left, std::int32_t top, std::int32_t right,
+              std::int32_t bottom) {
+  return std::max(e.left, left) <= std::min(e.right, right) &&
+         std::max(e.top, top) <= std::min(e.bottom, bottom);
+}
+
+// 1-based number of the first entrance area sharing a square with `e`, or 0.
+std::size_t overlappingArea(const LevelDescription& level, const GateExtent& e) {
+  for (std::size_t n = 0; n < level.areas.size(); ++n) {
+    const EntranceArea& a = level.areas[n];
+    if (overlaps(e, a.left, a.top, a.right, a.bottom)) return n + 1;
+  }
+  return 0;
+}
+
+// 1-based number of the first gate already read sharing a square with `e`, or 0.
+std::size_t overlappingGate(const LevelDescription& level, const GateExtent& e) {
+  for (std::size_t n = 0; n < level.heroGates.size(); ++n) {
+    const GateExtent& g = level.heroGates[n].extent;
+    if (overlaps(e, g.left, g.top, g.right, g.bottom)) return n + 1;
+  }
+  return 0;
+}
+
+bool isGateTerrain(TerrainCode code) {
+  switch (code) {
+    case kHeroGate1Code: case kHeroGate2Code: case kHeroGate3Code: case kHeroGate4Code:
+    case kHeroGate5Code: case kHeroGate6Code: case kHeroGate7Marker: case kHeroGate8Marker:
+    case kHeroGate9Marker: case kHeroGate10Marker:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void setGateProperties(HeroGate& gate, TerrainCode code) {
+  const GateExtent& e = gate.extent;
+  const std::int32_t squares = (e.right - e.left + 1) * (e.bottom - e.top + 1);
+  gate.autoTrigger = false;
+  gate.autoTriggerValue = 0;
+  gate.gateVariant = 0;
+  gate.gateStyle = 33;
+  switch (code) {
+    case kHeroGate3Code:
+      gate.autoTrigger = true;
+      gate.autoTriggerValue = 12;
+      break;
+    case kHeroGate4Code: case kHeroGate5Code: case kHeroGate6Code:
+      gate.autoTrigger = true;
+      gate.autoTriggerValue = squares;
+      break;
+    case kHeroGate7Marker: gate.gateStyle = 37; break;
+    case kHeroGate8Marker: gate.gateStyle = 37; gate.gateVariant = 2; break;
+    case kHeroGate9Marker: gate.gateStyle = 37; gate.gateVariant = 4; break;
+    case kHeroGate10Marker: gate.gateStyle = 37; gate.gateVariant = 6; break;
+    default: break;
+  }
+}
+
+bool readGates(ReadState& s) {
+  if (!s.searchKeyword("HERO_GATES", msg::kLoopGates, msg::kGatesError)) return false;
+  LevelDescription& level = s.level;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::int32_t id = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  const CharacterCodes codes(level.mapCodes);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    s.in.readInteger(id);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    if (id != i) {
+      s.out.line(msg::kGateIdOrder, i, msg::kIdArrow, id);
+      return false;
+    }
+    HeroGate gate;
+    gate.x = x;
+    gate.y = y;
+    gate.extent = findGateExtent(s, x, y);
+    if (!gate.extent.present()) {
+      s.out.line(msg::kNoGateTerrain, id);
+      return false;
+    }
+    const unsigned char c =
+        static_cast<unsigned char>(level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
+    setGateProperties(gate, codes.code(c));
+    if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
+      s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);
+      return false;
+    }
+    if (const std::size_t n = overlappingGate(level, gate.extent); n > 0) {
+      s.out.line(msg::kGate, id, msg::kConflictsWithGate, n);
+      return false;
+    }
+    level.heroGates.push_back(gate);
+    if (i == count) break;
+  }
+  return true;
+}
+
+}  // namespace
+
+GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y) {
+  const LevelDescription& level = s.level;
+  // A square outside the map holds no gate.
+  if (x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return {};
+  auto at = [&](std::int32_t col, std::int32_t row) {
+    return static_cast<unsigned char>(
+        level.mapRows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)]);
+  };
+  const unsigned char c = at(x, y);
+  const CharacterCodes codes(level.mapCodes);
+  if (!codes.has(c)) {
+    s.out.line(msg::kGateNotInMap, static_cast<char>(c));
+    return {};
+  }
+  const TerrainCode code = codes.code(c);
+  if (!isGateTerrain(code)) {
+    s.out.line(msg::kGateNotGate, static_cast<char>(c));
+    return {};
+  }
+  // Only the row and the column through the given square are scanned.
+  GateExtent e{x, y, x, y};
+  while (e.left > 0 && at(e.left - 1, y) == c) --e.left;
+  while (e.right < level.mapWidth - 1 && at(e.right + 1, y) == c) ++e.right;
+  while (e.top > 0 && at(x, e.top - 1) == c) --e.top;
+  while (e.bottom < level.mapHeight - 1 && at(x, e.bottom + 1) == c) ++e.bottom;
+  if (code == kHeroGate3Code) {
+    --e.left;
+    --e.top;
+    ++e.right;
+    ++e.bottom;
+  }
+  return e;
+}
+
+bool readHeroSections(ReadState& s) { return readBands(s) && readAreas(s) && readGates(s); }
+
+}  // namespace ts

@@ -1,0 +1,52 @@
+#include "reader/map_reader.h"
+
+#include <iterator>
+#include <sstream>
+
+namespace ts {
+
+bool ReadState::searchKeyword(std::string_view keyword, std::string_view loopMessage,
+                              std::optional<std::string_view> failMessage) {
+  while (line != keyword) {
+    if (guardStep()) {
+      out.line(loopMessage);
+      return false;
+    }
+    in.readLine(line);
+    if (failMessage && in.failed()) {
+      out.line(*failMessage);
+      return false;
+    }
+  }
+  return true;
+}
+
+void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
+               std::ostream& console) {
+  ReadState s(text, level, names, console);
+  if (!readHeader(s) || !readGrid(s) || !readPlacements(s)) return;
+  installKeeperDefaults(level);
+  // An older map ends right after its hearts and gold: a complete level without hero
+  // sections, triggers or scenario description.
+  if (s.in.atEnd()) {
+    level.isValid = true;
+    s.out.line(msg::kOldMap);
+    return;
+  }
+  if (!readHeroSections(s) || !readTriggers(s)) return;
+  readScenario(s);
+}
+
+LevelDescription::LevelDescription(std::string_view mapText, const NameMaps& names,
+                                   std::ostream& console) {
+  readLevel(mapText, *this, names, console);
+}
+
+LevelDescription::LevelDescription(std::istream& mapStream, const NameMaps& names,
+                                   std::ostream& console) {
+  const std::string text{std::istreambuf_iterator<char>(mapStream),
+                         std::istreambuf_iterator<char>()};
+  readLevel(text, *this, names, console);
+}
+
+}  // namespace ts

@@ -1,0 +1,63 @@
+// The map text reader: one pass over the text, section by section, filling a LevelDescription.
+// Each group of sections has its own entry point; each returns false after printing the
+// message of a fatal problem, which ends the reading with the level left invalid.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/level_description.h"
+#include "model/vocabulary.h"
+#include "reader/messages.h"
+#include "reader/text_reader.h"
+
+namespace ts {
+
+// Searches and long loops stop the reading once their step count passes this.
+inline constexpr int kLoopLimit = 1000;
+
+// Widest rows a line read can hold: one character per square in text mode, two in GUI mode.
+inline constexpr std::int32_t kMaxTextWidth = 999;
+inline constexpr std::int32_t kMaxGuiWidth = 499;
+
+struct ReadState {
+  ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
+            std::ostream& console)
+      : in(text), level(level), names(names), out(console) {}
+
+  TextReader in;
+  LevelDescription& level;
+  const NameMaps& names;
+  MessageSink out;
+  std::string line;  // the line buffer: the current line, or the last word read into it
+  int guard = 0;     // the loop guard
+  bool gui = false;  // the map was written by the map-drawing tool (two characters a square)
+
+  // Adds one step to the loop guard; true when it has passed the limit.
+  bool guardStep() { return ++guard > kLoopLimit; }
+
+  // Compares the line buffer with `keyword`, reading lines until it matches. Prints
+  // `loopMessage` once the loop guard passes its limit, and `failMessage` (when given) as soon
+  // as the text has failed; false then.
+  bool searchKeyword(std::string_view keyword, std::string_view loopMessage,
+                     std::optional<std::string_view> failMessage);
+};
+
+bool readHeader(ReadState& s);
+bool readGrid(ReadState& s);        // map rows, then MAP_CODES in text mode
+bool readPlacements(ReadState& s);  // THINGS, CREATURES, DOORS, TRAPS, HEARTS_AND_GOLD
+void installKeeperDefaults(LevelDescription& level);
+bool readHeroSections(ReadState& s);  // HERO_BANDS, AREAS, HERO_GATES
+bool readTriggers(ReadState& s);
+bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the level valid
+
+// Runs the whole reader over `text` into `level`.
+void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
+               std::ostream& console);
+
+// The extent of the gate drawn through square (x, y), or no extent after printing why.
+GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y);
+
+}  // namespace ts

@@ -1,0 +1,173 @@
+// THINGS, CREATURES, DOORS and TRAPS (counted entries; an entry with an unknown name or token
+// is dropped silently), HEARTS_AND_GOLD with its heart-count check, and the per-keeper
+// default tables installed once the hearts are known.
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts {
+
+namespace {
+
+bool readThings(ReadState& s) {
+  s.guard = 0;
+  if (!s.searchKeyword("THINGS", msg::kLoopThings, std::nullopt)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    s.in.readWord(s.line);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    if (s.in.failed()) {
+      s.out.line(msg::kThingsError);
+      return false;
+    }
+    const std::int32_t id = s.names.findObjectId(s.line);
+    if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
+  }
+  return true;
+}
+
+// In the loops below an entry cut short by the end of the text is not kept, and no further
+// entry is read: the next keyword search reports the broken text.
+
+bool readCreatures(ReadState& s) {
+  if (!s.searchKeyword("CREATURES", msg::kLoopCreatures, msg::kCreaturesError)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::string levelToken;
+  std::string playerToken;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    s.in.readWord(s.line);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    s.in.readWord(levelToken);
+    s.in.readWord(playerToken);
+    if (s.in.failed()) break;
+    const std::int32_t level = parseLevelToken(levelToken);
+    if (level == 0) continue;
+    const std::int32_t owner = parsePlayerToken(playerToken);
+    if (owner == kNoPlayer) continue;
+    const std::int32_t id = s.names.findCreatureId(s.line);
+    if (id >= 1) s.level.creatures.push_back({owner, id, x, y, level});
+  }
+  return true;
+}
+
+bool readDoors(ReadState& s) {
+  if (!s.searchKeyword("DOORS", msg::kLoopDoors, msg::kDoorsError)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::string playerToken;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  char lock = ' ';
+  for (std::int32_t i = 0; i < count; ++i) {
+    s.in.readWord(s.line);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    s.in.readWord(playerToken);
+    s.in.readChar(lock);
+    if (s.in.failed()) break;
+    const std::int32_t owner = parsePlayerToken(playerToken);
+    if (owner == kNoPlayer) continue;
+    const std::int32_t id = s.names.findDoorId(s.line);
+    if (id >= 1) s.level.doors.push_back({owner, id, x, y, lock == 'L'});
+  }
+  return true;
+}
+
+bool readTraps(ReadState& s) {
+  if (!s.searchKeyword("TRAPS", msg::kLoopTraps, msg::kTrapsError)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::string playerToken;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    s.in.readWord(s.line);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    s.in.readWord(playerToken);
+    if (s.in.failed()) break;
+    const std::int32_t owner = parsePlayerToken(playerToken);
+    if (owner == kNoPlayer) continue;
+    const std::int32_t id = s.names.findTrapId(s.line);
+    if (id >= 1) s.level.traps.push_back({owner, id, x, y});
+  }
+  return true;
+}
+
+bool readHeartsAndGold(ReadState& s) {
+  s.guard = 0;
+  if (!s.searchKeyword("HEARTS_AND_GOLD", msg::kLoopHearts, msg::kHeartsError)) return false;
+  LevelDescription& level = s.level;
+  level.keeperGold = {0, 0, 0, 0};
+  int hearts = 0;
+  s.guard = 0;
+  static constexpr std::array<std::string_view, 4> kHeartWords = {
+      "KPR1_HEART_CENTER", "KPR2_HEART_CENTER", "KPR3_HEART_CENTER", "KPR4_HEART_CENTER"};
+  static constexpr std::array<std::string_view, 4> kGoldWords = {"GOLD1", "GOLD2", "GOLD3",
+                                                                 "GOLD4"};
+  // Words, not lines: HERO_BANDS ends the section wherever it stands.
+  while (s.line != "HERO_BANDS" && !s.in.atEnd()) {
+    s.in.readWord(s.line);
+    for (std::size_t k = 0; k < 4; ++k) {
+      if (s.line == kHeartWords[k] && !level.heartCenterSet[k]) {
+        level.heartCenterSet[k] = true;
+        s.in.readInteger(level.heartCenterX[k]);
+        s.in.readInteger(level.heartCenterY[k]);
+        ++hearts;
+        break;
+      }
+      if (s.line == kGoldWords[k]) {
+        s.in.readInteger(level.keeperGold[k]);
+        break;
+      }
+    }
+    if (s.guardStep()) {
+      s.out.line(msg::kForgotEof);  // a warning: the heart check still decides
+      break;
+    }
+  }
+  if (hearts != level.playerCount) {
+    s.out.raw(msg::kHeartCount);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool readPlacements(ReadState& s) {
+  return readThings(s) && readCreatures(s) && readDoors(s) && readTraps(s) &&
+         readHeartsAndGold(s);
+}
+
+void installKeeperDefaults(LevelDescription& level) {
+  KeeperTable creatures;
+  for (std::int32_t id : {3, 4, 5, 6, 7, 10, 11, 12, 22, 23, 24}) creatures[id] = 32;
+  KeeperTable traps;
+  for (std::int32_t id = 1; id <= 11; ++id) traps[id] = kStartWith;
+  KeeperTable rooms;
+  for (std::int32_t id : {1, 2, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}) {
+    rooms[id] = kStartWith;
+  }
+  KeeperTable doors;
+  for (std::int32_t id = 1; id <= 6; ++id) doors[id] = kStartWith;
+  const KeeperTable spells = {{4, kStartWith}, {2, kStartWith}};
+  // Each keeper gets copies of its own.
+  for (std::int32_t k = 0; k < level.playerCount; ++k) {
+    level.creatureCounts.push_back(creatures);
+    level.trapStates.push_back(traps);
+    level.roomStates.push_back(rooms);
+    level.doorStates.push_back(doors);
+    level.spellStates.push_back(spells);
+  }
+}
+
+}  // namespace ts

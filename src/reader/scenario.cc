@@ -1,0 +1,99 @@
+// SCENARIO_DESCRIPTION: statements that change each keeper's creature pool and availability
+// tables, up to the EOF word that completes the level. Bad operands skip their statement.
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts {
+
+namespace {
+
+// Keeper index of a player token, or -1 when the token names no keeper of this level.
+std::int32_t keeperIndex(const LevelDescription& level, const std::string& token) {
+  const std::int32_t k = parsePlayerToken(token) - kFirstKeeperPlayer;
+  // A keeper above the level's player count has no tables to change.
+  if (k < 0 || k >= static_cast<std::int32_t>(level.creatureCounts.size())) return -1;
+  return k;
+}
+
+void readCreatureCount(ReadState& s) {
+  std::string player;
+  std::string creature;
+  std::int32_t count = 0;
+  s.in.readWord(player);
+  s.in.readWord(creature);
+  s.in.readInteger(count);
+  const std::int32_t id = s.names.findCreatureId(creature);
+  if (id < 0) {
+    s.out.line(msg::kScenarioCreature, creature);
+    return;
+  }
+  const std::int32_t k = keeperIndex(s.level, player);
+  if (k < 0) {
+    s.out.line(msg::kScenarioPlayer, player);
+    return;
+  }
+  s.level.creatureCounts[static_cast<std::size_t>(k)][id] = count;
+}
+
+void readAvailability(ReadState& s, Availability state) {
+  std::string player;
+  std::string name;
+  s.in.readWord(player);
+  s.in.readWord(name);
+  const std::int32_t k = keeperIndex(s.level, player);
+  if (k < 0) {
+    s.out.line(msg::kScenarioPlayer, player);
+    return;
+  }
+  const auto keeper = static_cast<std::size_t>(k);
+  LevelDescription& level = s.level;
+  // The tables are searched in this order; the first that knows the name wins.
+  if (const std::int32_t id = findRoom(name); id != 0) {
+    level.roomStates[keeper][id] = state;
+  } else if (const std::int32_t trap = findTrap(name); trap != 0) {
+    level.trapStates[keeper][trap] = state;
+  } else if (const std::int32_t door = findDoor(name); door != 0) {
+    level.doorStates[keeper][door] = state;
+  } else if (const std::int32_t spell = findSpell(name); spell != 0) {
+    level.spellStates[keeper][spell] = state;
+  } else {
+    s.out.line(msg::kScenarioObject, name);
+  }
+}
+
+}  // namespace
+
+bool readScenario(ReadState& s) {
+  if (!s.searchKeyword("SCENARIO_DESCRIPTION", msg::kLoopDescription,
+                       msg::kBeforeDescriptionError)) {
+    return false;
+  }
+  s.guard = 0;
+  while (true) {
+    if (s.line == "EOF") {
+      s.level.isValid = true;  // nothing after EOF is read
+      return true;
+    }
+    s.in.readWord(s.line);
+    if (s.guardStep()) {
+      s.out.line(msg::kLoopScenario);
+      return false;
+    }
+    if (s.in.failed()) {
+      s.out.line(msg::kScenarioError);
+      return false;
+    }
+    if (s.line == "CREATURE_COUNT") {
+      readCreatureCount(s);
+    } else if (s.line == "START_WITH") {
+      readAvailability(s, kStartWith);
+    } else if (s.line == "NO") {
+      readAvailability(s, kNotAvailable);
+    } else if (s.line == "MUST_RESEARCH") {
+      readAvailability(s, kMustResearch);
+    }
+  }
+}
+
+}  // namespace ts

@@ -1,0 +1,157 @@
+// TRIGGERS: time, slap-count and control-area triggers, each with its counted actions. One
+// action of the text may become two records (a grant and its availability, or a gate's
+// location and its destruction).
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts {
+
+namespace {
+
+struct GrantKind {
+  std::string_view keyword;
+  std::int32_t category;
+  std::int32_t (*find)(std::string_view);
+  std::string_view invalidMessage;
+};
+
+constexpr GrantKind kGrants[] = {
+    {"ACTION_ADD_ROOM", kActionCategoryRoom, findRoom, msg::kInvalidRoom},
+    {"ACTION_ADD_DOOR", kActionCategoryDoor, findDoor, msg::kInvalidDoor},
+    {"ACTION_ADD_TRAP", kActionCategoryTrap, findTrap, msg::kInvalidTrap},
+    {"ACTION_ADD_SPELL", kActionCategorySpell, findSpell, msg::kInvalidSpell},
+};
+
+// Reads one action into `trigger`; false after printing why the action is rejected.
+bool readAction(ReadState& s, Trigger& trigger) {
+  const LevelDescription& level = s.level;
+  std::string player;
+  std::string name;
+  std::int32_t band = 0;
+  std::int32_t n = 0;
+  char which = ' ';
+  const std::string& word = s.line;
+
+  if (word == "ACTION_HERO_RELEASE") {
+    s.in.readInteger(band);
+    s.in.readChar(which);
+    s.in.readInteger(n);
+    std::int32_t location = n;
+    if (which == 'A') {
+      location = wrap32(std::int64_t{n} + static_cast<std::int64_t>(level.heroGates.size()));
+    } else if (which == 'G') {
+      trigger.releasesAtGate = true;
+      trigger.releaseGates[wrap32(std::int64_t{n} - 1)] = 1;
+    } else {
+      s.out.line(msg::kInvalidSwitch, which);
+      return false;
+    }
+    trigger.actions.push_back({kActionHeroRelease, wrap32(std::int64_t{band} - 1), 0, 0, 0, location});
+    return true;
+  }
+  for (const GrantKind& grant : kGrants) {
+    if (word != grant.keyword) continue;
+    s.in.readWord(player);
+    s.in.readWord(name);
+    const std::int32_t id = grant.find(name);
+    if (id == 0) {
+      s.out.line(grant.invalidMessage, name);
+      return false;
+    }
+    const std::int32_t playerId = parsePlayerToken(player);
+    if (playerId == kNoPlayer) {
+      s.out.raw(msg::kInvalidActionPlayer);
+      return false;
+    }
+    trigger.actions.push_back({kActionGrant, playerId, grant.category, id, 1, 0});
+    trigger.actions.push_back({kActionMakeAvailable, grant.category, id, 1, 0, 0});
+    return true;
+  }
+  if (word == "ACTION_DESTROY_HERO_GATE") {
+    s.in.readInteger(n);
+    const std::int64_t index = static_cast<std::int64_t>(n) - 1;
+    if (index < 0 || index >= static_cast<std::int64_t>(level.heroGates.size())) {
+      s.out.line(msg::kInvalidGateId, index);
+      return false;
+    }
+    const GateExtent& e = level.heroGates[static_cast<std::size_t>(index)].extent;
+    trigger.actions.push_back({kActionGateLocation, 0, 0, 0, 0, packGateCorner(e)});
+    trigger.actions.push_back(
+        {kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
+    return true;
+  }
+  s.out.line(msg::kInvalidAction, word);
+  return false;
+}
+
+// Reads the condition of a trigger whose keyword is in the line buffer.
+bool readCondition(ReadState& s, Trigger& trigger) {
+  const std::string& word = s.line;
+  if (word == "TRIGGER_TIME") {
+    trigger.kind = kTriggerTime;
+    s.in.readInteger(trigger.value);
+    return true;
+  }
+  if (word == "TRIGGER_SLAP_COUNT_EQUALS") {
+    trigger.kind = kTriggerSlapCount;
+    trigger.param4 = 1;
+    s.in.readInteger(trigger.value);
+    return true;
+  }
+  if (word == "TRIGGER_CONTROL_AREA") {
+    std::string player;
+    std::int32_t area = 0;
+    s.in.readWord(player);
+    s.in.readInteger(area);
+    const std::int32_t playerId = parsePlayerToken(player);
+    if (playerId < 1) {
+      s.out.line(msg::kControlAreaPlayer, player);
+      return false;
+    }
+    if (area < 1 || static_cast<std::size_t>(area) > s.level.areas.size()) {
+      s.out.line(msg::kControlAreaArea, area);
+      return false;
+    }
+    trigger.kind = kTriggerControlArea;
+    trigger.param3 = playerId;
+    trigger.value = area - 1;
+    return true;
+  }
+  s.out.line(msg::kInvalidTrigger, word);
+  return false;
+}
+
+}  // namespace
+
+bool readTriggers(ReadState& s) {
+  if (!s.searchKeyword("TRIGGERS", msg::kLoopTriggers, msg::kBeforeTriggersError)) {
+    return false;
+  }
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  for (std::int32_t t = 0; t < count; ++t) {
+    s.in.readWord(s.line);
+    if (s.in.failed()) {
+      s.out.line(msg::kTriggersError);
+      return false;
+    }
+    Trigger trigger;
+    if (!readCondition(s, trigger)) return false;
+    std::int32_t actionCount = 0;
+    s.in.readInteger(actionCount);
+    for (std::int32_t a = 0; a < actionCount; ++a) {
+      s.in.readWord(s.line);
+      // Once the text has ended no action can follow; the next trigger keyword (or the
+      // scenario search) reports the broken text.
+      if (s.in.failed()) break;
+      if (!readAction(s, trigger)) return false;
+      if (s.in.failed()) break;
+    }
+    s.level.triggers.push_back(std::move(trigger));
+  }
+  s.guard = 0;
+  return true;
+}
+
+}  // namespace ts

@@ -1,0 +1,113 @@
+// The level-information file, always 26,887 bytes: file size (220), information (221), the
+// level information (223: the wide level name and fixed bytes at fixed offsets, the player
+// count at 25,660) and the referenced files (222: fifteen 72-byte entries, then fifteen u32).
+#include <cassert>
+#include <string>
+
+#include "writers/chunk.h"
+#include "writers/writers.h"
+
+namespace ts {
+
+namespace {
+
+constexpr StampTable kLevelInfoStamps = {{
+    {0xCF, 0x07, 0x04, 0x06, 0x00, 0x00, 0x0D, 0x16, 0x2F, 0x9F,
+     0xCF, 0x07, 0x04, 0x06, 0x74, 0x81, 0x0D, 0x16, 0x2F, 0x00},
+    {0xCF, 0x07, 0x06, 0x06, 0x00, 0x00, 0x0C, 0x35, 0x2E, 0x00,
+     0xCF, 0x07, 0x06, 0x06, 0x00, 0x00, 0x0C, 0x35, 0x2E, 0x00},
+    {0xCF, 0x07, 0x08, 0x06, 0x00, 0x00, 0x0F, 0x05, 0x09, 0x00,
+     0xCF, 0x07, 0x08, 0x06, 0x00, 0x00, 0x0F, 0x05, 0x09, 0x00},
+    {0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00,
+     0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00},
+}};
+
+constexpr std::size_t kFileLength = 26887;
+constexpr std::size_t kLevelInfoSize = 25683;
+constexpr std::size_t kReferencedFilesSize = 1140;
+constexpr std::size_t kPathWidth = 64;
+// File offsets of the fixed fields of the level information.
+constexpr std::size_t kNameOffset = 56;
+constexpr std::size_t kNameEnd = 4538;  // the wide name holds at most 2,241 characters
+constexpr std::size_t kEndOfLevelInfo = 25739;
+
+struct FixedField {
+  std::size_t offset;
+  std::array<std::uint8_t, 2> bytes;
+  std::size_t size;
+};
+constexpr std::array<FixedField, 4> kFixedFields = {{
+    {4538, {0x04, 0x00}, 1},
+    {25540, {0x04, 0x0C}, 2},
+    {25583, {0x01, 0x29}, 2},
+    {25593, {0xF7, 0x15}, 2},
+}};
+constexpr std::size_t kPlayerCountOffset = 25660;
+
+struct ReferencedFile {
+  std::uint32_t kind;
+  std::string_view path;  // the game's shared data; the level's own files follow them
+};
+constexpr std::array<ReferencedFile, 9> kSharedFiles = {{
+    {chunk::kDataTerrain, "Data\\Editor\\Terrain"},
+    {chunk::kDataObjects, "Data\\Editor\\Objects"},
+    {chunk::kDataRooms, "Data\\Editor\\Rooms"},
+    {chunk::kDataCreatures, "Data\\Editor\\Creatures"},
+    {chunk::kDataCreatureSpells, "Data\\Editor\\CreatureSpells"},
+    {chunk::kDataTraps, "Data\\Editor\\Traps"},
+    {chunk::kDataDoors, "Data\\Editor\\Doors"},
+    {chunk::kDataShots, "Data\\Editor\\Shots"},
+    {chunk::kDataKeeperSpells, "Data\\Editor\\KeeperSpells"},
+}};
+constexpr std::string_view kMapsFolder = "Data\\Editor\\Maps\\";
+constexpr std::string_view kGlobalVariables = "Data\\Editor\\GlobalVariables.kwd";
+constexpr std::array<std::uint32_t, 15> kClosingList = {1,  17, 3,  4,  5, 6, 7, 10,
+                                                        12, 22, 23, 24, 9, 8, 11};
+
+void padTo(Bytes& out, std::size_t offset) {
+  if (out.size() < offset) putZeros(out, offset - out.size());
+}
+
+void putReferencedFile(Bytes& out, std::uint32_t kind, std::string_view path) {
+  putU32(out, kind);
+  putU32(out, 0);
+  putNarrowText(out, path, kPathWidth);  // a path never runs into the next field
+}
+
+}  // namespace
+
+Bytes writeLevelInfoFile(const LevelDescription& level) {
+  Bytes out;
+  out.reserve(kFileLength);
+  putFileSizeChunk(out, chunk::kLevelInfoFile, kFileLength);
+  putChunkHeader(out, chunk::kLevelInfoFile + chunk::kInfoOffset, 28);
+  putBytes(out, std::array<std::uint8_t, 8>{0x0F, 0x00, 0x0F, 0x00, 0x99, 0x29, 0x00, 0x00});
+  putBytes(out, stampRowFor(kLevelInfoStamps, level.playerCount));
+
+  putChunkHeader(out, chunk::kLevelInfo, kLevelInfoSize);
+  const std::string_view name = level.levelName;
+  putWideText(out, name.substr(0, (kNameEnd - kNameOffset) / 2));
+  for (const FixedField& field : kFixedFields) {
+    padTo(out, field.offset);
+    out.insert(out.end(), field.bytes.begin(),
+               field.bytes.begin() + static_cast<std::ptrdiff_t>(field.size));
+  }
+  padTo(out, kPlayerCountOffset);
+  putLow8(out, level.playerCount);
+  padTo(out, kEndOfLevelInfo);
+
+  putChunkHeader(out, chunk::kReferencedFiles, kReferencedFilesSize);
+  for (const ReferencedFile& file : kSharedFiles) putReferencedFile(out, file.kind, file.path);
+  const std::string folder = std::string(kMapsFolder) + level.levelName;
+  putReferencedFile(out, chunk::kPlayersFile, folder + std::string(kPlayersSuffix));
+  putReferencedFile(out, chunk::kMapFile, folder + std::string(kMapSuffix));
+  putReferencedFile(out, chunk::kTriggersFile, folder + std::string(kTriggersSuffix));
+  putReferencedFile(out, chunk::kVariablesFile, kGlobalVariables);
+  putReferencedFile(out, chunk::kVariablesFile, folder + std::string(kVariablesSuffix));
+  putReferencedFile(out, chunk::kThingsFile, folder + std::string(kThingsSuffix));
+  for (std::uint32_t value : kClosingList) putU32(out, value);
+  assert(out.size() == kFileLength);
+  return out;
+}
+
+}  // namespace ts

@@ -1,0 +1,46 @@
+// The map file: file size (100), map information (101: width, height) and the cells (102),
+// one u32 terrain code per square, row 0 first, column 0 first within a row.
+#include "writers/chunk.h"
+#include "writers/writers.h"
+
+namespace ts {
+
+Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
+  const auto width = static_cast<std::size_t>(level.mapWidth);
+  const auto height = static_cast<std::size_t>(level.mapHeight);
+  const std::size_t cellBytes = 4 * width * height;
+  const std::size_t length = kFileSizeChunkSize + kChunkHeaderSize + 8 + kChunkHeaderSize + cellBytes;
+
+  Bytes out;
+  out.reserve(length);
+  putFileSizeChunk(out, chunk::kMapFile, length);
+  putChunkHeader(out, chunk::kMapInfo, 8);
+  putI32(out, level.mapWidth);
+  putI32(out, level.mapHeight);
+  putChunkHeader(out, chunk::kMapCells, cellBytes);
+
+  // Each character resolves once to the smallest code that carries it; the hero gate markers
+  // are written as HERO_GATE_6, which is what the game draws for them.
+  const CharacterCodes codes(level.mapCodes);
+  std::array<std::uint32_t, 256> cell{};
+  for (std::size_t c = 0; c < 256; ++c) {
+    TerrainCode code = codes.has(static_cast<unsigned char>(c))
+                           ? codes.code(static_cast<unsigned char>(c))
+                           : kUnknownTerrainCode;
+    if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
+        code == kHeroGate10Marker) {
+      code = kHeroGate6Code;
+    }
+    cell[c] = static_cast<std::uint32_t>(code);
+  }
+  for (const std::string& row : level.mapRows) {
+    for (std::size_t col = 0; col < width; ++col) {
+      const auto c = static_cast<unsigned char>(row[col]);
+      if (!codes.has(c)) console.line(msg::kTerrainMapping, static_cast<char>(c));
+      putU32(out, cell[c]);
+    }
+  }
+  return out;
+}
+
+}  // namespace ts

@@ -1,0 +1,279 @@
+// The triggers file: file size (210), information (211: trigger count, action count, version,
+// stamps), and the body (212): one trigger element (213) per trigger node, then one action
+// element (214) per action node, each 16 bytes. Trigger nodes are numbered up from 1 and action
+// nodes down from 65535, in the order they are created.
+#include <cassert>
+#include <vector>
+
+#include "writers/chunk.h"
+#include "writers/writers.h"
+
+namespace ts {
+
+namespace {
+
+constexpr StampTable kTriggersStamps = {{
+    {0xCF, 0x07, 0x04, 0x06, 0x5C, 0x4C, 0x0D, 0x16, 0x2E, 0x6C,
+     0xCF, 0x07, 0x04, 0x06, 0x69, 0x67, 0x0D, 0x16, 0x2E, 0x73},
+    {0xCF, 0x07, 0x06, 0x06, 0x5C, 0x42, 0x0C, 0x35, 0x2E, 0x6C,
+     0xCF, 0x07, 0x06, 0x06, 0x6B, 0x54, 0x0C, 0x35, 0x2E, 0x67},
+    {0xCF, 0x07, 0x08, 0x06, 0x5C, 0x4F, 0x0F, 0x05, 0x08, 0x61,
+     0xCF, 0x07, 0x08, 0x06, 0x54, 0x72, 0x0F, 0x05, 0x08, 0x65},
+    {0xCF, 0x07, 0x0E, 0x07, 0x5C, 0x4F, 0x0D, 0x0F, 0x05, 0x70,
+     0xCF, 0x07, 0x0E, 0x07, 0x69, 0x67, 0x0D, 0x0F, 0x05, 0x73},
+}};
+
+constexpr std::size_t kElementSize = 2 + 2 + 4 + 2 + 2 + 2 + 1 + 1;
+static_assert(kElementSize == 16);
+constexpr std::size_t kTriggersInfoSize = 4 + 4 + 4 + 20;
+constexpr std::uint16_t kFirstTriggerId = 1;
+constexpr std::uint16_t kFirstActionId = 65535;
+constexpr int kNone = -1;
+
+struct TriggerNode {
+  std::int32_t kind = 0;
+  std::int32_t param1 = 1;
+  std::int32_t param2 = 5;
+  std::int32_t param3 = 0;
+  std::int32_t param4 = 0;
+  std::int32_t param5 = 0;
+  std::int32_t value = 0;
+  bool fromSection = false;
+  int next = kNone;
+  int child = kNone;
+  int firstAction = kNone;
+  std::uint16_t id = 0;
+};
+
+struct ActionNode {
+  TriggerAction action;
+  std::uint16_t id = 0;
+  int next = kNone;
+};
+
+// The tree of one level's triggers; nodes refer to each other by index.
+class TriggerTree {
+ public:
+  explicit TriggerTree(LevelDescription& level);
+
+  [[nodiscard]] std::size_t triggerCount() const { return triggers_.size(); }
+  [[nodiscard]] std::size_t actionCount() const { return actions_.size(); }
+  void putTriggerElements(Bytes& out, std::int32_t lastKeeper) const;
+  void putActionElements(Bytes& out) const;
+
+ private:
+  int addTrigger(const TriggerNode& node);
+  // Hangs `actions` below `owner` as one chain.
+  void addActions(int owner, const std::vector<TriggerAction>& actions);
+
+  std::vector<TriggerNode> triggers_;
+  std::vector<ActionNode> actions_;
+  int head_ = kNone;
+};
+
+int TriggerTree::addTrigger(const TriggerNode& node) {
+  triggers_.push_back(node);
+  triggers_.back().id = static_cast<std::uint16_t>(kFirstTriggerId + triggers_.size() - 1);
+  return static_cast<int>(triggers_.size()) - 1;
+}
+
+void TriggerTree::addActions(int owner, const std::vector<TriggerAction>& actions) {
+  int previous = kNone;
+  for (const TriggerAction& action : actions) {
+    actions_.push_back({action, static_cast<std::uint16_t>(kFirstActionId - actions_.size()), kNone});
+    const int index = static_cast<int>(actions_.size()) - 1;
+    if (previous == kNone) {
+      triggers_[static_cast<std::size_t>(owner)].firstAction = index;
+    } else {
+      actions_[static_cast<std::size_t>(previous)].next = index;
+    }
+    previous = index;
+  }
+}
+
+TriggerTree::TriggerTree(LevelDescription& level) {
+  const TriggerFileCounts counts = countTriggerElements(level);
+  triggers_.reserve(counts.triggers);
+  actions_.reserve(counts.actions);
+
+  // The main list: one node per trigger of the map text, in order. A control-area trigger
+  // is attached to its entrance area and counts the area's squares.
+  int lastMain = kNone;
+  for (const Trigger& t : level.triggers) {
+    TriggerNode node{t.kind, t.param1, t.param2, t.param3, t.param4, t.param5, t.value, true};
+    const int index = addTrigger(node);
+    TriggerNode& added = triggers_[static_cast<std::size_t>(index)];
+    if (t.kind == kTriggerControlArea && t.value >= 0 &&
+        static_cast<std::size_t>(t.value) < level.areas.size()) {
+      EntranceArea& area = level.areas[static_cast<std::size_t>(t.value)];
+      area.triggerId = added.id % 256;
+      area.triggerAux = added.id / 256;
+      added.value = wrap32((std::int64_t{area.right} - area.left + 1) *
+                           (std::int64_t{area.bottom} - area.top + 1));
+    }
+    if (lastMain == kNone) {
+      head_ = index;
+    } else {
+      triggers_[static_cast<std::size_t>(lastMain)].next = index;
+    }
+    lastMain = index;
+  }
+
+  // Gate releases below each trigger, chained through `child`; the trigger's actions hang
+  // from the last of them.
+  for (std::size_t i = 0; i < level.triggers.size(); ++i) {
+    const Trigger& t = level.triggers[i];
+    int attach = static_cast<int>(i);
+    if (t.releasesAtGate) {
+      for (const auto& entry : t.releaseGates) {
+        TriggerNode release{kTriggerGateRelease, 1, 3, entry.first, 1, 0, 0, false};
+        const int index = addTrigger(release);
+        triggers_[static_cast<std::size_t>(attach)].child = index;
+        attach = index;
+      }
+    }
+    addActions(attach, t.actions);
+  }
+
+  // Gates that open by themselves get one control-area trigger per keeper, each destroying the
+  // gate; the gate remembers the first keeper's trigger.
+  int lastGate = kNone;
+  int gateHead = kNone;
+  for (std::size_t j = 0; j < level.heroGates.size(); ++j) {
+    HeroGate& gate = level.heroGates[j];
+    if (!gate.autoTrigger) continue;
+    for (std::int32_t p = kFirstKeeperPlayer; p < level.playerCount + kFirstKeeperPlayer; ++p) {
+      TriggerNode node{kTriggerControlArea, 1, 5, p, 0, 0, gate.autoTriggerValue, false};
+      const int index = addTrigger(node);
+      const std::uint16_t id = triggers_[static_cast<std::size_t>(index)].id;
+      if (p == kFirstKeeperPlayer) {
+        gate.triggerId = id % 256;
+        gate.triggerAux = id / 256;
+      }
+      addActions(index, {{kActionGateLocation, 0, 0, 0, 0, packGateCorner(gate.extent)},
+                         {kActionDestroyGate, static_cast<std::int32_t>(j), 10, 0, 0, 1}});
+      if (lastGate == kNone) {
+        gateHead = index;
+      } else {
+        triggers_[static_cast<std::size_t>(lastGate)].next = index;
+      }
+      lastGate = index;
+    }
+  }
+  // The gate list follows the last trigger of the main list.
+  if (head_ == kNone) {
+    head_ = gateHead;
+  } else {
+    triggers_[static_cast<std::size_t>(lastMain)].next = gateHead;
+  }
+}
+
+void TriggerTree::putTriggerElements(Bytes& out, std::int32_t lastKeeper) const {
+  // Depth first: a node, everything below it, then everything after it.
+  std::vector<int> stack;
+  if (head_ != kNone) stack.push_back(head_);
+  while (!stack.empty()) {
+    const TriggerNode& n = triggers_[static_cast<std::size_t>(stack.back())];
+    stack.pop_back();
+    // Each gate's automatic triggers form one chain in the file, ending at the last keeper's.
+    const bool cut = n.kind == kTriggerControlArea && !n.fromSection && n.param3 == lastKeeper;
+    std::uint16_t nextId = 0;
+    if (n.next != kNone && !cut) nextId = triggers_[static_cast<std::size_t>(n.next)].id;
+    std::uint16_t childId = 0;
+    if (n.child != kNone) {
+      childId = triggers_[static_cast<std::size_t>(n.child)].id;
+    } else if (n.firstAction != kNone) {
+      childId = actions_[static_cast<std::size_t>(n.firstAction)].id;
+    }
+    putChunkHeader(out, chunk::kTriggerElement, kElementSize);
+    putLow8(out, n.param2);
+    putLow8(out, n.param3);
+    putLow8(out, n.param4);
+    putLow8(out, n.param5);
+    putI32(out, n.value);
+    putU16(out, n.id);
+    putU16(out, nextId);
+    putU16(out, childId);
+    putLow8(out, n.kind);
+    putLow8(out, n.param1);
+    if (n.next != kNone) stack.push_back(n.next);
+    if (n.child != kNone) stack.push_back(n.child);
+  }
+}
+
+void TriggerTree::putActionElements(Bytes& out) const {
+  // Depth first again, but the actions of the nodes below a node come before its own.
+  struct Visit {
+    int node;
+    bool childrenDone;
+  };
+  std::vector<Visit> stack;
+  if (head_ != kNone) stack.push_back({head_, false});
+  while (!stack.empty()) {
+    const Visit visit = stack.back();
+    stack.pop_back();
+    const TriggerNode& n = triggers_[static_cast<std::size_t>(visit.node)];
+    if (!visit.childrenDone) {
+      stack.push_back({visit.node, true});
+      if (n.child != kNone) stack.push_back({n.child, false});
+      continue;
+    }
+    for (int a = n.firstAction; a != kNone; a = actions_[static_cast<std::size_t>(a)].next) {
+      const ActionNode& node = actions_[static_cast<std::size_t>(a)];
+      const TriggerAction& action = node.action;
+      putChunkHeader(out, chunk::kActionElement, kElementSize);
+      putLow8(out, action.arg1);
+      putLow8(out, action.arg2);
+      putLow8(out, action.arg3);
+      putLow8(out, action.arg4);
+      putI32(out, action.arg5);
+      putU16(out, node.id);
+      putU16(out, node.next == kNone ? 0 : actions_[static_cast<std::size_t>(node.next)].id);
+      putU8(out, 0);
+      putU8(out, 0);
+      putLow8(out, action.actionType);
+      putU8(out, 1);
+    }
+    if (n.next != kNone) stack.push_back({n.next, false});
+  }
+}
+
+}  // namespace
+
+TriggerFileCounts countTriggerElements(const LevelDescription& level) {
+  TriggerFileCounts counts;
+  for (const Trigger& t : level.triggers) {
+    counts.triggers += 1 + (t.releasesAtGate ? t.releaseGates.size() : 0);
+    counts.actions += t.actions.size();
+  }
+  const auto keepers = static_cast<std::size_t>(std::max(level.playerCount, 0));
+  for (const HeroGate& g : level.heroGates) {
+    if (!g.autoTrigger) continue;
+    counts.triggers += keepers;
+    counts.actions += 2 * keepers;
+  }
+  return counts;
+}
+
+Bytes writeTriggersFile(LevelDescription& level) {
+  const TriggerTree tree(level);
+  const std::size_t elements = tree.triggerCount() + tree.actionCount();
+  const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
+  const std::size_t length =
+      kFileSizeChunkSize + kChunkHeaderSize + kTriggersInfoSize + kChunkHeaderSize + bodySize;
+  Bytes out;
+  out.reserve(length);
+  putFileSizeChunk(out, chunk::kTriggersFile, length);
+  putChunkHeader(out, chunk::kTriggersFile + chunk::kInfoOffset, kTriggersInfoSize);
+  putU32(out, static_cast<std::uint32_t>(tree.triggerCount()));
+  putU32(out, static_cast<std::uint32_t>(tree.actionCount()));
+  putU32(out, 1);
+  putBytes(out, stampRowFor(kTriggersStamps, level.playerCount));
+  putChunkHeader(out, chunk::kTriggersFile + chunk::kBodyOffset, bodySize);
+  tree.putTriggerElements(out, level.playerCount + kFirstKeeperPlayer - 1);
+  tree.putActionElements(out);
+  assert(out.size() == length);
+  return out;
+}
+
+}  // namespace ts
