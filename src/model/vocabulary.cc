@@ -258,7 +258,7 @@ NameMaps::NameMaps()
 std::int32_t NameMaps::find(const Map& map, std::string_view name) {
   // Names are unique within a table, so the index by name gives the same value as a walk in
   // ascending value order would.
-  auto it = map.byName.find(std::string(name));
+  auto it = map.byName.find(name);
   return it == map.byName.end() ? -1 : it->second;
 }
 

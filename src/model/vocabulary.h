@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -76,9 +77,15 @@ class NameMaps {
   }
 
  private:
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
   struct Map {
     std::map<std::int32_t, std::string> byValue;
-    std::unordered_map<std::string, std::int32_t> byName;
+    std::unordered_map<std::string, std::int32_t, NameHash, std::equal_to<>> byName;
   };
   template <std::size_t N>
   static Map build(const std::array<NameValue, N>& table);

@@ -13,16 +13,20 @@ namespace {
 
 constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
 
-// Owner character to name prefix; any other character is neutral.
-std::string_view ownerPrefix(char c) {
+// Owner characters: the four keepers, the hero player, no owner; any other is neutral.
+constexpr std::array<std::string_view, 7> kOwnerPrefixes = {"KPR1_", "KPR2_", "KPR3_", "KPR4_",
+                                                            "HERO_", "",      "NEUTRAL_"};
+constexpr std::size_t kNeutralOwnerClass = 6;
+
+std::size_t ownerClass(char c) {
   switch (c) {
-    case '1': return "KPR1_";
-    case '2': return "KPR2_";
-    case '3': return "KPR3_";
-    case '4': return "KPR4_";
-    case 'H': return "HERO_";
-    case 'O': return "";
-    default: return "NEUTRAL_";
+    case '1': return 0;
+    case '2': return 1;
+    case '3': return 2;
+    case '4': return 3;
+    case 'H': return 4;
+    case 'O': return 5;
+    default: return kNeutralOwnerClass;
   }
 }
 
@@ -48,7 +52,8 @@ std::string_view terrainSuffix(char c) {
 struct GuiTerrainTable {
   std::map<TerrainCode, unsigned char> codes;  // code -> internal character
   unsigned char defaultRock = 0;
-  std::array<std::array<unsigned char, 256>, 256> bySquare{};  // 0: no such terrain name
+  // By owner class and terrain character; 0: the pair spells no terrain name.
+  std::array<std::array<unsigned char, 256>, kOwnerPrefixes.size()> bySquare{};
 
   explicit GuiTerrainTable(const NameMaps& names) {
     std::map<std::string, unsigned char> byName;
@@ -59,13 +64,12 @@ struct GuiTerrainTable {
       byName.emplace(name, c);
       if (name == "SOLID_ROCK") defaultRock = c;
     }
-    for (int owner = 0; owner < 256; ++owner) {
-      for (int terrain = 0; terrain < 256; ++terrain) {
-        std::string name(ownerPrefix(static_cast<char>(owner)));
+    for (std::size_t owner = 0; owner < kOwnerPrefixes.size(); ++owner) {
+      for (std::size_t terrain = 0; terrain < 256; ++terrain) {
+        std::string name(kOwnerPrefixes[owner]);
         name += terrainSuffix(static_cast<char>(terrain));
         auto it = byName.find(name);
-        bySquare[static_cast<std::size_t>(owner)][static_cast<std::size_t>(terrain)] =
-            it == byName.end() ? 0 : it->second;
+        bySquare[owner][terrain] = it == byName.end() ? 0 : it->second;
       }
     }
   }
@@ -149,7 +153,7 @@ bool readGuiRows(ReadState& s) {
     if (!rowLongEnough(s, static_cast<std::size_t>(r), 2 * width)) return false;
     std::string row(width, '\0');
     for (std::size_t col = 0; col < width; ++col) {
-      const auto owner = static_cast<unsigned char>(s.line[2 * col]);
+      const std::size_t owner = ownerClass(s.line[2 * col]);
       const auto terrain = static_cast<unsigned char>(s.line[2 * col + 1]);
       unsigned char c = table.bySquare[owner][terrain];
       if (c == 0) {
