@@ -5,6 +5,7 @@
 #include <string>
 
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -22,14 +23,14 @@ constexpr StampTable kLevelInfoStamps = {{
      0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00},
 }};
 
-constexpr std::size_t kFileLength = 26887;
-constexpr std::size_t kLevelInfoSize = 25683;
-constexpr std::size_t kReferencedFilesSize = 1140;
-constexpr std::size_t kPathWidth = 64;
-// File offsets of the fixed fields of the level information.
-constexpr std::size_t kNameOffset = 56;
-constexpr std::size_t kNameEnd = 4538;  // the wide name holds at most 2,241 characters
-constexpr std::size_t kEndOfLevelInfo = 25739;
+constexpr std::size_t kFileLength = layout::kLevelInfoFileLength;
+using layout::kEndOfLevelInfo;
+using layout::kLevelInfoSize;
+using layout::kPathWidth;
+using layout::kReferencedFilesSize;
+// The wide name holds at most 2,241 characters.
+constexpr std::size_t kNameOffset = layout::kLevelNameOffset;
+constexpr std::size_t kNameEnd = layout::kLevelNameEnd;
 
 struct FixedField {
   std::size_t offset;
@@ -42,7 +43,7 @@ constexpr std::array<FixedField, 4> kFixedFields = {{
     {25583, {0x01, 0x29}, 2},
     {25593, {0xF7, 0x15}, 2},
 }};
-constexpr std::size_t kPlayerCountOffset = 25660;
+using layout::kPlayerCountOffset;
 
 struct ReferencedFile {
   std::uint32_t kind;

@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -23,7 +24,7 @@ constexpr StampTable kPlayersStamps = {{
 
 // The first 166 bytes of every player record. Bytes 0 to 3 (gold) and byte 4 (1 for the good
 // and neutral players, 0 for keepers) are set per record.
-constexpr std::array<std::uint8_t, 166> kPlayerTemplate = {
+constexpr std::array<std::uint8_t, layout::kPlayerTemplateSize> kPlayerTemplate = {
     0xB8, 0x0B, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00,
     0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x19, 0x03, 0x00,
     0x01, 0x00, 0x0F, 0x01, 0x02, 0x03, 0x04, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E,
@@ -37,8 +38,8 @@ constexpr std::array<std::uint8_t, 166> kPlayerTemplate = {
     0x1E, 0x00, 0x00, 0x01, 0x5A, 0x00,
 };
 
-constexpr std::size_t kPlayerRecordSize = 166 + 2 + 1 + 2 + 2 + 32;
-constexpr std::size_t kPlayerNameWidth = 32;
+using layout::kPlayerNameWidth;
+using layout::kPlayerRecordSize;
 constexpr std::int32_t kDefaultGold = 3000;
 
 // Constant screen positions of the four keepers.

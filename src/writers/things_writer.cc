@@ -5,6 +5,7 @@
 #include <cassert>
 
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -22,17 +23,14 @@ constexpr StampTable kThingsStamps = {{
      0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00},
 }};
 
-constexpr std::size_t kCreatureRecordSize = 4 + 4 + 4 + 2 + 1 + 1 + 4 + 4 + 2 + 1 + 1;
-constexpr std::size_t kObjectRecordSize = 4 + 4 + 12 + 2 + 1 + 1;
-constexpr std::size_t kDoorRecordSize = 4 + 4 + 4 + 2 + 1 + 1 + 1 + 1 + 1 + 1;
-constexpr std::size_t kTrapRecordSize = 4 + 4 + 4 + 1 + 1 + 1 + 1;
-constexpr std::size_t kAreaRecordSize = 4 * 4 + 2 + 1 + 1 + 1 + 1 + 1 + 25 + 4 + 4;
-constexpr std::size_t kBandMemberSlotSize = 12 + 1 + 1 + 1 + 1 + 4 + 1 + 5 + 1 + 1 + 1 + 1 + 1 + 1;
-constexpr std::size_t kBandRecordSize = 43 + kMaxBandMembers * kBandMemberSlotSize;
-constexpr std::size_t kStructureRecordSize = 4 + 4 + 4 + 2 + 1 + 1 + 1 + 1 + 1 + 1;
-static_assert(kCreatureRecordSize == 28 && kObjectRecordSize == 24 && kDoorRecordSize == 20 &&
-              kTrapRecordSize == 16 && kAreaRecordSize == 56 && kBandRecordSize == 555 &&
-              kStructureRecordSize == 20);
+using layout::kAreaRecordSize;
+using layout::kBandMemberSlotSize;
+using layout::kBandRecordSize;
+using layout::kCreatureRecordSize;
+using layout::kDoorRecordSize;
+using layout::kObjectRecordSize;
+using layout::kStructureRecordSize;
+using layout::kTrapRecordSize;
 
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -23,9 +24,8 @@ constexpr StampTable kTriggersStamps = {{
      0xCF, 0x07, 0x0E, 0x07, 0x69, 0x67, 0x0D, 0x0F, 0x05, 0x73},
 }};
 
-constexpr std::size_t kElementSize = 2 + 2 + 4 + 2 + 2 + 2 + 1 + 1;
-static_assert(kElementSize == 16);
-constexpr std::size_t kTriggersInfoSize = 4 + 4 + 4 + 20;
+constexpr std::size_t kElementSize = layout::kTriggerElementSize;
+using layout::kTriggersInfoSize;
 constexpr std::uint16_t kFirstTriggerId = 1;
 constexpr std::uint16_t kFirstActionId = 65535;
 constexpr int kNone = -1;

@@ -1,7 +1,10 @@
 // The variables file: file size (230), information (231) and the body (232) of 16-byte
 // entries without headers of their own: creature counts of every keeper, each keeper's
 // availabilities, 40 defaults for each keeper with a heart, and the closing entries.
+#include <algorithm>
+
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -56,7 +59,7 @@ constexpr std::array<DefaultEntry, 40> kDefaultAvailability = {{
     {kCategorySpell, 2},     {kCategorySpell, 4},
 }};
 
-constexpr std::size_t kEntrySize = 4 + 4 + 4 + 4;
+constexpr std::size_t kEntrySize = layout::kVariableEntrySize;
 
 void putEntry(Bytes& out, std::uint32_t type, std::uint32_t second, std::uint32_t third,
               std::uint32_t fourth) {
