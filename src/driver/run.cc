@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "driver/compile.h"
@@ -44,34 +45,66 @@ bool writeFile(const std::string& path, const Bytes& bytes, std::string& reason)
 }
 
 std::string temporaryName(const std::string& target) { return target + ".tunnelsmith-tmp"; }
+std::string backupName(const std::string& target) { return target + ".tunnelsmith-old"; }
 
-// Writes every file beside its target under a temporary name, then renames them all into
-// place: a run leaves either all six new files or the old ones untouched.
+// Why `target` cannot take a level file before anything is written, or empty. A directory in
+// the way would only show when the finished file is renamed onto it.
+std::string blockedReason(const std::string& target) {
+  std::error_code error;
+  if (std::filesystem::is_directory(target, error)) return std::strerror(EISDIR);
+  return {};
+}
+
+// Writes every file beside its target under a temporary name, then moves them all into place:
+// a run leaves either all six new files or the earlier ones untouched.
 bool writeAllOrNothing(const std::vector<LevelFile>& files, MessageSink& out) {
-  std::vector<std::string> written;
-  auto discard = [&] {
-    for (const std::string& name : written) std::remove(name.c_str());
+  std::vector<std::string> temporaries;
+  auto fail = [&](std::size_t index, const std::string& reason) {
+    for (const std::string& name : temporaries) std::remove(name.c_str());
+    if (index == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
+    out.line("Could not write ", files[index].name, ": ", reason, "; no level file was written");
+    return false;
   };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (std::string reason = blockedReason(files[i].name); !reason.empty()) return fail(i, reason);
+  }
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string temp = temporaryName(files[i].name);
     std::string reason;
-    if (!writeFile(temp, files[i].bytes, reason)) {
-      std::remove(temp.c_str());
-      discard();
-      if (i == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
-      out.line("Could not write ", files[i].name, ": ", reason,
-               "; no level file was written");
-      return false;
+    const bool ok = writeFile(temp, files[i].bytes, reason);
+    temporaries.push_back(temp);
+    if (!ok) return fail(i, reason);
+  }
+  // Earlier files are set aside until every new one is in place, so that a failed move can be
+  // undone.
+  std::vector<bool> backedUp(files.size(), false);
+  std::size_t installed = 0;
+  auto undo = [&] {
+    for (std::size_t j = 0; j < installed; ++j) std::remove(files[j].name.c_str());
+    for (std::size_t j = 0; j < files.size(); ++j) {
+      if (backedUp[j]) std::rename(backupName(files[j].name).c_str(), files[j].name.c_str());
     }
-    written.push_back(temp);
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& target = files[i].name;
+    std::error_code error;
+    if (std::filesystem::exists(target, error)) {
+      if (std::rename(target.c_str(), backupName(target).c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        undo();
+        return fail(i, reason);
+      }
+      backedUp[i] = true;
+    }
+    if (std::rename(temporaries[i].c_str(), target.c_str()) != 0) {
+      const std::string reason = std::strerror(errno);
+      undo();
+      return fail(i, reason);
+    }
+    ++installed;
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (std::rename(written[i].c_str(), files[i].name.c_str()) != 0) {
-      const std::string reason = std::strerror(errno);
-      for (std::size_t j = i; j < written.size(); ++j) std::remove(written[j].c_str());
-      out.line("Could not write ", files[i].name, ": ", reason);
-      return false;
-    }
+    if (backedUp[i]) std::remove(backupName(files[i].name).c_str());
   }
   return true;
 }

@@ -129,10 +129,10 @@ bool readLegend(ReadState& s) {
   char c = ' ';
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readChar(c);
-    s.in.readWord(s.line);
-    // A legend cut short by the end of the text has no more entries; the THINGS search that
-    // follows reports the text as broken.
+    // Past the end of the text an entry would only repeat the previous one; the THINGS search
+    // that follows reports the text as broken.
     if (s.in.failed()) break;
+    s.in.readWord(s.line);
     TerrainCode code = s.names.findTerrainCode(s.line);
     if (code < 1) {
       s.out.line(msg::kMapCodeNotFound, c, " : ", s.line);

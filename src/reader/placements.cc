@@ -20,12 +20,12 @@ bool readThings(ReadState& s) {
     s.in.readWord(s.line);
     s.in.readInteger(x);
     s.in.readInteger(y);
+    const std::int32_t id = s.names.findObjectId(s.line);
+    if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
     if (s.in.failed()) {
       s.out.line(msg::kThingsError);
       return false;
     }
-    const std::int32_t id = s.names.findObjectId(s.line);
-    if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
   }
   return true;
 }

@@ -8,6 +8,14 @@ namespace ts {
 
 namespace {
 
+// The operands of statements. They live for the whole section: a read that finds the end of the
+// text leaves an operand as the previous statement left it.
+struct StatementOperands {
+  std::string player;
+  std::string name;
+  std::int32_t count = 0;
+};
+
 // Keeper index of a player token, or -1 when the token names no keeper of this level.
 std::int32_t keeperIndex(const LevelDescription& level, const std::string& token) {
   const std::int32_t k = parsePlayerToken(token) - kFirstKeeperPlayer;
@@ -16,10 +24,10 @@ std::int32_t keeperIndex(const LevelDescription& level, const std::string& token
   return k;
 }
 
-void readCreatureCount(ReadState& s) {
-  std::string player;
-  std::string creature;
-  std::int32_t count = 0;
+void readCreatureCount(ReadState& s, StatementOperands& op) {
+  std::string& player = op.player;
+  std::string& creature = op.name;
+  std::int32_t& count = op.count;
   s.in.readWord(player);
   s.in.readWord(creature);
   s.in.readInteger(count);
@@ -36,9 +44,9 @@ void readCreatureCount(ReadState& s) {
   s.level.creatureCounts[static_cast<std::size_t>(k)][id] = count;
 }
 
-void readAvailability(ReadState& s, Availability state) {
-  std::string player;
-  std::string name;
+void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
+  std::string& player = op.player;
+  std::string& name = op.name;
   s.in.readWord(player);
   s.in.readWord(name);
   const std::int32_t k = keeperIndex(s.level, player);
@@ -70,6 +78,7 @@ bool readScenario(ReadState& s) {
     return false;
   }
   s.guard = 0;
+  StatementOperands operands;
   while (true) {
     if (s.line == "EOF") {
       s.level.isValid = true;  // nothing after EOF is read
@@ -85,13 +94,13 @@ bool readScenario(ReadState& s) {
       return false;
     }
     if (s.line == "CREATURE_COUNT") {
-      readCreatureCount(s);
+      readCreatureCount(s, operands);
     } else if (s.line == "START_WITH") {
-      readAvailability(s, kStartWith);
+      readAvailability(s, operands, kStartWith);
     } else if (s.line == "NO") {
-      readAvailability(s, kNotAvailable);
+      readAvailability(s, operands, kNotAvailable);
     } else if (s.line == "MUST_RESEARCH") {
-      readAvailability(s, kMustResearch);
+      readAvailability(s, operands, kMustResearch);
     }
   }
 }

@@ -23,14 +23,32 @@ constexpr GrantKind kGrants[] = {
     {"ACTION_ADD_SPELL", kActionCategorySpell, findSpell, msg::kInvalidSpell},
 };
 
-// Reads one action into `trigger`; false after printing why the action is rejected.
-bool readAction(ReadState& s, Trigger& trigger) {
-  const LevelDescription& level = s.level;
+// The operands of actions. They live for the whole section: a read that finds the end of the
+// text leaves an operand as the previous action left it.
+struct ActionOperands {
   std::string player;
   std::string name;
   std::int32_t band = 0;
   std::int32_t n = 0;
   char which = ' ';
+};
+
+bool isActionKeyword(std::string_view word) {
+  if (word == "ACTION_HERO_RELEASE" || word == "ACTION_DESTROY_HERO_GATE") return true;
+  for (const GrantKind& grant : kGrants) {
+    if (word == grant.keyword) return true;
+  }
+  return false;
+}
+
+// Reads one action into `trigger`; false after printing why the action is rejected.
+bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
+  const LevelDescription& level = s.level;
+  std::string& player = op.player;
+  std::string& name = op.name;
+  std::int32_t& band = op.band;
+  std::int32_t& n = op.n;
+  char& which = op.which;
   const std::string& word = s.line;
 
   if (word == "ACTION_HERO_RELEASE") {
@@ -130,6 +148,7 @@ bool readTriggers(ReadState& s) {
   }
   std::int32_t count = 0;
   s.in.readInteger(count);
+  ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
     s.in.readWord(s.line);
     if (s.in.failed()) {
@@ -142,11 +161,11 @@ bool readTriggers(ReadState& s) {
     s.in.readInteger(actionCount);
     for (std::int32_t a = 0; a < actionCount; ++a) {
       s.in.readWord(s.line);
-      // Once the text has ended no action can follow; the next trigger keyword (or the
-      // scenario search) reports the broken text.
-      if (s.in.failed()) break;
-      if (!readAction(s, trigger)) return false;
-      if (s.in.failed()) break;
+      // Once the text has ended, reading the same action again would only repeat its records:
+      // stop, and let the next trigger keyword (or the scenario search) report the broken text.
+      // A word left over that is no action keyword is reported as such.
+      if (s.in.failed() && isActionKeyword(s.line)) break;
+      if (!readAction(s, trigger, operands)) return false;
     }
     s.level.triggers.push_back(std::move(trigger));
   }

@@ -108,8 +108,10 @@ TriggerTree::TriggerTree(LevelDescription& level) {
       EntranceArea& area = level.areas[static_cast<std::size_t>(t.value)];
       area.triggerId = added.id % 256;
       area.triggerAux = added.id / 256;
-      added.value = wrap32((std::int64_t{area.right} - area.left + 1) *
-                           (std::int64_t{area.bottom} - area.top + 1));
+      // Coordinates are as written, so the count wraps to 32 bits like the field it goes to.
+      const auto width = static_cast<std::uint64_t>(std::int64_t{area.right} - area.left + 1);
+      const auto height = static_cast<std::uint64_t>(std::int64_t{area.bottom} - area.top + 1);
+      added.value = static_cast<std::int32_t>(static_cast<std::uint32_t>(width * height));
     }
     if (lastMain == kNone) {
       head_ = index;
