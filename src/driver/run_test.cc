@@ -1,0 +1,269 @@
+// Runs the real tunnelsmith executable in a fresh directory and checks its console output, its
+// exit status and the files it leaves behind.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/compile.h"
+#include "gtest/gtest.h"
+
+namespace ts {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBanner = "Tunnelsmith version: 1.2\n";
+const std::vector<std::string> kLair1Files = {"Lair1Map.kld",       "Lair1Triggers.kld",
+                                              "Lair1Things.kld",    "Lair1Players.kld",
+                                              "Lair1Variables.kld", "Lair1.kwd"};
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeAll(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string lair1Text() {
+  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
+}
+
+// Whether a file still holds the sentinel text written before the run (compared quietly: a
+// replaced level file would print as a page of binary).
+bool keptOld(const fs::path& dir, const std::string& name) {
+  return readAll(dir / name) == "old " + name;
+}
+
+std::string producedLines(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += "produced file : " + name + "\n";
+  return text;
+}
+
+// A scratch directory per test: `work` is the tool's current directory; the captured output
+// lives beside it so that it never shows up among the files the tool wrote.
+class Sandbox {
+ public:
+  Sandbox() {
+    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-driver-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
+    fs::create_directory(work());
+  }
+  ~Sandbox() {
+    std::error_code ignored;
+    if (!root_.empty()) fs::remove_all(root_, ignored);
+  }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  [[nodiscard]] fs::path work() const { return root_ / "work"; }
+
+  // Runs the tool with `args` (already quoted as the shell needs) inside work(); returns its
+  // exit status and leaves its standard output in `out`.
+  int run(const std::string& args) {
+    const std::string command = "cd '" + work().string() + "' && '" + TUNNELSMITH_EXE + "'" +
+                                (args.empty() ? "" : " " + args) + " > '" +
+                                (root_ / "stdout.txt").string() + "' 2> '" +
+                                (root_ / "stderr.txt").string() + "'";
+    const int status = std::system(command.c_str());
+    out = readAll(root_ / "stdout.txt");
+    err = readAll(root_ / "stderr.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Names of everything in work(), recursively, relative to it.
+  [[nodiscard]] std::vector<std::string> listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(work())) {
+      names.push_back(fs::relative(entry.path(), work()).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string out;
+  std::string err;
+
+ private:
+  fs::path root_;
+};
+
+TEST(DriverProcess, WrongArgumentCountPrintsUsage) {
+  const std::vector<std::string> cases = {"", "'a.txt' 'b.txt'"};
+  for (const std::string& args : cases) {
+    SCOPED_TRACE("args: " + args);
+    Sandbox box;
+    EXPECT_EQ(box.run(args), 0);
+    EXPECT_EQ(box.out, kBanner + "Syntax is " + TUNNELSMITH_EXE + " <Map File Name> \n");
+    EXPECT_EQ(box.err, "");
+    EXPECT_TRUE(box.listing().empty());
+  }
+}
+
+TEST(DriverProcess, MapFileThatCannotBeOpened) {
+  struct Case {
+    const char* what;
+    const char* path;
+  };
+  const Case cases[] = {{"missing file", "missing.txt"}, {"a directory", "maps"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Sandbox box;
+    fs::create_directory(box.work() / "maps");
+    EXPECT_EQ(box.run(std::string("'") + c.path + "'"), 0);
+    EXPECT_EQ(box.out, kBanner + "Opening of Map File Failed: " + c.path + "\n");
+    // Opening never creates the map file, and nothing else is written.
+    EXPECT_EQ(box.listing(), std::vector<std::string>{"maps"});
+  }
+}
+
+TEST(DriverProcess, EmptyMapFileHasNoPlayers) {
+  Sandbox box;
+  writeAll(box.work() / "empty.txt", "");
+  EXPECT_EQ(box.run("empty.txt"), 0);
+  EXPECT_EQ(box.out, kBanner + "Bad number of players : 0\n");
+  EXPECT_EQ(box.listing(), std::vector<std::string>{"empty.txt"});
+}
+
+TEST(DriverProcess, RejectedMapLeavesEarlierFilesUntouched) {
+  Sandbox box;
+  for (const std::string& name : kLair1Files) writeAll(box.work() / name, "old " + name);
+  // The same level without its EOF word: read to the end, then rejected.
+  std::string text = lair1Text();
+  text.erase(text.rfind("EOF"));
+  writeAll(box.work() / "broken.txt", text);
+
+  EXPECT_EQ(box.run("broken.txt"), 0);
+  EXPECT_EQ(box.out, kBanner + "error near SCENARIO_DESCRIPTION section \n");
+  for (const std::string& name : kLair1Files) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(keptOld(box.work(), name));
+  }
+  EXPECT_EQ(box.listing().size(), kLair1Files.size() + 1);
+}
+
+TEST(DriverProcess, SuccessfulRunNamesFilesAfterTheLevel) {
+  Sandbox box;
+  fs::create_directory(box.work() / "maps");
+  writeAll(box.work() / "maps" / "test.txt", lair1Text());
+
+  EXPECT_EQ(box.run("maps/test.txt"), 1);
+  EXPECT_EQ(box.out, kBanner + producedLines(kLair1Files));
+  EXPECT_EQ(box.err, "");
+
+  std::vector<std::string> expected = kLair1Files;
+  expected.push_back("maps");
+  expected.push_back("maps/test.txt");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(box.listing(), expected);
+
+  // The files on disk are exactly the in-memory compilation's bytes.
+  const CompileResult compiled = compileMap(lair1Text());
+  ASSERT_EQ(compiled.files.size(), kLair1Files.size());
+  for (const LevelFile& file : compiled.files) {
+    SCOPED_TRACE(file.name);
+    EXPECT_EQ(readAll(box.work() / file.name),
+              std::string(file.bytes.begin(), file.bytes.end()));
+  }
+}
+
+TEST(DriverProcess, SecondRunOverwritesFromTheStart) {
+  Sandbox box;
+  writeAll(box.work() / "lair1.txt", lair1Text());
+  // A longer file of the same name must be replaced, not patched or appended to.
+  writeAll(box.work() / "Lair1Things.kld", std::string(100000, 'x'));
+
+  ASSERT_EQ(box.run("lair1.txt"), 1);
+  std::map<std::string, std::string> first;
+  for (const std::string& name : kLair1Files) first[name] = readAll(box.work() / name);
+  EXPECT_EQ(first["Lair1Things.kld"].size(), 1674u);
+
+  ASSERT_EQ(box.run("lair1.txt"), 1);
+  EXPECT_EQ(box.out, kBanner + producedLines(kLair1Files));
+  for (const std::string& name : kLair1Files) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(readAll(box.work() / name), first[name]);
+  }
+}
+
+bool anyTemporaryLeft(const Sandbox& box) {
+  for (const std::string& name : box.listing()) {
+    if (name.find(".tunnelsmith-tmp") != std::string::npos &&
+        !fs::is_directory(box.work() / name)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(DriverProcess, MapFileThatCannotBeWrittenReportsFailureOnce) {
+  Sandbox box;
+  std::string text = lair1Text();
+  text.replace(0, 5, "nodir/x");  // the level name; the folder "nodir" does not exist
+  writeAll(box.work() / "map.txt", text);
+
+  EXPECT_EQ(box.run("map.txt"), 0);
+  EXPECT_EQ(box.out, kBanner + "FAILURE!!!Could not write nodir/xMap.kld: " +
+                         std::strerror(ENOENT) + "; no level file was written\n");
+  EXPECT_EQ(box.listing(), std::vector<std::string>{"map.txt"});
+}
+
+TEST(DriverProcess, LaterFileThatCannotBeWrittenKeepsOldFiles) {
+  Sandbox box;
+  for (const std::string& name : kLair1Files) writeAll(box.work() / name, "old " + name);
+  // Blocks the things file's temporary name, so the third file cannot be written.
+  fs::create_directory(box.work() / "Lair1Things.kld.tunnelsmith-tmp");
+  writeAll(box.work() / "lair1.txt", lair1Text());
+
+  EXPECT_EQ(box.run("lair1.txt"), 0);
+  // No "FAILURE!!!": only the map file's failure reports it.
+  EXPECT_EQ(box.out, kBanner + "Could not write Lair1Things.kld: " + std::strerror(EISDIR) +
+                         "; no level file was written\n");
+  for (const std::string& name : kLair1Files) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(keptOld(box.work(), name));
+  }
+  EXPECT_FALSE(anyTemporaryLeft(box));
+}
+
+// A directory in the way of a later file: nothing is written, the earlier files stay.
+TEST(DriverProcess, TargetNameTakenByDirectoryWritesNoLevelFile) {
+  Sandbox box;
+  for (const std::string& name : kLair1Files) {
+    if (name != "Lair1Things.kld") writeAll(box.work() / name, "old " + name);
+  }
+  fs::create_directory(box.work() / "Lair1Things.kld");
+  writeAll(box.work() / "lair1.txt", lair1Text());
+
+  EXPECT_EQ(box.run("lair1.txt"), 0);
+  const std::string prefix = kBanner + "Could not write Lair1Things.kld: ";
+  const std::string suffix = "; no level file was written\n";
+  EXPECT_EQ(box.out.rfind(prefix, 0), 0u) << box.out;
+  EXPECT_TRUE(box.out.size() > prefix.size() + suffix.size() &&
+              box.out.compare(box.out.size() - suffix.size(), suffix.size(), suffix) == 0)
+      << box.out;
+  EXPECT_EQ(box.out.find("FAILURE!!!"), std::string::npos);
+  for (const std::string& name : kLair1Files) {
+    if (name == "Lair1Things.kld") continue;
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(keptOld(box.work(), name));
+  }
+  EXPECT_TRUE(fs::is_empty(box.work() / "Lair1Things.kld"));
+  EXPECT_FALSE(anyTemporaryLeft(box));
+}
+
+}  // namespace
+}  // namespace ts
