@@ -17,8 +17,8 @@ struct LevelFile {
 };
 
 struct CompileResult {
-  std::string console;  // every message, exactly as the compiler prints them
-  bool valid = false;   // the level was accepted and `files` holds all six files
+  std::string console;           // every message, exactly as the compiler prints them
+  bool valid = false;            // the level was accepted and `files` holds all six files
   std::vector<LevelFile> files;  // map, triggers, things, players, variables, level information
 };
 

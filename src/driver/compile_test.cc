@@ -1,5 +1,7 @@
 // In-memory compilation: what a map text turns into (the level's members, the six files and
 // their names), the limit on trigger elements, and whole levels compiled end to end.
+#include "driver/compile.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/compile.h"
 #include "model/level_description.h"
 #include "testing/chunk_walker.h"
 
@@ -45,9 +46,9 @@ struct MapText {
 
   [[nodiscard]] std::string text() const {
     return header + grid + "THINGS\n" + things + "CREATURES\n" + creatures + "DOORS\n" + doors +
-           "TRAPS\n" + traps + "HEARTS_AND_GOLD\n" + hearts + "HERO_BANDS\n" + bands +
-           "AREAS\n" + areas + "HERO_GATES\n" + gates + "TRIGGERS\n" + triggers +
-           "SCENARIO_DESCRIPTION\n" + scenario + "EOF\n";
+           "TRAPS\n" + traps + "HEARTS_AND_GOLD\n" + hearts + "HERO_BANDS\n" + bands + "AREAS\n" +
+           areas + "HERO_GATES\n" + gates + "TRIGGERS\n" + triggers + "SCENARIO_DESCRIPTION\n" +
+           scenario + "EOF\n";
   }
 };
 
@@ -146,8 +147,7 @@ TEST(CompileLevel, EachKeeperHasItsOwnTables) {
 TEST(CompileLevel, RecordsKeepFileOrderAndDroppedEntriesLeaveNoGap) {
   MapText map;
   map.things = "3\nTH_BARREL 1 1\nTH_NO_SUCH_THING 2 2\nMI_REVEAL_MAP 3 1\n";
-  map.creatures =
-      "4\nTROLL 1 2 L4 P1\nTROLL 5 5 L11 P1\nNOBODY 6 6 L1 P1\nKNIGHT 3 4 L5 PH\n";
+  map.creatures = "4\nTROLL 1 2 L4 P1\nTROLL 5 5 L11 P1\nNOBODY 6 6 L1 P1\nKNIGHT 3 4 L5 PH\n";
   map.doors = "2\nWOODEN_DOOR 1 1 P5 L\nSTEEL_DOOR 2 1 PN L\n";
   map.traps = "3\nTR_GAS 1 1 P1\nTR_NO_SUCH_TRAP 1 2 P1\nTR_BOULDER 2 2 P1\n";
   map.bands = "2\nFirst 2 PH\nKNIGHT L5\nDWARF L3\nSecond 2 P1\nNOBODY L2\nWIZARD L2\n";
@@ -252,8 +252,7 @@ TEST(CompileTriggers, AtMost65535TriggerAndActionElements) {
       EXPECT_EQ(triggers.size(), 60 + 24 * c.elements);
       EXPECT_EQ(u32At(triggers, 20) + u32At(triggers, 24), c.elements);
     } else {
-      EXPECT_EQ(result.console, "Too many triggers: the level needs " +
-                                    std::to_string(c.elements) +
+      EXPECT_EQ(result.console, "Too many triggers: the level needs " + std::to_string(c.elements) +
                                     " trigger and action elements, at most 65535 fit the "
                                     "triggers file\n");
       EXPECT_TRUE(result.files.empty());
@@ -285,9 +284,9 @@ TEST(EndToEnd, Lair1Example) {
   // Map: 12 x 10 squares.
   const Bytes& map = result.files[0].bytes;
   EXPECT_EQ(map.size(), 36u + 4u * 12u * 10u);
-  EXPECT_EQ(cellAt(map, 12, 0, 0), 0x01010201u);  // # SOLID_ROCK
-  EXPECT_EQ(cellAt(map, 12, 2, 2), 0x0101030Bu);  // 1 KPR1_LAIR
-  EXPECT_EQ(cellAt(map, 12, 3, 8), 0x0101040Au);  // 2 KPR2_TREASURY
+  EXPECT_EQ(cellAt(map, 12, 0, 0), 0x01010201u);   // # SOLID_ROCK
+  EXPECT_EQ(cellAt(map, 12, 2, 2), 0x0101030Bu);   // 1 KPR1_LAIR
+  EXPECT_EQ(cellAt(map, 12, 3, 8), 0x0101040Au);   // 2 KPR2_TREASURY
   EXPECT_EQ(cellAt(map, 12, 7, 10), 0x01010122u);  // G HERO_GATE_4
 
   // Triggers: 3 section triggers, 1 gate-release node and 2 automatic triggers (one
@@ -306,8 +305,8 @@ TEST(EndToEnd, Lair1Example) {
 
   // Things: 2 creatures, 2 things, 1 door, 1 trap, 2 gates, 1 area, 2 bands, 2 keepers.
   const Bytes& things = result.files[2].bytes;
-  EXPECT_EQ(things.size(), 56u + 36u * 2 + 32u * 2 + 28u * 2 + 28u * 1 + 24u * 1 + 92u * 2 +
-                               563u * 2 + 64u * 1);
+  EXPECT_EQ(things.size(),
+            56u + 36u * 2 + 32u * 2 + 28u * 2 + 28u * 1 + 24u * 1 + 92u * 2 + 563u * 2 + 64u * 1);
   EXPECT_EQ(u32At(things, 20), 2u + 2 + 2 + 1 + 1 + 2 + 1 + 2 * 2);
   std::vector<Chunk> elements;
   ASSERT_EQ(checkFraming(things, nullptr, &elements), "");

@@ -33,8 +33,8 @@ bool writeFile(const std::string& path, const Bytes& bytes, std::string& reason)
     reason = std::strerror(errno);
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                       std::fflush(file) == 0;
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
   const int writeError = errno;
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {

@@ -175,8 +175,7 @@ TEST(DriverProcess, SuccessfulRunNamesFilesAfterTheLevel) {
   ASSERT_EQ(compiled.files.size(), kLair1Files.size());
   for (const LevelFile& file : compiled.files) {
     SCOPED_TRACE(file.name);
-    EXPECT_EQ(readAll(box.work() / file.name),
-              std::string(file.bytes.begin(), file.bytes.end()));
+    EXPECT_EQ(readAll(box.work() / file.name), std::string(file.bytes.begin(), file.bytes.end()));
   }
 }
 

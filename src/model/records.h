@@ -142,9 +142,9 @@ struct Trigger {
 
 // Availability of a room, trap, door or keeper spell for one keeper.
 using Availability = std::int32_t;
-inline constexpr Availability kNotAvailable = 1;   // NO
-inline constexpr Availability kMustResearch = 2;   // MUST_RESEARCH
-inline constexpr Availability kStartWith = 3;      // START_WITH
+inline constexpr Availability kNotAvailable = 1;  // NO
+inline constexpr Availability kMustResearch = 2;  // MUST_RESEARCH
+inline constexpr Availability kStartWith = 3;     // START_WITH
 
 // One keeper's table: id -> count or availability, ascending by id.
 using KeeperTable = std::map<std::int32_t, std::int32_t>;

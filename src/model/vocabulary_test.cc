@@ -153,9 +153,14 @@ TEST(VocabularyObjects, EveryObjectAndMagicItemResolves) {
 TEST(VocabularyObjects, SingledOutNamesAndUnknowns) {
   const NameMaps names;
   const NameCase cases[] = {
-      {"TH_WOOD_DR_CRATE", 52}, {"TH_FREEZE_TR_CRATE", 39}, {"MI_SECRET_LEVEL", 129},
-      {"th_target", -1},        {"TH_TARGET2", -1},         {"MI_SECRET", -1},
-      {"IMP", -1},              {"", -1},
+      {"TH_WOOD_DR_CRATE", 52},
+      {"TH_FREEZE_TR_CRATE", 39},
+      {"MI_SECRET_LEVEL", 129},
+      {"th_target", -1},
+      {"TH_TARGET2", -1},
+      {"MI_SECRET", -1},
+      {"IMP", -1},
+      {"", -1},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(std::string(c.name));
@@ -239,8 +244,8 @@ TEST(VocabularyRoomsAndSpells, CountedTablesResolveAndGiveZeroForUnknowns) {
 
 TEST(VocabularyTokens, PlayerAndLevelTokens) {
   const NameCase players[] = {
-      {"P1", 3}, {"P2", 4}, {"P3", 5}, {"P4", 6}, {"PH", 1}, {"PN", 2},
-      {"p1", 0}, {"P5", 0}, {"P0", 0}, {"P", 0}, {"ph", 0}, {"P1 ", 0}, {"", 0},
+      {"P1", 3}, {"P2", 4}, {"P3", 5}, {"P4", 6}, {"PH", 1},  {"PN", 2}, {"p1", 0},
+      {"P5", 0}, {"P0", 0}, {"P", 0},  {"ph", 0}, {"P1 ", 0}, {"", 0},
   };
   for (const NameCase& c : players) {
     SCOPED_TRACE(std::string(c.name));

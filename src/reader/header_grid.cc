@@ -14,33 +14,40 @@ namespace {
 constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
 
 // Owner characters: the four keepers, the hero player, no owner; any other is neutral.
-constexpr std::array<std::string_view, 7> kOwnerPrefixes = {"KPR1_", "KPR2_", "KPR3_", "KPR4_",
+constexpr std::array<std::string_view, 7> kOwnerPrefixes = {"KPR1_", "KPR2_", "KPR3_",   "KPR4_",
                                                             "HERO_", "",      "NEUTRAL_"};
 constexpr std::size_t kNeutralOwnerClass = 6;
 
 std::size_t ownerClass(char c) {
   switch (c) {
-    case '1': return 0;
-    case '2': return 1;
-    case '3': return 2;
-    case '4': return 3;
-    case 'H': return 4;
-    case 'O': return 5;
-    default: return kNeutralOwnerClass;
+    case '1':
+      return 0;
+    case '2':
+      return 1;
+    case '3':
+      return 2;
+    case '4':
+      return 3;
+    case 'H':
+      return 4;
+    case 'O':
+      return 5;
+    default:
+      return kNeutralOwnerClass;
   }
 }
 
 // Terrain character to name suffix; any other character is solid rock.
 std::string_view terrainSuffix(char c) {
   static constexpr std::array<std::string_view, 20> kUpper = {
-      "CLAIMED_SQ", "OWNED_ROCK", "TREASURY", "LAIR",     "PORTAL",   "HATCHERY", "HEART",
-      "LIBRARY",    "TRAINING",   "WOOD_BR",  "GUARD_RM", "WORKSHOP", "PRISON",   "TORTURE",
+      "CLAIMED_SQ", "OWNED_ROCK", "TREASURY", "LAIR",       "PORTAL",   "HATCHERY", "HEART",
+      "LIBRARY",    "TRAINING",   "WOOD_BR",  "GUARD_RM",   "WORKSHOP", "PRISON",   "TORTURE",
       "TEMPLE",     "GRAVEYARD",  "CASINO",   "COMBAT_PIT", "STONE_BR", "MANA"};
   static constexpr std::array<std::string_view, 19> kLower = {
-      "MAP_BORDER",  "SOLID_ROCK",     "ROCK",        "UNCLAIMED",   "WATER",
-      "LAVA",        "GOLD",           "GEMS",        "HERO_GATE_1", "HERO_GATE_2",
-      "HERO_GATE_3", "HERO_GATE_4",    "HERO_GATE_5", "HERO_GATE_6", "HERO_REST_AREA",
-      "HERO_GATE_7", "HERO_GATE_8",    "HERO_GATE_9", "HERO_GATE_10"};
+      "MAP_BORDER",  "SOLID_ROCK",  "ROCK",        "UNCLAIMED",   "WATER",
+      "LAVA",        "GOLD",        "GEMS",        "HERO_GATE_1", "HERO_GATE_2",
+      "HERO_GATE_3", "HERO_GATE_4", "HERO_GATE_5", "HERO_GATE_6", "HERO_REST_AREA",
+      "HERO_GATE_7", "HERO_GATE_8", "HERO_GATE_9", "HERO_GATE_10"};
   if (c >= 'A' && c <= 'T') return kUpper[static_cast<std::size_t>(c - 'A')];
   if (c >= 'a' && c <= 's') return kLower[static_cast<std::size_t>(c - 'a')];
   return "SOLID_ROCK";
@@ -111,6 +118,7 @@ bool readTextRows(ReadState& s) {
   for (std::int32_t r = 0; r < level.mapHeight; ++r) {
     if (!skipEmptyLines(s)) return false;
     if (!rowLongEnough(s, static_cast<std::size_t>(r), width)) return false;
+    if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
     level.mapRows.emplace_back(s.line, 0, width);
     if (s.guardStep()) {
       s.out.line(msg::kLoopMap);
@@ -132,13 +140,20 @@ bool readLegend(ReadState& s) {
     // Past the end of the text an entry would only repeat the previous one; the THINGS search
     // that follows reports the text as broken.
     if (s.in.failed()) break;
+    const std::size_t entryStart = s.in.tokenStart();
     s.in.readWord(s.line);
     TerrainCode code = s.names.findTerrainCode(s.line);
     if (code < 1) {
       s.out.line(msg::kMapCodeNotFound, c, " : ", s.line);
       code = kUnknownTerrainCode;
     }
-    s.level.mapCodes[code] = static_cast<unsigned char>(c);
+    auto [entry, added] = s.level.mapCodes.try_emplace(code, static_cast<unsigned char>(c));
+    if (!added) {
+      if (s.observer != nullptr && entry->second != static_cast<unsigned char>(c)) {
+        s.observer->legendReplaced(code, static_cast<char>(entry->second), c, entryStart);
+      }
+      entry->second = static_cast<unsigned char>(c);
+    }
   }
   return true;
 }
@@ -151,12 +166,15 @@ bool readGuiRows(ReadState& s) {
   for (std::int32_t r = 0; r < level.mapHeight; ++r) {
     if (!skipEmptyLines(s)) return false;
     if (!rowLongEnough(s, static_cast<std::size_t>(r), 2 * width)) return false;
+    if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
+    const std::size_t lineStart = s.in.tokenStart();
     std::string row(width, '\0');
     for (std::size_t col = 0; col < width; ++col) {
       const std::size_t owner = ownerClass(s.line[2 * col]);
       const auto terrain = static_cast<unsigned char>(s.line[2 * col + 1]);
       unsigned char c = table.bySquare[owner][terrain];
       if (c == 0) {
+        if (s.observer != nullptr) s.observer->unknownSquare(lineStart + 2 * col);
         s.out.raw(msg::kGuiUnknownSquare);
         c = table.defaultRock;
       }
@@ -215,9 +233,9 @@ bool readHeader(ReadState& s) {
   // A line read holds at most 999 characters, so wider rows could never be read whole.
   const std::int32_t maxWidth = s.gui ? kMaxGuiWidth : kMaxTextWidth;
   if (level.mapWidth > maxWidth) {
-    s.out.line("Map too wide: width ", level.mapWidth, " is above the limit of ", maxWidth,
-               s.gui ? " squares a row for a map-drawing-tool map"
-                     : " squares a row for a text map");
+    s.out.line(
+        "Map too wide: width ", level.mapWidth, " is above the limit of ", maxWidth,
+        s.gui ? " squares a row for a map-drawing-tool map" : " squares a row for a text map");
     return false;
   }
   // Rows are stored as they are read, so a huge height costs nothing until its rows exist.

@@ -111,8 +111,8 @@ TEST(HeaderRejects, BadOrMissingSizes) {
 
 TEST(HeaderRejects, LevelNameAndWidthLimits) {
   const std::string name35(35, 'N');
-  const std::string tooLong =
-      "Level name too long: " + name35 + " has 35 characters; at most 34 fit the level file names\n";
+  const std::string tooLong = "Level name too long: " + name35 +
+                              " has 35 characters; at most 34 fit the level file names\n";
   expectRejections({
       {"name of 35", header(name35, 1, 4, 1) + rows(4, 1) + kLegend + tail(), tooLong},
       {"size checked before the name", header(name35, 1, 0, 1), " bad width/heigth : 0 1\n"},
@@ -137,8 +137,8 @@ TEST(HeaderAccepts, NameAndSizeSpellings) {
   const std::string name34(34, 'N');
   const Case cases[] = {
       {"plain", "Lair1\nPlayers 1\nSize 4 x 3\n", "Lair1", 1, 4, 3},
-      {"gui word after the name", "Lair1 GUI_GENERATED_MAP\nPlayers 1\nSize 4 x 3\n", "Lair1", 1,
-       4, 3},
+      {"gui word after the name", "Lair1 GUI_GENERATED_MAP\nPlayers 1\nSize 4 x 3\n", "Lair1", 1, 4,
+       3},
       {"rest of the name line discarded", "Lair1 is the first level\nPlayers 1\nSize 4 x 3\n",
        "Lair1", 1, 4, 3},
       {"count on the next line", "Lair1\nPlayers\n2\nSize 4 x 3\n", "Lair1", 2, 4, 3},
@@ -148,8 +148,8 @@ TEST(HeaderAccepts, NameAndSizeSpellings) {
       {"40x40", "Lair1\nPlayers 1\nSize 40x40\n", "Lair1", 1, 40, 40},
       {"octal width", "Lair1\nPlayers 1\nSize 010 x 3\n", "Lair1", 1, 8, 3},
       {"hex width", "Lair1\nPlayers 1\nSize 0x10 x 3\n", "Lair1", 1, 16, 3},
-      {"rest of the size line discarded", "Lair1\nPlayers 1\nSize 4 x 3 squares\n", "Lair1", 1,
-       4, 3},
+      {"rest of the size line discarded", "Lair1\nPlayers 1\nSize 4 x 3 squares\n", "Lair1", 1, 4,
+       3},
       {"name of 34", header(name34, 1, 4, 3), name34, 1, 4, 3},
       {"text width 999", header("Lair1", 1, 999, 2), "Lair1", 1, 999, 2},
   };
@@ -196,13 +196,12 @@ TEST(HeaderAccepts, GuiWidth499) {
 TEST(HeaderEmptyLines, AtMost1000BeforeTheFirstRow) {
   for (int empty : {0, 1, 1000, 1001}) {
     SCOPED_TRACE(empty);
-    const Read r = readMap(header("Lair1", 1, 4, 1) + std::string(static_cast<std::size_t>(empty),
-                                                                  '\n') +
-                           rows(4, 1) + kLegend + tail());
+    const Read r =
+        readMap(header("Lair1", 1, 4, 1) + std::string(static_cast<std::size_t>(empty), '\n') +
+                rows(4, 1) + kLegend + tail());
     EXPECT_EQ(r.level.isValid, empty <= 1000);
-    EXPECT_EQ(r.console, empty <= 1000
-                             ? std::string(kOldMap)
-                             : "Apparent endless loop while preparing to load map\n");
+    EXPECT_EQ(r.console, empty <= 1000 ? std::string(kOldMap)
+                                       : "Apparent endless loop while preparing to load map\n");
   }
 }
 
@@ -268,26 +267,19 @@ TEST(GridLoopGuard, RowsAndEmptyLinesShareOneBudget) {
   const std::vector<Rejection> cases = {
       {"1000 rows", header("Lair1", 1, 1, 1000) + rows(1, 1000) + kLegend + tail(),
        std::string(kOldMap)},
-      {"1001 rows", header("Lair1", 1, 1, 1001) + rows(1, 1001) + kLegend + tail(),
-       loadingMap},
+      {"1001 rows", header("Lair1", 1, 1, 1001) + rows(1, 1001) + kLegend + tail(), loadingMap},
       {"1000 rows and one empty line",
-       header("Lair1", 1, 1, 1000) + rows500 + "\n" + rows500 + kLegend + tail(),
-       loadingMap},
+       header("Lair1", 1, 1, 1000) + rows500 + "\n" + rows500 + kLegend + tail(), loadingMap},
       {"998 empty lines between two rows",
-       header("Lair1", 1, 1, 2) + "b\n" + std::string(998, '\n') + "b\n" + kLegend +
-           tail(),
+       header("Lair1", 1, 1, 2) + "b\n" + std::string(998, '\n') + "b\n" + kLegend + tail(),
        std::string(kOldMap)},
       {"1000 empty lines between two rows",
-       header("Lair1", 1, 1, 2) + "b\n" + std::string(1000, '\n') + "b\n" + kLegend +
-           tail(),
+       header("Lair1", 1, 1, 2) + "b\n" + std::string(1000, '\n') + "b\n" + kLegend + tail(),
        "Apparent endless loop while loading  map rows\n"},
-      {"text ends within the rows", header("Lair1", 1, 1, 3) + "b\nb\n",
-       "error in MAP section \n"},
-      {"no MAP_CODES", header("Lair1", 1, 1, 1) + "b\n" + tail(),
-       "error in MAP_CODES section \n"},
+      {"text ends within the rows", header("Lair1", 1, 1, 3) + "b\nb\n", "error in MAP section \n"},
+      {"no MAP_CODES", header("Lair1", 1, 1, 1) + "b\n" + tail(), "error in MAP_CODES section \n"},
       {"MAP_CODES after 1001 other lines",
-       header("Lair1", 1, 1, 1) + "b\n" + rows(5, 1001, 'x') + kLegend + tail(),
-       loadingMap},
+       header("Lair1", 1, 1, 1) + "b\n" + rows(5, 1001, 'x') + kLegend + tail(), loadingMap},
   };
   for (const Rejection& c : cases) {
     SCOPED_TRACE(c.name);
@@ -317,15 +309,19 @@ TEST(GridLegend, RepeatedCharactersNamesAndUnknownNames) {
   };
   const Case cases[] = {
       {"two characters for one name", "2\na SOLID_ROCK\nb SOLID_ROCK\n", {{0x01010201, 'b'}}, ""},
-      {"one character for two names", "2\nb ROCK\nb SOLID_ROCK\n",
-       {{0x01010201, 'b'}, {0x01010202, 'b'}}, ""},
-      {"unknown names", "3\nx NOPE\nb SOLID_ROCK\ny solid_rock\n",
+      {"one character for two names",
+       "2\nb ROCK\nb SOLID_ROCK\n",
+       {{0x01010201, 'b'}, {0x01010202, 'b'}},
+       ""},
+      {"unknown names",
+       "3\nx NOPE\nb SOLID_ROCK\ny solid_rock\n",
        {{0x01010101, 'y'}, {0x01010201, 'b'}},
        "map code not found error --> x : NOPE\nmap code not found error --> y : solid_rock\n"},
-      {"entries share a line", "2 a ROCK b SOLID_ROCK\n", {{0x01010201, 'b'}, {0x01010202, 'a'}},
+      {"entries share a line",
+       "2 a ROCK b SOLID_ROCK\n",
+       {{0x01010201, 'b'}, {0x01010202, 'a'}},
        ""},
-      {"hero gate marker", "2\nb SOLID_ROCK\n7 HERO_GATE_7\n", {{100, '7'}, {0x01010201, 'b'}},
-       ""},
+      {"hero gate marker", "2\nb SOLID_ROCK\n7 HERO_GATE_7\n", {{100, '7'}, {0x01010201, 'b'}}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -351,8 +347,9 @@ TEST(GridLegend, ALegendCutShortByTheEndOfTheText) {
     std::string text;
     std::string_view console;
   } cases[] = {
-      {header("Lair1", 1, 4, 1) + "bbbb\nMAP_CODES\n1\nb", "map code not found error --> b : MAP_CODES\n"
-                                                        "Apparent endless loop while loading things\n"},
+      {header("Lair1", 1, 4, 1) + "bbbb\nMAP_CODES\n1\nb",
+       "map code not found error --> b : MAP_CODES\n"
+       "Apparent endless loop while loading things\n"},
       {header("Lair1", 1, 4, 1) + "bbbb\nMAP_CODES\n5\nb SOLID_ROCK\n",
        "Apparent endless loop while loading things\n"},
   };
@@ -376,18 +373,17 @@ TEST(GridGui, SquaresResolveToTheirCharacters) {
     bool reported;
   };
   const Case cases[] = {
-      {"Op", 1, false},   {"Oq", 2, false},  {"Or", 3, false},  {"Os", 4, false},
-      {"HA", 5, false},   {"Oi", 24, false}, {"HT", 26, false}, {"Ob", 32, false},
-      {"Oc", 33, false},  {"ND", 42, false}, {"XD", 42, false}, {"Oa", 58, false},
-      {"1A", 60, false},  {"2A", 80, false}, {"3D", 103, false}, {"4T", 139, false},
-      {"Oz", 32, false},  {"Ot", 32, false}, {"O ", 32, false},
-      {"1c", 32, true},   {"Nb", 32, true},  {"OA", 32, true},  {"Hi", 32, true},
-      {"1U", 32, true},
+      {"Op", 1, false},  {"Oq", 2, false},  {"Or", 3, false},   {"Os", 4, false},
+      {"HA", 5, false},  {"Oi", 24, false}, {"HT", 26, false},  {"Ob", 32, false},
+      {"Oc", 33, false}, {"ND", 42, false}, {"XD", 42, false},  {"Oa", 58, false},
+      {"1A", 60, false}, {"2A", 80, false}, {"3D", 103, false}, {"4T", 139, false},
+      {"Oz", 32, false}, {"Ot", 32, false}, {"O ", 32, false},  {"1c", 32, true},
+      {"Nb", 32, true},  {"OA", 32, true},  {"Hi", 32, true},   {"1U", 32, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.square));
-    const Read r = readMap("GUI_GENERATED_MAP " + header("Lair1", 1, 1, 1) +
-                           std::string(c.square) + "\n" + tail());
+    const Read r = readMap("GUI_GENERATED_MAP " + header("Lair1", 1, 1, 1) + std::string(c.square) +
+                           "\n" + tail());
     EXPECT_TRUE(r.level.isValid);
     EXPECT_EQ(r.console, (c.reported ? std::string(kGuiError) : "") + std::string(kOldMap));
     ASSERT_EQ(r.level.mapRows.size(), 1u);

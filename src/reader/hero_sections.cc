@@ -29,11 +29,22 @@ bool readBands(ReadState& s) {
     const std::int32_t kept = std::min<std::int32_t>(memberCount, kMaxBandMembers);
     for (std::int32_t m = 0; m < kept; ++m) {
       s.in.readWord(s.line);
+      const std::size_t nameAt = s.in.tokenStart();
       s.in.readWord(levelToken);
       const std::int32_t memberLevel = parseLevelToken(levelToken);
-      if (memberLevel == 0) continue;
+      if (memberLevel == 0) {
+        if (s.observer && !s.in.failed()) {
+          s.observer->entryDropped("HERO_BANDS", ExpectedWord::kLevelToken, levelToken,
+                                   s.in.tokenStart());
+        }
+        continue;
+      }
       const std::int32_t id = s.names.findCreatureId(s.line);
-      if (id >= 1) band.members.push_back({memberLevel, id, kBandMemberCode, owner});
+      if (id >= 1) {
+        band.members.push_back({memberLevel, id, kBandMemberCode, owner});
+      } else if (s.observer && !s.in.failed()) {
+        s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.line, nameAt);
+      }
       if (s.guardStep()) {
         s.out.line(msg::kLoopBandData);
         return false;
@@ -70,6 +81,7 @@ bool readAreas(ReadState& s) {
   EntranceArea area;
   for (std::int32_t i = 1; i <= count; ++i) {
     s.in.readInteger(id);
+    const std::size_t at = s.in.tokenStart();
     s.in.readInteger(area.left);
     s.in.readInteger(area.top);
     s.in.readInteger(area.right);
@@ -80,6 +92,7 @@ bool readAreas(ReadState& s) {
     }
     // After the end of the text the id no longer changes, so the id check above ends the loop.
     s.level.areas.push_back(area);
+    if (s.observer) s.observer->areaRead(i, area, at);
     if (i == count) break;  // keeps `i` from overflowing at the largest count
   }
   return true;
@@ -111,9 +124,16 @@ std::size_t overlappingGate(const LevelDescription& level, const GateExtent& e) 
 
 bool isGateTerrain(TerrainCode code) {
   switch (code) {
-    case kHeroGate1Code: case kHeroGate2Code: case kHeroGate3Code: case kHeroGate4Code:
-    case kHeroGate5Code: case kHeroGate6Code: case kHeroGate7Marker: case kHeroGate8Marker:
-    case kHeroGate9Marker: case kHeroGate10Marker:
+    case kHeroGate1Code:
+    case kHeroGate2Code:
+    case kHeroGate3Code:
+    case kHeroGate4Code:
+    case kHeroGate5Code:
+    case kHeroGate6Code:
+    case kHeroGate7Marker:
+    case kHeroGate8Marker:
+    case kHeroGate9Marker:
+    case kHeroGate10Marker:
       return true;
     default:
       return false;
@@ -132,15 +152,29 @@ void setGateProperties(HeroGate& gate, TerrainCode code) {
       gate.autoTrigger = true;
       gate.autoTriggerValue = 12;
       break;
-    case kHeroGate4Code: case kHeroGate5Code: case kHeroGate6Code:
+    case kHeroGate4Code:
+    case kHeroGate5Code:
+    case kHeroGate6Code:
       gate.autoTrigger = true;
       gate.autoTriggerValue = squares;
       break;
-    case kHeroGate7Marker: gate.gateStyle = 37; break;
-    case kHeroGate8Marker: gate.gateStyle = 37; gate.gateVariant = 2; break;
-    case kHeroGate9Marker: gate.gateStyle = 37; gate.gateVariant = 4; break;
-    case kHeroGate10Marker: gate.gateStyle = 37; gate.gateVariant = 6; break;
-    default: break;
+    case kHeroGate7Marker:
+      gate.gateStyle = 37;
+      break;
+    case kHeroGate8Marker:
+      gate.gateStyle = 37;
+      gate.gateVariant = 2;
+      break;
+    case kHeroGate9Marker:
+      gate.gateStyle = 37;
+      gate.gateVariant = 4;
+      break;
+    case kHeroGate10Marker:
+      gate.gateStyle = 37;
+      gate.gateVariant = 6;
+      break;
+    default:
+      break;
   }
 }
 
@@ -169,8 +203,8 @@ bool readGates(ReadState& s) {
       s.out.line(msg::kNoGateTerrain, id);
       return false;
     }
-    const unsigned char c =
-        static_cast<unsigned char>(level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
+    const unsigned char c = static_cast<unsigned char>(
+        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
     setGateProperties(gate, codes.code(c));
     if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
       s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);

@@ -5,15 +5,28 @@
 
 namespace ts {
 
+ReadState::ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
+                     std::ostream& console, ReaderObserver* observer)
+    : in(text), level(level), names(names), out(console), observer(observer) {
+  if (observer != nullptr) {
+    out.setHook(
+        [this](const std::string& message) { this->observer->message(message, in.tokenStart()); });
+  }
+}
+
 bool ReadState::searchKeyword(std::string_view keyword, std::string_view loopMessage,
                               std::optional<std::string_view> failMessage) {
+  int skipped = 0;
   while (line != keyword) {
     if (guardStep()) {
+      if (observer != nullptr) observer->keywordNotFound(keyword, skipped);
       out.line(loopMessage);
       return false;
     }
     in.readLine(line);
+    ++skipped;
     if (failMessage && in.failed()) {
+      if (observer != nullptr) observer->keywordNotFound(keyword, skipped);
       out.line(*failMessage);
       return false;
     }
@@ -22,8 +35,8 @@ bool ReadState::searchKeyword(std::string_view keyword, std::string_view loopMes
 }
 
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
-               std::ostream& console) {
-  ReadState s(text, level, names, console);
+               std::ostream& console, ReaderObserver* observer) {
+  ReadState s(text, level, names, console, observer);
   if (!readHeader(s) || !readGrid(s) || !readPlacements(s)) return;
   installKeeperDefaults(level);
   // An older map ends right after its hearts and gold: a complete level without hero

@@ -11,6 +11,7 @@
 #include "model/level_description.h"
 #include "model/vocabulary.h"
 #include "reader/messages.h"
+#include "reader/reader_observer.h"
 #include "reader/text_reader.h"
 
 namespace ts {
@@ -24,8 +25,7 @@ inline constexpr std::int32_t kMaxGuiWidth = 499;
 
 struct ReadState {
   ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
-            std::ostream& console)
-      : in(text), level(level), names(names), out(console) {}
+            std::ostream& console, ReaderObserver* observer = nullptr);
 
   TextReader in;
   LevelDescription& level;
@@ -34,6 +34,7 @@ struct ReadState {
   std::string line;  // the line buffer: the current line, or the last word read into it
   int guard = 0;     // the loop guard
   bool gui = false;  // the map was written by the map-drawing tool (two characters a square)
+  ReaderObserver* observer = nullptr;  // none when compiling
 
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
@@ -53,9 +54,9 @@ bool readHeroSections(ReadState& s);  // HERO_BANDS, AREAS, HERO_GATES
 bool readTriggers(ReadState& s);
 bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the level valid
 
-// Runs the whole reader over `text` into `level`.
+// Runs the whole reader over `text` into `level`, telling `observer` (when given) what it saw.
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
-               std::ostream& console);
+               std::ostream& console, ReaderObserver* observer = nullptr);
 
 // The extent of the gate drawn through square (x, y), or no extent after printing why.
 GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y);

@@ -2,7 +2,10 @@
 // expect them (odd spacing and spelling included), and the sink that prints them.
 #pragma once
 
+#include <functional>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 namespace ts {
@@ -12,7 +15,8 @@ namespace msg {
 inline constexpr std::string_view kBadPlayerCount = "Bad number of players : ";
 inline constexpr std::string_view kHeaderError = "error with beginning file data section ";
 inline constexpr std::string_view kBadSize = " bad width/heigth : ";
-inline constexpr std::string_view kLoopBeforeMap = "Apparent endless loop while preparing to load map";
+inline constexpr std::string_view kLoopBeforeMap =
+    "Apparent endless loop while preparing to load map";
 // Grid and legend.
 inline constexpr std::string_view kLoopMapRows = "Apparent endless loop while loading  map rows";
 inline constexpr std::string_view kMapSectionError = "error in MAP section ";
@@ -34,15 +38,18 @@ inline constexpr std::string_view kHeartsError = "error near HEARTS_AND_GOLD sec
 inline constexpr std::string_view kForgotEof = "Did you forget the EOF line?";
 inline constexpr std::string_view kHeartCount = " Heart Center info not correct!\n";
 // Hero sections.
-inline constexpr std::string_view kOldMap = "assuming no gate, trigger, and scenario info (old map) ";
-inline constexpr std::string_view kLoopBandData = "Apparent endless loop while loading hero band data";
+inline constexpr std::string_view kOldMap =
+    "assuming no gate, trigger, and scenario info (old map) ";
+inline constexpr std::string_view kLoopBandData =
+    "Apparent endless loop while loading hero band data";
 inline constexpr std::string_view kLoopBands = "Apparent endless loop while loading hero bands";
 inline constexpr std::string_view kBandsError = "error near HERO_BANDS section ";
 inline constexpr std::string_view kLoopAreas =
     "Apparent endless loop while trying to load hero entries/bands ";
 inline constexpr std::string_view kAreasError = "error before HERO_ENTRANCES section ";
 inline constexpr std::string_view kAreaIdOrder = "ID out of order in Hero Entance # ";
-inline constexpr std::string_view kLoopGates = "Apparent endless loop while trying to load hero gates ";
+inline constexpr std::string_view kLoopGates =
+    "Apparent endless loop while trying to load hero gates ";
 inline constexpr std::string_view kGatesError = "error before HERO_GATES section ";
 inline constexpr std::string_view kGateIdOrder = "ID out of order in Hero Gate# ";
 inline constexpr std::string_view kIdArrow = " ==> ";
@@ -70,13 +77,15 @@ inline constexpr std::string_view kInvalidActionPlayer = "Invalid player in desc
 inline constexpr std::string_view kInvalidGateId = "Invalid gate id in action: ";
 inline constexpr std::string_view kInvalidAction = "invalid action: ";
 // Scenario description.
-inline constexpr std::string_view kLoopDescription = "Apparent endless loop while loading description";
+inline constexpr std::string_view kLoopDescription =
+    "Apparent endless loop while loading description";
 inline constexpr std::string_view kBeforeDescriptionError =
     "error before SCENARIO_DESCRIPTION section ";
 inline constexpr std::string_view kLoopScenario =
     "Apparent endless loop while loading scenario description";
 inline constexpr std::string_view kScenarioError = "error near SCENARIO_DESCRIPTION section ";
-inline constexpr std::string_view kScenarioCreature = "Scenario Description:Invalid Creature Name: ";
+inline constexpr std::string_view kScenarioCreature =
+    "Scenario Description:Invalid Creature Name: ";
 inline constexpr std::string_view kScenarioPlayer = "Scenario Description:Invalid Player: ";
 inline constexpr std::string_view kScenarioObject = "invalid object in description: ";
 // Map file writer.
@@ -87,23 +96,34 @@ inline constexpr std::string_view kWriteFailure = "FAILURE!!!";
 // Prints console messages: each line() is its parts, a line end and a flush.
 class MessageSink {
  public:
+  // Called with the whole text of each message (line end included) before it is printed.
+  using Hook = std::function<void(const std::string&)>;
+
   explicit MessageSink(std::ostream& out) : out_(out) {}
+
+  void setHook(Hook hook) { hook_ = std::move(hook); }
 
   template <typename... Parts>
   void line(const Parts&... parts) {
-    (out_ << ... << parts);
-    out_ << '\n';
-    out_.flush();
+    raw(parts..., '\n');
   }
   // Text that carries its own line end (or none at all).
   template <typename... Parts>
   void raw(const Parts&... parts) {
-    (out_ << ... << parts);
+    if (hook_) {
+      std::ostringstream text;
+      (text << ... << parts);
+      hook_(text.str());
+      out_ << text.str();
+    } else {
+      (out_ << ... << parts);
+    }
     out_.flush();
   }
 
  private:
   std::ostream& out_;
+  Hook hook_;
 };
 
 }  // namespace ts

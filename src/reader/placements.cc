@@ -18,10 +18,18 @@ bool readThings(ReadState& s) {
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.line);
+    const std::size_t at = s.in.tokenStart();
     s.in.readInteger(x);
     s.in.readInteger(y);
     const std::int32_t id = s.names.findObjectId(s.line);
     if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
+    if (s.observer != nullptr && !s.in.failed()) {
+      if (id >= 1) {
+        s.observer->placed("thing", x, y, at);
+      } else {
+        s.observer->entryDropped("THINGS", ExpectedWord::kObjectName, s.line, at);
+      }
+    }
     if (s.in.failed()) {
       s.out.line(msg::kThingsError);
       return false;
@@ -41,19 +49,36 @@ bool readCreatures(ReadState& s) {
   std::string playerToken;
   std::int32_t x = 0;
   std::int32_t y = 0;
+  std::array<std::size_t, 3> at{};  // name, level token, player token
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.line);
+    at[0] = s.in.tokenStart();
     s.in.readInteger(x);
     s.in.readInteger(y);
     s.in.readWord(levelToken);
+    at[1] = s.in.tokenStart();
     s.in.readWord(playerToken);
+    at[2] = s.in.tokenStart();
     if (s.in.failed()) break;
     const std::int32_t level = parseLevelToken(levelToken);
-    if (level == 0) continue;
+    if (level == 0) {
+      if (s.observer)
+        s.observer->entryDropped("CREATURES", ExpectedWord::kLevelToken, levelToken, at[1]);
+      continue;
+    }
     const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) continue;
+    if (owner == kNoPlayer) {
+      if (s.observer)
+        s.observer->entryDropped("CREATURES", ExpectedWord::kPlayerToken, playerToken, at[2]);
+      continue;
+    }
     const std::int32_t id = s.names.findCreatureId(s.line);
-    if (id >= 1) s.level.creatures.push_back({owner, id, x, y, level});
+    if (id >= 1) {
+      s.level.creatures.push_back({owner, id, x, y, level});
+      if (s.observer) s.observer->placed("creature", x, y, at[0]);
+    } else if (s.observer) {
+      s.observer->entryDropped("CREATURES", ExpectedWord::kCreatureName, s.line, at[0]);
+    }
   }
   return true;
 }
@@ -66,17 +91,29 @@ bool readDoors(ReadState& s) {
   std::int32_t x = 0;
   std::int32_t y = 0;
   char lock = ' ';
+  std::array<std::size_t, 2> at{};  // name, player token
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.line);
+    at[0] = s.in.tokenStart();
     s.in.readInteger(x);
     s.in.readInteger(y);
     s.in.readWord(playerToken);
+    at[1] = s.in.tokenStart();
     s.in.readChar(lock);
     if (s.in.failed()) break;
     const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) continue;
+    if (owner == kNoPlayer) {
+      if (s.observer)
+        s.observer->entryDropped("DOORS", ExpectedWord::kPlayerToken, playerToken, at[1]);
+      continue;
+    }
     const std::int32_t id = s.names.findDoorId(s.line);
-    if (id >= 1) s.level.doors.push_back({owner, id, x, y, lock == 'L'});
+    if (id >= 1) {
+      s.level.doors.push_back({owner, id, x, y, lock == 'L'});
+      if (s.observer) s.observer->placed("door", x, y, at[0]);
+    } else if (s.observer) {
+      s.observer->entryDropped("DOORS", ExpectedWord::kDoorName, s.line, at[0]);
+    }
   }
   return true;
 }
@@ -88,16 +125,28 @@ bool readTraps(ReadState& s) {
   std::string playerToken;
   std::int32_t x = 0;
   std::int32_t y = 0;
+  std::array<std::size_t, 2> at{};  // name, player token
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.line);
+    at[0] = s.in.tokenStart();
     s.in.readInteger(x);
     s.in.readInteger(y);
     s.in.readWord(playerToken);
+    at[1] = s.in.tokenStart();
     if (s.in.failed()) break;
     const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) continue;
+    if (owner == kNoPlayer) {
+      if (s.observer)
+        s.observer->entryDropped("TRAPS", ExpectedWord::kPlayerToken, playerToken, at[1]);
+      continue;
+    }
     const std::int32_t id = s.names.findTrapId(s.line);
-    if (id >= 1) s.level.traps.push_back({owner, id, x, y});
+    if (id >= 1) {
+      s.level.traps.push_back({owner, id, x, y});
+      if (s.observer) s.observer->placed("trap", x, y, at[0]);
+    } else if (s.observer) {
+      s.observer->entryDropped("TRAPS", ExpectedWord::kTrapName, s.line, at[0]);
+    }
   }
   return true;
 }
@@ -116,16 +165,20 @@ bool readHeartsAndGold(ReadState& s) {
   // Words, not lines: HERO_BANDS ends the section wherever it stands.
   while (s.line != "HERO_BANDS" && !s.in.atEnd()) {
     s.in.readWord(s.line);
+    const std::size_t at = s.in.tokenStart();
     for (std::size_t k = 0; k < 4; ++k) {
       if (s.line == kHeartWords[k] && !level.heartCenterSet[k]) {
         level.heartCenterSet[k] = true;
         s.in.readInteger(level.heartCenterX[k]);
         s.in.readInteger(level.heartCenterY[k]);
         ++hearts;
+        if (s.observer)
+          s.observer->placed("heart", level.heartCenterX[k], level.heartCenterY[k], at);
         break;
       }
       if (s.line == kGoldWords[k]) {
         s.in.readInteger(level.keeperGold[k]);
+        if (s.observer) s.observer->goldRead(k, at);
         break;
       }
     }
@@ -144,8 +197,7 @@ bool readHeartsAndGold(ReadState& s) {
 }  // namespace
 
 bool readPlacements(ReadState& s) {
-  return readThings(s) && readCreatures(s) && readDoors(s) && readTraps(s) &&
-         readHeartsAndGold(s);
+  return readThings(s) && readCreatures(s) && readDoors(s) && readTraps(s) && readHeartsAndGold(s);
 }
 
 void installKeeperDefaults(LevelDescription& level) {

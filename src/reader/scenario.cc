@@ -24,7 +24,16 @@ std::int32_t keeperIndex(const LevelDescription& level, const std::string& token
   return k;
 }
 
+// Sets `table[id]` and tells the observer whether that changed anything.
+void apply(ReadState& s, KeeperTable& table, std::int32_t id, std::int32_t value, std::size_t at) {
+  auto [entry, added] = table.try_emplace(id, value);
+  const bool changed = added || entry->second != value;
+  entry->second = value;
+  if (s.observer != nullptr) s.observer->statementApplied(s.line, changed, at);
+}
+
 void readCreatureCount(ReadState& s, StatementOperands& op) {
+  const std::size_t at = s.in.tokenStart();
   std::string& player = op.player;
   std::string& creature = op.name;
   std::int32_t& count = op.count;
@@ -41,10 +50,11 @@ void readCreatureCount(ReadState& s, StatementOperands& op) {
     s.out.line(msg::kScenarioPlayer, player);
     return;
   }
-  s.level.creatureCounts[static_cast<std::size_t>(k)][id] = count;
+  apply(s, s.level.creatureCounts[static_cast<std::size_t>(k)], id, count, at);
 }
 
 void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
+  const std::size_t at = s.in.tokenStart();
   std::string& player = op.player;
   std::string& name = op.name;
   s.in.readWord(player);
@@ -58,13 +68,13 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   LevelDescription& level = s.level;
   // The tables are searched in this order; the first that knows the name wins.
   if (const std::int32_t id = findRoom(name); id != 0) {
-    level.roomStates[keeper][id] = state;
+    apply(s, level.roomStates[keeper], id, state, at);
   } else if (const std::int32_t trap = findTrap(name); trap != 0) {
-    level.trapStates[keeper][trap] = state;
+    apply(s, level.trapStates[keeper], trap, state, at);
   } else if (const std::int32_t door = findDoor(name); door != 0) {
-    level.doorStates[keeper][door] = state;
+    apply(s, level.doorStates[keeper], door, state, at);
   } else if (const std::int32_t spell = findSpell(name); spell != 0) {
-    level.spellStates[keeper][spell] = state;
+    apply(s, level.spellStates[keeper], spell, state, at);
   } else {
     s.out.line(msg::kScenarioObject, name);
   }
@@ -82,6 +92,7 @@ bool readScenario(ReadState& s) {
   while (true) {
     if (s.line == "EOF") {
       s.level.isValid = true;  // nothing after EOF is read
+      if (s.observer != nullptr) s.observer->endOfFile(s.in.position());
       return true;
     }
     s.in.readWord(s.line);

@@ -172,7 +172,8 @@ TEST(Scenario, TextEndingBeforeEofIsRejected) {
       {upToScenario() + "EOF_\n", "error near SCENARIO_DESCRIPTION section \n"},
       {upToScenario(), "error near SCENARIO_DESCRIPTION section \n"},
       // Operands cut short keep what the statement before read: nothing else is reported.
-      {upToScenario() + "START_WITH P1 PORTAL\nNO P1", "error near SCENARIO_DESCRIPTION section \n"},
+      {upToScenario() + "START_WITH P1 PORTAL\nNO P1",
+       "error near SCENARIO_DESCRIPTION section \n"},
       {upToScenario() + "CREATURE_COUNT P1 TROLL 5\nCREATURE_COUNT P1",
        "error near SCENARIO_DESCRIPTION section \n"},
       {upToTriggers(), "error before SCENARIO_DESCRIPTION section \n"},

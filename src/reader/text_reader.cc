@@ -6,6 +6,7 @@ namespace ts {
 
 void TextReader::readLine(std::string& line) {
   line.clear();
+  tokenStart_ = pos_;
   if (failed_) return;
   if (pos_ >= text_.size()) {
     eof_ = true;
@@ -34,6 +35,7 @@ void TextReader::readLine(std::string& line) {
 
 bool TextReader::skipWhitespace() {
   while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+  tokenStart_ = pos_;
   if (pos_ >= text_.size()) {
     eof_ = true;
     failed_ = true;

@@ -34,6 +34,10 @@ class TextReader {
   [[nodiscard]] bool atEnd() const { return eof_; }
   // Offset of the next character to be read.
   [[nodiscard]] std::size_t position() const { return pos_; }
+  // Offset where the last read began: the first character of its line or token (after the
+  // skipped whitespace), or the end of the text when it found nothing.
+  [[nodiscard]] std::size_t tokenStart() const { return tokenStart_; }
+  [[nodiscard]] std::string_view text() const { return text_; }
 
  private:
   // Skips whitespace; false (and the fail state) when the text ends first.
@@ -41,6 +45,7 @@ class TextReader {
 
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t tokenStart_ = 0;
   bool failed_ = false;
   bool eof_ = false;
 };

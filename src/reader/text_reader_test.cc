@@ -193,12 +193,9 @@ TEST(TextReaderInteger, EndOfTextStoresNothingAndFails) {
 
 TEST(TextReaderInteger, ValuesOutside32BitsStoreTheLimitAndFail) {
   const IntegerCase cases[] = {
-      {"2147483648", INT_MAX, true, ""},
-      {"99999999999", INT_MAX, true, ""},
-      {"0x80000000", INT_MAX, true, ""},
-      {"020000000000", INT_MAX, true, ""},
-      {"-2147483649", INT_MIN, true, ""},
-      {"-99999999999", INT_MIN, true, ""},
+      {"2147483648", INT_MAX, true, ""},  {"99999999999", INT_MAX, true, ""},
+      {"0x80000000", INT_MAX, true, ""},  {"020000000000", INT_MAX, true, ""},
+      {"-2147483649", INT_MIN, true, ""}, {"-99999999999", INT_MIN, true, ""},
       {"-0x80000001", INT_MIN, true, ""},
   };
   for (const IntegerCase& c : cases) {
@@ -219,11 +216,8 @@ TEST(TextReaderInteger, TakesAtMost15Characters) {
   };
   const Case cases[] = {
       // 13 zeros and "12" fill the 15 characters: octal 12.
-      {"0000000000000123", 10, 3},
-      {"000000000000007 5", 7, 5},
-      {"+00000000000000017", 0, 15},
-      {"-00000000000001234", -1, 234},
-      {"0x00000000000001", 0, 1},
+      {"0000000000000123", 10, 3},     {"000000000000007 5", 7, 5}, {"+00000000000000017", 0, 15},
+      {"-00000000000001234", -1, 234}, {"0x00000000000001", 0, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text));

@@ -52,6 +52,7 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
   const std::string& word = s.line;
 
   if (word == "ACTION_HERO_RELEASE") {
+    const std::size_t at = s.in.tokenStart();
     s.in.readInteger(band);
     s.in.readChar(which);
     s.in.readInteger(n);
@@ -65,7 +66,9 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
       s.out.line(msg::kInvalidSwitch, which);
       return false;
     }
-    trigger.actions.push_back({kActionHeroRelease, wrap32(std::int64_t{band} - 1), 0, 0, 0, location});
+    trigger.actions.push_back(
+        {kActionHeroRelease, wrap32(std::int64_t{band} - 1), 0, 0, 0, location});
+    if (s.observer) s.observer->heroRelease(band, which, n, at);
     return true;
   }
   for (const GrantKind& grant : kGrants) {
@@ -95,8 +98,7 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
     }
     const GateExtent& e = level.heroGates[static_cast<std::size_t>(index)].extent;
     trigger.actions.push_back({kActionGateLocation, 0, 0, 0, 0, packGateCorner(e)});
-    trigger.actions.push_back(
-        {kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
+    trigger.actions.push_back({kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
     return true;
   }
   s.out.line(msg::kInvalidAction, word);

@@ -82,7 +82,8 @@ inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId, std::size_t eleme
 [[nodiscard]] inline Bytes frameFile(std::uint32_t baseId, std::size_t elementCount,
                                      const StampPair& stamps, const Bytes& body) {
   Bytes out;
-  const std::size_t length = kFileSizeChunkSize + kFileInfoChunkSize + kChunkHeaderSize + body.size();
+  const std::size_t length =
+      kFileSizeChunkSize + kFileInfoChunkSize + kChunkHeaderSize + body.size();
   out.reserve(length);
   putFileSizeChunk(out, baseId, length);
   putFileInfoChunk(out, baseId, elementCount, stamps);

@@ -17,7 +17,8 @@ inline constexpr std::size_t kAreaRecordSize = 4 * 4 + 2 + 1 + 1 + 1 + 1 + 1 + 2
 inline constexpr std::size_t kBandHeadSize = 43;
 inline constexpr std::size_t kBandMemberSlotSize =
     12 + 1 + 1 + 1 + 1 + 4 + 1 + 5 + 1 + 1 + 1 + 1 + 1 + 1;
-inline constexpr std::size_t kBandRecordSize = kBandHeadSize + kMaxBandMembers * kBandMemberSlotSize;
+inline constexpr std::size_t kBandRecordSize =
+    kBandHeadSize + kMaxBandMembers * kBandMemberSlotSize;
 inline constexpr std::size_t kStructureRecordSize = 4 + 4 + 4 + 2 + 1 + 1 + 1 + 1 + 1 + 1;
 static_assert(kCreatureRecordSize == 28 && kObjectRecordSize == 24 && kDoorRecordSize == 20 &&
               kTrapRecordSize == 16 && kAreaRecordSize == 56 && kBandRecordSize == 555 &&
@@ -31,7 +32,8 @@ static_assert(kTriggerElementSize == 16);
 // Players file records, back to back in the body.
 inline constexpr std::size_t kPlayerTemplateSize = 166;
 inline constexpr std::size_t kPlayerNameWidth = 32;
-inline constexpr std::size_t kPlayerRecordSize = kPlayerTemplateSize + 2 + 1 + 2 + 2 + kPlayerNameWidth;
+inline constexpr std::size_t kPlayerRecordSize =
+    kPlayerTemplateSize + 2 + 1 + 2 + 2 + kPlayerNameWidth;
 static_assert(kPlayerRecordSize == 205);
 
 // Variables file entries, back to back in the body.
@@ -44,9 +46,9 @@ inline constexpr std::size_t kReferencedFilesSize = 1140;
 inline constexpr std::size_t kReferencedFileSize = 4 + 4 + 64;
 inline constexpr std::size_t kReferencedFileCount = 15;
 inline constexpr std::size_t kPathWidth = 64;
-inline constexpr std::size_t kLevelNameOffset = 56;          // file offset of the wide name
-inline constexpr std::size_t kLevelNameEnd = 4538;           // first byte after the name field
-inline constexpr std::size_t kPlayerCountOffset = 25660;     // file offset of the player count
+inline constexpr std::size_t kLevelNameOffset = 56;       // file offset of the wide name
+inline constexpr std::size_t kLevelNameEnd = 4538;        // first byte after the name field
+inline constexpr std::size_t kPlayerCountOffset = 25660;  // file offset of the player count
 inline constexpr std::size_t kEndOfLevelInfo = 25739;
 
 }  // namespace ts::layout

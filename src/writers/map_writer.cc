@@ -9,7 +9,8 @@ Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
   const auto width = static_cast<std::size_t>(level.mapWidth);
   const auto height = static_cast<std::size_t>(level.mapHeight);
   const std::size_t cellBytes = 4 * width * height;
-  const std::size_t length = kFileSizeChunkSize + kChunkHeaderSize + 8 + kChunkHeaderSize + cellBytes;
+  const std::size_t length =
+      kFileSizeChunkSize + kChunkHeaderSize + 8 + kChunkHeaderSize + cellBytes;
 
   Bytes out;
   out.reserve(length);

@@ -42,7 +42,8 @@ std::size_t beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
 }
 
 void putCreature(Bytes& out, const CreatureEntry& c) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
+  [[maybe_unused]] const std::size_t start =
+      beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
   putI32(out, c.x);
   putI32(out, c.y);
   putU32(out, 0);
@@ -58,7 +59,8 @@ void putCreature(Bytes& out, const CreatureEntry& c) {
 }
 
 void putObject(Bytes& out, const ThingEntry& t) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingObject, kObjectRecordSize);
+  [[maybe_unused]] const std::size_t start =
+      beginElement(out, chunk::kThingObject, kObjectRecordSize);
   putI32(out, t.x);
   putI32(out, t.y);
   putZeros(out, 12);
@@ -116,11 +118,12 @@ void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right
 }
 
 void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
+  [[maybe_unused]] const std::size_t start =
+      beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
   const auto bandNumber = static_cast<std::uint8_t>(number);
   putU32(out, 9);
-  putBytes(out, std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01,
-                                             0x7E, 0x2E, 0x58, 0x00});
+  putBytes(out, std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E,
+                                             0x2E, 0x58, 0x00});
   putU32(out, 273);
   putU32(out, 0);
   putU32(out, 1);
@@ -183,7 +186,8 @@ Bytes writeThingsFile(const LevelDescription& level) {
   for (const ThingEntry& t : level.things) putObject(body, t);
   for (const DoorEntry& d : level.doors) putDoor(body, d);
   for (const TrapEntry& t : level.traps) putTrap(body, t);
-  elements += level.creatures.size() + level.things.size() + level.doors.size() + level.traps.size();
+  elements +=
+      level.creatures.size() + level.things.size() + level.doors.size() + level.traps.size();
   // Area numbers count the hero gates first, then the entrance areas, as hero releases do.
   std::size_t areaNumber = 0;
   for (const HeroGate& g : level.heroGates) {

@@ -80,7 +80,8 @@ int TriggerTree::addTrigger(const TriggerNode& node) {
 void TriggerTree::addActions(int owner, const std::vector<TriggerAction>& actions) {
   int previous = kNone;
   for (const TriggerAction& action : actions) {
-    actions_.push_back({action, static_cast<std::uint16_t>(kFirstActionId - actions_.size()), kNone});
+    actions_.push_back(
+        {action, static_cast<std::uint16_t>(kFirstActionId - actions_.size()), kNone});
     const int index = static_cast<int>(actions_.size()) - 1;
     if (previous == kNone) {
       triggers_[static_cast<std::size_t>(owner)].firstAction = index;

@@ -1,0 +1,110 @@
+// Every level in examples/ compiles without a warning into six well-framed level files whose
+// counts match what the level's text declares.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "driver/compile.h"
+#include "reader/messages.h"
+#include "testing/chunk_walker.h"
+
+namespace ts {
+namespace {
+
+namespace fs = std::filesystem;
+using ts::testing::checkFraming;
+using ts::testing::u32At;
+
+// Values counted from each example's text. Things elements: creatures + things + keepers +
+// doors + traps + bands + areas + 2 per gate. Triggers file: section triggers, plus one per gate
+// named by a "G" release of a trigger, plus one per keeper for every automatic gate (HERO_GATE_3
+// to HERO_GATE_6); actions: the records of the section's actions plus two per automatic trigger.
+struct Expected {
+  const char* file;
+  std::uint32_t keepers;
+  std::uint32_t width;
+  std::uint32_t height;
+  std::uint32_t thingsElements;
+  std::uint32_t triggerElements;
+  std::uint32_t actionElements;
+  std::uint32_t keeper1Gold;
+};
+
+constexpr Expected kExamples[] = {
+    // 2 imps, a chicken coop, 1 heart; no triggers.
+    {"cavern_old.txt", 1, 10, 8, 2 + 1 + 1, 0, 0, 3000},
+    // 2 creatures, 2 things, 2 hearts, a door, a trap, 2 bands, an area, 2 gates. Triggers:
+    // 3 + 1 gate release + 2 keepers x 1 HERO_GATE_4; actions 3 + 2 + 1 from the text.
+    {"lair1.txt", 2, 12, 10, 2 + 2 + 2 + 1 + 1 + 2 + 1 + 2 * 2, 3 + 1 + 2, 3 + 2 + 1 + 2 * 2, 5000},
+    // 4 imps, a barrel, 4 hearts, a band, 2 gates. Triggers: 1 + 1 gate release + 4 keepers x
+    // 1 HERO_GATE_4; actions 1 + 2 x 4.
+    {"quartet_gui.txt", 4, 16, 12, 4 + 1 + 4 + 1 + 2 * 2, 1 + 1 + 4, 1 + 2 * 4, 4000},
+    // 25 creatures, 17 things, 3 hearts, 10 doors, 9 traps, 6 bands, 4 areas, 10 gates.
+    // Triggers: 7 + 3 gate releases (gates 1, 2; gate 7) + 3 keepers x 4 automatic gates.
+    // Actions: 2 + 4 + 3 + 4 + 3 + 6 + 6 from the text, 2 x 12 for the automatic triggers.
+    {"showcase.txt", 3, 64, 64, 25 + 17 + 3 + 10 + 9 + 6 + 4 + 2 * 10, 7 + 3 + 3 * 4,
+     2 + 4 + 3 + 4 + 3 + 6 + 6 + 2 * 12, 10000},
+};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(Examples, EveryExampleCompilesCleanly) {
+  std::vector<fs::path> maps;
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples")) {
+    if (entry.path().extension() == ".txt") maps.push_back(entry.path());
+  }
+  std::sort(maps.begin(), maps.end());
+  ASSERT_EQ(maps.size(), std::size(kExamples)) << "give each example its expected values";
+
+  for (const fs::path& path : maps) {
+    SCOPED_TRACE(path.filename().string());
+    const auto* expected = std::find_if(std::begin(kExamples), std::end(kExamples),
+                                        [&](const Expected& e) { return path.filename().string() == e.file; });
+    ASSERT_NE(expected, std::end(kExamples)) << "no expected values for this example";
+    const std::string text = readFile(path);
+    const CompileResult result = compileMap(text);
+    ASSERT_TRUE(result.valid) << result.console;
+    // No warning at all; an example in the old layout prints only its note.
+    const bool oldLayout = text.find("\nHERO_BANDS") == std::string::npos;
+    EXPECT_EQ(result.console, oldLayout ? std::string(msg::kOldMap) + "\n" : "");
+
+    ASSERT_EQ(result.files.size(), 6u);
+    for (const LevelFile& file : result.files) {
+      SCOPED_TRACE(file.name);
+      EXPECT_EQ(checkFraming(file.bytes), "");
+    }
+    const Bytes& map = result.files[0].bytes;
+    EXPECT_EQ(u32At(map, 20), expected->width);
+    EXPECT_EQ(u32At(map, 24), expected->height);
+    const Bytes& triggers = result.files[1].bytes;
+    EXPECT_EQ(u32At(triggers, 20), expected->triggerElements);
+    EXPECT_EQ(u32At(triggers, 24), expected->actionElements);
+    EXPECT_EQ(u32At(result.files[2].bytes, 20), expected->thingsElements);
+
+    // Players: the hero and neutral records, then one per keeper (flag byte 4 is 0 for keepers).
+    const Bytes& players = result.files[3].bytes;
+    const std::uint32_t records = u32At(players, 20);
+    std::uint32_t keeperRecords = 0;
+    for (std::size_t r = 0; r < records && 56 + 205 * r + 4 < players.size(); ++r) {
+      if (players[56 + 205 * r + 4] == 0) ++keeperRecords;
+    }
+    EXPECT_EQ(records, expected->keepers + 2);
+    EXPECT_EQ(keeperRecords, expected->keepers);
+    EXPECT_EQ(u32At(players, 56 + 2 * 205), expected->keeper1Gold);
+
+    EXPECT_EQ(result.files[5].bytes.at(25660), expected->keepers);
+  }
+}
+
+}  // namespace
+}  // namespace ts

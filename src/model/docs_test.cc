@@ -1,0 +1,323 @@
+// The map format guide (docs/map-format.md) against the program: its name lists against the
+// vocabulary tables, its message table against the console messages, its map-drawing-tool
+// character tables against the grid reader, and its complete example against the compiler.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <regex>
+#include <span>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/compile.h"
+#include "model/vocabulary.h"
+#include "reader/messages.h"
+#include "testing/chunk_walker.h"
+
+namespace ts {
+namespace {
+
+constexpr std::string_view kEndMarker = "<!-- end -->";
+
+std::string readSource(const std::string& relative) {
+  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
+  EXPECT_TRUE(in.good()) << relative;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const std::string& guide() {
+  static const std::string text = readSource("docs/map-format.md");
+  return text;
+}
+
+// The text between `begin` and the next end marker; a test failure when the region is missing
+// or opens twice.
+std::string region(const std::string& begin) {
+  const std::string& doc = guide();
+  const std::size_t start = doc.find(begin);
+  const std::size_t end = start == std::string::npos ? start : doc.find(kEndMarker, start);
+  if (end == std::string::npos) {
+    ADD_FAILURE() << "the guide has no region " << begin << " ... " << kEndMarker;
+    return {};
+  }
+  EXPECT_EQ(doc.find(begin, start + 1), std::string::npos) << begin << " opens twice";
+  return doc.substr(start + begin.size(), end - start - begin.size());
+}
+
+// The trimmed cells of every table row ("| a | b |") of `text`.
+std::vector<std::vector<std::string>> tableRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] != '|') continue;
+    std::vector<std::string> cells;
+    for (std::size_t pos = 1; pos < line.size();) {
+      std::size_t bar = line.find('|', pos);
+      if (bar == std::string::npos) bar = line.size();
+      std::string cell = line.substr(pos, bar - pos);
+      cell.erase(0, cell.find_first_not_of(' '));
+      cell.erase(cell.find_last_not_of(' ') + 1);
+      cells.push_back(cell);
+      pos = bar + 1;
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+// The name inside a cell that is exactly one code span.
+std::optional<std::string> quoted(const std::string& cell) {
+  if (cell.size() < 3 || cell.front() != '`' || cell.back() != '`') return std::nullopt;
+  std::string name = cell.substr(1, cell.size() - 2);
+  if (name.find('`') != std::string::npos) return std::nullopt;
+  return name;
+}
+
+// A cell holding exactly one number (decimal or 0x hexadecimal).
+std::optional<std::int64_t> number(const std::string& cell) {
+  if (cell.empty()) return std::nullopt;
+  char* end = nullptr;
+  const long long value = std::strtoll(cell.c_str(), &end, 0);
+  if (end != cell.c_str() + cell.size()) return std::nullopt;
+  return value;
+}
+
+// Every (quoted name, number) pair of adjacent cells: one or several entries a row.
+std::vector<std::pair<std::string, std::int64_t>> nameEntries(const std::string& text) {
+  std::vector<std::pair<std::string, std::int64_t>> entries;
+  for (const std::vector<std::string>& cells : tableRows(text)) {
+    for (std::size_t i = 0; i + 1 < cells.size(); ++i) {
+      const auto name = quoted(cells[i]);
+      const auto value = number(cells[i + 1]);
+      if (name && value) entries.emplace_back(*name, *value);
+    }
+  }
+  return entries;
+}
+
+TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
+  struct NameList {
+    std::string kind;
+    std::span<const NameValue> table;
+  };
+  const NameList lists[] = {
+      {"terrains", kTerrainTable}, {"objects", kObjectTable}, {"creatures", kCreatureTable},
+      {"doors", kDoorTable},       {"traps", kTrapTable},     {"rooms", kRoomTable},
+      {"spells", kSpellTable},     {"players", kPlayerTokens}, {"levels", kLevelTokens},
+  };
+  for (const NameList& list : lists) {
+    SCOPED_TRACE(list.kind + " (regenerate with tunnelsmith-docgen docs/map-format.md)");
+    std::map<std::string, std::int64_t> documented;
+    for (const auto& [name, value] : nameEntries(region("<!-- names:" + list.kind + " -->"))) {
+      EXPECT_TRUE(documented.emplace(name, value).second) << name << " is listed twice";
+    }
+    for (const NameValue& entry : list.table) {
+      const auto it = documented.find(std::string(entry.name));
+      if (it == documented.end()) {
+        ADD_FAILURE() << entry.name << " is missing from the guide";
+      } else {
+        EXPECT_EQ(it->second, entry.value) << entry.name;
+      }
+    }
+    for (const auto& [name, value] : documented) {
+      const bool known = std::any_of(list.table.begin(), list.table.end(),
+                                     [&](const NameValue& e) { return e.name == name; });
+      EXPECT_TRUE(known) << name << " is in the guide but not in the program";
+    }
+  }
+}
+
+// The `ts::msg` constants as written in reader/messages.h, by name, with escapes resolved. Read
+// from the source so that a message added there is checked without touching this test.
+std::map<std::string, std::string> messageConstants() {
+  const std::string header = readSource("src/reader/messages.h");
+  const std::string declaration = "inline constexpr std::string_view ";
+  std::map<std::string, std::string> constants;
+  for (std::size_t pos = header.find(declaration); pos != std::string::npos;
+       pos = header.find(declaration, pos + 1)) {
+    const std::size_t nameStart = pos + declaration.size();
+    const std::size_t nameEnd = header.find_first_of(" =", nameStart);
+    std::string text;
+    bool inLiteral = false;
+    for (std::size_t i = nameEnd; i < header.size(); ++i) {
+      const char c = header[i];
+      if (!inLiteral) {
+        if (c == ';') break;
+        inLiteral = c == '"';
+      } else if (c == '"') {
+        inLiteral = false;
+      } else if (c == '\\' && i + 1 < header.size()) {
+        text += header[++i] == 'n' ? '\n' : header[i];
+      } else {
+        text += c;
+      }
+    }
+    constants[header.substr(nameStart, nameEnd - nameStart)] = text;
+  }
+  return constants;
+}
+
+TEST(MapFormatGuide, MessageTableHoldsEveryConsoleMessage) {
+  const std::map<std::string, std::string> constants = messageConstants();
+  // The source was read right: spot checks against the compiled constants.
+  ASSERT_EQ(constants.count("kHeartCount"), 1u);
+  EXPECT_EQ(constants.at("kHeartCount"), msg::kHeartCount);
+  EXPECT_EQ(constants.at("kGateNotInMap"), msg::kGateNotInMap);
+  EXPECT_EQ(constants.at("kTerrainMapping"), msg::kTerrainMapping);
+
+  const std::string table = region("<!-- messages -->");
+  for (const auto& [name, text] : constants) {
+    SCOPED_TRACE(name);
+    // Texts that carry their own line end are shown without it.
+    const std::string shown = text.back() == '\n' ? text.substr(0, text.size() - 1) : text;
+    EXPECT_NE(table.find(shown), std::string::npos) << "\"" << shown << "\" is not in the guide";
+  }
+}
+
+// A level around the given hero bands and triggers; everything else empty.
+std::string levelWith(const std::string& bands, const std::string& triggers) {
+  return "Lv\nPlayers 1\nSize 4 x 3\nbbbb\nb..b\nbbbb\nMAP_CODES\n2\nb SOLID_ROCK\n"
+         ". KPR1_CLAIMED_SQ\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\nHEARTS_AND_GOLD\n"
+         "KPR1_HEART_CENTER 1 1\nHERO_BANDS\n" +
+         bands + "AREAS\n0\nHERO_GATES\n0\nTRIGGERS\n" + triggers +
+         "SCENARIO_DESCRIPTION\nEOF\n";
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+  std::string out;
+  for (std::size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// A documented message text as a pattern: `<...>` in lower case stands for any text.
+std::regex messagePattern(const std::string& documented) {
+  static const std::regex placeholder("<[a-z][a-z ]*>");
+  static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+  std::string pattern;
+  std::size_t from = 0;
+  for (std::sregex_iterator it(documented.begin(), documented.end(), placeholder), end;
+       it != end; ++it) {
+    const std::string literal = documented.substr(from, static_cast<std::size_t>(it->position()) - from);
+    pattern += std::regex_replace(literal, special, R"(\$&)") + ".+";
+    from = static_cast<std::size_t>(it->position() + it->length());
+  }
+  return std::regex(pattern + std::regex_replace(documented.substr(from), special, R"(\$&)"));
+}
+
+// The messages the compiler spells out itself, outside the message constants.
+TEST(MapFormatGuide, ProjectMessagesAreDocumentedAsPrinted) {
+  struct Case {
+    std::string documented;
+    std::string map;
+  };
+  const std::string grid = "\nbbbb\nb..b\nbbbb\n";
+  const Case cases[] = {
+      {"Level name too long: <name> has <count> characters; at most 34 fit the level file names",
+       std::string(35, 'N') + "\nPlayers 1\nSize 4 x 3" + grid},
+      {"Map too wide: width <width> is above the limit of 999 squares a row for a text map",
+       "Lv\nPlayers 1\nSize 1000 x 3" + grid},
+      {"Map too wide: width <width> is above the limit of 499 squares a row for a "
+       "map-drawing-tool map",
+       "GUI_GENERATED_MAP Lv\nPlayers 1\nSize 500 x 3" + grid},
+      {"Map row <row> is too short: expected <count> characters, found <found>",
+       "Lv\nPlayers 1\nSize 4 x 3\nbbbb\nbb\nbbbb\n"},
+      {"Map row <row> is too short: expected <count> characters (two a square), found <found>",
+       "GUI_GENERATED_MAP Lv\nPlayers 1\nSize 2 x 1\nObO\n"},
+      {"Hero band <name> (band <number>) declares <count> members; only the first 16 are kept",
+       levelWith("1\nBig 17 PH\n" + repeated("IMP L1\n", 17), "0\n")},
+      {"Too many triggers: the level needs <count> trigger and action elements, at most 65535 "
+       "fit the triggers file",
+       levelWith("0\n", "1\nTRIGGER_TIME 1\n32768\n" + repeated("ACTION_ADD_ROOM P1 LAIR\n", 32768))},
+  };
+  const std::string table = region("<!-- messages -->");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.documented);
+    EXPECT_NE(table.find("`" + c.documented + "`"), std::string::npos) << "not in the guide";
+    const CompileResult result = compileMap(c.map);
+    ASSERT_FALSE(result.console.empty());
+    const std::string printed = result.console.substr(0, result.console.size() - 1);
+    EXPECT_TRUE(std::regex_match(printed, messagePattern(c.documented))) << printed;
+  }
+}
+
+// The guide's owner and terrain characters, compiled as one map-drawing-tool map with a row per
+// owner and a column per terrain character, give the terrain their names spell.
+TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
+  std::vector<std::pair<char, std::string>> owners;
+  for (const std::vector<std::string>& cells : tableRows(region("<!-- gui:owners -->"))) {
+    const auto c = cells.size() >= 2 ? quoted(cells[0]) : std::nullopt;
+    if (!c || c->size() != 1) continue;
+    owners.emplace_back((*c)[0], cells[1] == "(none)" ? "" : quoted(cells[1]).value_or("?"));
+  }
+  std::vector<std::pair<char, std::string>> terrains;
+  for (const std::vector<std::string>& cells : tableRows(region("<!-- gui:terrains -->"))) {
+    for (std::size_t i = 0; i + 1 < cells.size(); i += 2) {
+      const auto c = quoted(cells[i]);
+      const auto suffix = quoted(cells[i + 1]);
+      if (c && c->size() == 1 && suffix) terrains.emplace_back((*c)[0], *suffix);
+    }
+  }
+  // Keepers 1 to 4, heroes and no owner; the twenty floor and room names and nineteen others.
+  ASSERT_EQ(owners.size(), 6u);
+  ASSERT_EQ(terrains.size(), 39u);
+  owners.emplace_back('N', "NEUTRAL_");     // "any other character"
+  terrains.emplace_back('z', "SOLID_ROCK");  // "any character not listed"
+
+  std::string text = "GUI_GENERATED_MAP Gui\nPlayers 1\nSize " +
+                     std::to_string(terrains.size()) + " x " + std::to_string(owners.size()) +
+                     "\n";
+  for (const auto& owner : owners) {
+    for (const auto& terrain : terrains) text += std::string{owner.first, terrain.first};
+    text += "\n";
+  }
+  text += "THINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\nHEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 1\n";
+  const CompileResult result = compileMap(text);
+  ASSERT_TRUE(result.valid) << result.console;
+
+  const NameMaps names;
+  std::string unknownSquares;
+  const Bytes& map = result.files[0].bytes;
+  for (std::size_t r = 0; r < owners.size(); ++r) {
+    for (std::size_t c = 0; c < terrains.size(); ++c) {
+      const std::string name = owners[r].second + terrains[c].second;
+      const std::string square{owners[r].first, terrains[c].first};
+      SCOPED_TRACE(square + " spells " + name);
+      std::int32_t code = names.findTerrainCode(name);
+      if (code < 0) {
+        code = kSolidRockCode;
+        unknownSquares += msg::kGuiUnknownSquare;
+      } else if (code == kHeroGate7Marker || code == kHeroGate8Marker ||
+                 code == kHeroGate9Marker || code == kHeroGate10Marker) {
+        code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
+      }
+      EXPECT_EQ(ts::testing::u32At(map, 36 + 4 * (r * terrains.size() + c)),
+                static_cast<std::uint32_t>(code));
+    }
+  }
+  EXPECT_EQ(result.console, unknownSquares + std::string(msg::kOldMap) + "\n");
+}
+
+TEST(MapFormatGuide, CompleteExampleCompilesWithoutMessages) {
+  std::istringstream in(region("<!-- example:complete -->"));
+  std::string text;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("```", 0) != 0) text += line + "\n";
+  }
+  const CompileResult result = compileMap(text);
+  EXPECT_TRUE(result.valid);
+  EXPECT_EQ(result.console, "");
+}
+
+}  // namespace
+}  // namespace ts

@@ -1,0 +1,60 @@
+// What the reader saw, for tools that explain a map to its designer (the map checker). The
+// compiler reads without an observer; every hook is then skipped. Offsets are byte offsets
+// into the map text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "model/records.h"
+#include "model/vocabulary.h"
+
+namespace ts {
+
+// What kind of word an entry expected where the reader found an unknown one.
+enum class ExpectedWord {
+  kObjectName,
+  kCreatureName,
+  kDoorName,
+  kTrapName,
+  kPlayerToken,
+  kLevelToken
+};
+
+class ReaderObserver {
+ public:
+  virtual ~ReaderObserver() = default;
+
+  // Every console message of the reader, and where reading stood when it was printed.
+  virtual void message(std::string_view /*text*/, std::size_t /*offset*/) {}
+  // A section keyword search gave up after skipping `linesSkipped` lines.
+  virtual void keywordNotFound(std::string_view /*keyword*/, int /*linesSkipped*/) {}
+  // Map row `row` (from 0) was taken from the line starting at `offset`.
+  virtual void rowRead(std::int32_t /*row*/, std::size_t /*offset*/) {}
+  // A map-drawing-tool square whose two characters spell no terrain name.
+  virtual void unknownSquare(std::size_t /*offset*/) {}
+  // A legend entry gave `code` a new character, replacing `previous`.
+  virtual void legendReplaced(TerrainCode /*code*/, char /*previous*/, char /*replacement*/,
+                              std::size_t /*offset*/) {}
+  // An entry was dropped silently because of `word`.
+  virtual void entryDropped(std::string_view /*section*/, ExpectedWord /*expected*/,
+                            std::string_view /*word*/, std::size_t /*offset*/) {}
+  // Something placed on the map: a thing, creature, door, trap or heart.
+  virtual void placed(std::string_view /*what*/, std::int32_t /*x*/, std::int32_t /*y*/,
+                      std::size_t /*offset*/) {}
+  virtual void areaRead(std::int32_t /*number*/, const EntranceArea& /*area*/,
+                        std::size_t /*offset*/) {}
+  // A GOLDn word for keeper index `keeper`.
+  virtual void goldRead(std::size_t /*keeper*/, std::size_t /*offset*/) {}
+  // ACTION_HERO_RELEASE with its band number, switch and location number.
+  virtual void heroRelease(std::int32_t /*band*/, char /*which*/, std::int32_t /*n*/,
+                           std::size_t /*offset*/) {}
+  // A scenario statement that was applied; `changed` is false when the value was already so.
+  virtual void statementApplied(std::string_view /*word*/, bool /*changed*/,
+                                std::size_t /*offset*/) {}
+  // The EOF word ended the text at `offset` (the first character after it).
+  virtual void endOfFile(std::size_t /*offset*/) {}
+};
+
+}  // namespace ts
