@@ -1,0 +1,49 @@
+// The preview's colours: one fill per terrain id, one hue per owner, and the fixed colours of
+// gate squares, the map border, outlines and labels. Unowned terrain is drawn flat; claimed
+// floors and owned rock are tinted with the owner's hue; rooms keep their own colour and get a
+// frame in the owner's hue where the room ends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "image.h"
+#include "model/vocabulary.h"
+
+namespace ts::preview {
+
+inline constexpr Rgb kMapBorderFill{0, 0, 0};
+inline constexpr Rgb kGateFill{235, 30, 200};      // every hero gate terrain
+inline constexpr Rgb kGateOutline{255, 255, 255};  // a gate's extent
+inline constexpr Rgb kAreaOutline{0, 230, 255};    // a hero entrance area
+inline constexpr Rgb kMarkerEdge{0, 0, 0};         // rims markers and outlines against any ground
+inline constexpr Rgb kLabelBackground{0, 0, 0};
+inline constexpr Rgb kLegendBackground{36, 40, 48};
+inline constexpr Rgb kLegendText{235, 235, 235};
+inline constexpr Rgb kLegendMarker{225, 225, 225};  // markers drawn in the legend's swatches
+
+// The terrain id (lowest byte) and owner (next byte) of a terrain code.
+[[nodiscard]] constexpr std::int32_t terrainIdOf(TerrainCode code) { return code & 0xFF; }
+[[nodiscard]] constexpr std::int32_t ownerOf(TerrainCode code) { return (code >> 8) & 0xFF; }
+
+// The six HERO_GATE terrain codes and the four whole-value gate markers.
+[[nodiscard]] bool isGateTerrain(TerrainCode code);
+// Claimed floor, owned rock and the rooms: the terrains that carry an owner.
+[[nodiscard]] bool isOwnedTerrain(TerrainCode code);
+
+// Hero, neutral and keepers 1 to 4 each have their own hue; anything else is drawn grey.
+[[nodiscard]] Rgb ownerHue(std::int32_t player);
+// "KEEPER 1" .. "KEEPER 4", "HERO", "NEUTRAL", or "PLAYER <n>".
+[[nodiscard]] std::string ownerLabel(std::int32_t player);
+
+struct TileLook {
+  Rgb fill;
+  std::optional<Rgb> frame;  // rooms: drawn along the sides where the room ends
+};
+
+// How one square of the given terrain is drawn. Codes with no colour of their own (the
+// unknown-name code among them) are drawn by their terrain id, as the game would.
+[[nodiscard]] TileLook tileLook(TerrainCode code);
+
+}  // namespace ts::preview

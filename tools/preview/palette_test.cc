@@ -1,0 +1,118 @@
+// The preview's colours and font: every terrain, owner and room can be told apart, gates and
+// the map border stand out, and every legend label can be drawn.
+#include "palette.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "font.h"
+
+namespace ts::preview {
+namespace {
+
+std::tuple<int, int, int> key(Rgb c) { return {c.r, c.g, c.b}; }
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+TEST(PaletteTest, GateSquaresAndMapBorderStandApartFromEveryOtherTerrain) {
+  const TileLook border = tileLook(0x0101021E);  // MAP_BORDER
+  for (const NameValue& t : kTerrainTable) {
+    SCOPED_TRACE(std::string(t.name));
+    const TileLook look = tileLook(t.value);
+    if (startsWith(t.name, "HERO_GATE_")) {
+      EXPECT_TRUE(isGateTerrain(t.value));
+      EXPECT_EQ(look.fill, kGateFill);
+      continue;
+    }
+    EXPECT_FALSE(isGateTerrain(t.value));
+    EXPECT_NE(look.fill, kGateFill);
+    if (t.name != "MAP_BORDER") {
+      EXPECT_NE(look.fill, border.fill);
+    }
+  }
+  EXPECT_EQ(border.fill, kMapBorderFill);
+}
+
+TEST(PaletteTest, OwnersHaveDistinctHuesAndClaimedFloors) {
+  std::set<std::tuple<int, int, int>> hues;
+  std::set<std::tuple<int, int, int>> floors;
+  for (std::int32_t player = kHeroPlayer; player <= kFirstKeeperPlayer + 3; ++player) {
+    hues.insert(key(ownerHue(player)));
+    const TileLook floor = tileLook(0x01010008 | (player << 8));  // <owner>_CLAIMED_SQ
+    EXPECT_FALSE(floor.frame.has_value()) << player;
+    floors.insert(key(floor.fill));
+  }
+  EXPECT_EQ(hues.size(), 6u);
+  EXPECT_EQ(floors.size(), 6u);
+  // Keeper 1's floor reads as red, keeper 2's as blue.
+  const Rgb k1 = tileLook(0x01010308).fill;
+  const Rgb k2 = tileLook(0x01010408).fill;
+  EXPECT_GT(k1.r, k1.g + 50);
+  EXPECT_GT(k1.r, k1.b + 50);
+  EXPECT_GT(k2.b, k2.r + 50);
+  EXPECT_GT(k2.b, k2.g + 50);
+}
+
+TEST(PaletteTest, RoomsHaveDistinctColoursAndAFrameInTheOwnersHue) {
+  for (std::string_view prefix : {"KPR1_", "KPR4_", "HERO_", "NEUTRAL_"}) {
+    std::set<std::tuple<int, int, int>> rooms;
+    std::size_t count = 0;
+    for (const NameValue& t : kTerrainTable) {
+      if (!startsWith(t.name, prefix) || t.name.ends_with("CLAIMED_SQ") ||
+          t.name.ends_with("OWNED_ROCK") || startsWith(t.name, "HERO_GATE") ||
+          t.name == "HERO_REST_AREA") {
+        continue;
+      }
+      SCOPED_TRACE(std::string(t.name));
+      const TileLook look = tileLook(t.value);
+      ASSERT_TRUE(look.frame.has_value());
+      EXPECT_EQ(*look.frame, ownerHue(ownerOf(t.value)));
+      EXPECT_TRUE(isOwnedTerrain(t.value));
+      rooms.insert(key(look.fill));
+      ++count;
+    }
+    EXPECT_EQ(count, 18u) << prefix;
+    EXPECT_EQ(rooms.size(), count) << prefix;
+  }
+}
+
+TEST(PaletteTest, UnownedTerrainsHaveDistinctColours) {
+  const std::vector<std::string_view> names = {"SOLID_ROCK", "ROCK",       "UNCLAIMED",
+                                               "WATER",      "LAVA",       "GOLD",
+                                               "GEMS",       "MAP_BORDER", "HERO_REST_AREA"};
+  std::set<std::tuple<int, int, int>> fills;
+  for (const NameValue& t : kTerrainTable) {
+    for (std::string_view name : names) {
+      if (t.name == name) {
+        fills.insert(key(tileLook(t.value).fill));
+        EXPECT_FALSE(isOwnedTerrain(t.value)) << name;
+      }
+    }
+  }
+  EXPECT_EQ(fills.size(), names.size());
+}
+
+TEST(FontTest, EveryTerrainNameAndLegendWordHasGlyphs) {
+  std::vector<std::string> labels = {"HEART CENTRE",     "LOCKED DOOR",      "GATES (RELEASE 1-2)",
+                                     "AREA (RELEASE 3)", "12X10, 2 KEEPERS", "Lair1"};
+  for (const NameValue& t : kTerrainTable) labels.emplace_back(t.name);
+  for (std::int32_t player = kHeroPlayer; player <= kFirstKeeperPlayer + 3; ++player) {
+    labels.push_back(ownerLabel(player));
+  }
+  for (const std::string& label : labels) {
+    for (char c : label) EXPECT_TRUE(hasGlyph(c)) << label << " '" << c << "'";
+  }
+  EXPECT_FALSE(hasGlyph('~'));
+  EXPECT_EQ(textWidth("", 1), 0);
+  EXPECT_EQ(textWidth("12", 2), 2 * (2 * kGlyphAdvance - 1));
+}
+
+}  // namespace
+}  // namespace ts::preview

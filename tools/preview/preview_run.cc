@@ -1,0 +1,170 @@
+#include "preview_run.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "model/level_description.h"
+#include "png_encode.h"
+#include "render.h"
+
+namespace ts::preview {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N]\n"
+    "Draws the level of a map text file (either grid format) as a PNG picture: terrain,\n"
+    "owners, hero gates and entrance areas with their release numbers, heart centres,\n"
+    "creatures, objects, doors and traps, and a legend.\n"
+    "\n"
+    "  MAPFILE      the map text file\n"
+    "  -o OUT.png   the picture to write; default: the level name followed by .png,\n"
+    "               in the current directory\n"
+    "  --scale N    pixels a map square, 1 to 64; default 8\n"
+    "  --help       this text\n"
+    "\n"
+    "The map is read by the compiler's reader, whose messages are printed unchanged; a map\n"
+    "that the compiler would reject gives no picture.\n"
+    "\n"
+    "Exit status, as the compiler's: 1 when the picture was written, 0 otherwise (help,\n"
+    "usage error, map file not readable, map rejected, picture too large, picture not\n"
+    "written).\n";
+
+struct Options {
+  std::string mapFile;
+  std::optional<std::string> output;
+  int scale = kDefaultScale;
+  bool help = false;
+};
+
+// Whole numbers only: "8", not "8px" or "+8".
+std::optional<int> parseScale(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < 1 || value > kMaxScale) return std::nullopt;
+  return value;
+}
+
+// False after printing why the arguments cannot be used.
+bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostream& console) {
+  const std::string program = args.empty() ? "tunnelsmith-preview" : args[0];
+  auto usage = [&] {
+    console << "Syntax is " << program << " MAPFILE [-o OUT.png] [--scale N] (--help explains)"
+            << std::endl;
+    return false;
+  };
+  bool haveMap = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return true;
+    }
+    if (arg == "-o" || arg == "--scale") {
+      if (i + 1 == args.size()) return usage();
+      const std::string& value = args[++i];
+      if (arg == "-o") {
+        options.output = value;
+        continue;
+      }
+      const std::optional<int> scale = parseScale(value);
+      if (!scale) {
+        console << "Bad scale: " << value << "; a square is 1 to " << kMaxScale << " pixels"
+                << std::endl;
+        return false;
+      }
+      options.scale = *scale;
+      continue;
+    }
+    if (haveMap || (arg.size() > 1 && arg[0] == '-')) return usage();
+    options.mapFile = arg;
+    haveMap = true;
+  }
+  return haveMap ? true : usage();
+}
+
+bool readFile(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[1 << 16];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+// Writes beside the target and renames into place, so a failed run leaves an earlier picture
+// as it was.
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+               std::string& reason) {
+  const std::string temp = path + ".tunnelsmith-tmp";
+  errno = 0;
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (file == nullptr) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+  const int writeError = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) {
+    reason = std::strerror(written ? errno : writeError);
+    std::remove(temp.c_str());
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    reason = std::strerror(errno);
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runPreview(const std::vector<std::string>& args, std::ostream& console) {
+  Options options;
+  if (!parseArgs(args, options, console)) return 0;
+  if (options.help) {
+    console << kHelp << std::flush;
+    return 0;
+  }
+
+  std::string text;
+  if (!readFile(options.mapFile, text)) {
+    console << "Opening of Map File Failed: " << options.mapFile << std::endl;
+    return 0;
+  }
+  const NameMaps names;
+  const LevelDescription level(text, names, console);
+  if (!level.isValid) {
+    console << "No picture: the map was rejected" << std::endl;
+    return 0;
+  }
+
+  const PictureSize size = pictureSize(level, options.scale);
+  if (size.width * size.height > kMaxPixels) {
+    console << "Picture too large: " << size.width << " x " << size.height << " pixels is above "
+            << kMaxPixels << "; choose a smaller --scale" << std::endl;
+    return 0;
+  }
+  std::vector<std::uint8_t> png;
+  std::string reason;
+  const std::string output = options.output.value_or(level.levelName + ".png");
+  if (!encodePng(renderLevel(level, options.scale), png, reason) ||
+      !writeFile(output, png, reason)) {
+    console << "Could not write " << output << ": " << reason << std::endl;
+    return 0;
+  }
+  console << "produced picture : " << output << std::endl;
+  return 1;
+}
+
+}  // namespace ts::preview

@@ -1,0 +1,327 @@
+// The preview end to end: runs the command on map texts, decodes the written PNG with libpng and
+// checks its size and the colours at known squares; rejected maps and bad arguments write
+// nothing.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "palette.h"
+#include "preview_run.h"
+#include "render.h"
+
+namespace ts::preview {
+namespace {
+
+namespace fs = std::filesystem;
+
+// 12 by 9 squares: keeper 1's floor at (2..3, 2..3), keeper 2's at (2..3, 4..5), gold at
+// (6..7, 2..3), a HERO_GATE_2 column at (9, 5..7), entrance area 1 over (2..4, 7). Hearts at
+// (9, 2) and (6, 7), away from the squares the tests sample.
+constexpr std::string_view kProbeMap = R"(Probe
+Players 2
+Size 12 x 9
+############
+#..........#
+#.11..gg...#
+#.11..gg...#
+#.22.......#
+#.22.....G.#
+#........G.#
+#........G.#
+############
+MAP_CODES
+6
+# MAP_BORDER
+. UNCLAIMED
+1 KPR1_CLAIMED_SQ
+2 KPR2_CLAIMED_SQ
+g GOLD
+G HERO_GATE_2
+THINGS
+0
+CREATURES
+0
+DOORS
+0
+TRAPS
+0
+HEARTS_AND_GOLD
+KPR1_HEART_CENTER 9 2
+GOLD1 100
+KPR2_HEART_CENTER 6 7
+GOLD2 100
+HERO_BANDS
+0
+AREAS
+1
+1 2 7 4 7
+HERO_GATES
+1
+1 9 6
+TRIGGERS
+0
+SCENARIO_DESCRIPTION
+EOF
+)";
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+
+  [[nodiscard]] Rgb at(int x, int y) const {
+    const auto i = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                        static_cast<std::size_t>(x));
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+  }
+  // The centre pixel of square (x, y).
+  [[nodiscard]] Rgb square(int x, int y, int scale) const {
+    return at(x * scale + scale / 2, y * scale + scale / 2);
+  }
+};
+
+::testing::AssertionResult decodePng(const fs::path& path, Picture& picture) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
+    return ::testing::AssertionFailure() << path << ": " << png.message;
+  }
+  png.format = PNG_FORMAT_RGB;
+  picture.width = static_cast<int>(png.width);
+  picture.height = static_cast<int>(png.height);
+  picture.rgb.resize(PNG_IMAGE_SIZE(png));
+  if (png_image_finish_read(&png, nullptr, picture.rgb.data(), 0, nullptr) == 0) {
+    return ::testing::AssertionFailure() << path << ": " << png.message;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::ptrdiff_t filesIn(const fs::path& dir) {
+  return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() /
+           (std::string("tunnelsmith_preview_") + info->name() + "_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path writeMap(std::string_view text) {
+    const fs::path path = dir_ / "map.txt";
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  int run(std::vector<std::string> args) {
+    args.insert(args.begin(), "tunnelsmith-preview");
+    console_.str("");
+    return runPreview(args, console_);
+  }
+
+  fs::path dir_;
+  std::ostringstream console_;
+};
+
+TEST_F(PreviewTest, DrawsTerrainOwnersGateAreaAndHeartsAtEveryScale) {
+  const fs::path map = writeMap(kProbeMap);
+  for (int scale : {8, 16, 5}) {
+    SCOPED_TRACE(scale);
+    const fs::path out = dir_ / ("probe" + std::to_string(scale) + ".png");
+    ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", std::to_string(scale)}), 1);
+    EXPECT_EQ(console_.str(), "produced picture : " + out.string() + "\n");
+    Picture p;
+    ASSERT_TRUE(decodePng(out, p));
+
+    // The map fills exactly 12 by 9 squares at the top-left; the legend lies to its right.
+    ASSERT_GT(p.width, 12 * scale);
+    ASSERT_GE(p.height, 9 * scale);
+    EXPECT_EQ(p.at(12 * scale - 1, 0), kMapBorderFill);
+    EXPECT_NE(p.at(12 * scale, 0), kMapBorderFill);
+    EXPECT_EQ(p.at(0, 9 * scale - 1), kMapBorderFill);
+    if (p.height > 9 * scale) {
+      EXPECT_NE(p.at(0, 9 * scale), kMapBorderFill);
+    }
+
+    const Rgb keeper1 = p.square(2, 2, scale);  // claimed floor: red for keeper 1
+    EXPECT_GT(keeper1.r, keeper1.g + 50);
+    EXPECT_GT(keeper1.r, keeper1.b + 50);
+    EXPECT_EQ(p.square(3, 3, scale), keeper1);
+    const Rgb keeper2 = p.square(2, 4, scale);  // and blue for keeper 2
+    EXPECT_GT(keeper2.b, keeper2.r + 50);
+    const Rgb gold = p.square(6, 2, scale);  // yellow
+    EXPECT_GT(gold.r, 200);
+    EXPECT_GT(gold.g, 150);
+    EXPECT_LT(gold.b, 100);
+    EXPECT_EQ(p.square(9, 6, scale), kGateFill);
+    EXPECT_EQ(p.square(1, 6, scale), tileLook(0x01010203).fill);  // unclaimed floor
+
+    // Outlines run along the border of the gate's extent and of the area, not through them.
+    EXPECT_EQ(p.at(9 * scale, 6 * scale + scale / 2), kGateOutline);
+    EXPECT_EQ(p.at(10 * scale - 1, 6 * scale + scale / 2), kGateOutline);
+    EXPECT_EQ(p.at(2 * scale, 7 * scale + scale / 2), kAreaOutline);
+    EXPECT_EQ(p.at(5 * scale - 1, 7 * scale + scale / 2), kAreaOutline);
+    EXPECT_NE(p.square(3, 7, scale), kAreaOutline);
+
+    // Each heart's ring crosses the row through its centre on both sides, in its keeper's hue.
+    struct Heart {
+      int x, y;
+      Rgb hue, other;
+    };
+    for (const Heart& h :
+         {Heart{9, 2, ownerHue(3), ownerHue(4)}, Heart{6, 7, ownerHue(4), ownerHue(3)}}) {
+      SCOPED_TRACE(h.x);
+      const int cx = h.x * scale + scale / 2;
+      const int cy = h.y * scale + scale / 2;
+      bool left = false;
+      bool right = false;
+      bool other = false;
+      for (int d = 1; d <= 2 * scale; ++d) {
+        left = left || p.at(cx - d, cy) == h.hue;
+        right = right || p.at(cx + d, cy) == h.hue;
+        other = other || p.at(cx - d, cy) == h.other || p.at(cx + d, cy) == h.other;
+      }
+      EXPECT_TRUE(left);
+      EXPECT_TRUE(right);
+      EXPECT_FALSE(other);
+    }
+  }
+}
+
+TEST_F(PreviewTest, ScaleChangesTheSize) {
+  const fs::path map = writeMap(kProbeMap);
+  Picture small;
+  Picture large;
+  ASSERT_EQ(run({map.string(), "-o", (dir_ / "a.png").string()}), 1);  // default scale 8
+  ASSERT_EQ(run({map.string(), "--scale", "20", "-o", (dir_ / "b.png").string()}), 1);
+  ASSERT_TRUE(decodePng(dir_ / "a.png", small));
+  ASSERT_TRUE(decodePng(dir_ / "b.png", large));
+  EXPECT_EQ(small.at(12 * 8 - 1, 0), kMapBorderFill);
+  EXPECT_NE(small.at(12 * 8, 0), kMapBorderFill);
+  EXPECT_EQ(large.at(12 * 20 - 1, 0), kMapBorderFill);
+  EXPECT_GT(large.width, small.width);
+  EXPECT_GT(large.height, small.height);
+}
+
+TEST_F(PreviewTest, RejectedMapPrintsTheReadersMessageAndWritesNoPicture) {
+  std::string text(kProbeMap);
+  text.erase(text.find("KPR2_HEART_CENTER 6 7"), 21);  // two keepers, one heart
+  const fs::path map = writeMap(text);
+  const fs::path out = dir_ / "rejected.png";
+  EXPECT_EQ(run({map.string(), "-o", out.string()}), 0);
+  EXPECT_EQ(console_.str(), " Heart Center info not correct!\nNo picture: the map was rejected\n");
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(filesIn(dir_), 1);  // the map itself, no temporary left behind
+}
+
+TEST_F(PreviewTest, BadArgumentsPrintWhyAndWriteNothing) {
+  const std::string map = writeMap(kProbeMap).string();
+  const std::string out = (dir_ / "x.png").string();
+  const std::string absent = (dir_ / "absent.txt").string();
+  const std::string unwritable = (dir_ / "no" / "such" / "dir.png").string();
+  const std::string usage =
+      "Syntax is tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N] (--help explains)\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string console;
+  };
+  const Case cases[] = {
+      {{}, usage},
+      {{map, map}, usage},
+      {{map, "-o"}, usage},
+      {{map, "--scale"}, usage},
+      {{map, "--bogus"}, usage},
+      {{map, "-o", out, "--scale", "0"}, "Bad scale: 0; a square is 1 to 64 pixels\n"},
+      {{map, "-o", out, "--scale", "65"}, "Bad scale: 65; a square is 1 to 64 pixels\n"},
+      {{map, "-o", out, "--scale", "8px"}, "Bad scale: 8px; a square is 1 to 64 pixels\n"},
+      {{map, "-o", out, "--scale", "-3"}, "Bad scale: -3; a square is 1 to 64 pixels\n"},
+      {{absent, "-o", out}, "Opening of Map File Failed: " + absent + "\n"},
+      {{map, "-o", unwritable}, "Could not write " + unwritable + ": No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.console);
+    EXPECT_EQ(run(c.args), 0);
+    EXPECT_EQ(console_.str(), c.console);
+    EXPECT_FALSE(fs::exists(out));
+  }
+  EXPECT_EQ(filesIn(dir_), 1);
+}
+
+TEST_F(PreviewTest, HelpDocumentsTheExitStatuses) {
+  EXPECT_EQ(run({"--help"}), 0);
+  EXPECT_NE(console_.str().find("Usage: tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N]"),
+            std::string::npos);
+  EXPECT_NE(console_.str().find("1 when the picture was written, 0 otherwise"), std::string::npos);
+}
+
+TEST_F(PreviewTest, OversizedPictureIsRefused) {
+  // 400 by 300 squares of 64 pixels would be some 490 million pixels.
+  std::string text = "Big\nPlayers 1\nSize 400 x 300\n";
+  for (int row = 0; row < 300; ++row) text += std::string(400, '.') + "\n";
+  text +=
+      "MAP_CODES\n1\n. KPR1_CLAIMED_SQ\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\n"
+      "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 5 5\nGOLD1 0\n";
+  const fs::path map = writeMap(text);
+  const fs::path out = dir_ / "big.png";
+  EXPECT_EQ(run({map.string(), "--scale", "64", "-o", out.string()}), 0);
+  EXPECT_NE(console_.str().find("Picture too large: "), std::string::npos) << console_.str();
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(run({map.string(), "--scale", "1", "-o", out.string()}), 1) << console_.str();
+  EXPECT_TRUE(fs::exists(out));
+}
+
+TEST_F(PreviewTest, DefaultNameIsTheLevelNameInTheCurrentDirectory) {
+  const fs::path map = writeMap(kProbeMap);
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir_);
+  const int status = run({map.string()});
+  fs::current_path(previous);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(console_.str(), "produced picture : Probe.png\n");
+  Picture p;
+  EXPECT_TRUE(decodePng(dir_ / "Probe.png", p));
+}
+
+TEST_F(PreviewTest, GuiMapResolvesItsSquaresLikeTheCompiler) {
+  // The example's squares: 1A at (4, 3) is keeper 1's claimed floor, Og at (6, 5) gold, Op at
+  // (14, 5) the HERO_GATE_7 marker, Ol at (8, 9) HERO_GATE_4.
+  const fs::path map = fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "quartet_gui.txt";
+  const fs::path out = dir_ / "quartet.png";
+  ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", "10"}), 1) << console_.str();
+  Picture p;
+  ASSERT_TRUE(decodePng(out, p));
+  EXPECT_EQ(p.square(4, 3, 10), tileLook(0x01010308).fill);
+  EXPECT_EQ(p.square(6, 5, 10), tileLook(0x01010206).fill);
+  EXPECT_EQ(p.square(14, 5, 10), kGateFill);
+  EXPECT_EQ(p.square(8, 9, 10), kGateFill);
+}
+
+TEST_F(PreviewTest, ExecutableDrawsTheExampleLevelAndExitsWithOne) {
+  const fs::path map = fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt";
+  const fs::path out = dir_ / "lair1.png";
+  const std::string command = std::string(PREVIEW_EXE) + " '" + map.string() + "' -o '" +
+                              out.string() + "' > '" + (dir_ / "console.txt").string() + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  Picture p;
+  ASSERT_TRUE(decodePng(out, p));
+  EXPECT_GT(p.width, 12 * kDefaultScale);
+  EXPECT_GE(p.height, 10 * kDefaultScale);
+}
+
+}  // namespace
+}  // namespace ts::preview

@@ -1,0 +1,448 @@
+#include "render.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "font.h"
+#include "palette.h"
+
+namespace ts::preview {
+
+namespace {
+
+// The terrain code of every square, resolved as the map writer resolves it: the smallest code
+// that carries the square's character, or the unknown-terrain code when none does.
+class TerrainGrid {
+ public:
+  explicit TerrainGrid(const LevelDescription& level)
+      : width_(level.mapWidth), height_(level.mapHeight) {
+    const CharacterCodes codes(level.mapCodes);
+    codes_.reserve(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    for (const std::string& row : level.mapRows) {
+      for (std::int32_t x = 0; x < width_; ++x) {
+        const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(x)]);
+        codes_.push_back(codes.has(c) ? codes.code(c) : kUnknownTerrainCode);
+      }
+    }
+  }
+
+  [[nodiscard]] bool inside(std::int32_t x, std::int32_t y) const {
+    return x >= 0 && x < width_ && y >= 0 && y < height_;
+  }
+  [[nodiscard]] TerrainCode at(std::int32_t x, std::int32_t y) const {
+    return codes_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                  static_cast<std::size_t>(x)];
+  }
+  [[nodiscard]] const std::vector<TerrainCode>& all() const { return codes_; }
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+  std::vector<TerrainCode> codes_;
+};
+
+// UNCLAIMED: the ground the legend draws its markers on.
+constexpr TerrainCode kUnclaimedCode = 0x01010203;
+
+// Line widths grow with the scale so that marks stay visible on large squares.
+int edgeWidth(int scale) { return std::max(1, scale / 12); }
+// Below eight pixels a square, outlines keep to one pixel so that the squares they enclose
+// still show.
+int outlineWidth(int scale) { return scale < 8 ? 1 : std::max(2, scale / 6); }
+int labelDot(int scale) { return std::clamp(scale / 8, 1, 4); }
+
+PixelRect squareRect(std::int32_t x, std::int32_t y, int scale) {
+  return {x * scale, y * scale, scale, scale};
+}
+
+// ---- Marks shared by the map and the legend's swatches --------------------------------------
+
+struct Sides {
+  bool left = true;
+  bool top = true;
+  bool right = true;
+  bool bottom = true;
+};
+
+void drawTile(Image& image, PixelRect tile, const TileLook& look, Sides framed) {
+  image.fill(tile, look.fill);
+  if (!look.frame) return;
+  const int t = std::max(1, tile.w / 8);
+  if (framed.left) image.fill({tile.x, tile.y, t, tile.h}, *look.frame);
+  if (framed.top) image.fill({tile.x, tile.y, tile.w, t}, *look.frame);
+  if (framed.right) image.fill({tile.x + tile.w - t, tile.y, t, tile.h}, *look.frame);
+  if (framed.bottom) image.fill({tile.x, tile.y + tile.h - t, tile.w, t}, *look.frame);
+}
+
+void drawCreature(Image& image, PixelRect tile, Rgb colour) {
+  const double cx = tile.x + tile.w / 2.0;
+  const double cy = tile.y + tile.h / 2.0;
+  const double r = 0.3 * tile.w;
+  image.disc(cx, cy, r + edgeWidth(tile.w), kMarkerEdge);
+  image.disc(cx, cy, r, colour);
+}
+
+// Objects sit in the square's top-left corner, traps in its bottom-right corner, so that both
+// stay visible beside a creature standing on the same square.
+int cornerMarkSize(int scale) { return std::max(3, scale * 3 / 8); }
+
+void drawObject(Image& image, PixelRect tile, Rgb colour) {
+  const int e = edgeWidth(tile.w);
+  const int q = cornerMarkSize(tile.w);
+  image.fill({tile.x, tile.y, q + 2 * e, q + 2 * e}, kMarkerEdge);
+  image.fill({tile.x + e, tile.y + e, q, q}, colour);
+}
+
+void drawTrap(Image& image, PixelRect tile, Rgb colour) {
+  const int e = edgeWidth(tile.w);
+  const int q = cornerMarkSize(tile.w) + 1;
+  const int x = tile.x + tile.w - q - 2 * e;
+  const int y = tile.y + tile.h - q - 2 * e;
+  image.triangle({x, y, q + 2 * e, q + 2 * e}, kMarkerEdge);
+  image.triangle({x + e, y + 2 * e, q, q - e}, colour);
+}
+
+void drawDoor(Image& image, PixelRect tile, Rgb colour, bool locked) {
+  const int e = edgeWidth(tile.w);
+  const int h = std::max(2, tile.h / 4);
+  const int y = tile.y + (tile.h - h) / 2;
+  image.fill({tile.x, y - e, tile.w, h + 2 * e}, kMarkerEdge);
+  image.fill({tile.x, y, tile.w, h}, colour);
+  if (locked) {
+    const int k = std::max(1, h / 2);
+    image.fill({tile.x + (tile.w - k) / 2, tile.y + (tile.h - k) / 2, k, k}, kMarkerEdge);
+  }
+}
+
+void drawHeart(Image& image, double cx, double cy, double radius, int thickness, int edge,
+               Rgb colour) {
+  image.ring(cx, cy, radius - thickness - edge, radius + edge, kMarkerEdge);
+  image.ring(cx, cy, radius - thickness, radius, colour);
+}
+
+void drawOutline(Image& image, PixelRect r, int scale, Rgb colour) {
+  const int t = outlineWidth(scale);
+  image.frame(r, t, colour);
+  if (scale >= 8) {
+    image.frame({r.x + t, r.y + t, r.w - 2 * t, r.h - 2 * t}, edgeWidth(scale), kMarkerEdge);
+  }
+}
+
+// ---- The map -----------------------------------------------------------------------------
+
+// A rectangle of squares, bounds inclusive, in pixels. Entrance areas are not checked against
+// the map, so their bounds are first brought to one square beyond it: what shows stays the same
+// and the products cannot overflow.
+PixelRect squaresRect(const LevelDescription& level, std::int32_t left, std::int32_t top,
+                      std::int32_t right, std::int32_t bottom, int scale) {
+  auto x = [&](std::int32_t v) { return std::clamp(v, -1, level.mapWidth) * scale; };
+  auto y = [&](std::int32_t v) { return std::clamp(v, -1, level.mapHeight) * scale; };
+  return {x(left), y(top), x(right) - x(left) + scale, y(bottom) - y(top) + scale};
+}
+
+// The release number beside an outlined rectangle: above its top-left corner when there is
+// room, else below it, else inside its top-left corner.
+void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, int mapPixelHeight,
+                      Rgb colour) {
+  const std::string text = std::to_string(number);
+  const int dot = labelDot(scale);
+  const int w = textWidth(text, dot) + 2 * dot + 2;
+  const int h = kGlyphHeight * dot + 2 * dot + 2;
+  int y = outlined.y - h;
+  if (y < 0) y = outlined.y + outlined.h;
+  if (y + h > mapPixelHeight) y = outlined.y;
+  const PixelRect box{outlined.x, y, w, h};
+  image.fill(box, kLabelBackground);
+  image.frame(box, 1, colour);
+  drawText(image, box.x + 1 + dot, box.y + 1 + dot, text, dot, colour);
+}
+
+void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
+  const int mapPixelHeight = level.mapHeight * scale;
+  image.setClip({0, 0, level.mapWidth * scale, mapPixelHeight});
+
+  for (std::int32_t y = 0; y < level.mapHeight; ++y) {
+    for (std::int32_t x = 0; x < level.mapWidth; ++x) {
+      const TerrainCode code = grid.at(x, y);
+      // A room's frame runs only where the room ends, so that rooms read as outlined shapes.
+      auto differs = [&](std::int32_t nx, std::int32_t ny) {
+        return !grid.inside(nx, ny) || grid.at(nx, ny) != code;
+      };
+      const Sides ends{differs(x - 1, y), differs(x, y - 1), differs(x + 1, y), differs(x, y + 1)};
+      drawTile(image, squareRect(x, y, scale), tileLook(code), ends);
+    }
+  }
+
+  for (const DoorEntry& d : level.doors) {
+    if (grid.inside(d.x, d.y))
+      drawDoor(image, squareRect(d.x, d.y, scale), ownerHue(d.owner), d.locked);
+  }
+  for (const ThingEntry& t : level.things) {
+    if (grid.inside(t.x, t.y)) drawObject(image, squareRect(t.x, t.y, scale), ownerHue(t.owner));
+  }
+  for (const TrapEntry& t : level.traps) {
+    if (grid.inside(t.x, t.y)) drawTrap(image, squareRect(t.x, t.y, scale), ownerHue(t.owner));
+  }
+  for (const CreatureEntry& c : level.creatures) {
+    if (grid.inside(c.x, c.y)) drawCreature(image, squareRect(c.x, c.y, scale), ownerHue(c.owner));
+  }
+  // A ring around the heart's centre, wide enough to enclose the squares next to it.
+  for (std::size_t k = 0; k < level.heartCenterSet.size(); ++k) {
+    if (!level.heartCenterSet[k]) continue;
+    const std::int32_t x = level.heartCenterX[k];
+    const std::int32_t y = level.heartCenterY[k];
+    if (!grid.inside(x, y)) continue;
+    drawHeart(image, (x + 0.5) * scale, (y + 0.5) * scale, 1.45 * scale, std::max(2, scale / 5),
+              edgeWidth(scale), ownerHue(kFirstKeeperPlayer + static_cast<std::int32_t>(k)));
+  }
+
+  const auto gateCount = static_cast<int>(level.heroGates.size());
+  for (const EntranceArea& a : level.areas) {
+    drawOutline(image, squaresRect(level, a.left, a.top, a.right, a.bottom, scale), scale,
+                kAreaOutline);
+  }
+  for (const HeroGate& g : level.heroGates) {
+    const GateExtent& e = g.extent;
+    drawOutline(image, squaresRect(level, e.left, e.top, e.right, e.bottom, scale), scale,
+                kGateOutline);
+  }
+  // Labels last, so that no outline crosses a number.
+  for (std::size_t i = 0; i < level.areas.size(); ++i) {
+    const EntranceArea& a = level.areas[i];
+    drawReleaseLabel(image, squaresRect(level, a.left, a.top, a.right, a.bottom, scale),
+                     gateCount + static_cast<int>(i) + 1, scale, mapPixelHeight, kAreaOutline);
+  }
+  for (std::size_t i = 0; i < level.heroGates.size(); ++i) {
+    const GateExtent& e = level.heroGates[i].extent;
+    drawReleaseLabel(image, squaresRect(level, e.left, e.top, e.right, e.bottom, scale),
+                     static_cast<int>(i) + 1, scale, mapPixelHeight, kGateOutline);
+  }
+  image.clearClip();
+}
+
+// ---- The legend --------------------------------------------------------------------------
+
+enum class Swatch {
+  kTerrain,
+  kOwner,
+  kHeart,
+  kCreature,
+  kObject,
+  kDoor,
+  kLockedDoor,
+  kTrap,
+  kGate,
+  kArea
+};
+
+struct LegendEntry {
+  Swatch swatch;
+  std::int32_t value;  // the terrain code or the player
+  std::string label;
+};
+
+std::string rangeLabel(const char* one, const char* many, int first, int count) {
+  if (count == 1) return std::string(one) + " (RELEASE " + std::to_string(first) + ")";
+  return std::string(many) + " (RELEASE " + std::to_string(first) + "-" +
+         std::to_string(first + count - 1) + ")";
+}
+
+std::vector<LegendEntry> legendEntries(const LevelDescription& level, const TerrainGrid& grid) {
+  std::vector<LegendEntry> entries;
+
+  // Terrains in the order designers know them from the name table; unnamed codes last.
+  const std::set<TerrainCode> used(grid.all().begin(), grid.all().end());
+  auto rank = [](TerrainCode code) {
+    for (std::size_t i = 0; i < kTerrainTable.size(); ++i) {
+      if (kTerrainTable[i].value == code) return i;
+    }
+    return kTerrainTable.size();
+  };
+  std::vector<TerrainCode> codes(used.begin(), used.end());
+  std::stable_sort(codes.begin(), codes.end(),
+                   [&](TerrainCode a, TerrainCode b) { return rank(a) < rank(b); });
+  for (TerrainCode code : codes) {
+    const std::string_view name = nameOf(kTerrainTable, code);
+    entries.push_back(
+        {Swatch::kTerrain, code, name.empty() ? "UNKNOWN TERRAIN" : std::string(name)});
+  }
+
+  // Owners: every keeper of the level, and any other player that owns something on the map.
+  std::set<std::int32_t> owners;
+  for (std::int32_t k = 0; k < level.playerCount; ++k) owners.insert(kFirstKeeperPlayer + k);
+  for (TerrainCode code : used) {
+    if (isOwnedTerrain(code)) owners.insert(ownerOf(code));
+  }
+  for (const ThingEntry& t : level.things) owners.insert(t.owner);
+  for (const CreatureEntry& c : level.creatures) owners.insert(c.owner);
+  for (const DoorEntry& d : level.doors) owners.insert(d.owner);
+  for (const TrapEntry& t : level.traps) owners.insert(t.owner);
+  for (std::int32_t owner : owners) {
+    if (owner >= kFirstKeeperPlayer) entries.push_back({Swatch::kOwner, owner, ownerLabel(owner)});
+  }
+  for (std::int32_t owner : owners) {
+    if (owner < kFirstKeeperPlayer) entries.push_back({Swatch::kOwner, owner, ownerLabel(owner)});
+  }
+
+  const bool anyHeart = std::find(level.heartCenterSet.begin(), level.heartCenterSet.end(), true) !=
+                        level.heartCenterSet.end();
+  const bool anyLocked = std::any_of(level.doors.begin(), level.doors.end(),
+                                     [](const DoorEntry& d) { return d.locked; });
+  const bool anyOpen = std::any_of(level.doors.begin(), level.doors.end(),
+                                   [](const DoorEntry& d) { return !d.locked; });
+  if (anyHeart) entries.push_back({Swatch::kHeart, 0, "HEART CENTRE"});
+  if (!level.creatures.empty()) entries.push_back({Swatch::kCreature, 0, "CREATURE"});
+  if (!level.things.empty()) entries.push_back({Swatch::kObject, 0, "OBJECT"});
+  if (anyOpen) entries.push_back({Swatch::kDoor, 0, "DOOR"});
+  if (anyLocked) entries.push_back({Swatch::kLockedDoor, 0, "LOCKED DOOR"});
+  if (!level.traps.empty()) entries.push_back({Swatch::kTrap, 0, "TRAP"});
+  const auto gates = static_cast<int>(level.heroGates.size());
+  const auto areas = static_cast<int>(level.areas.size());
+  if (gates > 0) entries.push_back({Swatch::kGate, 0, rangeLabel("GATE", "GATES", 1, gates)});
+  if (areas > 0) {
+    entries.push_back({Swatch::kArea, 0, rangeLabel("AREA", "AREAS", gates + 1, areas)});
+  }
+  return entries;
+}
+
+std::string legendTitle(const LevelDescription& level) {
+  return level.levelName + "  " + std::to_string(level.mapWidth) + "X" +
+         std::to_string(level.mapHeight) + ", " + std::to_string(level.playerCount) +
+         (level.playerCount == 1 ? " KEEPER" : " KEEPERS");
+}
+
+struct LegendLayout {
+  int swatch = 0;  // side of a swatch
+  int dot = 0;     // text dot size
+  int gap = 0;
+  int pad = 0;
+  int rule = 0;  // width of the rule between map and legend
+  int rowHeight = 0;
+  int titleHeight = 0;
+  int columnWidth = 0;
+  int columns = 0;
+  int rows = 0;
+  int width = 0;
+  int height = 0;
+};
+
+LegendLayout layoutLegend(const std::vector<LegendEntry>& entries, const std::string& title,
+                          int mapPixelHeight, int scale) {
+  LegendLayout l;
+  l.swatch = std::clamp(scale, 12, 20);
+  l.dot = l.swatch / 9;
+  l.gap = std::max(3, l.swatch / 4);
+  l.pad = l.swatch / 2 + 2;
+  l.rule = std::max(1, scale / 12);
+  l.rowHeight = std::max(l.swatch, kGlyphHeight * l.dot) + l.gap;
+  l.titleHeight = kGlyphHeight * l.dot + 2 * l.gap;
+
+  int labelWidth = 0;
+  for (const LegendEntry& e : entries) labelWidth = std::max(labelWidth, textWidth(e.label, l.dot));
+  l.columnWidth = l.swatch + 2 * l.gap + labelWidth;
+
+  // Columns as tall as the map (but at least eight rows), so the legend keeps beside it.
+  const int available = mapPixelHeight - 2 * l.pad - l.titleHeight;
+  const int maxRows = std::max(8, available / l.rowHeight);
+  const auto count = static_cast<int>(entries.size());
+  l.columns = std::max(1, (count + maxRows - 1) / maxRows);
+  l.rows = (count + l.columns - 1) / l.columns;
+  l.width =
+      l.rule + 2 * l.pad +
+      std::max(l.columns * l.columnWidth + (l.columns - 1) * l.swatch, textWidth(title, l.dot));
+  l.height = 2 * l.pad + l.titleHeight + l.rows * l.rowHeight - l.gap;
+  return l;
+}
+
+void drawSwatch(Image& image, PixelRect r, const LegendEntry& e) {
+  const TileLook ground = tileLook(kUnclaimedCode);
+  switch (e.swatch) {
+    case Swatch::kTerrain:
+      drawTile(image, r, tileLook(e.value), Sides{});
+      return;
+    case Swatch::kOwner:
+      image.fill(r, ownerHue(e.value));
+      return;
+    case Swatch::kGate:
+    case Swatch::kArea:
+      image.fill(r, e.swatch == Swatch::kGate ? kGateFill : ground.fill);
+      drawOutline(image, r, r.w, e.swatch == Swatch::kGate ? kGateOutline : kAreaOutline);
+      return;
+    default:
+      break;
+  }
+  image.fill(r, ground.fill);
+  switch (e.swatch) {
+    case Swatch::kHeart:
+      drawHeart(image, r.x + r.w / 2.0, r.y + r.h / 2.0, 0.48 * r.w, std::max(2, r.w / 6), 1,
+                kLegendMarker);
+      break;
+    case Swatch::kCreature:
+      drawCreature(image, r, kLegendMarker);
+      break;
+    case Swatch::kObject:
+      drawObject(image, r, kLegendMarker);
+      break;
+    case Swatch::kDoor:
+    case Swatch::kLockedDoor:
+      drawDoor(image, r, kLegendMarker, e.swatch == Swatch::kLockedDoor);
+      break;
+    case Swatch::kTrap:
+      drawTrap(image, r, kLegendMarker);
+      break;
+    default:
+      break;
+  }
+}
+
+void drawLegend(Image& image, int left, const std::vector<LegendEntry>& entries,
+                const std::string& title, const LegendLayout& l) {
+  // A rule between map and legend, so that dark squares at the map's edge keep their shape.
+  image.fill({left, 0, l.rule, image.height()}, kLegendText);
+  left += l.rule;
+  drawText(image, left + l.pad, l.pad + l.gap, title, l.dot, kLegendText);
+  const int top = l.pad + l.titleHeight;
+  const int textOffset = (l.swatch - kGlyphHeight * l.dot) / 2;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int column = static_cast<int>(i) / l.rows;
+    const int row = static_cast<int>(i) % l.rows;
+    const int x = left + l.pad + column * (l.columnWidth + l.swatch);
+    const int y = top + row * l.rowHeight;
+    const PixelRect swatch{x, y, l.swatch, l.swatch};
+    image.setClip(swatch);
+    drawSwatch(image, swatch, entries[i]);
+    image.clearClip();
+    drawText(image, x + l.swatch + l.gap, y + std::max(0, textOffset), entries[i].label, l.dot,
+             kLegendText);
+  }
+}
+
+}  // namespace
+
+PictureSize pictureSize(const LevelDescription& level, int scale) {
+  const TerrainGrid grid(level);
+  const LegendLayout l =
+      layoutLegend(legendEntries(level, grid), legendTitle(level), level.mapHeight * scale, scale);
+  const std::int64_t mapWidth = std::int64_t{level.mapWidth} * scale;
+  const std::int64_t mapHeight = std::int64_t{level.mapHeight} * scale;
+  return {mapWidth + l.width, std::max<std::int64_t>(mapHeight, l.height)};
+}
+
+Image renderLevel(const LevelDescription& level, int scale) {
+  const TerrainGrid grid(level);
+  const std::vector<LegendEntry> entries = legendEntries(level, grid);
+  const std::string title = legendTitle(level);
+  const int mapWidth = level.mapWidth * scale;
+  const int mapHeight = level.mapHeight * scale;
+  const LegendLayout l = layoutLegend(entries, title, mapHeight, scale);
+
+  Image image(mapWidth + l.width, std::max(mapHeight, l.height), kLegendBackground);
+  drawMap(image, level, grid, scale);
+  drawLegend(image, mapWidth, entries, title, l);
+  return image;
+}
+
+}  // namespace ts::preview

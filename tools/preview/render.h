@@ -1,0 +1,29 @@
+// Drawing a level into a picture. The map sits at the top-left corner: square (x, y) covers the
+// `scale` by `scale` pixels whose top-left pixel is (x * scale, y * scale). The legend (level
+// name, each terrain on the map with its colour, the owners' hues and the markers) is to the
+// right of the map. Gates and entrance areas are outlined and labelled with their release
+// location: gates 1 to G in their order, entrance areas G + 1 onwards.
+#pragma once
+
+#include <cstdint>
+
+#include "image.h"
+#include "model/level_description.h"
+
+namespace ts::preview {
+
+inline constexpr int kDefaultScale = 8;
+inline constexpr int kMaxScale = 64;
+
+struct PictureSize {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+// REQUIRES: a level the reader accepted; 1 <= scale <= kMaxScale.
+[[nodiscard]] PictureSize pictureSize(const LevelDescription& level, int scale);
+
+// REQUIRES: as for pictureSize. The picture has exactly pictureSize's dimensions.
+[[nodiscard]] Image renderLevel(const LevelDescription& level, int scale);
+
+}  // namespace ts::preview
