@@ -1,0 +1,14 @@
+// The checker's command line: tunnelsmith-check [--werror] MAPFILE...
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ts::check {
+
+// Exit status 0 when no map has an error, 1 when one has (with --werror, warnings count as
+// errors), 2 for a usage error.
+int runChecker(const std::vector<std::string>& args, std::ostream& out);
+
+}  // namespace ts::check

@@ -1,0 +1,154 @@
+// The checker: each kind of error, warning and note on a small map, at its line and column.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "check_run.h"
+
+namespace ts::check {
+namespace {
+
+const NameMaps& names() {
+  static const NameMaps maps;
+  return maps;
+}
+
+// A valid two-keeper map; each case replaces one piece of it.
+std::string baseMap() {
+  return "Lv\nPlayers 2\nSize 6 x 4\n"
+         "######\n#.gg.#\n#....#\n######\n"
+         "MAP_CODES\n3\n# SOLID_ROCK\n. KPR1_CLAIMED_SQ\ng GOLD\n"
+         "THINGS\n1\nTH_BARREL 2 2\n"
+         "CREATURES\n1\nTROLL 1 1 L4 P1\n"
+         "DOORS\n0\nTRAPS\n0\n"
+         "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 1\nGOLD1 100\nKPR2_HEART_CENTER 4 2\n"
+         "HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2\n"
+         "AREAS\n1\n1 1 2 2 2\nHERO_GATES\n0\n"
+         "TRIGGERS\n1\nTRIGGER_TIME 10\n1\nACTION_HERO_RELEASE 1 A 1\n"
+         "SCENARIO_DESCRIPTION\nNO P1 CASINO\nEOF\n";
+}
+
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Line and column of the first occurrence of `what` in `text`.
+std::pair<std::size_t, std::size_t> where(const std::string& text, std::string_view what) {
+  const std::size_t at = text.find(what);
+  const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
+  const std::size_t line =
+      1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+  return {line, at - (lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1) + 1};
+}
+
+TEST(CheckMap, ACleanMapHasNothingToSay) {
+  EXPECT_TRUE(checkMap(baseMap(), names()).empty());
+  std::ifstream file(std::string(TUNNELSMITH_SOURCE_DIR) + "/examples/lair1.txt");
+  const std::string example{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_TRUE(checkMap(example, names()).empty());
+}
+
+TEST(CheckMap, EachWarningAtItsLineAndColumn) {
+  const struct {
+    std::string from, to;  // the change to the base map
+    std::string at;        // text at which the warning points
+    std::string text;
+  } cases[] = {
+      {"TROLL 1 1 L4 P1", "TROL 1 1 L4 P1", "TROL 1",
+       "CREATURES entry dropped: 'TROL' is not a creature name; did you mean TROLL?"},
+      {"TROLL 1 1 L4 P1", "TROLL 1 1 L11 P1", "L11",
+       "CREATURES entry dropped: 'L11' is not a level token (L1 to L10); did you mean L1?"},
+      {"TH_BARREL 2 2", "TH_BARRELL 2 2", "TH_BARRELL",
+       "THINGS entry dropped: 'TH_BARRELL' is not a object or magic item name; did you mean "
+       "TH_BARREL?"},
+      {"KNIGHT L2", "KNIGHT L0", "L0",
+       "HERO_BANDS entry dropped: 'L0' is not a level token (L1 to L10); did you mean L1?"},
+      {"#.gg.#", "#.gZZ#", "ZZ",
+       "map character 'Z' has no terrain in MAP_CODES (2 squares); the compiler writes it as "
+       "terrain 0x01010101"},
+      {"3\n# SOLID_ROCK", "4\nq SOLID_ROCK\n# SOLID_ROCK", "# SOLID_ROCK",
+       "this entry gives the terrain of 'q' to '#' (code 0x1010201); squares drawn with 'q' are "
+       "left without terrain"},
+      {"TH_BARREL 2 2", "TH_BARREL 6 2", "TH_BARREL", "thing at (6, 2) is outside the 6 by 4 map"},
+      {"1 1 2 2 2", "1 1 2 9 2", "1 1 2 9",
+       "entrance area 1 from (1, 2) to (9, 2) is not a rectangle inside the 6 by 4 map"},
+      {"GOLD1 100", "GOLD1 100\nGOLD3 5", "GOLD3",
+       "GOLD3 for keeper 3, who has no heart centre: the gold is never used"},
+      {"ACTION_HERO_RELEASE 1 A 1", "ACTION_HERO_RELEASE 2 A 1", "ACTION_HERO",
+       "hero release names band 2, but the level has 1 band"},
+      {"ACTION_HERO_RELEASE 1 A 1", "ACTION_HERO_RELEASE 1 G 1", "ACTION_HERO",
+       "hero release names gate 1, but the level has 0 hero gates"},
+      {"NO P1 CASINO", "START_WITH P1 CASINO", "START_WITH",
+       "START_WITH changes nothing: the keeper already has it so"},
+      {"EOF\n", "EOF\nleft over\n", "left over", "text after EOF is never read"},
+      {"NO P1 CASINO", "NO P1 DRAGON", "DRAGON", "invalid object in description: DRAGON"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    const std::string text = replaced(baseMap(), c.from, c.to);
+    const std::vector<Diagnostic> found = checkMap(text, names());
+    ASSERT_EQ(found.size(), 1u);
+    const auto [line, column] = where(text, c.at);
+    EXPECT_EQ(found[0].line, line);
+    EXPECT_EQ(found[0].column, column);
+    EXPECT_EQ(found[0].severity, Severity::kWarning);
+    EXPECT_EQ(found[0].text, c.text);
+  }
+}
+
+TEST(CheckMap, ErrorsWhereReadingStopped) {
+  // Only one heart for two keepers: reading stops at the word that ended the section.
+  std::string text = replaced(baseMap(), "KPR2_HEART_CENTER 4 2\n", "");
+  std::vector<Diagnostic> found = checkMap(text, names());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].severity, Severity::kError);
+  EXPECT_EQ(found[0].text, "Heart Center info not correct!");
+  EXPECT_EQ(found[0].line, where(text, "HERO_BANDS").first);
+
+  // A misspelt keyword: the search runs to the end of the text and says what it looked for.
+  text = replaced(baseMap(), "DOORS\n", "DOOR\n");
+  found = checkMap(text, names());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].text,
+            "error near DOORS section (expected the keyword DOORS alone on a line; 27 lines "
+            "skipped)");
+  EXPECT_EQ(found[0].line, 44u);  // the end of the text, after the last line
+}
+
+TEST(CheckMap, SuggestsOnlyNearNames) {
+  const std::vector<std::string_view> creatures = {"TROLL", "IMP", "DWARF"};
+  EXPECT_EQ(closestName("TROL", creatures), "TROLL");
+  EXPECT_EQ(closestName("IMPS", creatures), "IMP");
+  EXPECT_EQ(closestName("DRAGON", creatures), "");
+}
+
+TEST(CheckRun, SummaryStatusesAndWerror) {
+  const std::string path = ::testing::TempDir() + "check_run_map.txt";
+  std::ofstream(path) << replaced(baseMap(), "TROLL 1 1", "TROL 1 1");
+  std::ostringstream out;
+  EXPECT_EQ(runChecker({"tunnelsmith-check", path}, out), 0);
+  const auto [line, column] = where(replaced(baseMap(), "TROLL 1 1", "TROL 1 1"), "TROL 1");
+  EXPECT_EQ(out.str(), path + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                           ": warning: CREATURES entry dropped: 'TROL' is not a creature name; "
+                           "did you mean TROLL?\n0 errors, 1 warning\n");
+  std::ostringstream strict;
+  EXPECT_EQ(runChecker({"tunnelsmith-check", "--werror", path}, strict), 1);
+  std::ostringstream usage;
+  EXPECT_EQ(runChecker({"tunnelsmith-check"}, usage), 2);
+  EXPECT_EQ(runChecker({"tunnelsmith-check", "--bogus", path}, usage), 2);
+  std::ostringstream missing;
+  EXPECT_EQ(runChecker({"tunnelsmith-check", path + ".absent"}, missing), 1);
+  EXPECT_EQ(missing.str(), path + ".absent: error: cannot read the map file\n1 error, 0 warnings\n");
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace ts::check
