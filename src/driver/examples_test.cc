@@ -68,8 +68,9 @@ TEST(Examples, EveryExampleCompilesCleanly) {
 
   for (const fs::path& path : maps) {
     SCOPED_TRACE(path.filename().string());
-    const auto* expected = std::find_if(std::begin(kExamples), std::end(kExamples),
-                                        [&](const Expected& e) { return path.filename().string() == e.file; });
+    const auto* expected =
+        std::find_if(std::begin(kExamples), std::end(kExamples),
+                     [&](const Expected& e) { return path.filename().string() == e.file; });
     ASSERT_NE(expected, std::end(kExamples)) << "no expected values for this example";
     const std::string text = readFile(path);
     const CompileResult result = compileMap(text);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver/compile.h"
+#include "driver/run.h"
 #include "model/vocabulary.h"
 #include "reader/messages.h"
 #include "testing/chunk_walker.h"
@@ -111,8 +112,8 @@ TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
     std::span<const NameValue> table;
   };
   const NameList lists[] = {
-      {"terrains", kTerrainTable}, {"objects", kObjectTable}, {"creatures", kCreatureTable},
-      {"doors", kDoorTable},       {"traps", kTrapTable},     {"rooms", kRoomTable},
+      {"terrains", kTerrainTable}, {"objects", kObjectTable},  {"creatures", kCreatureTable},
+      {"doors", kDoorTable},       {"traps", kTrapTable},      {"rooms", kRoomTable},
       {"spells", kSpellTable},     {"players", kPlayerTokens}, {"levels", kLevelTokens},
   };
   for (const NameList& list : lists) {
@@ -129,7 +130,8 @@ TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
         EXPECT_EQ(it->second, entry.value) << entry.name;
       }
     }
-    for (const auto& [name, value] : documented) {
+    for (const auto& entry : documented) {
+      const std::string& name = entry.first;
       const bool known = std::any_of(list.table.begin(), list.table.end(),
                                      [&](const NameValue& e) { return e.name == name; });
       EXPECT_TRUE(known) << name << " is in the guide but not in the program";
@@ -179,7 +181,8 @@ TEST(MapFormatGuide, MessageTableHoldsEveryConsoleMessage) {
   for (const auto& [name, text] : constants) {
     SCOPED_TRACE(name);
     // Texts that carry their own line end are shown without it.
-    const std::string shown = text.back() == '\n' ? text.substr(0, text.size() - 1) : text;
+    const bool ownLineEnd = !text.empty() && text.back() == '\n';
+    const std::string shown = ownLineEnd ? text.substr(0, text.size() - 1) : text;
     EXPECT_NE(table.find(shown), std::string::npos) << "\"" << shown << "\" is not in the guide";
   }
 }
@@ -189,8 +192,7 @@ std::string levelWith(const std::string& bands, const std::string& triggers) {
   return "Lv\nPlayers 1\nSize 4 x 3\nbbbb\nb..b\nbbbb\nMAP_CODES\n2\nb SOLID_ROCK\n"
          ". KPR1_CLAIMED_SQ\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\nHEARTS_AND_GOLD\n"
          "KPR1_HEART_CENTER 1 1\nHERO_BANDS\n" +
-         bands + "AREAS\n0\nHERO_GATES\n0\nTRIGGERS\n" + triggers +
-         "SCENARIO_DESCRIPTION\nEOF\n";
+         bands + "AREAS\n0\nHERO_GATES\n0\nTRIGGERS\n" + triggers + "SCENARIO_DESCRIPTION\nEOF\n";
 }
 
 std::string repeated(const std::string& text, std::size_t times) {
@@ -205,48 +207,67 @@ std::regex messagePattern(const std::string& documented) {
   static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
   std::string pattern;
   std::size_t from = 0;
-  for (std::sregex_iterator it(documented.begin(), documented.end(), placeholder), end;
-       it != end; ++it) {
-    const std::string literal = documented.substr(from, static_cast<std::size_t>(it->position()) - from);
+  for (std::sregex_iterator it(documented.begin(), documented.end(), placeholder), end; it != end;
+       ++it) {
+    const std::string literal =
+        documented.substr(from, static_cast<std::size_t>(it->position()) - from);
     pattern += std::regex_replace(literal, special, R"(\$&)") + ".+";
     from = static_cast<std::size_t>(it->position() + it->length());
   }
   return std::regex(pattern + std::regex_replace(documented.substr(from), special, R"(\$&)"));
 }
 
-// The messages the compiler spells out itself, outside the message constants.
+// One line of a console text without its line end: `index` from the start, or the last line.
+std::string consoleLine(const std::string& console, std::size_t index = std::string::npos) {
+  std::vector<std::string> lines;
+  std::istringstream in(console);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  if (lines.empty()) return {};
+  return lines.at(index == std::string::npos ? lines.size() - 1 : index);
+}
+
+std::string compiled(const std::string& map) { return consoleLine(compileMap(map).console); }
+
+std::string ran(const std::vector<std::string>& args, std::size_t index = std::string::npos) {
+  std::ostringstream console;
+  (void)run(args, console);
+  return consoleLine(console.str(), index);
+}
+
+// The messages the program spells out itself, outside the message constants.
 TEST(MapFormatGuide, ProjectMessagesAreDocumentedAsPrinted) {
   struct Case {
     std::string documented;
-    std::string map;
+    std::string printed;
   };
   const std::string grid = "\nbbbb\nb..b\nbbbb\n";
   const Case cases[] = {
+      {"Tunnelsmith version: 1.2", ran({"tunnelsmith"}, 0)},
+      {"Syntax is <program> <Map File Name> ", ran({"tunnelsmith"})},
+      {"Opening of Map File Failed: <path>", ran({"tunnelsmith", "/nonexistent/map.txt"})},
       {"Level name too long: <name> has <count> characters; at most 34 fit the level file names",
-       std::string(35, 'N') + "\nPlayers 1\nSize 4 x 3" + grid},
+       compiled(std::string(35, 'N') + "\nPlayers 1\nSize 4 x 3" + grid)},
       {"Map too wide: width <width> is above the limit of 999 squares a row for a text map",
-       "Lv\nPlayers 1\nSize 1000 x 3" + grid},
+       compiled("Lv\nPlayers 1\nSize 1000 x 3" + grid)},
       {"Map too wide: width <width> is above the limit of 499 squares a row for a "
        "map-drawing-tool map",
-       "GUI_GENERATED_MAP Lv\nPlayers 1\nSize 500 x 3" + grid},
+       compiled("GUI_GENERATED_MAP Lv\nPlayers 1\nSize 500 x 3" + grid)},
       {"Map row <row> is too short: expected <count> characters, found <found>",
-       "Lv\nPlayers 1\nSize 4 x 3\nbbbb\nbb\nbbbb\n"},
+       compiled("Lv\nPlayers 1\nSize 4 x 3\nbbbb\nbb\nbbbb\n")},
       {"Map row <row> is too short: expected <count> characters (two a square), found <found>",
-       "GUI_GENERATED_MAP Lv\nPlayers 1\nSize 2 x 1\nObO\n"},
+       compiled("GUI_GENERATED_MAP Lv\nPlayers 1\nSize 2 x 1\nObO\n")},
       {"Hero band <name> (band <number>) declares <count> members; only the first 16 are kept",
-       levelWith("1\nBig 17 PH\n" + repeated("IMP L1\n", 17), "0\n")},
+       compiled(levelWith("1\nBig 17 PH\n" + repeated("IMP L1\n", 17), "0\n"))},
       {"Too many triggers: the level needs <count> trigger and action elements, at most 65535 "
        "fit the triggers file",
-       levelWith("0\n", "1\nTRIGGER_TIME 1\n32768\n" + repeated("ACTION_ADD_ROOM P1 LAIR\n", 32768))},
+       compiled(levelWith(
+           "0\n", "1\nTRIGGER_TIME 1\n32768\n" + repeated("ACTION_ADD_ROOM P1 LAIR\n", 32768)))},
   };
   const std::string table = region("<!-- messages -->");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.documented);
     EXPECT_NE(table.find("`" + c.documented + "`"), std::string::npos) << "not in the guide";
-    const CompileResult result = compileMap(c.map);
-    ASSERT_FALSE(result.console.empty());
-    const std::string printed = result.console.substr(0, result.console.size() - 1);
-    EXPECT_TRUE(std::regex_match(printed, messagePattern(c.documented))) << printed;
+    EXPECT_TRUE(std::regex_match(c.printed, messagePattern(c.documented))) << c.printed;
   }
 }
 
@@ -270,12 +291,11 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
   // Keepers 1 to 4, heroes and no owner; the twenty floor and room names and nineteen others.
   ASSERT_EQ(owners.size(), 6u);
   ASSERT_EQ(terrains.size(), 39u);
-  owners.emplace_back('N', "NEUTRAL_");     // "any other character"
+  owners.emplace_back('N', "NEUTRAL_");      // "any other character"
   terrains.emplace_back('z', "SOLID_ROCK");  // "any character not listed"
 
-  std::string text = "GUI_GENERATED_MAP Gui\nPlayers 1\nSize " +
-                     std::to_string(terrains.size()) + " x " + std::to_string(owners.size()) +
-                     "\n";
+  std::string text = "GUI_GENERATED_MAP Gui\nPlayers 1\nSize " + std::to_string(terrains.size()) +
+                     " x " + std::to_string(owners.size()) + "\n";
   for (const auto& owner : owners) {
     for (const auto& terrain : terrains) text += std::string{owner.first, terrain.first};
     text += "\n";
@@ -296,8 +316,8 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
       if (code < 0) {
         code = kSolidRockCode;
         unknownSquares += msg::kGuiUnknownSquare;
-      } else if (code == kHeroGate7Marker || code == kHeroGate8Marker ||
-                 code == kHeroGate9Marker || code == kHeroGate10Marker) {
+      } else if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
+                 code == kHeroGate10Marker) {
         code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
       }
       EXPECT_EQ(ts::testing::u32At(map, 36 + 4 * (r * terrains.size() + c)),
