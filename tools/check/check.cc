@@ -164,7 +164,9 @@ bool inside(const LevelDescription& level, std::int64_t x, std::int64_t y) {
 }
 
 std::string squareText(std::int64_t x, std::int64_t y) {
-  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+  std::ostringstream text;
+  text << '(' << x << ", " << y << ')';
+  return text.str();
 }
 
 std::string mapSizeText(const LevelDescription& level) {
