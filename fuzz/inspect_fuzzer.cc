@@ -1,0 +1,31 @@
+// Fuzz target: any bytes as a level file, through the inspector's decoder, both renderers and
+// the comparison, in memory. Crashes, hangs, sanitizer reports, JSON that cannot be encoded,
+// and a file that differs from itself are findings.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <sstream>
+
+#include "diff.h"
+#include "inspection.h"
+#include "render.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> bytes(data, size);
+  const ts::inspect::Inspection in = ts::inspect::inspect(bytes);
+  std::ostringstream text;
+  ts::inspect::renderText("fuzz", in, text);
+  // Strict encoding: every text the decoder keeps must already be valid UTF-8.
+  const std::string json = ts::inspect::toJson("fuzz", in).dump();
+  if (!ts::inspect::diff(in, in).differences.empty()) __builtin_trap();
+  // The first half of the same bytes: usually a truncated file of the same kind.
+  const ts::inspect::Inspection half = ts::inspect::inspect(bytes.first(size / 2));
+  if (half.kind == in.kind) {
+    const ts::inspect::DiffResult result = ts::inspect::diff(in, half);
+    ts::inspect::renderDiffText("a", in, "b", half, result, text);
+    (void)ts::inspect::diffToJson("a", in, "b", half, result).dump();
+  }
+  // An input with no problem decodes to a known kind.
+  if (in.wellFormed() && in.kind == ts::inspect::FileKind::kUnknown) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,188 @@
+// The three files without element chunks: the players file (205-byte player records back to
+// back), the variables file (16-byte entries back to back) and the level-information file
+// (the level's name and player count at fixed places, then the referenced files).
+#include <string>
+
+#include "decoder.h"
+#include "names.h"
+#include "writers/chunk.h"
+#include "writers/layouts.h"
+
+namespace ts::inspect {
+
+namespace {
+
+Field minor(Field f) {
+  f.minor = true;
+  return f;
+}
+
+// Calls `decode` for each whole record of the body chunk at index 2 and reports a record cut
+// short; returns the number of whole records.
+template <typename Decode>
+std::size_t walkRecords(Decoder& d, std::size_t recordSize, std::string_view what, Decode decode) {
+  const Chunk* body = topChunk(d.out(), 2);
+  if (body == nullptr) return 0;
+  const std::size_t begin = dataBegin(*body);
+  const std::size_t end = dataEnd(*body, d.size());
+  std::size_t count = 0;
+  std::size_t at = begin;
+  for (; d.has(at, recordSize, end); at += recordSize, ++count) decode(at);
+  if (at < end) {
+    d.problem(at, std::string(what) + " " + std::to_string(count + 1) +
+                      " is cut short: " + std::to_string(end - at) + " of its " +
+                      std::to_string(recordSize) + " bytes are present");
+  }
+  return count;
+}
+
+void decodePlayer(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("player", at);
+  r.fields.push_back(d.narrowText("name", at + 173, layout::kPlayerNameWidth));
+  r.fields.push_back(d.player("player", d.u8(at + 168), at + 168));
+  r.fields.push_back(Decoder::number("keeper", d.u16(at + 166), at + 166));
+  r.fields.push_back(Decoder::number("gold", d.i32(at), at));
+  r.fields.push_back(Decoder::number("x", d.u16(at + 169), at + 169));
+  r.fields.push_back(Decoder::number("y", d.u16(at + 171), at + 171));
+  r.fields.push_back(minor(Decoder::number("flag", d.u8(at + 4), at + 4)));
+}
+
+void decodeEntry(Decoder& d, std::size_t at) {
+  const std::uint32_t type = d.u32(at);
+  const std::string_view kind = entryTypeName(type);
+  Record& r = d.addRecord(kind.empty() ? "entry" : kind, at);
+  switch (type) {
+    case kEntryCreatureCount:
+      r.fields.push_back(d.player("player", d.u32(at + 12), at + 12));
+      r.fields.push_back(
+          d.named("creature", d.u32(at + 4), creatureName(d.u32(at + 4)), at + 4, "creature"));
+      r.fields.push_back(Decoder::number("count", d.i32(at + 8), at + 8));
+      break;
+    case kEntryAvailability: {
+      const std::uint16_t category = d.u16(at + 4);
+      const std::int64_t id = d.i32(at + 8);
+      r.fields.push_back(d.player("player", d.u16(at + 6), at + 6));
+      r.fields.push_back(
+          d.named("category", category, variablesCategoryName(category), at + 4, "item category"));
+      r.fields.push_back(d.named("item", id, variablesItemName(category, id), at + 8, "item"));
+      const std::int64_t state = d.i32(at + 12);
+      r.fields.push_back(d.named("state", state, availabilityName(state), at + 12, "availability"));
+      break;
+    }
+    case kEntryPlayer: {
+      r.fields.push_back(d.player("player", d.u32(at + 4), at + 4));
+      const std::uint32_t role = d.u32(at + 8);
+      const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
+      r.fields.push_back(d.named("role", role, word, at + 8, "player role"));
+      r.fields.push_back(minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      break;
+    }
+    case kEntryGlobal:
+      r.fields.push_back(Decoder::number("value", d.u32(at + 4), at + 4));
+      r.fields.push_back(minor(Decoder::number("third", d.u32(at + 8), at + 8)));
+      r.fields.push_back(minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      break;
+    default:
+      d.problem(at, "unknown entry type " + std::to_string(type));
+      r.fields.push_back(Decoder::number("type", type, at));
+      r.fields.push_back(Decoder::number("second", d.u32(at + 4), at + 4));
+      r.fields.push_back(Decoder::number("third", d.u32(at + 8), at + 8));
+      r.fields.push_back(Decoder::number("fourth", d.u32(at + 12), at + 12));
+      break;
+  }
+}
+
+// Each character a 16-bit unit whose high byte is zero, up to the first zero unit.
+Field wideText(Decoder& d, std::string_view name, std::size_t at, std::size_t width) {
+  std::string text;
+  bool reported = false;
+  for (std::size_t i = 0; i + 1 < width; i += 2) {
+    const std::uint16_t unit = d.u16(at + i);
+    if (unit == 0) break;
+    const bool plain = unit >= 0x20 && unit < 0x7F;
+    if (!plain && !reported) {
+      d.problem(at + i, "a character that is not printable in the " + std::string(name));
+      reported = true;
+    }
+    text += plain ? static_cast<char>(unit) : '?';
+  }
+  return Decoder::text(name, text, at);
+}
+
+void decodeLevel(Decoder& d, const Chunk& c) {
+  const std::size_t at = dataBegin(c);
+  const std::size_t end = dataEnd(c, d.size());
+  constexpr std::size_t kNameWidth = layout::kLevelNameEnd - layout::kLevelNameOffset;
+  constexpr std::size_t kPlayers = layout::kPlayerCountOffset - layout::kLevelNameOffset;
+  Record& r = d.addRecord("level", at);
+  if (d.has(at, kNameWidth, end)) r.fields.push_back(wideText(d, "name", at, kNameWidth));
+  if (d.has(at + kPlayers, 1, end)) {
+    const std::uint8_t players = d.u8(at + kPlayers);
+    r.fields.push_back(Decoder::number("players", players, at + kPlayers));
+    if (players < 1 || players > 4) {
+      d.problem(at + kPlayers,
+                "player count " + std::to_string(players) + "; a level has 1 to 4 keepers");
+    }
+  }
+}
+
+void decodeReferencedFiles(Decoder& d, const Chunk& c) {
+  const std::size_t begin = dataBegin(c);
+  const std::size_t end = dataEnd(c, d.size());
+  for (std::size_t i = 0; i < layout::kReferencedFileCount; ++i) {
+    const std::size_t at = begin + i * layout::kReferencedFileSize;
+    if (!d.has(at, layout::kReferencedFileSize, end)) return;
+    const std::uint32_t kind = d.u32(at);
+    Record& r = d.addRecord("referenced file", at);
+    r.fields.push_back(d.named("kind", kind, referencedKindName(kind), at, "file kind"));
+    r.fields.push_back(d.narrowText("path", at + 8, layout::kPathWidth));
+    r.fields.push_back(minor(Decoder::number("second", d.u32(at + 4), at + 4)));
+  }
+  const std::size_t list = begin + layout::kReferencedFileCount * layout::kReferencedFileSize;
+  const std::size_t listSize = layout::kReferencedFilesSize - (list - begin);
+  if (!d.has(list, listSize, end)) return;
+  std::string values;
+  for (std::size_t at = list; at < list + listSize; at += 4) {
+    values += (values.empty() ? "" : " ") + std::to_string(d.u32(at));
+  }
+  d.addRecord("closing list", list).fields.push_back(Decoder::text("values", values, list));
+}
+
+}  // namespace
+
+void decodePlayers(Decoder& d) {
+  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
+  const std::size_t found = walkRecords(d, layout::kPlayerRecordSize, "player record",
+                                        [&d](std::size_t at) { decodePlayer(d, at); });
+  if (topChunk(d.out(), 2) != nullptr) {
+    checkCount(d, announced, found, dataBegin(d.out().chunks[1]), "player records");
+  }
+}
+
+void decodeVariables(Decoder& d) {
+  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
+  const std::size_t found = walkRecords(d, layout::kVariableEntrySize, "entry",
+                                        [&d](std::size_t at) { decodeEntry(d, at); });
+  if (topChunk(d.out(), 2) != nullptr) {
+    checkCount(d, announced, found, dataBegin(d.out().chunks[1]), "entries");
+  }
+}
+
+void decodeLevelInfo(Decoder& d) {
+  Inspection& in = d.out();
+  if (const Chunk* info = topChunk(in, 1)) {
+    const std::size_t at = dataBegin(*info);
+    const std::size_t end = dataEnd(*info, d.size());
+    Record& r = d.addRecord("information", at);
+    if (d.has(at, 8, end)) {
+      r.fields.push_back(minor(Decoder::number("firstWord", d.u32(at), at)));
+      r.fields.push_back(minor(Decoder::number("secondWord", d.u32(at + 4), at + 4)));
+    }
+    if (d.has(at + 8, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 8));
+    if (d.has(at + 18, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 18));
+  }
+  if (const Chunk* level = topChunk(in, 2)) decodeLevel(d, *level);
+  if (const Chunk* files = topChunk(in, 3)) decodeReferencedFiles(d, *files);
+}
+
+}  // namespace ts::inspect

@@ -1,0 +1,164 @@
+// The things file: creatures, objects, doors, traps, the areas of hero gates and entrance
+// areas, hero bands with their member slots, and the structures of gates and hearts, each
+// in an element chunk of its own.
+#include <algorithm>
+#include <array>
+
+#include "decoder.h"
+#include "model/records.h"
+#include "model/vocabulary.h"
+#include "names.h"
+#include "writers/chunk.h"
+#include "writers/layouts.h"
+
+namespace ts::inspect {
+
+namespace {
+
+constexpr std::uint8_t kLeaderCode = kBandMemberCode - 2;  // the first member of a band
+
+void position(Decoder& d, Record& r, std::size_t at) {
+  r.fields.push_back(Decoder::number("x", d.i32(at), at));
+  r.fields.push_back(Decoder::number("y", d.i32(at + 4), at + 4));
+}
+
+void decodeCreature(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("creature", at);
+  r.fields.push_back(
+      d.named("creature", d.u8(at + 26), creatureName(d.u8(at + 26)), at + 26, "creature"));
+  r.fields.push_back(d.named("level", d.u8(at + 14), levelName(d.u8(at + 14)), at + 14, "level"));
+  r.fields.push_back(d.player("owner", d.u8(at + 27), at + 27));
+  position(d, r, at);
+}
+
+void decodeObject(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("object", at);
+  r.fields.push_back(
+      d.named("object", d.u8(at + 22), objectName(d.u8(at + 22)), at + 22, "object"));
+  r.fields.push_back(d.player("owner", d.u8(at + 23), at + 23));
+  position(d, r, at);
+}
+
+void decodeDoor(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("door", at);
+  r.fields.push_back(d.named("door", d.u8(at + 14), doorName(d.u8(at + 14)), at + 14, "door"));
+  r.fields.push_back(d.player("owner", d.u8(at + 15), at + 15));
+  position(d, r, at);
+  const std::uint8_t locked = d.u8(at + 16);
+  const std::string_view word = locked == 0 ? "no" : locked == 1 ? "yes" : "";
+  r.fields.push_back(d.named("locked", locked, word, at + 16, "lock flag"));
+}
+
+void decodeTrap(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("trap", at);
+  r.fields.push_back(d.named("trap", d.u8(at + 13), trapName(d.u8(at + 13)), at + 13, "trap"));
+  r.fields.push_back(d.player("owner", d.u8(at + 14), at + 14));
+  position(d, r, at);
+}
+
+void decodeArea(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("area", at);
+  const std::uint8_t number = d.u8(at + 22);
+  r.fields.push_back(Decoder::number("number", number, at + 22));
+  // The number is stored as its low byte.
+  if (number != (r.number & 0xFF)) {
+    d.problem(at + 22, "area record " + std::to_string(r.number) + " holds area number " +
+                           std::to_string(number));
+  }
+  r.fields.push_back(Decoder::number("left", d.i32(at), at));
+  r.fields.push_back(Decoder::number("top", d.i32(at + 4), at + 4));
+  r.fields.push_back(Decoder::number("right", d.i32(at + 8), at + 8));
+  r.fields.push_back(Decoder::number("bottom", d.i32(at + 12), at + 12));
+  Field trigger = Decoder::number("trigger", d.u16(at + 20), at + 20);
+  if (trigger.value == 0) trigger.text = "none";
+  r.fields.push_back(trigger);
+}
+
+void decodeBand(Decoder& d, std::size_t at) {
+  Record& band = d.addRecord("hero band", at);
+  const std::uint8_t index = d.u8(at + 34);
+  band.fields.push_back(Decoder::number("index", index, at + 34));
+  if (index != ((band.number - 1) & 0xFF)) {
+    d.problem(at + 34, "hero band record " + std::to_string(band.number) + " holds band index " +
+                           std::to_string(index) + " (indexes count from 0)");
+  }
+  for (std::size_t j = 0; j < kMaxBandMembers; ++j) {
+    const std::size_t slot = at + layout::kBandHeadSize + j * layout::kBandMemberSlotSize;
+    const auto bytes = d.span(slot, layout::kBandMemberSlotSize);
+    if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) continue;
+    Record member{"member", band.parts.size() + 1, slot, {}, {}};
+    member.fields.push_back(
+        d.named("creature", d.u8(slot + 28), creatureName(d.u8(slot + 28)), slot + 28, "creature"));
+    member.fields.push_back(
+        d.named("level", d.u8(slot + 14), levelName(d.u8(slot + 14)), slot + 14, "level"));
+    member.fields.push_back(d.player("owner", d.u8(slot + 26), slot + 26, true));
+    const std::uint8_t code = d.u8(slot + 15);
+    const std::string_view role = code == kLeaderCode       ? "leader"
+                                  : code == kBandMemberCode ? "member"
+                                                            : "";
+    member.fields.push_back(d.named("role", code, role, slot + 15, "member code"));
+    if (d.u8(slot + 30) != index) {
+      d.problem(slot + 30, "member slot " + std::to_string(j + 1) + " names band index " +
+                               std::to_string(d.u8(slot + 30)) + ", its band has " +
+                               std::to_string(index));
+    }
+    band.parts.push_back(std::move(member));
+  }
+}
+
+void decodeStructure(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("structure", at);
+  const std::uint8_t terrain = d.u8(at + 18);
+  const std::uint8_t owner = d.u8(at + 19);
+  // The terrain id with its owner makes the terrain code of the structure's squares.
+  const std::uint32_t code = 0x01010000u | static_cast<std::uint32_t>(owner) << 8 | terrain;
+  std::string_view name = terrainName(code);
+  // A gate's terrain id is only its look (every gate drawn with HERO_GATE_1 to 6 has the
+  // id of HERO_GATE_3), so it is not named after one gate terrain.
+  if (!name.empty() && owner == kHeroPlayer) name = "hero gate";
+  r.fields.push_back(d.named("structure", terrain, name, at + 18, "structure terrain"));
+  r.fields.push_back(d.player("owner", owner, at + 19));
+  position(d, r, at);
+  r.fields.push_back(Decoder::number("variant", d.u8(at + 14), at + 14));
+}
+
+constexpr std::array<ElementKind, 7> kThingElements = {{
+    {chunk::kThingCreature, layout::kCreatureRecordSize, decodeCreature},
+    {chunk::kThingObject, layout::kObjectRecordSize, decodeObject},
+    {chunk::kThingDoor, layout::kDoorRecordSize, decodeDoor},
+    {chunk::kThingTrap, layout::kTrapRecordSize, decodeTrap},
+    {chunk::kThingArea, layout::kAreaRecordSize, decodeArea},
+    {chunk::kThingHeroBand, layout::kBandRecordSize, decodeBand},
+    {chunk::kThingStructure, layout::kStructureRecordSize, decodeStructure},
+}};
+
+// Area numbers count the hero gates first, then the entrance areas; the gates are the
+// structures owned by the hero player.
+void nameAreas(Inspection& in) {
+  std::int64_t gates = 0;
+  for (const Record& r : in.records) {
+    const Field* owner = r.find("owner");
+    if (r.kind == "structure" && owner != nullptr && owner->value == kHeroPlayer) ++gates;
+  }
+  for (Record& r : in.records) {
+    if (r.kind != "area") continue;
+    for (Field& f : r.fields) {
+      if (f.name != "number" || f.value < 1) continue;
+      f.text = f.value <= gates ? "hero gate " + std::to_string(f.value)
+                                : "entrance area " + std::to_string(f.value - gates);
+    }
+  }
+}
+
+}  // namespace
+
+void decodeThings(Decoder& d) {
+  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
+  walkElements(d, 2, kThingElements);
+  if (const Chunk* body = topChunk(d.out(), 2)) {
+    checkCount(d, announced, body->children.size(), dataBegin(d.out().chunks[1]), "elements");
+  }
+  nameAreas(d.out());
+}
+
+}  // namespace ts::inspect

@@ -1,0 +1,153 @@
+// Comparing two builds: two map texts that differ in one token are compiled, and --diff must
+// name exactly the fields that token changes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli.h"
+#include "diff.h"
+#include "inspect_test_support.h"
+#include "render.h"
+
+namespace ts::inspect {
+namespace {
+
+using testing::readExample;
+using testing::show;
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// The differences between each of the six files compiled from two map texts.
+std::vector<DiffResult> diffBuilds(const std::string& textA, const std::string& textB) {
+  const CompileResult a = compileMap(textA);
+  const CompileResult b = compileMap(textB);
+  EXPECT_TRUE(a.valid && b.valid) << a.console << b.console;
+  std::vector<DiffResult> results;
+  for (std::size_t i = 0; i < a.files.size() && i < b.files.size(); ++i) {
+    results.push_back(diff(inspect(a.files[i].bytes), inspect(b.files[i].bytes)));
+  }
+  return results;
+}
+
+std::string listed(const DiffResult& r) {
+  std::string text;
+  for (const Difference& d : r.differences) {
+    text += d.label + " " + d.field + ": " + (d.a ? show(&*d.a) : "-") + " -> " +
+            (d.b ? show(&*d.b) : "-") + "\n";
+  }
+  return text;
+}
+
+constexpr std::size_t kThings = 2;  // the compiler's file order: map, triggers, things, ...
+
+TEST(InspectDiffTest, OneChangedCreatureLevelIsTheOnlyDifference) {
+  const std::string lair = readExample("lair1.txt");
+  const auto results = diffBuilds(lair, replaced(lair, "KNIGHT 9 8 L5 PH", "KNIGHT 9 8 L6 PH"));
+  ASSERT_EQ(results.size(), 6u);
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (i != kThings) {
+      EXPECT_TRUE(results[i].differences.empty()) << i << listed(results[i]);
+    }
+  }
+  // The knight is the second creature: its record starts at 56 + 36 + 8.
+  ASSERT_EQ(results[kThings].differences.size(), 1u) << listed(results[kThings]);
+  const Difference& d = results[kThings].differences[0];
+  EXPECT_EQ(d.label, "creature 2");
+  EXPECT_EQ(d.field, "level");
+  EXPECT_EQ(show(&*d.a), "L5");
+  EXPECT_EQ(show(&*d.b), "L6");
+  EXPECT_EQ(d.offsetA, std::optional<std::size_t>(100));
+  EXPECT_EQ(d.offsetB, std::optional<std::size_t>(100));
+}
+
+TEST(InspectDiffTest, ChangesNameTheirRecordsAndFields) {
+  const std::string lair = readExample("lair1.txt");
+  const struct {
+    const char* from;
+    const char* to;
+    std::size_t file;
+    const char* differences;
+  } kCases[] = {
+      // A band member's level.
+      {"DWARF L3", "DWARF L4", kThings, "hero band 1, member 2 level: L3 -> L4\n"},
+      // A new first creature: one more element of 8 + 28 bytes; the others only move.
+      {"CREATURES\n2\n", "CREATURES\n3\nIMP 4 4 L1 P1\n", kThings,
+       "file size 1 length: 1674 -> 1710\n"
+       "information 1 elements: 15 -> 16\n"
+       "creature 1 : - -> -\n"},
+      // One square of row 1 from claimed floor to gold.
+      {"#..........#\n#.1111", "#g.........#\n#.1111", 0,
+       "square (1, 1) terrain: KPR1_CLAIMED_SQ -> GOLD\n"},
+      // Keeper 2's gold.
+      {"GOLD2 7000", "GOLD2 7500", 3, "player 4 gold: 7000 -> 7500\n"},
+      // The time of the first trigger.
+      {"TRIGGER_TIME 600", "TRIGGER_TIME 900", 1, "trigger 1 value: 600 -> 900\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.to);
+    const auto results = diffBuilds(lair, replaced(lair, c.from, c.to));
+    ASSERT_GT(results.size(), c.file);
+    EXPECT_EQ(listed(results[c.file]), c.differences);
+  }
+}
+
+TEST(InspectDiffTest, ManyChangedSquaresAreCountedButListedOnlyUpToTheLimit) {
+  const std::string lair = readExample("lair1.txt");
+  // All 55 claimed squares change owner.
+  const auto results = diffBuilds(lair, replaced(lair, ". KPR1_CLAIMED_SQ", ". KPR2_CLAIMED_SQ"));
+  ASSERT_EQ(results.size(), 6u);
+  EXPECT_EQ(results[0].squaresChanged, 55u);
+  EXPECT_EQ(results[0].differences.size(), kMaxListedSquares);
+}
+
+TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
+  const std::string lair = readExample("lair1.txt");
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("inspect_diff_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  std::filesystem::create_directories(dir);
+  auto write = [&dir](const std::string& name, const Bytes& bytes) {
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  };
+  const std::string a = write("a", testing::compiledFile(lair, "Things.kld"));
+  const std::string b = write(
+      "b",
+      testing::compiledFile(replaced(lair, "KNIGHT 9 8 L5 PH", "KNIGHT 9 8 L6 PH"), "Things.kld"));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, b}, out, err), kExitProblem);
+  EXPECT_NE(out.str().find("creature 2 (A @100): level: L5 -> L6\n"), std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("\n1 difference\n"), std::string::npos) << out.str();
+
+  out.str("");
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--json", "--diff", a, b}, out, err),
+            kExitProblem);
+  const Json doc = Json::parse(out.str());
+  EXPECT_EQ(doc["identical"], false);
+  ASSERT_EQ(doc["differences"].size(), 1u);
+  EXPECT_EQ(doc["differences"][0]["record"], "creature");
+  EXPECT_EQ(doc["differences"][0]["number"], 2);
+  EXPECT_EQ(doc["differences"][0]["field"], "level");
+  EXPECT_EQ(doc["differences"][0]["a"]["name"], "L5");
+  EXPECT_EQ(doc["differences"][0]["b"]["value"], 6);
+
+  out.str("");
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, a}, out, err), kExitClean);
+  EXPECT_NE(out.str().find("no differences"), std::string::npos) << out.str();
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace ts::inspect

@@ -1,0 +1,243 @@
+// Damaged files: each corruption or truncation is reported at the offset of the field or
+// record at fault (offsets follow from the file layouts: a 12-byte file-size chunk, a 36-byte
+// information chunk, or 40 for the triggers file, then the body header). Also the command
+// line's exit statuses and its JSON.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli.h"
+#include "inspect_test_support.h"
+#include "render.h"
+
+namespace ts::inspect {
+namespace {
+
+using testing::compiledFile;
+using testing::hasProblemAt;
+using testing::problemsText;
+using testing::readExample;
+
+struct Patch {
+  const char* suffix;  // which of Lair1's files
+  std::size_t at;      // where the bytes are replaced
+  Bytes bytes;         // little-endian
+  std::size_t problemAt;
+  const char* words;  // part of the problem's message
+};
+
+TEST(InspectValidationTest, CorruptedFieldsAreReportedAtTheirOffsets) {
+  const Patch kPatches[] = {
+      // Framing shared by all files.
+      {"Things.kld", 4, {5, 0, 0, 0}, 4, "holds 4"},
+      {"Things.kld", 8, {0xE8, 0x03, 0, 0}, 8, "announces a length of 1000"},
+      {"Things.kld", 20, {16, 0, 0, 0}, 20, "announces 16 elements"},
+      {"Things.kld", 24, {2, 0, 0, 0}, 24, "format version 2"},
+      {"Things.kld", 48, {193, 0, 0, 0}, 48, "expected the body chunk (192)"},
+      // Things: creature 1's element header at 56, its record at 64; object 1's record at 136;
+      // the door's at 200.
+      {"Things.kld", 56, {199, 0, 0, 0}, 56, "unknown element chunk identifier 199"},
+      {"Things.kld", 60, {30, 0, 0, 0}, 60, "its record has 28"},
+      {"Things.kld", 64 + 26, {99}, 64 + 26, "unknown creature 99"},
+      {"Things.kld", 64 + 14, {11}, 64 + 14, "unknown level 11"},
+      {"Things.kld", 64 + 27, {9}, 64 + 27, "unknown player 9"},
+      {"Things.kld", 136 + 22, {47}, 136 + 22, "unknown object 47"},
+      {"Things.kld", 200 + 16, {2}, 200 + 16, "unknown lock flag 2"},
+      // Triggers: elements of 24 bytes from 60 in tree order (triggers 1, 4, 2, 3, 5, 6), then
+      // the actions from 204. A trigger's next link is at record offset 10, its kind at 14.
+      {"Triggers.kld", 20, {7, 0, 0, 0}, 20, "announces 7 trigger elements"},
+      {"Triggers.kld", 24, {9, 0, 0, 0}, 24, "announces 9 action elements"},
+      {"Triggers.kld", 68 + 10, {0xE7, 0x03}, 68 + 10, "next link 999 names no trigger"},
+      {"Triggers.kld", 68 + 14, {99}, 68 + 14, "unknown trigger kind 99"},
+      {"Triggers.kld", 116 + 8, {1, 0}, 116 + 8, "identifier 1 is already used"},
+      // The last automatic trigger pointing back at the first trigger closes a loop.
+      {"Triggers.kld", 188 + 10, {1, 0}, 188 + 10, "leads back into the tree"},
+      {"Triggers.kld", 212 + 14, {77}, 212 + 14, "unknown action type 77"},
+      {"Triggers.kld", 212 + 10, {5, 0}, 212 + 10, "next link 5 names no action"},
+      // Map: cells from 36, row 0 first; the width at 20.
+      {"Map.kld", 36 + 4 * 5, {0x99, 1, 1, 1}, 36 + 4 * 5, "0x01010199 at square (5, 0)"},
+      {"Map.kld", 20, {13, 0, 0, 0}, 32, "a 13 by 10 map needs 520"},
+      {"Map.kld", 24, {0, 0, 0, 0}, 24, "height 0 is not positive"},
+      // Players: 205-byte records from 56; Keeper 1 is the third.
+      {"Players.kld", 466 + 168, {9}, 466 + 168, "unknown player 9"},
+      {"Players.kld", 466 + 173, {7}, 466 + 173, "not printable in the name"},
+      // Variables: 16-byte entries from 56; 22 creature counts, then the availabilities.
+      {"Variables.kld", 56, {5, 0, 0, 0}, 56, "unknown entry type 5"},
+      {"Variables.kld", 408 + 4, {9, 0}, 408 + 4, "unknown item category 9"},
+      {"Variables.kld", 408 + 12, {4, 0, 0, 0}, 408 + 12, "unknown availability 4"},
+      // Level information: the wide name at 56, the player count at 25660, the referenced
+      // files from 25747 (72 bytes each).
+      {".kwd", 56, {0x4C, 0x01}, 56, "not printable in the name"},
+      {".kwd", 25660, {0}, 25660, "player count 0"},
+      {".kwd", 25747, {111, 0, 0, 0}, 25747, "unknown file kind 111"},
+      {".kwd", 52, {0x54, 0x64, 0, 0}, 52, "announces 25684 bytes; it holds 25683"},
+  };
+  const std::string text = readExample("lair1.txt");
+  for (const Patch& p : kPatches) {
+    SCOPED_TRACE(std::string(p.suffix) + " @" + std::to_string(p.at));
+    Bytes file = compiledFile(text, p.suffix);
+    ASSERT_TRUE(inspect(file).wellFormed());
+    ASSERT_LE(p.at + p.bytes.size(), file.size());
+    std::copy(p.bytes.begin(), p.bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(p.at));
+    const Inspection in = inspect(file);
+    EXPECT_TRUE(hasProblemAt(in, p.problemAt, p.words)) << problemsText(in);
+  }
+}
+
+TEST(InspectValidationTest, TruncatedFilesReportTheRecordCutShort) {
+  const std::string text = readExample("lair1.txt");
+  const struct {
+    const char* suffix;
+    std::size_t keep;
+    std::size_t recordAt;  // the element chunk or record that the cut falls into
+    const char* words;
+  } kCuts[] = {
+      // Creature 2's element chunk starts at 56 + 36.
+      {"Things.kld", 92 + 18, 92, "creature element (200) is cut short"},
+      // A cut inside an element header.
+      {"Things.kld", 92 + 5, 92, "element chunk header is cut short"},
+      // Player record 2 starts at 56 + 205.
+      {"Players.kld", 261 + 100, 261, "player record 2 is cut short"},
+      {"Variables.kld", 56 + 16 * 3 + 7, 56 + 16 * 3, "entry 4 is cut short"},
+      {"Triggers.kld", 60 + 24 * 2 + 20, 60 + 24 * 2, "trigger element (213) is cut short"},
+      // The cells chunk announces 480 bytes from 36.
+      {"Map.kld", 100, 28, "cells chunk (102) is cut short"},
+      {"Map.kld", 30, 28, "before the cells chunk"},
+      {".kwd", 20000, 48, "level information chunk (223) is cut short"},
+  };
+  for (const auto& cut : kCuts) {
+    SCOPED_TRACE(std::string(cut.suffix) + " cut to " + std::to_string(cut.keep));
+    Bytes file = compiledFile(text, cut.suffix);
+    file.resize(cut.keep);
+    const Inspection in = inspect(file);
+    EXPECT_TRUE(hasProblemAt(in, cut.recordAt, cut.words)) << problemsText(in);
+    EXPECT_TRUE(hasProblemAt(in, 8, "announces a length")) << problemsText(in);
+  }
+}
+
+TEST(InspectValidationTest, EveryShorterPrefixAndAnyTrailingByteIsAProblem) {
+  const CompileResult result = compileMap(readExample("lair1.txt"));
+  ASSERT_TRUE(result.valid);
+  for (const LevelFile& f : result.files) {
+    SCOPED_TRACE(f.name);
+    // Every prefix of the small files; one in 97 of the level-information file.
+    const std::size_t step = f.bytes.size() > 4000 ? 97 : 1;
+    for (std::size_t keep = 0; keep < f.bytes.size(); keep += step) {
+      const Inspection in = inspect(std::span(f.bytes).first(keep));
+      EXPECT_FALSE(in.wellFormed()) << keep;
+    }
+    Bytes longer = f.bytes;
+    longer.insert(longer.end(), {1, 2, 3});
+    const Inspection in = inspect(longer);
+    EXPECT_TRUE(hasProblemAt(in, f.bytes.size(), "3 trailing bytes")) << problemsText(in);
+  }
+}
+
+TEST(InspectValidationTest, UnknownFilesAreNotLevelFiles) {
+  const struct {
+    Bytes bytes;
+    const char* words;
+  } kFiles[] = {
+      {{}, "too short for a chunk identifier"},
+      {{100, 0, 0}, "too short for a chunk identifier"},
+      // 231 is the variables file's information chunk, not the start of any file.
+      {{231, 0, 0, 0, 4, 0, 0, 0}, "identifier 231 starts none"},
+  };
+  for (const auto& f : kFiles) {
+    const Inspection in = inspect(f.bytes);
+    EXPECT_EQ(in.kind, FileKind::kUnknown);
+    EXPECT_TRUE(hasProblemAt(in, 0, f.words)) << problemsText(in);
+  }
+}
+
+class InspectCommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("inspect_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  int run(std::vector<std::string> args) {
+    args.insert(args.begin(), "tunnelsmith-inspect");
+    out_.str("");
+    err_.str("");
+    return runInspector(args, out_, err_);
+  }
+
+  std::filesystem::path dir_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(InspectCommandLineTest, ExitStatuses) {
+  const std::string text = readExample("lair1.txt");
+  const std::string good = write("good", compiledFile(text, "Things.kld"));
+  Bytes damaged = compiledFile(text, "Players.kld");
+  damaged.pop_back();
+  const std::string bad = write("bad", damaged);
+  const std::string missing = (dir_ / "missing").string();
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } kRuns[] = {
+      {{good}, kExitClean},
+      {{"--help"}, kExitClean},
+      {{bad}, kExitProblem},
+      {{good, bad}, kExitProblem},
+      {{}, kExitUsage},
+      {{"--json"}, kExitUsage},
+      {{"--frobnicate", good}, kExitUsage},
+      {{missing}, kExitUsage},
+      {{good, missing}, kExitUsage},
+      {{"--diff", good}, kExitUsage},
+      {{"--diff", good, good, good}, kExitUsage},
+      {{"--diff", good, bad}, kExitUsage},  // a things file and a players file
+      {{"--diff", good, good}, kExitClean},
+  };
+  for (const auto& r : kRuns) {
+    std::string line;
+    for (const std::string& a : r.args) line += a + " ";
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run(r.args), r.status) << out_.str() << err_.str();
+  }
+}
+
+TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
+  Bytes damaged = compiledFile(readExample("lair1.txt"), "Things.kld");
+  damaged[64 + 26] = 99;  // creature 1's creature id
+  const std::string bad = write("damaged", damaged);
+  EXPECT_EQ(run({bad}), kExitProblem);
+  EXPECT_NE(out_.str().find("offset 90 (0x5A): unknown creature 99"), std::string::npos)
+      << out_.str();
+
+  EXPECT_EQ(run({"--json", bad}), kExitProblem);
+  const Json doc = Json::parse(out_.str());
+  ASSERT_EQ(doc["files"].size(), 1u);
+  const Json& file = doc["files"][0];
+  EXPECT_EQ(file["kind"], "things");
+  EXPECT_EQ(file["wellFormed"], false);
+  EXPECT_EQ(file["problems"][0]["offset"], 90);
+  // Creature 1 keeps its other fields: TROLL 3 3 L4 P1 with the creature damaged.
+  const Json& creature = file["records"][2];
+  EXPECT_EQ(creature["kind"], "creature");
+  EXPECT_EQ(creature["fields"]["creature"], 99);
+  EXPECT_EQ(creature["fields"]["level"]["name"], "L4");
+  EXPECT_EQ(creature["fields"]["owner"]["value"], 3);
+  EXPECT_EQ(creature["fields"]["x"], 3);
+}
+
+}  // namespace
+}  // namespace ts::inspect

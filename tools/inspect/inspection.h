@@ -1,0 +1,92 @@
+// What the inspector learns from one level file: its kind, its chunk tree, every record with
+// named fields, and the problems found, each with the file offset where it lies. Decoding
+// never trusts an announced size or count; it reads only bytes that are present.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ts::inspect {
+
+// Recognised by the identifier of the file's first chunk, never by the file's name.
+enum class FileKind { kUnknown, kMap, kTriggers, kThings, kPlayers, kVariables, kLevelInfo };
+
+struct Problem {
+  std::size_t offset = 0;
+  std::string message;
+};
+
+struct Chunk {
+  std::uint32_t id = 0;
+  std::size_t offset = 0;       // of the chunk header
+  std::size_t size = 0;         // data bytes the header announces
+  std::vector<Chunk> children;  // the element chunks of a body
+};
+
+// One decoded field. A numeric field may carry the name of its value (a creature, a player,
+// a date); a text field (a path, a player name) carries only `text`.
+struct Field {
+  std::string name;
+  std::int64_t value = 0;
+  std::string text;
+  std::size_t offset = 0;  // file offset of the field's first byte
+  bool isText = false;
+  bool minor = false;  // constant-like detail, left out of the trigger tree drawing
+
+  friend bool operator==(const Field& a, const Field& b) {
+    return a.name == b.name && a.value == b.value && a.text == b.text && a.isText == b.isText;
+  }
+};
+
+struct Record {
+  std::string kind;        // "creature", "trigger", "player", ...
+  std::size_t number = 0;  // 1-based position among the records of its kind
+  std::size_t offset = 0;  // file offset of the record's first byte
+  std::vector<Field> fields;
+  std::vector<Record> parts;  // a hero band's members
+
+  // The field called `name`, or null.
+  [[nodiscard]] const Field* find(std::string_view name) const;
+};
+
+struct TerrainCount {
+  std::uint32_t code = 0;
+  std::size_t count = 0;
+};
+
+// The map file's grid: its size as announced and the cells actually present.
+struct MapGrid {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::vector<std::uint32_t> cells;   // row 0 first, column 0 first within a row
+  std::vector<TerrainCount> terrain;  // most frequent first, then by code
+};
+
+// One line of the trigger tree: a trigger or action record, drawn at `depth`.
+struct TreeLine {
+  std::size_t record = 0;  // index into Inspection::records
+  std::size_t depth = 0;
+};
+
+struct Inspection {
+  FileKind kind = FileKind::kUnknown;
+  std::size_t length = 0;
+  std::vector<Chunk> chunks;
+  std::vector<Record> records;
+  std::vector<Problem> problems;      // in the order found; capped, the last one says how many more
+  MapGrid map;                        // map files only
+  std::vector<TreeLine> triggerTree;  // triggers files only: every element reached, in order
+
+  [[nodiscard]] bool wellFormed() const { return problems.empty(); }
+};
+
+// Decodes and checks one level file held in memory. Never fails on any input.
+[[nodiscard]] Inspection inspect(std::span<const std::uint8_t> bytes);
+
+[[nodiscard]] std::string_view fileKindName(FileKind kind);
+
+}  // namespace ts::inspect

@@ -1,0 +1,198 @@
+// The text rendering: the chunk tree with offsets and sizes (runs of equal element chunks on
+// one line), then the records, drawn per file kind where a plain list would hide the
+// structure (the map's terrain counts, the trigger tree, the variables by keeper), then the
+// problems with their offsets.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "names.h"
+#include "render.h"
+
+namespace ts::inspect {
+
+namespace {
+
+std::string offsetText(std::size_t offset) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%zu (0x%zX)", offset, offset);
+  return text;
+}
+
+std::string fieldsText(const Record& r, bool withMinor,
+                       std::initializer_list<std::string_view> skip = {}) {
+  std::string text;
+  for (const Field& f : r.fields) {
+    if (f.minor && !withMinor) continue;
+    if (std::find(skip.begin(), skip.end(), f.name) != skip.end()) continue;
+    if (!text.empty()) text += ' ';
+    text += f.name + "=" + formatValue(f);
+  }
+  return text;
+}
+
+void recordLine(const Record& r, const std::string& indent, std::ostream& out,
+                std::initializer_list<std::string_view> skip = {}) {
+  out << indent << r.kind << ' ' << r.number << " @" << r.offset << ": "
+      << fieldsText(r, true, skip) << '\n';
+  for (const Record& part : r.parts) recordLine(part, indent + "  ", out);
+}
+
+void chunkLines(FileKind kind, const std::vector<Chunk>& chunks, const std::string& indent,
+                std::ostream& out) {
+  for (std::size_t i = 0; i < chunks.size();) {
+    const Chunk& c = chunks[i];
+    std::size_t run = 1;
+    while (i + run < chunks.size() && chunks[i + run].id == c.id &&
+           chunks[i + run].size == c.size && chunks[i + run].children.empty()) {
+      ++run;
+    }
+    const std::string_view name = chunkName(kind, c.id);
+    out << indent << '@' << c.offset << ' ' << (name.empty() ? "unknown" : name) << " (" << c.id
+        << ')';
+    if (run > 1) {
+      out << " x" << run << ", " << c.size << " bytes each\n";
+    } else {
+      out << ", " << c.size << " bytes\n";
+    }
+    chunkLines(kind, c.children, indent + "  ", out);
+    i += run;
+  }
+}
+
+void renderMap(const Inspection& in, std::ostream& out) {
+  const MapGrid& grid = in.map;
+  out << "  terrain, " << grid.cells.size() << " squares";
+  if (grid.width > 0 && grid.height > 0)
+    out << " of a " << grid.width << " by " << grid.height << " map";
+  out << ":\n";
+  for (const TerrainCount& t : grid.terrain) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(t.code));
+    const std::string_view name = terrainName(t.code);
+    const std::string_view owner = playerName((t.code >> 8) & 0xFF);
+    char line[160];
+    std::snprintf(line, sizeof line, "    %8zu  %s  %-20s owner %s\n", t.count, code,
+                  name.empty() ? "unknown" : std::string(name).c_str(),
+                  owner.empty() ? "none" : std::string(owner).c_str());
+    out << line;
+  }
+}
+
+void renderTriggerTree(const Inspection& in, std::ostream& out) {
+  out << "  trigger tree:\n";
+  for (const TreeLine& line : in.triggerTree) {
+    const Record& r = in.records[line.record];
+    const Field* id = r.find("id");
+    const Field* kind = r.find(r.kind == "trigger" ? "kind" : "action");
+    out << "    " << std::string(2 * line.depth, ' ') << r.kind << ' ' << id->value << ": "
+        << formatValue(*kind) << ' ' << fieldsText(r, false, {"id", "kind", "action"}) << '\n';
+  }
+}
+
+void renderVariables(const Inspection& in, std::ostream& out) {
+  // Creature counts and availabilities by keeper; the other entries after them.
+  std::map<std::int64_t, std::vector<const Record*>> byPlayer;
+  std::vector<const Record*> others;
+  for (const Record& r : in.records) {
+    const Field* player = r.find("player");
+    if ((r.kind == "creature count" || r.kind == "availability") && player != nullptr) {
+      byPlayer[player->value].push_back(&r);
+    } else if (r.kind != "file size" && r.kind != "information") {
+      others.push_back(&r);
+    }
+  }
+  for (const auto& [player, records] : byPlayer) {
+    const std::string_view name = playerName(player);
+    out << "  player " << (name.empty() ? std::to_string(player) : std::string(name)) << ":\n";
+    for (const Record* r : records) recordLine(*r, "    ", out, {"player"});
+  }
+  if (!others.empty()) out << "  other entries:\n";
+  for (const Record* r : others) recordLine(*r, "    ", out);
+}
+
+void problemLines(const Inspection& in, std::ostream& out) {
+  if (in.problems.empty()) {
+    out << "  well-formed\n";
+    return;
+  }
+  out << "  problems (" << in.problems.size() << "):\n";
+  for (const Problem& p : in.problems) {
+    out << "    offset " << offsetText(p.offset) << ": " << p.message << '\n';
+  }
+}
+
+}  // namespace
+
+std::string formatValue(const Field& f) {
+  if (f.isText) {
+    std::string quoted = "\"";
+    for (char c : f.text) {
+      if (c == '"') quoted += '\\';
+      quoted += c;
+    }
+    return quoted + "\"";
+  }
+  if (f.text.empty()) return std::to_string(f.value);
+  if (f.text.find(' ') == std::string::npos) return f.text;
+  return std::to_string(f.value) + " (" + f.text + ")";
+}
+
+void renderText(const std::string& path, const Inspection& in, std::ostream& out) {
+  out << path << ": " << fileKindName(in.kind) << " file, " << in.length << " bytes\n";
+  if (!in.chunks.empty()) {
+    out << "  chunks:\n";
+    chunkLines(in.kind, in.chunks, "    ", out);
+  }
+  for (const Record& r : in.records) {
+    const bool framing =
+        r.kind == "file size" || r.kind == "information" || r.kind == "map information";
+    // Trigger elements are drawn in the tree, variables entries by keeper.
+    if (framing || (in.kind != FileKind::kTriggers && in.kind != FileKind::kVariables)) {
+      recordLine(r, "  ", out);
+    }
+  }
+  if (in.kind == FileKind::kMap) renderMap(in, out);
+  if (in.kind == FileKind::kTriggers) renderTriggerTree(in, out);
+  if (in.kind == FileKind::kVariables) renderVariables(in, out);
+  problemLines(in, out);
+}
+
+void renderDiffText(const std::string& pathA, const Inspection& a, const std::string& pathB,
+                    const Inspection& b, const DiffResult& result, std::ostream& out) {
+  out << "A: " << pathA << " (" << fileKindName(a.kind) << " file)\n";
+  out << "B: " << pathB << " (" << fileKindName(b.kind) << " file)\n";
+  for (const Difference& d : result.differences) {
+    out << d.label;
+    if (d.field.empty()) {
+      const bool inA = d.offsetA.has_value();
+      out << ": only in " << (inA ? "A" : "B") << " @" << (inA ? *d.offsetA : *d.offsetB) << '\n';
+      continue;
+    }
+    if (d.offsetA && d.offsetB) {
+      out << " (A @" << *d.offsetA;
+      if (*d.offsetB != *d.offsetA) out << ", B @" << *d.offsetB;
+      out << ')';
+    }
+    out << ": " << d.field << ": " << (d.a ? formatValue(*d.a) : "(absent)") << " -> "
+        << (d.b ? formatValue(*d.b) : "(absent)") << '\n';
+  }
+  if (result.squaresChanged > kMaxListedSquares) {
+    out << "... and " << result.squaresChanged - kMaxListedSquares << " more squares differ\n";
+  }
+  for (const auto& [name, in] : {std::pair{"A", &a}, std::pair{"B", &b}}) {
+    for (const Problem& p : in->problems) {
+      out << name << " problem at offset " << offsetText(p.offset) << ": " << p.message << '\n';
+    }
+  }
+  const std::size_t unlisted =
+      result.squaresChanged > kMaxListedSquares ? result.squaresChanged - kMaxListedSquares : 0;
+  const std::size_t total = result.differences.size() + unlisted;
+  if (total == 0) {
+    out << "no differences\n";
+  } else {
+    out << total << (total == 1 ? " difference\n" : " differences\n");
+  }
+}
+
+}  // namespace ts::inspect
