@@ -17,6 +17,11 @@ namespace {
 bool readFile(const std::string& path, std::string& text) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
+  // Room for the whole file at once when its size is known, so that the text is not moved
+  // again and again as it grows.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size < text.max_size()) text.reserve(static_cast<std::size_t>(size));
   char buffer[1 << 16];
   std::size_t n = 0;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);

@@ -355,8 +355,16 @@ namespace {
 template <std::size_t N>
 std::int32_t findInTable(const std::array<NameValue, N>& table, std::string_view name,
                          std::int32_t unknown) {
+  // The names are short: comparing them here is cheaper than a library call per entry.
+  auto same = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  };
   for (const NameValue& entry : table) {
-    if (entry.name == name) return entry.value;
+    if (same(entry.name, name)) return entry.value;
   }
   return unknown;
 }

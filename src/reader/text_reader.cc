@@ -1,8 +1,22 @@
 #include "reader/text_reader.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
 
 namespace ts {
+
+namespace {
+
+// The whitespace that separates words: what isBlank() accepts, as a table.
+constexpr std::array<bool, 256> kBlank = [] {
+  std::array<bool, 256> blank{};
+  for (std::size_t c = 0; c < blank.size(); ++c) blank[c] = isBlank(static_cast<char>(c));
+  return blank;
+}();
+
+}  // namespace
 
 void TextReader::readLine(std::string& line) {
   line.clear();
@@ -15,28 +29,37 @@ void TextReader::readLine(std::string& line) {
   }
   const std::size_t start = pos_;
   const std::size_t size = text_.size();
-  std::size_t end = start;  // one past the last stored character
+  const char* data = text_.data();
   // A line end is LF or CR LF; CR LF counts as one line end so that a 999-character line
-  // written with CR LF is not cut before its line end.
-  auto lineEndAt = [&](std::size_t i) -> std::size_t {
-    if (text_[i] == '\n') return 1;
-    if (text_[i] == '\r' && i + 1 < size && text_[i + 1] == '\n') return 2;
-    return 0;
-  };
-  while (end < size && end - start < kMaxLineLength && lineEndAt(end) == 0) ++end;
-  line.assign(text_.data() + start, end - start);
+  // written with CR LF is not cut before its line end. The LF is looked for among the
+  // characters a line holds and the one after them.
+  const std::size_t reach = std::min(size - start, kMaxLineLength + 1);
+  if (const void* found = std::memchr(data + start, '\n', reach); found != nullptr) {
+    const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+    const std::size_t end = lf > start && data[lf - 1] == '\r' ? lf - 1 : lf;
+    line.assign(data + start, end - start);
+    pos_ = lf + 1;
+    return;
+  }
+  const std::size_t end = std::min(size, start + kMaxLineLength);
+  line.assign(data + start, end - start);
   pos_ = end;
   if (pos_ >= size) {
     eof_ = true;
     return;
   }
-  pos_ += lineEndAt(pos_);  // a cut line keeps its remainder for the next read
+  // A cut line keeps its remainder for the next read, unless only its line end is left.
+  if (data[pos_] == '\r' && pos_ + 1 < size && data[pos_ + 1] == '\n') pos_ += 2;
 }
 
 bool TextReader::skipWhitespace() {
-  while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
-  tokenStart_ = pos_;
-  if (pos_ >= text_.size()) {
+  const char* data = text_.data();
+  const std::size_t size = text_.size();
+  std::size_t pos = pos_;
+  while (pos < size && kBlank[static_cast<unsigned char>(data[pos])]) ++pos;
+  pos_ = pos;
+  tokenStart_ = pos;
+  if (pos >= size) {
     eof_ = true;
     failed_ = true;
     return false;
@@ -46,10 +69,14 @@ bool TextReader::skipWhitespace() {
 
 void TextReader::readWord(std::string& word) {
   if (failed_ || !skipWhitespace()) return;
+  const char* data = text_.data();
+  const std::size_t size = text_.size();
   const std::size_t start = pos_;
-  while (pos_ < text_.size() && !isBlank(text_[pos_])) ++pos_;
-  if (pos_ >= text_.size()) eof_ = true;
-  word.assign(text_.data() + start, pos_ - start);
+  std::size_t pos = start;
+  while (pos < size && !kBlank[static_cast<unsigned char>(data[pos])]) ++pos;
+  pos_ = pos;
+  if (pos >= size) eof_ = true;
+  word.assign(data + start, pos - start);
 }
 
 void TextReader::readChar(char& c) {
@@ -59,46 +86,55 @@ void TextReader::readChar(char& c) {
 
 namespace {
 
-int digitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
-}
+// Digit values in every base up to 16; 99 for a character that is no digit.
+constexpr std::array<std::uint8_t, 256> kDigitValues = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (std::size_t c = 0; c < values.size(); ++c) values[c] = 99;
+  for (std::uint8_t d = 0; d < 10; ++d) values['0' + d] = d;
+  for (std::uint8_t d = 0; d < 6; ++d) {
+    values['a' + d] = static_cast<std::uint8_t>(10 + d);
+    values['A' + d] = static_cast<std::uint8_t>(10 + d);
+  }
+  return values;
+}();
 
 }  // namespace
 
 void TextReader::readInteger(std::int32_t& value) {
   if (failed_ || !skipWhitespace()) return;
+  const char* data = text_.data();
   const std::size_t size = text_.size();
-  const std::size_t limit = pos_ + kMaxIntegerLength;
-  auto more = [&] { return pos_ < size && pos_ < limit; };
+  std::size_t pos = pos_;
+  // The characters an integer read may take, sign and prefix included.
+  const std::size_t limit = std::min(size, pos + kMaxIntegerLength);
 
   bool negative = false;
-  if (text_[pos_] == '+' || text_[pos_] == '-') {
-    negative = text_[pos_] == '-';
-    ++pos_;
+  if (data[pos] == '+' || data[pos] == '-') {
+    negative = data[pos] == '-';
+    ++pos;
   }
-  int base = 10;
+  unsigned base = 10;
   bool anyDigit = false;
   std::uint64_t magnitude = 0;
-  if (more() && text_[pos_] == '0') {
+  if (pos < limit && data[pos] == '0') {
     anyDigit = true;
-    ++pos_;
+    ++pos;
     base = 8;
-    if (more() && (text_[pos_] == 'x' || text_[pos_] == 'X')) {
+    if (pos < limit && (data[pos] == 'x' || data[pos] == 'X')) {
       base = 16;
-      ++pos_;
+      ++pos;
     }
   }
   // At most 15 characters, so the magnitude stays far below 2^64.
-  while (more() && digitValue(text_[pos_]) < base) {
-    magnitude = magnitude * static_cast<std::uint64_t>(base) +
-                static_cast<std::uint64_t>(digitValue(text_[pos_]));
+  while (pos < limit) {
+    const unsigned digit = kDigitValues[static_cast<unsigned char>(data[pos])];
+    if (digit >= base) break;
+    magnitude = magnitude * base + digit;
     anyDigit = true;
-    ++pos_;
+    ++pos;
   }
-  if (pos_ >= size) eof_ = true;
+  pos_ = pos;
+  if (pos >= size) eof_ = true;
   if (!anyDigit) {
     value = 0;
     failed_ = true;

@@ -1,6 +1,7 @@
 // TRIGGERS: time, slap-count and control-area triggers, each with its counted actions. One
 // action of the text may become two records (a grant and its availability, or a gate's
 // location and its destruction).
+#include <algorithm>
 #include <string>
 
 #include "reader/map_reader.h"
@@ -150,6 +151,11 @@ bool readTriggers(ReadState& s) {
   }
   std::int32_t count = 0;
   s.in.readInteger(count);
+  // Room for the triggers at once, but never more than the rest of the text could hold.
+  if (count > 0) {
+    const std::size_t rest = s.in.text().size() - s.in.position();
+    s.level.triggers.reserve(std::min(static_cast<std::size_t>(count), rest / 16));
+  }
   ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
     s.in.readWord(s.line);

@@ -2,7 +2,10 @@
 // shifts, so the files never depend on the host's byte order.
 #pragma once
 
+#include <cassert>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -10,17 +13,33 @@ namespace ts {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Stores into room that is already part of a buffer, least significant byte first.
+inline void storeU16(std::uint8_t* at, std::uint16_t v) {
+  at[0] = static_cast<std::uint8_t>(v);
+  at[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+inline void storeU32(std::uint8_t* at, std::uint32_t v) {
+  at[0] = static_cast<std::uint8_t>(v);
+  at[1] = static_cast<std::uint8_t>(v >> 8);
+  at[2] = static_cast<std::uint8_t>(v >> 16);
+  at[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// Appends `count` zero bytes and returns where they start. The pointer is good until the
+// buffer grows again.
+inline std::uint8_t* grow(Bytes& out, std::size_t count) {
+  const std::size_t at = out.size();
+  out.resize(at + count);
+  return out.data() + at;
+}
+
 inline void putU8(Bytes& out, std::uint8_t v) { out.push_back(v); }
 
-inline void putU16(Bytes& out, std::uint16_t v) {
-  putU8(out, static_cast<std::uint8_t>(v));
-  putU8(out, static_cast<std::uint8_t>(v >> 8));
-}
+// Wider fields take their room in one step rather than a byte at a time.
+inline void putU16(Bytes& out, std::uint16_t v) { storeU16(grow(out, 2), v); }
 
-inline void putU32(Bytes& out, std::uint32_t v) {
-  putU16(out, static_cast<std::uint16_t>(v));
-  putU16(out, static_cast<std::uint16_t>(v >> 16));
-}
+inline void putU32(Bytes& out, std::uint32_t v) { storeU32(grow(out, 4), v); }
 
 // A level value into a 32-bit field: negative values as their two's complement.
 inline void putI32(Bytes& out, std::int32_t v) { putU32(out, static_cast<std::uint32_t>(v)); }
@@ -36,6 +55,46 @@ template <typename ByteRange>
 inline void putBytes(Bytes& out, const ByteRange& bytes) {
   out.insert(out.end(), std::begin(bytes), std::end(bytes));
 }
+
+// Fills a fixed-size record in place: its room is appended once, then each field is stored
+// without a capacity check of its own. Writers of many records use it; the bytes are those the
+// put functions above would append. Room that is skipped stays zero.
+class RecordWriter {
+ public:
+  RecordWriter(Bytes& out, std::size_t size) : at_(grow(out, size)), end_(at_ + size) {}
+
+  void u8(std::uint8_t v) {
+    assert(end_ - at_ >= 1);
+    *at_++ = v;
+  }
+  void u16(std::uint16_t v) {
+    assert(end_ - at_ >= 2);
+    storeU16(at_, v);
+    at_ += 2;
+  }
+  void u32(std::uint32_t v) {
+    assert(end_ - at_ >= 4);
+    storeU32(at_, v);
+    at_ += 4;
+  }
+  void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+  void low8(std::int32_t v) { u8(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v))); }
+  void zeros(std::size_t count) {
+    assert(static_cast<std::size_t>(end_ - at_) >= count);
+    at_ += count;
+  }
+  template <typename ByteRange>
+  void bytes(const ByteRange& range) {
+    for (std::uint8_t b : range) u8(b);
+  }
+
+  // True once every byte of the record has been written or skipped.
+  [[nodiscard]] bool complete() const { return at_ == end_; }
+
+ private:
+  std::uint8_t* at_;
+  std::uint8_t* end_;
+};
 
 // The text's bytes, no terminator, then zeros up to `width`; a longer text is cut at `width`.
 inline void putNarrowText(Bytes& out, std::string_view text, std::size_t width) {

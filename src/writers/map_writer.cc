@@ -34,11 +34,14 @@ Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
     }
     cell[c] = static_cast<std::uint32_t>(code);
   }
+  // Each row takes its room at once and its cells are stored in place, four bytes a square.
   for (const std::string& row : level.mapRows) {
-    for (std::size_t col = 0; col < width; ++col) {
-      const auto c = static_cast<unsigned char>(row[col]);
+    std::uint8_t* at = grow(out, 4 * width);
+    const char* squares = row.data();
+    for (std::size_t col = 0; col < width; ++col, at += 4) {
+      const auto c = static_cast<unsigned char>(squares[col]);
       if (!codes.has(c)) console.line(msg::kTerrainMapping, static_cast<char>(c));
-      putU32(out, cell[c]);
+      storeU32(at, cell[c]);
     }
   }
   return out;

@@ -35,181 +35,182 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
-// Starts an element chunk; the returned offset lets the record check its own size.
-std::size_t beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
-  putChunkHeader(out, id, size);
-  return out.size();
+// Starts an element chunk: its header, then room for a record of `size` bytes that the
+// returned writer fills (and can tell whether it filled exactly).
+RecordWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
+  RecordWriter record(out, kChunkHeaderSize + size);
+  record.u32(id);
+  record.u32(static_cast<std::uint32_t>(size));
+  return record;
 }
 
 void putCreature(Bytes& out, const CreatureEntry& c) {
-  [[maybe_unused]] const std::size_t start =
-      beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
-  putI32(out, c.x);
-  putI32(out, c.y);
-  putU32(out, 0);
-  putU16(out, 0);
-  putLow8(out, c.level);
-  putU8(out, 9);
-  putU32(out, 100);
-  putU32(out, 0);
-  putU16(out, 0);
-  putLow8(out, c.creatureId);
-  putLow8(out, c.owner);
-  assert(out.size() - start == kCreatureRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
+  r.i32(c.x);
+  r.i32(c.y);
+  r.u32(0);
+  r.u16(0);
+  r.low8(c.level);
+  r.u8(9);
+  r.u32(100);
+  r.u32(0);
+  r.u16(0);
+  r.low8(c.creatureId);
+  r.low8(c.owner);
+  assert(r.complete());
 }
 
 void putObject(Bytes& out, const ThingEntry& t) {
-  [[maybe_unused]] const std::size_t start =
-      beginElement(out, chunk::kThingObject, kObjectRecordSize);
-  putI32(out, t.x);
-  putI32(out, t.y);
-  putZeros(out, 12);
-  putU16(out, 0);
-  putLow8(out, t.objectId);
-  putLow8(out, kNeutralPlayer);
-  assert(out.size() - start == kObjectRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingObject, kObjectRecordSize);
+  r.i32(t.x);
+  r.i32(t.y);
+  r.zeros(12);
+  r.u16(0);
+  r.low8(t.objectId);
+  r.low8(kNeutralPlayer);
+  assert(r.complete());
 }
 
 void putDoor(Bytes& out, const DoorEntry& d) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingDoor, kDoorRecordSize);
-  putI32(out, d.x);
-  putI32(out, d.y);
-  putU32(out, 0);
-  putU16(out, 0);
-  putLow8(out, d.doorId);
-  putLow8(out, d.owner);
-  putU8(out, d.locked ? 1 : 0);
-  putU8(out, 0x63);
-  putU8(out, 0x5F);
-  putU8(out, 0);
-  assert(out.size() - start == kDoorRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingDoor, kDoorRecordSize);
+  r.i32(d.x);
+  r.i32(d.y);
+  r.u32(0);
+  r.u16(0);
+  r.low8(d.doorId);
+  r.low8(d.owner);
+  r.u8(d.locked ? 1 : 0);
+  r.u8(0x63);
+  r.u8(0x5F);
+  r.u8(0);
+  assert(r.complete());
 }
 
 void putTrap(Bytes& out, const TrapEntry& t) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingTrap, kTrapRecordSize);
-  putI32(out, t.x);
-  putI32(out, t.y);
-  putU32(out, 0);
-  putU8(out, 4);
-  putLow8(out, t.trapId);
-  putLow8(out, t.owner);
-  putU8(out, 0x73);
-  assert(out.size() - start == kTrapRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingTrap, kTrapRecordSize);
+  r.i32(t.x);
+  r.i32(t.y);
+  r.u32(0);
+  r.u8(4);
+  r.low8(t.trapId);
+  r.low8(t.owner);
+  r.u8(0x73);
+  assert(r.complete());
 }
 
 void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right,
              std::int32_t bottom, std::int32_t triggerId, std::int32_t triggerAux,
              std::size_t number) {
-  [[maybe_unused]] const std::size_t start = beginElement(out, chunk::kThingArea, kAreaRecordSize);
-  putI32(out, left);
-  putI32(out, top);
-  putI32(out, right);
-  putI32(out, bottom);
-  putU16(out, 0);
-  putU8(out, 8);
-  putU8(out, 0);
-  putLow8(out, triggerId);
-  putLow8(out, triggerAux);
-  putU8(out, static_cast<std::uint8_t>(number));
-  putZeros(out, 25);
-  putBytes(out, kAreaTail);
-  putU32(out, 18);
-  assert(out.size() - start == kAreaRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingArea, kAreaRecordSize);
+  r.i32(left);
+  r.i32(top);
+  r.i32(right);
+  r.i32(bottom);
+  r.u16(0);
+  r.u8(8);
+  r.u8(0);
+  r.low8(triggerId);
+  r.low8(triggerAux);
+  r.u8(static_cast<std::uint8_t>(number));
+  r.zeros(25);
+  r.bytes(kAreaTail);
+  r.u32(18);
+  assert(r.complete());
 }
 
 void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
-  [[maybe_unused]] const std::size_t start =
-      beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
   const auto bandNumber = static_cast<std::uint8_t>(number);
-  putU32(out, 9);
-  putBytes(out, std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E,
-                                             0x2E, 0x58, 0x00});
-  putU32(out, 273);
-  putU32(out, 0);
-  putU32(out, 1);
-  putBytes(out, std::array<std::uint8_t, 4>{0xE0, 0x72, 0xE8, 0x00});
-  putU16(out, 0);
-  putU8(out, bandNumber);
-  putU8(out, 0);
-  putBytes(out, std::array<std::uint8_t, 7>{0x0C, 0xF7, 0x15, 0x01, 0x0C, 0xF7, 0x15});
+  r.u32(9);
+  r.bytes(std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E, 0x2E,
+                                       0x58, 0x00});
+  r.u32(273);
+  r.u32(0);
+  r.u32(1);
+  r.bytes(std::array<std::uint8_t, 4>{0xE0, 0x72, 0xE8, 0x00});
+  r.u16(0);
+  r.u8(bandNumber);
+  r.u8(0);
+  r.bytes(std::array<std::uint8_t, 7>{0x0C, 0xF7, 0x15, 0x01, 0x0C, 0xF7, 0x15});
   for (std::size_t j = 0; j < kMaxBandMembers; ++j) {
     if (j >= band.members.size()) {
-      putZeros(out, kBandMemberSlotSize);
+      r.zeros(kBandMemberSlotSize);
       continue;
     }
     const BandMember& m = band.members[j];
-    putZeros(out, 12);
-    putU8(out, 10);
-    putU8(out, 0);
-    putLow8(out, m.level);
+    r.zeros(12);
+    r.u8(10);
+    r.u8(0);
+    r.low8(m.level);
     // The first member is marked as the band's leader.
-    putU8(out, static_cast<std::uint8_t>(j == 0 ? m.memberCode - 2 : m.memberCode));
-    putU32(out, 0);
-    putU8(out, 100);
-    putZeros(out, 5);
-    putLow8(out, m.owner);
-    putU8(out, 19);
-    putLow8(out, m.creatureId);
-    putU8(out, 0);
-    putU8(out, bandNumber);
-    putU8(out, 1);
+    r.u8(static_cast<std::uint8_t>(j == 0 ? m.memberCode - 2 : m.memberCode));
+    r.u32(0);
+    r.u8(100);
+    r.zeros(5);
+    r.low8(m.owner);
+    r.u8(19);
+    r.low8(m.creatureId);
+    r.u8(0);
+    r.u8(bandNumber);
+    r.u8(1);
   }
-  assert(out.size() - start == kBandRecordSize);
+  assert(r.complete());
 }
 
 void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  [[maybe_unused]] const std::size_t start =
-      beginElement(out, chunk::kThingStructure, kStructureRecordSize);
-  putI32(out, x);
-  putI32(out, y);
-  putU32(out, 0);
-  putU16(out, 0);
-  putLow8(out, variant);
-  putU8(out, flag);
-  putU8(out, 100);
-  putU8(out, 0);
-  putLow8(out, terrain);
-  putLow8(out, player);
-  assert(out.size() - start == kStructureRecordSize);
+  RecordWriter r = beginElement(out, chunk::kThingStructure, kStructureRecordSize);
+  r.i32(x);
+  r.i32(y);
+  r.u32(0);
+  r.u16(0);
+  r.low8(variant);
+  r.u8(flag);
+  r.u8(100);
+  r.u8(0);
+  r.low8(terrain);
+  r.low8(player);
+  assert(r.complete());
 }
 
 }  // namespace
 
 Bytes writeThingsFile(const LevelDescription& level) {
-  Bytes body;
+  // The records go straight behind the room for the frame, which is filled in at the end.
+  Bytes file = startFramedFile(36 * level.creatures.size() + 32 * level.things.size() +
+                               28 * level.doors.size() + 24 * level.traps.size() +
+                               92 * level.heroGates.size() + 64 * level.areas.size() +
+                               563 * level.heroBands.size() + 28 * 4);
   std::size_t elements = 0;
-  body.reserve(36 * level.creatures.size() + 32 * level.things.size() + 28 * level.doors.size() +
-               24 * level.traps.size() + 92 * level.heroGates.size() + 64 * level.areas.size() +
-               563 * level.heroBands.size() + 28 * 4);
-  for (const CreatureEntry& c : level.creatures) putCreature(body, c);
-  for (const ThingEntry& t : level.things) putObject(body, t);
-  for (const DoorEntry& d : level.doors) putDoor(body, d);
-  for (const TrapEntry& t : level.traps) putTrap(body, t);
+  for (const CreatureEntry& c : level.creatures) putCreature(file, c);
+  for (const ThingEntry& t : level.things) putObject(file, t);
+  for (const DoorEntry& d : level.doors) putDoor(file, d);
+  for (const TrapEntry& t : level.traps) putTrap(file, t);
   elements +=
       level.creatures.size() + level.things.size() + level.doors.size() + level.traps.size();
   // Area numbers count the hero gates first, then the entrance areas, as hero releases do.
   std::size_t areaNumber = 0;
   for (const HeroGate& g : level.heroGates) {
     const GateExtent& e = g.extent;
-    putArea(body, e.left, e.top, e.right, e.bottom, g.triggerId, g.triggerAux, ++areaNumber);
+    putArea(file, e.left, e.top, e.right, e.bottom, g.triggerId, g.triggerAux, ++areaNumber);
   }
   for (const EntranceArea& a : level.areas) {
-    putArea(body, a.left, a.top, a.right, a.bottom, a.triggerId, a.triggerAux, ++areaNumber);
+    putArea(file, a.left, a.top, a.right, a.bottom, a.triggerId, a.triggerAux, ++areaNumber);
   }
-  for (std::size_t b = 0; b < level.heroBands.size(); ++b) putBand(body, level.heroBands[b], b);
+  for (std::size_t b = 0; b < level.heroBands.size(); ++b) putBand(file, level.heroBands[b], b);
   for (const HeroGate& g : level.heroGates) {
-    putStructure(body, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
+    putStructure(file, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
   }
   elements += areaNumber + level.heroBands.size() + level.heroGates.size();
   for (std::size_t k = 0; k < 4; ++k) {
     if (!level.heartCenterSet[k]) continue;
-    putStructure(body, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
+    putStructure(file, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
                  static_cast<std::int32_t>(k) + kFirstKeeperPlayer);
     ++elements;
   }
-  return frameFile(chunk::kThingsFile, elements, stampRowFor(kThingsStamps, level.playerCount),
-                   body);
+  finishFramedFile(file, chunk::kThingsFile, elements,
+                   stampRowFor(kThingsStamps, level.playerCount));
+  return file;
 }
 
 }  // namespace ts

@@ -30,6 +30,15 @@ constexpr std::uint16_t kFirstTriggerId = 1;
 constexpr std::uint16_t kFirstActionId = 65535;
 constexpr int kNone = -1;
 
+// Starts an element chunk: its header, then room for the element that the returned writer
+// fills.
+RecordWriter beginElement(Bytes& out, std::uint32_t id) {
+  RecordWriter element(out, kChunkHeaderSize + kElementSize);
+  element.u32(id);
+  element.u32(static_cast<std::uint32_t>(kElementSize));
+  return element;
+}
+
 struct TriggerNode {
   std::int32_t kind = 0;
   std::int32_t param1 = 1;
@@ -188,17 +197,18 @@ void TriggerTree::putTriggerElements(Bytes& out, std::int32_t lastKeeper) const 
     } else if (n.firstAction != kNone) {
       childId = actions_[static_cast<std::size_t>(n.firstAction)].id;
     }
-    putChunkHeader(out, chunk::kTriggerElement, kElementSize);
-    putLow8(out, n.param2);
-    putLow8(out, n.param3);
-    putLow8(out, n.param4);
-    putLow8(out, n.param5);
-    putI32(out, n.value);
-    putU16(out, n.id);
-    putU16(out, nextId);
-    putU16(out, childId);
-    putLow8(out, n.kind);
-    putLow8(out, n.param1);
+    RecordWriter r = beginElement(out, chunk::kTriggerElement);
+    r.low8(n.param2);
+    r.low8(n.param3);
+    r.low8(n.param4);
+    r.low8(n.param5);
+    r.i32(n.value);
+    r.u16(n.id);
+    r.u16(nextId);
+    r.u16(childId);
+    r.low8(n.kind);
+    r.low8(n.param1);
+    assert(r.complete());
     if (n.next != kNone) stack.push_back(n.next);
     if (n.child != kNone) stack.push_back(n.child);
   }
@@ -224,18 +234,19 @@ void TriggerTree::putActionElements(Bytes& out) const {
     for (int a = n.firstAction; a != kNone; a = actions_[static_cast<std::size_t>(a)].next) {
       const ActionNode& node = actions_[static_cast<std::size_t>(a)];
       const TriggerAction& action = node.action;
-      putChunkHeader(out, chunk::kActionElement, kElementSize);
-      putLow8(out, action.arg1);
-      putLow8(out, action.arg2);
-      putLow8(out, action.arg3);
-      putLow8(out, action.arg4);
-      putI32(out, action.arg5);
-      putU16(out, node.id);
-      putU16(out, node.next == kNone ? 0 : actions_[static_cast<std::size_t>(node.next)].id);
-      putU8(out, 0);
-      putU8(out, 0);
-      putLow8(out, action.actionType);
-      putU8(out, 1);
+      RecordWriter r = beginElement(out, chunk::kActionElement);
+      r.low8(action.arg1);
+      r.low8(action.arg2);
+      r.low8(action.arg3);
+      r.low8(action.arg4);
+      r.i32(action.arg5);
+      r.u16(node.id);
+      r.u16(node.next == kNone ? 0 : actions_[static_cast<std::size_t>(node.next)].id);
+      r.u8(0);
+      r.u8(0);
+      r.low8(action.actionType);
+      r.u8(1);
+      assert(r.complete());
     }
     if (n.next != kNone) stack.push_back({n.next, false});
   }

@@ -1,0 +1,59 @@
+// Large map texts for timing the compiler: the widest and tallest grids the format allows, in
+// both grid formats, and as many placed entries and trigger elements as wanted. Every text is
+// a valid two-keeper level that compiles without a message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ts::bench {
+
+// Limits of the map text: a line read holds 999 characters (two a square in GUI mode), and
+// the loop guard lets at most 1000 rows through.
+inline constexpr std::int32_t kMaxTextWidth = 999;
+inline constexpr std::int32_t kMaxGuiWidth = 499;
+inline constexpr std::int32_t kMaxHeight = 1000;
+// Room for the two hero gates, the entrance area and the two hearts drawn on every map.
+inline constexpr std::int32_t kMinWidth = 12;
+inline constexpr std::int32_t kMinHeight = 8;
+// Trigger and action elements the triggers file can number.
+inline constexpr std::size_t kMaxTriggerElements = 65535;
+// Elements of the automatic triggers of the one self-opening gate (two keepers, one trigger
+// and two actions each); a trigger budget below this cannot be met.
+inline constexpr std::size_t kGateTriggerElements = 2 * 3;
+
+struct MapSpec {
+  std::string name = "Bench";
+  bool gui = false;  // two characters a square, no MAP_CODES
+  std::int32_t width = kMaxTextWidth;
+  std::int32_t height = kMaxHeight;
+  std::size_t creatures = 0;
+  std::size_t objects = 0;
+  std::size_t doors = 0;
+  std::size_t traps = 0;
+  // Trigger and action elements of the triggers file, the gate's automatic ones included;
+  // 0 asks for one trigger of each kind.
+  std::size_t triggerElements = 0;
+  std::uint32_t seed = 1;  // varies the terrain and the coordinates, never the counts
+};
+
+// Shares `entries` out over creatures, objects, doors and traps, as evenly as they go.
+void setEntries(MapSpec& spec, std::size_t entries);
+
+// An empty string when the spec can be generated, otherwise why not.
+[[nodiscard]] std::string checkSpec(const MapSpec& spec);
+
+// REQUIRES: checkSpec(spec) is empty.
+[[nodiscard]] std::string generateMap(const MapSpec& spec);
+
+// Lengths of the files that the level of `spec` compiles to.
+struct ExpectedFiles {
+  std::size_t mapFile = 0;
+  std::size_t triggersFile = 0;
+  std::size_t thingsFile = 0;
+  std::size_t triggerElements = 0;
+};
+[[nodiscard]] ExpectedFiles expectedFiles(const MapSpec& spec);
+
+}  // namespace ts::bench

@@ -1,0 +1,161 @@
+// Micro-benchmarks of the compiler's stages on the largest maps: the reader on a text map and a
+// GUI map, the map writer, the things writer with 100,000 creatures and the triggers writer
+// near 65,535 elements. Each reports the bytes it reads or writes per second.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "driver/compile.h"
+#include "map_generator.h"
+#include "model/level_description.h"
+#include "model/vocabulary.h"
+#include "writers/writers.h"
+
+namespace {
+
+using ts::bench::MapSpec;
+
+const ts::NameMaps& names() {
+  static const ts::NameMaps maps;
+  return maps;
+}
+
+MapSpec textSpec() {
+  MapSpec spec;
+  spec.name = "BenchText";
+  return spec;
+}
+
+MapSpec guiSpec() {
+  MapSpec spec;
+  spec.name = "BenchGui";
+  spec.gui = true;
+  spec.width = ts::bench::kMaxGuiWidth;
+  return spec;
+}
+
+MapSpec smallGridSpec(const char* name) {
+  MapSpec spec;
+  spec.name = name;
+  spec.width = 200;
+  spec.height = 200;
+  return spec;
+}
+
+MapSpec entriesSpec(std::size_t entries) {
+  MapSpec spec = smallGridSpec("BenchLists");
+  ts::bench::setEntries(spec, entries);
+  return spec;
+}
+
+MapSpec creaturesSpec() {
+  MapSpec spec = smallGridSpec("BenchCreatures");
+  spec.creatures = 100000;
+  return spec;
+}
+
+MapSpec triggersSpec() {
+  MapSpec spec = smallGridSpec("BenchTriggers");
+  spec.triggerElements = ts::bench::kMaxTriggerElements;
+  return spec;
+}
+
+// Reads `text` into `level`; false (and the benchmark skipped) unless it is valid and quiet.
+bool readValid(benchmark::State& state, const std::string& text, ts::LevelDescription& level) {
+  std::ostringstream console;
+  level = ts::LevelDescription(text, names(), console);
+  if (level.isValid && console.str().empty()) return true;
+  state.SkipWithError(("the generated map does not compile cleanly: " + console.str()).c_str());
+  return false;
+}
+
+void readBenchmark(benchmark::State& state, const MapSpec& spec) {
+  const std::string text = ts::bench::generateMap(spec);
+  ts::LevelDescription check;
+  if (!readValid(state, text, check)) return;
+  for (auto _ : state) {
+    std::ostringstream console;
+    ts::LevelDescription level(text, names(), console);
+    benchmark::DoNotOptimize(level.isValid);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+
+void BM_ReadTextMap(benchmark::State& state) { readBenchmark(state, textSpec()); }
+void BM_ReadGuiMap(benchmark::State& state) { readBenchmark(state, guiSpec()); }
+void BM_ReadEntries(benchmark::State& state) {
+  readBenchmark(state, entriesSpec(static_cast<std::size_t>(state.range(0))));
+}
+
+// Runs `write` on the level of `spec` and reports the bytes it returns.
+template <typename Write>
+void writeBenchmark(benchmark::State& state, const MapSpec& spec, Write write) {
+  ts::LevelDescription level;
+  if (!readValid(state, ts::bench::generateMap(spec), level)) return;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const ts::Bytes file = write(level);
+    bytes = file.size();
+    benchmark::DoNotOptimize(file.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(bytes));
+}
+
+void BM_WriteMap(benchmark::State& state) {
+  std::ostringstream console;
+  ts::MessageSink sink(console);
+  writeBenchmark(state, textSpec(),
+                 [&](const ts::LevelDescription& level) { return ts::writeMapFile(level, sink); });
+}
+
+void BM_WriteThings100kCreatures(benchmark::State& state) {
+  writeBenchmark(state, creaturesSpec(),
+                 [](const ts::LevelDescription& level) { return ts::writeThingsFile(level); });
+}
+
+void BM_WriteTriggers65535(benchmark::State& state) {
+  // The writer stores the same identifiers into areas and gates on every run.
+  writeBenchmark(state, triggersSpec(),
+                 [](ts::LevelDescription& level) { return ts::writeTriggersFile(level); });
+}
+
+// The whole in-memory compile (read, check, write six files), per byte of map text.
+void compileBenchmark(benchmark::State& state, const MapSpec& spec) {
+  const std::string text = ts::bench::generateMap(spec);
+  for (auto _ : state) {
+    const ts::CompileResult result = ts::compileMap(text, names());
+    if (!result.valid || !result.console.empty()) {
+      state.SkipWithError("the generated map does not compile cleanly");
+      break;
+    }
+    benchmark::DoNotOptimize(result.files.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+
+void BM_CompileTextMap(benchmark::State& state) { compileBenchmark(state, textSpec()); }
+void BM_CompileGuiMap(benchmark::State& state) { compileBenchmark(state, guiSpec()); }
+void BM_CompileEntries(benchmark::State& state) {
+  MapSpec spec = entriesSpec(static_cast<std::size_t>(state.range(0)));
+  spec.triggerElements = ts::bench::kMaxTriggerElements;
+  compileBenchmark(state, spec);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadTextMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadGuiMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteThings100kCreatures)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteTriggers65535)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileTextMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileGuiMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
