@@ -7,47 +7,12 @@
 #include <string>
 
 #include "driver/compile.h"
+#include "driver/file_io.h"
 #include "reader/messages.h"
 
 namespace ts {
 
 namespace {
-
-// Reads a whole file; false when it cannot be opened or read (a directory, say).
-bool readFile(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  // Room for the whole file at once when its size is known, so that the text is not moved
-  // again and again as it grows.
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size < text.max_size()) text.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
-
-// Writes `bytes` to `path`; on failure returns the reason.
-bool writeFile(const std::string& path, const Bytes& bytes, std::string& reason) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  const bool written =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-  const int writeError = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    reason = std::strerror(written ? errno : writeError);
-    return false;
-  }
-  return true;
-}
 
 std::string temporaryName(const std::string& target) { return target + ".tunnelsmith-tmp"; }
 std::string backupName(const std::string& target) { return target + ".tunnelsmith-old"; }
@@ -76,7 +41,7 @@ bool writeAllOrNothing(const std::vector<LevelFile>& files, MessageSink& out) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string temp = temporaryName(files[i].name);
     std::string reason;
-    const bool ok = writeFile(temp, files[i].bytes, reason);
+    const bool ok = writeWholeFile(temp, files[i].bytes, reason);
     temporaries.push_back(temp);
     if (!ok) return fail(i, reason);
   }
@@ -124,7 +89,7 @@ int run(const std::vector<std::string>& args, std::ostream& console) {
     return 0;
   }
   std::string text;
-  if (!readFile(args[1], text)) {
+  if (!readWholeFile(args[1], text)) {
     out.line("Opening of Map File Failed: ", args[1]);
     return 0;
   }

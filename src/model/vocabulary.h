@@ -40,6 +40,25 @@ inline constexpr TerrainCode kHeroGate7Marker = 100;
 inline constexpr TerrainCode kHeroGate8Marker = 102;
 inline constexpr TerrainCode kHeroGate9Marker = 104;
 inline constexpr TerrainCode kHeroGate10Marker = 106;
+// The ten hero gate terrains, markers included.
+[[nodiscard]] constexpr bool isGateTerrain(TerrainCode code) {
+  switch (code) {
+    case kHeroGate1Code:
+    case kHeroGate2Code:
+    case kHeroGate3Code:
+    case kHeroGate4Code:
+    case kHeroGate5Code:
+    case kHeroGate6Code:
+    case kHeroGate7Marker:
+    case kHeroGate8Marker:
+    case kHeroGate9Marker:
+    case kHeroGate10Marker:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The code a legend entry with an unknown terrain name stands for, and the code the map
 // file gets for a character without any code.
 inline constexpr TerrainCode kUnknownTerrainCode = 0x01010101;

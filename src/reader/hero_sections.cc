@@ -122,24 +122,6 @@ std::size_t overlappingGate(const LevelDescription& level, const GateExtent& e) 
   return 0;
 }
 
-bool isGateTerrain(TerrainCode code) {
-  switch (code) {
-    case kHeroGate1Code:
-    case kHeroGate2Code:
-    case kHeroGate3Code:
-    case kHeroGate4Code:
-    case kHeroGate5Code:
-    case kHeroGate6Code:
-    case kHeroGate7Marker:
-    case kHeroGate8Marker:
-    case kHeroGate9Marker:
-    case kHeroGate10Marker:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void setGateProperties(HeroGate& gate, TerrainCode code) {
   const GateExtent& e = gate.extent;
   const std::int32_t squares = (e.right - e.left + 1) * (e.bottom - e.top + 1);

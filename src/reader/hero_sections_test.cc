@@ -8,25 +8,13 @@
 
 #include "model/level_description.h"
 #include "model/vocabulary.h"
+#include "testing/read_map.h"
 
 namespace {
 
-const ts::NameMaps& names() {
-  static const ts::NameMaps maps;
-  return maps;
-}
-
-struct Outcome {
-  ts::LevelDescription level;
-  std::string console;
-};
-
-Outcome readMap(const std::string& text) {
-  std::ostringstream console;
-  Outcome o{ts::LevelDescription(text, names(), console), {}};
-  o.console = console.str();
-  return o;
-}
+using ts::testing::names;
+using ts::testing::Outcome;
+using ts::testing::readMap;
 
 using Rows = std::vector<std::string>;
 

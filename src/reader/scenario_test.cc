@@ -9,25 +9,13 @@
 #include "driver/compile.h"
 #include "model/level_description.h"
 #include "model/vocabulary.h"
+#include "testing/read_map.h"
 
 namespace {
 
-const ts::NameMaps& names() {
-  static const ts::NameMaps maps;
-  return maps;
-}
-
-struct Outcome {
-  ts::LevelDescription level;
-  std::string console;
-};
-
-Outcome readMap(const std::string& text) {
-  std::ostringstream console;
-  Outcome o{ts::LevelDescription(text, names(), console), {}};
-  o.console = console.str();
-  return o;
-}
+using ts::testing::names;
+using ts::testing::Outcome;
+using ts::testing::readMap;
 
 // A two-keeper level up to and including its (empty) TRIGGERS section.
 std::string upToTriggers() {

@@ -72,24 +72,6 @@ const Rgb* colourOf(const IdColour (&table)[N], std::int32_t id) {
 
 }  // namespace
 
-bool isGateTerrain(TerrainCode code) {
-  switch (code) {
-    case kHeroGate1Code:
-    case kHeroGate2Code:
-    case kHeroGate3Code:
-    case kHeroGate4Code:
-    case kHeroGate5Code:
-    case kHeroGate6Code:
-    case kHeroGate7Marker:
-    case kHeroGate8Marker:
-    case kHeroGate9Marker:
-    case kHeroGate10Marker:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool isOwnedTerrain(TerrainCode code) {
   const std::int32_t id = terrainIdOf(code);
   return !isGateTerrain(code) &&

@@ -27,8 +27,6 @@ inline constexpr Rgb kLegendMarker{225, 225, 225};  // markers drawn in the lege
 [[nodiscard]] constexpr std::int32_t terrainIdOf(TerrainCode code) { return code & 0xFF; }
 [[nodiscard]] constexpr std::int32_t ownerOf(TerrainCode code) { return (code >> 8) & 0xFF; }
 
-// The six HERO_GATE terrain codes and the four whole-value gate markers.
-[[nodiscard]] bool isGateTerrain(TerrainCode code);
 // Claimed floor, owned rock and the rooms: the terrains that carry an owner.
 [[nodiscard]] bool isOwnedTerrain(TerrainCode code);
 

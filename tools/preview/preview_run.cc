@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "driver/file_io.h"
 #include "model/level_description.h"
 #include "png_encode.h"
 #include "render.h"
@@ -88,34 +89,12 @@ bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostr
   return haveMap ? true : usage();
 }
 
-bool readFile(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[1 << 16];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
-
 // Writes beside the target and renames into place, so a failed run leaves an earlier picture
 // as it was.
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                std::string& reason) {
   const std::string temp = path + ".tunnelsmith-tmp";
-  errno = 0;
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (file == nullptr) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  const bool written =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-  const int writeError = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    reason = std::strerror(written ? errno : writeError);
+  if (!writeWholeFile(temp, bytes, reason)) {
     std::remove(temp.c_str());
     return false;
   }
@@ -138,7 +117,7 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   }
 
   std::string text;
-  if (!readFile(options.mapFile, text)) {
+  if (!readWholeFile(options.mapFile, text)) {
     console << "Opening of Map File Failed: " << options.mapFile << std::endl;
     return 0;
   }
