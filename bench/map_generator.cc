@@ -144,9 +144,9 @@ class Text {
 
 using Grid = std::vector<std::uint8_t>;  // terrain indexes, row 0 first
 
-Grid drawGrid(const MapSpec& spec, Random& random) {
-  const std::int32_t w = spec.width;
-  const std::int32_t h = spec.height;
+Grid drawGrid(const MapShape& shape, Random& random) {
+  const std::int32_t w = shape.width;
+  const std::int32_t h = shape.height;
   Grid grid(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
   auto at = [&](std::int32_t x, std::int32_t y) -> std::uint8_t& {
     return grid[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
@@ -179,14 +179,14 @@ Grid drawGrid(const MapSpec& spec, Random& random) {
   return grid;
 }
 
-void writeGrid(const MapSpec& spec, const Grid& grid, Text& out) {
+void writeGrid(const MapShape& shape, const Grid& grid, Text& out) {
   std::string& s = out.str();
-  const auto w = static_cast<std::size_t>(spec.width);
-  for (std::size_t y = 0; y < static_cast<std::size_t>(spec.height); ++y) {
+  const auto w = static_cast<std::size_t>(shape.width);
+  for (std::size_t y = 0; y < static_cast<std::size_t>(shape.height); ++y) {
     const std::uint8_t* row = grid.data() + y * w;
     for (std::size_t x = 0; x < w; ++x) {
       const Terrain& t = kTerrains[row[x]];
-      if (spec.gui) {
+      if (shape.gui) {
         s.push_back(t.owner);
         s.push_back(t.terrain);
       } else {
@@ -195,35 +195,35 @@ void writeGrid(const MapSpec& spec, const Grid& grid, Text& out) {
     }
     s.push_back('\n');
   }
-  if (spec.gui) return;
+  if (shape.gui) return;
   out << "MAP_CODES\n" << kTerrains.size() << '\n';
   for (const Terrain& t : kTerrains) out << t.text << ' ' << t.name << '\n';
 }
 
-void writeEntries(const MapSpec& spec, Random& random, Text& out) {
-  const std::int32_t w = spec.width;
-  const std::int32_t h = spec.height;
+void writeEntries(const MapShape& shape, Random& random, Text& out) {
+  const std::int32_t w = shape.width;
+  const std::int32_t h = shape.height;
   auto square = [&] { out << ' ' << random.between(1, w - 2) << ' ' << random.between(1, h - 2); };
-  out << "THINGS\n" << spec.objects << '\n';
-  for (std::size_t i = 0; i < spec.objects; ++i) {
+  out << "THINGS\n" << shape.objects << '\n';
+  for (std::size_t i = 0; i < shape.objects; ++i) {
     out << kObjectNames[i % kObjectNames.size()];
     square();
     out << '\n';
   }
-  out << "CREATURES\n" << spec.creatures << '\n';
-  for (std::size_t i = 0; i < spec.creatures; ++i) {
+  out << "CREATURES\n" << shape.creatures << '\n';
+  for (std::size_t i = 0; i < shape.creatures; ++i) {
     out << kCreatureNames[i % kCreatureNames.size()];
     square();
     out << ' ' << kLevels[i % kLevels.size()] << ' ' << kOwners[i % kOwners.size()] << '\n';
   }
-  out << "DOORS\n" << spec.doors << '\n';
-  for (std::size_t i = 0; i < spec.doors; ++i) {
+  out << "DOORS\n" << shape.doors << '\n';
+  for (std::size_t i = 0; i < shape.doors; ++i) {
     out << kDoorNames[i % kDoorNames.size()];
     square();
     out << ' ' << kOwners[i % 2] << ' ' << (i % 3 == 0 ? 'L' : 'U') << '\n';
   }
-  out << "TRAPS\n" << spec.traps << '\n';
-  for (std::size_t i = 0; i < spec.traps; ++i) {
+  out << "TRAPS\n" << shape.traps << '\n';
+  for (std::size_t i = 0; i < shape.traps; ++i) {
     out << kTrapNames[i % kTrapNames.size()];
     square();
     out << ' ' << kOwners[i % 2] << '\n';
@@ -271,9 +271,9 @@ void writeTrigger(std::size_t i, Text& out) {
   }
 }
 
-void writeTriggers(const MapSpec& spec, Text& out) {
+void writeTriggers(const MapShape& shape, Text& out) {
   const std::size_t total =
-      spec.triggerElements == 0 ? 4 * 3 + kGateTriggerElements : spec.triggerElements;
+      shape.triggerElements == 0 ? 4 * 3 + kGateTriggerElements : shape.triggerElements;
   const std::size_t own = total - kGateTriggerElements;
   const std::size_t full = own / 3;
   const std::size_t rest = own % 3;
@@ -285,63 +285,63 @@ void writeTriggers(const MapSpec& spec, Text& out) {
 
 }  // namespace
 
-void setEntries(MapSpec& spec, std::size_t entries) {
-  spec.creatures = entries / 4 + (entries % 4 > 0 ? 1 : 0);
-  spec.objects = entries / 4 + (entries % 4 > 1 ? 1 : 0);
-  spec.doors = entries / 4 + (entries % 4 > 2 ? 1 : 0);
-  spec.traps = entries / 4;
+void setEntries(MapShape& shape, std::size_t entries) {
+  shape.creatures = entries / 4 + (entries % 4 > 0 ? 1 : 0);
+  shape.objects = entries / 4 + (entries % 4 > 1 ? 1 : 0);
+  shape.doors = entries / 4 + (entries % 4 > 2 ? 1 : 0);
+  shape.traps = entries / 4;
 }
 
-std::string checkSpec(const MapSpec& spec) {
-  const std::int32_t maxWidth = spec.gui ? kMaxGuiWidth : kMaxTextWidth;
-  if (spec.width < kMinWidth || spec.width > maxWidth) {
+std::string checkShape(const MapShape& shape) {
+  const std::int32_t maxWidth = shape.gui ? kMaxGuiWidth : kMaxTextWidth;
+  if (shape.width < kMinWidth || shape.width > maxWidth) {
     return "width must be " + std::to_string(kMinWidth) + " to " + std::to_string(maxWidth);
   }
-  if (spec.height < kMinHeight || spec.height > kMaxHeight) {
+  if (shape.height < kMinHeight || shape.height > kMaxHeight) {
     return "height must be " + std::to_string(kMinHeight) + " to " + std::to_string(kMaxHeight);
   }
-  if (spec.triggerElements != 0 &&
-      (spec.triggerElements < kGateTriggerElements || spec.triggerElements > kMaxTriggerElements)) {
+  if (shape.triggerElements != 0 &&
+      (shape.triggerElements < kGateTriggerElements || shape.triggerElements > kMaxTriggerElements)) {
     return "trigger elements must be 0 or " + std::to_string(kGateTriggerElements) + " to " +
            std::to_string(kMaxTriggerElements);
   }
-  if (spec.name.empty() || spec.name.size() > 34 ||
-      spec.name.find_first_of(" \t\r\n") != std::string::npos) {
+  if (shape.name.empty() || shape.name.size() > 34 ||
+      shape.name.find_first_of(" \t\r\n") != std::string::npos) {
     return "the level name must be one word of 1 to 34 characters";
   }
-  if (spec.name == "GUI_GENERATED_MAP") return "the level name cannot be GUI_GENERATED_MAP";
+  if (shape.name == "GUI_GENERATED_MAP") return "the level name cannot be GUI_GENERATED_MAP";
   return {};
 }
 
-std::string generateMap(const MapSpec& spec) {
-  Random random(spec.seed);
+std::string generateMap(const MapShape& shape) {
+  Random random(shape.seed);
   Text out;
-  const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * (spec.gui ? 2 : 1) + 1;
-  const std::size_t entries = spec.creatures + spec.objects + spec.doors + spec.traps;
-  out.str().reserve(rowBytes * static_cast<std::size_t>(spec.height) + 24 * entries +
-                    40 * (spec.triggerElements / 3) + 4096);
-  if (spec.gui) out << "GUI_GENERATED_MAP ";
-  out << spec.name << "\nPlayers 2\nSize " << spec.width << " x " << spec.height << '\n';
-  const Grid grid = drawGrid(spec, random);
-  writeGrid(spec, grid, out);
-  writeEntries(spec, random, out);
+  const std::size_t rowBytes = static_cast<std::size_t>(shape.width) * (shape.gui ? 2 : 1) + 1;
+  const std::size_t entries = shape.creatures + shape.objects + shape.doors + shape.traps;
+  out.str().reserve(rowBytes * static_cast<std::size_t>(shape.height) + 24 * entries +
+                    40 * (shape.triggerElements / 3) + 4096);
+  if (shape.gui) out << "GUI_GENERATED_MAP ";
+  out << shape.name << "\nPlayers 2\nSize " << shape.width << " x " << shape.height << '\n';
+  const Grid grid = drawGrid(shape, random);
+  writeGrid(shape, grid, out);
+  writeEntries(shape, random, out);
   writeHeroSections(out);
-  writeTriggers(spec, out);
+  writeTriggers(shape, out);
   out << "SCENARIO_DESCRIPTION\n"
       << "CREATURE_COUNT P1 TROLL 5\nSTART_WITH P1 PORTAL\nNO P2 CASINO\n"
       << "MUST_RESEARCH P1 CREATE_GOLD_SPELL\nEOF\n";
   return std::move(out.str());
 }
 
-ExpectedFiles expectedFiles(const MapSpec& spec) {
+ExpectedFiles expectedFiles(const MapShape& shape) {
   ExpectedFiles files;
   files.mapFile =
-      36 + 4 * static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height);
+      36 + 4 * static_cast<std::size_t>(shape.width) * static_cast<std::size_t>(shape.height);
   files.triggerElements =
-      spec.triggerElements == 0 ? 4 * 3 + kGateTriggerElements : spec.triggerElements;
+      shape.triggerElements == 0 ? 4 * 3 + kGateTriggerElements : shape.triggerElements;
   files.triggersFile = 60 + 24 * files.triggerElements;
-  files.thingsFile = kThingsFrame + kCreatureBytes * spec.creatures + kObjectBytes * spec.objects +
-                     kDoorBytes * spec.doors + kTrapBytes * spec.traps +
+  files.thingsFile = kThingsFrame + kCreatureBytes * shape.creatures + kObjectBytes * shape.objects +
+                     kDoorBytes * shape.doors + kTrapBytes * shape.traps +
                      kAreaBytes * (kGates + kAreas) + kBandBytes * kBands +
                      kStructureBytes * (kGates + kHearts);
   return files;

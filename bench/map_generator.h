@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxTriggerElements = 65535;
 // and two actions each); a trigger budget below this cannot be met.
 inline constexpr std::size_t kGateTriggerElements = 2 * 3;
 
-struct MapSpec {
+struct MapShape {
   std::string name = "Bench";
   bool gui = false;  // two characters a square, no MAP_CODES
   std::int32_t width = kMaxTextWidth;
@@ -39,21 +39,21 @@ struct MapSpec {
 };
 
 // Shares `entries` out over creatures, objects, doors and traps, as evenly as they go.
-void setEntries(MapSpec& spec, std::size_t entries);
+void setEntries(MapShape& shape, std::size_t entries);
 
-// An empty string when the spec can be generated, otherwise why not.
-[[nodiscard]] std::string checkSpec(const MapSpec& spec);
+// An empty string when the shape can be generated, otherwise why not.
+[[nodiscard]] std::string checkShape(const MapShape& shape);
 
-// REQUIRES: checkSpec(spec) is empty.
-[[nodiscard]] std::string generateMap(const MapSpec& spec);
+// REQUIRES: checkShape(shape) is empty.
+[[nodiscard]] std::string generateMap(const MapShape& shape);
 
-// Lengths of the files that the level of `spec` compiles to.
+// Lengths of the files that the level of `shape` compiles to.
 struct ExpectedFiles {
   std::size_t mapFile = 0;
   std::size_t triggersFile = 0;
   std::size_t thingsFile = 0;
   std::size_t triggerElements = 0;
 };
-[[nodiscard]] ExpectedFiles expectedFiles(const MapSpec& spec);
+[[nodiscard]] ExpectedFiles expectedFiles(const MapShape& shape);
 
 }  // namespace ts::bench

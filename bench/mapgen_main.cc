@@ -38,11 +38,11 @@ bool parseInt(std::string_view text, std::int32_t& value) {
 }
 
 // Compiles `text` in memory; an empty string when it gives the expected level, else why not.
-std::string check(const ts::bench::MapSpec& spec, const std::string& text) {
+std::string check(const ts::bench::MapShape& shape, const std::string& text) {
   const ts::CompileResult result = ts::compileMap(text);
   if (!result.console.empty()) return "the compiler printed:\n" + result.console;
   if (!result.valid || result.files.size() != 6) return "the level is not valid";
-  const ts::bench::ExpectedFiles expected = ts::bench::expectedFiles(spec);
+  const ts::bench::ExpectedFiles expected = ts::bench::expectedFiles(shape);
   auto sizeIs = [&](std::size_t index, std::size_t length, const char* what) -> std::string {
     const std::size_t actual = result.files[index].bytes.size();
     if (actual == length) return {};
@@ -58,7 +58,7 @@ std::string check(const ts::bench::MapSpec& spec, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ts::bench::MapSpec spec;
+  ts::bench::MapShape shape;
   bool widthGiven = false;
   bool doCheck = false;
   bool printSizes = false;
@@ -71,36 +71,36 @@ int main(int argc, char** argv) {
     };
     bool ok = true;
     if (arg == "--gui") {
-      spec.gui = true;
+      shape.gui = true;
     } else if (arg == "--check") {
       doCheck = true;
     } else if (arg == "--sizes") {
       printSizes = true;
     } else if (arg == "--width") {
-      ok = parseInt(value(), spec.width);
+      ok = parseInt(value(), shape.width);
       widthGiven = true;
     } else if (arg == "--height") {
-      ok = parseInt(value(), spec.height);
+      ok = parseInt(value(), shape.height);
     } else if (arg == "--entries") {
       std::size_t n = 0;
       ok = parseCount(value(), n);
-      ts::bench::setEntries(spec, n);
+      ts::bench::setEntries(shape, n);
     } else if (arg == "--creatures") {
-      ok = parseCount(value(), spec.creatures);
+      ok = parseCount(value(), shape.creatures);
     } else if (arg == "--objects") {
-      ok = parseCount(value(), spec.objects);
+      ok = parseCount(value(), shape.objects);
     } else if (arg == "--doors") {
-      ok = parseCount(value(), spec.doors);
+      ok = parseCount(value(), shape.doors);
     } else if (arg == "--traps") {
-      ok = parseCount(value(), spec.traps);
+      ok = parseCount(value(), shape.traps);
     } else if (arg == "--triggers") {
-      ok = parseCount(value(), spec.triggerElements);
+      ok = parseCount(value(), shape.triggerElements);
     } else if (arg == "--seed") {
       std::size_t seed = 0;
       ok = parseCount(value(), seed);
-      spec.seed = static_cast<std::uint32_t>(seed);
+      shape.seed = static_cast<std::uint32_t>(seed);
     } else if (arg == "--name") {
-      spec.name = std::string(value());
+      shape.name = std::string(value());
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (spec.gui && !widthGiven) spec.width = ts::bench::kMaxGuiWidth;
-  if (const std::string why = ts::bench::checkSpec(spec); !why.empty()) {
+  if (shape.gui && !widthGiven) shape.width = ts::bench::kMaxGuiWidth;
+  if (const std::string why = ts::bench::checkShape(shape); !why.empty()) {
     std::cerr << "tunnelsmith-mapgen: " << why << "\n";
     return 2;
   }
@@ -124,15 +124,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (printSizes) {
-    const ts::bench::ExpectedFiles files = ts::bench::expectedFiles(spec);
+    const ts::bench::ExpectedFiles files = ts::bench::expectedFiles(shape);
     std::cout << "map " << files.mapFile << "\ntriggers " << files.triggersFile << "\nthings "
               << files.thingsFile << "\ntrigger_elements " << files.triggerElements << "\n";
     if (output.empty()) return 0;
   }
 
-  const std::string text = ts::bench::generateMap(spec);
+  const std::string text = ts::bench::generateMap(shape);
   if (doCheck) {
-    if (const std::string why = check(spec, text); !why.empty()) {
+    if (const std::string why = check(shape, text); !why.empty()) {
       std::cerr << "tunnelsmith-mapgen: the generated map is wrong: " << why << "\n";
       return 1;
     }

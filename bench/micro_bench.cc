@@ -15,51 +15,51 @@
 
 namespace {
 
-using ts::bench::MapSpec;
+using ts::bench::MapShape;
 
 const ts::NameMaps& names() {
   static const ts::NameMaps maps;
   return maps;
 }
 
-MapSpec textSpec() {
-  MapSpec spec;
-  spec.name = "BenchText";
-  return spec;
+MapShape textShape() {
+  MapShape shape;
+  shape.name = "BenchText";
+  return shape;
 }
 
-MapSpec guiSpec() {
-  MapSpec spec;
-  spec.name = "BenchGui";
-  spec.gui = true;
-  spec.width = ts::bench::kMaxGuiWidth;
-  return spec;
+MapShape guiShape() {
+  MapShape shape;
+  shape.name = "BenchGui";
+  shape.gui = true;
+  shape.width = ts::bench::kMaxGuiWidth;
+  return shape;
 }
 
-MapSpec smallGridSpec(const char* name) {
-  MapSpec spec;
-  spec.name = name;
-  spec.width = 200;
-  spec.height = 200;
-  return spec;
+MapShape smallGridShape(const char* name) {
+  MapShape shape;
+  shape.name = name;
+  shape.width = 200;
+  shape.height = 200;
+  return shape;
 }
 
-MapSpec entriesSpec(std::size_t entries) {
-  MapSpec spec = smallGridSpec("BenchLists");
-  ts::bench::setEntries(spec, entries);
-  return spec;
+MapShape entriesShape(std::size_t entries) {
+  MapShape shape = smallGridShape("BenchLists");
+  ts::bench::setEntries(shape, entries);
+  return shape;
 }
 
-MapSpec creaturesSpec() {
-  MapSpec spec = smallGridSpec("BenchCreatures");
-  spec.creatures = 100000;
-  return spec;
+MapShape creaturesShape() {
+  MapShape shape = smallGridShape("BenchCreatures");
+  shape.creatures = 100000;
+  return shape;
 }
 
-MapSpec triggersSpec() {
-  MapSpec spec = smallGridSpec("BenchTriggers");
-  spec.triggerElements = ts::bench::kMaxTriggerElements;
-  return spec;
+MapShape triggersShape() {
+  MapShape shape = smallGridShape("BenchTriggers");
+  shape.triggerElements = ts::bench::kMaxTriggerElements;
+  return shape;
 }
 
 // Reads `text` into `level`; false (and the benchmark skipped) unless it is valid and quiet.
@@ -71,8 +71,8 @@ bool readValid(benchmark::State& state, const std::string& text, ts::LevelDescri
   return false;
 }
 
-void readBenchmark(benchmark::State& state, const MapSpec& spec) {
-  const std::string text = ts::bench::generateMap(spec);
+void readBenchmark(benchmark::State& state, const MapShape& shape) {
+  const std::string text = ts::bench::generateMap(shape);
   ts::LevelDescription check;
   if (!readValid(state, text, check)) return;
   for (auto _ : state) {
@@ -84,17 +84,17 @@ void readBenchmark(benchmark::State& state, const MapSpec& spec) {
                           static_cast<std::int64_t>(text.size()));
 }
 
-void BM_ReadTextMap(benchmark::State& state) { readBenchmark(state, textSpec()); }
-void BM_ReadGuiMap(benchmark::State& state) { readBenchmark(state, guiSpec()); }
+void BM_ReadTextMap(benchmark::State& state) { readBenchmark(state, textShape()); }
+void BM_ReadGuiMap(benchmark::State& state) { readBenchmark(state, guiShape()); }
 void BM_ReadEntries(benchmark::State& state) {
-  readBenchmark(state, entriesSpec(static_cast<std::size_t>(state.range(0))));
+  readBenchmark(state, entriesShape(static_cast<std::size_t>(state.range(0))));
 }
 
-// Runs `write` on the level of `spec` and reports the bytes it returns.
+// Runs `write` on the level of `shape` and reports the bytes it returns.
 template <typename Write>
-void writeBenchmark(benchmark::State& state, const MapSpec& spec, Write write) {
+void writeBenchmark(benchmark::State& state, const MapShape& shape, Write write) {
   ts::LevelDescription level;
-  if (!readValid(state, ts::bench::generateMap(spec), level)) return;
+  if (!readValid(state, ts::bench::generateMap(shape), level)) return;
   std::size_t bytes = 0;
   for (auto _ : state) {
     const ts::Bytes file = write(level);
@@ -108,24 +108,24 @@ void writeBenchmark(benchmark::State& state, const MapSpec& spec, Write write) {
 void BM_WriteMap(benchmark::State& state) {
   std::ostringstream console;
   ts::MessageSink sink(console);
-  writeBenchmark(state, textSpec(),
+  writeBenchmark(state, textShape(),
                  [&](const ts::LevelDescription& level) { return ts::writeMapFile(level, sink); });
 }
 
 void BM_WriteThings100kCreatures(benchmark::State& state) {
-  writeBenchmark(state, creaturesSpec(),
+  writeBenchmark(state, creaturesShape(),
                  [](const ts::LevelDescription& level) { return ts::writeThingsFile(level); });
 }
 
 void BM_WriteTriggers65535(benchmark::State& state) {
   // The writer stores the same identifiers into areas and gates on every run.
-  writeBenchmark(state, triggersSpec(),
+  writeBenchmark(state, triggersShape(),
                  [](ts::LevelDescription& level) { return ts::writeTriggersFile(level); });
 }
 
 // The whole in-memory compile (read, check, write six files), per byte of map text.
-void compileBenchmark(benchmark::State& state, const MapSpec& spec) {
-  const std::string text = ts::bench::generateMap(spec);
+void compileBenchmark(benchmark::State& state, const MapShape& shape) {
+  const std::string text = ts::bench::generateMap(shape);
   for (auto _ : state) {
     const ts::CompileResult result = ts::compileMap(text, names());
     if (!result.valid || !result.console.empty()) {
@@ -138,12 +138,12 @@ void compileBenchmark(benchmark::State& state, const MapSpec& spec) {
                           static_cast<std::int64_t>(text.size()));
 }
 
-void BM_CompileTextMap(benchmark::State& state) { compileBenchmark(state, textSpec()); }
-void BM_CompileGuiMap(benchmark::State& state) { compileBenchmark(state, guiSpec()); }
+void BM_CompileTextMap(benchmark::State& state) { compileBenchmark(state, textShape()); }
+void BM_CompileGuiMap(benchmark::State& state) { compileBenchmark(state, guiShape()); }
 void BM_CompileEntries(benchmark::State& state) {
-  MapSpec spec = entriesSpec(static_cast<std::size_t>(state.range(0)));
-  spec.triggerElements = ts::bench::kMaxTriggerElements;
-  compileBenchmark(state, spec);
+  MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
+  shape.triggerElements = ts::bench::kMaxTriggerElements;
+  compileBenchmark(state, shape);
 }
 
 }  // namespace

@@ -152,10 +152,10 @@ done
 printf '\n%-34s %7s %8s %11s %9s %6s %9s %6s %8s\n' "map" "in KiB" "out KiB" "tunnelsmith" \
   "baseline" "ratio" "in-memory" "ratio" "peak MiB"
 fail=0
-for spec in "BenchText:999 x 1000 text map" "BenchGui:499 x 1000 GUI map" \
+for shape in "BenchText:999 x 1000 text map" "BenchGui:499 x 1000 GUI map" \
             "BenchLists:200,000 entries + 65,535 triggers"; do
-  name=${spec%%:*}
-  label=${spec#*:}
+  name=${shape%%:*}
+  label=${shape#*:}
   total=$(validate "$name")
   measure "$name" "$total"
   r=$(ratio "$compiler_us" "$baseline_us")
