@@ -160,51 +160,9 @@ void setGateProperties(HeroGate& gate, TerrainCode code) {
   }
 }
 
-bool readGates(ReadState& s) {
-  if (!s.searchKeyword("HERO_GATES", msg::kLoopGates, msg::kGatesError)) return false;
-  LevelDescription& level = s.level;
-  std::int32_t count = 0;
-  s.in.readInteger(count);
-  std::int32_t id = 0;
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  const CharacterCodes codes(level.mapCodes);
-  for (std::int32_t i = 1; i <= count; ++i) {
-    s.in.readInteger(id);
-    s.in.readInteger(x);
-    s.in.readInteger(y);
-    if (id != i) {
-      s.out.line(msg::kGateIdOrder, i, msg::kIdArrow, id);
-      return false;
-    }
-    HeroGate gate;
-    gate.x = x;
-    gate.y = y;
-    gate.extent = findGateExtent(s, x, y);
-    if (!gate.extent.present()) {
-      s.out.line(msg::kNoGateTerrain, id);
-      return false;
-    }
-    const unsigned char c = static_cast<unsigned char>(
-        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
-    setGateProperties(gate, codes.code(c));
-    if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
-      s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);
-      return false;
-    }
-    if (const std::size_t n = overlappingGate(level, gate.extent); n > 0) {
-      s.out.line(msg::kGate, id, msg::kConflictsWithGate, n);
-      return false;
-    }
-    level.heroGates.push_back(gate);
-    if (i == count) break;
-  }
-  return true;
-}
-
-}  // namespace
-
-GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y) {
+// The extent of the gate drawn through square (x, y), or no extent after printing why.
+GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_t x,
+                          std::int32_t y) {
   const LevelDescription& level = s.level;
   // A square outside the map holds no gate.
   if (x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return {};
@@ -213,7 +171,6 @@ GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y) {
         level.mapRows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)]);
   };
   const unsigned char c = at(x, y);
-  const CharacterCodes codes(level.mapCodes);
   if (!codes.has(c)) {
     s.out.line(msg::kGateNotInMap, static_cast<char>(c));
     return {};
@@ -237,6 +194,50 @@ GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y) {
   }
   return e;
 }
+
+bool readGates(ReadState& s) {
+  if (!s.searchKeyword("HERO_GATES", msg::kLoopGates, msg::kGatesError)) return false;
+  LevelDescription& level = s.level;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  std::int32_t id = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  const CharacterCodes codes(level.mapCodes);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    s.in.readInteger(id);
+    s.in.readInteger(x);
+    s.in.readInteger(y);
+    if (id != i) {
+      s.out.line(msg::kGateIdOrder, i, msg::kIdArrow, id);
+      return false;
+    }
+    HeroGate gate;
+    gate.x = x;
+    gate.y = y;
+    gate.extent = findGateExtent(s, codes, x, y);
+    if (!gate.extent.present()) {
+      s.out.line(msg::kNoGateTerrain, id);
+      return false;
+    }
+    const unsigned char c = static_cast<unsigned char>(
+        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
+    setGateProperties(gate, codes.code(c));
+    if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
+      s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);
+      return false;
+    }
+    if (const std::size_t n = overlappingGate(level, gate.extent); n > 0) {
+      s.out.line(msg::kGate, id, msg::kConflictsWithGate, n);
+      return false;
+    }
+    level.heroGates.push_back(gate);
+    if (i == count) break;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool readHeroSections(ReadState& s) { return readBands(s) && readAreas(s) && readGates(s); }
 

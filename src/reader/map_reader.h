@@ -58,7 +58,4 @@ bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the le
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
                std::ostream& console, ReaderObserver* observer = nullptr);
 
-// The extent of the gate drawn through square (x, y), or no extent after printing why.
-GateExtent findGateExtent(ReadState& s, std::int32_t x, std::int32_t y);
-
 }  // namespace ts
