@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "model/records.h"
 
@@ -36,8 +37,19 @@ inline constexpr std::size_t kPlayerRecordSize =
     kPlayerTemplateSize + 2 + 1 + 2 + 2 + kPlayerNameWidth;
 static_assert(kPlayerRecordSize == 205);
 
-// Variables file entries, back to back in the body.
+// Variables file entries, back to back in the body, and their types.
 inline constexpr std::size_t kVariableEntrySize = 4 + 4 + 4 + 4;
+inline constexpr std::uint32_t kEntryCreatureCount = 1;
+inline constexpr std::uint32_t kEntryAvailability = 2;
+inline constexpr std::uint32_t kEntryPlayer = 66;
+inline constexpr std::uint32_t kEntryGlobal = 74;
+// Categories of availability entries in the variables file (trigger actions number doors and
+// traps the other way round).
+inline constexpr std::uint16_t kCategoryRoom = 1;
+inline constexpr std::uint16_t kCategoryCreature = 2;
+inline constexpr std::uint16_t kCategoryTrap = 3;
+inline constexpr std::uint16_t kCategoryDoor = 4;
+inline constexpr std::uint16_t kCategorySpell = 5;
 
 // Level-information file.
 inline constexpr std::size_t kLevelInfoFileLength = 26887;

@@ -22,18 +22,15 @@ constexpr StampTable kVariablesStamps = {{
      0xCF, 0x07, 0x0E, 0x07, 0x70, 0x73, 0x0D, 0x0F, 0x05, 0x79},
 }};
 
-constexpr std::uint32_t kEntryCreatureCount = 1;
-constexpr std::uint32_t kEntryAvailability = 2;
-constexpr std::uint32_t kEntryPlayer = 66;
-constexpr std::uint32_t kEntryGlobal = 74;
-
-// Categories of availability entries in this file (trigger actions number doors and traps
-// the other way round).
-constexpr std::uint16_t kCategoryRoom = 1;
-constexpr std::uint16_t kCategoryCreature = 2;
-constexpr std::uint16_t kCategoryTrap = 3;
-constexpr std::uint16_t kCategoryDoor = 4;
-constexpr std::uint16_t kCategorySpell = 5;
+using layout::kCategoryCreature;
+using layout::kCategoryDoor;
+using layout::kCategoryRoom;
+using layout::kCategorySpell;
+using layout::kCategoryTrap;
+using layout::kEntryAvailability;
+using layout::kEntryCreatureCount;
+using layout::kEntryGlobal;
+using layout::kEntryPlayer;
 
 struct DefaultEntry {
   std::uint16_t category;

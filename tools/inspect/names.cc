@@ -5,6 +5,7 @@
 
 #include "model/records.h"
 #include "model/vocabulary.h"
+#include "writers/layouts.h"
 #include "writers/chunk.h"
 
 namespace ts::inspect {
@@ -97,11 +98,11 @@ constexpr std::array<IdName, 4> kActionCategories = {{
 }};
 
 // The variables file's own category numbers (doors and traps the other way round).
-constexpr std::int64_t kVariablesRoom = 1;
-constexpr std::int64_t kVariablesCreature = 2;
-constexpr std::int64_t kVariablesTrap = 3;
-constexpr std::int64_t kVariablesDoor = 4;
-constexpr std::int64_t kVariablesSpell = 5;
+constexpr std::int64_t kVariablesRoom = layout::kCategoryRoom;
+constexpr std::int64_t kVariablesCreature = layout::kCategoryCreature;
+constexpr std::int64_t kVariablesTrap = layout::kCategoryTrap;
+constexpr std::int64_t kVariablesDoor = layout::kCategoryDoor;
+constexpr std::int64_t kVariablesSpell = layout::kCategorySpell;
 constexpr std::array<IdName, 5> kVariablesCategories = {{
     {kVariablesRoom, "room"},
     {kVariablesCreature, "creature"},

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "inspection.h"
+#include "writers/layouts.h"
 
 namespace ts::inspect {
 
@@ -36,10 +37,10 @@ namespace ts::inspect {
 [[nodiscard]] std::string_view variablesItemName(std::int64_t category, std::int64_t id);
 
 // The variables file's entry types.
-inline constexpr std::int64_t kEntryCreatureCount = 1;
-inline constexpr std::int64_t kEntryAvailability = 2;
-inline constexpr std::int64_t kEntryPlayer = 66;
-inline constexpr std::int64_t kEntryGlobal = 74;
+inline constexpr std::int64_t kEntryCreatureCount = layout::kEntryCreatureCount;
+inline constexpr std::int64_t kEntryAvailability = layout::kEntryAvailability;
+inline constexpr std::int64_t kEntryPlayer = layout::kEntryPlayer;
+inline constexpr std::int64_t kEntryGlobal = layout::kEntryGlobal;
 [[nodiscard]] std::string_view entryTypeName(std::int64_t type);
 
 // A ten-byte date stamp as "1999-06-04 13:22:47" (year, day, month, filler, hour, minute,
