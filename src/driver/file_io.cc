@@ -5,6 +5,15 @@
 #include <cstring>
 #include <filesystem>
 
+#if __has_include(<sys/mman.h>) && __has_include(<sys/stat.h>) && __has_include(<fcntl.h>) && \
+    __has_include(<unistd.h>)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define TUNNELSMITH_CAN_MAP_FILES 1
+#endif
+
 namespace ts {
 
 bool readWholeFile(const std::string& path, std::string& text) {
@@ -39,6 +48,54 @@ bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& re
     return false;
   }
   return true;
+}
+
+namespace {
+
+// Smaller files are read: mapping them saves nothing worth a mapping of its own.
+constexpr std::size_t kSmallestMappedFile = std::size_t{64} * 1024;
+
+#ifdef TUNNELSMITH_CAN_MAP_FILES
+// Maps a regular file of at least kSmallestMappedFile bytes read-only; null when it is not
+// one or cannot be mapped, and the caller reads it instead.
+const char* mapRegularFile(const std::string& path, std::size_t& size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  const char* mapped = nullptr;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+      static_cast<std::uintmax_t>(info.st_size) >= kSmallestMappedFile &&
+      static_cast<std::uintmax_t>(info.st_size) < std::string().max_size()) {
+    size = static_cast<std::size_t>(info.st_size);
+    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (at != MAP_FAILED) mapped = static_cast<const char*>(at);
+  }
+  ::close(fd);
+  return mapped;
+}
+#endif
+
+}  // namespace
+
+FileText::~FileText() { release(); }
+
+void FileText::release() {
+#ifdef TUNNELSMITH_CAN_MAP_FILES
+  if (mapped_ != nullptr) ::munmap(const_cast<char*>(mapped_), mappedSize_);
+#endif
+  mapped_ = nullptr;
+  mappedSize_ = 0;
+  copy_.clear();
+}
+
+bool FileText::load(const std::string& path) {
+  release();
+#ifdef TUNNELSMITH_CAN_MAP_FILES
+  mapped_ = mapRegularFile(path, mappedSize_);
+  if (mapped_ != nullptr) return true;
+  mappedSize_ = 0;
+#endif
+  return readWholeFile(path, copy_);
 }
 
 }  // namespace ts

@@ -88,13 +88,13 @@ int run(const std::vector<std::string>& args, std::ostream& console) {
     out.line("Syntax is ", args.empty() ? std::string() : args[0], " <Map File Name> ");
     return 0;
   }
-  std::string text;
-  if (!readWholeFile(args[1], text)) {
+  FileText text;
+  if (!text.load(args[1])) {
     out.line("Opening of Map File Failed: ", args[1]);
     return 0;
   }
   const NameMaps names;
-  const CompileResult result = compileMap(text, names);
+  const CompileResult result = compileMap(text.text(), names);
   out.raw(result.console);
   if (!result.valid) return 0;
   if (!writeAllOrNothing(result.files, out)) return 0;
