@@ -1,6 +1,8 @@
 #include "driver/compile.h"
 
+#include <memory>
 #include <sstream>
+#include <utility>
 
 #include "model/level_description.h"
 #include "reader/messages.h"
@@ -8,34 +10,73 @@
 
 namespace ts {
 
+namespace {
+
+// Keeps every file whole, in the order the files are built.
+class MemorySink : public LevelFileSink {
+ public:
+  explicit MemorySink(std::vector<LevelFile>& files) : files_(files) {}
+
+  FileOutput& open(const std::string& name) override {
+    name_ = name;
+    output_ = std::make_unique<FileOutput>();
+    return *output_;
+  }
+  void close() override { files_.push_back({std::move(name_), std::move(output_->bytes())}); }
+
+ private:
+  std::vector<LevelFile>& files_;
+  std::string name_;
+  std::unique_ptr<FileOutput> output_;
+};
+
+// A small file is assembled whole and handed to the sink's output at once.
+void putWholeFile(LevelFileSink& sink, const std::string& name, Bytes bytes) {
+  FileOutput& file = sink.open(name);
+  file.bytes() = std::move(bytes);
+  sink.close();
+}
+
+}  // namespace
+
+bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
+                LevelFileSink& sink) {
+  MessageSink out(console);
+  LevelDescription level(mapText, names, console);
+  if (!level.isValid) return false;
+  // Trigger identifiers are 16 bits, counted up for triggers and down for actions; more
+  // elements than that would give two elements one identifier.
+  const TriggerFileCounts counts = countTriggerElements(level);
+  const std::size_t total = counts.triggers + counts.actions;
+  if (total > kMaxTriggerElements) {
+    out.line("Too many triggers: the level needs ", total, " trigger and action elements, at most ",
+             kMaxTriggerElements, " fit the triggers file");
+    return false;
+  }
+  std::vector<std::string> fileNames;
+  for (std::string_view suffix : {kMapSuffix, kTriggersSuffix, kThingsSuffix, kPlayersSuffix,
+                                  kVariablesSuffix, kLevelInfoSuffix}) {
+    fileNames.push_back(level.levelName + std::string(suffix));
+  }
+  sink.announce(fileNames);
+  writeMapFile(level, out, sink.open(fileNames[0]));
+  sink.close();
+  // The triggers file stores identifiers into areas and gates that the things file writes.
+  writeTriggersFile(level, sink.open(fileNames[1]));
+  sink.close();
+  writeThingsFile(level, sink.open(fileNames[2]));
+  sink.close();
+  putWholeFile(sink, fileNames[3], writePlayersFile(level));
+  putWholeFile(sink, fileNames[4], writeVariablesFile(level));
+  putWholeFile(sink, fileNames[5], writeLevelInfoFile(level));
+  return true;
+}
+
 CompileResult compileMap(std::string_view mapText, const NameMaps& names) {
   CompileResult result;
   std::ostringstream console;
-  MessageSink out(console);
-  LevelDescription level(mapText, names, console);
-  if (level.isValid) {
-    // Trigger identifiers are 16 bits, counted up for triggers and down for actions; more
-    // elements than that would give two elements one identifier.
-    const TriggerFileCounts counts = countTriggerElements(level);
-    const std::size_t total = counts.triggers + counts.actions;
-    if (total > kMaxTriggerElements) {
-      out.line("Too many triggers: the level needs ", total,
-               " trigger and action elements, at most ", kMaxTriggerElements,
-               " fit the triggers file");
-      level.isValid = false;
-    }
-  }
-  if (level.isValid) {
-    const std::string& name = level.levelName;
-    // The triggers file stores identifiers into areas and gates that the things file writes.
-    result.files.push_back({name + std::string(kMapSuffix), writeMapFile(level, out)});
-    result.files.push_back({name + std::string(kTriggersSuffix), writeTriggersFile(level)});
-    result.files.push_back({name + std::string(kThingsSuffix), writeThingsFile(level)});
-    result.files.push_back({name + std::string(kPlayersSuffix), writePlayersFile(level)});
-    result.files.push_back({name + std::string(kVariablesSuffix), writeVariablesFile(level)});
-    result.files.push_back({name + std::string(kLevelInfoSuffix), writeLevelInfoFile(level)});
-    result.valid = true;
-  }
+  MemorySink sink(result.files);
+  result.valid = compileMap(mapText, names, console, sink);
   result.console = console.str();
   return result;
 }

@@ -1,12 +1,15 @@
-// Compiling a map text in memory: the console messages, whether the level is valid, and the
-// six level files' names and bytes. Touches no file; map-drawing tools can link it.
+// Compiling a map text: the console messages, whether the level is valid, and the six level
+// files' names and bytes. The in-memory form touches no file, and map-drawing tools can link
+// it; the driver hands each file to a sink as it is built.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/vocabulary.h"
+#include "writers/file_output.h"
 #include "writers/le_encoding.h"
 
 namespace ts {
@@ -22,7 +25,28 @@ struct CompileResult {
   std::vector<LevelFile> files;  // map, triggers, things, players, variables, level information
 };
 
-// Reads and checks `mapText`; for a valid level, writes the six files in their binding order.
+// Takes the level files one at a time, in their binding order, while they are built.
+class LevelFileSink {
+ public:
+  LevelFileSink() = default;
+  LevelFileSink(const LevelFileSink&) = delete;
+  LevelFileSink& operator=(const LevelFileSink&) = delete;
+  virtual ~LevelFileSink() = default;
+
+  // The names of the six files, in the order they will be opened, before the first is.
+  virtual void announce(const std::vector<std::string>& names) { static_cast<void>(names); }
+  // The output that the file `name` is assembled into next.
+  virtual FileOutput& open(const std::string& name) = 0;
+  // The file opened last is complete.
+  virtual void close() = 0;
+};
+
+// Reads and checks `mapText`, printing every message to `console`; for a valid level, builds
+// the six files into `sink` in their binding order and returns true.
+bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
+                LevelFileSink& sink);
+
+// The same, keeping the messages and the whole files in memory.
 [[nodiscard]] CompileResult compileMap(std::string_view mapText, const NameMaps& names);
 [[nodiscard]] CompileResult compileMap(std::string_view mapText);
 

@@ -25,59 +25,161 @@ std::string blockedReason(const std::string& target) {
   return {};
 }
 
-// Writes every file beside its target under a temporary name, then moves them all into place:
-// a run leaves either all six new files or the earlier ones untouched.
-bool writeAllOrNothing(const std::vector<LevelFile>& files, MessageSink& out) {
-  std::vector<std::string> temporaries;
-  auto fail = [&](std::size_t index, const std::string& reason) {
-    for (const std::string& name : temporaries) std::remove(name.c_str());
-    if (index == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
-    out.line("Could not write ", files[index].name, ": ", reason, "; no level file was written");
-    return false;
-  };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (std::string reason = blockedReason(files[i].name); !reason.empty()) return fail(i, reason);
+// Assembles a file in blocks and writes each block to a temporary file once it is full; the
+// same memory then takes the next block, and the next file.
+class TemporaryFileOutput : public FileOutput {
+ public:
+  static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
+
+  TemporaryFileOutput() : FileOutput(kBlockSize) {}
+  TemporaryFileOutput(const TemporaryFileOutput&) = delete;
+  TemporaryFileOutput& operator=(const TemporaryFileOutput&) = delete;
+  ~TemporaryFileOutput() override { static_cast<void>(closeFile()); }
+
+  // Starts the next file; without a file (after a failure) the bytes are assembled and dropped.
+  void start(std::FILE* file) {
+    restart();
+    file_ = file;
   }
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string temp = temporaryName(files[i].name);
+  // Writes what is left and closes the file; false, with the reason, when any write failed.
+  [[nodiscard]] bool finish(std::string& reason) {
+    flush();
+    const bool closed = closeFile();
+    if (reason_.empty() && !closed) reason_ = std::strerror(errno);
+    reason = reason_;
+    reason_.clear();
+    return reason.empty();
+  }
+
+ protected:
+  void handOn(const Bytes& block) override {
+    if (file_ == nullptr || !reason_.empty()) return;
+    errno = 0;
+    if (std::fwrite(block.data(), 1, block.size(), file_) != block.size()) {
+      reason_ = std::strerror(errno != 0 ? errno : EIO);
+    }
+  }
+
+ private:
+  bool closeFile() {
+    if (file_ == nullptr) return true;
+    const bool flushed = std::fflush(file_) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed) errno = flushError;
+    return flushed && closed;
+  }
+
+  std::FILE* file_ = nullptr;
+  std::string reason_;
+};
+
+// Writes every file beside its target under a temporary name while it is built, then moves
+// them all into place: a run leaves either all six new files or the earlier ones untouched.
+class AllOrNothingFiles : public LevelFileSink {
+ public:
+  AllOrNothingFiles() = default;
+  AllOrNothingFiles(const AllOrNothingFiles&) = delete;
+  AllOrNothingFiles& operator=(const AllOrNothingFiles&) = delete;
+  ~AllOrNothingFiles() override {
+    if (!installed_) removeTemporaries();
+  }
+
+  void announce(const std::vector<std::string>& names) override {
+    names_ = names;
+    // A target that cannot take its file fails the run before anything is written.
+    for (std::size_t i = 0; i < names_.size() && failedIndex_ == kNoFailure; ++i) {
+      if (std::string reason = blockedReason(names_[i]); !reason.empty()) failAt(i, reason);
+    }
+  }
+
+  FileOutput& open(const std::string& name) override {
+    current_ = opened_++;
+    std::FILE* file = nullptr;
+    if (failedIndex_ == kNoFailure) {
+      const std::string temp = temporaryName(name);
+      errno = 0;
+      file = std::fopen(temp.c_str(), "wb");
+      if (file == nullptr) {
+        failAt(current_, std::strerror(errno != 0 ? errno : EIO));
+      } else {
+        temporaries_.push_back(temp);
+      }
+    }
+    output_.start(file);
+    return output_;
+  }
+
+  void close() override {
     std::string reason;
-    const bool ok = writeWholeFile(temp, files[i].bytes, reason);
-    temporaries.push_back(temp);
-    if (!ok) return fail(i, reason);
+    if (!output_.finish(reason) && failedIndex_ == kNoFailure) failAt(current_, reason);
   }
+
+  [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
+
+  // After every file was built: moves them into place, or reports why no level file was
+  // written. The names are those announced.
+  bool install(MessageSink& out) {
+    if (failedIndex_ == kNoFailure && opened_ == names_.size()) moveIntoPlace();
+    if (failedIndex_ == kNoFailure) return installed_ = true;
+    removeTemporaries();
+    if (failedIndex_ == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
+    out.line("Could not write ", names_[failedIndex_], ": ", failedReason_,
+             "; no level file was written");
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kNoFailure = static_cast<std::size_t>(-1);
+
+  void failAt(std::size_t index, const std::string& reason) {
+    failedIndex_ = index;
+    failedReason_ = reason;
+  }
+
+  void removeTemporaries() {
+    for (const std::string& name : temporaries_) std::remove(name.c_str());
+    temporaries_.clear();
+  }
+
   // Earlier files are set aside until every new one is in place, so that a failed move can be
   // undone.
-  std::vector<bool> backedUp(files.size(), false);
-  std::size_t installed = 0;
-  auto undo = [&] {
-    for (std::size_t j = 0; j < installed; ++j) std::remove(files[j].name.c_str());
-    for (std::size_t j = 0; j < files.size(); ++j) {
-      if (backedUp[j]) std::rename(backupName(files[j].name).c_str(), files[j].name.c_str());
-    }
-  };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string& target = files[i].name;
-    std::error_code error;
-    if (std::filesystem::exists(target, error)) {
-      if (std::rename(target.c_str(), backupName(target).c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        undo();
-        return fail(i, reason);
+  void moveIntoPlace() {
+    std::vector<bool> backedUp(names_.size(), false);
+    std::size_t installed = 0;
+    auto undo = [&](std::size_t index) {
+      failAt(index, std::strerror(errno));
+      for (std::size_t j = 0; j < installed; ++j) std::remove(names_[j].c_str());
+      for (std::size_t j = 0; j < names_.size(); ++j) {
+        if (backedUp[j]) std::rename(backupName(names_[j]).c_str(), names_[j].c_str());
       }
-      backedUp[i] = true;
+    };
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      const std::string& target = names_[i];
+      std::error_code error;
+      if (std::filesystem::exists(target, error)) {
+        if (std::rename(target.c_str(), backupName(target).c_str()) != 0) return undo(i);
+        backedUp[i] = true;
+      }
+      if (std::rename(temporaries_[i].c_str(), target.c_str()) != 0) return undo(i);
+      ++installed;
     }
-    if (std::rename(temporaries[i].c_str(), target.c_str()) != 0) {
-      const std::string reason = std::strerror(errno);
-      undo();
-      return fail(i, reason);
+    temporaries_.clear();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (backedUp[i]) std::remove(backupName(names_[i]).c_str());
     }
-    ++installed;
   }
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (backedUp[i]) std::remove(backupName(files[i].name).c_str());
-  }
-  return true;
-}
+
+  std::vector<std::string> names_;
+  std::vector<std::string> temporaries_;
+  TemporaryFileOutput output_;
+  std::size_t opened_ = 0;
+  std::size_t current_ = 0;
+  std::size_t failedIndex_ = kNoFailure;
+  std::string failedReason_;
+  bool installed_ = false;
+};
 
 }  // namespace
 
@@ -94,11 +196,10 @@ int run(const std::vector<std::string>& args, std::ostream& console) {
     return 0;
   }
   const NameMaps names;
-  const CompileResult result = compileMap(text.text(), names);
-  out.raw(result.console);
-  if (!result.valid) return 0;
-  if (!writeAllOrNothing(result.files, out)) return 0;
-  for (const LevelFile& file : result.files) out.line("produced file : ", file.name);
+  AllOrNothingFiles files;
+  if (!compileMap(text.text(), names, console, files)) return 0;
+  if (!files.install(out)) return 0;
+  for (const std::string& name : files.names()) out.line("produced file : ", name);
   return 1;
 }
 

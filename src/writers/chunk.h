@@ -85,35 +85,15 @@ inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId, std::size_t eleme
 inline constexpr std::size_t kFrameSize =
     kFileSizeChunkSize + kFileInfoChunkSize + kChunkHeaderSize;
 
-// A file of the common shape in one buffer: start it with room for the frame, append the body
-// behind that room, then finish it, which fills the frame in from the bytes there are. A large
-// body is so never copied.
-[[nodiscard]] inline Bytes startFramedFile(std::size_t bodyCapacity) {
-  Bytes file;
-  file.reserve(kFrameSize + bodyCapacity);
-  file.resize(kFrameSize);
-  return file;
-}
-
-// REQUIRES: `file` was started by startFramedFile and holds the whole body.
-inline void finishFramedFile(Bytes& file, std::uint32_t baseId, std::size_t elementCount,
-                             const StampPair& stamps) {
-  assert(file.size() >= kFrameSize);
-  Bytes frame;
-  frame.reserve(kFrameSize);
-  putFileSizeChunk(frame, baseId, file.size());
-  putFileInfoChunk(frame, baseId, elementCount, stamps);
-  putChunkHeader(frame, baseId + chunk::kBodyOffset, file.size() - kFrameSize);
-  assert(frame.size() == kFrameSize);
-  std::copy(frame.begin(), frame.end(), file.begin());
-}
-
 // A file of the common shape: file size, information and body chunks, then the body.
 [[nodiscard]] inline Bytes frameFile(std::uint32_t baseId, std::size_t elementCount,
                                      const StampPair& stamps, const Bytes& body) {
-  Bytes file = startFramedFile(body.size());
+  Bytes file;
+  file.reserve(kFrameSize + body.size());
+  putFileSizeChunk(file, baseId, kFrameSize + body.size());
+  putFileInfoChunk(file, baseId, elementCount, stamps);
+  putChunkHeader(file, baseId + chunk::kBodyOffset, body.size());
   putBytes(file, body);
-  finishFramedFile(file, baseId, elementCount, stamps);
   return file;
 }
 

@@ -1,19 +1,21 @@
 // The map file: file size (100), map information (101: width, height) and the cells (102),
 // one u32 terrain code per square, row 0 first, column 0 first within a row.
+#include <utility>
+
 #include "writers/chunk.h"
 #include "writers/writers.h"
 
 namespace ts {
 
-Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
+void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutput& file) {
   const auto width = static_cast<std::size_t>(level.mapWidth);
   const auto height = static_cast<std::size_t>(level.mapHeight);
   const std::size_t cellBytes = 4 * width * height;
   const std::size_t length =
       kFileSizeChunkSize + kChunkHeaderSize + 8 + kChunkHeaderSize + cellBytes;
 
-  Bytes out;
-  out.reserve(length);
+  file.expect(length);
+  Bytes& out = file.bytes();
   putFileSizeChunk(out, chunk::kMapFile, length);
   putChunkHeader(out, chunk::kMapInfo, 8);
   putI32(out, level.mapWidth);
@@ -43,8 +45,14 @@ Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
       if (!codes.has(c)) console.line(msg::kTerrainMapping, static_cast<char>(c));
       storeU32(at, cell[c]);
     }
+    file.checkpoint();
   }
-  return out;
+}
+
+Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
+  FileOutput file;
+  writeMapFile(level, console, file);
+  return std::move(file.bytes());
 }
 
 }  // namespace ts

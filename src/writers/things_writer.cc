@@ -3,6 +3,7 @@
 // gates then of entrance areas (197), hero bands (201), then the structures (204) of hero
 // gates and of keeper hearts.
 #include <cassert>
+#include <utility>
 
 #include "writers/chunk.h"
 #include "writers/layouts.h"
@@ -175,42 +176,78 @@ void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t varia
 
 }  // namespace
 
-Bytes writeThingsFile(const LevelDescription& level) {
-  // The records go straight behind the room for the frame, which is filled in at the end.
-  Bytes file = startFramedFile(36 * level.creatures.size() + 32 * level.things.size() +
-                               28 * level.doors.size() + 24 * level.traps.size() +
-                               92 * level.heroGates.size() + 64 * level.areas.size() +
-                               563 * level.heroBands.size() + 28 * 4);
-  std::size_t elements = 0;
-  for (const CreatureEntry& c : level.creatures) putCreature(file, c);
-  for (const ThingEntry& t : level.things) putObject(file, t);
-  for (const DoorEntry& d : level.doors) putDoor(file, d);
-  for (const TrapEntry& t : level.traps) putTrap(file, t);
-  elements +=
-      level.creatures.size() + level.things.size() + level.doors.size() + level.traps.size();
+void writeThingsFile(const LevelDescription& level, FileOutput& file) {
+  // Every element chunk has a fixed size, so the frame in front of the body is known before
+  // the first record.
+  std::size_t hearts = 0;
+  for (std::size_t k = 0; k < 4; ++k) hearts += level.heartCenterSet[k] ? 1 : 0;
+  const std::size_t structures = level.heroGates.size() + hearts;
+  const std::size_t areas = level.heroGates.size() + level.areas.size();
+  const std::size_t elements = level.creatures.size() + level.things.size() +
+                               level.doors.size() + level.traps.size() + areas +
+                               level.heroBands.size() + structures;
+  const std::size_t bodySize = (kChunkHeaderSize + kCreatureRecordSize) * level.creatures.size() +
+                               (kChunkHeaderSize + kObjectRecordSize) * level.things.size() +
+                               (kChunkHeaderSize + kDoorRecordSize) * level.doors.size() +
+                               (kChunkHeaderSize + kTrapRecordSize) * level.traps.size() +
+                               (kChunkHeaderSize + kAreaRecordSize) * areas +
+                               (kChunkHeaderSize + kBandRecordSize) * level.heroBands.size() +
+                               (kChunkHeaderSize + kStructureRecordSize) * structures;
+  const std::size_t length = kFrameSize + bodySize;
+  file.expect(length);
+  Bytes& out = file.bytes();
+  putFileSizeChunk(out, chunk::kThingsFile, length);
+  putFileInfoChunk(out, chunk::kThingsFile, elements,
+                   stampRowFor(kThingsStamps, level.playerCount));
+  putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, bodySize);
+
+  for (const CreatureEntry& c : level.creatures) {
+    putCreature(out, c);
+    file.checkpoint();
+  }
+  for (const ThingEntry& t : level.things) {
+    putObject(out, t);
+    file.checkpoint();
+  }
+  for (const DoorEntry& d : level.doors) {
+    putDoor(out, d);
+    file.checkpoint();
+  }
+  for (const TrapEntry& t : level.traps) {
+    putTrap(out, t);
+    file.checkpoint();
+  }
   // Area numbers count the hero gates first, then the entrance areas, as hero releases do.
   std::size_t areaNumber = 0;
   for (const HeroGate& g : level.heroGates) {
     const GateExtent& e = g.extent;
-    putArea(file, e.left, e.top, e.right, e.bottom, g.triggerId, g.triggerAux, ++areaNumber);
+    putArea(out, e.left, e.top, e.right, e.bottom, g.triggerId, g.triggerAux, ++areaNumber);
+    file.checkpoint();
   }
   for (const EntranceArea& a : level.areas) {
-    putArea(file, a.left, a.top, a.right, a.bottom, a.triggerId, a.triggerAux, ++areaNumber);
+    putArea(out, a.left, a.top, a.right, a.bottom, a.triggerId, a.triggerAux, ++areaNumber);
+    file.checkpoint();
   }
-  for (std::size_t b = 0; b < level.heroBands.size(); ++b) putBand(file, level.heroBands[b], b);
+  for (std::size_t b = 0; b < level.heroBands.size(); ++b) {
+    putBand(out, level.heroBands[b], b);
+    file.checkpoint();
+  }
   for (const HeroGate& g : level.heroGates) {
-    putStructure(file, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
+    putStructure(out, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
+    file.checkpoint();
   }
-  elements += areaNumber + level.heroBands.size() + level.heroGates.size();
   for (std::size_t k = 0; k < 4; ++k) {
     if (!level.heartCenterSet[k]) continue;
-    putStructure(file, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
+    putStructure(out, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
                  static_cast<std::int32_t>(k) + kFirstKeeperPlayer);
-    ++elements;
   }
-  finishFramedFile(file, chunk::kThingsFile, elements,
-                   stampRowFor(kThingsStamps, level.playerCount));
-  return file;
+  assert(file.size() == length);
+}
+
+Bytes writeThingsFile(const LevelDescription& level) {
+  FileOutput file;
+  writeThingsFile(level, file);
+  return std::move(file.bytes());
 }
 
 }  // namespace ts

@@ -3,6 +3,7 @@
 // element (214) per action node, each 16 bytes. Trigger nodes are numbered up from 1 and action
 // nodes down from 65535, in the order they are created.
 #include <cassert>
+#include <utility>
 #include <vector>
 
 #include "writers/chunk.h"
@@ -67,8 +68,8 @@ class TriggerTree {
 
   [[nodiscard]] std::size_t triggerCount() const { return triggers_.size(); }
   [[nodiscard]] std::size_t actionCount() const { return actions_.size(); }
-  void putTriggerElements(Bytes& out, std::int32_t lastKeeper) const;
-  void putActionElements(Bytes& out) const;
+  void putTriggerElements(FileOutput& file, std::int32_t lastKeeper) const;
+  void putActionElements(FileOutput& file) const;
 
  private:
   int addTrigger(const TriggerNode& node);
@@ -180,7 +181,8 @@ TriggerTree::TriggerTree(LevelDescription& level) {
   }
 }
 
-void TriggerTree::putTriggerElements(Bytes& out, std::int32_t lastKeeper) const {
+void TriggerTree::putTriggerElements(FileOutput& file, std::int32_t lastKeeper) const {
+  Bytes& out = file.bytes();
   // Depth first: a node, everything below it, then everything after it.
   std::vector<int> stack;
   if (head_ != kNone) stack.push_back(head_);
@@ -209,12 +211,14 @@ void TriggerTree::putTriggerElements(Bytes& out, std::int32_t lastKeeper) const 
     r.low8(n.kind);
     r.low8(n.param1);
     assert(r.complete());
+    file.checkpoint();
     if (n.next != kNone) stack.push_back(n.next);
     if (n.child != kNone) stack.push_back(n.child);
   }
 }
 
-void TriggerTree::putActionElements(Bytes& out) const {
+void TriggerTree::putActionElements(FileOutput& file) const {
+  Bytes& out = file.bytes();
   // Depth first again, but the actions of the nodes below a node come before its own.
   struct Visit {
     int node;
@@ -247,6 +251,7 @@ void TriggerTree::putActionElements(Bytes& out) const {
       r.low8(action.actionType);
       r.u8(1);
       assert(r.complete());
+      file.checkpoint();
     }
     if (n.next != kNone) stack.push_back({n.next, false});
   }
@@ -269,14 +274,14 @@ TriggerFileCounts countTriggerElements(const LevelDescription& level) {
   return counts;
 }
 
-Bytes writeTriggersFile(LevelDescription& level) {
+void writeTriggersFile(LevelDescription& level, FileOutput& file) {
   const TriggerTree tree(level);
   const std::size_t elements = tree.triggerCount() + tree.actionCount();
   const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
   const std::size_t length =
       kFileSizeChunkSize + kChunkHeaderSize + kTriggersInfoSize + kChunkHeaderSize + bodySize;
-  Bytes out;
-  out.reserve(length);
+  file.expect(length);
+  Bytes& out = file.bytes();
   putFileSizeChunk(out, chunk::kTriggersFile, length);
   putChunkHeader(out, chunk::kTriggersFile + chunk::kInfoOffset, kTriggersInfoSize);
   putU32(out, static_cast<std::uint32_t>(tree.triggerCount()));
@@ -284,10 +289,15 @@ Bytes writeTriggersFile(LevelDescription& level) {
   putU32(out, 1);
   putBytes(out, stampRowFor(kTriggersStamps, level.playerCount));
   putChunkHeader(out, chunk::kTriggersFile + chunk::kBodyOffset, bodySize);
-  tree.putTriggerElements(out, level.playerCount + kFirstKeeperPlayer - 1);
-  tree.putActionElements(out);
-  assert(out.size() == length);
-  return out;
+  tree.putTriggerElements(file, level.playerCount + kFirstKeeperPlayer - 1);
+  tree.putActionElements(file);
+  assert(file.size() == length);
+}
+
+Bytes writeTriggersFile(LevelDescription& level) {
+  FileOutput file;
+  writeTriggersFile(level, file);
+  return std::move(file.bytes());
 }
 
 }  // namespace ts

@@ -1,4 +1,5 @@
-// The six level file writers. Each returns the whole file; the driver writes them in this
+// The six level file writers. Each returns the whole file; the three that can grow large also
+// assemble it into a FileOutput, which may hand it on in blocks. The driver writes them in this
 // order: map, triggers, things, players, variables, level information. The triggers writer
 // stores trigger identifiers into the level's entrance areas and hero gates, which the things
 // writer then writes, so that order is binding.
@@ -8,6 +9,7 @@
 
 #include "model/level_description.h"
 #include "reader/messages.h"
+#include "writers/file_output.h"
 #include "writers/le_encoding.h"
 
 namespace ts {
@@ -21,8 +23,11 @@ inline constexpr std::string_view kLevelInfoSuffix = ".kwd";
 
 // Reports each square whose character has no terrain code.
 [[nodiscard]] Bytes writeMapFile(const LevelDescription& level, MessageSink& console);
+void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutput& file);
 [[nodiscard]] Bytes writeTriggersFile(LevelDescription& level);
+void writeTriggersFile(LevelDescription& level, FileOutput& file);
 [[nodiscard]] Bytes writeThingsFile(const LevelDescription& level);
+void writeThingsFile(const LevelDescription& level, FileOutput& file);
 [[nodiscard]] Bytes writePlayersFile(const LevelDescription& level);
 [[nodiscard]] Bytes writeVariablesFile(const LevelDescription& level);
 [[nodiscard]] Bytes writeLevelInfoFile(const LevelDescription& level);
