@@ -371,13 +371,36 @@ std::int32_t findInTable(const std::array<NameValue, N>& table, std::string_view
 
 }  // namespace
 
+namespace {
+
+// FNV-1a: names are short, and this spreads them well enough for a table kept half empty.
+std::size_t hashName(std::string_view name) {
+  std::uint32_t h = 2166136261U;
+  for (char c : name) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 16777619U;
+  }
+  return h;
+}
+
+}  // namespace
+
 template <std::size_t N>
 NameMaps::Map NameMaps::build(const std::array<NameValue, N>& table) {
   Map map;
-  map.byName.reserve(N);
+  std::size_t size = 16;
+  while (size < 2 * N) size *= 2;
+  map.slots.assign(size, NameValue{{}, 0});
   for (const NameValue& entry : table) {
     map.byValue.emplace(entry.value, std::string(entry.name));
-    map.byName.emplace(std::string(entry.name), entry.value);
+    // A name that is already there keeps its first value.
+    for (std::size_t i = hashName(entry.name) & (size - 1);; i = (i + 1) & (size - 1)) {
+      if (map.slots[i].name.empty()) {
+        map.slots[i] = entry;
+        break;
+      }
+      if (map.slots[i].name == entry.name) break;
+    }
   }
   return map;
 }
@@ -392,8 +415,12 @@ NameMaps::NameMaps()
 std::int32_t NameMaps::find(const Map& map, std::string_view name) {
   // Names are unique within a table, so the index by name gives the same value as a walk in
   // ascending value order would.
-  auto it = map.byName.find(name);
-  return it == map.byName.end() ? -1 : it->second;
+  const std::size_t mask = map.slots.size() - 1;
+  for (std::size_t i = hashName(name) & mask;; i = (i + 1) & mask) {
+    const NameValue& slot = map.slots[i];
+    if (slot.name.empty()) return -1;
+    if (slot.name == name) return slot.value;
+  }
 }
 
 std::int32_t NameMaps::findTerrainCode(std::string_view name) const { return find(terrain_, name); }

@@ -5,11 +5,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace ts {
 
@@ -96,15 +95,11 @@ class NameMaps {
   }
 
  private:
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
   struct Map {
     std::map<std::int32_t, std::string> byValue;
-    std::unordered_map<std::string, std::int32_t, NameHash, std::equal_to<>> byName;
+    // Open addressing on a short hash of the name, at most half full; an empty name marks a
+    // free slot. The names are those of the static tables.
+    std::vector<NameValue> slots;
   };
   template <std::size_t N>
   static Map build(const std::array<NameValue, N>& table);

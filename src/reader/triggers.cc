@@ -167,6 +167,11 @@ bool readTriggers(ReadState& s) {
     if (!readCondition(s, trigger)) return false;
     std::int32_t actionCount = 0;
     s.in.readInteger(actionCount);
+    if (actionCount > 0) {
+      // An action takes a line of at least a dozen characters.
+      const std::size_t rest = s.in.text().size() - s.in.position();
+      trigger.actions.reserve(std::min(static_cast<std::size_t>(actionCount), rest / 12));
+    }
     for (std::int32_t a = 0; a < actionCount; ++a) {
       s.in.readWord(s.line);
       // Once the text has ended, reading the same action again would only repeat its records:

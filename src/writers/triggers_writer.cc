@@ -2,6 +2,7 @@
 // stamps), and the body (212): one trigger element (213) per trigger node, then one action
 // element (214) per action node, each 16 bytes. Trigger nodes are numbered up from 1 and action
 // nodes down from 65535, in the order they are created.
+#include <algorithm>
 #include <cassert>
 #include <utility>
 #include <vector>
@@ -51,14 +52,10 @@ struct TriggerNode {
   bool fromSection = false;
   int next = kNone;
   int child = kNone;
+  // The node's actions, if any, are one chain: `actionCount` action nodes from `firstAction`.
   int firstAction = kNone;
+  std::uint32_t actionCount = 0;
   std::uint16_t id = 0;
-};
-
-struct ActionNode {
-  TriggerAction action;
-  std::uint16_t id = 0;
-  int next = kNone;
 };
 
 // The tree of one level's triggers; nodes refer to each other by index.
@@ -73,11 +70,16 @@ class TriggerTree {
 
  private:
   int addTrigger(const TriggerNode& node);
-  // Hangs `actions` below `owner` as one chain.
-  void addActions(int owner, const std::vector<TriggerAction>& actions);
+  // Hangs `count` actions from `first` below `owner` as one chain; they must outlive the tree.
+  void addActions(int owner, const TriggerAction* first, std::size_t count);
+  // Action nodes are numbered down from kFirstActionId in the order they are created.
+  [[nodiscard]] static std::uint16_t actionId(std::size_t index) {
+    return static_cast<std::uint16_t>(kFirstActionId - index);
+  }
 
   std::vector<TriggerNode> triggers_;
-  std::vector<ActionNode> actions_;
+  std::vector<const TriggerAction*> actions_;  // the action nodes, in creation order
+  std::vector<TriggerAction> gateActions_;     // the actions of automatic gate triggers
   int head_ = kNone;
 };
 
@@ -87,25 +89,22 @@ int TriggerTree::addTrigger(const TriggerNode& node) {
   return static_cast<int>(triggers_.size()) - 1;
 }
 
-void TriggerTree::addActions(int owner, const std::vector<TriggerAction>& actions) {
-  int previous = kNone;
-  for (const TriggerAction& action : actions) {
-    actions_.push_back(
-        {action, static_cast<std::uint16_t>(kFirstActionId - actions_.size()), kNone});
-    const int index = static_cast<int>(actions_.size()) - 1;
-    if (previous == kNone) {
-      triggers_[static_cast<std::size_t>(owner)].firstAction = index;
-    } else {
-      actions_[static_cast<std::size_t>(previous)].next = index;
-    }
-    previous = index;
-  }
+void TriggerTree::addActions(int owner, const TriggerAction* first, std::size_t count) {
+  if (count == 0) return;
+  TriggerNode& node = triggers_[static_cast<std::size_t>(owner)];
+  node.firstAction = static_cast<int>(actions_.size());
+  node.actionCount = static_cast<std::uint32_t>(count);
+  for (std::size_t i = 0; i < count; ++i) actions_.push_back(first + i);
 }
 
 TriggerTree::TriggerTree(LevelDescription& level) {
   const TriggerFileCounts counts = countTriggerElements(level);
   triggers_.reserve(counts.triggers);
   actions_.reserve(counts.actions);
+  // Reserved in full, so that the action nodes' pointers into it stay good.
+  std::size_t autoGates = 0;
+  for (const HeroGate& g : level.heroGates) autoGates += g.autoTrigger ? 1 : 0;
+  gateActions_.reserve(2 * autoGates * static_cast<std::size_t>(std::max(level.playerCount, 0)));
 
   // The main list: one node per trigger of the map text, in order. A control-area trigger
   // is attached to its entrance area and counts the area's squares.
@@ -145,7 +144,7 @@ TriggerTree::TriggerTree(LevelDescription& level) {
         attach = index;
       }
     }
-    addActions(attach, t.actions);
+    addActions(attach, t.actions.data(), t.actions.size());
   }
 
   // Gates that open by themselves get one control-area trigger per keeper, each destroying the
@@ -163,8 +162,10 @@ TriggerTree::TriggerTree(LevelDescription& level) {
         gate.triggerId = id % 256;
         gate.triggerAux = id / 256;
       }
-      addActions(index, {{kActionGateLocation, 0, 0, 0, 0, packGateCorner(gate.extent)},
-                         {kActionDestroyGate, static_cast<std::int32_t>(j), 10, 0, 0, 1}});
+      const std::size_t first = gateActions_.size();
+      gateActions_.push_back({kActionGateLocation, 0, 0, 0, 0, packGateCorner(gate.extent)});
+      gateActions_.push_back({kActionDestroyGate, static_cast<std::int32_t>(j), 10, 0, 0, 1});
+      addActions(index, gateActions_.data() + first, 2);
       if (lastGate == kNone) {
         gateHead = index;
       } else {
@@ -197,7 +198,7 @@ void TriggerTree::putTriggerElements(FileOutput& file, std::int32_t lastKeeper) 
     if (n.child != kNone) {
       childId = triggers_[static_cast<std::size_t>(n.child)].id;
     } else if (n.firstAction != kNone) {
-      childId = actions_[static_cast<std::size_t>(n.firstAction)].id;
+      childId = actionId(static_cast<std::size_t>(n.firstAction));
     }
     RecordWriter r = beginElement(out, chunk::kTriggerElement);
     r.low8(n.param2);
@@ -235,17 +236,18 @@ void TriggerTree::putActionElements(FileOutput& file) const {
       if (n.child != kNone) stack.push_back({n.child, false});
       continue;
     }
-    for (int a = n.firstAction; a != kNone; a = actions_[static_cast<std::size_t>(a)].next) {
-      const ActionNode& node = actions_[static_cast<std::size_t>(a)];
-      const TriggerAction& action = node.action;
+    const std::size_t first = n.actionCount == 0 ? 0 : static_cast<std::size_t>(n.firstAction);
+    const std::size_t end = first + n.actionCount;
+    for (std::size_t a = first; a < end; ++a) {
+      const TriggerAction& action = *actions_[a];
       RecordWriter r = beginElement(out, chunk::kActionElement);
       r.low8(action.arg1);
       r.low8(action.arg2);
       r.low8(action.arg3);
       r.low8(action.arg4);
       r.i32(action.arg5);
-      r.u16(node.id);
-      r.u16(node.next == kNone ? 0 : actions_[static_cast<std::size_t>(node.next)].id);
+      r.u16(actionId(a));
+      r.u16(a + 1 < end ? actionId(a + 1) : 0);
       r.u8(0);
       r.u8(0);
       r.low8(action.actionType);
