@@ -16,6 +16,7 @@
 
 #include "driver/compile.h"
 #include "gtest/gtest.h"
+#include "testing/large_map.h"
 
 namespace ts {
 namespace {
@@ -71,11 +72,13 @@ class Sandbox {
 
   [[nodiscard]] fs::path work() const { return root_ / "work"; }
 
-  // Runs the tool with `args` (already quoted as the shell needs) inside work(); returns its
-  // exit status and leaves its standard output in `out`.
-  int run(const std::string& args) {
-    const std::string command = "cd '" + work().string() + "' && '" + TUNNELSMITH_EXE + "'" +
-                                (args.empty() ? "" : " " + args) + " > '" +
+  // Runs the tool with `args` (already quoted as the shell needs) inside work(), after the
+  // shell commands `setup` if any; returns its exit status and leaves its standard output in
+  // `out`.
+  int run(const std::string& args, const std::string& setup = "") {
+    const std::string command = "cd '" + work().string() + "' && " +
+                                (setup.empty() ? "" : setup + " && ") + "'" + TUNNELSMITH_EXE +
+                                "'" + (args.empty() ? "" : " " + args) + " > '" +
                                 (root_ / "stdout.txt").string() + "' 2> '" +
                                 (root_ / "stderr.txt").string() + "'";
     const int status = std::system(command.c_str());
@@ -262,6 +265,81 @@ TEST(DriverProcess, TargetNameTakenByDirectoryWritesNoLevelFile) {
   }
   EXPECT_TRUE(fs::is_empty(box.work() / "Lair1Things.kld"));
   EXPECT_FALSE(anyTemporaryLeft(box));
+}
+
+std::vector<std::string> levelFileNames(const std::string& level) {
+  std::vector<std::string> names;
+  for (const char* suffix :
+       {"Map.kld", "Triggers.kld", "Things.kld", "Players.kld", "Variables.kld", ".kwd"}) {
+    names.push_back(level + suffix);
+  }
+  return names;
+}
+
+// Files much larger than a block of output, from a map text large enough to be mapped.
+TEST(DriverProcess, LargeLevelFilesAreExactlyTheCompiledBytes) {
+  Sandbox box;
+  const std::string text = testing::largeMapText({});
+  ASSERT_GT(text.size(), 300000u);
+  writeAll(box.work() / "big.txt", text);
+  const std::vector<std::string> names = levelFileNames("Big");
+  for (const std::string& name : names) writeAll(box.work() / name, "old " + name);
+
+  EXPECT_EQ(box.run("big.txt"), 1);
+  EXPECT_EQ(box.out, kBanner + producedLines(names));
+  const CompileResult compiled = compileMap(text);
+  ASSERT_TRUE(compiled.valid) << compiled.console;
+  ASSERT_EQ(compiled.files.size(), names.size());
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_GT(compiled.files[i].bytes.size(), 1000000u / 3);
+  for (const LevelFile& file : compiled.files) {
+    SCOPED_TRACE(file.name);
+    const std::string written = readAll(box.work() / file.name);
+    EXPECT_EQ(written.size(), file.bytes.size());
+    EXPECT_TRUE(written == std::string(file.bytes.begin(), file.bytes.end()));
+  }
+  EXPECT_EQ(box.listing().size(), names.size() + 1);
+}
+
+// A write that fails part way through a file, here at a limit on file sizes: no level file is
+// written, the earlier files stay, and no temporary file is left.
+TEST(DriverProcess, WriteFailingPartWayLeavesEarlierFiles) {
+  struct Case {
+    const char* what;
+    testing::LargeMapShape shape;
+    std::string failing;
+    std::string report;
+  };
+  testing::LargeMapShape bigMap;  // a map file of 384,036 bytes
+  bigMap.creatures = 10;
+  bigMap.triggers = 10;
+  testing::LargeMapShape bigThings;  // a map file of 4,836 bytes, a things file of 1 MB
+  bigThings.width = 40;
+  bigThings.height = 30;
+  bigThings.creatures = 30000;
+  bigThings.triggers = 10;
+  const Case cases[] = {
+      {"the map file", bigMap, "BigMap.kld", "FAILURE!!!"},
+      {"the things file", bigThings, "BigThings.kld", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Sandbox box;
+    const std::vector<std::string> names = levelFileNames("Big");
+    for (const std::string& name : names) writeAll(box.work() / name, "old " + name);
+    writeAll(box.work() / "big.txt", testing::largeMapText(c.shape));
+
+    // 200 blocks of 512 or 1024 bytes, as the shell counts them: room for every file but the
+    // large one. An ignored XFSZ signal turns the write past the limit into an error.
+    EXPECT_EQ(box.run("big.txt", "ulimit -f 200 && trap '' XFSZ"), 0);
+    EXPECT_EQ(box.out, kBanner + c.report + "Could not write " + c.failing + ": " +
+                           std::strerror(EFBIG) + "; no level file was written\n");
+    for (const std::string& name : names) {
+      SCOPED_TRACE(name);
+      EXPECT_TRUE(keptOld(box.work(), name));
+    }
+    EXPECT_FALSE(anyTemporaryLeft(box));
+    EXPECT_EQ(box.listing().size(), names.size() + 1);
+  }
 }
 
 }  // namespace

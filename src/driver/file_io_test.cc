@@ -1,0 +1,90 @@
+// Reading a map file whole: a large file mapped into memory and a small one read give exactly
+// the file's bytes, and what cannot be read is refused.
+#include "driver/file_io.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace ts {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-io-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    if (!root_.empty()) fs::remove_all(root_, ignored);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+
+  [[nodiscard]] std::string write(const std::string& name, const std::string& bytes) const {
+    const fs::path path = root_ / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+  [[nodiscard]] fs::path root() const { return root_; }
+
+ private:
+  fs::path root_;
+};
+
+// Bytes of every value, no line end at the end.
+std::string patterned(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) % 256);
+  return bytes;
+}
+
+TEST(FileText, GivesExactlyTheFileOfAnySize) {
+  Scratch scratch;
+  ASSERT_FALSE(scratch.root().empty());
+  // Around the size from which files are mapped, a page boundary, and well beyond.
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095},
+                                 std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
+                                 std::size_t{1} << 20, (std::size_t{1} << 20) + 3}) {
+    SCOPED_TRACE(size);
+    const std::string bytes = patterned(size);
+    const std::string path = scratch.write("map" + std::to_string(size) + ".txt", bytes);
+    FileText text;
+    ASSERT_TRUE(text.load(path));
+    EXPECT_EQ(text.text().size(), size);
+    EXPECT_TRUE(text.text() == bytes);
+  }
+}
+
+TEST(FileText, ReloadingReplacesTheEarlierText) {
+  Scratch scratch;
+  const std::string large = scratch.write("large.txt", patterned(200000));
+  const std::string small = scratch.write("small.txt", "Lair\nPlayers 2\n");
+  FileText text;
+  ASSERT_TRUE(text.load(large));
+  ASSERT_TRUE(text.load(small));
+  EXPECT_EQ(text.text(), "Lair\nPlayers 2\n");
+  ASSERT_TRUE(text.load(large));
+  EXPECT_TRUE(text.text() == patterned(200000));
+  // A failed load leaves no text behind.
+  EXPECT_FALSE(text.load((scratch.root() / "missing.txt").string()));
+  EXPECT_TRUE(text.text().empty());
+}
+
+TEST(FileText, RefusesWhatCannotBeRead) {
+  Scratch scratch;
+  fs::create_directory(scratch.root() / "maps");
+  FileText text;
+  EXPECT_FALSE(text.load((scratch.root() / "maps").string()));
+  EXPECT_FALSE(text.load((scratch.root() / "missing.txt").string()));
+  EXPECT_FALSE(text.load(""));
+}
+
+}  // namespace
+}  // namespace ts
