@@ -5,10 +5,10 @@
 #
 # baseline:        cat MAP > /dev/null; head -c OUTPUT_BYTES /dev/zero > FILE   (streams through
 #                  small buffers; the target is tunnelsmith / baseline <= 2)
-# in-memory floor: the same with dd and one block the size of the map and of the output, so the
-#                  whole text and the whole output are held in memory, as the compiler holds them;
-#                  for reference only (where fresh memory is costly, this floor alone can exceed
-#                  twice the baseline).
+# in-memory:       the same with dd and one block the size of the map and of the output, so the
+#                  whole text and the whole output each take fresh memory at once; for reference
+#                  only (the compiler maps a large map file and writes large level files in
+#                  blocks, so where fresh memory is costly it can beat this).
 #
 #   bench/run.sh [BUILD_DIR]      (default: build-bench beside this script's folder)
 #
