@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -90,19 +91,27 @@ class AllOrNothingFiles : public LevelFileSink {
     names_ = names;
     // A target that cannot take its file fails the run before anything is written.
     for (std::size_t i = 0; i < names_.size() && failedIndex_ == kNoFailure; ++i) {
-      if (std::string reason = blockedReason(names_[i]); !reason.empty()) failAt(i, reason);
+      if (std::string reason = blockedReason(names_[i]); !reason.empty()) {
+        failAt(i, names_[i], reason);
+      }
     }
   }
 
   FileOutput& open(const std::string& name) override {
     current_ = opened_++;
+    currentName_ = name;
     std::FILE* file = nullptr;
+    // Files come in the announced order; another file would have no place among them.
+    if (current_ >= names_.size() || names_[current_] != name) {
+      assert(false && "level files opened out of their announced order");
+      if (failedIndex_ == kNoFailure) failAt(current_, name, kOutOfOrder);
+    }
     if (failedIndex_ == kNoFailure) {
       const std::string temp = temporaryName(name);
       errno = 0;
       file = std::fopen(temp.c_str(), "wb");
       if (file == nullptr) {
-        failAt(current_, std::strerror(errno != 0 ? errno : EIO));
+        failAt(current_, name, std::strerror(errno != 0 ? errno : EIO));
       } else {
         temporaries_.push_back(temp);
       }
@@ -113,7 +122,9 @@ class AllOrNothingFiles : public LevelFileSink {
 
   void close() override {
     std::string reason;
-    if (!output_.finish(reason) && failedIndex_ == kNoFailure) failAt(current_, reason);
+    if (!output_.finish(reason) && failedIndex_ == kNoFailure) {
+      failAt(current_, currentName_, reason);
+    }
   }
 
   [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
@@ -121,20 +132,26 @@ class AllOrNothingFiles : public LevelFileSink {
   // After every file was built: moves them into place, or reports why no level file was
   // written. The names are those announced.
   bool install(MessageSink& out) {
-    if (failedIndex_ == kNoFailure && opened_ == names_.size()) moveIntoPlace();
+    if (failedIndex_ == kNoFailure && opened_ != names_.size()) {
+      assert(false && "not every announced level file was built");
+      failAt(opened_, opened_ < names_.size() ? names_[opened_] : currentName_, kOutOfOrder);
+    }
+    if (failedIndex_ == kNoFailure) moveIntoPlace();
     if (failedIndex_ == kNoFailure) return installed_ = true;
     removeTemporaries();
     if (failedIndex_ == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
-    out.line("Could not write ", names_[failedIndex_], ": ", failedReason_,
+    out.line("Could not write ", failedName_, ": ", failedReason_,
              "; no level file was written");
     return false;
   }
 
  private:
   static constexpr std::size_t kNoFailure = static_cast<std::size_t>(-1);
+  static constexpr const char* kOutOfOrder = "the level files were not built in their order";
 
-  void failAt(std::size_t index, const std::string& reason) {
+  void failAt(std::size_t index, const std::string& name, const std::string& reason) {
     failedIndex_ = index;
+    failedName_ = name;
     failedReason_ = reason;
   }
 
@@ -149,7 +166,8 @@ class AllOrNothingFiles : public LevelFileSink {
     std::vector<bool> backedUp(names_.size(), false);
     std::size_t installed = 0;
     auto undo = [&](std::size_t index) {
-      failAt(index, std::strerror(errno));
+      const std::string reason = std::strerror(errno);
+      failAt(index, names_[index], reason);
       for (std::size_t j = 0; j < installed; ++j) std::remove(names_[j].c_str());
       for (std::size_t j = 0; j < names_.size(); ++j) {
         if (backedUp[j]) std::rename(backupName(names_[j]).c_str(), names_[j].c_str());
@@ -176,7 +194,9 @@ class AllOrNothingFiles : public LevelFileSink {
   TemporaryFileOutput output_;
   std::size_t opened_ = 0;
   std::size_t current_ = 0;
+  std::string currentName_;
   std::size_t failedIndex_ = kNoFailure;
+  std::string failedName_;
   std::string failedReason_;
   bool installed_ = false;
 };

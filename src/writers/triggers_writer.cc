@@ -62,6 +62,9 @@ struct TriggerNode {
 class TriggerTree {
  public:
   explicit TriggerTree(LevelDescription& level);
+  // Action nodes may point into the tree's own gate actions, which a copy would not own.
+  TriggerTree(const TriggerTree&) = delete;
+  TriggerTree& operator=(const TriggerTree&) = delete;
 
   [[nodiscard]] std::size_t triggerCount() const { return triggers_.size(); }
   [[nodiscard]] std::size_t actionCount() const { return actions_.size(); }
