@@ -26,7 +26,9 @@ void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutpu
   // are written as HERO_GATE_6, which is what the game draws for them.
   const CharacterCodes codes(level.mapCodes);
   std::array<std::uint32_t, 256> cell{};
+  std::array<std::uint8_t, 256> unknown{};
   for (std::size_t c = 0; c < 256; ++c) {
+    unknown[c] = codes.has(static_cast<unsigned char>(c)) ? 0 : 1;
     TerrainCode code = codes.has(static_cast<unsigned char>(c))
                            ? codes.code(static_cast<unsigned char>(c))
                            : kUnknownTerrainCode;
@@ -37,13 +39,21 @@ void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutpu
     cell[c] = static_cast<std::uint32_t>(code);
   }
   // Each row takes its room at once and its cells are stored in place, four bytes a square.
+  // A row with a character that has no code is walked again for the reports, in column order.
   for (const std::string& row : level.mapRows) {
     std::uint8_t* at = grow(out, 4 * width);
-    const char* squares = row.data();
+    const auto* squares = reinterpret_cast<const unsigned char*>(row.data());
+    std::uint8_t anyUnknown = 0;
     for (std::size_t col = 0; col < width; ++col, at += 4) {
-      const auto c = static_cast<unsigned char>(squares[col]);
-      if (!codes.has(c)) console.line(msg::kTerrainMapping, static_cast<char>(c));
-      storeU32(at, cell[c]);
+      storeU32(at, cell[squares[col]]);
+      anyUnknown |= unknown[squares[col]];
+    }
+    if (anyUnknown != 0) {
+      for (std::size_t col = 0; col < width; ++col) {
+        if (unknown[squares[col]] != 0) {
+          console.line(msg::kTerrainMapping, static_cast<char>(squares[col]));
+        }
+      }
     }
     file.checkpoint();
   }
