@@ -56,19 +56,22 @@ namespace {
 constexpr std::size_t kSmallestMappedFile = std::size_t{64} * 1024;
 
 #ifdef TUNNELSMITH_CAN_MAP_FILES
-// Maps a regular file of at least kSmallestMappedFile bytes read-only; null when it is not
-// one or cannot be mapped, and the caller reads it instead.
+// Maps a regular file of at least kSmallestMappedFile bytes read-only and sets `size`; null
+// when it is not one or cannot be mapped, and the caller reads it instead.
 const char* mapRegularFile(const std::string& path, std::size_t& size) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat info {};
   const char* mapped = nullptr;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
       static_cast<std::uintmax_t>(info.st_size) >= kSmallestMappedFile &&
-      static_cast<std::uintmax_t>(info.st_size) < std::string().max_size()) {
-    size = static_cast<std::size_t>(info.st_size);
-    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (at != MAP_FAILED) mapped = static_cast<const char*>(at);
+      static_cast<std::uintmax_t>(info.st_size) < std::string_view().max_size()) {
+    const auto length = static_cast<std::size_t>(info.st_size);
+    void* at = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (at != MAP_FAILED) {
+      mapped = static_cast<const char*>(at);
+      size = length;
+    }
   }
   ::close(fd);
   return mapped;
@@ -93,7 +96,6 @@ bool FileText::load(const std::string& path) {
 #ifdef TUNNELSMITH_CAN_MAP_FILES
   mapped_ = mapRegularFile(path, mappedSize_);
   if (mapped_ != nullptr) return true;
-  mappedSize_ = 0;
 #endif
   return readWholeFile(path, copy_);
 }

@@ -83,9 +83,8 @@ class AllOrNothingFiles : public LevelFileSink {
   AllOrNothingFiles() = default;
   AllOrNothingFiles(const AllOrNothingFiles&) = delete;
   AllOrNothingFiles& operator=(const AllOrNothingFiles&) = delete;
-  ~AllOrNothingFiles() override {
-    if (!installed_) removeTemporaries();
-  }
+  // Temporaries are left only by a run that did not install its files.
+  ~AllOrNothingFiles() override { removeTemporaries(); }
 
   void announce(const std::vector<std::string>& names) override {
     names_ = names;
@@ -98,20 +97,19 @@ class AllOrNothingFiles : public LevelFileSink {
   }
 
   FileOutput& open(const std::string& name) override {
-    current_ = opened_++;
-    currentName_ = name;
+    const std::size_t index = opened_++;
     std::FILE* file = nullptr;
     // Files come in the announced order; another file would have no place among them.
-    if (current_ >= names_.size() || names_[current_] != name) {
+    if (index >= names_.size() || names_[index] != name) {
       assert(false && "level files opened out of their announced order");
-      if (failedIndex_ == kNoFailure) failAt(current_, name, kOutOfOrder);
+      if (failedIndex_ == kNoFailure) failAt(index, name, kOutOfOrder);
     }
     if (failedIndex_ == kNoFailure) {
       const std::string temp = temporaryName(name);
       errno = 0;
       file = std::fopen(temp.c_str(), "wb");
       if (file == nullptr) {
-        failAt(current_, name, std::strerror(errno != 0 ? errno : EIO));
+        failAt(index, name, std::strerror(errno != 0 ? errno : EIO));
       } else {
         temporaries_.push_back(temp);
       }
@@ -122,8 +120,9 @@ class AllOrNothingFiles : public LevelFileSink {
 
   void close() override {
     std::string reason;
+    // Without an earlier failure, the file closed is the announced one opened last.
     if (!output_.finish(reason) && failedIndex_ == kNoFailure) {
-      failAt(current_, currentName_, reason);
+      failAt(opened_ - 1, names_[opened_ - 1], reason);
     }
   }
 
@@ -134,10 +133,10 @@ class AllOrNothingFiles : public LevelFileSink {
   bool install(MessageSink& out) {
     if (failedIndex_ == kNoFailure && opened_ != names_.size()) {
       assert(false && "not every announced level file was built");
-      failAt(opened_, opened_ < names_.size() ? names_[opened_] : currentName_, kOutOfOrder);
+      failAt(opened_, names_[opened_], kOutOfOrder);  // every file opened was announced
     }
     if (failedIndex_ == kNoFailure) moveIntoPlace();
-    if (failedIndex_ == kNoFailure) return installed_ = true;
+    if (failedIndex_ == kNoFailure) return true;
     removeTemporaries();
     if (failedIndex_ == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
     out.line("Could not write ", failedName_, ": ", failedReason_,
@@ -193,12 +192,9 @@ class AllOrNothingFiles : public LevelFileSink {
   std::vector<std::string> temporaries_;
   TemporaryFileOutput output_;
   std::size_t opened_ = 0;
-  std::size_t current_ = 0;
-  std::string currentName_;
   std::size_t failedIndex_ = kNoFailure;
   std::string failedName_;
   std::string failedReason_;
-  bool installed_ = false;
 };
 
 }  // namespace

@@ -26,7 +26,7 @@ class FileOutput {
   // The file will hold `length` bytes: room for all of them, or for a block and its last
   // record.
   void expect(std::size_t length) {
-    bytes_.reserve(blockSize_ >= length ? length : std::min(length, blockSize_ + kRecordRoom));
+    bytes_.reserve(keepsWholeFile() ? length : std::min(length, blockSize_ + kRecordRoom));
   }
 
   // Hands the assembled bytes on once they fill a block.

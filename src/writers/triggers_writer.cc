@@ -52,10 +52,9 @@ struct TriggerNode {
   bool fromSection = false;
   int next = kNone;
   int child = kNone;
-  // The node's actions, if any, are one chain: `actionCount` action nodes from `firstAction`.
-  int firstAction = kNone;
-  std::uint32_t actionCount = 0;
-  std::uint16_t id = 0;
+  // The node's actions are one chain: `actionCount` action nodes from `firstAction`.
+  std::size_t firstAction = 0;
+  std::size_t actionCount = 0;
 };
 
 // The tree of one level's triggers; nodes refer to each other by index.
@@ -75,7 +74,11 @@ class TriggerTree {
   int addTrigger(const TriggerNode& node);
   // Hangs `count` actions from `first` below `owner` as one chain; they must outlive the tree.
   void addActions(int owner, const TriggerAction* first, std::size_t count);
-  // Action nodes are numbered down from kFirstActionId in the order they are created.
+  // Trigger nodes are numbered up from kFirstTriggerId and action nodes down from
+  // kFirstActionId, in the order they are created.
+  [[nodiscard]] static std::uint16_t triggerId(int index) {
+    return static_cast<std::uint16_t>(kFirstTriggerId + index);
+  }
   [[nodiscard]] static std::uint16_t actionId(std::size_t index) {
     return static_cast<std::uint16_t>(kFirstActionId - index);
   }
@@ -88,15 +91,14 @@ class TriggerTree {
 
 int TriggerTree::addTrigger(const TriggerNode& node) {
   triggers_.push_back(node);
-  triggers_.back().id = static_cast<std::uint16_t>(kFirstTriggerId + triggers_.size() - 1);
   return static_cast<int>(triggers_.size()) - 1;
 }
 
 void TriggerTree::addActions(int owner, const TriggerAction* first, std::size_t count) {
   if (count == 0) return;
   TriggerNode& node = triggers_[static_cast<std::size_t>(owner)];
-  node.firstAction = static_cast<int>(actions_.size());
-  node.actionCount = static_cast<std::uint32_t>(count);
+  node.firstAction = actions_.size();
+  node.actionCount = count;
   for (std::size_t i = 0; i < count; ++i) actions_.push_back(first + i);
 }
 
@@ -119,8 +121,8 @@ TriggerTree::TriggerTree(LevelDescription& level) {
     if (t.kind == kTriggerControlArea && t.value >= 0 &&
         static_cast<std::size_t>(t.value) < level.areas.size()) {
       EntranceArea& area = level.areas[static_cast<std::size_t>(t.value)];
-      area.triggerId = added.id % 256;
-      area.triggerAux = added.id / 256;
+      area.triggerId = triggerId(index) % 256;
+      area.triggerAux = triggerId(index) / 256;
       // Coordinates are as written, so the count wraps to 32 bits like the field it goes to.
       const auto width = static_cast<std::uint64_t>(std::int64_t{area.right} - area.left + 1);
       const auto height = static_cast<std::uint64_t>(std::int64_t{area.bottom} - area.top + 1);
@@ -160,7 +162,7 @@ TriggerTree::TriggerTree(LevelDescription& level) {
     for (std::int32_t p = kFirstKeeperPlayer; p < level.playerCount + kFirstKeeperPlayer; ++p) {
       TriggerNode node{kTriggerControlArea, 1, 5, p, 0, 0, gate.autoTriggerValue, false};
       const int index = addTrigger(node);
-      const std::uint16_t id = triggers_[static_cast<std::size_t>(index)].id;
+      const std::uint16_t id = triggerId(index);
       if (p == kFirstKeeperPlayer) {
         gate.triggerId = id % 256;
         gate.triggerAux = id / 256;
@@ -191,17 +193,18 @@ void TriggerTree::putTriggerElements(FileOutput& file, std::int32_t lastKeeper) 
   std::vector<int> stack;
   if (head_ != kNone) stack.push_back(head_);
   while (!stack.empty()) {
-    const TriggerNode& n = triggers_[static_cast<std::size_t>(stack.back())];
+    const int index = stack.back();
+    const TriggerNode& n = triggers_[static_cast<std::size_t>(index)];
     stack.pop_back();
     // Each gate's automatic triggers form one chain in the file, ending at the last keeper's.
     const bool cut = n.kind == kTriggerControlArea && !n.fromSection && n.param3 == lastKeeper;
     std::uint16_t nextId = 0;
-    if (n.next != kNone && !cut) nextId = triggers_[static_cast<std::size_t>(n.next)].id;
+    if (n.next != kNone && !cut) nextId = triggerId(n.next);
     std::uint16_t childId = 0;
     if (n.child != kNone) {
-      childId = triggers_[static_cast<std::size_t>(n.child)].id;
-    } else if (n.firstAction != kNone) {
-      childId = actionId(static_cast<std::size_t>(n.firstAction));
+      childId = triggerId(n.child);
+    } else if (n.actionCount > 0) {
+      childId = actionId(n.firstAction);
     }
     RecordWriter r = beginElement(out, chunk::kTriggerElement);
     r.low8(n.param2);
@@ -209,7 +212,7 @@ void TriggerTree::putTriggerElements(FileOutput& file, std::int32_t lastKeeper) 
     r.low8(n.param4);
     r.low8(n.param5);
     r.i32(n.value);
-    r.u16(n.id);
+    r.u16(triggerId(index));
     r.u16(nextId);
     r.u16(childId);
     r.low8(n.kind);
@@ -239,9 +242,8 @@ void TriggerTree::putActionElements(FileOutput& file) const {
       if (n.child != kNone) stack.push_back({n.child, false});
       continue;
     }
-    const std::size_t first = n.actionCount == 0 ? 0 : static_cast<std::size_t>(n.firstAction);
-    const std::size_t end = first + n.actionCount;
-    for (std::size_t a = first; a < end; ++a) {
+    const std::size_t end = n.firstAction + n.actionCount;
+    for (std::size_t a = n.firstAction; a < end; ++a) {
       const TriggerAction& action = *actions_[a];
       RecordWriter r = beginElement(out, chunk::kActionElement);
       r.low8(action.arg1);
