@@ -16,20 +16,42 @@
 
 namespace ts {
 
-bool readWholeFile(const std::string& path, std::string& text) {
+namespace {
+
+// Appends the whole file to `out` (a string or bytes); on failure false, with the reason when
+// asked for.
+template <typename Buffer>
+bool readInto(const std::string& path, Buffer& out, std::string* reason) {
+  errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    if (reason != nullptr) *reason = std::strerror(errno != 0 ? errno : ENOENT);
+    return false;
+  }
   // Room for the whole file at once when its size is known, so that the text is not moved
   // again and again as it grows.
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size < text.max_size()) text.reserve(static_cast<std::size_t>(size));
+  if (!error && size < out.max_size()) out.reserve(static_cast<std::size_t>(size));
   char buffer[1 << 16];
   std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    out.insert(out.end(), buffer, buffer + n);
+  }
   const bool ok = std::ferror(file) == 0;
+  if (!ok && reason != nullptr) *reason = std::strerror(errno != 0 ? errno : EIO);
   std::fclose(file);
   return ok;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& text, std::string* reason) {
+  return readInto(path, text, reason);
+}
+
+bool readWholeFile(const std::string& path, Bytes& bytes, std::string* reason) {
+  return readInto(path, bytes, reason);
 }
 
 bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason) {

@@ -9,8 +9,12 @@
 
 namespace ts {
 
-// Reads a whole file into `text`; false when it cannot be opened or read (a directory, say).
-[[nodiscard]] bool readWholeFile(const std::string& path, std::string& text);
+// Appends a whole file to `text` or `bytes`; false when it cannot be opened or read (a
+// directory, say), with the reason in `reason` if given.
+[[nodiscard]] bool readWholeFile(const std::string& path, std::string& text,
+                                 std::string* reason = nullptr);
+[[nodiscard]] bool readWholeFile(const std::string& path, Bytes& bytes,
+                                 std::string* reason = nullptr);
 // Creates or truncates `path` and writes `bytes`; on failure false, with the reason.
 [[nodiscard]] bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason);
 

@@ -1,10 +1,7 @@
 #include "check_run.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
 #include "check.h"
+#include "driver/file_io.h"
 
 namespace ts::check {
 
@@ -42,10 +39,8 @@ int runChecker(const std::vector<std::string>& args, std::ostream& out) {
   std::size_t errors = 0;
   std::size_t warnings = 0;
   for (const std::string& path : paths) {
-    std::ifstream file(path, std::ios::binary);
     std::string text;
-    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file || file.bad()) {
+    if (!readWholeFile(path, text)) {
       out << path << ": error: cannot read the map file\n";
       ++errors;
       continue;

@@ -150,5 +150,13 @@ TEST(CheckRun, SummaryStatusesAndWerror) {
   std::remove(path.c_str());
 }
 
+// A directory opens like a file but cannot be read: it is reported like a missing file.
+TEST(CheckRun, DirectoryIsReportedAsUnreadable) {
+  const std::string dir = ::testing::TempDir();
+  std::ostringstream out;
+  EXPECT_EQ(runChecker({"tunnelsmith-check", dir}, out), 1);
+  EXPECT_EQ(out.str(), dir + ": error: cannot read the map file\n1 error, 0 warnings\n");
+}
+
 }  // namespace
 }  // namespace ts::check

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "driver/file_io.h"
 #include "model/vocabulary.h"
 
 namespace {
@@ -158,13 +158,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string doc;
-  {
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-      std::cout << "cannot read " << argv[1] << "\n";
-      return 1;
-    }
-    doc.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!ts::readWholeFile(argv[1], doc)) {
+    std::cout << "cannot read " << argv[1] << "\n";
+    return 1;
   }
   const std::string before = doc;
   if (!rewrite(doc, all)) return 1;

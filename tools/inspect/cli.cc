@@ -1,11 +1,9 @@
 #include "cli.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "diff.h"
+#include "driver/file_io.h"
 #include "inspection.h"
 #include "render.h"
 #include "writers/le_encoding.h"
@@ -55,25 +53,6 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::o
   return true;
 }
 
-// Reads a whole file; on failure returns false with the reason.
-bool readFile(const std::string& path, Bytes& bytes, std::string& reason) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  std::uint8_t buffer[1 << 16];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  }
-  const bool ok = std::ferror(file) == 0;
-  reason = ok ? "" : std::strerror(errno != 0 ? errno : EIO);
-  std::fclose(file);
-  return ok;
-}
-
 void printJson(const Json& j, std::ostream& out) {
   out << j.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
@@ -84,7 +63,7 @@ int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
   for (const std::string& path : options.files) {
     Bytes bytes;
     std::string reason;
-    if (!readFile(path, bytes, reason)) {
+    if (!readWholeFile(path, bytes, &reason)) {
       err << "tunnelsmith-inspect: cannot read " << path << ": " << reason << '\n';
       if (options.json) files.push_back({{"path", path}, {"error", reason}});
       status = kExitUsage;
@@ -109,7 +88,7 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
   Bytes bytesB;
   std::string reason;
   for (const auto& [path, bytes] : {std::pair{&pathA, &bytesA}, std::pair{&pathB, &bytesB}}) {
-    if (!readFile(*path, *bytes, reason)) {
+    if (!readWholeFile(*path, *bytes, &reason)) {
       err << "tunnelsmith-inspect: cannot read " << *path << ": " << reason << '\n';
       return kExitUsage;
     }
