@@ -369,10 +369,6 @@ std::int32_t findInTable(const std::array<NameValue, N>& table, std::string_view
   return unknown;
 }
 
-}  // namespace
-
-namespace {
-
 // FNV-1a: names are short, and this spreads them well enough for a table kept half empty.
 std::size_t hashName(std::string_view name) {
   std::uint32_t h = 2166136261U;

@@ -3,6 +3,8 @@
 // message of a fatal problem, which ends the reading with the level left invalid.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +37,14 @@ struct ReadState {
   int guard = 0;     // the loop guard
   bool gui = false;  // the map was written by the map-drawing tool (two characters a square)
   ReaderObserver* observer = nullptr;  // none when compiling
+
+  // Room to reserve for `count` entries of at least `entrySize` characters each: never more
+  // than the rest of the text could hold, so a huge count from the text allocates nothing.
+  [[nodiscard]] std::size_t reserveFor(std::int32_t count, std::size_t entrySize) const {
+    if (count <= 0) return 0;
+    const std::size_t rest = in.text().size() - in.position();
+    return std::min(static_cast<std::size_t>(count), rest / entrySize);
+  }
 
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }

@@ -1,7 +1,6 @@
 // THINGS, CREATURES, DOORS and TRAPS (counted entries; an entry with an unknown name or token
 // is dropped silently), HEARTS_AND_GOLD with its heart-count check, and the per-keeper
 // default tables installed once the hearts are known.
-#include <algorithm>
 #include <string>
 
 #include "reader/map_reader.h"
@@ -10,19 +9,15 @@ namespace ts {
 
 namespace {
 
-// Room for `count` entries, but never more than the rest of the text could hold.
-std::size_t reserveFor(const ReadState& s, std::int32_t count) {
-  if (count <= 0) return 0;
-  const std::size_t rest = s.in.text().size() - s.in.position();
-  return std::min(static_cast<std::size_t>(count), rest / 6);
-}
+// The fewest characters a placed entry takes, separators included.
+constexpr std::size_t kShortestEntry = 6;
 
 bool readThings(ReadState& s) {
   s.guard = 0;
   if (!s.searchKeyword("THINGS", msg::kLoopThings, std::nullopt)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
-  s.level.things.reserve(reserveFor(s, count));
+  s.level.things.reserve(s.reserveFor(count, kShortestEntry));
   std::int32_t x = 0;
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
@@ -54,7 +49,7 @@ bool readCreatures(ReadState& s) {
   if (!s.searchKeyword("CREATURES", msg::kLoopCreatures, msg::kCreaturesError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
-  s.level.creatures.reserve(reserveFor(s, count));
+  s.level.creatures.reserve(s.reserveFor(count, kShortestEntry));
   std::string levelToken;
   std::string playerToken;
   std::int32_t x = 0;
@@ -97,7 +92,7 @@ bool readDoors(ReadState& s) {
   if (!s.searchKeyword("DOORS", msg::kLoopDoors, msg::kDoorsError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
-  s.level.doors.reserve(reserveFor(s, count));
+  s.level.doors.reserve(s.reserveFor(count, kShortestEntry));
   std::string playerToken;
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -133,7 +128,7 @@ bool readTraps(ReadState& s) {
   if (!s.searchKeyword("TRAPS", msg::kLoopTraps, msg::kTrapsError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
-  s.level.traps.reserve(reserveFor(s, count));
+  s.level.traps.reserve(s.reserveFor(count, kShortestEntry));
   std::string playerToken;
   std::int32_t x = 0;
   std::int32_t y = 0;

@@ -1,7 +1,6 @@
 // TRIGGERS: time, slap-count and control-area triggers, each with its counted actions. One
 // action of the text may become two records (a grant and its availability, or a gate's
 // location and its destruction).
-#include <algorithm>
 #include <string>
 
 #include "reader/map_reader.h"
@@ -151,11 +150,7 @@ bool readTriggers(ReadState& s) {
   }
   std::int32_t count = 0;
   s.in.readInteger(count);
-  // Room for the triggers at once, but never more than the rest of the text could hold.
-  if (count > 0) {
-    const std::size_t rest = s.in.text().size() - s.in.position();
-    s.level.triggers.reserve(std::min(static_cast<std::size_t>(count), rest / 16));
-  }
+  s.level.triggers.reserve(s.reserveFor(count, 16));
   ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
     s.in.readWord(s.line);
@@ -167,11 +162,7 @@ bool readTriggers(ReadState& s) {
     if (!readCondition(s, trigger)) return false;
     std::int32_t actionCount = 0;
     s.in.readInteger(actionCount);
-    if (actionCount > 0) {
-      // An action takes a line of at least a dozen characters.
-      const std::size_t rest = s.in.text().size() - s.in.position();
-      trigger.actions.reserve(std::min(static_cast<std::size_t>(actionCount), rest / 12));
-    }
+    trigger.actions.reserve(s.reserveFor(actionCount, 12));  // a dozen characters an action
     for (std::int32_t a = 0; a < actionCount; ++a) {
       s.in.readWord(s.line);
       // Once the text has ended, reading the same action again would only repeat its records:
