@@ -112,14 +112,15 @@ bool rowLongEnough(ReadState& s, std::size_t row, std::size_t needed) {
   return false;
 }
 
-bool readTextRows(ReadState& s) {
-  LevelDescription& level = s.level;
-  const auto width = static_cast<std::size_t>(level.mapWidth);
-  for (std::int32_t r = 0; r < level.mapHeight; ++r) {
+// Reads the map's rows of at least `needed` characters each; `storeRow` stores the row in the
+// line buffer.
+template <typename StoreRow>
+bool readRows(ReadState& s, std::size_t needed, StoreRow storeRow) {
+  for (std::int32_t r = 0; r < s.level.mapHeight; ++r) {
     if (!skipEmptyLines(s)) return false;
-    if (!rowLongEnough(s, static_cast<std::size_t>(r), width)) return false;
+    if (!rowLongEnough(s, static_cast<std::size_t>(r), needed)) return false;
     if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
-    level.mapRows.emplace_back(s.line, 0, width);
+    storeRow();
     if (s.guardStep()) {
       s.out.line(msg::kLoopMap);
       return false;
@@ -127,6 +128,11 @@ bool readTextRows(ReadState& s) {
     s.in.readLine(s.line);
   }
   return true;
+}
+
+bool readTextRows(ReadState& s) {
+  const auto width = static_cast<std::size_t>(s.level.mapWidth);
+  return readRows(s, width, [&] { s.level.mapRows.emplace_back(s.line, 0, width); });
 }
 
 bool readLegend(ReadState& s) {
@@ -163,10 +169,7 @@ bool readGuiRows(ReadState& s) {
   const GuiTerrainTable& table = guiTerrainTable(s.names);
   level.mapCodes = table.codes;
   const auto width = static_cast<std::size_t>(level.mapWidth);
-  for (std::int32_t r = 0; r < level.mapHeight; ++r) {
-    if (!skipEmptyLines(s)) return false;
-    if (!rowLongEnough(s, static_cast<std::size_t>(r), 2 * width)) return false;
-    if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
+  return readRows(s, 2 * width, [&] {
     const std::size_t lineStart = s.in.tokenStart();
     std::string row(width, '\0');
     for (std::size_t col = 0; col < width; ++col) {
@@ -181,13 +184,7 @@ bool readGuiRows(ReadState& s) {
       row[col] = static_cast<char>(c);
     }
     level.mapRows.push_back(std::move(row));
-    if (s.guardStep()) {
-      s.out.line(msg::kLoopMap);
-      return false;
-    }
-    s.in.readLine(s.line);
-  }
-  return true;
+  });
 }
 
 }  // namespace
