@@ -122,13 +122,11 @@ std::size_t overlappingGate(const LevelDescription& level, const GateExtent& e) 
   return 0;
 }
 
+// Sets what the gate's terrain decides on a new gate, whose other properties keep their
+// defaults.
 void setGateProperties(HeroGate& gate, TerrainCode code) {
   const GateExtent& e = gate.extent;
   const std::int32_t squares = (e.right - e.left + 1) * (e.bottom - e.top + 1);
-  gate.autoTrigger = false;
-  gate.autoTriggerValue = 0;
-  gate.gateVariant = 0;
-  gate.gateStyle = 33;
   switch (code) {
     case kHeroGate3Code:
       gate.autoTrigger = true;
@@ -160,9 +158,10 @@ void setGateProperties(HeroGate& gate, TerrainCode code) {
   }
 }
 
-// The extent of the gate drawn through square (x, y), or no extent after printing why.
+// The extent of the gate drawn through square (x, y), with its terrain in `code`, or no extent
+// after printing why.
 GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_t x,
-                          std::int32_t y) {
+                          std::int32_t y, TerrainCode& code) {
   const LevelDescription& level = s.level;
   // A square outside the map holds no gate.
   if (x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return {};
@@ -175,7 +174,7 @@ GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_
     s.out.line(msg::kGateNotInMap, static_cast<char>(c));
     return {};
   }
-  const TerrainCode code = codes.code(c);
+  code = codes.code(c);
   if (!isGateTerrain(code)) {
     s.out.line(msg::kGateNotGate, static_cast<char>(c));
     return {};
@@ -215,14 +214,13 @@ bool readGates(ReadState& s) {
     HeroGate gate;
     gate.x = x;
     gate.y = y;
-    gate.extent = findGateExtent(s, codes, x, y);
+    TerrainCode code = 0;
+    gate.extent = findGateExtent(s, codes, x, y, code);
     if (!gate.extent.present()) {
       s.out.line(msg::kNoGateTerrain, id);
       return false;
     }
-    const unsigned char c = static_cast<unsigned char>(
-        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
-    setGateProperties(gate, codes.code(c));
+    setGateProperties(gate, code);
     if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
       s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);
       return false;
