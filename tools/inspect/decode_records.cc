@@ -12,11 +12,6 @@ namespace ts::inspect {
 
 namespace {
 
-Field minor(Field f) {
-  f.minor = true;
-  return f;
-}
-
 // Calls `decode` for each whole record of the body chunk at index 2 and reports a record cut
 // short; returns the number of whole records.
 template <typename Decode>
@@ -44,7 +39,7 @@ void decodePlayer(Decoder& d, std::size_t at) {
   r.fields.push_back(Decoder::number("gold", d.i32(at), at));
   r.fields.push_back(Decoder::number("x", d.u16(at + 169), at + 169));
   r.fields.push_back(Decoder::number("y", d.u16(at + 171), at + 171));
-  r.fields.push_back(minor(Decoder::number("flag", d.u8(at + 4), at + 4)));
+  r.fields.push_back(Decoder::minor(Decoder::number("flag", d.u8(at + 4), at + 4)));
 }
 
 void decodeEntry(Decoder& d, std::size_t at) {
@@ -74,13 +69,13 @@ void decodeEntry(Decoder& d, std::size_t at) {
       const std::uint32_t role = d.u32(at + 8);
       const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
       r.fields.push_back(d.named("role", role, word, at + 8, "player role"));
-      r.fields.push_back(minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
       break;
     }
     case kEntryGlobal:
       r.fields.push_back(Decoder::number("value", d.u32(at + 4), at + 4));
-      r.fields.push_back(minor(Decoder::number("third", d.u32(at + 8), at + 8)));
-      r.fields.push_back(minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      r.fields.push_back(Decoder::minor(Decoder::number("third", d.u32(at + 8), at + 8)));
+      r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
       break;
     default:
       d.problem(at, "unknown entry type " + std::to_string(type));
@@ -136,7 +131,7 @@ void decodeReferencedFiles(Decoder& d, const Chunk& c) {
     Record& r = d.addRecord("referenced file", at);
     r.fields.push_back(d.named("kind", kind, referencedKindName(kind), at, "file kind"));
     r.fields.push_back(d.narrowText("path", at + 8, layout::kPathWidth));
-    r.fields.push_back(minor(Decoder::number("second", d.u32(at + 4), at + 4)));
+    r.fields.push_back(Decoder::minor(Decoder::number("second", d.u32(at + 4), at + 4)));
   }
   const std::size_t list = begin + layout::kReferencedFileCount * layout::kReferencedFileSize;
   const std::size_t listSize = layout::kReferencedFilesSize - (list - begin);
@@ -175,8 +170,8 @@ void decodeLevelInfo(Decoder& d) {
     const std::size_t end = dataEnd(*info, d.size());
     Record& r = d.addRecord("information", at);
     if (d.has(at, 8, end)) {
-      r.fields.push_back(minor(Decoder::number("firstWord", d.u32(at), at)));
-      r.fields.push_back(minor(Decoder::number("secondWord", d.u32(at + 4), at + 4)));
+      r.fields.push_back(Decoder::minor(Decoder::number("firstWord", d.u32(at), at)));
+      r.fields.push_back(Decoder::minor(Decoder::number("secondWord", d.u32(at + 4), at + 4)));
     }
     if (d.has(at + 8, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 8));
     if (d.has(at + 18, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 18));

@@ -16,11 +16,6 @@ namespace ts::inspect {
 
 namespace {
 
-Field minor(Field f) {
-  f.minor = true;
-  return f;
-}
-
 Field link(Decoder& d, std::string_view name, std::size_t at) {
   Field f = Decoder::number(name, d.u16(at), at);
   if (f.value == 0) f.text = "none";
@@ -43,14 +38,14 @@ void decodeTrigger(Decoder& d, std::size_t at) {
     gate.text = "hero gate " + std::to_string(param3 + 1);  // stored as a 0-based index
     r.fields.push_back(gate);
   } else {
-    r.fields.push_back(minor(Decoder::number("param3", param3, at + 1)));
+    r.fields.push_back(Decoder::minor(Decoder::number("param3", param3, at + 1)));
   }
   r.fields.push_back(link(d, "next", at + 10));
   r.fields.push_back(link(d, "child", at + 12));
-  r.fields.push_back(minor(Decoder::number("param1", d.u8(at + 15), at + 15)));
-  r.fields.push_back(minor(Decoder::number("param2", d.u8(at), at)));
-  r.fields.push_back(minor(Decoder::number("param4", d.u8(at + 2), at + 2)));
-  r.fields.push_back(minor(Decoder::number("param5", d.u8(at + 3), at + 3)));
+  r.fields.push_back(Decoder::minor(Decoder::number("param1", d.u8(at + 15), at + 15)));
+  r.fields.push_back(Decoder::minor(Decoder::number("param2", d.u8(at), at)));
+  r.fields.push_back(Decoder::minor(Decoder::number("param4", d.u8(at + 2), at + 2)));
+  r.fields.push_back(Decoder::minor(Decoder::number("param5", d.u8(at + 3), at + 3)));
 }
 
 void decodeAction(Decoder& d, std::size_t at) {
@@ -107,7 +102,7 @@ void decodeAction(Decoder& d, std::size_t at) {
   r.fields.push_back(link(d, "next", at + 10));
   for (std::size_t i = 0; i < arg.size(); ++i) {
     if (!used[i]) {
-      r.fields.push_back(minor(Decoder::number("arg" + std::to_string(i + 1), arg[i], argAt[i])));
+      r.fields.push_back(Decoder::minor(Decoder::number("arg" + std::to_string(i + 1), arg[i], argAt[i])));
     }
   }
 }
@@ -270,30 +265,12 @@ void TreeBuilder::build() {
 
 void decodeTriggers(Decoder& d) {
   Inspection& in = d.out();
-  std::int64_t triggers = -1;
-  std::int64_t actions = -1;
-  std::size_t countsAt = 0;
-  if (const Chunk* info = topChunk(in, 1)) {
-    const std::size_t at = dataBegin(*info);
-    const std::size_t end = dataEnd(*info, d.size());
-    countsAt = at;
-    Record& r = d.addRecord("information", at);
-    if (d.has(at, 4, end)) {
-      triggers = d.u32(at);
-      r.fields.push_back(Decoder::number("triggers", triggers, at));
-    }
-    if (d.has(at + 4, 4, end)) {
-      actions = d.u32(at + 4);
-      r.fields.push_back(Decoder::number("actions", actions, at + 4));
-    }
-    if (d.has(at + 8, 4, end)) {
-      const std::uint32_t version = d.u32(at + 8);
-      r.fields.push_back(Decoder::number("version", version, at + 8));
-      if (version != 1) d.problem(at + 8, "format version " + std::to_string(version) + ", not 1");
-    }
-    if (d.has(at + 12, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 12));
-    if (d.has(at + 22, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 22));
-  }
+  static constexpr std::string_view kCounts[] = {"triggers", "actions"};
+  const Chunk* info = topChunk(in, 1);
+  const std::vector<std::int64_t> counts = decodeInformation(d, info, kCounts);
+  const std::int64_t triggers = counts[0];
+  const std::int64_t actions = counts[1];
+  const std::size_t countsAt = info != nullptr ? dataBegin(*info) : 0;
   walkElements(d, 2, kTriggerElements);
   if (const Chunk* body = topChunk(in, 2)) {
     std::size_t triggerChunks = 0;

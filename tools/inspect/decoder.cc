@@ -249,24 +249,31 @@ Field Decoder::stamp(std::string_view name, std::size_t offset) {
   return text(name, formatStamp(span(offset, 10)), offset);
 }
 
-std::int64_t decodeInformation(Decoder& d, const Chunk* info) {
-  if (info == nullptr) return -1;
-  const std::size_t at = dataBegin(*info);
+std::vector<std::int64_t> decodeInformation(Decoder& d, const Chunk* info,
+                                            std::span<const std::string_view> countNames) {
+  std::vector<std::int64_t> counts(countNames.size(), -1);
+  if (info == nullptr) return counts;
+  std::size_t at = dataBegin(*info);
   const std::size_t end = dataEnd(*info, d.size());
   Record& r = d.addRecord("information", at);
-  std::int64_t count = -1;
+  for (std::size_t i = 0; i < countNames.size(); ++i, at += 4) {
+    if (!d.has(at, 4, end)) continue;
+    counts[i] = d.u32(at);
+    r.fields.push_back(Decoder::number(countNames[i], counts[i], at));
+  }
   if (d.has(at, 4, end)) {
-    count = d.u32(at);
-    r.fields.push_back(Decoder::number("elements", count, at));
+    const std::uint32_t version = d.u32(at);
+    r.fields.push_back(Decoder::number("version", version, at));
+    if (version != 1) d.problem(at, "format version " + std::to_string(version) + ", not 1");
   }
-  if (d.has(at + 4, 4, end)) {
-    const std::uint32_t version = d.u32(at + 4);
-    r.fields.push_back(Decoder::number("version", version, at + 4));
-    if (version != 1) d.problem(at + 4, "format version " + std::to_string(version) + ", not 1");
-  }
-  if (d.has(at + 8, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 8));
-  if (d.has(at + 18, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 18));
-  return count;
+  if (d.has(at + 4, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 4));
+  if (d.has(at + 14, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 14));
+  return counts;
+}
+
+std::int64_t decodeInformation(Decoder& d, const Chunk* info) {
+  static constexpr std::string_view kElements[] = {"elements"};
+  return decodeInformation(d, info, kElements).front();
 }
 
 void checkCount(Decoder& d, std::int64_t announced, std::size_t found, std::size_t offset,

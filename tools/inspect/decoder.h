@@ -50,6 +50,11 @@ class Decoder {
   // Field makers. `named` reports an unknown value (an empty `text`) as a problem that says
   // what was expected ("creature", "owner").
   [[nodiscard]] static Field number(std::string_view name, std::int64_t value, std::size_t offset);
+  // The same field, marked as one of a record's minor fields.
+  [[nodiscard]] static Field minor(Field f) {
+    f.minor = true;
+    return f;
+  }
   [[nodiscard]] static Field text(std::string_view name, std::string text, std::size_t offset);
   Field named(std::string_view name, std::int64_t value, std::string_view text, std::size_t offset,
               std::string_view what);
@@ -80,8 +85,12 @@ class Decoder {
   return index < in.chunks.size() ? &in.chunks[index] : nullptr;
 }
 
-// Decodes the common information chunk (element count, version, two stamps) into an
-// "information" record; returns the announced element count, or -1 when it is not there.
+// Decodes an information chunk into an "information" record: one u32 count for each of
+// `countNames`, the format version, then two stamps. Returns the counts announced, each -1 when
+// it is not there.
+std::vector<std::int64_t> decodeInformation(Decoder& d, const Chunk* info,
+                                            std::span<const std::string_view> countNames);
+// The common information chunk, whose only count is the number of elements; -1 when absent.
 std::int64_t decodeInformation(Decoder& d, const Chunk* info);
 // Reports an announced count that differs from the count found.
 void checkCount(Decoder& d, std::int64_t announced, std::size_t found, std::size_t offset,
