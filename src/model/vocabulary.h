@@ -21,6 +21,14 @@ struct NameValue {
 // first. The four hero gate markers 100, 102, 104 and 106 are whole values.
 using TerrainCode = std::int32_t;
 
+// The terrain id (lowest byte) and owner (next byte) of a terrain code, and the code of a
+// terrain id with an owner (both flag bytes set).
+[[nodiscard]] constexpr std::int32_t terrainIdOf(TerrainCode code) { return code & 0xFF; }
+[[nodiscard]] constexpr std::int32_t ownerOf(TerrainCode code) { return (code >> 8) & 0xFF; }
+[[nodiscard]] constexpr TerrainCode terrainCodeOf(std::uint8_t terrainId, std::uint8_t owner) {
+  return static_cast<TerrainCode>(0x01010000U | static_cast<std::uint32_t>(owner) << 8 | terrainId);
+}
+
 // Player numbers as the game knows them.
 inline constexpr std::int32_t kNoPlayer = 0;
 inline constexpr std::int32_t kHeroPlayer = 1;

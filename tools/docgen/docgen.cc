@@ -63,8 +63,8 @@ std::string terrains() {
       continue;
     }
     out += "| " + quoted(entry.name) + " | " + hex8(entry.value) + " | " +
-           std::to_string(code & 0xFF) + " | " +
-           ownerText(static_cast<std::int32_t>((code >> 8) & 0xFF)) + " |\n";
+           std::to_string(ts::terrainIdOf(entry.value)) + " | " +
+           ownerText(ts::ownerOf(entry.value)) + " |\n";
   }
   return out;
 }

@@ -111,7 +111,7 @@ void decodeStructure(Decoder& d, std::size_t at) {
   const std::uint8_t terrain = d.u8(at + 18);
   const std::uint8_t owner = d.u8(at + 19);
   // The terrain id with its owner makes the terrain code of the structure's squares.
-  const std::uint32_t code = 0x01010000u | static_cast<std::uint32_t>(owner) << 8 | terrain;
+  const TerrainCode code = terrainCodeOf(terrain, owner);
   std::string_view name = terrainName(code);
   // A gate's terrain id is only its look (every gate drawn with HERO_GATE_1 to 6 has the
   // id of HERO_GATE_3), so it is not named after one gate terrain.

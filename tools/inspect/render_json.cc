@@ -1,5 +1,6 @@
 // The JSON rendering. A numeric field with a name becomes {"value": n, "name": "..."}, a text
 // field a string, any other field a number; keys keep the decoder's order.
+#include "model/vocabulary.h"
 #include "names.h"
 #include "render.h"
 
@@ -62,7 +63,7 @@ Json toJson(const std::string& path, const Inspection& in) {
     for (const TerrainCount& t : in.map.terrain) {
       terrain.push_back({{"code", t.code},
                          {"name", terrainName(t.code)},
-                         {"owner", playerName((t.code >> 8) & 0xFF)},
+                         {"owner", playerName(ownerOf(t.code))},
                          {"count", t.count}});
     }
     j["map"] = {{"width", in.map.width},

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 
+#include "model/vocabulary.h"
 #include "names.h"
 #include "render.h"
 
@@ -70,7 +71,7 @@ void renderMap(const Inspection& in, std::ostream& out) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(t.code));
     const std::string_view name = terrainName(t.code);
-    const std::string_view owner = playerName((t.code >> 8) & 0xFF);
+    const std::string_view owner = playerName(ownerOf(t.code));
     char line[160];
     std::snprintf(line, sizeof line, "    %8zu  %s  %-20s owner %s\n", t.count, code,
                   name.empty() ? "unknown" : std::string(name).c_str(),

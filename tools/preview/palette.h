@@ -23,10 +23,6 @@ inline constexpr Rgb kLegendBackground{36, 40, 48};
 inline constexpr Rgb kLegendText{235, 235, 235};
 inline constexpr Rgb kLegendMarker{225, 225, 225};  // markers drawn in the legend's swatches
 
-// The terrain id (lowest byte) and owner (next byte) of a terrain code.
-[[nodiscard]] constexpr std::int32_t terrainIdOf(TerrainCode code) { return code & 0xFF; }
-[[nodiscard]] constexpr std::int32_t ownerOf(TerrainCode code) { return (code >> 8) & 0xFF; }
-
 // Claimed floor, owned rock and the rooms: the terrains that carry an owner.
 [[nodiscard]] bool isOwnedTerrain(TerrainCode code);
 
