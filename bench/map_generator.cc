@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "writers/chunk.h"
+#include "writers/layouts.h"
+
 namespace ts::bench {
 
 namespace {
@@ -87,14 +90,14 @@ constexpr std::int32_t kGate2Top = 2;
 constexpr std::string_view kArea = "1 2 5 4 6";
 
 // Record sizes of the things file, chunk headers included.
-constexpr std::size_t kThingsFrame = 12 + 36 + 8;
-constexpr std::size_t kCreatureBytes = 8 + 28;
-constexpr std::size_t kObjectBytes = 8 + 24;
-constexpr std::size_t kDoorBytes = 8 + 20;
-constexpr std::size_t kTrapBytes = 8 + 16;
-constexpr std::size_t kAreaBytes = 8 + 56;
-constexpr std::size_t kBandBytes = 8 + 555;
-constexpr std::size_t kStructureBytes = 8 + 20;
+constexpr std::size_t kThingsFrame = kFrameSize;
+constexpr std::size_t kCreatureBytes = kChunkHeaderSize + layout::kCreatureRecordSize;
+constexpr std::size_t kObjectBytes = kChunkHeaderSize + layout::kObjectRecordSize;
+constexpr std::size_t kDoorBytes = kChunkHeaderSize + layout::kDoorRecordSize;
+constexpr std::size_t kTrapBytes = kChunkHeaderSize + layout::kTrapRecordSize;
+constexpr std::size_t kAreaBytes = kChunkHeaderSize + layout::kAreaRecordSize;
+constexpr std::size_t kBandBytes = kChunkHeaderSize + layout::kBandRecordSize;
+constexpr std::size_t kStructureBytes = kChunkHeaderSize + layout::kStructureRecordSize;
 constexpr std::size_t kGates = 2;
 constexpr std::size_t kAreas = 1;
 constexpr std::size_t kBands = 2;
@@ -300,14 +303,15 @@ std::string checkShape(const MapShape& shape) {
   if (shape.height < kMinHeight || shape.height > kMaxHeight) {
     return "height must be " + std::to_string(kMinHeight) + " to " + std::to_string(kMaxHeight);
   }
-  if (shape.triggerElements != 0 &&
-      (shape.triggerElements < kGateTriggerElements || shape.triggerElements > kMaxTriggerElements)) {
+  if (shape.triggerElements != 0 && (shape.triggerElements < kGateTriggerElements ||
+                                     shape.triggerElements > kMaxTriggerElements)) {
     return "trigger elements must be 0 or " + std::to_string(kGateTriggerElements) + " to " +
            std::to_string(kMaxTriggerElements);
   }
-  if (shape.name.empty() || shape.name.size() > 34 ||
+  if (shape.name.empty() || shape.name.size() > kMaxLevelNameLength ||
       shape.name.find_first_of(" \t\r\n") != std::string::npos) {
-    return "the level name must be one word of 1 to 34 characters";
+    return "the level name must be one word of 1 to " + std::to_string(kMaxLevelNameLength) +
+           " characters";
   }
   if (shape.name == "GUI_GENERATED_MAP") return "the level name cannot be GUI_GENERATED_MAP";
   return {};
@@ -340,10 +344,10 @@ ExpectedFiles expectedFiles(const MapShape& shape) {
   files.triggerElements =
       shape.triggerElements == 0 ? 4 * 3 + kGateTriggerElements : shape.triggerElements;
   files.triggersFile = 60 + 24 * files.triggerElements;
-  files.thingsFile = kThingsFrame + kCreatureBytes * shape.creatures + kObjectBytes * shape.objects +
-                     kDoorBytes * shape.doors + kTrapBytes * shape.traps +
-                     kAreaBytes * (kGates + kAreas) + kBandBytes * kBands +
-                     kStructureBytes * (kGates + kHearts);
+  files.thingsFile = kThingsFrame + kCreatureBytes * shape.creatures +
+                     kObjectBytes * shape.objects + kDoorBytes * shape.doors +
+                     kTrapBytes * shape.traps + kAreaBytes * (kGates + kAreas) +
+                     kBandBytes * kBands + kStructureBytes * (kGates + kHearts);
   return files;
 }
 

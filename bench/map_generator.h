@@ -7,18 +7,17 @@
 #include <cstdint>
 #include <string>
 
+#include "reader/map_reader.h"
+#include "writers/writers.h"
+
 namespace ts::bench {
 
-// Limits of the map text: a line read holds 999 characters (two a square in GUI mode), and
-// the loop guard lets at most 1000 rows through.
-inline constexpr std::int32_t kMaxTextWidth = 999;
-inline constexpr std::int32_t kMaxGuiWidth = 499;
-inline constexpr std::int32_t kMaxHeight = 1000;
+// The widths are the reader's (kMaxTextWidth, kMaxGuiWidth); its loop guard lets at most this
+// many rows through.
+inline constexpr std::int32_t kMaxHeight = kLoopLimit;
 // Room for the two hero gates, the entrance area and the two hearts drawn on every map.
 inline constexpr std::int32_t kMinWidth = 12;
 inline constexpr std::int32_t kMinHeight = 8;
-// Trigger and action elements the triggers file can number.
-inline constexpr std::size_t kMaxTriggerElements = 65535;
 // Elements of the automatic triggers of the one self-opening gate (two keepers, one trigger
 // and two actions each); a trigger budget below this cannot be met.
 inline constexpr std::size_t kGateTriggerElements = 2 * 3;

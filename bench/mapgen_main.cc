@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (shape.gui && !widthGiven) shape.width = ts::bench::kMaxGuiWidth;
+  if (shape.gui && !widthGiven) shape.width = ts::kMaxGuiWidth;
   if (const std::string why = ts::bench::checkShape(shape); !why.empty()) {
     std::cerr << "tunnelsmith-mapgen: " << why << "\n";
     return 2;

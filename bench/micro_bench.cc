@@ -32,7 +32,7 @@ MapShape guiShape() {
   MapShape shape;
   shape.name = "BenchGui";
   shape.gui = true;
-  shape.width = ts::bench::kMaxGuiWidth;
+  shape.width = ts::kMaxGuiWidth;
   return shape;
 }
 
@@ -58,7 +58,7 @@ MapShape creaturesShape() {
 
 MapShape triggersShape() {
   MapShape shape = smallGridShape("BenchTriggers");
-  shape.triggerElements = ts::bench::kMaxTriggerElements;
+  shape.triggerElements = ts::kMaxTriggerElements;
   return shape;
 }
 
@@ -142,7 +142,7 @@ void BM_CompileTextMap(benchmark::State& state) { compileBenchmark(state, textSh
 void BM_CompileGuiMap(benchmark::State& state) { compileBenchmark(state, guiShape()); }
 void BM_CompileEntries(benchmark::State& state) {
   MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
-  shape.triggerElements = ts::bench::kMaxTriggerElements;
+  shape.triggerElements = ts::kMaxTriggerElements;
   compileBenchmark(state, shape);
 }
 
