@@ -47,13 +47,13 @@ void decodeEntry(Decoder& d, std::size_t at) {
   const std::string_view kind = entryTypeName(type);
   Record& r = d.addRecord(kind.empty() ? "entry" : kind, at);
   switch (type) {
-    case kEntryCreatureCount:
+    case layout::kEntryCreatureCount:
       r.fields.push_back(d.player("player", d.u32(at + 12), at + 12));
       r.fields.push_back(
           d.named("creature", d.u32(at + 4), creatureName(d.u32(at + 4)), at + 4, "creature"));
       r.fields.push_back(Decoder::number("count", d.i32(at + 8), at + 8));
       break;
-    case kEntryAvailability: {
+    case layout::kEntryAvailability: {
       const std::uint16_t category = d.u16(at + 4);
       const std::int64_t id = d.i32(at + 8);
       r.fields.push_back(d.player("player", d.u16(at + 6), at + 6));
@@ -64,7 +64,7 @@ void decodeEntry(Decoder& d, std::size_t at) {
       r.fields.push_back(d.named("state", state, availabilityName(state), at + 12, "availability"));
       break;
     }
-    case kEntryPlayer: {
+    case layout::kEntryPlayer: {
       r.fields.push_back(d.player("player", d.u32(at + 4), at + 4));
       const std::uint32_t role = d.u32(at + 8);
       const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
@@ -72,7 +72,7 @@ void decodeEntry(Decoder& d, std::size_t at) {
       r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
       break;
     }
-    case kEntryGlobal:
+    case layout::kEntryGlobal:
       r.fields.push_back(Decoder::number("value", d.u32(at + 4), at + 4));
       r.fields.push_back(Decoder::minor(Decoder::number("third", d.u32(at + 8), at + 8)));
       r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));

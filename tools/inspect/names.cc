@@ -98,24 +98,19 @@ constexpr std::array<IdName, 4> kActionCategories = {{
 }};
 
 // The variables file's own category numbers (doors and traps the other way round).
-constexpr std::int64_t kVariablesRoom = layout::kCategoryRoom;
-constexpr std::int64_t kVariablesCreature = layout::kCategoryCreature;
-constexpr std::int64_t kVariablesTrap = layout::kCategoryTrap;
-constexpr std::int64_t kVariablesDoor = layout::kCategoryDoor;
-constexpr std::int64_t kVariablesSpell = layout::kCategorySpell;
 constexpr std::array<IdName, 5> kVariablesCategories = {{
-    {kVariablesRoom, "room"},
-    {kVariablesCreature, "creature"},
-    {kVariablesTrap, "trap"},
-    {kVariablesDoor, "door"},
-    {kVariablesSpell, "spell"},
+    {layout::kCategoryRoom, "room"},
+    {layout::kCategoryCreature, "creature"},
+    {layout::kCategoryTrap, "trap"},
+    {layout::kCategoryDoor, "door"},
+    {layout::kCategorySpell, "spell"},
 }};
 
 constexpr std::array<IdName, 4> kEntryTypes = {{
-    {kEntryCreatureCount, "creature count"},
-    {kEntryAvailability, "availability"},
-    {kEntryPlayer, "player entry"},
-    {kEntryGlobal, "global entry"},
+    {layout::kEntryCreatureCount, "creature count"},
+    {layout::kEntryAvailability, "availability"},
+    {layout::kEntryPlayer, "player entry"},
+    {layout::kEntryGlobal, "global entry"},
 }};
 
 }  // namespace
@@ -192,15 +187,15 @@ std::string_view variablesCategoryName(std::int64_t category) {
 
 std::string_view variablesItemName(std::int64_t category, std::int64_t id) {
   switch (category) {
-    case kVariablesRoom:
+    case layout::kCategoryRoom:
       return vocabulary(kRoomTable, id);
-    case kVariablesCreature:
+    case layout::kCategoryCreature:
       return vocabulary(kCreatureTable, id);
-    case kVariablesTrap:
+    case layout::kCategoryTrap:
       return vocabulary(kTrapTable, id);
-    case kVariablesDoor:
+    case layout::kCategoryDoor:
       return vocabulary(kDoorTable, id);
-    case kVariablesSpell:
+    case layout::kCategorySpell:
       return vocabulary(kSpellTable, id);
     default:
       return {};

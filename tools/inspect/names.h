@@ -36,11 +36,7 @@ namespace ts::inspect {
 [[nodiscard]] std::string_view variablesCategoryName(std::int64_t category);
 [[nodiscard]] std::string_view variablesItemName(std::int64_t category, std::int64_t id);
 
-// The variables file's entry types.
-inline constexpr std::int64_t kEntryCreatureCount = layout::kEntryCreatureCount;
-inline constexpr std::int64_t kEntryAvailability = layout::kEntryAvailability;
-inline constexpr std::int64_t kEntryPlayer = layout::kEntryPlayer;
-inline constexpr std::int64_t kEntryGlobal = layout::kEntryGlobal;
+// The variables file's entry types (layout::kEntryCreatureCount and the others).
 [[nodiscard]] std::string_view entryTypeName(std::int64_t type);
 
 // A ten-byte date stamp as "1999-06-04 13:22:47" (year, day, month, filler, hour, minute,
