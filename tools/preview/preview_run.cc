@@ -128,8 +128,9 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
     return 0;
   }
 
-  const PictureSize size = pictureSize(level, options.scale);
-  if (size.width * size.height > kMaxPixels) {
+  PictureSize size;
+  const std::optional<Image> picture = renderLevel(level, options.scale, kMaxPixels, size);
+  if (!picture) {
     console << "Picture too large: " << size.width << " x " << size.height << " pixels is above "
             << kMaxPixels << "; choose a smaller --scale" << std::endl;
     return 0;
@@ -137,7 +138,7 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   std::vector<std::uint8_t> png;
   std::string reason;
   const std::string output = options.output.value_or(level.levelName + ".png");
-  if (!encodePng(renderLevel(level, options.scale), png, reason) ||
+  if (!encodePng(*picture, png, reason) ||
       !writeFile(output, png, reason)) {
     console << "Could not write " << output << ": " << reason << std::endl;
     return 0;

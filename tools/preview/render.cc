@@ -422,26 +422,20 @@ void drawLegend(Image& image, int left, const std::vector<LegendEntry>& entries,
 
 }  // namespace
 
-PictureSize pictureSize(const LevelDescription& level, int scale) {
-  const TerrainGrid grid(level);
-  const LegendLayout l =
-      layoutLegend(legendEntries(level, grid), legendTitle(level), level.mapHeight * scale, scale);
-  const std::int64_t mapWidth = std::int64_t{level.mapWidth} * scale;
-  const std::int64_t mapHeight = std::int64_t{level.mapHeight} * scale;
-  return {mapWidth + l.width, std::max<std::int64_t>(mapHeight, l.height)};
-}
-
-Image renderLevel(const LevelDescription& level, int scale) {
+std::optional<Image> renderLevel(const LevelDescription& level, int scale,
+                                 std::int64_t maxPixels, PictureSize& size) {
   const TerrainGrid grid(level);
   const std::vector<LegendEntry> entries = legendEntries(level, grid);
   const std::string title = legendTitle(level);
-  const int mapWidth = level.mapWidth * scale;
-  const int mapHeight = level.mapHeight * scale;
-  const LegendLayout l = layoutLegend(entries, title, mapHeight, scale);
+  const std::int64_t mapWidth = std::int64_t{level.mapWidth} * scale;
+  const std::int64_t mapHeight = std::int64_t{level.mapHeight} * scale;
+  const LegendLayout l = layoutLegend(entries, title, static_cast<int>(mapHeight), scale);
+  size = {mapWidth + l.width, std::max<std::int64_t>(mapHeight, l.height)};
+  if (size.width * size.height > maxPixels) return std::nullopt;
 
-  Image image(mapWidth + l.width, std::max(mapHeight, l.height), kLegendBackground);
+  Image image(static_cast<int>(size.width), static_cast<int>(size.height), kLegendBackground);
   drawMap(image, level, grid, scale);
-  drawLegend(image, mapWidth, entries, title, l);
+  drawLegend(image, static_cast<int>(mapWidth), entries, title, l);
   return image;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "image.h"
 #include "model/level_description.h"
@@ -20,10 +21,10 @@ struct PictureSize {
   std::int64_t height = 0;
 };
 
+// Draws the level's picture, unless it would have more than `maxPixels` pixels; `size` is the
+// picture's size either way.
 // REQUIRES: a level the reader accepted; 1 <= scale <= kMaxScale.
-[[nodiscard]] PictureSize pictureSize(const LevelDescription& level, int scale);
-
-// REQUIRES: as for pictureSize. The picture has exactly pictureSize's dimensions.
-[[nodiscard]] Image renderLevel(const LevelDescription& level, int scale);
+[[nodiscard]] std::optional<Image> renderLevel(const LevelDescription& level, int scale,
+                                               std::int64_t maxPixels, PictureSize& size);
 
 }  // namespace ts::preview
