@@ -66,6 +66,9 @@ generate() {
   "$mapgen" --check --name "$name" "$@" "$maps/$name.txt"
 }
 
+# The suffixes of the six level files, in the order the compiler names them.
+suffixes=(Map.kld Triggers.kld Things.kld Players.kld Variables.kld .kwd)
+
 # validate NAME: the real executable prints the banner and the six "produced file" lines and
 # nothing else, writes six files and exits with 1. Prints the total bytes of the six files.
 validate() {
@@ -73,7 +76,7 @@ validate() {
   clean
   output=$(cd "$work" && "$exe" "$map") || status=$?
   expected=$(printf '%s\n' "$(head -n 1 <<<"$output" | grep '^Tunnelsmith version: ')"
-             for f in Map.kld Triggers.kld Things.kld Players.kld Variables.kld .kwd; do
+             for f in "${suffixes[@]}"; do
                printf 'produced file : %s%s\n' "$name" "$f"
              done)
   if [[ $status -ne 1 || $output != "$expected" ]]; then
@@ -81,7 +84,7 @@ validate() {
     echo "$output" | head -20 >&2
     exit 1
   fi
-  for f in Map.kld Triggers.kld Things.kld Players.kld Variables.kld .kwd; do
+  for f in "${suffixes[@]}"; do
     [[ -f $work/$name$f ]] || { echo "$name$f missing" >&2; exit 1; }
     total=$((total + $(stat -c %s "$work/$name$f")))
   done
