@@ -2,9 +2,7 @@
 // it with an information chunk and a body chunk holding the elements.
 #pragma once
 
-#include <algorithm>
 #include <array>
-#include <cassert>
 #include <cstdint>
 
 #include "writers/le_encoding.h"
