@@ -104,6 +104,15 @@ TEST(Examples, EveryExampleCompilesCleanly) {
     EXPECT_EQ(u32At(players, 56 + 2 * 205), expected->keeper1Gold);
 
     EXPECT_EQ(result.files[5].bytes.at(25660), expected->keepers);
+
+    // A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
+    const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);
+    EXPECT_EQ(marked.console, result.console);
+    ASSERT_EQ(marked.files.size(), result.files.size());
+    for (std::size_t i = 0; i < result.files.size(); ++i) {
+      EXPECT_EQ(marked.files[i].name, result.files[i].name);
+      EXPECT_TRUE(marked.files[i].bytes == result.files[i].bytes) << result.files[i].name;
+    }
   }
 }
 

@@ -247,6 +247,14 @@ TEST(MapFormatGuide, ProjectMessagesAreDocumentedAsPrinted) {
       {"Opening of Map File Failed: <path>", ran({"tunnelsmith", "/nonexistent/map.txt"})},
       {"Level name too long: <name> has <count> characters; at most 34 fit the level file names",
        compiled(std::string(35, 'N') + "\nPlayers 1\nSize 4 x 3" + grid)},
+      {"Level name not allowed: <name> holds the character '<character>'; the level files are "
+       "named after the level and written into the current folder, so a level name cannot hold "
+       "/ or \\",
+       compiled("../up\nPlayers 1\nSize 4 x 3" + grid)},
+      {"Level name not allowed: <name> holds the control character 0x<hex>; the level files are "
+       "named after the level, and a file name with a control character is one the game never "
+       "finds",
+       compiled("A\x1b\nPlayers 1\nSize 4 x 3" + grid)},
       {"Map too wide: width <width> is above the limit of 999 squares a row for a text map",
        compiled("Lv\nPlayers 1\nSize 1000 x 3" + grid)},
       {"Map too wide: width <width> is above the limit of 499 squares a row for a "

@@ -187,14 +187,55 @@ bool readGuiRows(ReadState& s) {
   });
 }
 
+// Why a level name cannot name the level files, or empty. The files are written into the
+// current folder, so the name must not lead anywhere else, and control characters make names
+// that the game never finds.
+std::string nameProblem(std::string_view name) {
+  for (char c : name) {
+    if (c == '/' || c == '\\') {
+      return std::string("holds the character '") + c +
+             "'; the level files are named after the level and written into the current "
+             "folder, so a level name cannot hold / or \\";
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      return std::string("holds the control character 0x") + kHex[byte >> 4] + kHex[byte & 15] +
+             "; the level files are named after the level, and a file name with a control "
+             "character is one the game never finds";
+    }
+  }
+  return {};
+}
+
+// The name as it can be shown on one line: control characters as \xNN.
+std::string printableName(std::string_view name) {
+  std::string text;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      text += "\\x";
+      text += kHex[byte >> 4];
+      text += kHex[byte & 15];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 bool readHeader(ReadState& s) {
   LevelDescription& level = s.level;
+  if (s.in.skipByteOrderMark() && s.observer != nullptr) s.observer->byteOrderMark();
   s.in.readWord(level.levelName);
+  std::size_t nameAt = s.in.tokenStart();
   if (level.levelName == kGuiWord) {
     s.gui = true;
     s.in.readWord(level.levelName);
+    nameAt = s.in.tokenStart();
   }
   s.in.readLine(s.line);
 
@@ -223,8 +264,13 @@ bool readHeader(ReadState& s) {
   // Every level file is named after the level, and the level-information file holds those
   // names in 64-byte fields.
   if (level.levelName.size() > kMaxLevelNameLength) {
-    s.out.line("Level name too long: ", level.levelName, " has ", level.levelName.size(),
-               " characters; at most ", kMaxLevelNameLength, " fit the level file names");
+    s.lineAbout(nameAt, "Level name too long: ", printableName(level.levelName), " has ",
+                level.levelName.size(), " characters; at most ", kMaxLevelNameLength,
+                " fit the level file names");
+    return false;
+  }
+  if (const std::string problem = nameProblem(level.levelName); !problem.empty()) {
+    s.lineAbout(nameAt, "Level name not allowed: ", printableName(level.levelName), " ", problem);
     return false;
   }
   // A line read holds at most 999 characters, so wider rows could never be read whole.

@@ -9,8 +9,9 @@ ReadState::ReadState(std::string_view text, LevelDescription& level, const NameM
                      std::ostream& console, ReaderObserver* observer)
     : in(text), level(level), names(names), out(console), observer(observer) {
   if (observer != nullptr) {
-    out.setHook(
-        [this](const std::string& message) { this->observer->message(message, in.tokenStart()); });
+    out.setHook([this](const std::string& message) {
+      this->observer->message(message, about_ != kNowhere ? about_ : in.tokenStart());
+    });
   }
 }
 

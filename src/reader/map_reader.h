@@ -46,6 +46,15 @@ struct ReadState {
     return std::min(static_cast<std::size_t>(count), rest / entrySize);
   }
 
+  // Prints a message about the word that starts at `offset`, which a tool then points at
+  // instead of where reading stands.
+  template <typename... Parts>
+  void lineAbout(std::size_t offset, const Parts&... parts) {
+    about_ = offset;
+    out.line(parts...);
+    about_ = kNowhere;
+  }
+
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
 
@@ -54,6 +63,10 @@ struct ReadState {
   // as the text has failed; false then.
   bool searchKeyword(std::string_view keyword, std::string_view loopMessage,
                      std::optional<std::string_view> failMessage);
+
+ private:
+  static constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
+  std::size_t about_ = kNowhere;
 };
 
 bool readHeader(ReadState& s);

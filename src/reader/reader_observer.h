@@ -26,7 +26,10 @@ class ReaderObserver {
  public:
   virtual ~ReaderObserver() = default;
 
-  // Every console message of the reader, and where reading stood when it was printed.
+  // The text starts with a UTF-8 byte-order mark, which the reader skips.
+  virtual void byteOrderMark() {}
+  // Every console message of the reader, and where reading stood when it was printed (or the
+  // start of the word it is about).
   virtual void message(std::string_view /*text*/, std::size_t /*offset*/) {}
   // A section keyword search gave up after skipping `linesSkipped` lines.
   virtual void keywordNotFound(std::string_view /*keyword*/, int /*linesSkipped*/) {}

@@ -84,6 +84,13 @@ void TextReader::readChar(char& c) {
   c = text_[pos_++];
 }
 
+bool TextReader::skipByteOrderMark() {
+  if (pos_ != 0 || text_.substr(0, 3) != "\xEF\xBB\xBF") return false;
+  pos_ = 3;
+  tokenStart_ = 3;
+  return true;
+}
+
 namespace {
 
 // Digit values in every base up to 16; 99 for a character that is no digit.

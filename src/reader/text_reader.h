@@ -29,6 +29,9 @@ class TextReader {
   void readInteger(std::int32_t& value);
   // Skips whitespace and reads one character.
   void readChar(char& c);
+  // At the start of the text, skips a UTF-8 byte-order mark (which some editors put at the start
+  // of every file): it is no part of the text. True when there was one.
+  bool skipByteOrderMark();
 
   [[nodiscard]] bool failed() const { return failed_; }
   [[nodiscard]] bool atEnd() const { return eof_; }

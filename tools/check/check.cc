@@ -66,6 +66,11 @@ class Collector : public ReaderObserver {
     std::size_t offset;
   };
 
+  void byteOrderMark() override {
+    found.push_back({0, Severity::kNote,
+                     "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
+                     "of the level name"});
+  }
   void message(std::string_view text, std::size_t offset) override {
     messages.push_back({std::string(text), offset});
   }
@@ -99,8 +104,10 @@ class Collector : public ReaderObserver {
     const struct {
       std::string_view what;
       const std::vector<std::string_view>* names;
-    } kinds[] = {{"object or magic item name", &kObjects}, {"creature name", &kCreatures},
-                 {"door name", &kDoors},                   {"trap name", &kTraps},
+    } kinds[] = {{"object or magic item name", &kObjects},
+                 {"creature name", &kCreatures},
+                 {"door name", &kDoors},
+                 {"trap name", &kTraps},
                  {"player token (P1 to P4, PH, PN)", &kPlayers},
                  {"level token (L1 to L10)", &kLevels}};
     const auto& kind = kinds[static_cast<std::size_t>(expected)];
@@ -111,8 +118,7 @@ class Collector : public ReaderObserver {
     }
     found.push_back({offset, Severity::kWarning, text});
   }
-  void placed(std::string_view what, std::int32_t x, std::int32_t y,
-              std::size_t offset) override {
+  void placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) override {
     placements.push_back({std::string(what), x, y, offset});
   }
   void areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) override {
@@ -237,7 +243,8 @@ std::string closestName(std::string_view word, const std::vector<std::string_vie
     for (std::size_t i = 1; i <= word.size(); ++i) {
       current[0] = i;
       for (std::size_t j = 1; j <= candidate.size(); ++j) {
-        const std::size_t substitution = previous[j - 1] + (word[i - 1] == candidate[j - 1] ? 0 : 1);
+        const std::size_t substitution =
+            previous[j - 1] + (word[i - 1] == candidate[j - 1] ? 0 : 1);
         current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
       }
       std::swap(previous, current);
@@ -265,8 +272,8 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     std::string body(trim(m.text));
     if (!level.isValid && last) {
       if (!seen.missingKeyword.empty()) {
-        body += " (expected the keyword " + seen.missingKeyword +
-                " alone on a line; " + std::to_string(seen.skipped) + " lines skipped)";
+        body += " (expected the keyword " + seen.missingKeyword + " alone on a line; " +
+                std::to_string(seen.skipped) + " lines skipped)";
       }
       found.push_back({m.offset, Severity::kError, body});
     } else {
@@ -280,15 +287,15 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   if (level.mapWidth > 0 && level.mapHeight > 0) {
     for (const Collector::Placement& p : seen.placements) {
       if (!inside(level, p.x, p.y)) {
-        found.push_back({p.offset, Severity::kWarning,
-                         p.what + " at " + squareText(p.x, p.y) + " is outside the " +
-                             mapSizeText(level)});
+        found.push_back(
+            {p.offset, Severity::kWarning,
+             p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level)});
       }
     }
     for (const Collector::Area& a : seen.areas) {
       const EntranceArea& r = a.area;
-      if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) ||
-          r.left > r.right || r.top > r.bottom) {
+      if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) || r.left > r.right ||
+          r.top > r.bottom) {
         found.push_back({a.offset, Severity::kWarning,
                          "entrance area " + std::to_string(a.number) + " from " +
                              squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +

@@ -1,4 +1,6 @@
 // The checker: each kind of error, warning and note on a small map, at its line and column.
+#include "check.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
 #include "check_run.h"
 
 namespace ts::check {
@@ -45,7 +46,8 @@ std::pair<std::size_t, std::size_t> where(const std::string& text, std::string_v
   const std::size_t at = text.find(what);
   const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
   const std::size_t line =
-      1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+      1 + static_cast<std::size_t>(
+              std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
   return {line, at - (lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1) + 1};
 }
 
@@ -123,6 +125,23 @@ TEST(CheckMap, ErrorsWhereReadingStopped) {
   EXPECT_EQ(found[0].line, 44u);  // the end of the text, after the last line
 }
 
+// A level name that would lead the files elsewhere is an error at the name; a byte-order mark
+// is skipped with a note; both on line 1.
+TEST(CheckMap, LevelNameAndByteOrderMarkOnTheFirstLine) {
+  std::vector<Diagnostic> found = checkMap(replaced(baseMap(), "Lv\n", "x/Lv\n"), names());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].severity, Severity::kError);
+  EXPECT_EQ(found[0].line, 1u);
+  EXPECT_EQ(found[0].column, 1u);
+  EXPECT_EQ(found[0].text.rfind("Level name not allowed: x/Lv holds the character '/'", 0), 0u);
+
+  found = checkMap("\xEF\xBB\xBF" + baseMap(), names());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].severity, Severity::kNote);
+  EXPECT_EQ(found[0].line, 1u);
+  EXPECT_NE(found[0].text.find("byte-order mark"), std::string::npos);
+}
+
 TEST(CheckMap, SuggestsOnlyNearNames) {
   const std::vector<std::string_view> creatures = {"TROLL", "IMP", "DWARF"};
   EXPECT_EQ(closestName("TROL", creatures), "TROLL");
@@ -146,7 +165,8 @@ TEST(CheckRun, SummaryStatusesAndWerror) {
   EXPECT_EQ(runChecker({"tunnelsmith-check", "--bogus", path}, usage), 2);
   std::ostringstream missing;
   EXPECT_EQ(runChecker({"tunnelsmith-check", path + ".absent"}, missing), 1);
-  EXPECT_EQ(missing.str(), path + ".absent: error: cannot read the map file\n1 error, 0 warnings\n");
+  EXPECT_EQ(missing.str(),
+            path + ".absent: error: cannot read the map file\n1 error, 0 warnings\n");
   std::remove(path.c_str());
 }
 
