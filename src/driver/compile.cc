@@ -58,7 +58,7 @@ bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& c
                                   kVariablesSuffix, kLevelInfoSuffix}) {
     fileNames.push_back(level.levelName + std::string(suffix));
   }
-  sink.announce(fileNames);
+  sink.announce(level.levelName, fileNames);
   writeMapFile(level, out, sink.open(fileNames[0]));
   sink.close();
   // The triggers file stores identifiers into areas and gates that the things file writes.

@@ -33,8 +33,12 @@ class LevelFileSink {
   LevelFileSink& operator=(const LevelFileSink&) = delete;
   virtual ~LevelFileSink() = default;
 
-  // The names of the six files, in the order they will be opened, before the first is.
-  virtual void announce(const std::vector<std::string>& names) { static_cast<void>(names); }
+  // The level's name and its six files' names, in the order the files will be opened, before
+  // the first is.
+  virtual void announce(std::string_view level, const std::vector<std::string>& names) {
+    static_cast<void>(level);
+    static_cast<void>(names);
+  }
   // The output that the file `name` is assembled into next.
   virtual FileOutput& open(const std::string& name) = 0;
   // The file opened last is complete.

@@ -18,40 +18,60 @@ namespace ts {
 
 namespace {
 
-// Appends the whole file to `out` (a string or bytes); on failure false, with the reason when
-// asked for.
+// Appends the file to `out` (a string or bytes), never more than `limit` + 1 bytes of it.
 template <typename Buffer>
-bool readInto(const std::string& path, Buffer& out, std::string* reason) {
+ReadResult readInto(const std::string& path, Buffer& out, std::string* reason, std::size_t limit) {
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     if (reason != nullptr) *reason = std::strerror(errno != 0 ? errno : ENOENT);
-    return false;
+    return ReadResult::kUnreadable;
   }
-  // Room for the whole file at once when its size is known, so that the text is not moved
-  // again and again as it grows.
+  // A regular file's size is known: one above the limit is refused unread, and room for the
+  // rest is made at once so that the text is not moved again and again as it grows. A pipe or
+  // a device is read until it ends or passes the limit.
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size < out.max_size()) out.reserve(static_cast<std::size_t>(size));
+  if (std::filesystem::is_regular_file(path, error)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > limit) {
+      std::fclose(file);
+      return ReadResult::kTooLarge;
+    }
+    if (!error && size < out.max_size() - out.size()) {
+      out.reserve(out.size() + static_cast<std::size_t>(size));
+    }
+  }
+  const std::size_t start = out.size();
   char buffer[1 << 16];
   std::size_t n = 0;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    // Refused before the bytes past the limit take memory.
+    if (out.size() - start + n > limit) {
+      std::fclose(file);
+      return ReadResult::kTooLarge;
+    }
     out.insert(out.end(), buffer, buffer + n);
   }
   const bool ok = std::ferror(file) == 0;
   if (!ok && reason != nullptr) *reason = std::strerror(errno != 0 ? errno : EIO);
   std::fclose(file);
-  return ok;
+  return ok ? ReadResult::kRead : ReadResult::kUnreadable;
 }
 
 }  // namespace
 
-bool readWholeFile(const std::string& path, std::string& text, std::string* reason) {
-  return readInto(path, text, reason);
+ReadResult readFile(const std::string& path, std::string& text, std::string* reason,
+                    std::size_t limit) {
+  return readInto(path, text, reason, limit);
 }
 
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string* reason) {
-  return readInto(path, bytes, reason);
+ReadResult readFile(const std::string& path, Bytes& bytes, std::string* reason, std::size_t limit) {
+  return readInto(path, bytes, reason, limit);
+}
+
+std::string tooLargeText(const std::string& path) {
+  return path + " is larger than " + std::to_string(kMaxInputSize / (1024 * 1024)) +
+         " MiB, far beyond any level";
 }
 
 bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason) {
@@ -79,15 +99,20 @@ constexpr std::size_t kSmallestMappedFile = std::size_t{64} * 1024;
 
 #ifdef TUNNELSMITH_CAN_MAP_FILES
 // Maps a regular file of at least kSmallestMappedFile bytes read-only and sets `size`; null
-// when it is not one or cannot be mapped, and the caller reads it instead.
-const char* mapRegularFile(const std::string& path, std::size_t& size) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// when it is not one or cannot be mapped, and the caller reads it instead. Sets `tooLarge`
+// for a regular file above `limit`.
+const char* mapRegularFile(const std::string& path, std::size_t limit, std::size_t& size,
+                           bool& tooLarge) {
+  // Non-blocking, so that a pipe without a writer is not waited for here; it is read below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat info {};
   const char* mapped = nullptr;
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<std::uintmax_t>(info.st_size) >= kSmallestMappedFile &&
-      static_cast<std::uintmax_t>(info.st_size) < std::string_view().max_size()) {
+      static_cast<std::uintmax_t>(info.st_size) > limit) {
+    tooLarge = true;
+  } else if (S_ISREG(info.st_mode) &&
+             static_cast<std::uintmax_t>(info.st_size) >= kSmallestMappedFile) {
     const auto length = static_cast<std::size_t>(info.st_size);
     void* at = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
     if (at != MAP_FAILED) {
@@ -113,13 +138,17 @@ void FileText::release() {
   copy_.clear();
 }
 
-bool FileText::load(const std::string& path) {
+ReadResult FileText::load(const std::string& path, std::size_t limit) {
   release();
 #ifdef TUNNELSMITH_CAN_MAP_FILES
-  mapped_ = mapRegularFile(path, mappedSize_);
-  if (mapped_ != nullptr) return true;
+  bool tooLarge = false;
+  mapped_ = mapRegularFile(path, limit, mappedSize_, tooLarge);
+  if (tooLarge) return ReadResult::kTooLarge;
+  if (mapped_ != nullptr) return ReadResult::kRead;
 #endif
-  return readWholeFile(path, copy_);
+  const ReadResult result = readFile(path, copy_, nullptr, limit);
+  if (result != ReadResult::kRead) std::string().swap(copy_);
+  return result;
 }
 
 }  // namespace ts

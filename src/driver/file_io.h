@@ -1,4 +1,6 @@
-// Whole-file reading and writing for the driver and the tools.
+// Whole-file reading and writing for the driver and the tools. Every read is bounded: a map
+// text or level file larger than the limit is refused without reading more than the limit, so
+// that a character device or a pipe that never ends cannot exhaust memory.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +11,31 @@
 
 namespace ts {
 
-// Appends a whole file to `text` or `bytes`; false when it cannot be opened or read (a
-// directory, say), with the reason in `reason` if given.
-[[nodiscard]] bool readWholeFile(const std::string& path, std::string& text,
-                                 std::string* reason = nullptr);
-[[nodiscard]] bool readWholeFile(const std::string& path, Bytes& bytes,
-                                 std::string* reason = nullptr);
+// The largest file any tool reads: far beyond the largest valid level (a full 999 by 1000 grid
+// with 200,000 placed entries is about 10 MiB of text).
+inline constexpr std::size_t kMaxInputSize = std::size_t{256} * 1024 * 1024;
+
+enum class ReadResult { kRead, kUnreadable, kTooLarge };
+
+// Appends a whole file to `text` or `bytes`. kUnreadable when it cannot be opened or read (a
+// directory, say), with the reason in `reason` if given; kTooLarge when it holds more than
+// `limit` bytes, in which case at most `limit` + 1 bytes were read.
+[[nodiscard]] ReadResult readFile(const std::string& path, std::string& text,
+                                  std::string* reason = nullptr, std::size_t limit = kMaxInputSize);
+[[nodiscard]] ReadResult readFile(const std::string& path, Bytes& bytes,
+                                  std::string* reason = nullptr, std::size_t limit = kMaxInputSize);
+// The same, true only when the whole file was read.
+[[nodiscard]] inline bool readWholeFile(const std::string& path, std::string& text,
+                                        std::string* reason = nullptr) {
+  return readFile(path, text, reason) == ReadResult::kRead;
+}
+[[nodiscard]] inline bool readWholeFile(const std::string& path, Bytes& bytes,
+                                        std::string* reason = nullptr) {
+  return readFile(path, bytes, reason) == ReadResult::kRead;
+}
+// The line a tool prints for a file above the limit: "<path> is larger than 256 MiB".
+[[nodiscard]] std::string tooLargeText(const std::string& path);
+
 // Creates or truncates `path` and writes `bytes`; on failure false, with the reason.
 [[nodiscard]] bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason);
 
@@ -28,8 +49,9 @@ class FileText {
   FileText& operator=(const FileText&) = delete;
   ~FileText();
 
-  // False when the file cannot be opened or read (a directory, say).
-  [[nodiscard]] bool load(const std::string& path);
+  // kUnreadable when the file cannot be opened or read (a directory, say); kTooLarge above
+  // `limit` bytes. The text is empty unless the file was read.
+  [[nodiscard]] ReadResult load(const std::string& path, std::size_t limit = kMaxInputSize);
   [[nodiscard]] std::string_view text() const {
     return mapped_ != nullptr ? std::string_view(mapped_, mappedSize_) : std::string_view(copy_);
   }

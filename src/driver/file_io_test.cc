@@ -49,14 +49,14 @@ TEST(FileText, GivesExactlyTheFileOfAnySize) {
   Scratch scratch;
   ASSERT_FALSE(scratch.root().empty());
   // Around the size from which files are mapped, a page boundary, and well beyond.
-  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095},
-                                 std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
-                                 std::size_t{1} << 20, (std::size_t{1} << 20) + 3}) {
+  for (const std::size_t size :
+       {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{65535}, std::size_t{65536},
+        std::size_t{65537}, std::size_t{1} << 20, (std::size_t{1} << 20) + 3}) {
     SCOPED_TRACE(size);
     const std::string bytes = patterned(size);
     const std::string path = scratch.write("map" + std::to_string(size) + ".txt", bytes);
     FileText text;
-    ASSERT_TRUE(text.load(path));
+    ASSERT_EQ(text.load(path), ReadResult::kRead);
     EXPECT_EQ(text.text().size(), size);
     EXPECT_TRUE(text.text() == bytes);
   }
@@ -67,13 +67,13 @@ TEST(FileText, ReloadingReplacesTheEarlierText) {
   const std::string large = scratch.write("large.txt", patterned(200000));
   const std::string small = scratch.write("small.txt", "Lair\nPlayers 2\n");
   FileText text;
-  ASSERT_TRUE(text.load(large));
-  ASSERT_TRUE(text.load(small));
+  ASSERT_EQ(text.load(large), ReadResult::kRead);
+  ASSERT_EQ(text.load(small), ReadResult::kRead);
   EXPECT_EQ(text.text(), "Lair\nPlayers 2\n");
-  ASSERT_TRUE(text.load(large));
+  ASSERT_EQ(text.load(large), ReadResult::kRead);
   EXPECT_TRUE(text.text() == patterned(200000));
   // A failed load leaves no text behind.
-  EXPECT_FALSE(text.load((scratch.root() / "missing.txt").string()));
+  EXPECT_EQ(text.load((scratch.root() / "missing.txt").string()), ReadResult::kUnreadable);
   EXPECT_TRUE(text.text().empty());
 }
 
@@ -81,9 +81,9 @@ TEST(FileText, RefusesWhatCannotBeRead) {
   Scratch scratch;
   fs::create_directory(scratch.root() / "maps");
   FileText text;
-  EXPECT_FALSE(text.load((scratch.root() / "maps").string()));
-  EXPECT_FALSE(text.load((scratch.root() / "missing.txt").string()));
-  EXPECT_FALSE(text.load(""));
+  EXPECT_EQ(text.load((scratch.root() / "maps").string()), ReadResult::kUnreadable);
+  EXPECT_EQ(text.load((scratch.root() / "missing.txt").string()), ReadResult::kUnreadable);
+  EXPECT_EQ(text.load(""), ReadResult::kUnreadable);
 }
 
 }  // namespace

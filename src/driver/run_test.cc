@@ -1,5 +1,6 @@
 // Runs the real tunnelsmith executable in a fresh directory and checks its console output, its
 // exit status and the files it leaves behind.
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -76,11 +78,10 @@ class Sandbox {
   // shell commands `setup` if any; returns its exit status and leaves its standard output in
   // `out`.
   int run(const std::string& args, const std::string& setup = "") {
-    const std::string command = "cd '" + work().string() + "' && " +
-                                (setup.empty() ? "" : setup + " && ") + "'" + TUNNELSMITH_EXE +
-                                "'" + (args.empty() ? "" : " " + args) + " > '" +
-                                (root_ / "stdout.txt").string() + "' 2> '" +
-                                (root_ / "stderr.txt").string() + "'";
+    const std::string command =
+        "cd '" + work().string() + "' && " + (setup.empty() ? "" : setup + " && ") + "'" +
+        TUNNELSMITH_EXE + "'" + (args.empty() ? "" : " " + args) + " > '" +
+        (root_ / "stdout.txt").string() + "' 2> '" + (root_ / "stderr.txt").string() + "'";
     const int status = std::system(command.c_str());
     out = readAll(root_ / "stdout.txt");
     err = readAll(root_ / "stderr.txt");
@@ -213,32 +214,53 @@ bool anyTemporaryLeft(const Sandbox& box) {
 
 TEST(DriverProcess, MapFileThatCannotBeWrittenReportsFailureOnce) {
   Sandbox box;
-  std::string text = lair1Text();
-  text.replace(0, 5, "nodir/x");  // the level name; the folder "nodir" does not exist
-  writeAll(box.work() / "map.txt", text);
+  fs::create_directory(box.work() / "Lair1Map.kld");  // in the way of the first file
+  writeAll(box.work() / "map.txt", lair1Text());
 
   EXPECT_EQ(box.run("map.txt"), 0);
-  EXPECT_EQ(box.out, kBanner + "FAILURE!!!Could not write nodir/xMap.kld: " +
-                         std::strerror(ENOENT) + "; no level file was written\n");
-  EXPECT_EQ(box.listing(), std::vector<std::string>{"map.txt"});
+  EXPECT_EQ(box.out, kBanner + "FAILURE!!!Could not write Lair1Map.kld: " + std::strerror(EISDIR) +
+                         "; no level file was written\n");
+  EXPECT_EQ(box.listing(), (std::vector<std::string>{"Lair1Map.kld", "map.txt"}));
 }
 
-TEST(DriverProcess, LaterFileThatCannotBeWrittenKeepsOldFiles) {
-  Sandbox box;
-  for (const std::string& name : kLair1Files) writeAll(box.work() / name, "old " + name);
-  // Blocks the things file's temporary name, so the third file cannot be written.
-  fs::create_directory(box.work() / "Lair1Things.kld.tunnelsmith-tmp");
-  writeAll(box.work() / "lair1.txt", lair1Text());
-
-  EXPECT_EQ(box.run("lair1.txt"), 0);
-  // No "FAILURE!!!": only the map file's failure reports it.
-  EXPECT_EQ(box.out, kBanner + "Could not write Lair1Things.kld: " + std::strerror(EISDIR) +
-                         "; no level file was written\n");
+// Anything planted at a name the compiler may use (a link to another file, a folder at the
+// temporary name of earlier versions) is never written through, and the run succeeds.
+TEST(DriverProcess, PlantedNamesAreNeverWrittenThrough) {
+  std::vector<std::string> planted = {"Lair1.tunnelsmith-lock", "Lair1.tunnelsmith-install"};
   for (const std::string& name : kLair1Files) {
-    SCOPED_TRACE(name);
-    EXPECT_TRUE(keptOld(box.work(), name));
+    for (const char* suffix : {"", ".tunnelsmith-old", ".tunnelsmith-tmp"}) {
+      planted.push_back(name + suffix);
+    }
   }
-  EXPECT_FALSE(anyTemporaryLeft(box));
+  const CompileResult compiled = compileMap(lair1Text());
+  ASSERT_TRUE(compiled.valid);
+  for (const std::string& name : planted) {
+    for (const bool asFolder : {false, true}) {
+      if (asFolder && name.find(".tunnelsmith-tmp") == std::string::npos) continue;
+      SCOPED_TRACE(name + (asFolder ? " (a folder)" : " (a link)"));
+      Sandbox box;
+      writeAll(box.work() / "lair1.txt", lair1Text());
+      writeAll(box.work() / "victim.txt", "victim");
+      if (asFolder) {
+        fs::create_directory(box.work() / name);
+      } else {
+        fs::create_symlink("victim.txt", box.work() / name);
+      }
+      EXPECT_EQ(box.run("lair1.txt"), 1) << box.out;
+      EXPECT_EQ(readAll(box.work() / "victim.txt"), "victim");
+      for (const LevelFile& file : compiled.files) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(box.work() / file.name))) << file.name;
+        EXPECT_TRUE(readAll(box.work() / file.name) ==
+                    std::string(file.bytes.begin(), file.bytes.end()))
+            << file.name;
+      }
+      // Nothing of the compiler's own is left but a planted folder, which is not removed.
+      for (const std::string& left : box.listing()) {
+        if (left.find(".tunnelsmith") == std::string::npos) continue;
+        EXPECT_TRUE(asFolder && left == name) << left;
+      }
+    }
+  }
 }
 
 // A directory in the way of a later file: nothing is written, the earlier files stay.
@@ -339,6 +361,88 @@ TEST(DriverProcess, WriteFailingPartWayLeavesEarlierFiles) {
     }
     EXPECT_FALSE(anyTemporaryLeft(box));
     EXPECT_EQ(box.listing().size(), names.size() + 1);
+  }
+}
+
+// Two runs writing the same level into the same folder at once take turns: both succeed, and
+// the folder ends with the complete set of one of them.
+TEST(DriverProcess, ConcurrentRunsOfOneLevelTakeTurns) {
+  Sandbox box;
+  std::string other = lair1Text();
+  other.replace(other.find("HERO_BANDS"), 0, "GOLD1 7777\n");  // the same level, other gold
+  writeAll(box.work() / "a.txt", lair1Text());
+  writeAll(box.work() / "b.txt", other);
+  const CompileResult a = compileMap(lair1Text());
+  const CompileResult b = compileMap(other);
+  ASSERT_TRUE(a.valid && b.valid);
+  ASSERT_NE(a.files[3].bytes, b.files[3].bytes);
+  const std::string exe = std::string("'") + TUNNELSMITH_EXE + "'";
+  const std::string pair = "{ (" + exe + " a.txt > a.out; echo $? > a.status) & (" + exe +
+                           " b.txt > b.out; echo $? > b.status) & wait; }";
+  const std::string playersA(a.files[3].bytes.begin(), a.files[3].bytes.end());
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(std::system(("cd '" + box.work().string() + "' && " + pair).c_str()), 0);
+    EXPECT_EQ(readAll(box.work() / "a.status"), "1\n") << readAll(box.work() / "a.out");
+    EXPECT_EQ(readAll(box.work() / "b.status"), "1\n") << readAll(box.work() / "b.out");
+    const CompileResult& last = readAll(box.work() / "Lair1Players.kld") == playersA ? a : b;
+    for (const LevelFile& file : last.files) {
+      EXPECT_TRUE(readAll(box.work() / file.name) ==
+                  std::string(file.bytes.begin(), file.bytes.end()))
+          << file.name << " mixes the two runs";
+    }
+    // The two maps, their outputs and statuses, and one set of level files.
+    EXPECT_EQ(box.listing().size(), 6u + kLair1Files.size());
+  }
+}
+
+// A map file that never ends (a device, or a pipe that is fed forever) is refused once it
+// passes the limit, without taking memory for more than that.
+TEST(DriverProcess, EndlessInputIsRefusedWithBoundedMemory) {
+  for (const std::string source : {"/dev/zero", "/dev/stdin"}) {
+    SCOPED_TRACE(source);
+    Sandbox box;
+    const int status = box.run(source + (source == "/dev/stdin" ? " < /dev/zero" : ""),
+                               source == "/dev/stdin" ? "true" : "");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(box.out, kBanner + "Map file too large: " + source +
+                           " is larger than 256 MiB, far beyond any level\n");
+    EXPECT_TRUE(box.listing().empty());
+  }
+  Sandbox box;
+  EXPECT_EQ(box.run("feed", "mkfifo feed && (yes > feed 2>/dev/null &)"), 0);
+  EXPECT_EQ(box.out, kBanner +
+                         "Map file too large: feed is larger than 256 MiB, far beyond "
+                         "any level\n");
+  rusage usage{};
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+  EXPECT_LT(usage.ru_maxrss, 700L * 1024) << "kilobytes, for the largest run";
+}
+
+TEST(DriverProcess, LevelNamesThatLeadElsewhereAreRefused) {
+  struct Case {
+    std::string name;
+    std::string printed;
+    std::string why;
+  };
+  const Case cases[] = {
+      {"../../escaped", "../../escaped", "holds the character '/'"},
+      {"/tmp/tunnelsmith-absolute", "/tmp/tunnelsmith-absolute", "holds the character '/'"},
+      {"up\\side", "up\\side", "holds the character '\\'"},
+      {"bell\x07s", "bell\\x07s", "holds the control character 0x07"},
+      {"del\x7f", "del\\x7F", "holds the control character 0x7F"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.printed);
+    Sandbox box;
+    std::string text = lair1Text();
+    text.replace(0, 5, c.name);
+    writeAll(box.work() / "map.txt", text);
+    EXPECT_EQ(box.run("map.txt"), 0);
+    EXPECT_EQ(box.out.rfind(kBanner + "Level name not allowed: " + c.printed + " " + c.why, 0), 0u)
+        << box.out;
+    EXPECT_EQ(box.listing(), std::vector<std::string>{"map.txt"});
+    EXPECT_FALSE(fs::exists("/tmp/tunnelsmith-absoluteMap.kld"));
   }
 }
 

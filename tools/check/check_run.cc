@@ -40,10 +40,17 @@ int runChecker(const std::vector<std::string>& args, std::ostream& out) {
   std::size_t warnings = 0;
   for (const std::string& path : paths) {
     std::string text;
-    if (!readWholeFile(path, text)) {
-      out << path << ": error: cannot read the map file\n";
-      ++errors;
-      continue;
+    switch (readFile(path, text)) {
+      case ReadResult::kRead:
+        break;
+      case ReadResult::kUnreadable:
+        out << path << ": error: cannot read the map file\n";
+        ++errors;
+        continue;
+      case ReadResult::kTooLarge:
+        out << path << ": error: map file too large: " << tooLargeText(path) << "\n";
+        ++errors;
+        continue;
     }
     for (const Diagnostic& d : checkMap(text, names)) {
       out << format(path, d) << "\n";

@@ -117,9 +117,15 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   }
 
   std::string text;
-  if (!readWholeFile(options.mapFile, text)) {
-    console << "Opening of Map File Failed: " << options.mapFile << std::endl;
-    return 0;
+  switch (readFile(options.mapFile, text)) {
+    case ReadResult::kRead:
+      break;
+    case ReadResult::kUnreadable:
+      console << "Opening of Map File Failed: " << options.mapFile << std::endl;
+      return 0;
+    case ReadResult::kTooLarge:
+      console << "Map file too large: " << tooLargeText(options.mapFile) << std::endl;
+      return 0;
   }
   const NameMaps names;
   const LevelDescription level(text, names, console);
@@ -138,8 +144,7 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   std::vector<std::uint8_t> png;
   std::string reason;
   const std::string output = options.output.value_or(level.levelName + ".png");
-  if (!encodePng(*picture, png, reason) ||
-      !writeFile(output, png, reason)) {
+  if (!encodePng(*picture, png, reason) || !writeFile(output, png, reason)) {
     console << "Could not write " << output << ": " << reason << std::endl;
     return 0;
   }

@@ -1,0 +1,360 @@
+#include "driver/level_output.h"
+
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+#include <utility>
+
+#include "driver/file_io.h"
+
+namespace ts {
+
+namespace {
+
+constexpr std::string_view kLockSuffix = ".tunnelsmith-lock";
+constexpr std::string_view kJournalSuffix = ".tunnelsmith-install";
+constexpr std::string_view kBackupSuffix = ".tunnelsmith-old";
+// Earlier versions wrote every temporary under this one fixed name.
+constexpr std::string_view kFixedTemporarySuffix = ".tunnelsmith-tmp";
+constexpr std::string_view kJournalHeading = "tunnelsmith install";
+constexpr const char* kOutOfOrder = "the level files were not built in their order";
+
+bool isRandomPart(std::string_view part) {
+  if (part.size() != files::kRandomPartLength) return false;
+  for (char c : part) {
+    const bool alphanumeric =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    if (!alphanumeric) return false;
+  }
+  return true;
+}
+
+// Whether `name` is a temporary file made for `base`, by this version or an earlier one.
+bool isTemporaryOf(std::string_view name, std::string_view base) {
+  if (name.substr(0, base.size()) != base) return false;
+  const std::string_view rest = name.substr(base.size());
+  const std::string_view mark = files::kTemporaryMark;
+  if (rest == kFixedTemporarySuffix) return true;
+  return rest.substr(0, mark.size()) == mark && isRandomPart(rest.substr(mark.size()));
+}
+
+// The temporary names that a journal lists, one per level file in order; empty when the
+// journal is not one this writer wrote for these names.
+std::vector<std::string> readJournal(const std::string& path,
+                                     const std::vector<std::string>& names) {
+  std::string text;
+  if (readFile(path, text, nullptr, 64 * 1024) != ReadResult::kRead) return {};
+  std::vector<std::string> temporaries;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i <= names.size(); ++i) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) return {};
+    const std::string_view line = std::string_view(text).substr(at, end - at);
+    at = end + 1;
+    if (i == 0) {
+      if (line != kJournalHeading) return {};
+      continue;
+    }
+    const std::string& name = names[i - 1];
+    if (!isTemporaryOf(line, name) || line.size() == name.size() + kFixedTemporarySuffix.size()) {
+      return {};
+    }
+    temporaries.emplace_back(line);
+  }
+  return at == text.size() ? temporaries : std::vector<std::string>{};
+}
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string lockName(std::string_view level) {
+  return std::string(level) + std::string(kLockSuffix);
+}
+std::string journalName(std::string_view level) {
+  return std::string(level) + std::string(kJournalSuffix);
+}
+std::string backupName(const std::string& target) { return target + std::string(kBackupSuffix); }
+
+std::string recoverInterruptedRun(const std::string& folder, std::string_view level,
+                                  const std::vector<std::string>& names) {
+  using files::Entry;
+  auto at = [&](const std::string& name) { return files::inFolder(folder, name); };
+  std::vector<std::string> done;
+  std::size_t removed = 0;
+  std::string ignored;
+
+  // A journal commits an install: its temporaries are complete and go into place.
+  const std::string journal = at(journalName(level));
+  const Entry journalEntry = files::entryAt(journal);
+  if (journalEntry == Entry::kFile) {
+    const std::vector<std::string> temporaries = readJournal(journal, names);
+    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+      const std::string temporary = at(temporaries[i]);
+      if (files::entryAt(temporary) != Entry::kFile) continue;
+      const std::string target = at(names[i]);
+      const std::string backup = at(backupName(names[i]));
+      const Entry old = files::entryAt(target);
+      if (old == Entry::kDirectory) continue;
+      if (old != Entry::kNone && files::entryAt(backup) == Entry::kNone) {
+        static_cast<void>(files::moveEntry(target, backup, ignored));
+      }
+      static_cast<void>(files::moveEntry(temporary, target, ignored));
+    }
+    for (const std::string& name : names) files::removeEntry(at(backupName(name)));
+    if (!temporaries.empty()) done.push_back("finished its install");
+  }
+  if (journalEntry == Entry::kFile || journalEntry == Entry::kOther) {
+    files::removeEntry(journal);
+    if (done.empty()) ++removed;
+  }
+
+  // Temporaries outside a committed install are incomplete, and links at any of the writer's
+  // names are never followed: both go.
+  const std::string journalBase = journalName(level);
+  for (const std::string& name : files::namesIn(folder.empty() ? "." : folder)) {
+    bool ours = isTemporaryOf(name, journalBase);
+    for (std::size_t i = 0; i < names.size() && !ours; ++i) ours = isTemporaryOf(name, names[i]);
+    const Entry entry = files::entryAt(at(name));
+    if (ours && (entry == Entry::kFile || entry == Entry::kOther) && files::removeEntry(at(name))) {
+      ++removed;
+    }
+  }
+
+  // Backups without a journal belong to an install that was being undone: the earlier files
+  // go back into place.
+  bool undone = false;
+  for (const std::string& name : names) {
+    const std::string backup = at(backupName(name));
+    const Entry entry = files::entryAt(backup);
+    if (entry == Entry::kFile && files::entryAt(at(name)) != Entry::kDirectory &&
+        files::moveEntry(backup, at(name), ignored)) {
+      undone = true;
+    } else if (entry == Entry::kOther && files::removeEntry(backup)) {
+      ++removed;
+    }
+  }
+  if (undone) done.push_back("put back the level files it was replacing");
+  if (removed > 0) done.push_back("removed " + counted(removed, "leftover file", "leftover files"));
+  if (done.empty()) return {};
+  std::string text = "Cleaned up after an interrupted run of level " + std::string(level) + ": ";
+  for (std::size_t i = 0; i < done.size(); ++i) text += (i == 0 ? "" : ", ") + done[i];
+  return text;
+}
+
+// Assembles a file in blocks and writes each block to the file's temporary once it is full; the
+// same memory then takes the next block, and the next file.
+class AllOrNothingFiles::TemporaryOutput : public FileOutput {
+ public:
+  static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
+
+  TemporaryOutput() : FileOutput(kBlockSize) {}
+
+  // Starts the next file; without a file (after a failure) the bytes are assembled and dropped.
+  void start(files::NewFile* file) {
+    restart();
+    file_ = file;
+  }
+  // Writes what is left and closes the file; false, with the reason, when any write failed.
+  [[nodiscard]] bool finish(std::string& reason) {
+    flush();
+    if (file_ != nullptr) {
+      std::string closeReason;
+      if (!file_->close(closeReason) && reason_.empty()) reason_ = closeReason;
+      file_ = nullptr;
+    }
+    reason = std::move(reason_);
+    reason_.clear();
+    return reason.empty();
+  }
+
+ protected:
+  void handOn(const Bytes& block) override {
+    if (file_ == nullptr || !reason_.empty()) return;
+    static_cast<void>(file_->write(block.data(), block.size(), reason_));
+  }
+
+ private:
+  files::NewFile* file_ = nullptr;
+  std::string reason_;
+};
+
+AllOrNothingFiles::AllOrNothingFiles(std::string folder, OutputOptions options)
+    : folder_(std::move(folder)),
+      options_(std::move(options)),
+      output_(std::make_unique<TemporaryOutput>()) {}
+
+AllOrNothingFiles::~AllOrNothingFiles() { removeTemporaries(); }
+
+std::string AllOrNothingFiles::path(const std::string& name) const {
+  return files::inFolder(folder_, name);
+}
+
+void AllOrNothingFiles::step(std::string_view name) const {
+  if (options_.onStep) options_.onStep(name);
+}
+
+void AllOrNothingFiles::failAt(std::size_t index, const std::string& name,
+                               const std::string& reason) {
+  failedIndex_ = index;
+  failedName_ = name;
+  failedReason_ = reason;
+}
+
+void AllOrNothingFiles::announce(std::string_view level, const std::vector<std::string>& names) {
+  level_ = level;
+  names_ = names;
+  // One run at a time writes this level into this folder, from its first temporary file to
+  // its last move.
+  std::string reason;
+  switch (lock_.acquire(path(lockName(level)), options_.lockPatience, reason)) {
+    case files::ProcessLock::Outcome::kLocked:
+      break;
+    case files::ProcessLock::Outcome::kTimedOut: {
+      std::ostringstream text;
+      text << "Gave up after waiting " << options_.lockPatience.count() / 1000.0
+           << " s for another run writing level " << level_
+           << " into this folder; no level file was written";
+      lockFailure_ = text.str();
+      failAt(names_.size(), lockName(level), "");
+      return;
+    }
+    case files::ProcessLock::Outcome::kFailed:
+      failAt(names_.size(), lockName(level), reason);
+      return;
+  }
+  step("locked");
+  cleanedUp_ = recoverInterruptedRun(folder_, level_, names_);
+  // A target that cannot take its file fails the run before anything is written. A directory
+  // in the way would only show when the finished file is moved onto it.
+  for (std::size_t i = 0; i < names_.size() && failedIndex_ == kNoFailure; ++i) {
+    if (files::entryAt(path(names_[i])) == files::Entry::kDirectory) {
+      failAt(i, names_[i], std::strerror(EISDIR));
+    }
+  }
+}
+
+FileOutput& AllOrNothingFiles::open(const std::string& name) {
+  const std::size_t index = opened_++;
+  files::NewFile* file = nullptr;
+  // Files come in the announced order; another file would have no place among them.
+  if (index >= names_.size() || names_[index] != name) {
+    assert(false && "level files opened out of their announced order");
+    if (failedIndex_ == kNoFailure) failAt(index, name, kOutOfOrder);
+  }
+  if (failedIndex_ == kNoFailure) {
+    std::string reason;
+    if (current_.create(path(name), reason)) {
+      // The name within the folder: the target's name and the random mark after it.
+      temporaries_.push_back(current_.path().substr(path(name).size() - name.size()));
+      file = &current_;
+      step("created " + name);
+    } else {
+      failAt(index, name, reason);
+    }
+  }
+  output_->start(file);
+  return *output_;
+}
+
+void AllOrNothingFiles::close() {
+  std::string reason;
+  // Without an earlier failure, the file closed is the announced one opened last.
+  if (!output_->finish(reason) && failedIndex_ == kNoFailure) {
+    failAt(opened_ - 1, names_[opened_ - 1], reason);
+  }
+  if (failedIndex_ == kNoFailure) step("written " + names_[opened_ - 1]);
+}
+
+void AllOrNothingFiles::removeTemporaries() {
+  for (const std::string& name : temporaries_) files::removeEntry(path(name));
+  temporaries_.clear();
+}
+
+bool AllOrNothingFiles::writeJournal() {
+  std::string text = std::string(kJournalHeading) + "\n";
+  for (const std::string& temporary : temporaries_) text += temporary + "\n";
+  files::NewFile file;
+  std::string reason;
+  const std::string journal = path(journalName(level_));
+  if (!file.create(journal, reason) ||
+      !file.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), reason) ||
+      !file.close(reason)) {
+    files::removeEntry(file.path());
+    failAt(names_.size(), journalName(level_), reason);
+    return false;
+  }
+  if (!files::moveEntry(file.path(), journal, reason)) {
+    files::removeEntry(file.path());
+    failAt(names_.size(), journalName(level_), reason);
+    return false;
+  }
+  journal_ = journal;
+  step("journal written");
+  return true;
+}
+
+// Earlier files are set aside until every new one is in place, so that a failed move can be
+// undone; the journal lets a later run finish an install that was cut short.
+void AllOrNothingFiles::moveIntoPlace() {
+  if (!writeJournal()) return;
+  std::vector<bool> backedUp(names_.size(), false);
+  std::size_t installed = 0;
+  auto undo = [&](std::size_t index, const std::string& reason) {
+    failAt(index, names_[index], reason);
+    // Without the journal, a run cut short while undoing is undone by the next run.
+    files::removeEntry(journal_);
+    journal_.clear();
+    for (std::size_t j = 0; j < installed; ++j) files::removeEntry(path(names_[j]));
+    std::string ignored;
+    for (std::size_t j = 0; j < names_.size(); ++j) {
+      if (backedUp[j])
+        static_cast<void>(files::moveEntry(path(backupName(names_[j])), path(names_[j]), ignored));
+    }
+  };
+  std::string reason;
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    const std::string target = path(names_[i]);
+    if (files::entryAt(target) != files::Entry::kNone) {
+      if (!files::moveEntry(target, path(backupName(names_[i])), reason)) return undo(i, reason);
+      backedUp[i] = true;
+      step("set aside " + names_[i]);
+    }
+    if (!files::moveEntry(path(temporaries_[i]), target, reason)) return undo(i, reason);
+    ++installed;
+    step("installed " + names_[i]);
+  }
+  temporaries_.clear();
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (backedUp[i]) files::removeEntry(path(backupName(names_[i])));
+  }
+  step("earlier files removed");
+  files::removeEntry(journal_);
+  journal_.clear();
+  step("journal removed");
+}
+
+bool AllOrNothingFiles::install(MessageSink& out) {
+  if (!cleanedUp_.empty()) out.line(cleanedUp_);
+  if (failedIndex_ == kNoFailure && opened_ != names_.size()) {
+    assert(false && "not every announced level file was built");
+    failAt(opened_, names_[opened_], kOutOfOrder);  // every file opened was announced
+  }
+  if (failedIndex_ == kNoFailure) moveIntoPlace();
+  const bool installed = failedIndex_ == kNoFailure;
+  if (!installed) removeTemporaries();
+  lock_.release();
+  if (installed) return true;
+  if (!lockFailure_.empty()) {
+    out.line(lockFailure_);
+    return false;
+  }
+  if (failedIndex_ == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
+  out.line("Could not write ", failedName_, ": ", failedReason_, "; no level file was written");
+  return false;
+}
+
+}  // namespace ts

@@ -1,0 +1,190 @@
+// The all-or-nothing level writer when runs are cut short or overlap: a run killed at any step
+// leaves what the next run turns back into one complete set, and a run that cannot have the
+// level's lock in time gives up without writing.
+#include "driver/level_output.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "driver/compile.h"
+
+namespace ts {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string lair1Text() {
+  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
+}
+
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-output-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
+  }
+  ~Folder() {
+    std::error_code ignored;
+    if (!root_.empty()) fs::remove_all(root_, ignored);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  [[nodiscard]] const fs::path& root() const { return root_; }
+  [[nodiscard]] std::vector<std::string> listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  fs::path root_;
+};
+
+// Compiles lair1 into `folder`, with `options`; the console text in `console`.
+bool compileInto(const fs::path& folder, OutputOptions options, std::string& console) {
+  static const NameMaps names;
+  std::ostringstream out;
+  AllOrNothingFiles files(folder.string(), std::move(options));
+  MessageSink sink(out);
+  const bool written = compileMap(lair1Text(), names, out, files) && files.install(sink);
+  console = out.str();
+  return written;
+}
+
+// Which set the folder holds: "old", "new", "none", or "mixed".
+std::string setIn(const Folder& folder, const CompileResult& compiled) {
+  std::size_t old = 0;
+  std::size_t fresh = 0;
+  std::size_t missing = 0;
+  for (const LevelFile& file : compiled.files) {
+    const fs::path path = folder.root() / file.name;
+    if (!fs::exists(path)) {
+      ++missing;
+    } else if (readAll(path) == "old " + file.name) {
+      ++old;
+    } else if (readAll(path) == std::string(file.bytes.begin(), file.bytes.end())) {
+      ++fresh;
+    }
+  }
+  const std::size_t all = compiled.files.size();
+  if (old == all) return "old";
+  if (fresh == all) return "new";
+  if (missing == all) return "none";
+  return "mixed";
+}
+
+// Kills a run at each of its steps in turn, then lets the next run clean up: the folder always
+// comes back to one complete set, and a normal run then leaves the new set and nothing else.
+TEST(AllOrNothingFiles, RunKilledAtAnyStepIsCleanedUpByTheNext) {
+  const CompileResult compiled = compileMap(lair1Text());
+  ASSERT_TRUE(compiled.valid);
+  std::vector<std::string> steps;
+  {
+    Folder folder;
+    OutputOptions options;
+    options.onStep = [&](std::string_view step) { steps.emplace_back(step); };
+    std::string console;
+    ASSERT_TRUE(compileInto(folder.root(), options, console)) << console;
+  }
+  ASSERT_GT(steps.size(), 12u);
+  for (const bool earlierSet : {true, false}) {
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+      SCOPED_TRACE(steps[k] + (earlierSet ? ", over an earlier set" : ", into an empty folder"));
+      Folder folder;
+      if (earlierSet) {
+        for (const LevelFile& file : compiled.files) {
+          std::ofstream(folder.root() / file.name, std::ios::binary) << "old " + file.name;
+        }
+      }
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        OutputOptions options;
+        std::size_t count = 0;
+        options.onStep = [&](std::string_view) {
+          if (count++ == k) ::_exit(9);
+        };
+        std::string console;
+        compileInto(folder.root(), options, console);
+        ::_exit(0);
+      }
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9);
+
+      // Cleaning up alone gives one whole set: the earlier one, or the new one once its
+      // install was committed.
+      {
+        files::ProcessLock lock;
+        std::string reason;
+        ASSERT_EQ(lock.acquire((folder.root() / lockName("Lair1")).string(),
+                               std::chrono::milliseconds(1000), reason),
+                  files::ProcessLock::Outcome::kLocked);
+        std::vector<std::string> names;
+        for (const LevelFile& file : compiled.files) names.push_back(file.name);
+        static_cast<void>(recoverInterruptedRun(folder.root().string(), "Lair1", names));
+        const std::string set = setIn(folder, compiled);
+        EXPECT_TRUE(set == "new" || set == (earlierSet ? "old" : "none")) << set;
+      }
+      std::string console;
+      EXPECT_TRUE(compileInto(folder.root(), {}, console)) << console;
+      EXPECT_EQ(setIn(folder, compiled), "new");
+      std::vector<std::string> expected;
+      for (const LevelFile& file : compiled.files) expected.push_back(file.name);
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(folder.listing(), expected);
+    }
+  }
+}
+
+TEST(AllOrNothingFiles, CleanupIsReportedOnceAndWaitingForTheLockIsBounded) {
+  const CompileResult compiled = compileMap(lair1Text());
+  Folder folder;
+  // Debris of an interrupted run: a temporary of this level, and one of another level that
+  // is left alone.
+  std::ofstream(folder.root() / "Lair1Map.kld.tunnelsmith-tmp.Ab12Cd") << "half";
+  std::ofstream(folder.root() / "Lair2Map.kld.tunnelsmith-tmp.Ab12Cd") << "other";
+  std::string console;
+  ASSERT_TRUE(compileInto(folder.root(), {}, console));
+  EXPECT_EQ(console,
+            "Cleaned up after an interrupted run of level Lair1: removed 1 leftover file\n");
+  EXPECT_TRUE(fs::exists(folder.root() / "Lair2Map.kld.tunnelsmith-tmp.Ab12Cd"));
+  ASSERT_TRUE(compileInto(folder.root(), {}, console));
+  EXPECT_EQ(console, "");
+
+  files::ProcessLock other;
+  std::string reason;
+  ASSERT_EQ(other.acquire((folder.root() / lockName("Lair1")).string(),
+                          std::chrono::milliseconds(1000), reason),
+            files::ProcessLock::Outcome::kLocked);
+  OutputOptions impatient;
+  impatient.lockPatience = std::chrono::milliseconds(200);
+  for (const LevelFile& file : compiled.files) {
+    std::ofstream(folder.root() / file.name, std::ios::binary) << "old " + file.name;
+  }
+  EXPECT_FALSE(compileInto(folder.root(), impatient, console));
+  EXPECT_EQ(console,
+            "Gave up after waiting 0.2 s for another run writing level Lair1 into this folder; no "
+            "level file was written\n");
+  EXPECT_EQ(setIn(folder, compiled), "old");
+}
+
+}  // namespace
+}  // namespace ts
