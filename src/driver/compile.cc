@@ -44,13 +44,13 @@ bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& c
   MessageSink out(console);
   LevelDescription level(mapText, names, console);
   if (!level.isValid) return false;
-  // Trigger identifiers are 16 bits, counted up for triggers and down for actions; more
-  // elements than that would give two elements one identifier.
-  const TriggerFileCounts counts = countTriggerElements(level);
-  const std::size_t total = counts.triggers + counts.actions;
-  if (total > kMaxTriggerElements) {
-    out.line("Too many triggers: the level needs ", total, " trigger and action elements, at most ",
-             kMaxTriggerElements, " fit the triggers file");
+  // The trigger plan gives every trigger and action element a 16-bit identifier: more elements
+  // than fit would give two elements one identifier.
+  const TriggerPlan plan(level);
+  if (!plan.fits()) {
+    out.line("Too many triggers: the level needs ", plan.counts().total(),
+             " trigger and action elements, at most ", kMaxTriggerElements,
+             " fit the triggers file");
     return false;
   }
   std::vector<std::string> fileNames;
@@ -61,10 +61,9 @@ bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& c
   sink.announce(level.levelName, fileNames);
   writeMapFile(level, out, sink.open(fileNames[0]));
   sink.close();
-  // The triggers file stores identifiers into areas and gates that the things file writes.
-  writeTriggersFile(level, sink.open(fileNames[1]));
+  writeTriggersFile(level, plan, sink.open(fileNames[1]));
   sink.close();
-  writeThingsFile(level, sink.open(fileNames[2]));
+  writeThingsFile(level, plan, sink.open(fileNames[2]));
   sink.close();
   putWholeFile(sink, fileNames[3], writePlayersFile(level));
   putWholeFile(sink, fileNames[4], writeVariablesFile(level));

@@ -65,8 +65,6 @@ struct EntranceArea {
   std::int32_t top = 0;
   std::int32_t right = 0;
   std::int32_t bottom = 0;
-  std::int32_t triggerId = 0;   // low byte of the watching trigger's identifier
-  std::int32_t triggerAux = 0;  // high byte of that identifier
 };
 
 struct GateExtent {
@@ -94,8 +92,6 @@ struct HeroGate {
   std::int32_t gateVariant = 0;
   std::int32_t gateStyle = 33;
   GateExtent extent;
-  std::int32_t triggerId = 0;   // low byte of the first automatic trigger's identifier
-  std::int32_t triggerAux = 0;  // high byte of that identifier
 };
 
 // Trigger kinds and action types as the game numbers them.

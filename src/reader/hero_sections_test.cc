@@ -173,8 +173,6 @@ TEST(HeroSections, AreasAreStoredInOrderAndNumberedFromOne) {
   EXPECT_EQ(a.top, 3);
   EXPECT_EQ(a.right, 4);
   EXPECT_EQ(a.bottom, 5);
-  EXPECT_EQ(a.triggerId, 0);
-  EXPECT_EQ(a.triggerAux, 0);
   EXPECT_EQ(o.level.areas[2].left, -1);
   EXPECT_EQ(o.level.areas[2].right, 100);
 }
@@ -245,8 +243,6 @@ TEST(HeroSections, GateExtentAndPropertiesComeFromTheGrid) {
     EXPECT_EQ(g.autoTriggerValue, c.value);
     EXPECT_EQ(g.gateVariant, c.variant);
     EXPECT_EQ(g.gateStyle, c.style);
-    EXPECT_EQ(g.triggerId, 0);
-    EXPECT_EQ(g.triggerAux, 0);
   }
 }
 

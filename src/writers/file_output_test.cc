@@ -91,8 +91,9 @@ TEST(FileOutput, BlocksJoinToTheWholeFile) {
       CollectingOutput triggers(blockSize);
       CollectingOutput things(blockSize);
       writeMapFile(read.level, sink, map);
-      writeTriggersFile(read.level, triggers);
-      writeThingsFile(read.level, things);
+      const TriggerPlan plan(read.level);
+      writeTriggersFile(read.level, plan, triggers);
+      writeThingsFile(read.level, plan, things);
       EXPECT_EQ(console.str(), whole.console);
 
       const std::vector<std::pair<CollectingOutput*, const Bytes*>> files = {
@@ -136,8 +137,7 @@ TEST(FileOutput, BlockOutputNeedsNoRoomForTheWholeFile) {
   testing::Outcome read = testing::readMap(testing::largeMapText(shape));
   ASSERT_TRUE(read.level.isValid) << read.console;
   CollectingOutput things(4096);
-  static_cast<void>(writeTriggersFile(read.level));
-  writeThingsFile(read.level, things);
+  writeThingsFile(read.level, TriggerPlan(read.level), things);
   things.flush();
   EXPECT_GT(things.size(), 700000u);
   EXPECT_LT(things.bytes().capacity(), things.size() / 4);

@@ -100,8 +100,7 @@ void putTrap(Bytes& out, const TrapEntry& t) {
 }
 
 void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right,
-             std::int32_t bottom, std::int32_t triggerId, std::int32_t triggerAux,
-             std::size_t number) {
+             std::int32_t bottom, std::uint16_t trigger, std::size_t number) {
   RecordWriter r = beginElement(out, chunk::kThingArea, kAreaRecordSize);
   r.i32(left);
   r.i32(top);
@@ -110,8 +109,7 @@ void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right
   r.u16(0);
   r.u8(8);
   r.u8(0);
-  r.low8(triggerId);
-  r.low8(triggerAux);
+  r.u16(trigger);  // the watching trigger's identifier
   r.u8(static_cast<std::uint8_t>(number));
   r.zeros(25);
   r.bytes(kAreaTail);
@@ -176,16 +174,15 @@ void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t varia
 
 }  // namespace
 
-void writeThingsFile(const LevelDescription& level, FileOutput& file) {
+void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
   // Every element chunk has a fixed size, so the frame in front of the body is known before
   // the first record.
   std::size_t hearts = 0;
   for (std::size_t k = 0; k < 4; ++k) hearts += level.heartCenterSet[k] ? 1 : 0;
   const std::size_t structures = level.heroGates.size() + hearts;
   const std::size_t areas = level.heroGates.size() + level.areas.size();
-  const std::size_t elements = level.creatures.size() + level.things.size() +
-                               level.doors.size() + level.traps.size() + areas +
-                               level.heroBands.size() + structures;
+  const std::size_t elements = level.creatures.size() + level.things.size() + level.doors.size() +
+                               level.traps.size() + areas + level.heroBands.size() + structures;
   const std::size_t bodySize = (kChunkHeaderSize + kCreatureRecordSize) * level.creatures.size() +
                                (kChunkHeaderSize + kObjectRecordSize) * level.things.size() +
                                (kChunkHeaderSize + kDoorRecordSize) * level.doors.size() +
@@ -219,13 +216,14 @@ void writeThingsFile(const LevelDescription& level, FileOutput& file) {
   }
   // Area numbers count the hero gates first, then the entrance areas, as hero releases do.
   std::size_t areaNumber = 0;
-  for (const HeroGate& g : level.heroGates) {
-    const GateExtent& e = g.extent;
-    putArea(out, e.left, e.top, e.right, e.bottom, g.triggerId, g.triggerAux, ++areaNumber);
+  for (std::size_t j = 0; j < level.heroGates.size(); ++j) {
+    const GateExtent& e = level.heroGates[j].extent;
+    putArea(out, e.left, e.top, e.right, e.bottom, plan.gateTrigger(j), ++areaNumber);
     file.checkpoint();
   }
-  for (const EntranceArea& a : level.areas) {
-    putArea(out, a.left, a.top, a.right, a.bottom, a.triggerId, a.triggerAux, ++areaNumber);
+  for (std::size_t j = 0; j < level.areas.size(); ++j) {
+    const EntranceArea& a = level.areas[j];
+    putArea(out, a.left, a.top, a.right, a.bottom, plan.areaTrigger(j), ++areaNumber);
     file.checkpoint();
   }
   for (std::size_t b = 0; b < level.heroBands.size(); ++b) {
@@ -245,8 +243,9 @@ void writeThingsFile(const LevelDescription& level, FileOutput& file) {
 }
 
 Bytes writeThingsFile(const LevelDescription& level) {
+  const TriggerPlan plan(level);
   FileOutput file;
-  writeThingsFile(level, file);
+  writeThingsFile(level, plan, file);
   return std::move(file.bytes());
 }
 

@@ -100,7 +100,7 @@ TEST(ThingsWriterRecords, ObjectDoorAndTrap) {
 
 TEST(ThingsWriterRecords, EntranceAreaWatchedByTrigger3) {
   LevelDescription level = keepersOnly(1);
-  level.areas.push_back({5, 6, 10, 12, 0, 0});
+  level.areas.push_back({5, 6, 10, 12});
   Trigger time;
   time.kind = kTriggerTime;
   time.value = 10;
@@ -121,7 +121,14 @@ TEST(ThingsWriterRecords, EntranceAreaWatchedByTrigger3) {
 
 TEST(ThingsWriterRecords, AreaCarriesHighByteOfTriggerId) {
   LevelDescription level = keepersOnly(1);
-  level.areas.push_back({0, 0, 1, 1, 0x00, 0x01});  // identifier 256
+  level.areas.push_back({0, 0, 1, 1});
+  Trigger time;
+  time.kind = kTriggerTime;
+  Trigger control;
+  control.kind = kTriggerControlArea;
+  control.param3 = 3;
+  level.triggers.assign(255, time);
+  level.triggers.push_back(control);  // identifier 256 watches the area
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
   EXPECT_EQ(hex(slice(e[0], 8 + 20, 3)), "00 01 01");
@@ -196,7 +203,7 @@ TEST(ThingsWriterFile, GateAreasComeFirstAndGateStructuresBeforeHearts) {
     g.extent = {10 * i, 1, 10 * i + 2, 3};
     level.heroGates.push_back(g);
   }
-  for (std::int32_t i = 0; i < 3; ++i) level.areas.push_back({50 + i, 5, 55 + i, 9, 0, 0});
+  for (std::int32_t i = 0; i < 3; ++i) level.areas.push_back({50 + i, 5, 55 + i, 9});
   level.heroBands.push_back({});
   std::vector<Chunk> chunks;
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level), &chunks);
@@ -227,7 +234,7 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
     g.extent = {static_cast<std::int32_t>(5 * i), 0, static_cast<std::int32_t>(5 * i + 1), 1};
     level.heroGates.push_back(g);
   }
-  level.areas.assign(A, {20, 20, 22, 22, 0, 0});
+  level.areas.assign(A, {20, 20, 22, 22});
   level.heroBands.assign(B, HeroBand{{{1, 2, kBandMemberCode, 0}}});
   const Bytes file = writeThingsFile(level);
   const std::size_t length =

@@ -157,16 +157,16 @@ TEST(TriggersWriterFile, WorkedExampleByteForByte) {
 TEST(TriggersWriterFile, NoTriggersGivesEmptyBody) {
   LevelDescription level;
   level.playerCount = 2;
-  level.areas.push_back({1, 1, 3, 3, 0, 0});
+  level.areas.push_back({1, 1, 3, 3});
   level.heroGates.push_back(gate(false, 0, {10, 10, 11, 11}));  // no automatic triggers
   const Bytes file = writeTriggersFile(level);
   EXPECT_EQ(file.size(), 60u);
   EXPECT_EQ(u32At(file, 8), 60u);
   expectCounts(file, 0, 0);
   EXPECT_EQ(checkFraming(file), "");
-  EXPECT_EQ(level.heroGates[0].triggerId, 0);
-  EXPECT_EQ(level.heroGates[0].triggerAux, 0);
-  EXPECT_EQ(level.areas[0].triggerId, 0);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 0);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) / 256, 0);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
 }
 
 TEST(TriggersWriterFile, StampRowFollowsPlayerCount) {
@@ -209,8 +209,8 @@ TEST(TriggersWriterTree, OnlyAutomaticGateTriggers) {
                             actionElement(0, 10, 0, 0, 1, 65534, 0, 7),
                             actionElement(0, 0, 0, 0, corner(11, 21), 65533, 65532, 32),
                             actionElement(0, 10, 0, 0, 1, 65532, 0, 7)});
-  EXPECT_EQ(level.heroGates[0].triggerId, 1);
-  EXPECT_EQ(level.heroGates[0].triggerAux, 0);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 1);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) / 256, 0);
 }
 
 TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
@@ -240,8 +240,8 @@ TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
 TEST(TriggersWriterTree, ControlAreaTriggerCountsSquaresAndMarksItsArea) {
   LevelDescription level;
   level.playerCount = 1;
-  level.areas.push_back({1, 1, 1, 1, 0, 0});
-  level.areas.push_back({5, 6, 7, 9, 0, 0});  // 3 wide, 4 high
+  level.areas.push_back({1, 1, 1, 1});
+  level.areas.push_back({5, 6, 7, 9});  // 3 wide, 4 high
   level.triggers.push_back(timeTrigger(50));
   // A section trigger for the last keeper keeps its link to the next trigger.
   level.triggers.push_back(controlAreaTrigger(3, 1));
@@ -252,10 +252,10 @@ TEST(TriggersWriterTree, ControlAreaTriggerCountsSquaresAndMarksItsArea) {
   expectRecords(e.triggers, {triggerElement(5, 0, 0, 50, 1, 2, 0, 34),
                              triggerElement(5, 3, 0, 12, 2, 3, 0, 40),
                              triggerElement(5, 0, 0, 70, 3, 0, 0, 34)});
-  EXPECT_EQ(level.areas[1].triggerId, 2);
-  EXPECT_EQ(level.areas[1].triggerAux, 0);
-  EXPECT_EQ(level.areas[0].triggerId, 0);
-  EXPECT_EQ(level.areas[0].triggerAux, 0);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(1) % 256, 2);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(1) / 256, 0);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(0) / 256, 0);
 }
 
 // Area coordinates are stored as written, so the square count wraps to its 32-bit field.
@@ -264,8 +264,8 @@ TEST(TriggersWriterTree, HugeAreaSquareCountWrapsToThirtyTwoBits) {
   level.playerCount = 1;
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-  level.areas.push_back({kMin, kMin, kMax, kMax, 0, 0});  // 2^32 by 2^32 squares
-  level.areas.push_back({0, 0, 65535, 65536, 0, 0});      // 65,536 by 65,537 squares
+  level.areas.push_back({kMin, kMin, kMax, kMax});  // 2^32 by 2^32 squares
+  level.areas.push_back({0, 0, 65535, 65536});      // 65,536 by 65,537 squares
   level.triggers.push_back(controlAreaTrigger(3, 0));
   level.triggers.push_back(controlAreaTrigger(3, 1));
   const Elements e = elementsOf(writeTriggersFile(level));
@@ -277,7 +277,7 @@ TEST(TriggersWriterTree, HugeAreaSquareCountWrapsToThirtyTwoBits) {
 TEST(TriggersWriterTree, IdentifierAbove255UsesHighByte) {
   LevelDescription level;
   level.playerCount = 2;
-  level.areas.push_back({0, 0, 1, 1, 0, 0});
+  level.areas.push_back({0, 0, 1, 1});
   for (int i = 0; i < 255; ++i) level.triggers.push_back(timeTrigger(i));
   level.triggers.push_back(controlAreaTrigger(4, 0));  // the 256th node
   const Bytes file = writeTriggersFile(level);
@@ -287,8 +287,8 @@ TEST(TriggersWriterTree, IdentifierAbove255UsesHighByte) {
   EXPECT_EQ(hex(slice(e.triggers[254], 8, 4)), "FF 00 00 01");  // id 255, next 256
   EXPECT_EQ(hex(e.triggers[255]), hex(triggerElement(5, 4, 0, 4, 256, 0, 0, 40)));
   EXPECT_EQ(hex(slice(e.triggers[255], 8, 2)), "00 01");
-  EXPECT_EQ(level.areas[0].triggerId, 0);
-  EXPECT_EQ(level.areas[0].triggerAux, 1);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
+  EXPECT_EQ(TriggerPlan(level).areaTrigger(0) / 256, 1);
 }
 
 TEST(TriggersWriterTree, GateListFollowsMainListAndIsCutPerGate) {
@@ -328,10 +328,10 @@ TEST(TriggersWriterTree, GateListFollowsMainListAndIsCutPerGate) {
       actionElement(0, 0, 0, 0, corner(31, 41), 65526, 65525, 32),
       actionElement(2, 10, 0, 0, 1, 65525, 0, 7),
   });
-  EXPECT_EQ(level.heroGates[0].triggerId, 0);
-  EXPECT_EQ(level.heroGates[1].triggerId, 3);
-  EXPECT_EQ(level.heroGates[2].triggerId, 5);
-  EXPECT_EQ(level.heroGates[2].triggerAux, 0);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 0);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(1) % 256, 3);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(2) % 256, 5);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(2) / 256, 0);
 }
 
 TEST(TriggersWriterTree, GateListLinksFromLastSectionTriggerNotItsReleases) {
@@ -351,7 +351,7 @@ TEST(TriggersWriterTree, GateListLinksFromLastSectionTriggerNotItsReleases) {
   expectRecords(e.actions, {actionElement(0, 0, 0, 0, 1, 65535, 0, 14),
                             actionElement(0, 0, 0, 0, corner(5, 5), 65534, 65533, 32),
                             actionElement(0, 10, 0, 0, 1, 65533, 0, 7)});
-  EXPECT_EQ(level.heroGates[0].triggerId, 3);
+  EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 3);
 }
 
 TEST(TriggersWriterTree, TensOfThousandsOfTriggers) {

@@ -1,13 +1,13 @@
-// The six level file writers. Each returns the whole file; the three that can grow large also
-// assemble it into a FileOutput, which may hand it on in blocks. The driver writes them in this
-// order: map, triggers, things, players, variables, level information. The triggers writer
-// stores trigger identifiers into the level's entrance areas and hero gates, which the things
-// writer then writes, so that order is binding.
+// The six level file writers. Each reads the level (and the triggers and things writers its
+// trigger plan) and changes neither. Each returns the whole file; the three that can grow large
+// also assemble it into a FileOutput, which may hand it on in blocks. The forms without a plan
+// compute one for the call.
 #pragma once
 
 #include <string_view>
 
 #include "model/level_description.h"
+#include "model/trigger_plan.h"
 #include "reader/messages.h"
 #include "writers/file_output.h"
 #include "writers/le_encoding.h"
@@ -24,21 +24,13 @@ inline constexpr std::string_view kLevelInfoSuffix = ".kwd";
 // Reports each square whose character has no terrain code.
 [[nodiscard]] Bytes writeMapFile(const LevelDescription& level, MessageSink& console);
 void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutput& file);
-[[nodiscard]] Bytes writeTriggersFile(LevelDescription& level);
-void writeTriggersFile(LevelDescription& level, FileOutput& file);
+// REQUIRES: plan.fits().
+[[nodiscard]] Bytes writeTriggersFile(const LevelDescription& level);
+void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
 [[nodiscard]] Bytes writeThingsFile(const LevelDescription& level);
-void writeThingsFile(const LevelDescription& level, FileOutput& file);
+void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
 [[nodiscard]] Bytes writePlayersFile(const LevelDescription& level);
 [[nodiscard]] Bytes writeVariablesFile(const LevelDescription& level);
 [[nodiscard]] Bytes writeLevelInfoFile(const LevelDescription& level);
-
-// Trigger and action elements the triggers file will hold; together they must stay within
-// the 16-bit identifier space (triggers count up from 1, actions down from 65535).
-struct TriggerFileCounts {
-  std::size_t triggers = 0;
-  std::size_t actions = 0;
-};
-[[nodiscard]] TriggerFileCounts countTriggerElements(const LevelDescription& level);
-inline constexpr std::size_t kMaxTriggerElements = 65535;
 
 }  // namespace ts

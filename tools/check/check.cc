@@ -7,7 +7,7 @@
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "reader/reader_observer.h"
-#include "writers/writers.h"
+#include "model/trigger_plan.h"
 
 namespace ts::check {
 
@@ -320,8 +320,7 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     }
   }
   if (level.isValid) {
-    const TriggerFileCounts counts = countTriggerElements(level);
-    const std::size_t total = counts.triggers + counts.actions;
+    const std::size_t total = countTriggerElements(level).total();
     if (total > kMaxTriggerElements) {
       found.push_back({0, Severity::kError,
                        "the level needs " + std::to_string(total) +
