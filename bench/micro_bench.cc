@@ -65,7 +65,7 @@ MapShape triggersShape() {
 // Reads `text` into `level`; false (and the benchmark skipped) unless it is valid and quiet.
 bool readValid(benchmark::State& state, const std::string& text, ts::LevelDescription& level) {
   std::ostringstream console;
-  level = ts::LevelDescription(text, names(), console);
+  level = ts::readLevel(text, names(), console);
   if (level.isValid && console.str().empty()) return true;
   state.SkipWithError(("the generated map does not compile cleanly: " + console.str()).c_str());
   return false;
@@ -77,7 +77,7 @@ void readBenchmark(benchmark::State& state, const MapShape& shape) {
   if (!readValid(state, text, check)) return;
   for (auto _ : state) {
     std::ostringstream console;
-    ts::LevelDescription level(text, names(), console);
+    ts::LevelDescription level = ts::readLevel(text, names(), console);
     benchmark::DoNotOptimize(level.isValid);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

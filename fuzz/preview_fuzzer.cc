@@ -12,6 +12,7 @@
 
 #include "image.h"
 #include "model/level_description.h"
+#include "reader/map_reader.h"
 #include "render.h"
 
 namespace {
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const ts::NameMaps names;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::ostringstream console;
-  const ts::LevelDescription level(text, names, console);
+  const ts::LevelDescription level = ts::readLevel(text, names, console);
   if (!level.isValid) return 0;
 
   const int scale = kScales[size % kScales.size()];

@@ -5,7 +5,8 @@
 #include <utility>
 
 #include "model/level_description.h"
-#include "reader/messages.h"
+#include "model/messages.h"
+#include "reader/map_reader.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -42,7 +43,7 @@ void putWholeFile(LevelFileSink& sink, const std::string& name, Bytes bytes) {
 bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
                 LevelFileSink& sink) {
   MessageSink out(console);
-  LevelDescription level(mapText, names, console);
+  const LevelDescription level = readLevel(mapText, names, console);
   if (!level.isValid) return false;
   // The trigger plan gives every trigger and action element a 16-bit identifier: more elements
   // than fit would give two elements one identifier.

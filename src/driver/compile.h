@@ -10,7 +10,7 @@
 
 #include "model/vocabulary.h"
 #include "writers/file_output.h"
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 namespace ts {
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model/level_description.h"
+#include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
 
 namespace ts {
@@ -55,7 +56,7 @@ struct MapText {
 LevelDescription readLevel(const std::string& text, std::string* console = nullptr) {
   const NameMaps names;
   std::ostringstream out;
-  LevelDescription level(text, names, out);
+  LevelDescription level = ts::readLevel(text, names, out);
   if (console != nullptr) *console = out.str();
   return level;
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "driver/compile.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "testing/chunk_walker.h"
 
 namespace ts {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <utility>
 
-#include "driver/file_io.h"
+#include "base/file_io.h"
 
 namespace ts {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "driver/compile.h"
-#include "driver/file_system.h"
-#include "reader/messages.h"
+#include "base/file_system.h"
+#include "model/messages.h"
 
 namespace ts {
 

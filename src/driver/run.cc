@@ -3,9 +3,9 @@
 #include <string>
 
 #include "driver/compile.h"
-#include "driver/file_io.h"
+#include "base/file_io.h"
 #include "driver/level_output.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 
 namespace ts {
 

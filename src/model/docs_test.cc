@@ -21,7 +21,7 @@
 #include "driver/compile.h"
 #include "driver/run.h"
 #include "model/vocabulary.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "testing/chunk_walker.h"
 
 namespace ts {
@@ -139,10 +139,10 @@ TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
   }
 }
 
-// The `ts::msg` constants as written in reader/messages.h, by name, with escapes resolved. Read
+// The `ts::msg` constants as written in model/messages.h, by name, with escapes resolved. Read
 // from the source so that a message added there is checked without touching this test.
 std::map<std::string, std::string> messageConstants() {
-  const std::string header = readSource("src/reader/messages.h");
+  const std::string header = readSource("src/model/messages.h");
   const std::string declaration = "inline constexpr std::string_view ";
   std::map<std::string, std::string> constants;
   for (std::size_t pos = header.find(declaration); pos != std::string::npos;

@@ -22,12 +22,7 @@ inline constexpr std::size_t kMaxLevelNameLength = 34;
 
 class LevelDescription {
  public:
-  // An empty, invalid level; tests and tools fill it by hand.
-  LevelDescription() = default;
-  // Reads and checks the whole map text; messages go to `console`. The outcome is `isValid`.
-  LevelDescription(std::string_view mapText, const NameMaps& names, std::ostream& console);
-  LevelDescription(std::istream& mapStream, const NameMaps& names, std::ostream& console);
-
+  // An empty, invalid level; the reader fills it (readLevel), and tests and tools by hand.
   std::int32_t playerCount = 0;
   std::vector<std::string> mapRows;  // row 0 first, each exactly mapWidth characters
   std::int32_t mapWidth = 0;

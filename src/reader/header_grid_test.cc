@@ -12,6 +12,7 @@
 
 #include "model/level_description.h"
 #include "model/vocabulary.h"
+#include "reader/map_reader.h"
 
 namespace ts {
 namespace {
@@ -48,7 +49,7 @@ struct Read {
 Read readMap(std::string_view text) {
   const NameMaps names;
   std::ostringstream console;
-  LevelDescription level(text, names, console);
+  LevelDescription level = ts::readLevel(text, names, console);
   return {console.str(), std::move(level)};
 }
 

@@ -1,6 +1,5 @@
 #include "reader/map_reader.h"
 
-#include <iterator>
 #include <sstream>
 
 namespace ts {
@@ -51,16 +50,10 @@ void readLevel(std::string_view text, LevelDescription& level, const NameMaps& n
   readScenario(s);
 }
 
-LevelDescription::LevelDescription(std::string_view mapText, const NameMaps& names,
-                                   std::ostream& console) {
-  readLevel(mapText, *this, names, console);
-}
-
-LevelDescription::LevelDescription(std::istream& mapStream, const NameMaps& names,
-                                   std::ostream& console) {
-  const std::string text{std::istreambuf_iterator<char>(mapStream),
-                         std::istreambuf_iterator<char>()};
-  readLevel(text, *this, names, console);
+LevelDescription readLevel(std::string_view text, const NameMaps& names, std::ostream& console) {
+  LevelDescription level;
+  readLevel(text, level, names, console);
+  return level;
 }
 
 }  // namespace ts

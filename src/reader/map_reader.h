@@ -12,7 +12,7 @@
 
 #include "model/level_description.h"
 #include "model/vocabulary.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "reader/reader_observer.h"
 #include "reader/text_reader.h"
 
@@ -77,6 +77,9 @@ bool readHeroSections(ReadState& s);  // HERO_BANDS, AREAS, HERO_GATES
 bool readTriggers(ReadState& s);
 bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the level valid
 
+// Reads and checks the whole map text; messages go to `console`. The outcome is `isValid`.
+[[nodiscard]] LevelDescription readLevel(std::string_view text, const NameMaps& names,
+                                         std::ostream& console);
 // Runs the whole reader over `text` into `level`, telling `observer` (when given) what it saw.
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
                std::ostream& console, ReaderObserver* observer = nullptr);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 namespace ts::testing {
 

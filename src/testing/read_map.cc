@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "reader/map_reader.h"
+
 namespace ts::testing {
 
 const NameMaps& names() {
@@ -11,7 +13,7 @@ const NameMaps& names() {
 
 Outcome readMap(const std::string& text) {
   std::ostringstream console;
-  Outcome o{LevelDescription(text, names(), console), {}};
+  Outcome o{readLevel(text, names(), console), {}};
   o.console = console.str();
   return o;
 }

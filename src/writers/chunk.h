@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 namespace ts {
 

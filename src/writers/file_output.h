@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 namespace ts {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "testing/large_map.h"
 #include "testing/read_map.h"
 #include "writers/writers.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/level_description.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "testing/chunk_walker.h"
 #include "writers/writers.h"
 

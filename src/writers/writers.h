@@ -8,9 +8,9 @@
 
 #include "model/level_description.h"
 #include "model/trigger_plan.h"
-#include "reader/messages.h"
+#include "model/messages.h"
 #include "writers/file_output.h"
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 namespace ts {
 

@@ -1,7 +1,7 @@
 #include "check_run.h"
 
 #include "check.h"
-#include "driver/file_io.h"
+#include "base/file_io.h"
 
 namespace ts::check {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/file_io.h"
+#include "base/file_io.h"
 #include "model/vocabulary.h"
 
 namespace {

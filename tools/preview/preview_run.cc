@@ -7,8 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "driver/file_io.h"
+#include "base/file_io.h"
 #include "model/level_description.h"
+#include "reader/map_reader.h"
 #include "png_encode.h"
 #include "render.h"
 
@@ -128,7 +129,7 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
       return 0;
   }
   const NameMaps names;
-  const LevelDescription level(text, names, console);
+  const LevelDescription level = readLevel(text, names, console);
   if (!level.isValid) {
     console << "No picture: the map was rejected" << std::endl;
     return 0;

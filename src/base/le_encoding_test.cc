@@ -1,5 +1,5 @@
 // Byte order and text fields of the level file encoders, and the choice of a date stamp row.
-#include "writers/le_encoding.h"
+#include "base/le_encoding.h"
 
 #include <gtest/gtest.h>
 

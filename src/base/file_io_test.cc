@@ -1,6 +1,6 @@
 // Reading a map file whole: a large file mapped into memory and a small one read give exactly
 // the file's bytes, and what cannot be read is refused.
-#include "driver/file_io.h"
+#include "base/file_io.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
