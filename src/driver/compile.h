@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "model/vocabulary.h"
 #include "writers/file_output.h"
-#include "base/le_encoding.h"
 
 namespace ts {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/compile.h"
 #include "base/file_system.h"
+#include "driver/compile.h"
 #include "model/messages.h"
 
 namespace ts {

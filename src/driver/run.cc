@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "driver/compile.h"
 #include "base/file_io.h"
+#include "driver/compile.h"
 #include "driver/level_output.h"
 #include "model/messages.h"
 

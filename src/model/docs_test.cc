@@ -20,8 +20,8 @@
 
 #include "driver/compile.h"
 #include "driver/run.h"
-#include "model/vocabulary.h"
 #include "model/messages.h"
+#include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
 
 namespace ts {

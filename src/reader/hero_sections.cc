@@ -160,8 +160,8 @@ void setGateProperties(HeroGate& gate, TerrainCode code) {
 
 // The extent of the gate drawn through square (x, y), with its terrain in `code`, or no extent
 // after printing why.
-GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_t x,
-                          std::int32_t y, TerrainCode& code) {
+GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_t x, std::int32_t y,
+                          TerrainCode& code) {
   const LevelDescription& level = s.level;
   // A square outside the map holds no gate.
   if (x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return {};

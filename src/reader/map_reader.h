@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "model/level_description.h"
-#include "model/vocabulary.h"
 #include "model/messages.h"
+#include "model/vocabulary.h"
 #include "reader/reader_observer.h"
 #include "reader/text_reader.h"
 

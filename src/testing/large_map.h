@@ -8,7 +8,7 @@ namespace ts::testing {
 
 struct LargeMapShape {
   std::string name = "Big";
-  std::size_t width = 320;      // the map file takes 4 bytes a square
+  std::size_t width = 320;  // the map file takes 4 bytes a square
   std::size_t height = 300;
   std::size_t creatures = 12000;  // 36 bytes each in the things file
   std::size_t triggers = 6000;    // 3 elements of 24 bytes each in the triggers file

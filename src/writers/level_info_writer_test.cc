@@ -99,18 +99,12 @@ TEST(LevelInfoWriterTest, StampRowAndPlayerCountFollowThePlayerCount) {
     std::uint8_t countByte;
   };
   const Case cases[] = {
-      {1,
-       "CF 07 04 06 00 00 0D 16 2F 9F CF 07 04 06 74 81 0D 16 2F 00", 0x01},
-      {2,
-       "CF 07 06 06 00 00 0C 35 2E 00 CF 07 06 06 00 00 0C 35 2E 00", 0x02},
-      {3,
-       "CF 07 08 06 00 00 0F 05 09 00 CF 07 08 06 00 00 0F 05 09 00", 0x03},
-      {4,
-       "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x04},
-      {0,
-       "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x00},
-      {258,
-       "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x02},
+      {1, "CF 07 04 06 00 00 0D 16 2F 9F CF 07 04 06 74 81 0D 16 2F 00", 0x01},
+      {2, "CF 07 06 06 00 00 0C 35 2E 00 CF 07 06 06 00 00 0C 35 2E 00", 0x02},
+      {3, "CF 07 08 06 00 00 0F 05 09 00 CF 07 08 06 00 00 0F 05 09 00", 0x03},
+      {4, "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x04},
+      {0, "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x00},
+      {258, "CF 07 0E 07 00 00 0D 0F 05 00 CF 07 0E 07 00 00 0D 0F 05 00", 0x02},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.playerCount);

@@ -100,9 +100,7 @@ TEST(MapWriterTest, SmallestSignedCodeWinsForASharedCharacter) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"two ordinary codes",
-       {{0x01010306, 'x'}, {0x01010202, 'x'}},
-       {0x02, 0x02, 0x01, 0x01}},
+      {"two ordinary codes", {{0x01010306, 'x'}, {0x01010202, 'x'}}, {0x02, 0x02, 0x01, 0x01}},
       {"a negative code is smaller than any positive one",
        {{0x01010202, 'x'}, {static_cast<TerrainCode>(0xFF010203u), 'x'}},
        {0x03, 0x02, 0x01, 0xFF}},
@@ -123,8 +121,8 @@ TEST(MapWriterTest, SmallestSignedCodeWinsForASharedCharacter) {
 TEST(MapWriterTest, HeroGateMarkersAreWrittenAsHeroGateSix) {
   // HERO_GATE_7 to HERO_GATE_10, then HERO_GATE_6 itself and HERO_GATE_5 for contrast.
   const Written w = write(mapLevel(
-      {"789065"}, {{100, '7'}, {102, '8'}, {104, '9'}, {106, '0'}, {0x01010125, '6'},
-                   {0x01010124, '5'}}));
+      {"789065"},
+      {{100, '7'}, {102, '8'}, {104, '9'}, {106, '0'}, {0x01010125, '6'}, {0x01010124, '5'}}));
   for (std::size_t col = 0; col < 5; ++col) {
     EXPECT_EQ(hex(cellAt(w, 6, 0, col)), "25 01 01 01") << "column " << col;
   }
@@ -169,9 +167,12 @@ TEST(MapWriterTest, UnknownCharactersAreReportedInRowOrderEachByItself) {
 TEST(MapWriterTest, CellsAreWrittenRowByRowFromColumnZero) {
   // Width 3 and height 2 so that a column-first order or a swapped stride shows up; the
   // last character has its top bit set.
-  const Written w = write(mapLevel(
-      {"abc", "de\xE9"}, {{0x01010201, 'a'}, {0x01010202, 'b'}, {0x01010203, 'c'},
-                          {0x0101030B, 'd'}, {0x0101040A, 'e'}, {0x01010207, 0xE9}}));
+  const Written w = write(mapLevel({"abc", "de\xE9"}, {{0x01010201, 'a'},
+                                                       {0x01010202, 'b'},
+                                                       {0x01010203, 'c'},
+                                                       {0x0101030B, 'd'},
+                                                       {0x0101040A, 'e'},
+                                                       {0x01010207, 0xE9}}));
   EXPECT_EQ(u32At(w.file, 20), 3u);
   EXPECT_EQ(u32At(w.file, 24), 2u);
   EXPECT_EQ(hex(slice(w.file, kCellsOffset, 24)),

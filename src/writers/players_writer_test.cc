@@ -70,12 +70,18 @@ TEST(PlayersWriterTest, StampsAndBodySizeFollowThePlayerCount) {
     std::uint32_t bodySize;
   };
   const Case cases[] = {
-      {2, {true, true, false, false},
-       "CF 07 06 06 72 73 0C 35 2D 64 CF 07 06 06 00 00 0C 35 2D 00", 820},
-      {3, {true, true, true, false},
-       "CF 07 08 06 73 2E 0F 05 08 00 CF 07 08 06 00 00 0F 05 08 00", 1025},
-      {4, {true, true, true, true},
-       "CF 07 0E 07 6B 6C 0D 0F 04 00 CF 07 0E 07 00 00 0D 0F 04 00", 1230},
+      {2,
+       {true, true, false, false},
+       "CF 07 06 06 72 73 0C 35 2D 64 CF 07 06 06 00 00 0C 35 2D 00",
+       820},
+      {3,
+       {true, true, true, false},
+       "CF 07 08 06 73 2E 0F 05 08 00 CF 07 08 06 00 00 0F 05 08 00",
+       1025},
+      {4,
+       {true, true, true, true},
+       "CF 07 0E 07 6B 6C 0D 0F 04 00 CF 07 0E 07 00 00 0D 0F 04 00",
+       1230},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.playerCount);
@@ -92,8 +98,7 @@ TEST(PlayersWriterTest, StampsAndBodySizeFollowThePlayerCount) {
 }
 
 TEST(PlayersWriterTest, KeepersWithoutHeartGetNoRecordAndOthersKeepTheirNumbers) {
-  const Bytes file =
-      write(playersLevel(2, {false, true, false, true}, {111, 2000, 333, 4000}));
+  const Bytes file = write(playersLevel(2, {false, true, false, true}, {111, 2000, 333, 4000}));
   ASSERT_EQ(file.size(), 56 + 4 * kRecordSize);
 
   struct Expected {

@@ -1,12 +1,12 @@
 // Tests of the things file: the layout of every record kind, the order of the elements, the
 // announced length and element count, and the trigger identifiers that the triggers writer
 // leaves in areas and gates.
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "testing/chunk_walker.h"
 #include "writers/writers.h"
@@ -50,9 +50,10 @@ std::vector<std::uint32_t> idsOf(const std::vector<Chunk>& chunks) {
 
 // The band record as laid out for the game: a 43-byte head, then 16 member slots.
 Bytes expectedBand(std::uint8_t number, const std::vector<BandMember>& members) {
-  Bytes b = {9, 0, 0, 0, 0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E, 0x2E, 0x58, 0x00,
-             0x11, 0x01, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0xE0, 0x72, 0xE8, 0x00,
-             0, 0, number, 0, 0x0C, 0xF7, 0x15, 0x01, 0x0C, 0xF7, 0x15};
+  Bytes b = {9,    0,      0,    0,    0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15,
+             0x01, 0x7E,   0x2E, 0x58, 0x00, 0x11, 0x01, 0,    0,    0,    0,
+             0,    0,      1,    0,    0,    0,    0xE0, 0x72, 0xE8, 0x00, 0,
+             0,    number, 0,    0x0C, 0xF7, 0x15, 0x01, 0x0C, 0xF7, 0x15};
   for (std::size_t j = 0; j < 16; ++j) {
     if (j >= members.size()) {
       putZeros(b, 32);
@@ -74,9 +75,9 @@ TEST(ThingsWriterRecords, Creature) {
   level.creatures.push_back({3, 7, 10, 12, 4});
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
-  const Bytes expected = {0xC8, 0, 0, 0, 0x1C, 0, 0, 0, 0x0A, 0, 0, 0, 0x0C, 0, 0, 0,
-                          0, 0, 0, 0, 0, 0, 0x04, 0x09, 0x64, 0, 0, 0, 0, 0, 0, 0,
-                          0, 0, 0x07, 0x03};
+  const Bytes expected = {0xC8, 0, 0, 0, 0x1C, 0, 0, 0, 0x0A, 0, 0,    0,
+                          0x0C, 0, 0, 0, 0,    0, 0, 0, 0,    0, 0x04, 0x09,
+                          0x64, 0, 0, 0, 0,    0, 0, 0, 0,    0, 0x07, 0x03};
   EXPECT_EQ(hex(e[0]), hex(expected));
 }
 
@@ -88,14 +89,14 @@ TEST(ThingsWriterRecords, ObjectDoorAndTrap) {
   level.traps.push_back({5, 11, 20, 21});
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 5u);
-  EXPECT_EQ(hex(e[0]), hex(Bytes{0xC2, 0, 0, 0, 0x18, 0, 0, 0, 0x2C, 0x01, 0, 0, 8, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x02}));
-  EXPECT_EQ(hex(e[1]), hex(Bytes{0xC4, 0, 0, 0, 0x14, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0x02, 0x04, 0x01, 0x63, 0x5F, 0x00}));
-  EXPECT_EQ(hex(e[2]), hex(Bytes{0xC4, 0, 0, 0, 0x14, 0, 0, 0, 6, 0, 0, 0, 7, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0x08, 0x05, 0x00, 0x63, 0x5F, 0x00}));
-  EXPECT_EQ(hex(e[3]), hex(Bytes{0xC3, 0, 0, 0, 0x10, 0, 0, 0, 0x14, 0, 0, 0, 0x15, 0, 0, 0,
-                                 0, 0, 0, 0, 0x04, 0x0B, 0x05, 0x73}));
+  EXPECT_EQ(hex(e[0]), hex(Bytes{0xC2, 0, 0, 0, 0x18, 0, 0, 0, 0x2C, 0x01, 0, 0, 8, 0,    0,   0, 0,
+                                 0,    0, 0, 0, 0,    0, 0, 0, 0,    0,    0, 0, 0, 0x05, 0x02}));
+  EXPECT_EQ(hex(e[1]), hex(Bytes{0xC4, 0, 0, 0, 0x14, 0, 0, 0,    3,    0,    0,    0,    4,   0, 0,
+                                 0,    0, 0, 0, 0,    0, 0, 0x02, 0x04, 0x01, 0x63, 0x5F, 0x00}));
+  EXPECT_EQ(hex(e[2]), hex(Bytes{0xC4, 0, 0, 0, 0x14, 0, 0, 0,    6,    0,    0,    0,    7,   0, 0,
+                                 0,    0, 0, 0, 0,    0, 0, 0x08, 0x05, 0x00, 0x63, 0x5F, 0x00}));
+  EXPECT_EQ(hex(e[3]), hex(Bytes{0xC3, 0, 0, 0, 0x10, 0, 0, 0, 0x14, 0,    0,    0,
+                                 0x15, 0, 0, 0, 0,    0, 0, 0, 0x04, 0x0B, 0x05, 0x73}));
 }
 
 TEST(ThingsWriterRecords, EntranceAreaWatchedByTrigger3) {
@@ -112,8 +113,8 @@ TEST(ThingsWriterRecords, EntranceAreaWatchedByTrigger3) {
   (void)writeTriggersFile(level);
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
-  Bytes expected = {0xC5, 0, 0, 0, 0x38, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0x0A, 0, 0, 0,
-                    0x0C, 0, 0, 0, 0, 0, 0x08, 0, 0x03, 0x00, 0x01};
+  Bytes expected = {0xC5, 0, 0, 0, 0x38, 0, 0, 0, 5, 0, 0,    0, 6,    0,    0,   0,
+                    0x0A, 0, 0, 0, 0x0C, 0, 0, 0, 0, 0, 0x08, 0, 0x03, 0x00, 0x01};
   putZeros(expected, 25);
   putBytes(expected, Bytes{0xEC, 0xF9, 0x16, 0x01, 0x12, 0, 0, 0});
   EXPECT_EQ(hex(e[0]), hex(expected));
@@ -169,13 +170,15 @@ TEST(ThingsWriterRecords, GateAndHeartStructures) {
   level.heroGates.push_back(g);
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 4u);
-  EXPECT_EQ(hex(e[1]), hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 0x32, 0, 0, 0, 0x3C, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0x02, 0x01, 0x64, 0x00, 0x25, 0x01}));
-  EXPECT_EQ(hex(e[2]), hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 0x2C, 0x01, 0, 0, 0xC8, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x64, 0x00, 0x0E, 0x03}));
+  EXPECT_EQ(hex(e[1]),
+            hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 0x32, 0,    0,    0,    0x3C, 0,
+                      0,    0, 0, 0, 0,    0, 0, 0, 0x02, 0x01, 0x64, 0x00, 0x25, 0x01}));
+  EXPECT_EQ(hex(e[2]),
+            hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 0x2C, 0x01, 0,    0,    0xC8, 0,
+                      0,    0, 0, 0, 0,    0, 0, 0, 0x00, 0x00, 0x64, 0x00, 0x0E, 0x03}));
   // Keeper 3's heart carries that keeper's player.
-  EXPECT_EQ(hex(e[3]), hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x64, 0x00, 0x0E, 0x05}));
+  EXPECT_EQ(hex(e[3]), hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0,    7,    0,    0,    0,    8,   0, 0,
+                                 0,    0, 0, 0, 0,    0, 0, 0x00, 0x00, 0x64, 0x00, 0x0E, 0x05}));
 }
 
 TEST(ThingsWriterFile, OneKeeperAndNothingElse) {
@@ -246,8 +249,8 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
   std::vector<Chunk> chunks;
   elementsOf(file, &chunks);
   EXPECT_EQ(idsOf(chunks),
-            (std::vector<std::uint32_t>{200, 200, 194, 194, 194, 196, 196, 195, 197, 197, 197,
-                                        197, 197, 201, 201, 204, 204, 204, 204, 204}));
+            (std::vector<std::uint32_t>{200, 200, 194, 194, 194, 196, 196, 195, 197, 197,
+                                        197, 197, 197, 201, 201, 204, 204, 204, 204, 204}));
 }
 
 TEST(ThingsWriterFile, StampRowFollowsPlayerCount) {

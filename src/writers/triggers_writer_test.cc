@@ -1,14 +1,13 @@
 // Tests of the triggers file: framing and counts, the identifiers of trigger and action nodes,
 // the order in which the tree of section triggers, gate releases and automatic gate triggers
 // is written, and the identifiers stored back into entrance areas and hero gates.
-#include <array>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "testing/chunk_walker.h"
 #include "writers/writers.h"
@@ -28,8 +27,8 @@ constexpr std::size_t kElementLength = 24;
 
 // The 16 bytes of a trigger element; param1 is always 1 and param5 always 0.
 Bytes triggerElement(std::uint8_t param2, std::uint8_t param3, std::uint8_t param4,
-                     std::uint32_t value, std::uint16_t id, std::uint16_t next,
-                     std::uint16_t child, std::uint8_t kind) {
+                     std::uint32_t value, std::uint16_t id, std::uint16_t next, std::uint16_t child,
+                     std::uint8_t kind) {
   Bytes b;
   putU8(b, param2);
   putU8(b, param3);
@@ -139,15 +138,15 @@ TEST(TriggersWriterFile, WorkedExampleByteForByte) {
   level.triggers.push_back(timeTrigger(100, {{kActionHeroRelease, 0, 0, 0, 0, 1}}));
   const Bytes file = writeTriggersFile(level);
   const Bytes expected = {
-      0xD2, 0, 0, 0, 0x04, 0, 0, 0, 0x6C, 0, 0, 0,                     // file size 108
-      0xD3, 0, 0, 0, 0x20, 0, 0, 0, 0x01, 0, 0, 0, 0x01, 0, 0, 0, 0x01, 0, 0, 0,
-      0xCF, 0x07, 0x04, 0x06, 0x5C, 0x4C, 0x0D, 0x16, 0x2E, 0x6C,
-      0xCF, 0x07, 0x04, 0x06, 0x69, 0x67, 0x0D, 0x16, 0x2E, 0x73,
-      0xD4, 0, 0, 0, 0x30, 0, 0, 0,                                     // body 48
-      0xD5, 0, 0, 0, 0x10, 0, 0, 0,
-      0x05, 0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x22, 0x01,
-      0xD6, 0, 0, 0, 0x10, 0, 0, 0,
-      0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x0E, 0x01,
+      0xD2, 0,    0,    0,    0x04, 0,    0,    0,    0x6C, 0,    0,    0,  // file size 108
+      0xD3, 0,    0,    0,    0x20, 0,    0,    0,    0x01, 0,    0,    0,
+      0x01, 0,    0,    0,    0x01, 0,    0,    0,    0xCF, 0x07, 0x04, 0x06,
+      0x5C, 0x4C, 0x0D, 0x16, 0x2E, 0x6C, 0xCF, 0x07, 0x04, 0x06, 0x69, 0x67,
+      0x0D, 0x16, 0x2E, 0x73, 0xD4, 0,    0,    0,    0x30, 0,    0,    0,  // body 48
+      0xD5, 0,    0,    0,    0x10, 0,    0,    0,    0x05, 0x00, 0x00, 0x00,
+      0x64, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x22, 0x01,
+      0xD6, 0,    0,    0,    0x10, 0,    0,    0,    0x00, 0x00, 0x00, 0x00,
+      0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x0E, 0x01,
   };
   ASSERT_EQ(expected.size(), 108u);
   EXPECT_EQ(hex(file), hex(expected));
@@ -216,8 +215,8 @@ TEST(TriggersWriterTree, OnlyAutomaticGateTriggers) {
 TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
   LevelDescription level;
   level.playerCount = 1;
-  Trigger first = timeTrigger(600, {{kActionHeroRelease, 0, 0, 0, 0, 5},
-                                    {kActionHeroRelease, 1, 0, 0, 0, 2}});
+  Trigger first =
+      timeTrigger(600, {{kActionHeroRelease, 0, 0, 0, 0, 5}, {kActionHeroRelease, 1, 0, 0, 0, 2}});
   first.releasesAtGate = true;
   first.releaseGates = {{4, 1}, {1, 1}};  // gates 5 and 2
   level.triggers.push_back(first);
@@ -227,10 +226,10 @@ TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
   const Elements e = elementsOf(file);
   // Section triggers are numbered first (1, 2), the release nodes after them (3, 4); each
   // node is written before the chain below it, that chain before the next node.
-  expectRecords(e.triggers, {triggerElement(5, 0, 0, 600, 1, 2, 3, 34),
-                             triggerElement(3, 1, 1, 0, 3, 0, 4, 1),
-                             triggerElement(3, 4, 1, 0, 4, 0, 65535, 1),
-                             triggerElement(5, 0, 0, 900, 2, 0, 65533, 34)});
+  expectRecords(
+      e.triggers,
+      {triggerElement(5, 0, 0, 600, 1, 2, 3, 34), triggerElement(3, 1, 1, 0, 3, 0, 4, 1),
+       triggerElement(3, 4, 1, 0, 4, 0, 65535, 1), triggerElement(5, 0, 0, 900, 2, 0, 65533, 34)});
   // The first trigger's actions hang from its last release node.
   expectRecords(e.actions, {actionElement(0, 0, 0, 0, 5, 65535, 65534, 14),
                             actionElement(1, 0, 0, 0, 2, 65534, 0, 14),
@@ -249,9 +248,9 @@ TEST(TriggersWriterTree, ControlAreaTriggerCountsSquaresAndMarksItsArea) {
   const Bytes file = writeTriggersFile(level);
   expectCounts(file, 3, 0);
   const Elements e = elementsOf(file);
-  expectRecords(e.triggers, {triggerElement(5, 0, 0, 50, 1, 2, 0, 34),
-                             triggerElement(5, 3, 0, 12, 2, 3, 0, 40),
-                             triggerElement(5, 0, 0, 70, 3, 0, 0, 34)});
+  expectRecords(e.triggers,
+                {triggerElement(5, 0, 0, 50, 1, 2, 0, 34), triggerElement(5, 3, 0, 12, 2, 3, 0, 40),
+                 triggerElement(5, 0, 0, 70, 3, 0, 0, 34)});
   EXPECT_EQ(TriggerPlan(level).areaTrigger(1) % 256, 2);
   EXPECT_EQ(TriggerPlan(level).areaTrigger(1) / 256, 0);
   EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
@@ -308,26 +307,27 @@ TEST(TriggersWriterTree, GateListFollowsMainListAndIsCutPerGate) {
   expectCounts(file, 6, 11);
   const Elements e = elementsOf(file);
   expectRecords(e.triggers, {
-      triggerElement(5, 0, 1, 3, 1, 2, 65535, 71),
-      triggerElement(5, 0, 0, 20, 2, 3, 65533, 34),   // last section trigger -> first gate's
-      triggerElement(5, 3, 0, 6, 3, 4, 65532, 40),
-      triggerElement(5, 4, 0, 6, 4, 0, 65530, 40),    // last keeper: cut
-      triggerElement(5, 3, 0, 12, 5, 6, 65528, 40),
-      triggerElement(5, 4, 0, 12, 6, 0, 65526, 40),
-  });
+                                triggerElement(5, 0, 1, 3, 1, 2, 65535, 71),
+                                triggerElement(5, 0, 0, 20, 2, 3, 65533,
+                                               34),  // last section trigger -> first gate's
+                                triggerElement(5, 3, 0, 6, 3, 4, 65532, 40),
+                                triggerElement(5, 4, 0, 6, 4, 0, 65530, 40),  // last keeper: cut
+                                triggerElement(5, 3, 0, 12, 5, 6, 65528, 40),
+                                triggerElement(5, 4, 0, 12, 6, 0, 65526, 40),
+                            });
   expectRecords(e.actions, {
-      actionElement(4, 1, 3, 1, 0, 65535, 65534, 6),
-      actionElement(1, 3, 1, 0, 0, 65534, 0, 9),
-      actionElement(0, 0, 0, 0, 1, 65533, 0, 14),
-      actionElement(0, 0, 0, 0, corner(10, 21), 65532, 65531, 32),
-      actionElement(1, 10, 0, 0, 1, 65531, 0, 7),
-      actionElement(0, 0, 0, 0, corner(10, 21), 65530, 65529, 32),
-      actionElement(1, 10, 0, 0, 1, 65529, 0, 7),
-      actionElement(0, 0, 0, 0, corner(31, 41), 65528, 65527, 32),
-      actionElement(2, 10, 0, 0, 1, 65527, 0, 7),
-      actionElement(0, 0, 0, 0, corner(31, 41), 65526, 65525, 32),
-      actionElement(2, 10, 0, 0, 1, 65525, 0, 7),
-  });
+                               actionElement(4, 1, 3, 1, 0, 65535, 65534, 6),
+                               actionElement(1, 3, 1, 0, 0, 65534, 0, 9),
+                               actionElement(0, 0, 0, 0, 1, 65533, 0, 14),
+                               actionElement(0, 0, 0, 0, corner(10, 21), 65532, 65531, 32),
+                               actionElement(1, 10, 0, 0, 1, 65531, 0, 7),
+                               actionElement(0, 0, 0, 0, corner(10, 21), 65530, 65529, 32),
+                               actionElement(1, 10, 0, 0, 1, 65529, 0, 7),
+                               actionElement(0, 0, 0, 0, corner(31, 41), 65528, 65527, 32),
+                               actionElement(2, 10, 0, 0, 1, 65527, 0, 7),
+                               actionElement(0, 0, 0, 0, corner(31, 41), 65526, 65525, 32),
+                               actionElement(2, 10, 0, 0, 1, 65525, 0, 7),
+                           });
   EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 0);
   EXPECT_EQ(TriggerPlan(level).gateTrigger(1) % 256, 3);
   EXPECT_EQ(TriggerPlan(level).gateTrigger(2) % 256, 5);
@@ -386,8 +386,8 @@ TEST(TriggersWriterTree, TensOfThousandsOfTriggers) {
 TEST(TriggersWriterCounts, CountTriggerElements) {
   const auto autoGate = gate(true, 9, {0, 0, 2, 2});
   const auto plainGate = gate(false, 0, {5, 5, 5, 5});
-  Trigger releases = timeTrigger(1, {{kActionHeroRelease, 0, 0, 0, 0, 1},
-                                     {kActionHeroRelease, 1, 0, 0, 0, 2}});
+  Trigger releases =
+      timeTrigger(1, {{kActionHeroRelease, 0, 0, 0, 0, 1}, {kActionHeroRelease, 1, 0, 0, 0, 2}});
   releases.releasesAtGate = true;
   releases.releaseGates = {{0, 1}, {1, 1}};
   const struct {

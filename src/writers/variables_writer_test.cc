@@ -86,8 +86,8 @@ Written write(const LevelDescription& level) {
   w.file = writeVariablesFile(level);
   EXPECT_EQ(checkFraming(w.file), "");
   for (std::size_t at = kBodyOffset; at + kEntrySize <= w.file.size(); at += kEntrySize) {
-    w.entries.push_back({u32At(w.file, at), u32At(w.file, at + 4), u32At(w.file, at + 8),
-                         u32At(w.file, at + 12)});
+    w.entries.push_back(
+        {u32At(w.file, at), u32At(w.file, at + 4), u32At(w.file, at + 8), u32At(w.file, at + 12)});
   }
   return w;
 }
@@ -181,12 +181,23 @@ TEST(VariablesWriterTest, EntryOrderCountsFirstThenEachKeepersCategories) {
   const Written w = write(level);
 
   const std::vector<Entry> expected = {
-      count(3, 5, 3),           count(10, 300, 3),        count(4, 1, 4),
-      avail(kRoom, 3, 1, 3),    avail(kRoom, 3, 7, 2),    avail(kCreature, 3, 3, 3),
-      avail(kCreature, 3, 10, 3), avail(kDoor, 3, 2, 1),  avail(kTrap, 3, 4, 2),
-      avail(kSpell, 3, 2, 3),   avail(kSpell, 3, 4, 1),   avail(kCreature, 4, 4, 3),
-      avail(kDoor, 4, 8, 2),    avail(kTrap, 4, 5, 3),    avail(kTrap, 4, 14, 1),
-      globalEntry(),            playerEntry(2, 1),
+      count(3, 5, 3),
+      count(10, 300, 3),
+      count(4, 1, 4),
+      avail(kRoom, 3, 1, 3),
+      avail(kRoom, 3, 7, 2),
+      avail(kCreature, 3, 3, 3),
+      avail(kCreature, 3, 10, 3),
+      avail(kDoor, 3, 2, 1),
+      avail(kTrap, 3, 4, 2),
+      avail(kSpell, 3, 2, 3),
+      avail(kSpell, 3, 4, 1),
+      avail(kCreature, 4, 4, 3),
+      avail(kDoor, 4, 8, 2),
+      avail(kTrap, 4, 5, 3),
+      avail(kTrap, 4, 14, 1),
+      globalEntry(),
+      playerEntry(2, 1),
   };
   expectFraming(w, expected.size());
   ASSERT_EQ(w.entries.size(), expected.size());

@@ -6,11 +6,11 @@
 
 #include <string_view>
 
-#include "model/level_description.h"
-#include "model/trigger_plan.h"
-#include "model/messages.h"
-#include "writers/file_output.h"
 #include "base/le_encoding.h"
+#include "model/level_description.h"
+#include "model/messages.h"
+#include "model/trigger_plan.h"
+#include "writers/file_output.h"
 
 namespace ts {
 

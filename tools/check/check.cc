@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "model/level_description.h"
+#include "model/trigger_plan.h"
 #include "reader/map_reader.h"
 #include "reader/reader_observer.h"
-#include "model/trigger_plan.h"
 
 namespace ts::check {
 

@@ -1,7 +1,7 @@
 #include "check_run.h"
 
-#include "check.h"
 #include "base/file_io.h"
+#include "check.h"
 
 namespace ts::check {
 

@@ -9,8 +9,8 @@
 
 #include "base/file_io.h"
 #include "model/level_description.h"
-#include "reader/map_reader.h"
 #include "png_encode.h"
+#include "reader/map_reader.h"
 #include "render.h"
 
 namespace ts::preview {

@@ -422,8 +422,8 @@ void drawLegend(Image& image, int left, const std::vector<LegendEntry>& entries,
 
 }  // namespace
 
-std::optional<Image> renderLevel(const LevelDescription& level, int scale,
-                                 std::int64_t maxPixels, PictureSize& size) {
+std::optional<Image> renderLevel(const LevelDescription& level, int scale, std::int64_t maxPixels,
+                                 PictureSize& size) {
   const TerrainGrid grid(level);
   const std::vector<LegendEntry> entries = legendEntries(level, grid);
   const std::string title = legendTitle(level);
