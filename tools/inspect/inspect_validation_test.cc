@@ -1,9 +1,10 @@
 // Damaged files: each corruption or truncation is reported at the offset of the field or
 // record at fault (offsets follow from the file layouts: a 12-byte file-size chunk, a 36-byte
 // information chunk, or 40 for the triggers file, then the body header). Also the command
-// line's exit statuses and its JSON.
+// line's exit statuses, its JSON and its refusal of files too large for a level.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -237,6 +238,33 @@ TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
   EXPECT_EQ(creature["fields"]["level"]["name"], "L4");
   EXPECT_EQ(creature["fields"]["owner"]["value"], 3);
   EXPECT_EQ(creature["fields"]["x"], 3);
+}
+
+TEST_F(InspectCommandLineTest, FilesLargerThanALevelAreRefusedUnread) {
+  // A sparse file one byte past the limit: refused by its size.
+  const std::string big = (dir_ / "big").string();
+  std::ofstream(big).close();
+  std::filesystem::resize_file(big, kMaxLevelFileSize + 1);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{big}, {"--json", big}, {"--diff", big, big}}) {
+    EXPECT_EQ(run(args), kExitUsage);
+    EXPECT_EQ(err_.str(), "tunnelsmith-inspect: cannot read " + big +
+                              ": larger than 256 MiB (268435456 bytes), the most a level file "
+                              "may hold\n");
+  }
+  // A stream is read only until it passes the limit; a file at the limit is read whole.
+  Bytes bytes;
+  std::string reason;
+  if (std::filesystem::exists("/dev/zero")) {
+    EXPECT_EQ(readLevelFile("/dev/zero", bytes, reason, 1 << 20), ReadStatus::kTooLarge);
+    EXPECT_TRUE(bytes.empty());
+  }
+  const Bytes full(1000, 7);
+  const std::string path = write("full", full);
+  EXPECT_EQ(readLevelFile(path, bytes, reason, 1000), ReadStatus::kRead);
+  EXPECT_EQ(bytes, full);
+  EXPECT_EQ(readLevelFile(path, bytes, reason, 999), ReadStatus::kTooLarge);
+  EXPECT_EQ(readLevelFile(dir_.string(), bytes, reason), ReadStatus::kUnreadable);
 }
 
 }  // namespace
