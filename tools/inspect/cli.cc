@@ -138,30 +138,35 @@ bool readOrReport(const std::string& path, Bytes& bytes, std::string& reason, st
   return false;
 }
 
-void printJson(const Json& j, std::ostream& out) {
-  out << j.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-}
-
 int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
   int status = kExitClean;
-  Json files = Json::array();
+  JsonStream json(out);
+  if (options.json) {
+    json.beginObject();
+    json.beginArray("files");
+  }
   for (const std::string& path : options.files) {
     Bytes bytes;
     std::string reason;
     if (!readOrReport(path, bytes, reason, err)) {
-      if (options.json) files.push_back({{"path", path}, {"error", reason}});
+      if (options.json) json.value(Json{{"path", path}, {"error", reason}});
       status = kExitUsage;
       continue;
     }
-    const Inspection in = inspect(bytes);
-    if (!in.wellFormed()) status = std::max(status, kExitProblem);
+    bool wellFormed = true;
     if (options.json) {
-      files.push_back(toJson(path, in));
+      wellFormed = writeJson(path, bytes, json);
     } else {
+      const Inspection in = inspect(bytes);
+      wellFormed = in.wellFormed();
       renderText(path, in, out);
     }
+    if (!wellFormed) status = std::max(status, kExitProblem);
   }
-  if (options.json) printJson(Json{{"files", std::move(files)}}, out);
+  if (options.json) {
+    json.end();
+    json.end();
+  }
   return status;
 }
 
@@ -183,7 +188,9 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
   }
   const DiffResult result = diff(a, b);
   if (options.json) {
-    printJson(diffToJson(pathA, a, pathB, b, result), out);
+    out << diffToJson(pathA, a, pathB, b, result)
+               .dump(2, ' ', false, Json::error_handler_t::replace)
+        << '\n';
   } else {
     renderDiffText(pathA, a, pathB, b, result, out);
   }

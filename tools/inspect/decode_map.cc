@@ -29,9 +29,9 @@ void decodeMap(Decoder& d) {
     if (d.has(at, 8, end)) {
       grid.width = d.i32(at);
       grid.height = d.i32(at + 4);
-      Record& r = d.addRecord("map information", at);
-      r.fields.push_back(Decoder::number("width", grid.width, at));
-      r.fields.push_back(Decoder::number("height", grid.height, at + 4));
+      Record& r = d.addRecord("map information", at, 8);
+      r.fields.push_back(d.s32("width", at));
+      r.fields.push_back(d.s32("height", at + 4));
       sizeKnown = true;
       if (grid.width < 1)
         d.problem(at, "the map width " + std::to_string(grid.width) + " is not positive");

@@ -32,57 +32,58 @@ std::size_t walkRecords(Decoder& d, std::size_t recordSize, std::string_view wha
 }
 
 void decodePlayer(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("player", at);
+  Record& r = d.addRecord("player", at, layout::kPlayerRecordSize);
   r.fields.push_back(d.narrowText("name", at + 173, layout::kPlayerNameWidth));
-  r.fields.push_back(d.player("player", d.u8(at + 168), at + 168));
-  r.fields.push_back(Decoder::number("keeper", d.u16(at + 166), at + 166));
-  r.fields.push_back(Decoder::number("gold", d.i32(at), at));
-  r.fields.push_back(Decoder::number("x", d.u16(at + 169), at + 169));
-  r.fields.push_back(Decoder::number("y", d.u16(at + 171), at + 171));
-  r.fields.push_back(Decoder::minor(Decoder::number("flag", d.u8(at + 4), at + 4)));
+  r.fields.push_back(d.player("player", at + 168, 1));
+  r.fields.push_back(d.u("keeper", at + 166, 2));
+  r.fields.push_back(d.s32("gold", at));
+  r.fields.push_back(d.u("x", at + 169, 2));
+  r.fields.push_back(d.u("y", at + 171, 2));
+  r.fields.push_back(Decoder::minor(d.u("flag", at + 4, 1)));
 }
 
 void decodeEntry(Decoder& d, std::size_t at) {
   const std::uint32_t type = d.u32(at);
   const std::string_view kind = entryTypeName(type);
-  Record& r = d.addRecord(kind.empty() ? "entry" : kind, at);
+  Record& r = d.addRecord(kind.empty() ? "entry" : kind, at, layout::kVariableEntrySize);
   switch (type) {
     case layout::kEntryCreatureCount:
-      r.fields.push_back(d.player("player", d.u32(at + 12), at + 12));
+      r.fields.push_back(d.player("player", at + 12, 4));
       r.fields.push_back(
-          d.named("creature", d.u32(at + 4), creatureName(d.u32(at + 4)), at + 4, "creature"));
-      r.fields.push_back(Decoder::number("count", d.i32(at + 8), at + 8));
+          d.named("creature", d.u32(at + 4), creatureName(d.u32(at + 4)), at + 4, 4, "creature"));
+      r.fields.push_back(d.s32("count", at + 8));
       break;
     case layout::kEntryAvailability: {
       const std::uint16_t category = d.u16(at + 4);
       const std::int64_t id = d.i32(at + 8);
-      r.fields.push_back(d.player("player", d.u16(at + 6), at + 6));
-      r.fields.push_back(
-          d.named("category", category, variablesCategoryName(category), at + 4, "item category"));
-      r.fields.push_back(d.named("item", id, variablesItemName(category, id), at + 8, "item"));
+      r.fields.push_back(d.player("player", at + 6, 2));
+      r.fields.push_back(d.named("category", category, variablesCategoryName(category), at + 4, 2,
+                                 "item category"));
+      r.fields.push_back(d.named("item", id, variablesItemName(category, id), at + 8, 4, "item"));
       const std::int64_t state = d.i32(at + 12);
-      r.fields.push_back(d.named("state", state, availabilityName(state), at + 12, "availability"));
+      r.fields.push_back(
+          d.named("state", state, availabilityName(state), at + 12, 4, "availability"));
       break;
     }
     case layout::kEntryPlayer: {
-      r.fields.push_back(d.player("player", d.u32(at + 4), at + 4));
+      r.fields.push_back(d.player("player", at + 4, 4));
       const std::uint32_t role = d.u32(at + 8);
       const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
-      r.fields.push_back(d.named("role", role, word, at + 8, "player role"));
-      r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      r.fields.push_back(d.named("role", role, word, at + 8, 4, "player role"));
+      r.fields.push_back(Decoder::minor(d.u("fourth", at + 12, 4)));
       break;
     }
     case layout::kEntryGlobal:
-      r.fields.push_back(Decoder::number("value", d.u32(at + 4), at + 4));
-      r.fields.push_back(Decoder::minor(Decoder::number("third", d.u32(at + 8), at + 8)));
-      r.fields.push_back(Decoder::minor(Decoder::number("fourth", d.u32(at + 12), at + 12)));
+      r.fields.push_back(d.u("value", at + 4, 4));
+      r.fields.push_back(Decoder::minor(d.u("third", at + 8, 4)));
+      r.fields.push_back(Decoder::minor(d.u("fourth", at + 12, 4)));
       break;
     default:
       d.problem(at, "unknown entry type " + std::to_string(type));
-      r.fields.push_back(Decoder::number("type", type, at));
-      r.fields.push_back(Decoder::number("second", d.u32(at + 4), at + 4));
-      r.fields.push_back(Decoder::number("third", d.u32(at + 8), at + 8));
-      r.fields.push_back(Decoder::number("fourth", d.u32(at + 12), at + 12));
+      r.fields.push_back(d.u("type", at, 4));
+      r.fields.push_back(d.u("second", at + 4, 4));
+      r.fields.push_back(d.u("third", at + 8, 4));
+      r.fields.push_back(d.u("fourth", at + 12, 4));
       break;
   }
 }
@@ -101,7 +102,7 @@ Field wideText(Decoder& d, std::string_view name, std::size_t at, std::size_t wi
     }
     text += plain ? static_cast<char>(unit) : '?';
   }
-  return Decoder::text(name, text, at);
+  return Decoder::text(name, text, at, width);
 }
 
 void decodeLevel(Decoder& d, const Chunk& c) {
@@ -109,11 +110,11 @@ void decodeLevel(Decoder& d, const Chunk& c) {
   const std::size_t end = dataEnd(c, d.size());
   constexpr std::size_t kNameWidth = layout::kLevelNameEnd - layout::kLevelNameOffset;
   constexpr std::size_t kPlayers = layout::kPlayerCountOffset - layout::kLevelNameOffset;
-  Record& r = d.addRecord("level", at);
+  Record& r = d.addRecord("level", at, end - at);
   if (d.has(at, kNameWidth, end)) r.fields.push_back(wideText(d, "name", at, kNameWidth));
   if (d.has(at + kPlayers, 1, end)) {
     const std::uint8_t players = d.u8(at + kPlayers);
-    r.fields.push_back(Decoder::number("players", players, at + kPlayers));
+    r.fields.push_back(d.u("players", at + kPlayers, 1));
     if (players < 1 || players > 4) {
       d.problem(at + kPlayers,
                 "player count " + std::to_string(players) + "; a level has 1 to 4 keepers");
@@ -128,10 +129,10 @@ void decodeReferencedFiles(Decoder& d, const Chunk& c) {
     const std::size_t at = begin + i * layout::kReferencedFileSize;
     if (!d.has(at, layout::kReferencedFileSize, end)) return;
     const std::uint32_t kind = d.u32(at);
-    Record& r = d.addRecord("referenced file", at);
-    r.fields.push_back(d.named("kind", kind, referencedKindName(kind), at, "file kind"));
+    Record& r = d.addRecord("referenced file", at, layout::kReferencedFileSize);
+    r.fields.push_back(d.named("kind", kind, referencedKindName(kind), at, 4, "file kind"));
     r.fields.push_back(d.narrowText("path", at + 8, layout::kPathWidth));
-    r.fields.push_back(Decoder::minor(Decoder::number("second", d.u32(at + 4), at + 4)));
+    r.fields.push_back(Decoder::minor(d.u("second", at + 4, 4)));
   }
   const std::size_t list = begin + layout::kReferencedFileCount * layout::kReferencedFileSize;
   const std::size_t listSize = layout::kReferencedFilesSize - (list - begin);
@@ -140,7 +141,8 @@ void decodeReferencedFiles(Decoder& d, const Chunk& c) {
   for (std::size_t at = list; at < list + listSize; at += 4) {
     values += (values.empty() ? "" : " ") + std::to_string(d.u32(at));
   }
-  d.addRecord("closing list", list).fields.push_back(Decoder::text("values", values, list));
+  d.addRecord("closing list", list, listSize)
+      .fields.push_back(Decoder::text("values", values, list, listSize));
 }
 
 }  // namespace
@@ -168,10 +170,10 @@ void decodeLevelInfo(Decoder& d) {
   if (const Chunk* info = topChunk(in, 1)) {
     const std::size_t at = dataBegin(*info);
     const std::size_t end = dataEnd(*info, d.size());
-    Record& r = d.addRecord("information", at);
+    Record& r = d.addRecord("information", at, end - at);
     if (d.has(at, 8, end)) {
-      r.fields.push_back(Decoder::minor(Decoder::number("firstWord", d.u32(at), at)));
-      r.fields.push_back(Decoder::minor(Decoder::number("secondWord", d.u32(at + 4), at + 4)));
+      r.fields.push_back(Decoder::minor(d.u("firstWord", at, 4)));
+      r.fields.push_back(Decoder::minor(d.u("secondWord", at + 4, 4)));
     }
     if (d.has(at + 8, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 8));
     if (d.has(at + 18, 10, end)) r.fields.push_back(d.stamp("secondStamp", at + 18));

@@ -18,66 +18,72 @@ namespace {
 constexpr std::uint8_t kLeaderCode = kBandMemberCode - 2;  // the first member of a band
 
 void position(Decoder& d, Record& r, std::size_t at) {
-  r.fields.push_back(Decoder::number("x", d.i32(at), at));
-  r.fields.push_back(Decoder::number("y", d.i32(at + 4), at + 4));
+  r.fields.push_back(d.s32("x", at));
+  r.fields.push_back(d.s32("y", at + 4));
 }
 
 void decodeCreature(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("creature", at);
+  Record& r = d.addRecord("creature", at, layout::kCreatureRecordSize);
   r.fields.push_back(
-      d.named("creature", d.u8(at + 26), creatureName(d.u8(at + 26)), at + 26, "creature"));
-  r.fields.push_back(d.named("level", d.u8(at + 14), levelName(d.u8(at + 14)), at + 14, "level"));
-  r.fields.push_back(d.player("owner", d.u8(at + 27), at + 27));
+      d.named("creature", d.u8(at + 26), creatureName(d.u8(at + 26)), at + 26, 1, "creature"));
+  r.fields.push_back(
+      d.named("level", d.u8(at + 14), levelName(d.u8(at + 14)), at + 14, 1, "level"));
+  r.fields.push_back(d.player("owner", at + 27, 1));
   position(d, r, at);
 }
 
 void decodeObject(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("object", at);
+  Record& r = d.addRecord("object", at, layout::kObjectRecordSize);
   r.fields.push_back(
-      d.named("object", d.u8(at + 22), objectName(d.u8(at + 22)), at + 22, "object"));
-  r.fields.push_back(d.player("owner", d.u8(at + 23), at + 23));
+      d.named("object", d.u8(at + 22), objectName(d.u8(at + 22)), at + 22, 1, "object"));
+  r.fields.push_back(d.player("owner", at + 23, 1));
   position(d, r, at);
 }
 
 void decodeDoor(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("door", at);
-  r.fields.push_back(d.named("door", d.u8(at + 14), doorName(d.u8(at + 14)), at + 14, "door"));
-  r.fields.push_back(d.player("owner", d.u8(at + 15), at + 15));
+  Record& r = d.addRecord("door", at, layout::kDoorRecordSize);
+  r.fields.push_back(d.named("door", d.u8(at + 14), doorName(d.u8(at + 14)), at + 14, 1, "door"));
+  r.fields.push_back(d.player("owner", at + 15, 1));
   position(d, r, at);
   const std::uint8_t locked = d.u8(at + 16);
   const std::string_view word = locked == 0 ? "no" : locked == 1 ? "yes" : "";
-  r.fields.push_back(d.named("locked", locked, word, at + 16, "lock flag"));
+  r.fields.push_back(d.named("locked", locked, word, at + 16, 1, "lock flag"));
 }
 
 void decodeTrap(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("trap", at);
-  r.fields.push_back(d.named("trap", d.u8(at + 13), trapName(d.u8(at + 13)), at + 13, "trap"));
-  r.fields.push_back(d.player("owner", d.u8(at + 14), at + 14));
+  Record& r = d.addRecord("trap", at, layout::kTrapRecordSize);
+  r.fields.push_back(d.named("trap", d.u8(at + 13), trapName(d.u8(at + 13)), at + 13, 1, "trap"));
+  r.fields.push_back(d.player("owner", at + 14, 1));
   position(d, r, at);
 }
 
 void decodeArea(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("area", at);
-  const std::uint8_t number = d.u8(at + 22);
-  r.fields.push_back(Decoder::number("number", number, at + 22));
+  Record& r = d.addRecord("area", at, layout::kAreaRecordSize);
+  Field number = d.u("number", at + 22, 1);
   // The number is stored as its low byte.
-  if (number != (r.number & 0xFF)) {
+  if (static_cast<std::size_t>(number.value) != (r.number & 0xFF)) {
     d.problem(at + 22, "area record " + std::to_string(r.number) + " holds area number " +
-                           std::to_string(number));
+                           std::to_string(number.value));
   }
-  r.fields.push_back(Decoder::number("left", d.i32(at), at));
-  r.fields.push_back(Decoder::number("top", d.i32(at + 4), at + 4));
-  r.fields.push_back(Decoder::number("right", d.i32(at + 8), at + 8));
-  r.fields.push_back(Decoder::number("bottom", d.i32(at + 12), at + 12));
-  Field trigger = Decoder::number("trigger", d.u16(at + 20), at + 20);
+  if (number.value >= 1) {
+    number.text = number.value <= d.heroGates
+                      ? "hero gate " + std::to_string(number.value)
+                      : "entrance area " + std::to_string(number.value - d.heroGates);
+  }
+  r.fields.push_back(std::move(number));
+  r.fields.push_back(d.s32("left", at));
+  r.fields.push_back(d.s32("top", at + 4));
+  r.fields.push_back(d.s32("right", at + 8));
+  r.fields.push_back(d.s32("bottom", at + 12));
+  Field trigger = d.u("trigger", at + 20, 2);
   if (trigger.value == 0) trigger.text = "none";
   r.fields.push_back(trigger);
 }
 
 void decodeBand(Decoder& d, std::size_t at) {
-  Record& band = d.addRecord("hero band", at);
+  Record& band = d.addRecord("hero band", at, layout::kBandRecordSize);
   const std::uint8_t index = d.u8(at + 34);
-  band.fields.push_back(Decoder::number("index", index, at + 34));
+  band.fields.push_back(d.u("index", at + 34, 1));
   if (index != ((band.number - 1) & 0xFF)) {
     d.problem(at + 34, "hero band record " + std::to_string(band.number) + " holds band index " +
                            std::to_string(index) + " (indexes count from 0)");
@@ -86,17 +92,17 @@ void decodeBand(Decoder& d, std::size_t at) {
     const std::size_t slot = at + layout::kBandHeadSize + j * layout::kBandMemberSlotSize;
     const auto bytes = d.span(slot, layout::kBandMemberSlotSize);
     if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) continue;
-    Record member{"member", band.parts.size() + 1, slot, {}, {}};
+    Record member{"member", band.parts.size() + 1, slot, layout::kBandMemberSlotSize, {}, {}};
+    member.fields.push_back(d.named("creature", d.u8(slot + 28), creatureName(d.u8(slot + 28)),
+                                    slot + 28, 1, "creature"));
     member.fields.push_back(
-        d.named("creature", d.u8(slot + 28), creatureName(d.u8(slot + 28)), slot + 28, "creature"));
-    member.fields.push_back(
-        d.named("level", d.u8(slot + 14), levelName(d.u8(slot + 14)), slot + 14, "level"));
-    member.fields.push_back(d.player("owner", d.u8(slot + 26), slot + 26, true));
+        d.named("level", d.u8(slot + 14), levelName(d.u8(slot + 14)), slot + 14, 1, "level"));
+    member.fields.push_back(d.player("owner", slot + 26, 1, true));
     const std::uint8_t code = d.u8(slot + 15);
     const std::string_view role = code == kLeaderCode       ? "leader"
                                   : code == kBandMemberCode ? "member"
                                                             : "";
-    member.fields.push_back(d.named("role", code, role, slot + 15, "member code"));
+    member.fields.push_back(d.named("role", code, role, slot + 15, 1, "member code"));
     if (d.u8(slot + 30) != index) {
       d.problem(slot + 30, "member slot " + std::to_string(j + 1) + " names band index " +
                                std::to_string(d.u8(slot + 30)) + ", its band has " +
@@ -106,20 +112,23 @@ void decodeBand(Decoder& d, std::size_t at) {
   }
 }
 
+// The owner of a structure record.
+constexpr std::size_t kStructureOwner = 19;
+
 void decodeStructure(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("structure", at);
+  Record& r = d.addRecord("structure", at, layout::kStructureRecordSize);
   const std::uint8_t terrain = d.u8(at + 18);
-  const std::uint8_t owner = d.u8(at + 19);
+  const std::uint8_t owner = d.u8(at + kStructureOwner);
   // The terrain id with its owner makes the terrain code of the structure's squares.
   const TerrainCode code = terrainCodeOf(terrain, owner);
   std::string_view name = terrainName(code);
   // A gate's terrain id is only its look (every gate drawn with HERO_GATE_1 to 6 has the
   // id of HERO_GATE_3), so it is not named after one gate terrain.
   if (!name.empty() && owner == kHeroPlayer) name = "hero gate";
-  r.fields.push_back(d.named("structure", terrain, name, at + 18, "structure terrain"));
-  r.fields.push_back(d.player("owner", owner, at + 19));
+  r.fields.push_back(d.named("structure", terrain, name, at + 18, 1, "structure terrain"));
+  r.fields.push_back(d.player("owner", at + kStructureOwner, 1));
   position(d, r, at);
-  r.fields.push_back(Decoder::number("variant", d.u8(at + 14), at + 14));
+  r.fields.push_back(d.u("variant", at + 14, 1));
 }
 
 constexpr std::array<ElementKind, 7> kThingElements = {{
@@ -132,33 +141,34 @@ constexpr std::array<ElementKind, 7> kThingElements = {{
     {chunk::kThingStructure, layout::kStructureRecordSize, decodeStructure},
 }};
 
-// Area numbers count the hero gates first, then the entrance areas; the gates are the
-// structures owned by the hero player.
-void nameAreas(Inspection& in) {
+// The structures owned by the hero player among the elements the walk will decode, counted
+// before it: the areas, which come first, are named after them.
+std::int64_t countHeroGates(Decoder& d) {
+  const Chunk* body = topChunk(d.out(), 2);
+  if (body == nullptr) return 0;
+  const std::size_t end = dataEnd(*body, d.size());
   std::int64_t gates = 0;
-  for (const Record& r : in.records) {
-    const Field* owner = r.find("owner");
-    if (r.kind == "structure" && owner != nullptr && owner->value == kHeroPlayer) ++gates;
-  }
-  for (Record& r : in.records) {
-    if (r.kind != "area") continue;
-    for (Field& f : r.fields) {
-      if (f.name != "number" || f.value < 1) continue;
-      f.text = f.value <= gates ? "hero gate " + std::to_string(f.value)
-                                : "entrance area " + std::to_string(f.value - gates);
+  for (std::size_t at = dataBegin(*body); d.has(at, kChunkHeaderSize, end);) {
+    const std::size_t size = d.u32(at + 4);
+    if (size > end - at - kChunkHeaderSize) break;
+    if (d.u32(at) == chunk::kThingStructure && size == layout::kStructureRecordSize &&
+        d.u8(at + kChunkHeaderSize + kStructureOwner) == kHeroPlayer) {
+      ++gates;
     }
+    at += kChunkHeaderSize + size;
   }
+  return gates;
 }
 
 }  // namespace
 
 void decodeThings(Decoder& d) {
   const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
+  d.heroGates = countHeroGates(d);
   walkElements(d, 2, kThingElements);
   if (const Chunk* body = topChunk(d.out(), 2)) {
     checkCount(d, announced, body->children.size(), dataBegin(d.out().chunks[1]), "elements");
   }
-  nameAreas(d.out());
 }
 
 }  // namespace ts::inspect

@@ -17,69 +17,76 @@ namespace ts::inspect {
 namespace {
 
 Field link(Decoder& d, std::string_view name, std::size_t at) {
-  Field f = Decoder::number(name, d.u16(at), at);
+  Field f = d.u(name, at, 2);
   if (f.value == 0) f.text = "none";
   return f;
 }
 
 void decodeTrigger(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("trigger", at);
+  Record& r = d.addRecord("trigger", at, layout::kTriggerElementSize);
   const std::uint8_t kind = d.u8(at + 14);
-  r.fields.push_back(Decoder::number("id", d.u16(at + 8), at + 8));
-  r.fields.push_back(d.named("kind", kind, triggerKindName(kind), at + 14, "trigger kind"));
-  Field value = Decoder::number("value", d.i32(at + 4), at + 4);
+  r.fields.push_back(d.u("id", at + 8, 2));
+  r.fields.push_back(d.named("kind", kind, triggerKindName(kind), at + 14, 1, "trigger kind"));
+  Field value = d.s32("value", at + 4);
   value.minor = kind == kTriggerGateRelease;  // always 0
   r.fields.push_back(value);
   const std::uint8_t param3 = d.u8(at + 1);
   if (kind == kTriggerControlArea) {
-    r.fields.push_back(d.player("player", param3, at + 1));
+    r.fields.push_back(d.player("player", at + 1, 1));
   } else if (kind == kTriggerGateRelease) {
-    Field gate = Decoder::number("gate", param3, at + 1);
+    Field gate = d.u("gate", at + 1, 1);
     gate.text = "hero gate " + std::to_string(param3 + 1);  // stored as a 0-based index
     r.fields.push_back(gate);
   } else {
-    r.fields.push_back(Decoder::minor(Decoder::number("param3", param3, at + 1)));
+    r.fields.push_back(Decoder::minor(d.u("param3", at + 1, 1)));
   }
   r.fields.push_back(link(d, "next", at + 10));
   r.fields.push_back(link(d, "child", at + 12));
-  r.fields.push_back(Decoder::minor(Decoder::number("param1", d.u8(at + 15), at + 15)));
-  r.fields.push_back(Decoder::minor(Decoder::number("param2", d.u8(at), at)));
-  r.fields.push_back(Decoder::minor(Decoder::number("param4", d.u8(at + 2), at + 2)));
-  r.fields.push_back(Decoder::minor(Decoder::number("param5", d.u8(at + 3), at + 3)));
+  r.fields.push_back(Decoder::minor(d.u("param1", at + 15, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param2", at, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param4", at + 2, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param5", at + 3, 1)));
 }
 
 void decodeAction(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("action", at);
+  Record& r = d.addRecord("action", at, layout::kTriggerElementSize);
   const std::uint8_t type = d.u8(at + 14);
-  r.fields.push_back(Decoder::number("id", d.u16(at + 8), at + 8));
-  r.fields.push_back(d.named("action", type, actionTypeName(type), at + 14, "action type"));
+  r.fields.push_back(d.u("id", at + 8, 2));
+  r.fields.push_back(d.named("action", type, actionTypeName(type), at + 14, 1, "action type"));
   // Arguments 1 to 4 are single bytes, argument 5 a 32-bit value.
-  const std::array<std::int64_t, 5> arg = {d.u8(at), d.u8(at + 1), d.u8(at + 2), d.u8(at + 3),
-                                           d.i32(at + 4)};
-  const std::array<std::size_t, 5> argAt = {at, at + 1, at + 2, at + 3, at + 4};
+  static constexpr std::array<std::string_view, 5> kArgNames = {"arg1", "arg2", "arg3", "arg4",
+                                                                "arg5"};
+  const std::array<Field, 5> arg = {d.u(kArgNames[0], at, 1), d.u(kArgNames[1], at + 1, 1),
+                                    d.u(kArgNames[2], at + 2, 1), d.u(kArgNames[3], at + 3, 1),
+                                    d.s32(kArgNames[4], at + 4)};
   std::array<bool, 5> used{};
   auto use = [&](std::size_t i, Field f) {
     used[i] = true;
     r.fields.push_back(std::move(f));
   };
+  // `a` with another name.
+  auto as = [](std::string_view name, Field a) {
+    a.name = name;
+    return a;
+  };
   auto item = [&](std::size_t categoryArg) {
-    const std::int64_t category = arg[categoryArg];
-    use(categoryArg, d.named("category", category, actionCategoryName(category), argAt[categoryArg],
-                             "item category"));
-    const std::int64_t id = arg[categoryArg + 1];
+    const Field& category = arg[categoryArg];
+    use(categoryArg, d.named("category", category.value, actionCategoryName(category.value),
+                             category.offset, 1, "item category"));
+    const Field& id = arg[categoryArg + 1];
     use(categoryArg + 1,
-        d.named("item", id, actionItemName(category, id), argAt[categoryArg + 1], "item"));
+        d.named("item", id.value, actionItemName(category.value, id.value), id.offset, 1, "item"));
   };
   switch (type) {
     case kActionHeroRelease: {
-      Field band = Decoder::number("band", arg[0], argAt[0]);
-      band.text = "hero band " + std::to_string(arg[0] + 1);
+      Field band = as("band", arg[0]);
+      band.text = "hero band " + std::to_string(arg[0].value + 1);
       use(0, band);
-      use(4, Decoder::number("location", arg[4], argAt[4]));
+      use(4, as("location", arg[4]));
       break;
     }
     case kActionGrant:
-      use(0, d.player("player", arg[0], argAt[0]));
+      use(0, d.player("player", at, 1));
       item(1);
       break;
     case kActionMakeAvailable:
@@ -87,12 +94,12 @@ void decodeAction(Decoder& d, std::size_t at) {
       break;
     case kActionGateLocation:
       used[4] = true;
-      r.fields.push_back(Decoder::number("x", d.u16(at + 4), at + 4));
-      r.fields.push_back(Decoder::number("y", d.u16(at + 6), at + 6));
+      r.fields.push_back(d.u("x", at + 4, 2));
+      r.fields.push_back(d.u("y", at + 6, 2));
       break;
     case kActionDestroyGate: {
-      Field gate = Decoder::number("gate", arg[0], argAt[0]);
-      gate.text = "hero gate " + std::to_string(arg[0] + 1);
+      Field gate = as("gate", arg[0]);
+      gate.text = "hero gate " + std::to_string(arg[0].value + 1);
       use(0, gate);
       break;
     }
@@ -101,9 +108,7 @@ void decodeAction(Decoder& d, std::size_t at) {
   }
   r.fields.push_back(link(d, "next", at + 10));
   for (std::size_t i = 0; i < arg.size(); ++i) {
-    if (!used[i]) {
-      r.fields.push_back(Decoder::minor(Decoder::number("arg" + std::to_string(i + 1), arg[i], argAt[i])));
-    }
+    if (!used[i]) r.fields.push_back(Decoder::minor(arg[i]));
   }
 }
 
@@ -183,8 +188,8 @@ bool TreeBuilder::resolve(const Field* link, bool triggers, bool actions, Target
   const char* what = triggers && actions ? "no element"
                      : triggers          ? "no trigger element"
                                          : "no action element";
-  d_.problem(link->offset,
-             "the " + link->name + " link " + std::to_string(link->value) + " names " + what);
+  d_.problem(link->offset, "the " + std::string(link->name) + " link " +
+                               std::to_string(link->value) + " names " + what);
   return false;
 }
 
@@ -202,12 +207,14 @@ void TreeBuilder::walkFrom(std::size_t root) {
     std::vector<bool>& seen = v.target.action ? actionSeen_ : triggerSeen_;
     const Node& node = (v.target.action ? actions_ : triggers_)[v.target.node];
     if (seen[v.target.node]) {
-      d_.problem(v.via->offset, "the " + v.via->name + " link " + std::to_string(v.via->value) +
+      d_.problem(v.via->offset, "the " + std::string(v.via->name) + " link " +
+                                    std::to_string(v.via->value) +
                                     " leads back into the tree (a loop or a second parent)");
       continue;
     }
     seen[v.target.node] = true;
-    in_.triggerTree.push_back({node.record, v.depth});
+    in_.triggerTree.push_back(
+        {node.record, v.depth, v.target.action, in_.records[node.record].find("id")->value});
     Target next;
     // Links were checked once in build(); resolving again reports nothing new.
     if (node.next != nullptr && node.next->value != 0) {
@@ -257,13 +264,14 @@ void TreeBuilder::build() {
     const Record& r = in_.records[actions_[i].record];
     d_.problem(r.offset,
                "action " + std::to_string(r.find("id")->value) + " hangs from no trigger");
-    in_.triggerTree.push_back({actions_[i].record, 0});
+    in_.triggerTree.push_back({actions_[i].record, 0, true, r.find("id")->value});
   }
 }
 
 }  // namespace
 
 void decodeTriggers(Decoder& d) {
+  d.holdRecords();
   Inspection& in = d.out();
   static constexpr std::string_view kCounts[] = {"triggers", "actions"};
   const Chunk* info = topChunk(in, 1);

@@ -112,8 +112,8 @@ void checkFileSize(Decoder& d) {
   const Chunk* c = topChunk(d.out(), 0);
   if (c == nullptr || !d.has(dataBegin(*c), 4, dataEnd(*c, d.size()))) return;
   const std::size_t at = dataBegin(*c);
-  Record& r = d.addRecord("file size", at);
-  r.fields.push_back(Decoder::number("length", d.u32(at), at));
+  Record& r = d.addRecord("file size", at, 4);
+  r.fields.push_back(d.u("length", at, 4));
   if (d.u32(at) != d.size()) {
     d.problem(at, "the file announces a length of " + std::to_string(d.u32(at)) +
                       " bytes, but it has " + std::to_string(d.size()));
@@ -178,6 +178,8 @@ void Decoder::problem(std::size_t offset, std::string message) {
 }
 
 void Decoder::finish() {
+  hold_ = false;
+  release();
   std::stable_sort(out_.problems.begin(), out_.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
   if (suppressed_ == 0) return;
@@ -186,50 +188,66 @@ void Decoder::finish() {
                            std::to_string(suppressed_) + " further problems are not listed"});
 }
 
-Record& Decoder::addRecord(std::string_view kind, std::size_t offset) {
+void Decoder::release() {
+  if (sink_ == nullptr || hold_) return;
+  for (const Record& r : out_.records) sink_->record(r);
+  out_.records.clear();
+}
+
+Record& Decoder::addRecord(std::string_view kind, std::size_t offset, std::size_t size) {
+  // The record before is complete.
+  if (!out_.records.empty()) out_.records.back().fields.shrink_to_fit();
+  release();
   auto counted = recordsOfKind_.find(kind);
   if (counted == recordsOfKind_.end()) counted = recordsOfKind_.emplace(kind, 0).first;
   Record& r = out_.records.emplace_back();
   r.kind = kind;
   r.number = ++counted->second;
   r.offset = offset;
+  r.size = size;
   r.fields.reserve(8);
   return r;
 }
 
-Field Decoder::number(std::string_view name, std::int64_t value, std::size_t offset) {
+Field Decoder::number(std::string_view name, std::int64_t value, std::size_t offset,
+                      std::size_t width) {
   Field f;
   f.name = name;
   f.value = value;
   f.offset = offset;
+  f.width = static_cast<std::uint32_t>(width);
   return f;
 }
 
-Field Decoder::text(std::string_view name, std::string text, std::size_t offset) {
-  Field f;
-  f.name = name;
+Field Decoder::u(std::string_view name, std::size_t offset, std::size_t width) const {
+  const std::int64_t value = width == 1 ? u8(offset) : width == 2 ? u16(offset) : u32(offset);
+  return number(name, value, offset, width);
+}
+
+Field Decoder::text(std::string_view name, std::string text, std::size_t offset,
+                    std::size_t width) {
+  Field f = number(name, 0, offset, width);
   f.text = std::move(text);
-  f.offset = offset;
   f.isText = true;
   return f;
 }
 
 Field Decoder::named(std::string_view name, std::int64_t value, std::string_view text,
-                     std::size_t offset, std::string_view what) {
+                     std::size_t offset, std::size_t width, std::string_view what) {
   if (text.empty()) problem(offset, "unknown " + std::string(what) + " " + std::to_string(value));
-  Field f = number(name, value, offset);
+  Field f = number(name, value, offset, width);
   f.text = text;
   return f;
 }
 
-Field Decoder::player(std::string_view name, std::int64_t value, std::size_t offset,
+Field Decoder::player(std::string_view name, std::size_t offset, std::size_t width,
                       bool noneAllowed) {
-  if (noneAllowed && value == 0) {
-    Field f = number(name, value, offset);
+  Field f = u(name, offset, width);
+  if (noneAllowed && f.value == 0) {
     f.text = "none";
     return f;
   }
-  return named(name, value, playerName(value), offset, "player");
+  return named(name, f.value, playerName(f.value), offset, width, "player");
 }
 
 Field Decoder::narrowText(std::string_view name, std::size_t offset, std::size_t width) {
@@ -242,11 +260,11 @@ Field Decoder::narrowText(std::string_view name, std::size_t offset, std::size_t
       break;
     }
   }
-  return text(name, printable(chars), offset);
+  return text(name, printable(chars), offset, width);
 }
 
 Field Decoder::stamp(std::string_view name, std::size_t offset) {
-  return text(name, formatStamp(span(offset, 10)), offset);
+  return text(name, formatStamp(span(offset, 10)), offset, 10);
 }
 
 std::vector<std::int64_t> decodeInformation(Decoder& d, const Chunk* info,
@@ -255,15 +273,15 @@ std::vector<std::int64_t> decodeInformation(Decoder& d, const Chunk* info,
   if (info == nullptr) return counts;
   std::size_t at = dataBegin(*info);
   const std::size_t end = dataEnd(*info, d.size());
-  Record& r = d.addRecord("information", at);
+  Record& r = d.addRecord("information", at, end - at);
   for (std::size_t i = 0; i < countNames.size(); ++i, at += 4) {
     if (!d.has(at, 4, end)) continue;
     counts[i] = d.u32(at);
-    r.fields.push_back(Decoder::number(countNames[i], counts[i], at));
+    r.fields.push_back(d.u(countNames[i], at, 4));
   }
   if (d.has(at, 4, end)) {
     const std::uint32_t version = d.u32(at);
-    r.fields.push_back(Decoder::number("version", version, at));
+    r.fields.push_back(d.u("version", at, 4));
     if (version != 1) d.problem(at, "format version " + std::to_string(version) + ", not 1");
   }
   if (d.has(at + 4, 10, end)) r.fields.push_back(d.stamp("firstStamp", at + 4));
@@ -325,10 +343,12 @@ void walkElements(Decoder& d, std::size_t bodyIndex, std::span<const ElementKind
   out.chunks[bodyIndex].children = std::move(children);
 }
 
-Inspection inspect(std::span<const std::uint8_t> bytes) {
+namespace {
+
+Inspection inspectInto(std::span<const std::uint8_t> bytes, RecordSink* sink) {
   Inspection out;
   out.length = bytes.size();
-  Decoder d(bytes, out);
+  Decoder d(bytes, out, sink);
   if (!d.has(0, 4)) {
     d.problem(0, "too short for a chunk identifier: the file has " + std::to_string(bytes.size()) +
                      " bytes");
@@ -370,6 +390,14 @@ Inspection inspect(std::span<const std::uint8_t> bytes) {
   }
   d.finish();
   return out;
+}
+
+}  // namespace
+
+Inspection inspect(std::span<const std::uint8_t> bytes) { return inspectInto(bytes, nullptr); }
+
+Inspection inspect(std::span<const std::uint8_t> bytes, RecordSink& sink) {
+  return inspectInto(bytes, &sink);
 }
 
 }  // namespace ts::inspect

@@ -18,7 +18,9 @@ namespace ts::inspect {
 
 class Decoder {
  public:
-  Decoder(std::span<const std::uint8_t> bytes, Inspection& out) : bytes_(bytes), out_(out) {}
+  // With a sink, completed records go to it instead of staying in `out.records`.
+  Decoder(std::span<const std::uint8_t> bytes, Inspection& out, RecordSink* sink = nullptr)
+      : bytes_(bytes), out_(out), sink_(sink) {}
 
   [[nodiscard]] std::size_t size() const { return bytes_.size(); }
   // Whether `count` bytes from `offset` lie inside [offset, end) and inside the file.
@@ -43,37 +45,59 @@ class Decoder {
   }
 
   void problem(std::size_t offset, std::string message);
-  // Appends a record of `kind`, numbered after the ones of the same kind before it.
-  Record& addRecord(std::string_view kind, std::size_t offset);
+  // Appends a record of `kind` spanning `size` bytes, numbered after the ones of the same kind
+  // before it. `kind` must outlive the Inspection (a literal or a vocabulary name). The
+  // reference is valid until the next record is added.
+  Record& addRecord(std::string_view kind, std::size_t offset, std::size_t size);
+  // Keeps every record until the end even with a sink: the trigger tree links them.
+  void holdRecords() { hold_ = true; }
   [[nodiscard]] Inspection& out() { return out_; }
 
-  // Field makers. `named` reports an unknown value (an empty `text`) as a problem that says
-  // what was expected ("creature", "owner").
-  [[nodiscard]] static Field number(std::string_view name, std::int64_t value, std::size_t offset);
+  // Field makers; `width` is the number of bytes the field is stored in. `name` must outlive
+  // the Inspection, as a record's kind. `named` reports an unknown value (an empty `text`) as
+  // a problem that says what was expected ("creature", "owner").
+  [[nodiscard]] static Field number(std::string_view name, std::int64_t value, std::size_t offset,
+                                    std::size_t width);
+  // The unsigned or signed value stored at `offset` in `width` bytes (1, 2 or 4).
+  [[nodiscard]] Field u(std::string_view name, std::size_t offset, std::size_t width) const;
+  [[nodiscard]] Field s32(std::string_view name, std::size_t offset) const {
+    return number(name, i32(offset), offset, 4);
+  }
   // The same field, marked as one of a record's minor fields.
   [[nodiscard]] static Field minor(Field f) {
     f.minor = true;
     return f;
   }
-  [[nodiscard]] static Field text(std::string_view name, std::string text, std::size_t offset);
+  [[nodiscard]] static Field text(std::string_view name, std::string text, std::size_t offset,
+                                  std::size_t width);
   Field named(std::string_view name, std::int64_t value, std::string_view text, std::size_t offset,
-              std::string_view what);
-  // A player byte: 0 is allowed (and named "none") only when `noneAllowed`.
-  Field player(std::string_view name, std::int64_t value, std::size_t offset,
+              std::size_t width, std::string_view what);
+  // A player stored in `width` bytes: 0 is allowed (and named "none") only when `noneAllowed`.
+  Field player(std::string_view name, std::size_t offset, std::size_t width,
                bool noneAllowed = false);
   // A narrow text of at most `width` bytes ending at the first zero byte; other than printable
   // characters are reported.
   Field narrowText(std::string_view name, std::size_t offset, std::size_t width);
   Field stamp(std::string_view name, std::size_t offset);
 
-  // Called once at the end: adds the count of problems left out of the list.
+  // Called once at the end: adds the count of problems left out of the list and hands the
+  // records still kept to the sink.
   void finish();
 
+  // The things file's hero gates (structures owned by the hero player), counted before its
+  // elements are decoded: area numbers count the gates first, then the entrance areas.
+  std::int64_t heroGates = 0;
+
  private:
+  // Hands the kept records to the sink, unless they are held.
+  void release();
+
   std::span<const std::uint8_t> bytes_;
   Inspection& out_;
+  RecordSink* sink_;
+  bool hold_ = false;
   std::size_t suppressed_ = 0;
-  std::map<std::string, std::size_t, std::less<>> recordsOfKind_;
+  std::map<std::string_view, std::size_t, std::less<>> recordsOfKind_;
 };
 
 // Data bytes of a chunk that really are in the file: [dataBegin, dataEnd).

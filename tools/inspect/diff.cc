@@ -9,8 +9,8 @@ namespace ts::inspect {
 
 namespace {
 
-std::string labelOf(const std::string& kind, std::size_t number, std::size_t part) {
-  std::string label = kind + " " + std::to_string(number);
+std::string labelOf(std::string_view kind, std::size_t number, std::size_t part) {
+  std::string label = std::string(kind) + " " + std::to_string(number);
   if (part != 0) label += ", member " + std::to_string(part);
   return label;
 }
@@ -126,7 +126,7 @@ std::vector<const Record*> pointers(const std::vector<Record>& records) {
 }
 
 // `number` is the record's (for a band member: its band's), `part` a member's number or 0.
-void compareRecords(const Record* a, const Record* b, const std::string& kind, std::size_t number,
+void compareRecords(const Record* a, const Record* b, std::string_view kind, std::size_t number,
                     std::size_t part, DiffResult& out) {
   if (a != nullptr && b != nullptr && sameRecord(*a, *b)) return;
   Difference base;
@@ -162,7 +162,7 @@ void compareRecords(const Record* a, const Record* b, const std::string& kind, s
   }
 }
 
-std::vector<const Record*> ofKind(const Inspection& in, const std::string& kind) {
+std::vector<const Record*> ofKind(const Inspection& in, std::string_view kind) {
   std::vector<const Record*> records;
   for (const Record& r : in.records) {
     if (r.kind == kind) records.push_back(&r);
@@ -209,13 +209,13 @@ void compareSquares(const MapGrid& a, const MapGrid& b, DiffResult& out) {
 DiffResult diff(const Inspection& a, const Inspection& b) {
   DiffResult out;
   // Record kinds in the order they first appear in A, then those only B has.
-  std::vector<std::string> kinds;
+  std::vector<std::string_view> kinds;
   for (const Inspection* in : {&a, &b}) {
     for (const Record& r : in->records) {
       if (std::find(kinds.begin(), kinds.end(), r.kind) == kinds.end()) kinds.push_back(r.kind);
     }
   }
-  for (const std::string& kind : kinds) {
+  for (const std::string_view kind : kinds) {
     const std::vector<const Record*> ra = ofKind(a, kind);
     const std::vector<const Record*> rb = ofKind(b, kind);
     for (const auto& [pa, pb] : align(ra, rb)) {

@@ -187,7 +187,7 @@ TEST(InspectRoundTripTest, Lair1TriggerTreeFollowsTheTriggersSection) {
       names = {"action"};
       for (const Field& f : r.fields) {
         if (!f.minor && f.name != "id" && f.name != "action" && f.name != "next") {
-          names.push_back(f.name);
+          names.emplace_back(f.name);
         }
       }
       names.push_back("next");

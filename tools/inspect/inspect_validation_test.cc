@@ -240,6 +240,29 @@ TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
   EXPECT_EQ(creature["fields"]["x"], 3);
 }
 
+// Written one record at a time, the document is the one toJson builds whole, byte for byte.
+TEST_F(InspectCommandLineTest, StreamedJsonIsTheWholeDocument) {
+  for (const std::string& example : testing::exampleNames()) {
+    SCOPED_TRACE(example);
+    const CompileResult result = compileMap(readExample(example));
+    std::vector<std::string> args = {"--json"};
+    Json files = Json::array();
+    for (const LevelFile& f : result.files) {
+      args.push_back(write(f.name, f.bytes));
+      files.push_back(toJson(args.back(), inspect(f.bytes)));
+    }
+    Bytes damaged = result.files[2].bytes;
+    damaged.resize(damaged.size() - 30);
+    args.push_back(write("damaged", damaged));
+    files.push_back(toJson(args.back(), inspect(damaged)));
+    args.push_back((dir_ / "missing").string());
+    files.push_back({{"path", args.back()}, {"error", "No such file or directory"}});
+    EXPECT_EQ(run(args), kExitUsage);
+    const Json whole = {{"files", files}};
+    EXPECT_EQ(out_.str(), whole.dump(2) + "\n");
+  }
+}
+
 TEST_F(InspectCommandLineTest, FilesLargerThanALevelAreRefusedUnread) {
   // A sparse file one byte past the limit: refused by its size.
   const std::string big = (dir_ / "big").string();

@@ -30,10 +30,11 @@ struct Chunk {
 // One decoded field. A numeric field may carry the name of its value (a creature, a player,
 // a date); a text field (a path, a player name) carries only `text`.
 struct Field {
-  std::string name;
+  std::string_view name;  // always a literal: names are shared by every record of a kind
   std::int64_t value = 0;
   std::string text;
-  std::size_t offset = 0;  // file offset of the field's first byte
+  std::size_t offset = 0;   // file offset of the field's first byte
+  std::uint32_t width = 0;  // bytes the field is stored in, from `offset`
   bool isText = false;
   bool minor = false;  // constant-like detail, left out of the trigger tree drawing
 
@@ -43,9 +44,10 @@ struct Field {
 };
 
 struct Record {
-  std::string kind;        // "creature", "trigger", "player", ...
+  std::string_view kind;   // "creature", "trigger", "player", ... (always a literal)
   std::size_t number = 0;  // 1-based position among the records of its kind
   std::size_t offset = 0;  // file offset of the record's first byte
+  std::size_t size = 0;    // bytes from `offset` that belong to the record, its parts included
   std::vector<Field> fields;
   std::vector<Record> parts;  // a hero band's members
 
@@ -70,13 +72,15 @@ struct MapGrid {
 struct TreeLine {
   std::size_t record = 0;  // index into Inspection::records
   std::size_t depth = 0;
+  bool action = false;  // the record is an action element, not a trigger element
+  std::int64_t id = 0;  // the element's identifier
 };
 
 struct Inspection {
   FileKind kind = FileKind::kUnknown;
   std::size_t length = 0;
   std::vector<Chunk> chunks;
-  std::vector<Record> records;
+  std::vector<Record> records;        // empty when they were handed to a RecordSink instead
   std::vector<Problem> problems;      // in the order found; capped, the last one says how many more
   MapGrid map;                        // map files only
   std::vector<TreeLine> triggerTree;  // triggers files only: every element reached, in order
@@ -86,6 +90,19 @@ struct Inspection {
 
 // Decodes and checks one level file held in memory. Never fails on any input.
 [[nodiscard]] Inspection inspect(std::span<const std::uint8_t> bytes);
+
+// Receives each record once it is complete, in file order, instead of the Inspection keeping
+// it: a file of a million records can be shown without holding them all.
+class RecordSink {
+ public:
+  virtual ~RecordSink() = default;
+  virtual void record(const Record& r) = 0;
+};
+
+// The same decoding, but every record goes to `sink` (in the order and with the contents
+// Inspection::records would hold) and Inspection::records stays empty; the rest is filled in
+// as usual.
+[[nodiscard]] Inspection inspect(std::span<const std::uint8_t> bytes, RecordSink& sink);
 
 [[nodiscard]] std::string_view fileKindName(FileKind kind);
 

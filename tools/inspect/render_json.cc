@@ -8,6 +8,9 @@ namespace ts::inspect {
 
 namespace {
 
+// Strings that are not UTF-8 are replaced rather than refused.
+std::string dumped(const Json& j) { return j.dump(2, ' ', false, Json::error_handler_t::replace); }
+
 Json fieldJson(const Field& f) {
   if (f.isText) return f.text;
   if (f.text.empty()) return f.value;
@@ -17,7 +20,7 @@ Json fieldJson(const Field& f) {
 Json recordJson(const Record& r) {
   Json j{{"kind", r.kind}, {"number", r.number}, {"offset", r.offset}};
   Json fields = Json::object();
-  for (const Field& f : r.fields) fields[f.name] = fieldJson(f);
+  for (const Field& f : r.fields) fields[std::string(f.name)] = fieldJson(f);
   j["fields"] = std::move(fields);
   if (!r.parts.empty()) {
     Json parts = Json::array();
@@ -35,6 +38,44 @@ Json chunkJson(FileKind kind, const Chunk& c) {
     j["children"] = std::move(children);
   }
   return j;
+}
+
+// A chunk whose element chunks are written one at a time.
+void writeChunk(FileKind kind, const Chunk& c, JsonStream& out) {
+  if (c.children.empty()) {
+    out.value(chunkJson(kind, c));
+    return;
+  }
+  out.beginObject();
+  out.value("id", c.id);
+  out.value("name", chunkName(kind, c.id));
+  out.value("offset", c.offset);
+  out.value("size", c.size);
+  out.beginArray("children");
+  for (const Chunk& child : c.children) writeChunk(kind, child, out);
+  out.end();
+  out.end();
+}
+
+Json mapJson(const MapGrid& map) {
+  Json terrain = Json::array();
+  for (const TerrainCount& t : map.terrain) {
+    terrain.push_back({{"code", t.code},
+                       {"name", terrainName(t.code)},
+                       {"owner", playerName(ownerOf(t.code))},
+                       {"count", t.count}});
+  }
+  return {{"width", map.width},
+          {"height", map.height},
+          {"squares", map.cells.size()},
+          {"terrain", std::move(terrain)}};
+}
+
+Json treeLineJson(const TreeLine& line) {
+  return {{"depth", line.depth},
+          {"element", line.action ? "action" : "trigger"},
+          {"id", line.id},
+          {"record", line.record}};
 }
 
 Json problemsJson(const Inspection& in) {
@@ -58,19 +99,7 @@ Json toJson(const std::string& path, const Inspection& in) {
   Json records = Json::array();
   for (const Record& r : in.records) records.push_back(recordJson(r));
   j["records"] = std::move(records);
-  if (in.kind == FileKind::kMap) {
-    Json terrain = Json::array();
-    for (const TerrainCount& t : in.map.terrain) {
-      terrain.push_back({{"code", t.code},
-                         {"name", terrainName(t.code)},
-                         {"owner", playerName(ownerOf(t.code))},
-                         {"count", t.count}});
-    }
-    j["map"] = {{"width", in.map.width},
-                {"height", in.map.height},
-                {"squares", in.map.cells.size()},
-                {"terrain", std::move(terrain)}};
-  }
+  if (in.kind == FileKind::kMap) j["map"] = mapJson(in.map);
   if (in.kind == FileKind::kTriggers) {
     // Each line names its record by index into "records".
     Json tree = Json::array();
@@ -85,6 +114,74 @@ Json toJson(const std::string& path, const Inspection& in) {
   }
   j["problems"] = problemsJson(in);
   return j;
+}
+
+void JsonStream::begin(std::string_view key, char open) {
+  next(key);
+  out_ << open;
+  levels_.push_back({open == '{' ? '}' : ']'});
+}
+
+void JsonStream::next(std::string_view key) {
+  if (levels_.empty()) return;
+  Level& level = levels_.back();
+  out_ << (level.values++ == 0 ? "\n" : ",\n") << std::string(2 * levels_.size(), ' ');
+  if (level.close == '}') out_ << dumped(std::string(key)) << ": ";
+}
+
+void JsonStream::value(std::string_view key, const Json& j) {
+  next(key);
+  // Nested lines are indented by the depth they are written at.
+  const std::string indent(2 * levels_.size(), ' ');
+  const std::string text = dumped(j);
+  std::size_t from = 0;
+  for (std::size_t line = text.find('\n'); line != std::string::npos;
+       from = line + 1, line = text.find('\n', from)) {
+    out_.write(text.data() + from, static_cast<std::streamsize>(line + 1 - from)) << indent;
+  }
+  out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+}
+
+void JsonStream::end() {
+  const Level level = levels_.back();
+  levels_.pop_back();
+  if (level.values != 0) out_ << '\n' << std::string(2 * levels_.size(), ' ');
+  out_ << level.close;
+  if (levels_.empty()) out_ << '\n';
+}
+
+bool writeJson(const std::string& path, std::span<const std::uint8_t> bytes, JsonStream& out) {
+  struct Discard : RecordSink {
+    void record(const Record&) override {}
+  } discard;
+  struct Write : RecordSink {
+    explicit Write(JsonStream& to) : out(to) {}
+    void record(const Record& r) override { out.value(recordJson(r)); }
+    JsonStream& out;
+  } write(out);
+  Inspection in = inspect(bytes, discard);
+  out.beginObject();
+  out.value("path", path);
+  out.value("kind", fileKindName(in.kind));
+  out.value("length", in.length);
+  out.value("wellFormed", in.wellFormed());
+  out.beginArray("chunks");
+  for (const Chunk& c : in.chunks) writeChunk(in.kind, c, out);
+  out.end();
+  // The second decoding finds the chunks again.
+  std::vector<Chunk>().swap(in.chunks);
+  out.beginArray("records");
+  (void)inspect(bytes, write);
+  out.end();
+  if (in.kind == FileKind::kMap) out.value("map", mapJson(in.map));
+  if (in.kind == FileKind::kTriggers) {
+    out.beginArray("triggerTree");
+    for (const TreeLine& line : in.triggerTree) out.value(treeLineJson(line));
+    out.end();
+  }
+  out.value("problems", problemsJson(in));
+  out.end();
+  return in.wellFormed();
 }
 
 Json diffToJson(const std::string& pathA, const Inspection& a, const std::string& pathB,

@@ -27,7 +27,7 @@ std::string fieldsText(const Record& r, bool withMinor,
     if (f.minor && !withMinor) continue;
     if (std::find(skip.begin(), skip.end(), f.name) != skip.end()) continue;
     if (!text.empty()) text += ' ';
-    text += f.name + "=" + formatValue(f);
+    text += std::string(f.name) + "=" + formatValue(f);
   }
   return text;
 }
