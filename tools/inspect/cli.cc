@@ -186,7 +186,7 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
         << " file) with " << pathB << " (" << fileKindName(b.kind) << " file)\n";
     return kExitUsage;
   }
-  const DiffResult result = diff(a, b);
+  const DiffResult result = diff(a, bytesA, b, bytesB);
   if (options.json) {
     out << diffToJson(pathA, a, pathB, b, result)
                .dump(2, ' ', false, Json::error_handler_t::replace)
@@ -194,7 +194,7 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
   } else {
     renderDiffText(pathA, a, pathB, b, result, out);
   }
-  const bool clean = result.differences.empty() && a.wellFormed() && b.wellFormed();
+  const bool clean = result.identical && a.wellFormed() && b.wellFormed();
   return clean ? kExitClean : kExitProblem;
 }
 

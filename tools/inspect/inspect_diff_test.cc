@@ -1,5 +1,6 @@
 // Comparing two builds: two map texts that differ in one token are compiled, and --diff must
-// name exactly the fields that token changes.
+// name exactly the fields that token changes. Comparing a file with a copy that has one byte
+// changed: every byte counts, decoded or not.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -31,7 +32,9 @@ std::vector<DiffResult> diffBuilds(const std::string& textA, const std::string& 
   EXPECT_TRUE(a.valid && b.valid) << a.console << b.console;
   std::vector<DiffResult> results;
   for (std::size_t i = 0; i < a.files.size() && i < b.files.size(); ++i) {
-    results.push_back(diff(inspect(a.files[i].bytes), inspect(b.files[i].bytes)));
+    const Bytes& bytesA = a.files[i].bytes;
+    const Bytes& bytesB = b.files[i].bytes;
+    results.push_back(diff(inspect(bytesA), bytesA, inspect(bytesB), bytesB));
   }
   return results;
 }
@@ -39,6 +42,15 @@ std::vector<DiffResult> diffBuilds(const std::string& textA, const std::string& 
 std::string listed(const DiffResult& r) {
   std::string text;
   for (const Difference& d : r.differences) {
+    if (d.isByteRun()) {
+      const ByteRange& run = d.bytesA ? *d.bytesA : *d.bytesB;
+      text += d.label + " bytes " + std::to_string(run.first) + ".." + std::to_string(run.last) +
+              (!d.bytesB   ? " in A"
+               : !d.bytesA ? " in B"
+                           : "") +
+              "\n";
+      continue;
+    }
     text += d.label + " " + d.field + ": " + (d.a ? show(&*d.a) : "-") + " -> " +
             (d.b ? show(&*d.b) : "-") + "\n";
   }
@@ -77,11 +89,13 @@ TEST(InspectDiffTest, ChangesNameTheirRecordsAndFields) {
   } kCases[] = {
       // A band member's level.
       {"DWARF L3", "DWARF L4", kThings, "hero band 1, member 2 level: L3 -> L4\n"},
-      // A new first creature: one more element of 8 + 28 bytes; the others only move.
+      // A new first creature: one more element of 8 + 28 bytes; the others only move, and the
+      // body chunk announces 36 bytes more (1618 is 0x652, 1654 is 0x676).
       {"CREATURES\n2\n", "CREATURES\n3\nIMP 4 4 L1 P1\n", kThings,
        "file size 1 length: 1674 -> 1710\n"
        "information 1 elements: 15 -> 16\n"
-       "creature 1 : - -> -\n"},
+       "creature 1 : - -> -\n"
+       "body chunk bytes 52..52\n"},
       // One square of row 1 from claimed floor to gold.
       {"#..........#\n#.1111", "#g.........#\n#.1111", 0,
        "square (1, 1) terrain: KPR1_CLAIMED_SQ -> GOLD\n"},
@@ -105,6 +119,78 @@ TEST(InspectDiffTest, ManyChangedSquaresAreCountedButListedOnlyUpToTheLimit) {
   ASSERT_EQ(results.size(), 6u);
   EXPECT_EQ(results[0].squaresChanged, 55u);
   EXPECT_EQ(results[0].differences.size(), kMaxListedSquares);
+}
+
+// Whether `d` names the byte at `offset`: a changed field stored there, a run of bytes holding
+// it, a changed square or a record found in one file only (which names its whole extent).
+bool names(const Difference& d, std::size_t offset) {
+  auto inRun = [offset](const std::optional<ByteRange>& r) {
+    return r && r->first <= offset && offset <= r->last;
+  };
+  auto inField = [offset](const std::optional<Field>& f) {
+    return f && f->offset <= offset && offset < f->offset + f->width;
+  };
+  return inRun(d.bytesA) || inRun(d.bytesB) || inField(d.a) || inField(d.b) ||
+         d.record == "square" || (d.field.empty() && !d.isByteRun());
+}
+
+TEST(InspectDiffTest, EveryFlippedByteOfEveryFileIsNamed) {
+  const CompileResult result = compileMap(readExample("lair1.txt"));
+  ASSERT_EQ(result.files.size(), 6u);
+  for (const LevelFile& f : result.files) {
+    SCOPED_TRACE(f.name);
+    const Inspection original = inspect(f.bytes);
+    EXPECT_TRUE(diff(original, f.bytes, original, f.bytes).identical);
+    // Every byte of the small files; of the others one in 13, which meets every place of their
+    // 16-byte entries.
+    const std::size_t step = f.bytes.size() > 2000 ? 13 : 1;
+    for (std::size_t at = 0; at < f.bytes.size(); at += step) {
+      Bytes flipped = f.bytes;
+      flipped[at] ^= 0x10;
+      const Inspection changed = inspect(flipped);
+      if (changed.kind != original.kind) continue;  // the first chunk identifier
+      const DiffResult r = diff(original, f.bytes, changed, flipped);
+      EXPECT_FALSE(r.identical) << at;
+      EXPECT_TRUE(std::any_of(r.differences.begin(), r.differences.end(),
+                              [at](const Difference& d) { return names(d, at); }))
+          << "byte " << at << " is not named:\n"
+          << listed(r);
+    }
+  }
+}
+
+// Bytes that no field decodes, in each kind of file: the run names exactly the changed byte,
+// under the record or chunk that holds it.
+TEST(InspectDiffTest, UndecodedBytesAreReportedUnderTheirRecordOrChunk) {
+  const CompileResult result = compileMap(readExample("lair1.txt"));
+  const struct {
+    const char* suffix;
+    std::size_t at;
+    const char* line;
+  } kFlips[] = {
+      // The high byte of the map information chunk's size: the file is damaged as well.
+      {"Map.kld", 19, "map information chunk (A @12): bytes 19..19 differ"},
+      // An action holds two bytes nothing reads, after its links.
+      {"Triggers.kld", 212 + 12, "action 1 (A @212): bytes 224..224 differ"},
+      // A byte between creature 1's level and its creature id.
+      {"Things.kld", 64 + 21, "creature 1 (A @64): bytes 85..85 differ"},
+      {"Players.kld", 56 + 100, "player 1 (A @56): bytes 156..156 differ"},
+      // A filler byte of the first date stamp.
+      {"Variables.kld", 20 + 8 + 9, "information 1 (A @20): bytes 37..37 differ"},
+      {".kwd", 48 + 8 + 200, "level 1 (A @56): bytes 256..256 differ"},
+  };
+  for (const auto& flip : kFlips) {
+    SCOPED_TRACE(flip.suffix);
+    const Bytes bytes = testing::fileEndingWith(result, flip.suffix);
+    Bytes flipped = bytes;
+    flipped[flip.at] ^= 0x01;
+    const Inspection a = inspect(bytes);
+    const Inspection b = inspect(flipped);
+    std::ostringstream text;
+    renderDiffText("a", a, "b", b, diff(a, bytes, b, flipped), text);
+    EXPECT_NE(text.str().find(std::string("\n") + flip.line + "\n"), std::string::npos)
+        << text.str();
+  }
 }
 
 TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
@@ -146,6 +232,25 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   out.str("");
   EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, a}, out, err), kExitClean);
   EXPECT_NE(out.str().find("no differences"), std::string::npos) << out.str();
+
+  // A byte no field decodes.
+  Bytes bytes = testing::compiledFile(lair, "Things.kld");
+  bytes[85] ^= 0x01;
+  const std::string c = write("c", bytes);
+  out.str("");
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, c}, out, err), kExitProblem);
+  EXPECT_NE(out.str().find("\ncreature 1 (A @64): bytes 85..85 differ\n1 difference\n"),
+            std::string::npos)
+      << out.str();
+  out.str("");
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--json", "--diff", a, c}, out, err),
+            kExitProblem);
+  const Json bytesDoc = Json::parse(out.str());
+  EXPECT_EQ(bytesDoc["identical"], false);
+  EXPECT_EQ(bytesDoc["byteRuns"], 1);
+  ASSERT_EQ(bytesDoc["differences"].size(), 1u);
+  EXPECT_EQ(bytesDoc["differences"][0]["label"], "creature 1");
+  EXPECT_EQ(bytesDoc["differences"][0]["bytes"], Json::parse(R"({"a": [85, 85], "b": [85, 85]})"));
   std::filesystem::remove_all(dir);
 }
 

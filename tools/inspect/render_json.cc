@@ -195,13 +195,20 @@ Json diffToJson(const std::string& pathA, const Inspection& a, const std::string
     j["b"] = d.b ? fieldJson(*d.b) : Json();
     j["offsetA"] = d.offsetA ? Json(*d.offsetA) : Json();
     j["offsetB"] = d.offsetB ? Json(*d.offsetB) : Json();
+    if (d.isByteRun()) {
+      auto range = [](const std::optional<ByteRange>& r) {
+        return r ? Json::array({r->first, r->last}) : Json();
+      };
+      j["bytes"] = {{"a", range(d.bytesA)}, {"b", range(d.bytesB)}};
+    }
     differences.push_back(std::move(j));
   }
   return Json{
       {"a", {{"path", pathA}, {"kind", fileKindName(a.kind)}, {"problems", problemsJson(a)}}},
       {"b", {{"path", pathB}, {"kind", fileKindName(b.kind)}, {"problems", problemsJson(b)}}},
-      {"identical", result.differences.empty()},
+      {"identical", result.identical},
       {"squaresChanged", result.squaresChanged},
+      {"byteRuns", result.byteRuns},
       {"differences", std::move(differences)}};
 }
 

@@ -165,6 +165,27 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
   out << "B: " << pathB << " (" << fileKindName(b.kind) << " file)\n";
   for (const Difference& d : result.differences) {
     out << d.label;
+    if (d.isByteRun()) {
+      if (d.offsetA || d.offsetB) {
+        out << " (";
+        if (d.offsetA) out << "A @" << *d.offsetA;
+        if (d.offsetB && d.offsetB != d.offsetA)
+          out << (d.offsetA ? ", " : "") << "B @" << *d.offsetB;
+        out << ')';
+      }
+      const ByteRange& run = d.bytesA ? *d.bytesA : *d.bytesB;
+      out << ": bytes " << run.first << ".." << run.last;
+      if (!d.bytesB) {
+        out << " only in A\n";
+      } else if (!d.bytesA) {
+        out << " only in B\n";
+      } else if (*d.bytesB != *d.bytesA) {
+        out << " differ (B " << d.bytesB->first << ".." << d.bytesB->last << ")\n";
+      } else {
+        out << " differ\n";
+      }
+      continue;
+    }
     if (d.field.empty()) {
       const bool inA = d.offsetA.has_value();
       out << ": only in " << (inA ? "A" : "B") << " @" << (inA ? *d.offsetA : *d.offsetB) << '\n';
@@ -178,17 +199,18 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
     out << ": " << d.field << ": " << (d.a ? formatValue(*d.a) : "(absent)") << " -> "
         << (d.b ? formatValue(*d.b) : "(absent)") << '\n';
   }
-  if (result.squaresChanged > kMaxListedSquares) {
-    out << "... and " << result.squaresChanged - kMaxListedSquares << " more squares differ\n";
-  }
+  const std::size_t unlistedSquares =
+      result.squaresChanged > kMaxListedSquares ? result.squaresChanged - kMaxListedSquares : 0;
+  const std::size_t unlistedRuns =
+      result.byteRuns > kMaxListedByteRuns ? result.byteRuns - kMaxListedByteRuns : 0;
+  if (unlistedSquares != 0) out << "... and " << unlistedSquares << " more squares differ\n";
+  if (unlistedRuns != 0) out << "... and " << unlistedRuns << " more runs of bytes differ\n";
   for (const auto& [name, in] : {std::pair{"A", &a}, std::pair{"B", &b}}) {
     for (const Problem& p : in->problems) {
       out << name << " problem at offset " << offsetText(p.offset) << ": " << p.message << '\n';
     }
   }
-  const std::size_t unlisted =
-      result.squaresChanged > kMaxListedSquares ? result.squaresChanged - kMaxListedSquares : 0;
-  const std::size_t total = result.differences.size() + unlisted;
+  const std::size_t total = result.differences.size() + unlistedSquares + unlistedRuns;
   if (total == 0) {
     out << "no differences\n";
   } else {
