@@ -5,8 +5,8 @@
 
 #include "model/records.h"
 #include "model/vocabulary.h"
-#include "writers/layouts.h"
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 
 namespace ts::inspect {
 
