@@ -107,7 +107,7 @@ void writeBenchmark(benchmark::State& state, const MapShape& shape, Write write)
 
 void BM_WriteMap(benchmark::State& state) {
   std::ostringstream console;
-  ts::MessageSink sink(console);
+  ts::ProblemSink sink(&console);
   writeBenchmark(state, textShape(),
                  [&](const ts::LevelDescription& level) { return ts::writeMapFile(level, sink); });
 }

@@ -69,11 +69,6 @@ ReadResult readFile(const std::string& path, Bytes& bytes, std::string* reason, 
   return readInto(path, bytes, reason, limit);
 }
 
-std::string tooLargeText(const std::string& path) {
-  return path + " is larger than " + std::to_string(kMaxInputSize / (1024 * 1024)) +
-         " MiB, far beyond any level";
-}
-
 bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason) {
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -33,8 +33,6 @@ enum class ReadResult { kRead, kUnreadable, kTooLarge };
                                         std::string* reason = nullptr) {
   return readFile(path, bytes, reason) == ReadResult::kRead;
 }
-// The line a tool prints for a file above the limit: "<path> is larger than 256 MiB".
-[[nodiscard]] std::string tooLargeText(const std::string& path);
 
 // Creates or truncates `path` and writes `bytes`; on failure false, with the reason.
 [[nodiscard]] bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason);

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "model/level_description.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "reader/map_reader.h"
 #include "writers/writers.h"
 
@@ -40,18 +40,17 @@ void putWholeFile(LevelFileSink& sink, const std::string& name, Bytes bytes) {
 
 }  // namespace
 
-bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
+bool compileMap(std::string_view mapText, const NameMaps& names, ProblemSink& problems,
                 LevelFileSink& sink) {
-  MessageSink out(console);
-  const LevelDescription level = readLevel(mapText, names, console);
+  LevelDescription level;
+  readLevel(mapText, level, names, problems);
   if (!level.isValid) return false;
   // The trigger plan gives every trigger and action element a 16-bit identifier: more elements
   // than fit would give two elements one identifier.
   const TriggerPlan plan(level);
   if (!plan.fits()) {
-    out.line("Too many triggers: the level needs ", plan.counts().total(),
-             " trigger and action elements, at most ", kMaxTriggerElements,
-             " fit the triggers file");
+    problems.report(ProblemId::kTooManyTriggers, Problem::kNowhere, plan.counts().total(),
+                    kMaxTriggerElements);
     return false;
   }
   std::vector<std::string> fileNames;
@@ -60,7 +59,7 @@ bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& c
     fileNames.push_back(level.levelName + std::string(suffix));
   }
   sink.announce(level.levelName, fileNames);
-  writeMapFile(level, out, sink.open(fileNames[0]));
+  writeMapFile(level, problems, sink.open(fileNames[0]));
   sink.close();
   writeTriggersFile(level, plan, sink.open(fileNames[1]));
   sink.close();
@@ -72,12 +71,20 @@ bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& c
   return true;
 }
 
+bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
+                LevelFileSink& sink) {
+  ProblemSink problems(&console);
+  return compileMap(mapText, names, problems, sink);
+}
+
 CompileResult compileMap(std::string_view mapText, const NameMaps& names) {
   CompileResult result;
   std::ostringstream console;
+  ProblemSink problems(&console, true);
   MemorySink sink(result.files);
-  result.valid = compileMap(mapText, names, console, sink);
+  result.valid = compileMap(mapText, names, problems, sink);
   result.console = console.str();
+  result.problems = problems.takeProblems();
   return result;
 }
 

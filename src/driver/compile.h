@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/le_encoding.h"
+#include "model/problems.h"
 #include "model/vocabulary.h"
 #include "writers/file_output.h"
 
@@ -20,9 +21,10 @@ struct LevelFile {
 };
 
 struct CompileResult {
-  std::string console;           // every message, exactly as the compiler prints them
-  bool valid = false;            // the level was accepted and `files` holds all six files
-  std::vector<LevelFile> files;  // map, triggers, things, players, variables, level information
+  std::string console;            // every problem, exactly as the compiler prints them
+  std::vector<Problem> problems;  // the same problems as values, in order
+  bool valid = false;             // the level was accepted and `files` holds all six files
+  std::vector<LevelFile> files;   // map, triggers, things, players, variables, level information
 };
 
 // Takes the level files one at a time, in their binding order, while they are built.
@@ -45,8 +47,11 @@ class LevelFileSink {
   virtual void close() = 0;
 };
 
-// Reads and checks `mapText`, printing every message to `console`; for a valid level, builds
+// Reads and checks `mapText`, reporting every problem to `problems`; for a valid level, builds
 // the six files into `sink` in their binding order and returns true.
+bool compileMap(std::string_view mapText, const NameMaps& names, ProblemSink& problems,
+                LevelFileSink& sink);
+// The same, printing every problem to `console` as the compiler does.
 bool compileMap(std::string_view mapText, const NameMaps& names, std::ostream& console,
                 LevelFileSink& sink);
 

@@ -409,5 +409,39 @@ TEST(EndToEnd, GuiGeneratedMap) {
   EXPECT_EQ(result.files[5].bytes[25660], 1u);
 }
 
+// The compiler's console text is a rendering of the problems it reports as values: each has
+// its identifier, where in the text it lies, and its arguments.
+TEST(CompileMap, ProblemsAreValuesThatRenderAsTheConsole) {
+  const std::string grid = "Lv\nPlayers 1\nSize 4 x 3\nbbbb\nbZ.b\nbbbb\nMAP_CODES\n3\n";
+  struct Case {
+    std::string text;
+    std::vector<ProblemId> ids;
+    std::string firstAt;  // the text the first problem points at
+  };
+  const Case cases[] = {
+      {"Lv\nPlayers 7\n", {ProblemId::kBadPlayerCount}, "7"},
+      {"x/y\nPlayers 1\nSize 4 x 3\n", {ProblemId::kLevelNameHasSeparator}, "x/y"},
+      {grid + "b SOLID_ROCK\n. KPR1_CLAIMED_SQ\nq NO_SUCH\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\n"
+              "TRAPS\n0\nHEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 1\n",
+       {ProblemId::kMapCodeNotFound, ProblemId::kOldMap, ProblemId::kTerrainMapping},
+       "NO_SUCH"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const CompileResult result = compileMap(c.text);
+    std::string rendered;
+    std::vector<ProblemId> ids;
+    for (const Problem& p : result.problems) {
+      rendered += consoleText(p);
+      ids.push_back(p.id);
+    }
+    EXPECT_EQ(rendered, result.console);
+    EXPECT_EQ(ids, c.ids);
+    ASSERT_FALSE(result.problems.empty());
+    EXPECT_EQ(result.problems[0].offset, c.text.find(c.firstAt));
+    EXPECT_EQ(result.valid, result.problems[0].severity() != Severity::kError);
+  }
+}
+
 }  // namespace
 }  // namespace ts

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "driver/compile.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "testing/chunk_walker.h"
 
 namespace ts {
@@ -77,7 +77,8 @@ TEST(Examples, EveryExampleCompilesCleanly) {
     ASSERT_TRUE(result.valid) << result.console;
     // No warning at all; an example in the old layout prints only its note.
     const bool oldLayout = text.find("\nHERO_BANDS") == std::string::npos;
-    EXPECT_EQ(result.console, oldLayout ? std::string(msg::kOldMap) + "\n" : "");
+    EXPECT_EQ(result.console,
+              oldLayout ? consoleText(Problem{ProblemId::kOldMap, Problem::kNowhere, {}}) : "");
 
     ASSERT_EQ(result.files.size(), 6u);
     for (const LevelFile& file : result.files) {

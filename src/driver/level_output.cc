@@ -3,7 +3,6 @@
 #include <cassert>
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 #include <utility>
 
 #include "base/file_io.h"
@@ -140,7 +139,7 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
   if (undone) done.push_back("put back the level files it was replacing");
   if (removed > 0) done.push_back("removed " + counted(removed, "leftover file", "leftover files"));
   if (done.empty()) return {};
-  std::string text = "Cleaned up after an interrupted run of level " + std::string(level) + ": ";
+  std::string text;
   for (std::size_t i = 0; i < done.size(); ++i) text += (i == 0 ? "" : ", ") + done[i];
   return text;
 }
@@ -213,15 +212,10 @@ void AllOrNothingFiles::announce(std::string_view level, const std::vector<std::
   switch (lock_.acquire(path(lockName(level)), options_.lockPatience, reason)) {
     case files::ProcessLock::Outcome::kLocked:
       break;
-    case files::ProcessLock::Outcome::kTimedOut: {
-      std::ostringstream text;
-      text << "Gave up after waiting " << options_.lockPatience.count() / 1000.0
-           << " s for another run writing level " << level_
-           << " into this folder; no level file was written";
-      lockFailure_ = text.str();
+    case files::ProcessLock::Outcome::kTimedOut:
+      lockTimedOut_ = true;
       failAt(names_.size(), lockName(level), "");
       return;
-    }
     case files::ProcessLock::Outcome::kFailed:
       failAt(names_.size(), lockName(level), reason);
       return;
@@ -337,8 +331,10 @@ void AllOrNothingFiles::moveIntoPlace() {
   step("journal removed");
 }
 
-bool AllOrNothingFiles::install(MessageSink& out) {
-  if (!cleanedUp_.empty()) out.line(cleanedUp_);
+bool AllOrNothingFiles::install(ProblemSink& problems) {
+  if (!cleanedUp_.empty()) {
+    problems.report(ProblemId::kCleanedUp, Problem::kNowhere, level_, cleanedUp_);
+  }
   if (failedIndex_ == kNoFailure && opened_ != names_.size()) {
     assert(false && "not every announced level file was built");
     failAt(opened_, names_[opened_], kOutOfOrder);  // every file opened was announced
@@ -348,12 +344,15 @@ bool AllOrNothingFiles::install(MessageSink& out) {
   if (!installed) removeTemporaries();
   lock_.release();
   if (installed) return true;
-  if (!lockFailure_.empty()) {
-    out.line(lockFailure_);
-    return false;
+  if (lockTimedOut_) {
+    problems.report(ProblemId::kLockTimeout, Problem::kNowhere,
+                    options_.lockPatience.count() / 1000.0, level_);
+  } else {
+    // Only the map file's failure carries the old "FAILURE!!!" report.
+    problems.report(
+        failedIndex_ == 0 ? ProblemId::kMapFileNotWritten : ProblemId::kLevelFileNotWritten,
+        Problem::kNowhere, failedName_, failedReason_);
   }
-  if (failedIndex_ == 0) out.raw(msg::kWriteFailure);  // the map file's own report, once
-  out.line("Could not write ", failedName_, ": ", failedReason_, "; no level file was written");
   return false;
 }
 

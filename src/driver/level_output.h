@@ -15,7 +15,7 @@
 
 #include "base/file_system.h"
 #include "driver/compile.h"
-#include "model/messages.h"
+#include "model/problems.h"
 
 namespace ts {
 
@@ -34,7 +34,8 @@ struct OutputOptions {
 
 // Brings `folder` back to one complete set of the level's files after an interrupted run: a
 // committed install is finished, one that was being undone is undone, and temporary files are
-// removed. Returns what was done as one line's text, or an empty text when nothing was found.
+// removed. Returns what was done ("finished its install, removed 2 leftover files"), or an
+// empty text when nothing was found.
 // REQUIRES: the level's lock is held; `names` are the level's six file names.
 std::string recoverInterruptedRun(const std::string& folder, std::string_view level,
                                   const std::vector<std::string>& names);
@@ -54,7 +55,7 @@ class AllOrNothingFiles : public LevelFileSink {
   // After every file was built: moves them into place, or prints why no level file was
   // written. Either way a line about an interrupted earlier run is printed first, if one was
   // cleaned up.
-  bool install(MessageSink& out);
+  bool install(ProblemSink& problems);
 
   // The file names as announced, without the folder.
   [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
@@ -77,9 +78,9 @@ class AllOrNothingFiles : public LevelFileSink {
   files::NewFile current_;                // the temporary being written
   std::unique_ptr<TemporaryOutput> output_;
   files::ProcessLock lock_;
-  std::string journal_;      // path of the committed journal, while it exists
-  std::string cleanedUp_;    // what was cleaned up after an interrupted run
-  std::string lockFailure_;  // why the lock could not be had
+  std::string journal_;    // path of the committed journal, while it exists
+  std::string cleanedUp_;  // what was cleaned up after an interrupted run
+  bool lockTimedOut_ = false;
   std::size_t opened_ = 0;
   std::size_t failedIndex_ = kNoFailure;  // 0: the map file; past the files: the writer's own
   std::string failedName_;

@@ -62,7 +62,7 @@ bool compileInto(const fs::path& folder, OutputOptions options, std::string& con
   static const NameMaps names;
   std::ostringstream out;
   AllOrNothingFiles files(folder.string(), std::move(options));
-  MessageSink sink(out);
+  ProblemSink sink(&out);
   const bool written = compileMap(lair1Text(), names, out, files) && files.install(sink);
   console = out.str();
   return written;

@@ -5,7 +5,7 @@
 #include "base/file_io.h"
 #include "driver/compile.h"
 #include "driver/level_output.h"
-#include "model/messages.h"
+#include "model/problems.h"
 
 namespace ts {
 
@@ -16,21 +16,22 @@ int run(const std::vector<std::string>& args, std::ostream& console) {
     out.line("Syntax is ", args.empty() ? std::string() : args[0], " <Map File Name> ");
     return 0;
   }
+  ProblemSink problems(&console);
   FileText text;
   switch (text.load(args[1])) {
     case ReadResult::kRead:
       break;
     case ReadResult::kUnreadable:
-      out.line("Opening of Map File Failed: ", args[1]);
+      problems.report(ProblemId::kMapFileUnreadable, Problem::kNowhere, args[1]);
       return 0;
     case ReadResult::kTooLarge:
-      out.line("Map file too large: ", tooLargeText(args[1]));
+      problems.report(ProblemId::kMapFileTooLarge, Problem::kNowhere, args[1], kMaxInputSize >> 20);
       return 0;
   }
   const NameMaps names;
   AllOrNothingFiles files;
-  if (!compileMap(text.text(), names, console, files)) return 0;
-  if (!files.install(out)) return 0;
+  if (!compileMap(text.text(), names, problems, files)) return 0;
+  if (!files.install(problems)) return 0;
   for (const std::string& name : files.names()) out.line("produced file : ", name);
   return 1;
 }

@@ -20,7 +20,7 @@
 
 #include "driver/compile.h"
 #include "driver/run.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
 
@@ -139,51 +139,27 @@ TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
   }
 }
 
-// The `ts::msg` constants as written in model/messages.h, by name, with escapes resolved. Read
-// from the source so that a message added there is checked without touching this test.
-std::map<std::string, std::string> messageConstants() {
-  const std::string header = readSource("src/model/messages.h");
-  const std::string declaration = "inline constexpr std::string_view ";
-  std::map<std::string, std::string> constants;
-  for (std::size_t pos = header.find(declaration); pos != std::string::npos;
-       pos = header.find(declaration, pos + 1)) {
-    const std::size_t nameStart = pos + declaration.size();
-    const std::size_t nameEnd = header.find_first_of(" =", nameStart);
-    std::string text;
-    bool inLiteral = false;
-    for (std::size_t i = nameEnd; i < header.size(); ++i) {
-      const char c = header[i];
-      if (!inLiteral) {
-        if (c == ';') break;
-        inLiteral = c == '"';
-      } else if (c == '"') {
-        inLiteral = false;
-      } else if (c == '\\' && i + 1 < header.size()) {
-        text += header[++i] == 'n' ? '\n' : header[i];
-      } else {
-        text += c;
-      }
-    }
-    constants[header.substr(nameStart, nameEnd - nameStart)] = text;
-  }
-  return constants;
-}
-
+// Every problem the compiler can print is in the guide's message table: each literal piece of
+// its console text (what stands between the arguments) appears there.
 TEST(MapFormatGuide, MessageTableHoldsEveryConsoleMessage) {
-  const std::map<std::string, std::string> constants = messageConstants();
-  // The source was read right: spot checks against the compiled constants.
-  ASSERT_EQ(constants.count("kHeartCount"), 1u);
-  EXPECT_EQ(constants.at("kHeartCount"), msg::kHeartCount);
-  EXPECT_EQ(constants.at("kGateNotInMap"), msg::kGateNotInMap);
-  EXPECT_EQ(constants.at("kTerrainMapping"), msg::kTerrainMapping);
-
   const std::string table = region("<!-- messages -->");
-  for (const auto& [name, text] : constants) {
-    SCOPED_TRACE(name);
-    // Texts that carry their own line end are shown without it.
-    const bool ownLineEnd = !text.empty() && text.back() == '\n';
-    const std::string shown = ownLineEnd ? text.substr(0, text.size() - 1) : text;
-    EXPECT_NE(table.find(shown), std::string::npos) << "\"" << shown << "\" is not in the guide";
+  ASSERT_EQ(allProblems().size(), static_cast<std::size_t>(ProblemId::kCount));
+  for (const ProblemInfo& info : allProblems()) {
+    SCOPED_TRACE(std::string(info.name));
+    std::string_view format = info.format;
+    // Texts are shown without their line end.
+    ASSERT_FALSE(format.empty());
+    ASSERT_EQ(format.back(), '\n');
+    format.remove_suffix(1);
+    for (std::size_t from = 0; from <= format.size();) {
+      const std::size_t to = std::min(format.find("{}", from), format.size());
+      const std::string piece(format.substr(from, to - from));
+      if (!piece.empty()) {
+        EXPECT_NE(table.find(piece), std::string::npos)
+            << "\"" << piece << "\" is not in the guide";
+      }
+      from = to + 2;
+    }
   }
 }
 
@@ -323,7 +299,7 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
       std::int32_t code = names.findTerrainCode(name);
       if (code < 0) {
         code = kSolidRockCode;
-        unknownSquares += msg::kGuiUnknownSquare;
+        unknownSquares += consoleText(Problem{ProblemId::kGuiUnknownSquare, Problem::kNowhere, {}});
       } else if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
                  code == kHeroGate10Marker) {
         code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
@@ -332,7 +308,8 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
                 static_cast<std::uint32_t>(code));
     }
   }
-  EXPECT_EQ(result.console, unknownSquares + std::string(msg::kOldMap) + "\n");
+  EXPECT_EQ(result.console,
+            unknownSquares + consoleText(Problem{ProblemId::kOldMap, Problem::kNowhere, {}}));
 }
 
 TEST(MapFormatGuide, CompleteExampleCompilesWithoutMessages) {

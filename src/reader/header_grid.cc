@@ -94,11 +94,11 @@ bool skipEmptyLines(ReadState& s) {
     ++s.guard;
     s.in.readLine(s.line);
     if (s.guard > kLoopLimit) {
-      s.out.line(msg::kLoopMapRows);
+      s.report(ProblemId::kLoopMapRows);
       return false;
     }
     if (s.in.failed()) {
-      s.out.line(msg::kMapSectionError);
+      s.report(ProblemId::kMapSectionError);
       return false;
     }
   }
@@ -107,8 +107,8 @@ bool skipEmptyLines(ReadState& s) {
 
 bool rowLongEnough(ReadState& s, std::size_t row, std::size_t needed) {
   if (s.line.size() >= needed) return true;
-  s.out.line("Map row ", row + 1, " is too short: expected ", needed, " characters",
-             s.gui ? " (two a square)" : "", ", found ", s.line.size());
+  s.report(ProblemId::kMapRowTooShort, row + 1, needed, s.gui ? " (two a square)" : "",
+           s.line.size());
   return false;
 }
 
@@ -122,7 +122,7 @@ bool readRows(ReadState& s, std::size_t needed, StoreRow storeRow) {
     if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
     storeRow();
     if (s.guardStep()) {
-      s.out.line(msg::kLoopMap);
+      s.report(ProblemId::kLoopMap);
       return false;
     }
     s.in.readLine(s.line);
@@ -137,7 +137,7 @@ bool readTextRows(ReadState& s) {
 
 bool readLegend(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("MAP_CODES", msg::kLoopMap, msg::kMapCodesError)) return false;
+  if (!s.searchKeyword("MAP_CODES", ProblemId::kLoopMap, ProblemId::kMapCodesError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   char c = ' ';
@@ -150,7 +150,7 @@ bool readLegend(ReadState& s) {
     s.in.readWord(s.line);
     TerrainCode code = s.names.findTerrainCode(s.line);
     if (code < 1) {
-      s.out.line(msg::kMapCodeNotFound, c, " : ", s.line);
+      s.report(ProblemId::kMapCodeNotFound, c, s.line);
       code = kUnknownTerrainCode;
     }
     auto [entry, added] = s.level.mapCodes.try_emplace(code, static_cast<unsigned char>(c));
@@ -178,7 +178,7 @@ bool readGuiRows(ReadState& s) {
       unsigned char c = table.bySquare[owner][terrain];
       if (c == 0) {
         if (s.observer != nullptr) s.observer->unknownSquare(lineStart + 2 * col);
-        s.out.raw(msg::kGuiUnknownSquare);
+        s.report(ProblemId::kGuiUnknownSquare);
         c = table.defaultRock;
       }
       row[col] = static_cast<char>(c);
@@ -187,25 +187,25 @@ bool readGuiRows(ReadState& s) {
   });
 }
 
-// Why a level name cannot name the level files, or empty. The files are written into the
-// current folder, so the name must not lead anywhere else, and control characters make names
-// that the game never finds.
-std::string nameProblem(std::string_view name) {
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// Reports why a level name cannot name the level files, if it cannot; true when it can. The
+// files are written into the current folder, so the name must not lead anywhere else, and
+// control characters make names that the game never finds.
+bool nameAllowed(ReadState& s, std::size_t at, std::string_view name, std::string_view shown) {
   for (char c : name) {
     if (c == '/' || c == '\\') {
-      return std::string("holds the character '") + c +
-             "'; the level files are named after the level and written into the current "
-             "folder, so a level name cannot hold / or \\";
+      s.reportAt(at, ProblemId::kLevelNameHasSeparator, shown, c);
+      return false;
     }
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      return std::string("holds the control character 0x") + kHex[byte >> 4] + kHex[byte & 15] +
-             "; the level files are named after the level, and a file name with a control "
-             "character is one the game never finds";
+      s.reportAt(at, ProblemId::kLevelNameHasControl, shown,
+                 std::string{kHex[byte >> 4], kHex[byte & 15]});
+      return false;
     }
   }
-  return {};
+  return true;
 }
 
 // The name as it can be shown on one line: control characters as \xNN.
@@ -214,7 +214,6 @@ std::string printableName(std::string_view name) {
   for (char c : name) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
       text += "\\x";
       text += kHex[byte >> 4];
       text += kHex[byte & 15];
@@ -243,7 +242,7 @@ bool readHeader(ReadState& s) {
   s.in.readWord(label);
   s.in.readInteger(level.playerCount);
   if (level.playerCount < 1 || level.playerCount > 4) {
-    s.out.line(msg::kBadPlayerCount, level.playerCount);
+    s.report(ProblemId::kBadPlayerCount, level.playerCount);
     return false;
   }
 
@@ -254,31 +253,26 @@ bool readHeader(ReadState& s) {
   s.in.readInteger(level.mapHeight);
   s.in.readLine(s.line);
   if (s.in.failed()) {
-    s.out.line(msg::kHeaderError);
+    s.report(ProblemId::kHeaderError);
     return false;
   }
   if (level.mapHeight < 1 || level.mapWidth < 1) {
-    s.out.line(msg::kBadSize, level.mapWidth, " ", level.mapHeight);
+    s.report(ProblemId::kBadSize, level.mapWidth, level.mapHeight);
     return false;
   }
   // Every level file is named after the level, and the level-information file holds those
   // names in 64-byte fields.
   if (level.levelName.size() > kMaxLevelNameLength) {
-    s.lineAbout(nameAt, "Level name too long: ", printableName(level.levelName), " has ",
-                level.levelName.size(), " characters; at most ", kMaxLevelNameLength,
-                " fit the level file names");
+    s.reportAt(nameAt, ProblemId::kLevelNameTooLong, printableName(level.levelName),
+               level.levelName.size(), kMaxLevelNameLength);
     return false;
   }
-  if (const std::string problem = nameProblem(level.levelName); !problem.empty()) {
-    s.lineAbout(nameAt, "Level name not allowed: ", printableName(level.levelName), " ", problem);
-    return false;
-  }
+  if (!nameAllowed(s, nameAt, level.levelName, printableName(level.levelName))) return false;
   // A line read holds at most 999 characters, so wider rows could never be read whole.
   const std::int32_t maxWidth = s.gui ? kMaxGuiWidth : kMaxTextWidth;
   if (level.mapWidth > maxWidth) {
-    s.out.line(
-        "Map too wide: width ", level.mapWidth, " is above the limit of ", maxWidth,
-        s.gui ? " squares a row for a map-drawing-tool map" : " squares a row for a text map");
+    s.report(ProblemId::kMapTooWide, level.mapWidth, maxWidth,
+             s.gui ? "a map-drawing-tool map" : "a text map");
     return false;
   }
   // Rows are stored as they are read, so a huge height costs nothing until its rows exist.
@@ -290,7 +284,7 @@ bool readHeader(ReadState& s) {
     ++s.guard;
     s.in.readLine(s.line);
     if (s.guard > kLoopLimit) {
-      s.out.line(msg::kLoopBeforeMap);
+      s.report(ProblemId::kLoopBeforeMap);
       return false;
     }
   }

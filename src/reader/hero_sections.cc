@@ -46,15 +46,14 @@ bool readBands(ReadState& s) {
         s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.line, nameAt);
       }
       if (s.guardStep()) {
-        s.out.line(msg::kLoopBandData);
+        s.report(ProblemId::kLoopBandData);
         return false;
       }
     }
     if (memberCount > static_cast<std::int32_t>(kMaxBandMembers)) {
       // A band holds 16 members; the entries of the others are read so that the next band
       // starts at its own text.
-      s.out.line("Hero band ", bandName, " (band ", b + 1, ") declares ", memberCount,
-                 " members; only the first ", kMaxBandMembers, " are kept");
+      s.report(ProblemId::kBandTooLarge, bandName, b + 1, memberCount, kMaxBandMembers);
       for (std::int32_t m = kMaxBandMembers; m < memberCount && !s.in.failed(); ++m) {
         s.in.readWord(s.line);
         s.in.readWord(levelToken);
@@ -62,11 +61,11 @@ bool readBands(ReadState& s) {
     }
     level.heroBands.push_back(std::move(band));
     if (s.guardStep()) {
-      s.out.line(msg::kLoopBands);
+      s.report(ProblemId::kLoopBands);
       return false;
     }
     if (s.in.failed()) {
-      s.out.line(msg::kBandsError);
+      s.report(ProblemId::kBandsError);
       return false;
     }
   }
@@ -74,7 +73,7 @@ bool readBands(ReadState& s) {
 }
 
 bool readAreas(ReadState& s) {
-  if (!s.searchKeyword("AREAS", msg::kLoopAreas, msg::kAreasError)) return false;
+  if (!s.searchKeyword("AREAS", ProblemId::kLoopAreas, ProblemId::kAreasError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   std::int32_t id = 0;
@@ -87,7 +86,7 @@ bool readAreas(ReadState& s) {
     s.in.readInteger(area.right);
     s.in.readInteger(area.bottom);
     if (id != i) {
-      s.out.line(msg::kAreaIdOrder, i, msg::kIdArrow, id);
+      s.report(ProblemId::kAreaIdOrder, i, id);
       return false;
     }
     // After the end of the text the id no longer changes, so the id check above ends the loop.
@@ -171,12 +170,12 @@ GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_
   };
   const unsigned char c = at(x, y);
   if (!codes.has(c)) {
-    s.out.line(msg::kGateNotInMap, static_cast<char>(c));
+    s.report(ProblemId::kGateNotInMap, static_cast<char>(c));
     return {};
   }
   code = codes.code(c);
   if (!isGateTerrain(code)) {
-    s.out.line(msg::kGateNotGate, static_cast<char>(c));
+    s.report(ProblemId::kGateNotGate, static_cast<char>(c));
     return {};
   }
   // Only the row and the column through the given square are scanned.
@@ -195,7 +194,7 @@ GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_
 }
 
 bool readGates(ReadState& s) {
-  if (!s.searchKeyword("HERO_GATES", msg::kLoopGates, msg::kGatesError)) return false;
+  if (!s.searchKeyword("HERO_GATES", ProblemId::kLoopGates, ProblemId::kGatesError)) return false;
   LevelDescription& level = s.level;
   std::int32_t count = 0;
   s.in.readInteger(count);
@@ -208,7 +207,7 @@ bool readGates(ReadState& s) {
     s.in.readInteger(x);
     s.in.readInteger(y);
     if (id != i) {
-      s.out.line(msg::kGateIdOrder, i, msg::kIdArrow, id);
+      s.report(ProblemId::kGateIdOrder, i, id);
       return false;
     }
     HeroGate gate;
@@ -217,16 +216,16 @@ bool readGates(ReadState& s) {
     TerrainCode code = 0;
     gate.extent = findGateExtent(s, codes, x, y, code);
     if (!gate.extent.present()) {
-      s.out.line(msg::kNoGateTerrain, id);
+      s.report(ProblemId::kNoGateTerrain, id);
       return false;
     }
     setGateProperties(gate, code);
     if (const std::size_t n = overlappingArea(level, gate.extent); n > 0) {
-      s.out.line(msg::kGate, id, msg::kConflictsWithArea, n);
+      s.report(ProblemId::kGateConflictsWithArea, id, n);
       return false;
     }
     if (const std::size_t n = overlappingGate(level, gate.extent); n > 0) {
-      s.out.line(msg::kGate, id, msg::kConflictsWithGate, n);
+      s.report(ProblemId::kGateConflictsWithGate, id, n);
       return false;
     }
     level.heroGates.push_back(gate);

@@ -5,29 +5,23 @@
 namespace ts {
 
 ReadState::ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
-                     std::ostream& console, ReaderObserver* observer)
-    : in(text), level(level), names(names), out(console), observer(observer) {
-  if (observer != nullptr) {
-    out.setHook([this](const std::string& message) {
-      this->observer->message(message, about_ != kNowhere ? about_ : in.tokenStart());
-    });
-  }
-}
+                     ProblemSink& problems, ReaderObserver* observer)
+    : in(text), level(level), names(names), problems(problems), observer(observer) {}
 
-bool ReadState::searchKeyword(std::string_view keyword, std::string_view loopMessage,
-                              std::optional<std::string_view> failMessage) {
+bool ReadState::searchKeyword(std::string_view keyword, ProblemId loop,
+                              std::optional<ProblemId> fail) {
   int skipped = 0;
   while (line != keyword) {
     if (guardStep()) {
       if (observer != nullptr) observer->keywordNotFound(keyword, skipped);
-      out.line(loopMessage);
+      report(loop);
       return false;
     }
     in.readLine(line);
     ++skipped;
-    if (failMessage && in.failed()) {
+    if (fail && in.failed()) {
       if (observer != nullptr) observer->keywordNotFound(keyword, skipped);
-      out.line(*failMessage);
+      report(*fail);
       return false;
     }
   }
@@ -35,15 +29,15 @@ bool ReadState::searchKeyword(std::string_view keyword, std::string_view loopMes
 }
 
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
-               std::ostream& console, ReaderObserver* observer) {
-  ReadState s(text, level, names, console, observer);
+               ProblemSink& problems, ReaderObserver* observer) {
+  ReadState s(text, level, names, problems, observer);
   if (!readHeader(s) || !readGrid(s) || !readPlacements(s)) return;
   installKeeperDefaults(level);
   // An older map ends right after its hearts and gold: a complete level without hero
   // sections, triggers or scenario description.
   if (s.in.atEnd()) {
     level.isValid = true;
-    s.out.line(msg::kOldMap);
+    s.report(ProblemId::kOldMap);
     return;
   }
   if (!readHeroSections(s) || !readTriggers(s)) return;
@@ -52,7 +46,8 @@ void readLevel(std::string_view text, LevelDescription& level, const NameMaps& n
 
 LevelDescription readLevel(std::string_view text, const NameMaps& names, std::ostream& console) {
   LevelDescription level;
-  readLevel(text, level, names, console);
+  ProblemSink problems(&console);
+  readLevel(text, level, names, problems);
   return level;
 }
 

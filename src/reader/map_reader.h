@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "model/level_description.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "model/vocabulary.h"
 #include "reader/reader_observer.h"
 #include "reader/text_reader.h"
@@ -27,12 +27,12 @@ inline constexpr std::int32_t kMaxGuiWidth = 499;
 
 struct ReadState {
   ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
-            std::ostream& console, ReaderObserver* observer = nullptr);
+            ProblemSink& problems, ReaderObserver* observer = nullptr);
 
   TextReader in;
   LevelDescription& level;
   const NameMaps& names;
-  MessageSink out;
+  ProblemSink& problems;
   std::string line;  // the line buffer: the current line, or the last word read into it
   int guard = 0;     // the loop guard
   bool gui = false;  // the map was written by the map-drawing tool (two characters a square)
@@ -46,27 +46,26 @@ struct ReadState {
     return std::min(static_cast<std::size_t>(count), rest / entrySize);
   }
 
-  // Prints a message about the word that starts at `offset`, which a tool then points at
-  // instead of where reading stands.
-  template <typename... Parts>
-  void lineAbout(std::size_t offset, const Parts&... parts) {
-    about_ = offset;
-    out.line(parts...);
-    about_ = kNowhere;
+  // Reports a problem where reading stands: at the start of the last line or word read.
+  template <typename... Args>
+  void report(ProblemId id, const Args&... args) {
+    reportAt(in.tokenStart(), id, args...);
+  }
+  // Reports a problem about the word that starts at `offset`.
+  template <typename... Args>
+  void reportAt(std::size_t offset, ProblemId id, const Args&... args) {
+    Problem problem{id, offset, {argumentText(args)...}};
+    if (observer != nullptr) observer->problem(problem);
+    problems.report(std::move(problem));
   }
 
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
 
-  // Compares the line buffer with `keyword`, reading lines until it matches. Prints
-  // `loopMessage` once the loop guard passes its limit, and `failMessage` (when given) as soon
-  // as the text has failed; false then.
-  bool searchKeyword(std::string_view keyword, std::string_view loopMessage,
-                     std::optional<std::string_view> failMessage);
-
- private:
-  static constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
-  std::size_t about_ = kNowhere;
+  // Compares the line buffer with `keyword`, reading lines until it matches. Reports `loop`
+  // once the loop guard passes its limit, and `fail` (when given) as soon as the text has
+  // failed; false then.
+  bool searchKeyword(std::string_view keyword, ProblemId loop, std::optional<ProblemId> fail);
 };
 
 bool readHeader(ReadState& s);
@@ -77,11 +76,13 @@ bool readHeroSections(ReadState& s);  // HERO_BANDS, AREAS, HERO_GATES
 bool readTriggers(ReadState& s);
 bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the level valid
 
-// Reads and checks the whole map text; messages go to `console`. The outcome is `isValid`.
+// Reads and checks the whole map text; problems are printed to `console` as the compiler
+// prints them. The outcome is `isValid`.
 [[nodiscard]] LevelDescription readLevel(std::string_view text, const NameMaps& names,
                                          std::ostream& console);
-// Runs the whole reader over `text` into `level`, telling `observer` (when given) what it saw.
+// Runs the whole reader over `text` into `level`, reporting problems to `problems` and telling
+// `observer` (when given) what it saw.
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,
-               std::ostream& console, ReaderObserver* observer = nullptr);
+               ProblemSink& problems, ReaderObserver* observer = nullptr);
 
 }  // namespace ts

@@ -14,7 +14,7 @@ constexpr std::size_t kShortestEntry = 6;
 
 bool readThings(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("THINGS", msg::kLoopThings, std::nullopt)) return false;
+  if (!s.searchKeyword("THINGS", ProblemId::kLoopThings, std::nullopt)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   s.level.things.reserve(s.reserveFor(count, kShortestEntry));
@@ -35,7 +35,7 @@ bool readThings(ReadState& s) {
       }
     }
     if (s.in.failed()) {
-      s.out.line(msg::kThingsError);
+      s.report(ProblemId::kThingsError);
       return false;
     }
   }
@@ -46,7 +46,8 @@ bool readThings(ReadState& s) {
 // entry is read: the next keyword search reports the broken text.
 
 bool readCreatures(ReadState& s) {
-  if (!s.searchKeyword("CREATURES", msg::kLoopCreatures, msg::kCreaturesError)) return false;
+  if (!s.searchKeyword("CREATURES", ProblemId::kLoopCreatures, ProblemId::kCreaturesError))
+    return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   s.level.creatures.reserve(s.reserveFor(count, kShortestEntry));
@@ -89,7 +90,7 @@ bool readCreatures(ReadState& s) {
 }
 
 bool readDoors(ReadState& s) {
-  if (!s.searchKeyword("DOORS", msg::kLoopDoors, msg::kDoorsError)) return false;
+  if (!s.searchKeyword("DOORS", ProblemId::kLoopDoors, ProblemId::kDoorsError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   s.level.doors.reserve(s.reserveFor(count, kShortestEntry));
@@ -125,7 +126,7 @@ bool readDoors(ReadState& s) {
 }
 
 bool readTraps(ReadState& s) {
-  if (!s.searchKeyword("TRAPS", msg::kLoopTraps, msg::kTrapsError)) return false;
+  if (!s.searchKeyword("TRAPS", ProblemId::kLoopTraps, ProblemId::kTrapsError)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
   s.level.traps.reserve(s.reserveFor(count, kShortestEntry));
@@ -160,7 +161,8 @@ bool readTraps(ReadState& s) {
 
 bool readHeartsAndGold(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("HEARTS_AND_GOLD", msg::kLoopHearts, msg::kHeartsError)) return false;
+  if (!s.searchKeyword("HEARTS_AND_GOLD", ProblemId::kLoopHearts, ProblemId::kHeartsError))
+    return false;
   LevelDescription& level = s.level;
   level.keeperGold = {0, 0, 0, 0};
   int hearts = 0;
@@ -190,12 +192,12 @@ bool readHeartsAndGold(ReadState& s) {
       }
     }
     if (s.guardStep()) {
-      s.out.line(msg::kForgotEof);  // a warning: the heart check still decides
+      s.report(ProblemId::kForgotEof);  // a warning: the heart check still decides
       break;
     }
   }
   if (hearts != level.playerCount) {
-    s.out.raw(msg::kHeartCount);
+    s.report(ProblemId::kHeartCount);
     return false;
   }
   return true;

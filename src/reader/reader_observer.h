@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/problems.h"
 #include "model/records.h"
 #include "model/vocabulary.h"
 
@@ -28,9 +29,8 @@ class ReaderObserver {
 
   // The text starts with a UTF-8 byte-order mark, which the reader skips.
   virtual void byteOrderMark() {}
-  // Every console message of the reader, and where reading stood when it was printed (or the
-  // start of the word it is about).
-  virtual void message(std::string_view /*text*/, std::size_t /*offset*/) {}
+  // Every problem the reader reports, before it is printed.
+  virtual void problem(const Problem& /*problem*/) {}
   // A section keyword search gave up after skipping `linesSkipped` lines.
   virtual void keywordNotFound(std::string_view /*keyword*/, int /*linesSkipped*/) {}
   // Map row `row` (from 0) was taken from the line starting at `offset`.

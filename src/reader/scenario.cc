@@ -42,12 +42,12 @@ void readCreatureCount(ReadState& s, StatementOperands& op) {
   s.in.readInteger(count);
   const std::int32_t id = s.names.findCreatureId(creature);
   if (id < 0) {
-    s.out.line(msg::kScenarioCreature, creature);
+    s.report(ProblemId::kScenarioCreature, creature);
     return;
   }
   const std::int32_t k = keeperIndex(s.level, player);
   if (k < 0) {
-    s.out.line(msg::kScenarioPlayer, player);
+    s.report(ProblemId::kScenarioPlayer, player);
     return;
   }
   apply(s, s.level.creatureCounts[static_cast<std::size_t>(k)], id, count, at);
@@ -61,7 +61,7 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   s.in.readWord(name);
   const std::int32_t k = keeperIndex(s.level, player);
   if (k < 0) {
-    s.out.line(msg::kScenarioPlayer, player);
+    s.report(ProblemId::kScenarioPlayer, player);
     return;
   }
   const auto keeper = static_cast<std::size_t>(k);
@@ -76,15 +76,15 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   } else if (const std::int32_t spell = findSpell(name); spell != 0) {
     apply(s, level.spellStates[keeper], spell, state, at);
   } else {
-    s.out.line(msg::kScenarioObject, name);
+    s.report(ProblemId::kScenarioObject, name);
   }
 }
 
 }  // namespace
 
 bool readScenario(ReadState& s) {
-  if (!s.searchKeyword("SCENARIO_DESCRIPTION", msg::kLoopDescription,
-                       msg::kBeforeDescriptionError)) {
+  if (!s.searchKeyword("SCENARIO_DESCRIPTION", ProblemId::kLoopDescription,
+                       ProblemId::kBeforeDescriptionError)) {
     return false;
   }
   s.guard = 0;
@@ -97,11 +97,11 @@ bool readScenario(ReadState& s) {
     }
     s.in.readWord(s.line);
     if (s.guardStep()) {
-      s.out.line(msg::kLoopScenario);
+      s.report(ProblemId::kLoopScenario);
       return false;
     }
     if (s.in.failed()) {
-      s.out.line(msg::kScenarioError);
+      s.report(ProblemId::kScenarioError);
       return false;
     }
     if (s.line == "CREATURE_COUNT") {

@@ -13,14 +13,14 @@ struct GrantKind {
   std::string_view keyword;
   std::int32_t category;
   std::int32_t (*find)(std::string_view);
-  std::string_view invalidMessage;
+  ProblemId invalid;
 };
 
 constexpr GrantKind kGrants[] = {
-    {"ACTION_ADD_ROOM", kActionCategoryRoom, findRoom, msg::kInvalidRoom},
-    {"ACTION_ADD_DOOR", kActionCategoryDoor, findDoor, msg::kInvalidDoor},
-    {"ACTION_ADD_TRAP", kActionCategoryTrap, findTrap, msg::kInvalidTrap},
-    {"ACTION_ADD_SPELL", kActionCategorySpell, findSpell, msg::kInvalidSpell},
+    {"ACTION_ADD_ROOM", kActionCategoryRoom, findRoom, ProblemId::kInvalidRoom},
+    {"ACTION_ADD_DOOR", kActionCategoryDoor, findDoor, ProblemId::kInvalidDoor},
+    {"ACTION_ADD_TRAP", kActionCategoryTrap, findTrap, ProblemId::kInvalidTrap},
+    {"ACTION_ADD_SPELL", kActionCategorySpell, findSpell, ProblemId::kInvalidSpell},
 };
 
 // The operands of actions. They live for the whole section: a read that finds the end of the
@@ -63,7 +63,7 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
       trigger.releasesAtGate = true;
       trigger.releaseGates[wrap32(std::int64_t{n} - 1)] = 1;
     } else {
-      s.out.line(msg::kInvalidSwitch, which);
+      s.report(ProblemId::kInvalidSwitch, which);
       return false;
     }
     trigger.actions.push_back(
@@ -77,12 +77,12 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
     s.in.readWord(name);
     const std::int32_t id = grant.find(name);
     if (id == 0) {
-      s.out.line(grant.invalidMessage, name);
+      s.report(grant.invalid, name);
       return false;
     }
     const std::int32_t playerId = parsePlayerToken(player);
     if (playerId == kNoPlayer) {
-      s.out.raw(msg::kInvalidActionPlayer);
+      s.report(ProblemId::kInvalidActionPlayer);
       return false;
     }
     trigger.actions.push_back({kActionGrant, playerId, grant.category, id, 1, 0});
@@ -93,7 +93,7 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
     s.in.readInteger(n);
     const std::int64_t index = static_cast<std::int64_t>(n) - 1;
     if (index < 0 || index >= static_cast<std::int64_t>(level.heroGates.size())) {
-      s.out.line(msg::kInvalidGateId, index);
+      s.report(ProblemId::kInvalidGateId, index);
       return false;
     }
     const GateExtent& e = level.heroGates[static_cast<std::size_t>(index)].extent;
@@ -101,7 +101,7 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
     trigger.actions.push_back({kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
     return true;
   }
-  s.out.line(msg::kInvalidAction, word);
+  s.report(ProblemId::kInvalidAction, word);
   return false;
 }
 
@@ -126,11 +126,11 @@ bool readCondition(ReadState& s, Trigger& trigger) {
     s.in.readInteger(area);
     const std::int32_t playerId = parsePlayerToken(player);
     if (playerId < 1) {
-      s.out.line(msg::kControlAreaPlayer, player);
+      s.report(ProblemId::kControlAreaPlayer, player);
       return false;
     }
     if (area < 1 || static_cast<std::size_t>(area) > s.level.areas.size()) {
-      s.out.line(msg::kControlAreaArea, area);
+      s.report(ProblemId::kControlAreaArea, area);
       return false;
     }
     trigger.kind = kTriggerControlArea;
@@ -138,14 +138,14 @@ bool readCondition(ReadState& s, Trigger& trigger) {
     trigger.value = area - 1;
     return true;
   }
-  s.out.line(msg::kInvalidTrigger, word);
+  s.report(ProblemId::kInvalidTrigger, word);
   return false;
 }
 
 }  // namespace
 
 bool readTriggers(ReadState& s) {
-  if (!s.searchKeyword("TRIGGERS", msg::kLoopTriggers, msg::kBeforeTriggersError)) {
+  if (!s.searchKeyword("TRIGGERS", ProblemId::kLoopTriggers, ProblemId::kBeforeTriggersError)) {
     return false;
   }
   std::int32_t count = 0;
@@ -155,7 +155,7 @@ bool readTriggers(ReadState& s) {
   for (std::int32_t t = 0; t < count; ++t) {
     s.in.readWord(s.line);
     if (s.in.failed()) {
-      s.out.line(msg::kTriggersError);
+      s.report(ProblemId::kTriggersError);
       return false;
     }
     Trigger trigger;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "model/messages.h"
+#include "model/problems.h"
 #include "testing/large_map.h"
 #include "testing/read_map.h"
 #include "writers/writers.h"
@@ -51,7 +51,7 @@ Written wholeFiles(const std::string& text) {
   testing::Outcome read = testing::readMap(text);
   Written w;
   std::ostringstream console;
-  MessageSink sink(console);
+  ProblemSink sink(&console);
   w.map = writeMapFile(read.level, sink);
   w.triggers = writeTriggersFile(read.level);
   w.things = writeThingsFile(read.level);
@@ -86,7 +86,7 @@ TEST(FileOutput, BlocksJoinToTheWholeFile) {
       testing::Outcome read = testing::readMap(text);
       ASSERT_TRUE(read.level.isValid) << read.console;
       std::ostringstream console;
-      MessageSink sink(console);
+      ProblemSink sink(&console);
       CollectingOutput map(blockSize);
       CollectingOutput triggers(blockSize);
       CollectingOutput things(blockSize);

@@ -7,7 +7,7 @@
 
 namespace ts {
 
-void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutput& file) {
+void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file) {
   const auto width = static_cast<std::size_t>(level.mapWidth);
   const auto height = static_cast<std::size_t>(level.mapHeight);
   const std::size_t cellBytes = 4 * width * height;
@@ -51,7 +51,8 @@ void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutpu
     if (anyUnknown != 0) {
       for (std::size_t col = 0; col < width; ++col) {
         if (unknown[squares[col]] != 0) {
-          console.line(msg::kTerrainMapping, static_cast<char>(squares[col]));
+          problems.report(ProblemId::kTerrainMapping, Problem::kNowhere,
+                          static_cast<char>(squares[col]));
         }
       }
     }
@@ -59,9 +60,9 @@ void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutpu
   }
 }
 
-Bytes writeMapFile(const LevelDescription& level, MessageSink& console) {
+Bytes writeMapFile(const LevelDescription& level, ProblemSink& problems) {
   FileOutput file;
-  writeMapFile(level, console, file);
+  writeMapFile(level, problems, file);
   return std::move(file.bytes());
 }
 

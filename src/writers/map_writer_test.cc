@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/level_description.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "testing/chunk_walker.h"
 #include "writers/writers.h"
 
@@ -43,7 +43,7 @@ struct Written {
 
 Written write(const LevelDescription& level) {
   std::ostringstream text;
-  MessageSink console(text);
+  ProblemSink console(&text);
   Written w;
   w.file = writeMapFile(level, console);
   w.console = text.str();

@@ -8,7 +8,7 @@
 
 #include "base/le_encoding.h"
 #include "model/level_description.h"
-#include "model/messages.h"
+#include "model/problems.h"
 #include "model/trigger_plan.h"
 #include "writers/file_output.h"
 
@@ -22,8 +22,8 @@ inline constexpr std::string_view kVariablesSuffix = "Variables.kld";
 inline constexpr std::string_view kLevelInfoSuffix = ".kwd";
 
 // Reports each square whose character has no terrain code.
-[[nodiscard]] Bytes writeMapFile(const LevelDescription& level, MessageSink& console);
-void writeMapFile(const LevelDescription& level, MessageSink& console, FileOutput& file);
+[[nodiscard]] Bytes writeMapFile(const LevelDescription& level, ProblemSink& problems);
+void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file);
 // REQUIRES: plan.fits().
 [[nodiscard]] Bytes writeTriggersFile(const LevelDescription& level);
 void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);

@@ -55,10 +55,6 @@ struct Located {
 // Collects what the reader saw while it reads.
 class Collector : public ReaderObserver {
  public:
-  struct Message {
-    std::string text;
-    std::size_t offset;
-  };
   struct Release {
     std::int32_t band;
     char which;
@@ -71,9 +67,7 @@ class Collector : public ReaderObserver {
                      "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
                      "of the level name"});
   }
-  void message(std::string_view text, std::size_t offset) override {
-    messages.push_back({std::string(text), offset});
-  }
+  void problem(const Problem& p) override { problems.push_back(p); }
   void keywordNotFound(std::string_view keyword, int linesSkipped) override {
     missingKeyword = std::string(keyword);
     skipped = linesSkipped;
@@ -153,7 +147,7 @@ class Collector : public ReaderObserver {
     std::size_t offset;
   };
 
-  std::vector<Message> messages;
+  std::vector<Problem> problems;
   std::string missingKeyword;
   int skipped = 0;
   std::vector<std::size_t> rowOffsets;
@@ -260,25 +254,25 @@ std::string closestName(std::string_view word, const std::vector<std::string_vie
 std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   LevelDescription level;
   Collector seen;
-  std::ostringstream console;
-  readLevel(text, level, names, console, &seen);
+  ProblemSink problems(nullptr);
+  readLevel(text, level, names, problems, &seen);
 
   std::vector<Located> found;
   // The reader's own messages: when the level is rejected, the last one is the reason.
-  for (std::size_t i = 0; i < seen.messages.size(); ++i) {
-    const Collector::Message& m = seen.messages[i];
-    const bool last = i + 1 == seen.messages.size();
-    if (m.text == msg::kGuiUnknownSquare) continue;  // reported square by square above
-    std::string body(trim(m.text));
+  for (std::size_t i = 0; i < seen.problems.size(); ++i) {
+    const Problem& p = seen.problems[i];
+    const bool last = i + 1 == seen.problems.size();
+    if (p.id == ProblemId::kGuiUnknownSquare) continue;  // reported square by square above
+    std::string body(trim(consoleText(p)));
     if (!level.isValid && last) {
       if (!seen.missingKeyword.empty()) {
         body += " (expected the keyword " + seen.missingKeyword + " alone on a line; " +
                 std::to_string(seen.skipped) + " lines skipped)";
       }
-      found.push_back({m.offset, Severity::kError, body});
+      found.push_back({p.offset, Severity::kError, body});
     } else {
-      const bool oldMap = m.text.rfind(msg::kOldMap, 0) == 0;
-      found.push_back({m.offset, oldMap ? Severity::kNote : Severity::kWarning, body});
+      found.push_back(
+          {p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning, body});
     }
   }
   for (Located& l : seen.found) found.push_back(std::move(l));

@@ -7,11 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "model/problems.h"
 #include "model/vocabulary.h"
 
 namespace ts::check {
 
-enum class Severity { kError, kWarning, kNote };
+using Severity = ts::Severity;
 
 struct Diagnostic {
   std::size_t line = 1;    // from 1

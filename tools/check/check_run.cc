@@ -2,6 +2,7 @@
 
 #include "base/file_io.h"
 #include "check.h"
+#include "model/problems.h"
 
 namespace ts::check {
 
@@ -48,7 +49,10 @@ int runChecker(const std::vector<std::string>& args, std::ostream& out) {
         ++errors;
         continue;
       case ReadResult::kTooLarge:
-        out << path << ": error: map file too large: " << tooLargeText(path) << "\n";
+        out << path << ": error: "
+            << consoleText(Problem{ProblemId::kMapFileTooLarge,
+                                   Problem::kNowhere,
+                                   {path, std::to_string(kMaxInputSize >> 20)}});
         ++errors;
         continue;
     }

@@ -9,6 +9,7 @@
 
 #include "base/file_io.h"
 #include "model/level_description.h"
+#include "model/problems.h"
 #include "png_encode.h"
 #include "reader/map_reader.h"
 #include "render.h"
@@ -125,7 +126,10 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
       console << "Opening of Map File Failed: " << options.mapFile << std::endl;
       return 0;
     case ReadResult::kTooLarge:
-      console << "Map file too large: " << tooLargeText(options.mapFile) << std::endl;
+      console << consoleText(Problem{ProblemId::kMapFileTooLarge,
+                                     Problem::kNowhere,
+                                     {options.mapFile, std::to_string(kMaxInputSize >> 20)}})
+              << std::flush;
       return 0;
   }
   const NameMaps names;
