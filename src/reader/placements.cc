@@ -1,7 +1,9 @@
 // THINGS, CREATURES, DOORS and TRAPS (counted entries; an entry with an unknown name or token
 // is dropped silently), HEARTS_AND_GOLD with its heart-count check, and the per-keeper
 // default tables installed once the hearts are known.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "reader/map_reader.h"
 
@@ -42,121 +44,115 @@ bool readThings(ReadState& s) {
   return true;
 }
 
-// In the loops below an entry cut short by the end of the text is not kept, and no further
-// entry is read: the next keyword search reports the broken text.
+// CREATURES, DOORS and TRAPS: a counted list of entries, each a name, coordinates and tokens.
+struct PlacedSection {
+  std::string_view keyword;
+  ProblemId loop;
+  ProblemId fail;
+  std::string_view what;  // what the observer is told was placed
+  ExpectedWord nameKind;
+  bool levelToken;  // a level token before the player token (creatures)
+  bool lockFlag;    // a lock character after the player token (doors)
+};
 
-bool readCreatures(ReadState& s) {
-  if (!s.searchKeyword("CREATURES", ProblemId::kLoopCreatures, ProblemId::kCreaturesError))
-    return false;
-  std::int32_t count = 0;
-  s.in.readInteger(count);
-  s.level.creatures.reserve(s.reserveFor(count, kShortestEntry));
-  std::string levelToken;
-  std::string playerToken;
+constexpr PlacedSection kCreatures = {
+    "CREATURES", ProblemId::kLoopCreatures,   ProblemId::kCreaturesError,
+    "creature",  ExpectedWord::kCreatureName, true,
+    false};
+constexpr PlacedSection kDoors = {"DOORS", ProblemId::kLoopDoors,   ProblemId::kDoorsError,
+                                  "door",  ExpectedWord::kDoorName, false,
+                                  true};
+constexpr PlacedSection kTraps = {"TRAPS", ProblemId::kLoopTraps,   ProblemId::kTrapsError,
+                                  "trap",  ExpectedWord::kTrapName, false,
+                                  false};
+
+// One entry as read; the name stays in the line buffer.
+struct PlacedEntry {
   std::int32_t x = 0;
   std::int32_t y = 0;
-  std::array<std::size_t, 3> at{};  // name, level token, player token
+  std::int32_t level = 0;  // creatures only
+  std::int32_t owner = 0;
+  char lock = ' ';  // doors only
+};
+
+// Reads the section's entries into `entries`. An entry with an unknown token or name is
+// dropped; `make` gives the record of a name it knows. An entry cut short by the end of the
+// text is not kept, and no further entry is read: the next keyword search reports the broken
+// text.
+template <typename Record, typename Make>
+bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>& entries,
+                Make make) {
+  if (!s.searchKeyword(section.keyword, section.loop, section.fail)) return false;
+  std::int32_t count = 0;
+  s.in.readInteger(count);
+  entries.reserve(s.reserveFor(count, kShortestEntry));
+  std::string levelToken;
+  std::string playerToken;
+  PlacedEntry entry;
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.line);
-    at[0] = s.in.tokenStart();
-    s.in.readInteger(x);
-    s.in.readInteger(y);
-    s.in.readWord(levelToken);
-    at[1] = s.in.tokenStart();
+    const std::size_t nameAt = s.in.tokenStart();
+    s.in.readInteger(entry.x);
+    s.in.readInteger(entry.y);
+    std::size_t levelAt = 0;
+    if (section.levelToken) {
+      s.in.readWord(levelToken);
+      levelAt = s.in.tokenStart();
+    }
     s.in.readWord(playerToken);
-    at[2] = s.in.tokenStart();
+    const std::size_t playerAt = s.in.tokenStart();
+    if (section.lockFlag) s.in.readChar(entry.lock);
     if (s.in.failed()) break;
-    const std::int32_t level = parseLevelToken(levelToken);
-    if (level == 0) {
-      if (s.observer)
-        s.observer->entryDropped("CREATURES", ExpectedWord::kLevelToken, levelToken, at[1]);
+    auto drop = [&](ExpectedWord expected, std::string_view word, std::size_t at) {
+      if (s.observer) s.observer->entryDropped(section.keyword, expected, word, at);
+    };
+    if (section.levelToken) {
+      entry.level = parseLevelToken(levelToken);
+      if (entry.level == 0) {
+        drop(ExpectedWord::kLevelToken, levelToken, levelAt);
+        continue;
+      }
+    }
+    entry.owner = parsePlayerToken(playerToken);
+    if (entry.owner == kNoPlayer) {
+      drop(ExpectedWord::kPlayerToken, playerToken, playerAt);
       continue;
     }
-    const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) {
-      if (s.observer)
-        s.observer->entryDropped("CREATURES", ExpectedWord::kPlayerToken, playerToken, at[2]);
-      continue;
-    }
-    const std::int32_t id = s.names.findCreatureId(s.line);
-    if (id >= 1) {
-      s.level.creatures.push_back({owner, id, x, y, level});
-      if (s.observer) s.observer->placed("creature", x, y, at[0]);
-    } else if (s.observer) {
-      s.observer->entryDropped("CREATURES", ExpectedWord::kCreatureName, s.line, at[0]);
+    if (const std::optional<Record> record = make(entry)) {
+      entries.push_back(*record);
+      if (s.observer) s.observer->placed(section.what, entry.x, entry.y, nameAt);
+    } else {
+      drop(section.nameKind, s.line, nameAt);
     }
   }
   return true;
+}
+
+bool readCreatures(ReadState& s) {
+  return readPlaced(s, kCreatures, s.level.creatures,
+                    [&](const PlacedEntry& e) -> std::optional<CreatureEntry> {
+                      const std::int32_t id = s.names.findCreatureId(s.line);
+                      if (id < 1) return std::nullopt;
+                      return CreatureEntry{e.owner, id, e.x, e.y, e.level};
+                    });
 }
 
 bool readDoors(ReadState& s) {
-  if (!s.searchKeyword("DOORS", ProblemId::kLoopDoors, ProblemId::kDoorsError)) return false;
-  std::int32_t count = 0;
-  s.in.readInteger(count);
-  s.level.doors.reserve(s.reserveFor(count, kShortestEntry));
-  std::string playerToken;
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  char lock = ' ';
-  std::array<std::size_t, 2> at{};  // name, player token
-  for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.line);
-    at[0] = s.in.tokenStart();
-    s.in.readInteger(x);
-    s.in.readInteger(y);
-    s.in.readWord(playerToken);
-    at[1] = s.in.tokenStart();
-    s.in.readChar(lock);
-    if (s.in.failed()) break;
-    const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) {
-      if (s.observer)
-        s.observer->entryDropped("DOORS", ExpectedWord::kPlayerToken, playerToken, at[1]);
-      continue;
-    }
-    const std::int32_t id = s.names.findDoorId(s.line);
-    if (id >= 1) {
-      s.level.doors.push_back({owner, id, x, y, lock == 'L'});
-      if (s.observer) s.observer->placed("door", x, y, at[0]);
-    } else if (s.observer) {
-      s.observer->entryDropped("DOORS", ExpectedWord::kDoorName, s.line, at[0]);
-    }
-  }
-  return true;
+  return readPlaced(s, kDoors, s.level.doors,
+                    [&](const PlacedEntry& e) -> std::optional<DoorEntry> {
+                      const std::int32_t id = s.names.findDoorId(s.line);
+                      if (id < 1) return std::nullopt;
+                      return DoorEntry{e.owner, id, e.x, e.y, e.lock == 'L'};
+                    });
 }
 
 bool readTraps(ReadState& s) {
-  if (!s.searchKeyword("TRAPS", ProblemId::kLoopTraps, ProblemId::kTrapsError)) return false;
-  std::int32_t count = 0;
-  s.in.readInteger(count);
-  s.level.traps.reserve(s.reserveFor(count, kShortestEntry));
-  std::string playerToken;
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::array<std::size_t, 2> at{};  // name, player token
-  for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.line);
-    at[0] = s.in.tokenStart();
-    s.in.readInteger(x);
-    s.in.readInteger(y);
-    s.in.readWord(playerToken);
-    at[1] = s.in.tokenStart();
-    if (s.in.failed()) break;
-    const std::int32_t owner = parsePlayerToken(playerToken);
-    if (owner == kNoPlayer) {
-      if (s.observer)
-        s.observer->entryDropped("TRAPS", ExpectedWord::kPlayerToken, playerToken, at[1]);
-      continue;
-    }
-    const std::int32_t id = s.names.findTrapId(s.line);
-    if (id >= 1) {
-      s.level.traps.push_back({owner, id, x, y});
-      if (s.observer) s.observer->placed("trap", x, y, at[0]);
-    } else if (s.observer) {
-      s.observer->entryDropped("TRAPS", ExpectedWord::kTrapName, s.line, at[0]);
-    }
-  }
-  return true;
+  return readPlaced(s, kTraps, s.level.traps,
+                    [&](const PlacedEntry& e) -> std::optional<TrapEntry> {
+                      const std::int32_t id = s.names.findTrapId(s.line);
+                      if (id < 1) return std::nullopt;
+                      return TrapEntry{e.owner, id, e.x, e.y};
+                    });
 }
 
 bool readHeartsAndGold(ReadState& s) {
