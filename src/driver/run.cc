@@ -6,12 +6,13 @@
 #include "driver/compile.h"
 #include "driver/level_output.h"
 #include "model/problems.h"
+#include "tunnelsmith/version.h"
 
 namespace ts {
 
 int run(const std::vector<std::string>& args, std::ostream& console) {
   MessageSink out(console);
-  out.line("Tunnelsmith version: ", kVersion);
+  out.line("Tunnelsmith version: ", tunnelsmith::kVersion);
   if (args.size() != 2) {
     out.line("Syntax is ", args.empty() ? std::string() : args[0], " <Map File Name> ");
     return 0;

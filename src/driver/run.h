@@ -8,8 +8,6 @@
 
 namespace ts {
 
-inline constexpr double kVersion = 1.2;
-
 // Exit status 1 after all six files were written; 0 on every other path (calling tools rely
 // on these statuses).
 int run(const std::vector<std::string>& args, std::ostream& console);
