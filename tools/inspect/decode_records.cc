@@ -95,12 +95,16 @@ Field wideText(Decoder& d, std::string_view name, std::size_t at, std::size_t wi
   for (std::size_t i = 0; i + 1 < width; i += 2) {
     const std::uint16_t unit = d.u16(at + i);
     if (unit == 0) break;
-    const bool plain = unit >= 0x20 && unit < 0x7F;
+    const bool plain = unit <= 0xFF && isTextCharacter(static_cast<std::uint8_t>(unit));
     if (!plain && !reported) {
       d.problem(at + i, "a character that is not printable in the " + std::string(name));
       reported = true;
     }
-    text += plain ? static_cast<char>(unit) : '?';
+    if (plain) {
+      appendLatin1(text, static_cast<std::uint8_t>(unit));
+    } else {
+      text += '?';
+    }
   }
   return Decoder::text(name, text, at, width);
 }

@@ -19,7 +19,6 @@ namespace {
 constexpr std::size_t kMaxProblems = 100;
 
 constexpr std::size_t kInfoSize = kFileInfoChunkSize - kChunkHeaderSize;
-constexpr std::size_t kMapInfoSize = 4 + 4;  // width, height
 constexpr std::size_t kFileSizeDataSize = kFileSizeChunkSize - kChunkHeaderSize;
 
 struct ExpectedChunk {
@@ -39,7 +38,7 @@ constexpr std::uint32_t body(std::uint32_t base) { return base + chunk::kBodyOff
 constexpr std::array<KindLayout, 6> kLayouts = {{
     {FileKind::kMap,
      {{{chunk::kMapFile, kFileSizeDataSize},
-       {chunk::kMapInfo, kMapInfoSize},
+       {chunk::kMapInfo, layout::kMapInfoSize},
        {chunk::kMapCells, 0}}},
      3},
     {FileKind::kTriggers,
@@ -125,6 +124,8 @@ std::string printable(std::span<const std::uint8_t> bytes) {
   for (std::uint8_t b : bytes) {
     if (b >= 0x20 && b < 0x7F) {
       text += static_cast<char>(b);
+    } else if (b >= 0x80) {
+      appendLatin1(text, b);
     } else {
       char escape[8];
       std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(b));
@@ -255,7 +256,7 @@ Field Decoder::narrowText(std::string_view name, std::size_t offset, std::size_t
   while (length < width && bytes_[offset + length] != 0) ++length;
   const std::span<const std::uint8_t> chars = span(offset, length);
   for (std::size_t i = 0; i < chars.size(); ++i) {
-    if (chars[i] < 0x20 || chars[i] >= 0x7F) {
+    if (!isTextCharacter(chars[i])) {
       problem(offset + i, "a character that is not printable in the " + std::string(name));
       break;
     }

@@ -100,6 +100,20 @@ class Decoder {
   std::map<std::string_view, std::size_t, std::less<>> recordsOfKind_;
 };
 
+// Whether a byte of a level name or path is a character: not a control byte. Bytes from 0x80
+// are characters of the level name as written (Latin-1 as the game reads them), which the
+// compiler copies into names and paths as they are.
+[[nodiscard]] constexpr bool isTextCharacter(std::uint8_t b) { return b >= 0x20 && b != 0x7F; }
+// Appends a Latin-1 character as UTF-8.
+inline void appendLatin1(std::string& text, std::uint8_t b) {
+  if (b < 0x80) {
+    text += static_cast<char>(b);
+  } else {
+    text += static_cast<char>(0xC0 | (b >> 6));
+    text += static_cast<char>(0x80 | (b & 0x3F));
+  }
+}
+
 // Data bytes of a chunk that really are in the file: [dataBegin, dataEnd).
 [[nodiscard]] inline std::size_t dataBegin(const Chunk& c) { return c.offset + 8; }
 [[nodiscard]] std::size_t dataEnd(const Chunk& c, std::size_t fileSize);
