@@ -123,7 +123,9 @@ struct TriggerAction {
   friend bool operator==(const TriggerAction&, const TriggerAction&) = default;
 };
 
-struct Trigger {
+// What a trigger element watches: its kind, five parameters and a value. The TRIGGERS section
+// gives them, and the compiler adds triggers of its own with the same fields.
+struct TriggerCondition {
   std::int32_t kind = 0;
   std::int32_t param1 = 1;
   std::int32_t param2 = 5;
@@ -131,6 +133,9 @@ struct Trigger {
   std::int32_t param4 = 0;
   std::int32_t param5 = 0;
   std::int32_t value = 0;
+};
+
+struct Trigger : TriggerCondition {
   std::vector<TriggerAction> actions;
   bool releasesAtGate = false;
   std::map<std::int32_t, std::int32_t> releaseGates;  // 0-based gate index -> 1, used as a set

@@ -49,7 +49,7 @@ TriggerPlan::TriggerPlan(const LevelDescription& level)
 // area's squares.
 void TriggerPlan::planSectionTriggers(const LevelDescription& level) {
   for (const Trigger& t : level.triggers) {
-    TriggerNode node{t.kind, t.param1, t.param2, t.param3, t.param4, t.param5, t.value, true};
+    TriggerNode node{static_cast<const TriggerCondition&>(t), true};
     if (t.kind == kTriggerControlArea && t.value >= 0 &&
         static_cast<std::size_t>(t.value) < level.areas.size()) {
       const EntranceArea& area = level.areas[static_cast<std::size_t>(t.value)];
@@ -78,7 +78,8 @@ void TriggerPlan::planGateReleases(const LevelDescription& level) {
     int attach = static_cast<int>(i);
     if (t.releasesAtGate) {
       for (const auto& entry : t.releaseGates) {
-        const TriggerNode release{kTriggerGateRelease, 1, 3, entry.first, 1, 0, 0, false};
+        const TriggerNode release{TriggerCondition{kTriggerGateRelease, 1, 3, entry.first, 1, 0, 0},
+                                  false};
         const int index = addTrigger(release);
         triggers_[static_cast<std::size_t>(attach)].child = index;
         attach = index;
@@ -101,7 +102,8 @@ void TriggerPlan::planAutomaticGates(const LevelDescription& level) {
     const HeroGate& gate = level.heroGates[j];
     if (!gate.autoTrigger) continue;
     for (std::int32_t p = kFirstKeeperPlayer; p < level.playerCount + kFirstKeeperPlayer; ++p) {
-      const TriggerNode node{kTriggerControlArea, 1, 5, p, 0, 0, gate.autoTriggerValue, false};
+      const TriggerNode node{
+          TriggerCondition{kTriggerControlArea, 1, 5, p, 0, 0, gate.autoTriggerValue}, false};
       const int index = addTrigger(node);
       if (p == kFirstKeeperPlayer) gateTriggers_[j] = triggerId(index);
       const std::size_t first = gateActions_.size();

@@ -26,16 +26,9 @@ struct TriggerFileCounts {
 [[nodiscard]] TriggerFileCounts countTriggerElements(const LevelDescription& level);
 
 // One trigger element of the tree; nodes refer to each other by index.
-struct TriggerNode {
+struct TriggerNode : TriggerCondition {
   static constexpr int kNone = -1;
 
-  std::int32_t kind = 0;
-  std::int32_t param1 = 1;
-  std::int32_t param2 = 5;
-  std::int32_t param3 = 0;
-  std::int32_t param4 = 0;
-  std::int32_t param5 = 0;
-  std::int32_t value = 0;
   bool fromSection = false;  // a trigger of the TRIGGERS section, not one the compiler added
   int next = kNone;
   int child = kNone;
