@@ -9,6 +9,9 @@
 
 namespace ts::layout {
 
+// Map file: the map information chunk holds the width and the height.
+inline constexpr std::size_t kMapInfoSize = 4 + 4;
+
 // Things file element records (each behind its own chunk header).
 inline constexpr std::size_t kCreatureRecordSize = 4 + 4 + 4 + 2 + 1 + 1 + 4 + 4 + 2 + 1 + 1;
 inline constexpr std::size_t kObjectRecordSize = 4 + 4 + 12 + 2 + 1 + 1;
