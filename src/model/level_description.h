@@ -54,7 +54,13 @@ class CharacterCodes {
  public:
   explicit CharacterCodes(const std::map<TerrainCode, unsigned char>& mapCodes);
   [[nodiscard]] bool has(unsigned char c) const { return present_[c]; }
+  // REQUIRES: has(c).
   [[nodiscard]] TerrainCode code(unsigned char c) const { return codes_[c]; }
+  // The terrain a square drawn with `c` has: its code, or the fallback code the compiler
+  // writes for a character without one.
+  [[nodiscard]] TerrainCode terrainOf(unsigned char c) const {
+    return present_[c] ? codes_[c] : kUnknownTerrainCode;
+  }
 
  private:
   std::array<TerrainCode, 256> codes_{};

@@ -66,6 +66,14 @@ inline constexpr TerrainCode kHeroGate10Marker = 106;
   }
 }
 
+// The code a map file holds for a square of terrain `code`: the hero gate markers are written
+// as HERO_GATE_6, which is what the game draws for them.
+[[nodiscard]] constexpr TerrainCode mapFileCode(TerrainCode code) {
+  const bool marker = code == kHeroGate7Marker || code == kHeroGate8Marker ||
+                      code == kHeroGate9Marker || code == kHeroGate10Marker;
+  return marker ? kHeroGate6Code : code;
+}
+
 // The code a legend entry with an unknown terrain name stands for, and the code the map
 // file gets for a character without any code.
 inline constexpr TerrainCode kUnknownTerrainCode = 0x01010101;

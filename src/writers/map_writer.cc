@@ -28,23 +28,17 @@ void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutp
   std::array<std::uint32_t, 256> cell{};
   std::array<std::uint8_t, 256> unknown{};
   for (std::size_t c = 0; c < 256; ++c) {
-    unknown[c] = codes.has(static_cast<unsigned char>(c)) ? 0 : 1;
-    TerrainCode code = codes.has(static_cast<unsigned char>(c))
-                           ? codes.code(static_cast<unsigned char>(c))
-                           : kUnknownTerrainCode;
-    if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
-        code == kHeroGate10Marker) {
-      code = kHeroGate6Code;
-    }
-    cell[c] = static_cast<std::uint32_t>(code);
+    const auto square = static_cast<unsigned char>(c);
+    unknown[c] = codes.has(square) ? 0 : 1;
+    cell[c] = static_cast<std::uint32_t>(mapFileCode(codes.terrainOf(square)));
   }
   // Each row takes its room at once and its cells are stored in place, four bytes a square.
   // A row with a character that has no code is walked again for the reports, in column order.
   for (const std::string& row : level.mapRows) {
-    std::uint8_t* at = grow(out, 4 * width);
+    std::uint8_t* at = grow(out, layout::kCellSize * width);
     const auto* squares = reinterpret_cast<const unsigned char*>(row.data());
     std::uint8_t anyUnknown = 0;
-    for (std::size_t col = 0; col < width; ++col, at += 4) {
+    for (std::size_t col = 0; col < width; ++col, at += layout::kCellSize) {
       storeU32(at, cell[squares[col]]);
       anyUnknown |= unknown[squares[col]];
     }

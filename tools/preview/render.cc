@@ -24,7 +24,7 @@ class TerrainGrid {
     for (const std::string& row : level.mapRows) {
       for (std::int32_t x = 0; x < width_; ++x) {
         const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(x)]);
-        codes_.push_back(codes.has(c) ? codes.code(c) : kUnknownTerrainCode);
+        codes_.push_back(codes.terrainOf(c));
       }
     }
   }
