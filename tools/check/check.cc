@@ -251,6 +251,101 @@ std::string closestName(std::string_view word, const std::vector<std::string_vie
   return best;
 }
 
+namespace {
+
+// The reader's own problems: when the level is rejected, the last one is the reason.
+void readerProblems(const LevelDescription& level, const Collector& seen,
+                    std::vector<Located>& out) {
+  for (std::size_t i = 0; i < seen.problems.size(); ++i) {
+    const Problem& p = seen.problems[i];
+    const bool last = i + 1 == seen.problems.size();
+    if (p.id == ProblemId::kGuiUnknownSquare) continue;  // reported square by square
+    std::string body(trim(consoleText(p)));
+    if (!level.isValid && last) {
+      if (!seen.missingKeyword.empty()) {
+        body += " (expected the keyword " + seen.missingKeyword + " alone on a line; " +
+                std::to_string(seen.skipped) + " lines skipped)";
+      }
+      out.push_back({p.offset, Severity::kError, body});
+    } else {
+      out.push_back(
+          {p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning, body});
+    }
+  }
+}
+
+// Things, creatures, doors, traps, hearts and entrance areas that lie off the map.
+void outsideTheMap(const LevelDescription& level, const Collector& seen,
+                   std::vector<Located>& out) {
+  if (level.mapWidth <= 0 || level.mapHeight <= 0) return;
+  for (const Collector::Placement& p : seen.placements) {
+    if (!inside(level, p.x, p.y)) {
+      out.push_back(
+          {p.offset, Severity::kWarning,
+           p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level)});
+    }
+  }
+  for (const Collector::Area& a : seen.areas) {
+    const EntranceArea& r = a.area;
+    if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) || r.left > r.right ||
+        r.top > r.bottom) {
+      out.push_back({a.offset, Severity::kWarning,
+                     "entrance area " + std::to_string(a.number) + " from " +
+                         squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +
+                         " is not a rectangle inside the " + mapSizeText(level)});
+    }
+  }
+}
+
+void goldWithoutHeart(const LevelDescription& level, const Collector& seen,
+                      std::vector<Located>& out) {
+  for (const Collector::Gold& g : seen.gold) {
+    if (!level.heartCenterSet[g.keeper]) {
+      out.push_back({g.offset, Severity::kWarning,
+                     "GOLD" + std::to_string(g.keeper + 1) + " for keeper " +
+                         std::to_string(g.keeper + 1) +
+                         ", who has no heart centre: the gold is never used"});
+    }
+  }
+}
+
+void textAfterEof(std::string_view text, const Collector& seen, std::vector<Located>& out) {
+  if (seen.eofEnd == std::string_view::npos) return;
+  std::size_t at = seen.eofEnd;
+  while (at < text.size() && isBlank(text[at])) ++at;
+  if (at < text.size()) out.push_back({at, Severity::kWarning, "text after EOF is never read"});
+}
+
+// The compiler refuses a level whose triggers need more identifiers than there are.
+void triggerBudget(const LevelDescription& level, std::vector<Located>& out) {
+  if (!level.isValid) return;
+  const std::size_t total = countTriggerElements(level).total();
+  if (total > kMaxTriggerElements) {
+    out.push_back({0, Severity::kError,
+                   "the level needs " + std::to_string(total) +
+                       " trigger and action elements; at most " +
+                       std::to_string(kMaxTriggerElements) + " fit the triggers file"});
+  }
+}
+
+// In the order of the text, with lines and columns.
+std::vector<Diagnostic> located(std::string_view text, std::vector<Located> found) {
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Located& a, const Located& b) { return a.offset < b.offset; });
+  const LineIndex lines(text);
+  std::vector<Diagnostic> diagnostics;
+  for (Located& l : found) {
+    Diagnostic d;
+    lines.locate(l.offset, d);
+    d.severity = l.severity;
+    d.text = std::move(l.text);
+    diagnostics.push_back(std::move(d));
+  }
+  return diagnostics;
+}
+
+}  // namespace
+
 std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   LevelDescription level;
   Collector seen;
@@ -258,83 +353,15 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   readLevel(text, level, names, problems, &seen);
 
   std::vector<Located> found;
-  // The reader's own messages: when the level is rejected, the last one is the reason.
-  for (std::size_t i = 0; i < seen.problems.size(); ++i) {
-    const Problem& p = seen.problems[i];
-    const bool last = i + 1 == seen.problems.size();
-    if (p.id == ProblemId::kGuiUnknownSquare) continue;  // reported square by square above
-    std::string body(trim(consoleText(p)));
-    if (!level.isValid && last) {
-      if (!seen.missingKeyword.empty()) {
-        body += " (expected the keyword " + seen.missingKeyword + " alone on a line; " +
-                std::to_string(seen.skipped) + " lines skipped)";
-      }
-      found.push_back({p.offset, Severity::kError, body});
-    } else {
-      found.push_back(
-          {p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning, body});
-    }
-  }
+  readerProblems(level, seen, found);
   for (Located& l : seen.found) found.push_back(std::move(l));
   unmappedCharacters(level, seen, found);
-
-  if (level.mapWidth > 0 && level.mapHeight > 0) {
-    for (const Collector::Placement& p : seen.placements) {
-      if (!inside(level, p.x, p.y)) {
-        found.push_back(
-            {p.offset, Severity::kWarning,
-             p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level)});
-      }
-    }
-    for (const Collector::Area& a : seen.areas) {
-      const EntranceArea& r = a.area;
-      if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) || r.left > r.right ||
-          r.top > r.bottom) {
-        found.push_back({a.offset, Severity::kWarning,
-                         "entrance area " + std::to_string(a.number) + " from " +
-                             squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +
-                             " is not a rectangle inside the " + mapSizeText(level)});
-      }
-    }
-  }
-  for (const Collector::Gold& g : seen.gold) {
-    if (!level.heartCenterSet[g.keeper]) {
-      found.push_back({g.offset, Severity::kWarning,
-                       "GOLD" + std::to_string(g.keeper + 1) + " for keeper " +
-                           std::to_string(g.keeper + 1) +
-                           ", who has no heart centre: the gold is never used"});
-    }
-  }
+  outsideTheMap(level, seen, found);
+  goldWithoutHeart(level, seen, found);
   releaseTargets(level, seen, found);
-  if (seen.eofEnd != std::string_view::npos) {
-    std::size_t at = seen.eofEnd;
-    while (at < text.size() && isBlank(text[at])) ++at;
-    if (at < text.size()) {
-      found.push_back({at, Severity::kWarning, "text after EOF is never read"});
-    }
-  }
-  if (level.isValid) {
-    const std::size_t total = countTriggerElements(level).total();
-    if (total > kMaxTriggerElements) {
-      found.push_back({0, Severity::kError,
-                       "the level needs " + std::to_string(total) +
-                           " trigger and action elements; at most " +
-                           std::to_string(kMaxTriggerElements) + " fit the triggers file"});
-    }
-  }
-
-  std::stable_sort(found.begin(), found.end(),
-                   [](const Located& a, const Located& b) { return a.offset < b.offset; });
-  const LineIndex lines(text);
-  std::vector<Diagnostic> diagnostics;
-  for (const Located& l : found) {
-    Diagnostic d;
-    lines.locate(l.offset, d);
-    d.severity = l.severity;
-    d.text = l.text;
-    diagnostics.push_back(std::move(d));
-  }
-  return diagnostics;
+  textAfterEof(text, seen, found);
+  triggerBudget(level, found);
+  return located(text, std::move(found));
 }
 
 std::string format(std::string_view path, const Diagnostic& d) {
