@@ -78,6 +78,15 @@ inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId, std::size_t eleme
   putBytes(out, stamps);
 }
 
+// Starts an element chunk: its header, then room for a record of `size` bytes that the returned
+// writer fills (and can tell whether it filled exactly), all appended at once.
+[[nodiscard]] inline RecordWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
+  RecordWriter element(out, kChunkHeaderSize + size);
+  element.u32(id);
+  element.u32(static_cast<std::uint32_t>(size));
+  return element;
+}
+
 // Bytes in front of the body of a file of the common shape: the file size, information and
 // body chunk headers.
 inline constexpr std::size_t kFrameSize =

@@ -36,15 +36,6 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
-// Starts an element chunk: its header, then room for a record of `size` bytes that the
-// returned writer fills (and can tell whether it filled exactly).
-RecordWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
-  RecordWriter record(out, kChunkHeaderSize + size);
-  record.u32(id);
-  record.u32(static_cast<std::uint32_t>(size));
-  return record;
-}
-
 void putCreature(Bytes& out, const CreatureEntry& c) {
   RecordWriter r = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
   r.i32(c.x);

@@ -30,15 +30,6 @@ constexpr std::size_t kElementSize = layout::kTriggerElementSize;
 using layout::kTriggersInfoSize;
 constexpr int kNone = TriggerNode::kNone;
 
-// Starts an element chunk: its header, then room for the element that the returned writer
-// fills.
-RecordWriter beginElement(Bytes& out, std::uint32_t id) {
-  RecordWriter element(out, kChunkHeaderSize + kElementSize);
-  element.u32(id);
-  element.u32(static_cast<std::uint32_t>(kElementSize));
-  return element;
-}
-
 void putTriggerElements(const TriggerPlan& plan, FileOutput& file, std::int32_t lastKeeper) {
   const std::vector<TriggerNode>& triggers = plan.triggers();
   Bytes& out = file.bytes();
@@ -59,7 +50,7 @@ void putTriggerElements(const TriggerPlan& plan, FileOutput& file, std::int32_t 
     } else if (n.actionCount > 0) {
       childId = TriggerPlan::actionId(n.firstAction);
     }
-    RecordWriter r = beginElement(out, chunk::kTriggerElement);
+    RecordWriter r = beginElement(out, chunk::kTriggerElement, kElementSize);
     r.low8(n.param2);
     r.low8(n.param3);
     r.low8(n.param4);
@@ -99,7 +90,7 @@ void putActionElements(const TriggerPlan& plan, FileOutput& file) {
     const std::size_t end = n.firstAction + n.actionCount;
     for (std::size_t a = n.firstAction; a < end; ++a) {
       const TriggerAction& action = *plan.actions()[a];
-      RecordWriter r = beginElement(out, chunk::kActionElement);
+      RecordWriter r = beginElement(out, chunk::kActionElement, kElementSize);
       r.low8(action.arg1);
       r.low8(action.arg2);
       r.low8(action.arg3);
