@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace ts {
@@ -138,7 +139,7 @@ struct TriggerCondition {
 struct Trigger : TriggerCondition {
   std::vector<TriggerAction> actions;
   bool releasesAtGate = false;
-  std::map<std::int32_t, std::int32_t> releaseGates;  // 0-based gate index -> 1, used as a set
+  std::set<std::int32_t> releaseGates;  // 0-based indexes of the gates released at
 };
 
 // Availability of a room, trap, door or keeper spell for one keeper.

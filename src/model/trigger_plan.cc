@@ -77,8 +77,8 @@ void TriggerPlan::planGateReleases(const LevelDescription& level) {
     const Trigger& t = level.triggers[i];
     int attach = static_cast<int>(i);
     if (t.releasesAtGate) {
-      for (const auto& entry : t.releaseGates) {
-        const TriggerNode release{TriggerCondition{kTriggerGateRelease, 1, 3, entry.first, 1, 0, 0},
+      for (const std::int32_t gate : t.releaseGates) {
+        const TriggerNode release{TriggerCondition{kTriggerGateRelease, 1, 3, gate, 1, 0, 0},
                                   false};
         const int index = addTrigger(release);
         triggers_[static_cast<std::size_t>(attach)].child = index;

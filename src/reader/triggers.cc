@@ -41,66 +41,70 @@ bool isActionKeyword(std::string_view word) {
   return false;
 }
 
-// Reads one action into `trigger`; false after printing why the action is rejected.
-bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
-  const LevelDescription& level = s.level;
-  std::string& player = op.player;
-  std::string& name = op.name;
-  std::int32_t& band = op.band;
-  std::int32_t& n = op.n;
-  char& which = op.which;
-  const std::string& word = s.line;
+// ACTION_HERO_RELEASE band G|A n: the band's release at a hero gate or an entrance area.
+bool readHeroRelease(ReadState& s, Trigger& trigger, ActionOperands& op) {
+  const std::size_t at = s.in.tokenStart();
+  s.in.readInteger(op.band);
+  s.in.readChar(op.which);
+  s.in.readInteger(op.n);
+  std::int32_t location = op.n;
+  if (op.which == 'A') {
+    location = wrap32(std::int64_t{op.n} + static_cast<std::int64_t>(s.level.heroGates.size()));
+  } else if (op.which == 'G') {
+    trigger.releasesAtGate = true;
+    trigger.releaseGates.insert(wrap32(std::int64_t{op.n} - 1));
+  } else {
+    s.report(ProblemId::kInvalidSwitch, op.which);
+    return false;
+  }
+  trigger.actions.push_back(
+      {kActionHeroRelease, wrap32(std::int64_t{op.band} - 1), 0, 0, 0, location});
+  if (s.observer) s.observer->heroRelease(op.band, op.which, op.n, at);
+  return true;
+}
 
-  if (word == "ACTION_HERO_RELEASE") {
-    const std::size_t at = s.in.tokenStart();
-    s.in.readInteger(band);
-    s.in.readChar(which);
-    s.in.readInteger(n);
-    std::int32_t location = n;
-    if (which == 'A') {
-      location = wrap32(std::int64_t{n} + static_cast<std::int64_t>(level.heroGates.size()));
-    } else if (which == 'G') {
-      trigger.releasesAtGate = true;
-      trigger.releaseGates[wrap32(std::int64_t{n} - 1)] = 1;
-    } else {
-      s.report(ProblemId::kInvalidSwitch, which);
-      return false;
-    }
-    trigger.actions.push_back(
-        {kActionHeroRelease, wrap32(std::int64_t{band} - 1), 0, 0, 0, location});
-    if (s.observer) s.observer->heroRelease(band, which, n, at);
-    return true;
+// ACTION_ADD_ROOM, _DOOR, _TRAP or _SPELL player name: a grant and its availability.
+bool readGrant(ReadState& s, const GrantKind& grant, Trigger& trigger, ActionOperands& op) {
+  s.in.readWord(op.player);
+  s.in.readWord(op.name);
+  const std::int32_t id = grant.find(op.name);
+  if (id == 0) {
+    s.report(grant.invalid, op.name);
+    return false;
   }
+  const std::int32_t playerId = parsePlayerToken(op.player);
+  if (playerId == kNoPlayer) {
+    s.report(ProblemId::kInvalidActionPlayer);
+    return false;
+  }
+  trigger.actions.push_back({kActionGrant, playerId, grant.category, id, 1, 0});
+  trigger.actions.push_back({kActionMakeAvailable, grant.category, id, 1, 0, 0});
+  return true;
+}
+
+// ACTION_DESTROY_HERO_GATE n: the gate's location, then its destruction.
+bool readDestroyGate(ReadState& s, Trigger& trigger, ActionOperands& op) {
+  s.in.readInteger(op.n);
+  const std::int64_t index = static_cast<std::int64_t>(op.n) - 1;
+  if (index < 0 || index >= static_cast<std::int64_t>(s.level.heroGates.size())) {
+    s.report(ProblemId::kInvalidGateId, index);
+    return false;
+  }
+  const GateExtent& e = s.level.heroGates[static_cast<std::size_t>(index)].extent;
+  trigger.actions.push_back({kActionGateLocation, 0, 0, 0, 0, packGateCorner(e)});
+  trigger.actions.push_back({kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
+  return true;
+}
+
+// Reads one action, whose keyword is in the line buffer, into `trigger`; false after
+// reporting why the action is rejected.
+bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
+  const std::string& word = s.line;
+  if (word == "ACTION_HERO_RELEASE") return readHeroRelease(s, trigger, op);
   for (const GrantKind& grant : kGrants) {
-    if (word != grant.keyword) continue;
-    s.in.readWord(player);
-    s.in.readWord(name);
-    const std::int32_t id = grant.find(name);
-    if (id == 0) {
-      s.report(grant.invalid, name);
-      return false;
-    }
-    const std::int32_t playerId = parsePlayerToken(player);
-    if (playerId == kNoPlayer) {
-      s.report(ProblemId::kInvalidActionPlayer);
-      return false;
-    }
-    trigger.actions.push_back({kActionGrant, playerId, grant.category, id, 1, 0});
-    trigger.actions.push_back({kActionMakeAvailable, grant.category, id, 1, 0, 0});
-    return true;
+    if (word == grant.keyword) return readGrant(s, grant, trigger, op);
   }
-  if (word == "ACTION_DESTROY_HERO_GATE") {
-    s.in.readInteger(n);
-    const std::int64_t index = static_cast<std::int64_t>(n) - 1;
-    if (index < 0 || index >= static_cast<std::int64_t>(level.heroGates.size())) {
-      s.report(ProblemId::kInvalidGateId, index);
-      return false;
-    }
-    const GateExtent& e = level.heroGates[static_cast<std::size_t>(index)].extent;
-    trigger.actions.push_back({kActionGateLocation, 0, 0, 0, 0, packGateCorner(e)});
-    trigger.actions.push_back({kActionDestroyGate, static_cast<std::int32_t>(index), 10, 0, 0, 1});
-    return true;
-  }
+  if (word == "ACTION_DESTROY_HERO_GATE") return readDestroyGate(s, trigger, op);
   s.report(ProblemId::kInvalidAction, word);
   return false;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -119,7 +120,7 @@ TEST(Triggers, HeroReleaseAtGatesAndAreas) {
                                     {14, 0, 0, 0, 0, 1},
                                     {14, 3, 0, 0, 0, 5}}));
   EXPECT_TRUE(first.releasesAtGate);
-  EXPECT_EQ(first.releaseGates, (std::map<std::int32_t, std::int32_t>{{0, 1}, {1, 1}}));
+  EXPECT_EQ(first.releaseGates, (std::set<std::int32_t>{0, 1}));
   const ts::Trigger& second = o.level.triggers[1];
   EXPECT_EQ(second.actions, (Actions{{14, 0, 0, 0, 0, 4}}));
   EXPECT_FALSE(second.releasesAtGate);

@@ -218,7 +218,7 @@ TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
   Trigger first =
       timeTrigger(600, {{kActionHeroRelease, 0, 0, 0, 0, 5}, {kActionHeroRelease, 1, 0, 0, 0, 2}});
   first.releasesAtGate = true;
-  first.releaseGates = {{4, 1}, {1, 1}};  // gates 5 and 2
+  first.releaseGates = {4, 1};  // gates 5 and 2
   level.triggers.push_back(first);
   level.triggers.push_back(timeTrigger(900, {{kActionHeroRelease, 2, 0, 0, 0, 7}}));
   const Bytes file = writeTriggersFile(level);
@@ -339,7 +339,7 @@ TEST(TriggersWriterTree, GateListLinksFromLastSectionTriggerNotItsReleases) {
   level.playerCount = 1;
   Trigger t = timeTrigger(10, {{kActionHeroRelease, 0, 0, 0, 0, 1}});
   t.releasesAtGate = true;
-  t.releaseGates = {{0, 1}};
+  t.releaseGates = {0};
   level.triggers.push_back(t);
   level.heroGates.push_back(gate(true, 4, {5, 5, 6, 6}));
   const Bytes file = writeTriggersFile(level);
@@ -389,7 +389,7 @@ TEST(TriggersWriterCounts, CountTriggerElements) {
   Trigger releases =
       timeTrigger(1, {{kActionHeroRelease, 0, 0, 0, 0, 1}, {kActionHeroRelease, 1, 0, 0, 0, 2}});
   releases.releasesAtGate = true;
-  releases.releaseGates = {{0, 1}, {1, 1}};
+  releases.releaseGates = {0, 1};
   const struct {
     const char* name;
     std::int32_t players;
