@@ -8,8 +8,38 @@ namespace ts {
 
 namespace {
 
+// Reads `kept` member entries into `band`; false once the loop guard passes its limit. An entry
+// with an unknown level token or creature name is dropped. `levelToken` lives for the whole
+// section: a read that finds the end of the text leaves it as it was.
+bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBand& band,
+                     std::string& levelToken) {
+  for (std::int32_t m = 0; m < kept; ++m) {
+    s.in.readWord(s.line);
+    const std::size_t nameAt = s.in.tokenStart();
+    s.in.readWord(levelToken);
+    const std::int32_t memberLevel = parseLevelToken(levelToken);
+    if (memberLevel == 0) {
+      if (s.observer && !s.in.failed()) {
+        s.observer->entryDropped("HERO_BANDS", ExpectedWord::kLevelToken, levelToken,
+                                 s.in.tokenStart());
+      }
+      continue;
+    }
+    const std::int32_t id = s.names.findCreatureId(s.line);
+    if (id >= 1) {
+      band.members.push_back({memberLevel, id, kBandMemberCode, owner});
+    } else if (s.observer && !s.in.failed()) {
+      s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.line, nameAt);
+    }
+    if (s.guardStep()) {
+      s.report(ProblemId::kLoopBandData);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool readBands(ReadState& s) {
-  LevelDescription& level = s.level;
   s.guard = 0;
   std::int32_t count = 0;
   s.in.readInteger(count);
@@ -27,29 +57,7 @@ bool readBands(ReadState& s) {
 
     HeroBand band;
     const std::int32_t kept = std::min<std::int32_t>(memberCount, kMaxBandMembers);
-    for (std::int32_t m = 0; m < kept; ++m) {
-      s.in.readWord(s.line);
-      const std::size_t nameAt = s.in.tokenStart();
-      s.in.readWord(levelToken);
-      const std::int32_t memberLevel = parseLevelToken(levelToken);
-      if (memberLevel == 0) {
-        if (s.observer && !s.in.failed()) {
-          s.observer->entryDropped("HERO_BANDS", ExpectedWord::kLevelToken, levelToken,
-                                   s.in.tokenStart());
-        }
-        continue;
-      }
-      const std::int32_t id = s.names.findCreatureId(s.line);
-      if (id >= 1) {
-        band.members.push_back({memberLevel, id, kBandMemberCode, owner});
-      } else if (s.observer && !s.in.failed()) {
-        s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.line, nameAt);
-      }
-      if (s.guardStep()) {
-        s.report(ProblemId::kLoopBandData);
-        return false;
-      }
-    }
+    if (!readBandMembers(s, kept, owner, band, levelToken)) return false;
     if (memberCount > static_cast<std::int32_t>(kMaxBandMembers)) {
       // A band holds 16 members; the entries of the others are read so that the next band
       // starts at its own text.
@@ -59,7 +67,7 @@ bool readBands(ReadState& s) {
         s.in.readWord(levelToken);
       }
     }
-    level.heroBands.push_back(std::move(band));
+    s.level.heroBands.push_back(std::move(band));
     if (s.guardStep()) {
       s.report(ProblemId::kLoopBands);
       return false;
