@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "reader/map_reader.h"
-#include "writers/writers.h"
+#include "model/level_description.h"
+#include "model/trigger_plan.h"
 
 namespace ts::bench {
 

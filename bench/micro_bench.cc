@@ -11,6 +11,7 @@
 #include "map_generator.h"
 #include "model/level_description.h"
 #include "model/vocabulary.h"
+#include "reader/map_reader.h"
 #include "writers/writers.h"
 
 namespace {

@@ -20,6 +20,13 @@ namespace ts {
 // "Data\Editor\Maps\" + name + "Variables.kld", must fit its 64-byte field.
 inline constexpr std::size_t kMaxLevelNameLength = 34;
 
+// Searches and long loops stop the reading once their step count passes this.
+inline constexpr int kLoopLimit = 1000;
+
+// Widest rows a line read can hold: one character per square in text mode, two in GUI mode.
+inline constexpr std::int32_t kMaxTextWidth = 999;
+inline constexpr std::int32_t kMaxGuiWidth = 499;
+
 class LevelDescription {
  public:
   // An empty, invalid level; the reader fills it (readLevel), and tests and tools by hand.

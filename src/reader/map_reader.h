@@ -18,13 +18,6 @@
 
 namespace ts {
 
-// Searches and long loops stop the reading once their step count passes this.
-inline constexpr int kLoopLimit = 1000;
-
-// Widest rows a line read can hold: one character per square in text mode, two in GUI mode.
-inline constexpr std::int32_t kMaxTextWidth = 999;
-inline constexpr std::int32_t kMaxGuiWidth = 499;
-
 struct ReadState {
   ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
             ProblemSink& problems, ReaderObserver* observer = nullptr);
