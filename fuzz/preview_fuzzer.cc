@@ -13,7 +13,7 @@
 #include "image.h"
 #include "model/level_description.h"
 #include "reader/map_reader.h"
-#include "render.h"
+#include "draw.h"
 
 namespace {
 

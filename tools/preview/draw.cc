@@ -1,4 +1,4 @@
-#include "render.h"
+#include "draw.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -160,14 +160,13 @@ void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, i
   drawText(image, box.x + 1 + dot, box.y + 1 + dot, text, dot, colour);
 }
 
-void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
-  const int mapPixelHeight = level.mapHeight * scale;
-  image.setClip({0, 0, level.mapWidth * scale, mapPixelHeight});
-
-  for (std::int32_t y = 0; y < level.mapHeight; ++y) {
-    for (std::int32_t x = 0; x < level.mapWidth; ++x) {
+// Each square in its terrain's look. A room's frame runs only where the room ends, so that
+// rooms read as outlined shapes.
+void drawTerrain(Image& image, const TerrainGrid& grid, std::int32_t width, std::int32_t height,
+                 int scale) {
+  for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t x = 0; x < width; ++x) {
       const TerrainCode code = grid.at(x, y);
-      // A room's frame runs only where the room ends, so that rooms read as outlined shapes.
       auto differs = [&](std::int32_t nx, std::int32_t ny) {
         return !grid.inside(nx, ny) || grid.at(nx, ny) != code;
       };
@@ -175,7 +174,10 @@ void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& gri
       drawTile(image, squareRect(x, y, scale), tileLook(code), ends);
     }
   }
+}
 
+// Doors, objects, traps and creatures in their owner's hue, creatures on top.
+void drawMarkers(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
   for (const DoorEntry& d : level.doors) {
     if (grid.inside(d.x, d.y))
       drawDoor(image, squareRect(d.x, d.y, scale), ownerHue(d.owner), d.locked);
@@ -189,7 +191,10 @@ void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& gri
   for (const CreatureEntry& c : level.creatures) {
     if (grid.inside(c.x, c.y)) drawCreature(image, squareRect(c.x, c.y, scale), ownerHue(c.owner));
   }
-  // A ring around the heart's centre, wide enough to enclose the squares next to it.
+}
+
+// A ring around each heart's centre, wide enough to enclose the squares next to it.
+void drawHearts(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
   for (std::size_t k = 0; k < level.heartCenterSet.size(); ++k) {
     if (!level.heartCenterSet[k]) continue;
     const std::int32_t x = level.heartCenterX[k];
@@ -198,7 +203,11 @@ void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& gri
     drawHeart(image, (x + 0.5) * scale, (y + 0.5) * scale, 1.45 * scale, std::max(2, scale / 5),
               edgeWidth(scale), ownerHue(kFirstKeeperPlayer + static_cast<std::int32_t>(k)));
   }
+}
 
+// Every gate's extent and entrance area outlined, then labelled with its release location.
+void drawGatesAndAreas(Image& image, const LevelDescription& level, int scale) {
+  const int mapPixelHeight = level.mapHeight * scale;
   const auto gateCount = static_cast<int>(level.heroGates.size());
   for (const EntranceArea& a : level.areas) {
     drawOutline(image, squaresRect(level, a.left, a.top, a.right, a.bottom, scale), scale,
@@ -220,6 +229,15 @@ void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& gri
     drawReleaseLabel(image, squaresRect(level, e.left, e.top, e.right, e.bottom, scale),
                      static_cast<int>(i) + 1, scale, mapPixelHeight, kGateOutline);
   }
+}
+
+// The map, its marks kept within its own pixels.
+void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
+  image.setClip({0, 0, level.mapWidth * scale, level.mapHeight * scale});
+  drawTerrain(image, grid, level.mapWidth, level.mapHeight, scale);
+  drawMarkers(image, level, grid, scale);
+  drawHearts(image, level, grid, scale);
+  drawGatesAndAreas(image, level, scale);
   image.clearClip();
 }
 

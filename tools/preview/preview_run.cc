@@ -12,7 +12,7 @@
 #include "model/problems.h"
 #include "png_encode.h"
 #include "reader/map_reader.h"
-#include "render.h"
+#include "draw.h"
 
 namespace ts::preview {
 

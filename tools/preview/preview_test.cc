@@ -16,7 +16,7 @@
 
 #include "palette.h"
 #include "preview_run.h"
-#include "render.h"
+#include "draw.h"
 
 namespace ts::preview {
 namespace {
