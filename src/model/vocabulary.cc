@@ -427,10 +427,10 @@ std::int32_t NameMaps::findCreatureId(std::string_view name) const {
 std::int32_t NameMaps::findDoorId(std::string_view name) const { return find(doors_, name); }
 std::int32_t NameMaps::findTrapId(std::string_view name) const { return find(traps_, name); }
 
-std::int32_t findRoom(std::string_view name) { return findInTable(kRoomTable, name, 0); }
-std::int32_t findDoor(std::string_view name) { return findInTable(kDoorTable, name, 0); }
-std::int32_t findTrap(std::string_view name) { return findInTable(kTrapTable, name, 0); }
-std::int32_t findSpell(std::string_view name) { return findInTable(kSpellTable, name, 0); }
+std::int32_t roomIdOrZero(std::string_view name) { return findInTable(kRoomTable, name, 0); }
+std::int32_t doorIdOrZero(std::string_view name) { return findInTable(kDoorTable, name, 0); }
+std::int32_t trapIdOrZero(std::string_view name) { return findInTable(kTrapTable, name, 0); }
+std::int32_t spellIdOrZero(std::string_view name) { return findInTable(kSpellTable, name, 0); }
 
 std::int32_t parsePlayerToken(std::string_view token) {
   return findInTable(kPlayerTokens, token, kNoPlayer);

@@ -129,10 +129,10 @@ class NameMaps {
 };
 
 // Counted-table lookups: 0 for an unknown name.
-[[nodiscard]] std::int32_t findRoom(std::string_view name);
-[[nodiscard]] std::int32_t findDoor(std::string_view name);
-[[nodiscard]] std::int32_t findTrap(std::string_view name);
-[[nodiscard]] std::int32_t findSpell(std::string_view name);
+[[nodiscard]] std::int32_t roomIdOrZero(std::string_view name);
+[[nodiscard]] std::int32_t doorIdOrZero(std::string_view name);
+[[nodiscard]] std::int32_t trapIdOrZero(std::string_view name);
+[[nodiscard]] std::int32_t spellIdOrZero(std::string_view name);
 
 // P1..P4 give 3..6, PH 1, PN 2; anything else 0.
 [[nodiscard]] std::int32_t parsePlayerToken(std::string_view token);

@@ -195,22 +195,22 @@ TEST(VocabularyDoorsAndTraps, BothLookupsAgreeOnKnownNamesAndDifferOnUnknowns) {
   for (const auto& [name, id] : doors) {
     SCOPED_TRACE(name);
     EXPECT_EQ(names.findDoorId(name), id);
-    EXPECT_EQ(findDoor(name), id);
+    EXPECT_EQ(doorIdOrZero(name), id);
   }
   for (const auto& [name, id] : traps) {
     SCOPED_TRACE(name);
     EXPECT_EQ(names.findTrapId(name), id);
-    EXPECT_EQ(findTrap(name), id);
+    EXPECT_EQ(trapIdOrZero(name), id);
   }
   for (std::string_view unknown : {"wooden_door", "DOOR", "TR_GAS ", "TR_BIG", "", "TREASURY"}) {
     SCOPED_TRACE(std::string(unknown));
     EXPECT_EQ(names.findDoorId(unknown), -1);
-    EXPECT_EQ(findDoor(unknown), 0);
+    EXPECT_EQ(doorIdOrZero(unknown), 0);
     EXPECT_EQ(names.findTrapId(unknown), -1);
-    EXPECT_EQ(findTrap(unknown), 0);
+    EXPECT_EQ(trapIdOrZero(unknown), 0);
   }
-  EXPECT_EQ(findTrap("TR_GAS"), 1);
-  EXPECT_EQ(findDoor("TR_GAS"), 0);
+  EXPECT_EQ(trapIdOrZero("TR_GAS"), 1);
+  EXPECT_EQ(doorIdOrZero("TR_GAS"), 0);
 }
 
 TEST(VocabularyRoomsAndSpells, CountedTablesResolveAndGiveZeroForUnknowns) {
@@ -226,19 +226,19 @@ TEST(VocabularyRoomsAndSpells, CountedTablesResolveAndGiveZeroForUnknowns) {
   ASSERT_EQ(spells.size(), 12u);
   for (const auto& [name, id] : rooms) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(findRoom(name), id);
+    EXPECT_EQ(roomIdOrZero(name), id);
   }
   for (const auto& [name, id] : spells) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(findSpell(name), id);
+    EXPECT_EQ(spellIdOrZero(name), id);
   }
   const NameCase unknowns[] = {
       {"treasury", 0}, {"KPR1_TREASURY", 0}, {"MANA", 0}, {"", 0}, {"POSSESSION_SPELL", 0},
   };
   for (const NameCase& c : unknowns) {
     SCOPED_TRACE(std::string(c.name));
-    EXPECT_EQ(findRoom(c.name), c.expected);
-    EXPECT_EQ(findSpell(c.name), c.expected);
+    EXPECT_EQ(roomIdOrZero(c.name), c.expected);
+    EXPECT_EQ(spellIdOrZero(c.name), c.expected);
   }
 }
 

@@ -90,9 +90,9 @@ const GuiTerrainTable& guiTerrainTable(const NameMaps& names) {
 
 // Skips empty lines before a map row.
 bool skipEmptyLines(ReadState& s) {
-  while (s.line.empty()) {
+  while (s.buffer.empty()) {
     ++s.guard;
-    s.in.readLine(s.line);
+    s.in.readLine(s.buffer);
     if (s.guard > kLoopLimit) {
       s.report(ProblemId::kLoopMapRows);
       return false;
@@ -106,14 +106,14 @@ bool skipEmptyLines(ReadState& s) {
 }
 
 bool rowLongEnough(ReadState& s, std::size_t row, std::size_t needed) {
-  if (s.line.size() >= needed) return true;
+  if (s.buffer.size() >= needed) return true;
   s.report(ProblemId::kMapRowTooShort, row + 1, needed, s.gui ? " (two a square)" : "",
-           s.line.size());
+           s.buffer.size());
   return false;
 }
 
 // Reads the map's rows of at least `needed` characters each; `storeRow` stores the row in the
-// line buffer.
+// buffer.
 template <typename StoreRow>
 bool readRows(ReadState& s, std::size_t needed, StoreRow storeRow) {
   for (std::int32_t r = 0; r < s.level.mapHeight; ++r) {
@@ -125,14 +125,14 @@ bool readRows(ReadState& s, std::size_t needed, StoreRow storeRow) {
       s.report(ProblemId::kLoopMap);
       return false;
     }
-    s.in.readLine(s.line);
+    s.in.readLine(s.buffer);
   }
   return true;
 }
 
 bool readTextRows(ReadState& s) {
   const auto width = static_cast<std::size_t>(s.level.mapWidth);
-  return readRows(s, width, [&] { s.level.mapRows.emplace_back(s.line, 0, width); });
+  return readRows(s, width, [&] { s.level.mapRows.emplace_back(s.buffer, 0, width); });
 }
 
 bool readLegend(ReadState& s) {
@@ -147,10 +147,10 @@ bool readLegend(ReadState& s) {
     // that follows reports the text as broken.
     if (s.in.failed()) break;
     const std::size_t entryStart = s.in.tokenStart();
-    s.in.readWord(s.line);
-    TerrainCode code = s.names.findTerrainCode(s.line);
+    s.in.readWord(s.buffer);
+    TerrainCode code = s.names.findTerrainCode(s.buffer);
     if (code < 1) {
-      s.report(ProblemId::kMapCodeNotFound, c, s.line);
+      s.report(ProblemId::kMapCodeNotFound, c, s.buffer);
       code = kUnknownTerrainCode;
     }
     auto [entry, added] = s.level.mapCodes.try_emplace(code, static_cast<unsigned char>(c));
@@ -173,8 +173,8 @@ bool readGuiRows(ReadState& s) {
     const std::size_t lineStart = s.in.tokenStart();
     std::string row(width, '\0');
     for (std::size_t col = 0; col < width; ++col) {
-      const std::size_t owner = ownerClass(s.line[2 * col]);
-      const auto terrain = static_cast<unsigned char>(s.line[2 * col + 1]);
+      const std::size_t owner = ownerClass(s.buffer[2 * col]);
+      const auto terrain = static_cast<unsigned char>(s.buffer[2 * col + 1]);
       unsigned char c = table.bySquare[owner][terrain];
       if (c == 0) {
         if (s.observer != nullptr) s.observer->unknownSquare(lineStart + 2 * col);
@@ -236,7 +236,7 @@ bool readHeader(ReadState& s) {
     s.in.readWord(level.levelName);
     nameAt = s.in.tokenStart();
   }
-  s.in.readLine(s.line);
+  s.in.readLine(s.buffer);
 
   std::string label;
   s.in.readWord(label);
@@ -251,7 +251,7 @@ bool readHeader(ReadState& s) {
   char separator = ' ';
   s.in.readChar(separator);
   s.in.readInteger(level.mapHeight);
-  s.in.readLine(s.line);
+  s.in.readLine(s.buffer);
   if (s.in.failed()) {
     s.report(ProblemId::kHeaderError);
     return false;
@@ -278,11 +278,11 @@ bool readHeader(ReadState& s) {
   // Rows are stored as they are read, so a huge height costs nothing until its rows exist.
   level.mapRows.reserve(static_cast<std::size_t>(std::min(level.mapHeight, kLoopLimit)));
 
-  s.in.readLine(s.line);
+  s.in.readLine(s.buffer);
   s.guard = 0;
-  while (s.line.empty()) {
+  while (s.buffer.empty()) {
     ++s.guard;
-    s.in.readLine(s.line);
+    s.in.readLine(s.buffer);
     if (s.guard > kLoopLimit) {
       s.report(ProblemId::kLoopBeforeMap);
       return false;

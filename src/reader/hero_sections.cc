@@ -14,7 +14,7 @@ namespace {
 bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBand& band,
                      std::string& levelToken) {
   for (std::int32_t m = 0; m < kept; ++m) {
-    s.in.readWord(s.line);
+    s.in.readWord(s.buffer);
     const std::size_t nameAt = s.in.tokenStart();
     s.in.readWord(levelToken);
     const std::int32_t memberLevel = parseLevelToken(levelToken);
@@ -25,11 +25,11 @@ bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBa
       }
       continue;
     }
-    const std::int32_t id = s.names.findCreatureId(s.line);
+    const std::int32_t id = s.names.findCreatureId(s.buffer);
     if (id >= 1) {
       band.members.push_back({memberLevel, id, kBandMemberCode, owner});
     } else if (s.observer && !s.in.failed()) {
-      s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.line, nameAt);
+      s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.buffer, nameAt);
     }
     if (s.guardStep()) {
       s.report(ProblemId::kLoopBandData);
@@ -51,7 +51,7 @@ bool readBands(ReadState& s) {
     s.in.readWord(bandName);
     s.in.readInteger(memberCount);
     s.in.readWord(playerToken);
-    s.in.readLine(s.line);
+    s.in.readLine(s.buffer);
     const std::int32_t player = parsePlayerToken(playerToken);
     const std::int32_t owner = player >= kFirstKeeperPlayer ? player : 0;
 
@@ -63,7 +63,7 @@ bool readBands(ReadState& s) {
       // starts at its own text.
       s.report(ProblemId::kBandTooLarge, bandName, b + 1, memberCount, kMaxBandMembers);
       for (std::int32_t m = kMaxBandMembers; m < memberCount && !s.in.failed(); ++m) {
-        s.in.readWord(s.line);
+        s.in.readWord(s.buffer);
         s.in.readWord(levelToken);
       }
     }

@@ -11,13 +11,13 @@ ReadState::ReadState(std::string_view text, LevelDescription& level, const NameM
 bool ReadState::searchKeyword(std::string_view keyword, ProblemId loop,
                               std::optional<ProblemId> fail) {
   int skipped = 0;
-  while (line != keyword) {
+  while (buffer != keyword) {
     if (guardStep()) {
       if (observer != nullptr) observer->keywordNotFound(keyword, skipped);
       report(loop);
       return false;
     }
-    in.readLine(line);
+    in.readLine(buffer);
     ++skipped;
     if (fail && in.failed()) {
       if (observer != nullptr) observer->keywordNotFound(keyword, skipped);

@@ -26,9 +26,9 @@ struct ReadState {
   LevelDescription& level;
   const NameMaps& names;
   ProblemSink& problems;
-  std::string line;  // the line buffer: the current line, or the last word read into it
-  int guard = 0;     // the loop guard
-  bool gui = false;  // the map was written by the map-drawing tool (two characters a square)
+  std::string buffer;  // the current line, or the last word read into it
+  int guard = 0;       // the loop guard
+  bool gui = false;    // the map was written by the map-drawing tool (two characters a square)
   ReaderObserver* observer = nullptr;  // none when compiling
 
   // Room to reserve for `count` entries of at least `entrySize` characters each: never more
@@ -55,7 +55,7 @@ struct ReadState {
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
 
-  // Compares the line buffer with `keyword`, reading lines until it matches. Reports `loop`
+  // Compares the buffer with `keyword`, reading lines until it matches. Reports `loop`
   // once the loop guard passes its limit, and `fail` (when given) as soon as the text has
   // failed; false then.
   bool searchKeyword(std::string_view keyword, ProblemId loop, std::optional<ProblemId> fail);

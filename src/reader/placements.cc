@@ -23,17 +23,17 @@ bool readThings(ReadState& s) {
   std::int32_t x = 0;
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.line);
+    s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
     s.in.readInteger(x);
     s.in.readInteger(y);
-    const std::int32_t id = s.names.findObjectId(s.line);
+    const std::int32_t id = s.names.findObjectId(s.buffer);
     if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
     if (s.observer != nullptr && !s.in.failed()) {
       if (id >= 1) {
         s.observer->placed("thing", x, y, at);
       } else {
-        s.observer->entryDropped("THINGS", ExpectedWord::kObjectName, s.line, at);
+        s.observer->entryDropped("THINGS", ExpectedWord::kObjectName, s.buffer, at);
       }
     }
     if (s.in.failed()) {
@@ -66,7 +66,7 @@ constexpr PlacedSection kTraps = {"TRAPS", ProblemId::kLoopTraps,   ProblemId::k
                                   "trap",  ExpectedWord::kTrapName, false,
                                   false};
 
-// One entry as read; the name stays in the line buffer.
+// One entry as read; the name stays in the buffer.
 struct PlacedEntry {
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -90,7 +90,7 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
   std::string playerToken;
   PlacedEntry entry;
   for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.line);
+    s.in.readWord(s.buffer);
     const std::size_t nameAt = s.in.tokenStart();
     s.in.readInteger(entry.x);
     s.in.readInteger(entry.y);
@@ -122,7 +122,7 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
       entries.push_back(*record);
       if (s.observer) s.observer->placed(section.what, entry.x, entry.y, nameAt);
     } else {
-      drop(section.nameKind, s.line, nameAt);
+      drop(section.nameKind, s.buffer, nameAt);
     }
   }
   return true;
@@ -131,7 +131,7 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
 bool readCreatures(ReadState& s) {
   return readPlaced(s, kCreatures, s.level.creatures,
                     [&](const PlacedEntry& e) -> std::optional<CreatureEntry> {
-                      const std::int32_t id = s.names.findCreatureId(s.line);
+                      const std::int32_t id = s.names.findCreatureId(s.buffer);
                       if (id < 1) return std::nullopt;
                       return CreatureEntry{e.owner, id, e.x, e.y, e.level};
                     });
@@ -140,7 +140,7 @@ bool readCreatures(ReadState& s) {
 bool readDoors(ReadState& s) {
   return readPlaced(s, kDoors, s.level.doors,
                     [&](const PlacedEntry& e) -> std::optional<DoorEntry> {
-                      const std::int32_t id = s.names.findDoorId(s.line);
+                      const std::int32_t id = s.names.findDoorId(s.buffer);
                       if (id < 1) return std::nullopt;
                       return DoorEntry{e.owner, id, e.x, e.y, e.lock == 'L'};
                     });
@@ -149,7 +149,7 @@ bool readDoors(ReadState& s) {
 bool readTraps(ReadState& s) {
   return readPlaced(s, kTraps, s.level.traps,
                     [&](const PlacedEntry& e) -> std::optional<TrapEntry> {
-                      const std::int32_t id = s.names.findTrapId(s.line);
+                      const std::int32_t id = s.names.findTrapId(s.buffer);
                       if (id < 1) return std::nullopt;
                       return TrapEntry{e.owner, id, e.x, e.y};
                     });
@@ -168,11 +168,11 @@ bool readHeartsAndGold(ReadState& s) {
   static constexpr std::array<std::string_view, 4> kGoldWords = {"GOLD1", "GOLD2", "GOLD3",
                                                                  "GOLD4"};
   // Words, not lines: HERO_BANDS ends the section wherever it stands.
-  while (s.line != "HERO_BANDS" && !s.in.atEnd()) {
-    s.in.readWord(s.line);
+  while (s.buffer != "HERO_BANDS" && !s.in.atEnd()) {
+    s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
     for (std::size_t k = 0; k < 4; ++k) {
-      if (s.line == kHeartWords[k] && !level.heartCenterSet[k]) {
+      if (s.buffer == kHeartWords[k] && !level.heartCenterSet[k]) {
         level.heartCenterSet[k] = true;
         s.in.readInteger(level.heartCenterX[k]);
         s.in.readInteger(level.heartCenterY[k]);
@@ -181,7 +181,7 @@ bool readHeartsAndGold(ReadState& s) {
           s.observer->placed("heart", level.heartCenterX[k], level.heartCenterY[k], at);
         break;
       }
-      if (s.line == kGoldWords[k]) {
+      if (s.buffer == kGoldWords[k]) {
         s.in.readInteger(level.keeperGold[k]);
         if (s.observer) s.observer->goldRead(k, at);
         break;

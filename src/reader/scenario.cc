@@ -29,7 +29,7 @@ void apply(ReadState& s, KeeperTable& table, std::int32_t id, std::int32_t value
   auto [entry, added] = table.try_emplace(id, value);
   const bool changed = added || entry->second != value;
   entry->second = value;
-  if (s.observer != nullptr) s.observer->statementApplied(s.line, changed, at);
+  if (s.observer != nullptr) s.observer->statementApplied(s.buffer, changed, at);
 }
 
 void readCreatureCount(ReadState& s, StatementOperands& op) {
@@ -67,13 +67,13 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   const auto keeper = static_cast<std::size_t>(k);
   LevelDescription& level = s.level;
   // The tables are searched in this order; the first that knows the name wins.
-  if (const std::int32_t id = findRoom(name); id != 0) {
+  if (const std::int32_t id = roomIdOrZero(name); id != 0) {
     apply(s, level.roomStates[keeper], id, state, at);
-  } else if (const std::int32_t trap = findTrap(name); trap != 0) {
+  } else if (const std::int32_t trap = trapIdOrZero(name); trap != 0) {
     apply(s, level.trapStates[keeper], trap, state, at);
-  } else if (const std::int32_t door = findDoor(name); door != 0) {
+  } else if (const std::int32_t door = doorIdOrZero(name); door != 0) {
     apply(s, level.doorStates[keeper], door, state, at);
-  } else if (const std::int32_t spell = findSpell(name); spell != 0) {
+  } else if (const std::int32_t spell = spellIdOrZero(name); spell != 0) {
     apply(s, level.spellStates[keeper], spell, state, at);
   } else {
     s.report(ProblemId::kScenarioObject, name);
@@ -90,12 +90,12 @@ bool readScenario(ReadState& s) {
   s.guard = 0;
   StatementOperands operands;
   while (true) {
-    if (s.line == "EOF") {
+    if (s.buffer == "EOF") {
       s.level.isValid = true;  // nothing after EOF is read
       if (s.observer != nullptr) s.observer->endOfFile(s.in.position());
       return true;
     }
-    s.in.readWord(s.line);
+    s.in.readWord(s.buffer);
     if (s.guardStep()) {
       s.report(ProblemId::kLoopScenario);
       return false;
@@ -104,13 +104,13 @@ bool readScenario(ReadState& s) {
       s.report(ProblemId::kScenarioError);
       return false;
     }
-    if (s.line == "CREATURE_COUNT") {
+    if (s.buffer == "CREATURE_COUNT") {
       readCreatureCount(s, operands);
-    } else if (s.line == "START_WITH") {
+    } else if (s.buffer == "START_WITH") {
       readAvailability(s, operands, kStartWith);
-    } else if (s.line == "NO") {
+    } else if (s.buffer == "NO") {
       readAvailability(s, operands, kNotAvailable);
-    } else if (s.line == "MUST_RESEARCH") {
+    } else if (s.buffer == "MUST_RESEARCH") {
       readAvailability(s, operands, kMustResearch);
     }
   }

@@ -17,10 +17,10 @@ struct GrantKind {
 };
 
 constexpr GrantKind kGrants[] = {
-    {"ACTION_ADD_ROOM", kActionCategoryRoom, findRoom, ProblemId::kInvalidRoom},
-    {"ACTION_ADD_DOOR", kActionCategoryDoor, findDoor, ProblemId::kInvalidDoor},
-    {"ACTION_ADD_TRAP", kActionCategoryTrap, findTrap, ProblemId::kInvalidTrap},
-    {"ACTION_ADD_SPELL", kActionCategorySpell, findSpell, ProblemId::kInvalidSpell},
+    {"ACTION_ADD_ROOM", kActionCategoryRoom, roomIdOrZero, ProblemId::kInvalidRoom},
+    {"ACTION_ADD_DOOR", kActionCategoryDoor, doorIdOrZero, ProblemId::kInvalidDoor},
+    {"ACTION_ADD_TRAP", kActionCategoryTrap, trapIdOrZero, ProblemId::kInvalidTrap},
+    {"ACTION_ADD_SPELL", kActionCategorySpell, spellIdOrZero, ProblemId::kInvalidSpell},
 };
 
 // The operands of actions. They live for the whole section: a read that finds the end of the
@@ -96,10 +96,10 @@ bool readDestroyGate(ReadState& s, Trigger& trigger, ActionOperands& op) {
   return true;
 }
 
-// Reads one action, whose keyword is in the line buffer, into `trigger`; false after
+// Reads one action, whose keyword is in the buffer, into `trigger`; false after
 // reporting why the action is rejected.
 bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
-  const std::string& word = s.line;
+  const std::string& word = s.buffer;
   if (word == "ACTION_HERO_RELEASE") return readHeroRelease(s, trigger, op);
   for (const GrantKind& grant : kGrants) {
     if (word == grant.keyword) return readGrant(s, grant, trigger, op);
@@ -109,9 +109,9 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
   return false;
 }
 
-// Reads the condition of a trigger whose keyword is in the line buffer.
+// Reads the condition of a trigger whose keyword is in the buffer.
 bool readCondition(ReadState& s, Trigger& trigger) {
-  const std::string& word = s.line;
+  const std::string& word = s.buffer;
   if (word == "TRIGGER_TIME") {
     trigger.kind = kTriggerTime;
     s.in.readInteger(trigger.value);
@@ -157,7 +157,7 @@ bool readTriggers(ReadState& s) {
   s.level.triggers.reserve(s.reserveFor(count, 16));
   ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
-    s.in.readWord(s.line);
+    s.in.readWord(s.buffer);
     if (s.in.failed()) {
       s.report(ProblemId::kTriggersError);
       return false;
@@ -168,11 +168,11 @@ bool readTriggers(ReadState& s) {
     s.in.readInteger(actionCount);
     trigger.actions.reserve(s.reserveFor(actionCount, 12));  // a dozen characters an action
     for (std::int32_t a = 0; a < actionCount; ++a) {
-      s.in.readWord(s.line);
+      s.in.readWord(s.buffer);
       // Once the text has ended, reading the same action again would only repeat its records:
       // stop, and let the next trigger keyword (or the scenario search) report the broken text.
       // A word left over that is no action keyword is reported as such.
-      if (s.in.failed() && isActionKeyword(s.line)) break;
+      if (s.in.failed() && isActionKeyword(s.buffer)) break;
       if (!readAction(s, trigger, operands)) return false;
     }
     s.level.triggers.push_back(std::move(trigger));

@@ -2,8 +2,8 @@
 // messages that reject a trigger or an action.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
