@@ -1,91 +1,26 @@
 #include "cli.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <memory>
 
+#include "base/file_io.h"
 #include "diff.h"
 #include "inspection.h"
 #include "render.h"
 
 namespace ts::inspect {
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
-
 ReadStatus readLevelFile(const std::string& path, Bytes& bytes, std::string& reason,
                          std::size_t limit) {
   bytes.clear();
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (std::filesystem::is_directory(status)) {
-    reason = std::strerror(EISDIR);
-    return ReadStatus::kUnreadable;
-  }
-  const bool regular = std::filesystem::is_regular_file(status);
-  const std::uintmax_t size = regular ? std::filesystem::file_size(path, error) : 0;
-  auto tooLarge = [&]() {
-    bytes.clear();
-    bytes.shrink_to_fit();
+  const ReadStatus status = readFile(path, bytes, &reason, limit);
+  if (status == ReadStatus::kTooLarge) {
+    Bytes().swap(bytes);
     reason = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB (" +
              std::to_string(limit) + " bytes), the most a level file may hold";
-    return ReadStatus::kTooLarge;
-  };
-  if (regular && !error && size > limit) return tooLarge();
-  errno = 0;
-  const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
-  if (file == nullptr) {
-    reason = std::strerror(errno != 0 ? errno : ENOENT);
-    return ReadStatus::kUnreadable;
-  }
-  // A regular file's bytes go straight into `bytes`, which has room for them; a stream is
-  // gathered in blocks and joined at the end, so that one refused as too large never holds
-  // more than `limit` + 1 bytes.
-  const bool direct = regular && !error;
-  if (direct) bytes.reserve(static_cast<std::size_t>(size));
-  std::vector<Bytes> blocks;
-  constexpr std::size_t kBlockSize = std::size_t{1} << 20;
-  // One byte past the limit tells a file that is too large.
-  Bytes buffer(kBlockSize);
-  for (std::size_t total = 0; total <= limit;) {
-    const std::size_t wanted = std::min(kBlockSize, limit + 1 - total);
-    const std::size_t n = std::fread(buffer.data(), 1, wanted, file.get());
-    const auto end = buffer.begin() + static_cast<std::ptrdiff_t>(n);
-    if (direct) {
-      bytes.insert(bytes.end(), buffer.begin(), end);
-    } else {
-      blocks.emplace_back(buffer.begin(), end);
-    }
-    total += n;
-    if (n < wanted) break;
-  }
-  if (std::ferror(file.get()) != 0) {
-    reason = std::strerror(errno != 0 ? errno : EIO);
+  } else if (status == ReadStatus::kUnreadable) {
     bytes.clear();
-    return ReadStatus::kUnreadable;
   }
-  if (!direct) {
-    std::size_t total = 0;
-    for (const Bytes& block : blocks) total += block.size();
-    if (total > limit) return tooLarge();
-    bytes.reserve(total);
-    for (Bytes& block : blocks) {
-      bytes.insert(bytes.end(), block.begin(), block.end());
-      Bytes().swap(block);
-    }
-  }
-  if (bytes.size() > limit) return tooLarge();
-  return ReadStatus::kRead;
+  return status;
 }
 
 namespace {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/file_io.h"
+
 namespace ts::inspect {
 
 inline constexpr int kExitClean = 0;
@@ -21,7 +23,7 @@ inline constexpr int kExitUsage = 2;
 // refused without being read further, so that a device or pipe that never ends is harmless.
 inline constexpr std::size_t kMaxLevelFileSize = std::size_t{256} * 1024 * 1024;
 
-enum class ReadStatus { kRead, kUnreadable, kTooLarge };
+using ReadStatus = ReadResult;
 
 // Reads the whole file at `path` into `bytes`. kUnreadable when it cannot be opened or read
 // (a directory, say), kTooLarge when it holds more than `limit` bytes: a regular file is then
