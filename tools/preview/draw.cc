@@ -54,9 +54,17 @@ int edgeWidth(int scale) { return std::max(1, scale / 12); }
 int outlineWidth(int scale) { return scale < 8 ? 1 : std::max(2, scale / 6); }
 int labelDot(int scale) { return std::clamp(scale / 8, 1, 4); }
 
-PixelRect squareRect(std::int32_t x, std::int32_t y, int scale) {
-  return {x * scale, y * scale, scale, scale};
-}
+// Where the map lies in the picture: square (x, y) covers the `scale` by `scale` pixels whose
+// top-left pixel is (left + x * scale, top + y * scale).
+struct MapView {
+  int left = 0;
+  int top = 0;
+  int scale = 1;
+
+  [[nodiscard]] PixelRect square(std::int32_t x, std::int32_t y) const {
+    return {left + x * scale, top + y * scale, scale, scale};
+  }
+};
 
 // ---- Marks shared by the map and the legend's swatches --------------------------------------
 
@@ -136,24 +144,25 @@ void drawOutline(Image& image, PixelRect r, int scale, Rgb colour) {
 // A rectangle of squares, bounds inclusive, in pixels. Entrance areas are not checked against
 // the map, so their bounds are first brought to one square beyond it: what shows stays the same
 // and the products cannot overflow.
-PixelRect squaresRect(const LevelDescription& level, std::int32_t left, std::int32_t top,
-                      std::int32_t right, std::int32_t bottom, int scale) {
-  auto x = [&](std::int32_t v) { return std::clamp(v, -1, level.mapWidth) * scale; };
-  auto y = [&](std::int32_t v) { return std::clamp(v, -1, level.mapHeight) * scale; };
+PixelRect squaresRect(const LevelDescription& level, const MapView& view, std::int32_t left,
+                      std::int32_t top, std::int32_t right, std::int32_t bottom) {
+  const int scale = view.scale;
+  auto x = [&](std::int32_t v) { return view.left + std::clamp(v, -1, level.mapWidth) * scale; };
+  auto y = [&](std::int32_t v) { return view.top + std::clamp(v, -1, level.mapHeight) * scale; };
   return {x(left), y(top), x(right) - x(left) + scale, y(bottom) - y(top) + scale};
 }
 
 // The release number beside an outlined rectangle: above its top-left corner when there is
-// room, else below it, else inside its top-left corner.
-void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, int mapPixelHeight,
+// room within `bounds`, else below it, else inside its top-left corner.
+void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, PixelRect bounds,
                       Rgb colour) {
   const std::string text = std::to_string(number);
   const int dot = labelDot(scale);
   const int w = textWidth(text, dot) + 2 * dot + 2;
   const int h = kGlyphHeight * dot + 2 * dot + 2;
   int y = outlined.y - h;
-  if (y < 0) y = outlined.y + outlined.h;
-  if (y + h > mapPixelHeight) y = outlined.y;
+  if (y < bounds.y) y = outlined.y + outlined.h;
+  if (y + h > bounds.y + bounds.h) y = outlined.y;
   const PixelRect box{outlined.x, y, w, h};
   image.fill(box, kLabelBackground);
   image.frame(box, 1, colour);
@@ -163,7 +172,7 @@ void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, i
 // Each square in its terrain's look. A room's frame runs only where the room ends, so that
 // rooms read as outlined shapes.
 void drawTerrain(Image& image, const TerrainGrid& grid, std::int32_t width, std::int32_t height,
-                 int scale) {
+                 const MapView& view) {
   for (std::int32_t y = 0; y < height; ++y) {
     for (std::int32_t x = 0; x < width; ++x) {
       const TerrainCode code = grid.at(x, y);
@@ -171,73 +180,156 @@ void drawTerrain(Image& image, const TerrainGrid& grid, std::int32_t width, std:
         return !grid.inside(nx, ny) || grid.at(nx, ny) != code;
       };
       const Sides ends{differs(x - 1, y), differs(x, y - 1), differs(x + 1, y), differs(x, y + 1)};
-      drawTile(image, squareRect(x, y, scale), tileLook(code), ends);
+      drawTile(image, view.square(x, y), tileLook(code), ends);
     }
   }
 }
 
 // Doors, objects, traps and creatures in their owner's hue, creatures on top.
-void drawMarkers(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
+void drawMarkers(Image& image, const LevelDescription& level, const TerrainGrid& grid,
+                 const MapView& view) {
   for (const DoorEntry& d : level.doors) {
-    if (grid.inside(d.x, d.y))
-      drawDoor(image, squareRect(d.x, d.y, scale), ownerHue(d.owner), d.locked);
+    if (grid.inside(d.x, d.y)) drawDoor(image, view.square(d.x, d.y), ownerHue(d.owner), d.locked);
   }
   for (const ThingEntry& t : level.things) {
-    if (grid.inside(t.x, t.y)) drawObject(image, squareRect(t.x, t.y, scale), ownerHue(t.owner));
+    if (grid.inside(t.x, t.y)) drawObject(image, view.square(t.x, t.y), ownerHue(t.owner));
   }
   for (const TrapEntry& t : level.traps) {
-    if (grid.inside(t.x, t.y)) drawTrap(image, squareRect(t.x, t.y, scale), ownerHue(t.owner));
+    if (grid.inside(t.x, t.y)) drawTrap(image, view.square(t.x, t.y), ownerHue(t.owner));
   }
   for (const CreatureEntry& c : level.creatures) {
-    if (grid.inside(c.x, c.y)) drawCreature(image, squareRect(c.x, c.y, scale), ownerHue(c.owner));
+    if (grid.inside(c.x, c.y)) drawCreature(image, view.square(c.x, c.y), ownerHue(c.owner));
   }
 }
 
 // A ring around each heart's centre, wide enough to enclose the squares next to it.
-void drawHearts(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
+void drawHearts(Image& image, const LevelDescription& level, const TerrainGrid& grid,
+                const MapView& view) {
+  const int scale = view.scale;
   for (std::size_t k = 0; k < level.heartCenterSet.size(); ++k) {
     if (!level.heartCenterSet[k]) continue;
     const std::int32_t x = level.heartCenterX[k];
     const std::int32_t y = level.heartCenterY[k];
     if (!grid.inside(x, y)) continue;
-    drawHeart(image, (x + 0.5) * scale, (y + 0.5) * scale, 1.45 * scale, std::max(2, scale / 5),
-              edgeWidth(scale), ownerHue(kFirstKeeperPlayer + static_cast<std::int32_t>(k)));
+    drawHeart(image, view.left + (x + 0.5) * scale, view.top + (y + 0.5) * scale, 1.45 * scale,
+              std::max(2, scale / 5), edgeWidth(scale),
+              ownerHue(kFirstKeeperPlayer + static_cast<std::int32_t>(k)));
   }
 }
 
 // Every gate's extent and entrance area outlined, then labelled with its release location.
-void drawGatesAndAreas(Image& image, const LevelDescription& level, int scale) {
-  const int mapPixelHeight = level.mapHeight * scale;
+void drawGatesAndAreas(Image& image, const LevelDescription& level, const MapView& view,
+                       PixelRect bounds) {
+  const int scale = view.scale;
   const auto gateCount = static_cast<int>(level.heroGates.size());
   for (const EntranceArea& a : level.areas) {
-    drawOutline(image, squaresRect(level, a.left, a.top, a.right, a.bottom, scale), scale,
+    drawOutline(image, squaresRect(level, view, a.left, a.top, a.right, a.bottom), scale,
                 kAreaOutline);
   }
   for (const HeroGate& g : level.heroGates) {
     const GateExtent& e = g.extent;
-    drawOutline(image, squaresRect(level, e.left, e.top, e.right, e.bottom, scale), scale,
+    drawOutline(image, squaresRect(level, view, e.left, e.top, e.right, e.bottom), scale,
                 kGateOutline);
   }
   // Labels last, so that no outline crosses a number.
   for (std::size_t i = 0; i < level.areas.size(); ++i) {
     const EntranceArea& a = level.areas[i];
-    drawReleaseLabel(image, squaresRect(level, a.left, a.top, a.right, a.bottom, scale),
-                     gateCount + static_cast<int>(i) + 1, scale, mapPixelHeight, kAreaOutline);
+    drawReleaseLabel(image, squaresRect(level, view, a.left, a.top, a.right, a.bottom),
+                     gateCount + static_cast<int>(i) + 1, scale, bounds, kAreaOutline);
   }
   for (std::size_t i = 0; i < level.heroGates.size(); ++i) {
     const GateExtent& e = level.heroGates[i].extent;
-    drawReleaseLabel(image, squaresRect(level, e.left, e.top, e.right, e.bottom, scale),
-                     static_cast<int>(i) + 1, scale, mapPixelHeight, kGateOutline);
+    drawReleaseLabel(image, squaresRect(level, view, e.left, e.top, e.right, e.bottom),
+                     static_cast<int>(i) + 1, scale, bounds, kGateOutline);
   }
 }
 
-// The map, its marks kept within its own pixels.
+// ---- Rulers and margins ------------------------------------------------------------------
+
+constexpr int kRulerStep = 10;  // squares between coordinates on a ruler
+constexpr int kPicturePad = 4;  // between the picture's edge and the rulers
+
+int rulerDot(int scale) { return scale >= 16 ? 2 : 1; }
+int releaseLabelHeight(int scale) {
+  return kGlyphHeight * labelDot(scale) + 2 * labelDot(scale) + 2;
+}
+
+// Everything around the map: the rulers on its top and left, and a margin on all four sides
+// wide enough for a heart's ring on the outermost squares and a release label above the top row.
+struct Surround {
+  int dot = 1;         // the rulers' text dot size
+  int labelWidth = 0;  // width of the widest coordinate
+  int margin = 0;      // between the map and the rulers, the legend and the picture's edge
+  int left = 0;        // the map's left edge in the picture
+  int top = 0;         // the map's top edge in the picture
+  int columnStep = 0;  // squares between the top ruler's labels, a multiple of kRulerStep
+  int rowStep = 0;     // squares between the left ruler's labels
+};
+
+// The smallest of 10, 20, 50, 100, ... squares that leaves `room` pixels between labels.
+int labelStep(int room, int scale) {
+  for (int step = kRulerStep;; step *= 10) {
+    for (int m : {1, 2, 5}) {
+      if (step * m * scale >= room) return step * m;
+    }
+  }
+}
+
+Surround surroundOf(std::int32_t mapWidth, std::int32_t mapHeight, int scale) {
+  Surround s;
+  s.dot = rulerDot(scale);
+  const std::int32_t longSide = std::max(mapWidth, mapHeight);
+  s.labelWidth = textWidth(std::to_string((longSide - 1) / kRulerStep * kRulerStep), s.dot);
+  s.margin = std::max(scale + edgeWidth(scale), releaseLabelHeight(scale)) + 2;
+  s.left = kPicturePad + s.labelWidth + 2 * s.dot + s.margin;
+  s.top = kPicturePad + kGlyphHeight * s.dot + 2 * s.dot + s.margin;
+  s.columnStep = labelStep(s.labelWidth + 3 * s.dot, scale);
+  s.rowStep = labelStep((kGlyphHeight + 2) * s.dot, scale);
+  return s;
+}
+
+// A coordinate every kRulerStep squares along the top and the left of the map, each with a tick
+// that reaches across the margin to the square it names; where labels would crowd, only every
+// second, fifth or tenth keeps its number and the others keep a short tick.
+void drawRulers(Image& image, const LevelDescription& level, const MapView& view,
+                const Surround& s) {
+  const int dot = s.dot;
+  const int textHeight = kGlyphHeight * dot;
+  for (std::int32_t x = 0; x < level.mapWidth; x += kRulerStep) {
+    const int cx = view.left + x * view.scale + view.scale / 2;
+    const bool labelled = x % s.columnStep == 0;
+    const int tickTop = labelled ? kPicturePad + textHeight + dot : view.top - s.margin / 2;
+    image.fill({cx, tickTop, 1, view.top - tickTop}, kRulerTick);
+    if (!labelled) continue;
+    const std::string text = std::to_string(x);
+    const int w = textWidth(text, dot);
+    drawText(image, std::max(0, cx - w / 2), kPicturePad, text, dot, kLegendText);
+  }
+  for (std::int32_t y = 0; y < level.mapHeight; y += kRulerStep) {
+    const int cy = view.top + y * view.scale + view.scale / 2;
+    const bool labelled = y % s.rowStep == 0;
+    const int tickLeft = labelled ? kPicturePad + s.labelWidth + dot : view.left - s.margin / 2;
+    image.fill({tickLeft, cy, view.left - tickLeft, 1}, kRulerTick);
+    if (!labelled) continue;
+    const std::string text = std::to_string(y);
+    drawText(image, kPicturePad + s.labelWidth - textWidth(text, dot),
+             std::max(0, cy - textHeight / 2), text, dot, kLegendText);
+  }
+}
+
+// The map and its rulers. Marks near the map's edge may reach into the margin, never beyond it.
 void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
-  image.setClip({0, 0, level.mapWidth * scale, level.mapHeight * scale});
-  drawTerrain(image, grid, level.mapWidth, level.mapHeight, scale);
-  drawMarkers(image, level, grid, scale);
-  drawHearts(image, level, grid, scale);
-  drawGatesAndAreas(image, level, scale);
+  const Surround s = surroundOf(level.mapWidth, level.mapHeight, scale);
+  const MapView view{s.left, s.top, scale};
+  drawRulers(image, level, view, s);
+  const PixelRect bounds{view.left - s.margin, view.top - s.margin,
+                         level.mapWidth * scale + 2 * s.margin,
+                         level.mapHeight * scale + 2 * s.margin};
+  image.setClip(bounds);
+  drawTerrain(image, grid, level.mapWidth, level.mapHeight, view);
+  drawMarkers(image, level, grid, view);
+  drawHearts(image, level, grid, view);
+  drawGatesAndAreas(image, level, view, bounds);
   image.clearClip();
 }
 
@@ -386,7 +478,7 @@ void drawSwatch(Image& image, PixelRect r, const LegendEntry& e) {
       return;
     case Swatch::kGate:
     case Swatch::kArea:
-      image.fill(r, e.swatch == Swatch::kGate ? kGateFill : ground.fill);
+      image.fill(r, ground.fill);
       drawOutline(image, r, r.w, e.swatch == Swatch::kGate ? kGateOutline : kAreaOutline);
       return;
     default:
@@ -440,20 +532,31 @@ void drawLegend(Image& image, int left, const std::vector<LegendEntry>& entries,
 
 }  // namespace
 
+int defaultScale(std::int32_t mapWidth, std::int32_t mapHeight) {
+  const std::int32_t longSide = std::max({mapWidth, mapHeight, 1});
+  return std::clamp((kDefaultLongSide + longSide / 2) / longSide, 1, kMaxScale);
+}
+
+PixelPoint mapOrigin(std::int32_t mapWidth, std::int32_t mapHeight, int scale) {
+  const Surround s = surroundOf(mapWidth, mapHeight, scale);
+  return {s.left, s.top};
+}
+
 std::optional<Image> renderLevel(const LevelDescription& level, int scale, std::int64_t maxPixels,
                                  PictureSize& size) {
   const TerrainGrid grid(level);
   const std::vector<LegendEntry> entries = legendEntries(level, grid);
   const std::string title = legendTitle(level);
-  const std::int64_t mapWidth = std::int64_t{level.mapWidth} * scale;
-  const std::int64_t mapHeight = std::int64_t{level.mapHeight} * scale;
-  const LegendLayout l = layoutLegend(entries, title, static_cast<int>(mapHeight), scale);
-  size = {mapWidth + l.width, std::max<std::int64_t>(mapHeight, l.height)};
+  const Surround s = surroundOf(level.mapWidth, level.mapHeight, scale);
+  const std::int64_t mapRight = s.left + std::int64_t{level.mapWidth} * scale + s.margin;
+  const std::int64_t mapBottom = s.top + std::int64_t{level.mapHeight} * scale + s.margin;
+  const LegendLayout l = layoutLegend(entries, title, static_cast<int>(mapBottom), scale);
+  size = {mapRight + l.width, std::max<std::int64_t>(mapBottom, l.height)};
   if (size.width * size.height > maxPixels) return std::nullopt;
 
   Image image(static_cast<int>(size.width), static_cast<int>(size.height), kLegendBackground);
   drawMap(image, level, grid, scale);
-  drawLegend(image, static_cast<int>(mapWidth), entries, title, l);
+  drawLegend(image, static_cast<int>(mapRight), entries, title, l);
   return image;
 }
 

@@ -16,22 +16,22 @@ constexpr IdColour kPlainColours[] = {
     {1, {74, 72, 82}},      // SOLID_ROCK
     {2, {120, 90, 62}},     // ROCK
     {3, {172, 152, 118}},   // UNCLAIMED
-    {4, {30, 80, 180}},     // WATER
-    {5, {240, 90, 20}},     // LAVA
+    {4, {15, 85, 105}},     // WATER: dark teal, away from keeper 2's blue
+    {5, {255, 120, 0}},     // LAVA
     {6, {250, 210, 40}},    // GOLD
-    {7, {120, 240, 210}},   // GEMS
+    {7, {170, 250, 240}},   // GEMS
     {30, {0, 0, 0}},        // MAP_BORDER
-    {35, {200, 225, 250}},  // HERO_REST_AREA
+    {35, {240, 205, 165}},  // HERO_REST_AREA
 };
 
 // Rooms, by terrain id. Kept muted so that the owner's frame stands out.
 constexpr IdColour kRoomColours[] = {
     {10, {180, 150, 60}},   // TREASURY
     {11, {125, 75, 45}},    // LAIR
-    {12, {100, 60, 150}},   // PORTAL
+    {12, {75, 55, 95}},     // PORTAL
     {13, {205, 130, 150}},  // HATCHERY
-    {14, {130, 20, 40}},    // HEART
-    {15, {60, 80, 150}},    // LIBRARY
+    {14, {130, 20, 40}},    // HEART, drawn in its owner's hue instead
+    {15, {140, 100, 130}},  // LIBRARY
     {16, {190, 120, 50}},   // TRAINING
     {17, {170, 125, 80}},   // WOOD_BR
     {18, {100, 115, 80}},   // GUARD_RM
@@ -43,11 +43,12 @@ constexpr IdColour kRoomColours[] = {
     {24, {235, 150, 200}},  // CASINO
     {25, {175, 70, 40}},    // COMBAT_PIT
     {26, {165, 165, 150}},  // STONE_BR
-    {32, {100, 180, 255}},  // MANA
+    {32, {120, 160, 190}},  // MANA
 };
 
 constexpr std::int32_t kClaimedFloorId = 8;
 constexpr std::int32_t kOwnedRockId = 9;
+constexpr std::int32_t kHeartId = 14;
 constexpr Rgb kFloorGround{90, 90, 90};
 constexpr Rgb kRockGround{60, 56, 54};
 constexpr Rgb kUnknownFill{128, 128, 128};
@@ -56,10 +57,28 @@ constexpr Rgb kUnknownFill{128, 128, 128};
 constexpr std::array<Rgb, 6> kOwnerHues = {{
     {245, 245, 245},  // hero
     {150, 150, 150},  // neutral
-    {220, 40, 40},    // keeper 1
-    {40, 90, 235},    // keeper 2
-    {40, 180, 70},    // keeper 3
-    {165, 80, 230},   // keeper 4
+    {235, 35, 35},    // keeper 1
+    {40, 110, 255},   // keeper 2
+    {30, 200, 50},    // keeper 3
+    {0, 215, 225},    // keeper 4
+}};
+
+// HERO_GATE_1 to HERO_GATE_10 in their order: pinks, purples and violets of differing
+// lightness, so that neighbouring numbers never look alike.
+constexpr std::array<TerrainCode, 10> kGateCodes = {
+    kHeroGate1Code, kHeroGate2Code,   kHeroGate3Code,   kHeroGate4Code,   kHeroGate5Code,
+    kHeroGate6Code, kHeroGate7Marker, kHeroGate8Marker, kHeroGate9Marker, kHeroGate10Marker};
+constexpr std::array<Rgb, 10> kGateFills = {{
+    {255, 175, 235},
+    {150, 0, 150},
+    {255, 80, 150},
+    {235, 30, 200},  // as the frame: the whole square magenta
+    {120, 70, 255},
+    {175, 0, 255},
+    {95, 0, 70},
+    {190, 150, 255},
+    {200, 0, 90},
+    {70, 20, 140},
 }};
 
 template <std::size_t N>
@@ -93,9 +112,12 @@ std::string ownerLabel(std::int32_t player) {
 }
 
 TileLook tileLook(TerrainCode code) {
-  if (isGateTerrain(code)) return {kGateFill, std::nullopt};
+  for (std::size_t i = 0; i < kGateCodes.size(); ++i) {
+    if (kGateCodes[i] == code) return {kGateFills[i], kGateFrame};
+  }
   const std::int32_t id = terrainIdOf(code);
   const Rgb hue = ownerHue(ownerOf(code));
+  if (id == kHeartId) return {mix(hue, kMarkerEdge, 0.35), hue};
   if (id == kClaimedFloorId) return {mix(kFloorGround, hue, 0.55), std::nullopt};
   if (id == kOwnedRockId) return {mix(kRockGround, hue, 0.3), std::nullopt};
   if (const Rgb* room = colourOf(kRoomColours, id)) return {*room, hue};

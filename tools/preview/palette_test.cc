@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 #include <string_view>
@@ -21,23 +22,57 @@ bool startsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
-TEST(PaletteTest, GateSquaresAndMapBorderStandApartFromEveryOtherTerrain) {
+double distance(Rgb a, Rgb b) {
+  const auto d = [](int x, int y) { return static_cast<double>((x - y) * (x - y)); };
+  return std::sqrt(d(a.r, b.r) + d(a.g, b.g) + d(a.b, b.b));
+}
+
+TEST(PaletteTest, EachGateAndTheMapBorderStandApartFromEveryOtherTerrain) {
   const TileLook border = tileLook(0x0101021E);  // MAP_BORDER
+  std::set<std::tuple<int, int, int>> gateFills;
+  std::set<std::tuple<int, int, int>> otherFills;
   for (const NameValue& t : kTerrainTable) {
     SCOPED_TRACE(std::string(t.name));
     const TileLook look = tileLook(t.value);
-    if (startsWith(t.name, "HERO_GATE_")) {
-      EXPECT_TRUE(isGateTerrain(t.value));
-      EXPECT_EQ(look.fill, kGateFill);
+    EXPECT_EQ(isGateTerrain(t.value), startsWith(t.name, "HERO_GATE_"));
+    if (isGateTerrain(t.value)) {
+      EXPECT_EQ(look.frame, kGateFrame);
+      gateFills.insert(key(look.fill));
       continue;
     }
-    EXPECT_FALSE(isGateTerrain(t.value));
-    EXPECT_NE(look.fill, kGateFill);
+    EXPECT_NE(look.frame, kGateFrame);
+    otherFills.insert(key(look.fill));
     if (t.name != "MAP_BORDER") {
       EXPECT_NE(look.fill, border.fill);
     }
   }
   EXPECT_EQ(border.fill, kMapBorderFill);
+  EXPECT_EQ(gateFills.size(), 10u);
+  for (const auto& fill : gateFills) EXPECT_EQ(otherFills.count(fill), 0u);
+}
+
+// The keepers' hues mark what a keeper owns, so no terrain of its own colour comes near them;
+// each keeper's heart is drawn in a shade of its own hue.
+TEST(PaletteTest, KeeperHuesAreKeptForKeepers) {
+  for (const NameValue& t : kTerrainTable) {
+    const bool ownerTinted = t.name.ends_with("CLAIMED_SQ") || t.name.ends_with("OWNED_ROCK") ||
+                             t.name.ends_with("_HEART");
+    if (ownerTinted) continue;
+    for (std::int32_t keeper = kFirstKeeperPlayer; keeper <= kFirstKeeperPlayer + 3; ++keeper) {
+      EXPECT_GT(distance(tileLook(t.value).fill, ownerHue(keeper)), 60.0)
+          << t.name << " near keeper " << keeper;
+    }
+  }
+  for (std::int32_t keeper = kFirstKeeperPlayer; keeper <= kFirstKeeperPlayer + 3; ++keeper) {
+    const TerrainCode heart = 0x0101000E | (keeper << 8);
+    const Rgb fill = tileLook(heart).fill;
+    for (std::int32_t other = kFirstKeeperPlayer; other <= kFirstKeeperPlayer + 3; ++other) {
+      if (other != keeper) {
+        EXPECT_LT(distance(fill, ownerHue(keeper)), distance(fill, ownerHue(other)))
+            << "heart of keeper " << keeper << " against " << other;
+      }
+    }
+  }
 }
 
 TEST(PaletteTest, OwnersHaveDistinctHuesAndClaimedFloors) {

@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "base/file_io.h"
+#include "draw.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "png_encode.h"
 #include "reader/map_reader.h"
-#include "draw.h"
 
 namespace ts::preview {
 
@@ -22,12 +22,13 @@ constexpr std::string_view kHelp =
     "Usage: tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N]\n"
     "Draws the level of a map text file (either grid format) as a PNG picture: terrain,\n"
     "owners, hero gates and entrance areas with their release numbers, heart centres,\n"
-    "creatures, objects, doors and traps, and a legend.\n"
+    "creatures, objects, doors and traps, rulers every ten squares, and a legend.\n"
     "\n"
     "  MAPFILE      the map text file\n"
     "  -o OUT.png   the picture to write; default: the level name followed by .png,\n"
     "               in the current directory\n"
-    "  --scale N    pixels a map square, 1 to 64; default 8\n"
+    "  --scale N    pixels a map square, 1 to 64; default: the scale that makes the\n"
+    "               map's long side about 800 pixels\n"
     "  --help       this text\n"
     "\n"
     "The map is read by the compiler's reader, whose messages are printed unchanged; a map\n"
@@ -40,7 +41,7 @@ constexpr std::string_view kHelp =
 struct Options {
   std::string mapFile;
   std::optional<std::string> output;
-  int scale = kDefaultScale;
+  std::optional<int> scale;  // none: defaultScale()
   bool help = false;
 };
 
@@ -140,7 +141,8 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   }
 
   PictureSize size;
-  const std::optional<Image> picture = renderLevel(level, options.scale, kMaxPixels, size);
+  const int scale = options.scale.value_or(defaultScale(level.mapWidth, level.mapHeight));
+  const std::optional<Image> picture = renderLevel(level, scale, kMaxPixels, size);
   if (!picture) {
     console << "Picture too large: " << size.width << " x " << size.height << " pixels is above "
             << kMaxPixels << "; choose a smaller --scale" << std::endl;

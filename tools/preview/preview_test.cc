@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "draw.h"
 #include "palette.h"
 #include "preview_run.h"
-#include "draw.h"
 
 namespace ts::preview {
 namespace {
@@ -77,15 +77,24 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> rgb;
+  PixelPoint origin;  // of the map, set by place()
+  int scale = 1;
+
+  void place(int mapWidth, int mapHeight, int squarePixels) {
+    origin = mapOrigin(mapWidth, mapHeight, squarePixels);
+    scale = squarePixels;
+  }
 
   [[nodiscard]] Rgb at(int x, int y) const {
     const auto i = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                         static_cast<std::size_t>(x));
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
   }
+  // A pixel counted from the map's top-left corner.
+  [[nodiscard]] Rgb mapAt(int x, int y) const { return at(origin.x + x, origin.y + y); }
   // The centre pixel of square (x, y).
-  [[nodiscard]] Rgb square(int x, int y, int scale) const {
-    return at(x * scale + scale / 2, y * scale + scale / 2);
+  [[nodiscard]] Rgb square(int x, int y) const {
+    return mapAt(x * scale + scale / 2, y * scale + scale / 2);
   }
 };
 
@@ -107,6 +116,17 @@ struct Picture {
 
 std::ptrdiff_t filesIn(const fs::path& dir) {
   return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
+// An old-format map of unclaimed squares with keeper 1's heart at (heartX, heartY).
+std::string plainMap(int width, int height, int heartX, int heartY) {
+  std::string text =
+      "Plain\nPlayers 1\nSize " + std::to_string(width) + " x " + std::to_string(height) + "\n";
+  for (int row = 0; row < height; ++row) text += std::string(width, '.') + "\n";
+  return text +
+         "MAP_CODES\n1\n. UNCLAIMED\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\n"
+         "HEARTS_AND_GOLD\nKPR1_HEART_CENTER " +
+         std::to_string(heartX) + " " + std::to_string(heartY) + "\nGOLD1 0\n";
 }
 
 class PreviewTest : public ::testing::Test {
@@ -145,36 +165,36 @@ TEST_F(PreviewTest, DrawsTerrainOwnersGateAreaAndHeartsAtEveryScale) {
     EXPECT_EQ(console_.str(), "produced picture : " + out.string() + "\n");
     Picture p;
     ASSERT_TRUE(decodePng(out, p));
+    p.place(12, 9, scale);
 
-    // The map fills exactly 12 by 9 squares at the top-left; the legend lies to its right.
-    ASSERT_GT(p.width, 12 * scale);
-    ASSERT_GE(p.height, 9 * scale);
-    EXPECT_EQ(p.at(12 * scale - 1, 0), kMapBorderFill);
-    EXPECT_NE(p.at(12 * scale, 0), kMapBorderFill);
-    EXPECT_EQ(p.at(0, 9 * scale - 1), kMapBorderFill);
-    if (p.height > 9 * scale) {
-      EXPECT_NE(p.at(0, 9 * scale), kMapBorderFill);
-    }
+    // The map fills exactly 12 by 9 squares inside its margin; the legend lies to its right.
+    ASSERT_GT(p.width, p.origin.x + 12 * scale);
+    ASSERT_GT(p.height, p.origin.y + 9 * scale);
+    EXPECT_EQ(p.mapAt(0, 0), kMapBorderFill);
+    EXPECT_EQ(p.mapAt(12 * scale - 1, 9 * scale - 1), kMapBorderFill);
+    EXPECT_EQ(p.mapAt(12 * scale, 9 * scale - 1), kLegendBackground);
+    EXPECT_EQ(p.mapAt(12 * scale - 1, 9 * scale), kLegendBackground);
+    EXPECT_EQ(p.mapAt(-1, 9 * scale - 1), kLegendBackground);
 
-    const Rgb keeper1 = p.square(2, 2, scale);  // claimed floor: red for keeper 1
+    const Rgb keeper1 = p.square(2, 2);  // claimed floor: red for keeper 1
     EXPECT_GT(keeper1.r, keeper1.g + 50);
     EXPECT_GT(keeper1.r, keeper1.b + 50);
-    EXPECT_EQ(p.square(3, 3, scale), keeper1);
-    const Rgb keeper2 = p.square(2, 4, scale);  // and blue for keeper 2
+    EXPECT_EQ(p.square(3, 3), keeper1);
+    const Rgb keeper2 = p.square(2, 4);  // and blue for keeper 2
     EXPECT_GT(keeper2.b, keeper2.r + 50);
-    const Rgb gold = p.square(6, 2, scale);  // yellow
+    const Rgb gold = p.square(6, 2);  // yellow
     EXPECT_GT(gold.r, 200);
     EXPECT_GT(gold.g, 150);
     EXPECT_LT(gold.b, 100);
-    EXPECT_EQ(p.square(9, 6, scale), kGateFill);
-    EXPECT_EQ(p.square(1, 6, scale), tileLook(0x01010203).fill);  // unclaimed floor
+    EXPECT_EQ(p.square(9, 6), tileLook(kHeroGate2Code).fill);
+    EXPECT_EQ(p.square(1, 6), tileLook(0x01010203).fill);  // unclaimed floor
 
     // Outlines run along the border of the gate's extent and of the area, not through them.
-    EXPECT_EQ(p.at(9 * scale, 6 * scale + scale / 2), kGateOutline);
-    EXPECT_EQ(p.at(10 * scale - 1, 6 * scale + scale / 2), kGateOutline);
-    EXPECT_EQ(p.at(2 * scale, 7 * scale + scale / 2), kAreaOutline);
-    EXPECT_EQ(p.at(5 * scale - 1, 7 * scale + scale / 2), kAreaOutline);
-    EXPECT_NE(p.square(3, 7, scale), kAreaOutline);
+    EXPECT_EQ(p.mapAt(9 * scale, 6 * scale + scale / 2), kGateOutline);
+    EXPECT_EQ(p.mapAt(10 * scale - 1, 6 * scale + scale / 2), kGateOutline);
+    EXPECT_EQ(p.mapAt(2 * scale, 7 * scale + scale / 2), kAreaOutline);
+    EXPECT_EQ(p.mapAt(5 * scale - 1, 7 * scale + scale / 2), kAreaOutline);
+    EXPECT_NE(p.square(3, 7), kAreaOutline);
 
     // Each heart's ring crosses the row through its centre on both sides, in its keeper's hue.
     struct Heart {
@@ -184,8 +204,8 @@ TEST_F(PreviewTest, DrawsTerrainOwnersGateAreaAndHeartsAtEveryScale) {
     for (const Heart& h :
          {Heart{9, 2, ownerHue(3), ownerHue(4)}, Heart{6, 7, ownerHue(4), ownerHue(3)}}) {
       SCOPED_TRACE(h.x);
-      const int cx = h.x * scale + scale / 2;
-      const int cy = h.y * scale + scale / 2;
+      const int cx = p.origin.x + h.x * scale + scale / 2;
+      const int cy = p.origin.y + h.y * scale + scale / 2;
       bool left = false;
       bool right = false;
       bool other = false;
@@ -201,19 +221,72 @@ TEST_F(PreviewTest, DrawsTerrainOwnersGateAreaAndHeartsAtEveryScale) {
   }
 }
 
-TEST_F(PreviewTest, ScaleChangesTheSize) {
-  const fs::path map = writeMap(kProbeMap);
-  Picture small;
-  Picture large;
-  ASSERT_EQ(run({map.string(), "-o", (dir_ / "a.png").string()}), 1);  // default scale 8
-  ASSERT_EQ(run({map.string(), "--scale", "20", "-o", (dir_ / "b.png").string()}), 1);
-  ASSERT_TRUE(decodePng(dir_ / "a.png", small));
-  ASSERT_TRUE(decodePng(dir_ / "b.png", large));
-  EXPECT_EQ(small.at(12 * 8 - 1, 0), kMapBorderFill);
-  EXPECT_NE(small.at(12 * 8, 0), kMapBorderFill);
-  EXPECT_EQ(large.at(12 * 20 - 1, 0), kMapBorderFill);
-  EXPECT_GT(large.width, small.width);
-  EXPECT_GT(large.height, small.height);
+TEST_F(PreviewTest, DefaultScaleMakesTheLongSideAbout800Pixels) {
+  struct Case {
+    int width, height, scale;
+  };
+  for (const Case& c : {Case{12, 9, 64}, Case{85, 40, 9}, Case{200, 200, 4}, Case{400, 300, 2},
+                        Case{1000, 1000, 1}}) {
+    SCOPED_TRACE(c.width);
+    EXPECT_EQ(defaultScale(c.width, c.height), c.scale);
+  }
+  // Drawn at that scale unless --scale says otherwise.
+  const fs::path map = writeMap(plainMap(85, 40, 3, 3));
+  const Rgb ground = tileLook(0x01010203).fill;
+  for (const Case& c : {Case{85, 40, 9}, Case{85, 40, 20}}) {
+    SCOPED_TRACE(c.scale);
+    std::vector<std::string> args = {map.string(), "-o", (dir_ / "p.png").string()};
+    if (c.scale != 9) args.insert(args.end(), {"--scale", std::to_string(c.scale)});
+    ASSERT_EQ(run(args), 1);
+    Picture p;
+    ASSERT_TRUE(decodePng(dir_ / "p.png", p));
+    p.place(85, 40, c.scale);
+    EXPECT_EQ(p.mapAt(85 * c.scale - 1, 0), ground);
+    EXPECT_EQ(p.mapAt(85 * c.scale, 0), kLegendBackground);
+  }
+}
+
+// Coordinates every ten squares on the top and the left, and a margin that keeps the ring of a
+// heart on the top row whole.
+TEST_F(PreviewTest, RulersNameEveryTenthSquareAndTheMarginKeepsMarksWhole) {
+  const fs::path map = writeMap(plainMap(24, 12, 1, 0));
+  ASSERT_EQ(run({map.string(), "-o", (dir_ / "r.png").string(), "--scale", "16"}), 1);
+  Picture p;
+  ASSERT_TRUE(decodePng(dir_ / "r.png", p));
+  p.place(24, 12, 16);
+  // Text pixels in a box of ruler above (or beside) the centre of a square.
+  auto textAbove = [&](int x) {
+    const int cx = p.origin.x + x * 16 + 8;
+    for (int y = 0; y < p.origin.y; ++y) {
+      for (int px = cx - 12; px <= cx + 12; ++px) {
+        if (p.at(px, y) == kLegendText) return true;
+      }
+    }
+    return false;
+  };
+  auto textBeside = [&](int y) {
+    const int cy = p.origin.y + y * 16 + 8;
+    for (int x = 0; x < p.origin.x; ++x) {
+      for (int py = cy - 8; py <= cy + 8; ++py) {
+        if (p.at(x, py) == kLegendText) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(textAbove(0));
+  EXPECT_TRUE(textAbove(10));
+  EXPECT_TRUE(textAbove(20));
+  EXPECT_FALSE(textAbove(5));
+  EXPECT_FALSE(textAbove(15));
+  EXPECT_TRUE(textBeside(0));
+  EXPECT_TRUE(textBeside(10));
+  EXPECT_FALSE(textBeside(5));
+
+  // The heart at (1, 0): its ring shows above the map's top edge.
+  const int cx = 1 * 16 + 8;
+  bool ringAbove = false;
+  for (int d = 1; d <= 16; ++d) ringAbove = ringAbove || p.mapAt(cx, -d) == ownerHue(3);
+  EXPECT_TRUE(ringAbove);
 }
 
 TEST_F(PreviewTest, RejectedMapPrintsTheReadersMessageAndWritesNoPicture) {
@@ -269,12 +342,7 @@ TEST_F(PreviewTest, HelpDocumentsTheExitStatuses) {
 
 TEST_F(PreviewTest, OversizedPictureIsRefused) {
   // 400 by 300 squares of 64 pixels would be some 490 million pixels.
-  std::string text = "Big\nPlayers 1\nSize 400 x 300\n";
-  for (int row = 0; row < 300; ++row) text += std::string(400, '.') + "\n";
-  text +=
-      "MAP_CODES\n1\n. KPR1_CLAIMED_SQ\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\n"
-      "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 5 5\nGOLD1 0\n";
-  const fs::path map = writeMap(text);
+  const fs::path map = writeMap(plainMap(400, 300, 5, 5));
   const fs::path out = dir_ / "big.png";
   EXPECT_EQ(run({map.string(), "--scale", "64", "-o", out.string()}), 0);
   EXPECT_NE(console_.str().find("Picture too large: "), std::string::npos) << console_.str();
@@ -303,10 +371,12 @@ TEST_F(PreviewTest, GuiMapResolvesItsSquaresLikeTheCompiler) {
   ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", "10"}), 1) << console_.str();
   Picture p;
   ASSERT_TRUE(decodePng(out, p));
-  EXPECT_EQ(p.square(4, 3, 10), tileLook(0x01010308).fill);
-  EXPECT_EQ(p.square(6, 5, 10), tileLook(0x01010206).fill);
-  EXPECT_EQ(p.square(14, 5, 10), kGateFill);
-  EXPECT_EQ(p.square(8, 9, 10), kGateFill);
+  p.place(16, 12, 10);
+  EXPECT_EQ(p.square(4, 3), tileLook(0x01010308).fill);
+  EXPECT_EQ(p.square(6, 5), tileLook(0x01010206).fill);
+  EXPECT_EQ(p.square(14, 5), tileLook(kHeroGate7Marker).fill);
+  EXPECT_EQ(p.square(8, 9), tileLook(kHeroGate4Code).fill);
+  EXPECT_NE(p.square(14, 5), p.square(8, 9));
 }
 
 TEST_F(PreviewTest, ExecutableDrawsTheExampleLevelAndExitsWithOne) {
@@ -319,8 +389,8 @@ TEST_F(PreviewTest, ExecutableDrawsTheExampleLevelAndExitsWithOne) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   Picture p;
   ASSERT_TRUE(decodePng(out, p));
-  EXPECT_GT(p.width, 12 * kDefaultScale);
-  EXPECT_GE(p.height, 10 * kDefaultScale);
+  EXPECT_GT(p.width, 12 * defaultScale(12, 10));
+  EXPECT_GT(p.height, 10 * defaultScale(12, 10));
 }
 
 }  // namespace
