@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
+#include <string_view>
 
 #include "base/le_encoding.h"
 
@@ -78,12 +80,72 @@ inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId, std::size_t eleme
   putBytes(out, stamps);
 }
 
+class FieldWriter;
 // Starts an element chunk: its header, then room for a record of `size` bytes that the returned
 // writer fills (and can tell whether it filled exactly), all appended at once.
-[[nodiscard]] inline RecordWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
-  RecordWriter element(out, kChunkHeaderSize + size);
-  element.u32(id);
-  element.u32(static_cast<std::uint32_t>(size));
+[[nodiscard]] inline FieldWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size);
+
+// Fills one fixed record in sequence, as RecordWriter does, and counts the record's bytes so far,
+// so that a writer checks the layout's offset of a named field where it stores the field:
+// `r.at(layout::kCreatureLevel).low8(level)` asserts that the fields before took 14 bytes.
+class FieldWriter {
+ public:
+  // Room for a record of `size` bytes at the end of `out`, zero until filled.
+  FieldWriter(Bytes& out, std::size_t size) : FieldWriter(out, size, 0) {}
+
+  // REQUIRES: the fields stored so far end at `offset`.
+  FieldWriter& at([[maybe_unused]] std::size_t offset) {
+    assert(offset_ == offset);
+    return *this;
+  }
+  void u8(std::uint8_t v) {
+    record_.u8(v);
+    offset_ += 1;
+  }
+  void u16(std::uint16_t v) {
+    record_.u16(v);
+    offset_ += 2;
+  }
+  void u32(std::uint32_t v) {
+    record_.u32(v);
+    offset_ += 4;
+  }
+  void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+  void low8(std::int32_t v) { u8(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v))); }
+  void zeros(std::size_t count) {
+    record_.zeros(count);
+    offset_ += count;
+  }
+  template <typename ByteRange>
+  void bytes(const ByteRange& range) {
+    for (std::uint8_t b : range) u8(b);
+  }
+  // The text's bytes, no terminator, then zeros up to `width`; a longer text is cut at `width`.
+  void text(std::string_view text, std::size_t width) {
+    const std::string_view kept = text.substr(0, width);
+    for (char c : kept) u8(static_cast<std::uint8_t>(c));
+    zeros(width - kept.size());
+  }
+
+  // True once every byte of the record has been written or skipped.
+  [[nodiscard]] bool complete() const { return offset_ == size_ && record_.complete(); }
+
+ private:
+  friend FieldWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size);
+
+  // Room for `header` bytes and the record behind them; offsets count from the record.
+  FieldWriter(Bytes& out, std::size_t size, std::size_t header)
+      : record_(out, header + size), size_(size) {}
+
+  RecordWriter record_;
+  std::size_t size_;
+  std::size_t offset_ = 0;
+};
+
+inline FieldWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) {
+  FieldWriter element(out, size, kChunkHeaderSize);
+  element.record_.u32(id);
+  element.record_.u32(static_cast<std::uint32_t>(size));
   return element;
 }
 

@@ -38,7 +38,7 @@ struct FixedField {
   std::size_t size;
 };
 constexpr std::array<FixedField, 4> kFixedFields = {{
-    {4538, {0x04, 0x00}, 1},
+    {kNameEnd, {0x04, 0x00}, 1},
     {25540, {0x04, 0x0C}, 2},
     {25583, {0x01, 0x29}, 2},
     {25593, {0xF7, 0x15}, 2},
@@ -85,6 +85,7 @@ Bytes writeLevelInfoFile(const LevelDescription& level) {
   putBytes(out, std::array<std::uint8_t, 8>{0x0F, 0x00, 0x0F, 0x00, 0x99, 0x29, 0x00, 0x00});
   putBytes(out, stampRowFor(kLevelInfoStamps, level.playerCount));
 
+  assert(out.size() == layout::kLevelInfoChunk);
   putChunkHeader(out, chunk::kLevelInfo, kLevelInfoSize);
   const std::string_view name = level.levelName;
   putWideText(out, name.substr(0, (kNameEnd - kNameOffset) / 2));
@@ -98,6 +99,7 @@ Bytes writeLevelInfoFile(const LevelDescription& level) {
   padTo(out, kEndOfLevelInfo);
 
   putChunkHeader(out, chunk::kReferencedFiles, kReferencedFilesSize);
+  assert(out.size() == layout::kFirstReferencedFile);
   for (const ReferencedFile& file : kSharedFiles) putReferencedFile(out, file.kind, file.path);
   const std::string folder = std::string(kMapsFolder) + level.levelName;
   putReferencedFile(out, chunk::kPlayersFile, folder + std::string(kPlayersSuffix));
@@ -106,6 +108,7 @@ Bytes writeLevelInfoFile(const LevelDescription& level) {
   putReferencedFile(out, chunk::kVariablesFile, kGlobalVariables);
   putReferencedFile(out, chunk::kVariablesFile, folder + std::string(kVariablesSuffix));
   putReferencedFile(out, chunk::kThingsFile, folder + std::string(kThingsSuffix));
+  assert(out.size() == layout::kClosingListOffset);
   for (std::uint32_t value : kClosingList) putU32(out, value);
   assert(out.size() == kFileLength);
   return out;

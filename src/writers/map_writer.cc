@@ -1,8 +1,10 @@
 // The map file: file size (100), map information (101: width, height) and the cells (102),
 // one u32 terrain code per square, row 0 first, column 0 first within a row.
+#include <cassert>
 #include <utility>
 
 #include "writers/chunk.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -10,17 +12,17 @@ namespace ts {
 void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file) {
   const auto width = static_cast<std::size_t>(level.mapWidth);
   const auto height = static_cast<std::size_t>(level.mapHeight);
-  const std::size_t cellBytes = 4 * width * height;
-  const std::size_t length =
-      kFileSizeChunkSize + kChunkHeaderSize + 8 + kChunkHeaderSize + cellBytes;
+  const std::size_t cellBytes = layout::kCellSize * width * height;
+  const std::size_t length = layout::kFirstCell + cellBytes;
 
   file.expect(length);
   Bytes& out = file.bytes();
   putFileSizeChunk(out, chunk::kMapFile, length);
-  putChunkHeader(out, chunk::kMapInfo, 8);
+  putChunkHeader(out, chunk::kMapInfo, layout::kMapInfoSize);
   putI32(out, level.mapWidth);
   putI32(out, level.mapHeight);
   putChunkHeader(out, chunk::kMapCells, cellBytes);
+  assert(file.size() == layout::kFirstCell);
 
   // Each character resolves once to the smallest code that carries it; the hero gate markers
   // are written as HERO_GATE_6, which is what the game draws for them.

@@ -2,6 +2,7 @@
 // body (182) of 205-byte player records without headers of their own: the good player, the
 // neutral player, then each keeper whose heart the map places.
 #include <cassert>
+#include <span>
 
 #include "writers/chunk.h"
 #include "writers/layouts.h"
@@ -22,8 +23,8 @@ constexpr StampTable kPlayersStamps = {{
      0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x04, 0x00},
 }};
 
-// The first 166 bytes of every player record. Bytes 0 to 3 (gold) and byte 4 (1 for the good
-// and neutral players, 0 for keepers) are set per record.
+// The first 166 bytes of every player record. The gold and the flag in front are set per
+// record.
 constexpr std::array<std::uint8_t, layout::kPlayerTemplateSize> kPlayerTemplate = {
     0xB8, 0x0B, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00,
     0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x19, 0x03, 0x00,
@@ -49,16 +50,16 @@ constexpr std::array<std::uint16_t, 4> kKeeperY = {26, 76, 26, 76};
 void putPlayerRecord(Bytes& out, std::int32_t gold, std::uint8_t flag, std::uint16_t keeperNumber,
                      std::int32_t playerId, std::uint16_t x, std::uint16_t y,
                      std::string_view name) {
-  [[maybe_unused]] const std::size_t start = out.size();
-  putI32(out, gold);
-  putU8(out, flag);
-  out.insert(out.end(), kPlayerTemplate.begin() + 5, kPlayerTemplate.end());
-  putU16(out, keeperNumber);
-  putLow8(out, playerId);
-  putU16(out, x);
-  putU16(out, y);
-  putNarrowText(out, name, kPlayerNameWidth);
-  assert(out.size() - start == kPlayerRecordSize);
+  FieldWriter r(out, kPlayerRecordSize);
+  r.at(layout::kPlayerGold).i32(gold);
+  r.at(layout::kPlayerFlag).u8(flag);
+  r.bytes(std::span(kPlayerTemplate).subspan(layout::kPlayerFlag + 1));
+  r.at(layout::kPlayerKeeper).u16(keeperNumber);
+  r.at(layout::kPlayerId).low8(playerId);
+  r.at(layout::kPlayerX).u16(x);
+  r.at(layout::kPlayerY).u16(y);
+  r.at(layout::kPlayerName).text(name, kPlayerNameWidth);
+  assert(r.complete());
 }
 
 }  // namespace

@@ -37,41 +37,41 @@ constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
 void putCreature(Bytes& out, const CreatureEntry& c) {
-  RecordWriter r = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
-  r.i32(c.x);
-  r.i32(c.y);
+  FieldWriter r = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
+  r.at(layout::kThingX).i32(c.x);
+  r.at(layout::kThingY).i32(c.y);
   r.u32(0);
   r.u16(0);
-  r.low8(c.level);
+  r.at(layout::kCreatureLevel).low8(c.level);
   r.u8(9);
   r.u32(100);
   r.u32(0);
   r.u16(0);
-  r.low8(c.creatureId);
-  r.low8(c.owner);
+  r.at(layout::kCreatureId).low8(c.creatureId);
+  r.at(layout::kCreatureOwner).low8(c.owner);
   assert(r.complete());
 }
 
 void putObject(Bytes& out, const ThingEntry& t) {
-  RecordWriter r = beginElement(out, chunk::kThingObject, kObjectRecordSize);
-  r.i32(t.x);
-  r.i32(t.y);
+  FieldWriter r = beginElement(out, chunk::kThingObject, kObjectRecordSize);
+  r.at(layout::kThingX).i32(t.x);
+  r.at(layout::kThingY).i32(t.y);
   r.zeros(12);
   r.u16(0);
-  r.low8(t.objectId);
-  r.low8(kNeutralPlayer);
+  r.at(layout::kObjectId).low8(t.objectId);
+  r.at(layout::kObjectOwner).low8(kNeutralPlayer);
   assert(r.complete());
 }
 
 void putDoor(Bytes& out, const DoorEntry& d) {
-  RecordWriter r = beginElement(out, chunk::kThingDoor, kDoorRecordSize);
-  r.i32(d.x);
-  r.i32(d.y);
+  FieldWriter r = beginElement(out, chunk::kThingDoor, kDoorRecordSize);
+  r.at(layout::kThingX).i32(d.x);
+  r.at(layout::kThingY).i32(d.y);
   r.u32(0);
   r.u16(0);
-  r.low8(d.doorId);
-  r.low8(d.owner);
-  r.u8(d.locked ? 1 : 0);
+  r.at(layout::kDoorId).low8(d.doorId);
+  r.at(layout::kDoorOwner).low8(d.owner);
+  r.at(layout::kDoorLocked).u8(d.locked ? 1 : 0);
   r.u8(0x63);
   r.u8(0x5F);
   r.u8(0);
@@ -79,29 +79,29 @@ void putDoor(Bytes& out, const DoorEntry& d) {
 }
 
 void putTrap(Bytes& out, const TrapEntry& t) {
-  RecordWriter r = beginElement(out, chunk::kThingTrap, kTrapRecordSize);
-  r.i32(t.x);
-  r.i32(t.y);
+  FieldWriter r = beginElement(out, chunk::kThingTrap, kTrapRecordSize);
+  r.at(layout::kThingX).i32(t.x);
+  r.at(layout::kThingY).i32(t.y);
   r.u32(0);
   r.u8(4);
-  r.low8(t.trapId);
-  r.low8(t.owner);
+  r.at(layout::kTrapId).low8(t.trapId);
+  r.at(layout::kTrapOwner).low8(t.owner);
   r.u8(0x73);
   assert(r.complete());
 }
 
 void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right,
              std::int32_t bottom, std::uint16_t trigger, std::size_t number) {
-  RecordWriter r = beginElement(out, chunk::kThingArea, kAreaRecordSize);
-  r.i32(left);
-  r.i32(top);
-  r.i32(right);
-  r.i32(bottom);
+  FieldWriter r = beginElement(out, chunk::kThingArea, kAreaRecordSize);
+  r.at(layout::kAreaLeft).i32(left);
+  r.at(layout::kAreaTop).i32(top);
+  r.at(layout::kAreaRight).i32(right);
+  r.at(layout::kAreaBottom).i32(bottom);
   r.u16(0);
   r.u8(8);
   r.u8(0);
-  r.u16(trigger);  // the watching trigger's identifier
-  r.u8(static_cast<std::uint8_t>(number));
+  r.at(layout::kAreaTrigger).u16(trigger);  // the watching trigger's identifier
+  r.at(layout::kAreaNumber).u8(static_cast<std::uint8_t>(number));
   r.zeros(25);
   r.bytes(kAreaTail);
   r.u32(18);
@@ -109,7 +109,7 @@ void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right
 }
 
 void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
-  RecordWriter r = beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
+  FieldWriter r = beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
   const auto bandNumber = static_cast<std::uint8_t>(number);
   r.u32(9);
   r.bytes(std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E, 0x2E,
@@ -119,10 +119,11 @@ void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
   r.u32(1);
   r.bytes(std::array<std::uint8_t, 4>{0xE0, 0x72, 0xE8, 0x00});
   r.u16(0);
-  r.u8(bandNumber);
+  r.at(layout::kBandIndex).u8(bandNumber);
   r.u8(0);
   r.bytes(std::array<std::uint8_t, 7>{0x0C, 0xF7, 0x15, 0x01, 0x0C, 0xF7, 0x15});
   for (std::size_t j = 0; j < kMaxBandMembers; ++j) {
+    const std::size_t slot = layout::kBandHeadSize + j * kBandMemberSlotSize;
     if (j >= band.members.size()) {
       r.zeros(kBandMemberSlotSize);
       continue;
@@ -131,17 +132,18 @@ void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
     r.zeros(12);
     r.u8(10);
     r.u8(0);
-    r.low8(m.level);
+    r.at(slot + layout::kMemberLevel).low8(m.level);
     // The first member is marked as the band's leader.
-    r.u8(static_cast<std::uint8_t>(j == 0 ? m.memberCode - 2 : m.memberCode));
+    r.at(slot + layout::kMemberCode)
+        .u8(static_cast<std::uint8_t>(j == 0 ? m.memberCode - 2 : m.memberCode));
     r.u32(0);
     r.u8(100);
     r.zeros(5);
-    r.low8(m.owner);
+    r.at(slot + layout::kMemberOwner).low8(m.owner);
     r.u8(19);
-    r.low8(m.creatureId);
+    r.at(slot + layout::kMemberCreature).low8(m.creatureId);
     r.u8(0);
-    r.u8(bandNumber);
+    r.at(slot + layout::kMemberBandIndex).u8(bandNumber);
     r.u8(1);
   }
   assert(r.complete());
@@ -149,17 +151,17 @@ void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
 
 void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  RecordWriter r = beginElement(out, chunk::kThingStructure, kStructureRecordSize);
-  r.i32(x);
-  r.i32(y);
+  FieldWriter r = beginElement(out, chunk::kThingStructure, kStructureRecordSize);
+  r.at(layout::kThingX).i32(x);
+  r.at(layout::kThingY).i32(y);
   r.u32(0);
   r.u16(0);
-  r.low8(variant);
-  r.u8(flag);
+  r.at(layout::kStructureVariant).low8(variant);
+  r.at(layout::kStructureFlag).u8(flag);
   r.u8(100);
   r.u8(0);
-  r.low8(terrain);
-  r.low8(player);
+  r.at(layout::kStructureTerrain).low8(terrain);
+  r.at(layout::kStructureOwner).low8(player);
   assert(r.complete());
 }
 

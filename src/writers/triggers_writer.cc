@@ -50,17 +50,17 @@ void putTriggerElements(const TriggerPlan& plan, FileOutput& file, std::int32_t 
     } else if (n.actionCount > 0) {
       childId = TriggerPlan::actionId(n.firstAction);
     }
-    RecordWriter r = beginElement(out, chunk::kTriggerElement, kElementSize);
-    r.low8(n.param2);
-    r.low8(n.param3);
-    r.low8(n.param4);
-    r.low8(n.param5);
-    r.i32(n.value);
-    r.u16(TriggerPlan::triggerId(index));
-    r.u16(nextId);
-    r.u16(childId);
-    r.low8(n.kind);
-    r.low8(n.param1);
+    FieldWriter r = beginElement(out, chunk::kTriggerElement, kElementSize);
+    r.at(layout::kTriggerParam2).low8(n.param2);
+    r.at(layout::kTriggerParam3).low8(n.param3);
+    r.at(layout::kTriggerParam4).low8(n.param4);
+    r.at(layout::kTriggerParam5).low8(n.param5);
+    r.at(layout::kTriggerValue).i32(n.value);
+    r.at(layout::kTriggerId).u16(TriggerPlan::triggerId(index));
+    r.at(layout::kTriggerNext).u16(nextId);
+    r.at(layout::kTriggerChild).u16(childId);
+    r.at(layout::kTriggerKind).low8(n.kind);
+    r.at(layout::kTriggerParam1).low8(n.param1);
     assert(r.complete());
     file.checkpoint();
     if (n.next != kNone) stack.push_back(n.next);
@@ -90,17 +90,17 @@ void putActionElements(const TriggerPlan& plan, FileOutput& file) {
     const std::size_t end = n.firstAction + n.actionCount;
     for (std::size_t a = n.firstAction; a < end; ++a) {
       const TriggerAction& action = *plan.actions()[a];
-      RecordWriter r = beginElement(out, chunk::kActionElement, kElementSize);
-      r.low8(action.arg1);
+      FieldWriter r = beginElement(out, chunk::kActionElement, kElementSize);
+      r.at(layout::kActionArg1).low8(action.arg1);
       r.low8(action.arg2);
       r.low8(action.arg3);
       r.low8(action.arg4);
-      r.i32(action.arg5);
-      r.u16(TriggerPlan::actionId(a));
-      r.u16(a + 1 < end ? TriggerPlan::actionId(a + 1) : 0);
+      r.at(layout::kActionArg5).i32(action.arg5);
+      r.at(layout::kActionId).u16(TriggerPlan::actionId(a));
+      r.at(layout::kActionNext).u16(a + 1 < end ? TriggerPlan::actionId(a + 1) : 0);
       r.u8(0);
       r.u8(0);
-      r.low8(action.actionType);
+      r.at(layout::kActionType).low8(action.actionType);
       r.u8(1);
       assert(r.complete());
       file.checkpoint();
@@ -115,16 +115,17 @@ void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, F
   assert(plan.fits());
   const std::size_t elements = plan.counts().total();
   const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
-  const std::size_t length =
-      kFileSizeChunkSize + kChunkHeaderSize + kTriggersInfoSize + kChunkHeaderSize + bodySize;
+  const std::size_t length = layout::kFirstTriggerElement + bodySize;
   file.expect(length);
   Bytes& out = file.bytes();
   putFileSizeChunk(out, chunk::kTriggersFile, length);
   putChunkHeader(out, chunk::kTriggersFile + chunk::kInfoOffset, kTriggersInfoSize);
+  assert(file.size() == layout::kTriggerCount);
   putU32(out, static_cast<std::uint32_t>(plan.counts().triggers));
   putU32(out, static_cast<std::uint32_t>(plan.counts().actions));
   putU32(out, 1);
   putBytes(out, stampRowFor(kTriggersStamps, level.playerCount));
+  assert(file.size() == layout::kTriggersBodyChunk);
   putChunkHeader(out, chunk::kTriggersFile + chunk::kBodyOffset, bodySize);
   putTriggerElements(plan, file, level.playerCount + kFirstKeeperPlayer - 1);
   putActionElements(plan, file);

@@ -2,6 +2,7 @@
 // entries without headers of their own: creature counts of every keeper, each keeper's
 // availabilities, 40 defaults for each keeper with a heart, and the closing entries.
 #include <algorithm>
+#include <cassert>
 
 #include "writers/chunk.h"
 #include "writers/layouts.h"
@@ -67,11 +68,13 @@ void putEntry(Bytes& out, std::uint32_t type, std::uint32_t second, std::uint32_
 
 void putAvailability(Bytes& out, std::uint16_t category, std::int32_t player, std::int32_t id,
                      std::int32_t state) {
-  putU32(out, kEntryAvailability);
-  putU16(out, category);
-  putU16(out, static_cast<std::uint16_t>(player));
-  putI32(out, id);
-  putI32(out, state);
+  FieldWriter r(out, kEntrySize);
+  r.at(layout::kEntryType).u32(kEntryAvailability);
+  r.at(layout::kAvailabilityCategory).u16(category);
+  r.at(layout::kAvailabilityPlayer).u16(static_cast<std::uint16_t>(player));
+  r.at(layout::kAvailabilityItem).i32(id);
+  r.at(layout::kAvailabilityState).i32(state);
+  assert(r.complete());
 }
 
 void putStates(Bytes& out, std::uint16_t category, std::int32_t player, const KeeperTable& table) {
