@@ -6,6 +6,7 @@
 
 #include "decoder.h"
 #include "names.h"
+#include "writers/layouts.h"
 
 namespace ts::inspect {
 
@@ -26,10 +27,10 @@ void decodeMap(Decoder& d) {
   if (const Chunk* info = topChunk(out, 1)) {
     const std::size_t at = dataBegin(*info);
     const std::size_t end = dataEnd(*info, d.size());
-    if (d.has(at, 8, end)) {
+    if (d.has(at, layout::kMapInfoSize, end)) {
       grid.width = d.i32(at);
       grid.height = d.i32(at + 4);
-      Record& r = d.addRecord("map information", at, 8);
+      Record& r = d.addRecord("map information", at, layout::kMapInfoSize);
       r.fields.push_back(d.s32("width", at));
       r.fields.push_back(d.s32("height", at + 4));
       sizeKnown = true;
@@ -44,8 +45,8 @@ void decodeMap(Decoder& d) {
   const std::size_t at = dataBegin(*cells);
   const std::size_t end = dataEnd(*cells, d.size());
   if (sizeKnown && grid.width > 0 && grid.height > 0) {
-    const auto needed =
-        static_cast<std::uint64_t>(grid.width) * static_cast<std::uint64_t>(grid.height) * 4;
+    const auto needed = static_cast<std::uint64_t>(grid.width) *
+                        static_cast<std::uint64_t>(grid.height) * layout::kCellSize;
     if (cells->size != needed) {
       d.problem(cells->offset + 4, "the cells chunk announces " + std::to_string(cells->size) +
                                        " bytes; a " + std::to_string(grid.width) + " by " +
@@ -53,23 +54,24 @@ void decodeMap(Decoder& d) {
                                        std::to_string(needed));
     }
   }
-  const std::size_t count = (end - at) / 4;
-  if ((end - at) % 4 != 0) {
-    d.problem(at + 4 * count,
-              "the cells end with a partial cell of " + std::to_string((end - at) % 4) + " bytes");
+  const std::size_t count = (end - at) / layout::kCellSize;
+  if (const std::size_t partial = (end - at) % layout::kCellSize; partial != 0) {
+    d.problem(at + layout::kCellSize * count,
+              "the cells end with a partial cell of " + std::to_string(partial) + " bytes");
   }
   grid.cells.reserve(count);
   std::map<std::uint32_t, std::size_t> counts;
   const auto width = static_cast<std::size_t>(grid.width > 0 ? grid.width : 0);
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t code = d.u32(at + 4 * i);
+    const std::size_t cell = at + layout::kCellSize * i;
+    const std::uint32_t code = d.u32(cell);
     grid.cells.push_back(code);
     if (++counts[code] == 1 && terrainName(code).empty()) {
       std::string where;
       if (width > 0) {
         where = " at square (" + std::to_string(i % width) + ", " + std::to_string(i / width) + ")";
       }
-      d.problem(at + 4 * i, "unknown terrain code " + hexCode(code) + where);
+      d.problem(cell, "unknown terrain code " + hexCode(code) + where);
     }
   }
   for (const auto& [code, n] : counts) grid.terrain.push_back({code, n});

@@ -33,57 +33,63 @@ std::size_t walkRecords(Decoder& d, std::size_t recordSize, std::string_view wha
 
 void decodePlayer(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("player", at, layout::kPlayerRecordSize);
-  r.fields.push_back(d.narrowText("name", at + 173, layout::kPlayerNameWidth));
-  r.fields.push_back(d.player("player", at + 168, 1));
-  r.fields.push_back(d.u("keeper", at + 166, 2));
-  r.fields.push_back(d.s32("gold", at));
-  r.fields.push_back(d.u("x", at + 169, 2));
-  r.fields.push_back(d.u("y", at + 171, 2));
-  r.fields.push_back(Decoder::minor(d.u("flag", at + 4, 1)));
+  r.fields.push_back(d.narrowText("name", at + layout::kPlayerName, layout::kPlayerNameWidth));
+  r.fields.push_back(d.player("player", at + layout::kPlayerId, 1));
+  r.fields.push_back(d.u("keeper", at + layout::kPlayerKeeper, 2));
+  r.fields.push_back(d.s32("gold", at + layout::kPlayerGold));
+  r.fields.push_back(d.u("x", at + layout::kPlayerX, 2));
+  r.fields.push_back(d.u("y", at + layout::kPlayerY, 2));
+  r.fields.push_back(Decoder::minor(d.u("flag", at + layout::kPlayerFlag, 1)));
 }
 
 void decodeEntry(Decoder& d, std::size_t at) {
-  const std::uint32_t type = d.u32(at);
+  const std::uint32_t type = d.u32(at + layout::kEntryType);
   const std::string_view kind = entryTypeName(type);
   Record& r = d.addRecord(kind.empty() ? "entry" : kind, at, layout::kVariableEntrySize);
   switch (type) {
-    case layout::kEntryCreatureCount:
-      r.fields.push_back(d.player("player", at + 12, 4));
-      r.fields.push_back(
-          d.named("creature", d.u32(at + 4), creatureName(d.u32(at + 4)), at + 4, 4, "creature"));
-      r.fields.push_back(d.s32("count", at + 8));
+    case layout::kEntryCreatureCount: {
+      const std::size_t creature = at + layout::kCountCreature;
+      r.fields.push_back(d.player("player", at + layout::kCountPlayer, 4));
+      r.fields.push_back(d.named("creature", d.u32(creature), creatureName(d.u32(creature)),
+                                 creature, 4, "creature"));
+      r.fields.push_back(d.s32("count", at + layout::kCountValue));
       break;
+    }
     case layout::kEntryAvailability: {
-      const std::uint16_t category = d.u16(at + 4);
-      const std::int64_t id = d.i32(at + 8);
-      r.fields.push_back(d.player("player", at + 6, 2));
-      r.fields.push_back(d.named("category", category, variablesCategoryName(category), at + 4, 2,
-                                 "item category"));
-      r.fields.push_back(d.named("item", id, variablesItemName(category, id), at + 8, 4, "item"));
-      const std::int64_t state = d.i32(at + 12);
+      const std::size_t categoryAt = at + layout::kAvailabilityCategory;
+      const std::size_t itemAt = at + layout::kAvailabilityItem;
+      const std::size_t stateAt = at + layout::kAvailabilityState;
+      const std::uint16_t category = d.u16(categoryAt);
+      const std::int64_t id = d.i32(itemAt);
+      r.fields.push_back(d.player("player", at + layout::kAvailabilityPlayer, 2));
+      r.fields.push_back(d.named("category", category, variablesCategoryName(category), categoryAt,
+                                 2, "item category"));
+      r.fields.push_back(d.named("item", id, variablesItemName(category, id), itemAt, 4, "item"));
+      const std::int64_t state = d.i32(stateAt);
       r.fields.push_back(
-          d.named("state", state, availabilityName(state), at + 12, 4, "availability"));
+          d.named("state", state, availabilityName(state), stateAt, 4, "availability"));
       break;
     }
     case layout::kEntryPlayer: {
-      r.fields.push_back(d.player("player", at + 4, 4));
-      const std::uint32_t role = d.u32(at + 8);
+      const std::size_t roleAt = at + layout::kPlayerEntryRole;
+      r.fields.push_back(d.player("player", at + layout::kPlayerEntryPlayer, 4));
+      const std::uint32_t role = d.u32(roleAt);
       const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
-      r.fields.push_back(d.named("role", role, word, at + 8, 4, "player role"));
-      r.fields.push_back(Decoder::minor(d.u("fourth", at + 12, 4)));
+      r.fields.push_back(d.named("role", role, word, roleAt, 4, "player role"));
+      r.fields.push_back(Decoder::minor(d.u("fourth", at + layout::kEntryFourth, 4)));
       break;
     }
     case layout::kEntryGlobal:
-      r.fields.push_back(d.u("value", at + 4, 4));
-      r.fields.push_back(Decoder::minor(d.u("third", at + 8, 4)));
-      r.fields.push_back(Decoder::minor(d.u("fourth", at + 12, 4)));
+      r.fields.push_back(d.u("value", at + layout::kGlobalValue, 4));
+      r.fields.push_back(Decoder::minor(d.u("third", at + layout::kEntryThird, 4)));
+      r.fields.push_back(Decoder::minor(d.u("fourth", at + layout::kEntryFourth, 4)));
       break;
     default:
       d.problem(at, "unknown entry type " + std::to_string(type));
-      r.fields.push_back(d.u("type", at, 4));
-      r.fields.push_back(d.u("second", at + 4, 4));
-      r.fields.push_back(d.u("third", at + 8, 4));
-      r.fields.push_back(d.u("fourth", at + 12, 4));
+      r.fields.push_back(d.u("type", at + layout::kEntryType, 4));
+      r.fields.push_back(d.u("second", at + layout::kEntrySecond, 4));
+      r.fields.push_back(d.u("third", at + layout::kEntryThird, 4));
+      r.fields.push_back(d.u("fourth", at + layout::kEntryFourth, 4));
       break;
   }
 }
@@ -135,7 +141,7 @@ void decodeReferencedFiles(Decoder& d, const Chunk& c) {
     const std::uint32_t kind = d.u32(at);
     Record& r = d.addRecord("referenced file", at, layout::kReferencedFileSize);
     r.fields.push_back(d.named("kind", kind, referencedKindName(kind), at, 4, "file kind"));
-    r.fields.push_back(d.narrowText("path", at + 8, layout::kPathWidth));
+    r.fields.push_back(d.narrowText("path", at + layout::kReferencedFilePath, layout::kPathWidth));
     r.fields.push_back(Decoder::minor(d.u("second", at + 4, 4)));
   }
   const std::size_t list = begin + layout::kReferencedFileCount * layout::kReferencedFileSize;

@@ -18,52 +18,55 @@ namespace {
 constexpr std::uint8_t kLeaderCode = kBandMemberCode - 2;  // the first member of a band
 
 void position(Decoder& d, Record& r, std::size_t at) {
-  r.fields.push_back(d.s32("x", at));
-  r.fields.push_back(d.s32("y", at + 4));
+  r.fields.push_back(d.s32("x", at + layout::kThingX));
+  r.fields.push_back(d.s32("y", at + layout::kThingY));
+}
+
+// A one-byte field named after the vocabulary it comes from ("creature", "level").
+Field vocabulary(Decoder& d, std::string_view name, std::size_t at,
+                 std::string_view (*nameOf)(std::int64_t)) {
+  return d.named(name, d.u8(at), nameOf(d.u8(at)), at, 1, name);
 }
 
 void decodeCreature(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("creature", at, layout::kCreatureRecordSize);
-  r.fields.push_back(
-      d.named("creature", d.u8(at + 26), creatureName(d.u8(at + 26)), at + 26, 1, "creature"));
-  r.fields.push_back(
-      d.named("level", d.u8(at + 14), levelName(d.u8(at + 14)), at + 14, 1, "level"));
-  r.fields.push_back(d.player("owner", at + 27, 1));
+  r.fields.push_back(vocabulary(d, "creature", at + layout::kCreatureId, creatureName));
+  r.fields.push_back(vocabulary(d, "level", at + layout::kCreatureLevel, levelName));
+  r.fields.push_back(d.player("owner", at + layout::kCreatureOwner, 1));
   position(d, r, at);
 }
 
 void decodeObject(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("object", at, layout::kObjectRecordSize);
-  r.fields.push_back(
-      d.named("object", d.u8(at + 22), objectName(d.u8(at + 22)), at + 22, 1, "object"));
-  r.fields.push_back(d.player("owner", at + 23, 1));
+  r.fields.push_back(vocabulary(d, "object", at + layout::kObjectId, objectName));
+  r.fields.push_back(d.player("owner", at + layout::kObjectOwner, 1));
   position(d, r, at);
 }
 
 void decodeDoor(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("door", at, layout::kDoorRecordSize);
-  r.fields.push_back(d.named("door", d.u8(at + 14), doorName(d.u8(at + 14)), at + 14, 1, "door"));
-  r.fields.push_back(d.player("owner", at + 15, 1));
+  r.fields.push_back(vocabulary(d, "door", at + layout::kDoorId, doorName));
+  r.fields.push_back(d.player("owner", at + layout::kDoorOwner, 1));
   position(d, r, at);
-  const std::uint8_t locked = d.u8(at + 16);
+  const std::uint8_t locked = d.u8(at + layout::kDoorLocked);
   const std::string_view word = locked == 0 ? "no" : locked == 1 ? "yes" : "";
-  r.fields.push_back(d.named("locked", locked, word, at + 16, 1, "lock flag"));
+  r.fields.push_back(d.named("locked", locked, word, at + layout::kDoorLocked, 1, "lock flag"));
 }
 
 void decodeTrap(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("trap", at, layout::kTrapRecordSize);
-  r.fields.push_back(d.named("trap", d.u8(at + 13), trapName(d.u8(at + 13)), at + 13, 1, "trap"));
-  r.fields.push_back(d.player("owner", at + 14, 1));
+  r.fields.push_back(vocabulary(d, "trap", at + layout::kTrapId, trapName));
+  r.fields.push_back(d.player("owner", at + layout::kTrapOwner, 1));
   position(d, r, at);
 }
 
 void decodeArea(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("area", at, layout::kAreaRecordSize);
-  Field number = d.u("number", at + 22, 1);
+  Field number = d.u("number", at + layout::kAreaNumber, 1);
   // The number is stored as its low byte.
   if (static_cast<std::size_t>(number.value) != (r.number & 0xFF)) {
-    d.problem(at + 22, "area record " + std::to_string(r.number) + " holds area number " +
-                           std::to_string(number.value));
+    d.problem(number.offset, "area record " + std::to_string(r.number) + " holds area number " +
+                                 std::to_string(number.value));
   }
   if (number.value >= 1) {
     number.text = number.value <= d.heroGates
@@ -71,21 +74,22 @@ void decodeArea(Decoder& d, std::size_t at) {
                       : "entrance area " + std::to_string(number.value - d.heroGates);
   }
   r.fields.push_back(std::move(number));
-  r.fields.push_back(d.s32("left", at));
-  r.fields.push_back(d.s32("top", at + 4));
-  r.fields.push_back(d.s32("right", at + 8));
-  r.fields.push_back(d.s32("bottom", at + 12));
-  Field trigger = d.u("trigger", at + 20, 2);
+  r.fields.push_back(d.s32("left", at + layout::kAreaLeft));
+  r.fields.push_back(d.s32("top", at + layout::kAreaTop));
+  r.fields.push_back(d.s32("right", at + layout::kAreaRight));
+  r.fields.push_back(d.s32("bottom", at + layout::kAreaBottom));
+  Field trigger = d.u("trigger", at + layout::kAreaTrigger, 2);
   if (trigger.value == 0) trigger.text = "none";
   r.fields.push_back(trigger);
 }
 
 void decodeBand(Decoder& d, std::size_t at) {
   Record& band = d.addRecord("hero band", at, layout::kBandRecordSize);
-  const std::uint8_t index = d.u8(at + 34);
-  band.fields.push_back(d.u("index", at + 34, 1));
+  const std::size_t indexAt = at + layout::kBandIndex;
+  const std::uint8_t index = d.u8(indexAt);
+  band.fields.push_back(d.u("index", indexAt, 1));
   if (index != ((band.number - 1) & 0xFF)) {
-    d.problem(at + 34, "hero band record " + std::to_string(band.number) + " holds band index " +
+    d.problem(indexAt, "hero band record " + std::to_string(band.number) + " holds band index " +
                            std::to_string(index) + " (indexes count from 0)");
   }
   for (std::size_t j = 0; j < kMaxBandMembers; ++j) {
@@ -93,42 +97,41 @@ void decodeBand(Decoder& d, std::size_t at) {
     const auto bytes = d.span(slot, layout::kBandMemberSlotSize);
     if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) continue;
     Record member{"member", band.parts.size() + 1, slot, layout::kBandMemberSlotSize, {}, {}};
-    member.fields.push_back(d.named("creature", d.u8(slot + 28), creatureName(d.u8(slot + 28)),
-                                    slot + 28, 1, "creature"));
     member.fields.push_back(
-        d.named("level", d.u8(slot + 14), levelName(d.u8(slot + 14)), slot + 14, 1, "level"));
-    member.fields.push_back(d.player("owner", slot + 26, 1, true));
-    const std::uint8_t code = d.u8(slot + 15);
+        vocabulary(d, "creature", slot + layout::kMemberCreature, creatureName));
+    member.fields.push_back(vocabulary(d, "level", slot + layout::kMemberLevel, levelName));
+    member.fields.push_back(d.player("owner", slot + layout::kMemberOwner, 1, true));
+    const std::uint8_t code = d.u8(slot + layout::kMemberCode);
     const std::string_view role = code == kLeaderCode       ? "leader"
                                   : code == kBandMemberCode ? "member"
                                                             : "";
-    member.fields.push_back(d.named("role", code, role, slot + 15, 1, "member code"));
-    if (d.u8(slot + 30) != index) {
-      d.problem(slot + 30, "member slot " + std::to_string(j + 1) + " names band index " +
-                               std::to_string(d.u8(slot + 30)) + ", its band has " +
-                               std::to_string(index));
+    member.fields.push_back(
+        d.named("role", code, role, slot + layout::kMemberCode, 1, "member code"));
+    const std::size_t memberIndexAt = slot + layout::kMemberBandIndex;
+    if (d.u8(memberIndexAt) != index) {
+      d.problem(memberIndexAt, "member slot " + std::to_string(j + 1) + " names band index " +
+                                   std::to_string(d.u8(memberIndexAt)) + ", its band has " +
+                                   std::to_string(index));
     }
     band.parts.push_back(std::move(member));
   }
 }
 
-// The owner of a structure record.
-constexpr std::size_t kStructureOwner = 19;
-
 void decodeStructure(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("structure", at, layout::kStructureRecordSize);
-  const std::uint8_t terrain = d.u8(at + 18);
-  const std::uint8_t owner = d.u8(at + kStructureOwner);
+  const std::uint8_t terrain = d.u8(at + layout::kStructureTerrain);
+  const std::uint8_t owner = d.u8(at + layout::kStructureOwner);
   // The terrain id with its owner makes the terrain code of the structure's squares.
   const TerrainCode code = terrainCodeOf(terrain, owner);
   std::string_view name = terrainName(code);
   // A gate's terrain id is only its look (every gate drawn with HERO_GATE_1 to 6 has the
   // id of HERO_GATE_3), so it is not named after one gate terrain.
   if (!name.empty() && owner == kHeroPlayer) name = "hero gate";
-  r.fields.push_back(d.named("structure", terrain, name, at + 18, 1, "structure terrain"));
-  r.fields.push_back(d.player("owner", at + kStructureOwner, 1));
+  r.fields.push_back(
+      d.named("structure", terrain, name, at + layout::kStructureTerrain, 1, "structure terrain"));
+  r.fields.push_back(d.player("owner", at + layout::kStructureOwner, 1));
   position(d, r, at);
-  r.fields.push_back(d.u("variant", at + 14, 1));
+  r.fields.push_back(d.u("variant", at + layout::kStructureVariant, 1));
 }
 
 constexpr std::array<ElementKind, 7> kThingElements = {{
@@ -152,7 +155,7 @@ std::int64_t countHeroGates(Decoder& d) {
     const std::size_t size = d.u32(at + 4);
     if (size > end - at - kChunkHeaderSize) break;
     if (d.u32(at) == chunk::kThingStructure && size == layout::kStructureRecordSize &&
-        d.u8(at + kChunkHeaderSize + kStructureOwner) == kHeroPlayer) {
+        d.u8(at + kChunkHeaderSize + layout::kStructureOwner) == kHeroPlayer) {
       ++gates;
     }
     at += kChunkHeaderSize + size;

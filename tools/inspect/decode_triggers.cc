@@ -24,41 +24,44 @@ Field link(Decoder& d, std::string_view name, std::size_t at) {
 
 void decodeTrigger(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("trigger", at, layout::kTriggerElementSize);
-  const std::uint8_t kind = d.u8(at + 14);
-  r.fields.push_back(d.u("id", at + 8, 2));
-  r.fields.push_back(d.named("kind", kind, triggerKindName(kind), at + 14, 1, "trigger kind"));
-  Field value = d.s32("value", at + 4);
+  const std::uint8_t kind = d.u8(at + layout::kTriggerKind);
+  r.fields.push_back(d.u("id", at + layout::kTriggerId, 2));
+  r.fields.push_back(
+      d.named("kind", kind, triggerKindName(kind), at + layout::kTriggerKind, 1, "trigger kind"));
+  Field value = d.s32("value", at + layout::kTriggerValue);
   value.minor = kind == kTriggerGateRelease;  // always 0
   r.fields.push_back(value);
-  const std::uint8_t param3 = d.u8(at + 1);
+  const std::size_t param3At = at + layout::kTriggerParam3;
   if (kind == kTriggerControlArea) {
-    r.fields.push_back(d.player("player", at + 1, 1));
+    r.fields.push_back(d.player("player", param3At, 1));
   } else if (kind == kTriggerGateRelease) {
-    Field gate = d.u("gate", at + 1, 1);
-    gate.text = "hero gate " + std::to_string(param3 + 1);  // stored as a 0-based index
+    Field gate = d.u("gate", param3At, 1);
+    gate.text = "hero gate " + std::to_string(gate.value + 1);  // stored as a 0-based index
     r.fields.push_back(gate);
   } else {
-    r.fields.push_back(Decoder::minor(d.u("param3", at + 1, 1)));
+    r.fields.push_back(Decoder::minor(d.u("param3", param3At, 1)));
   }
-  r.fields.push_back(link(d, "next", at + 10));
-  r.fields.push_back(link(d, "child", at + 12));
-  r.fields.push_back(Decoder::minor(d.u("param1", at + 15, 1)));
-  r.fields.push_back(Decoder::minor(d.u("param2", at, 1)));
-  r.fields.push_back(Decoder::minor(d.u("param4", at + 2, 1)));
-  r.fields.push_back(Decoder::minor(d.u("param5", at + 3, 1)));
+  r.fields.push_back(link(d, "next", at + layout::kTriggerNext));
+  r.fields.push_back(link(d, "child", at + layout::kTriggerChild));
+  r.fields.push_back(Decoder::minor(d.u("param1", at + layout::kTriggerParam1, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param2", at + layout::kTriggerParam2, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param4", at + layout::kTriggerParam4, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param5", at + layout::kTriggerParam5, 1)));
 }
 
 void decodeAction(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("action", at, layout::kTriggerElementSize);
-  const std::uint8_t type = d.u8(at + 14);
-  r.fields.push_back(d.u("id", at + 8, 2));
-  r.fields.push_back(d.named("action", type, actionTypeName(type), at + 14, 1, "action type"));
+  const std::uint8_t type = d.u8(at + layout::kActionType);
+  r.fields.push_back(d.u("id", at + layout::kActionId, 2));
+  r.fields.push_back(
+      d.named("action", type, actionTypeName(type), at + layout::kActionType, 1, "action type"));
   // Arguments 1 to 4 are single bytes, argument 5 a 32-bit value.
   static constexpr std::array<std::string_view, 5> kArgNames = {"arg1", "arg2", "arg3", "arg4",
                                                                 "arg5"};
-  const std::array<Field, 5> arg = {d.u(kArgNames[0], at, 1), d.u(kArgNames[1], at + 1, 1),
-                                    d.u(kArgNames[2], at + 2, 1), d.u(kArgNames[3], at + 3, 1),
-                                    d.s32(kArgNames[4], at + 4)};
+  const std::size_t args = at + layout::kActionArg1;
+  const std::array<Field, 5> arg = {d.u(kArgNames[0], args, 1), d.u(kArgNames[1], args + 1, 1),
+                                    d.u(kArgNames[2], args + 2, 1), d.u(kArgNames[3], args + 3, 1),
+                                    d.s32(kArgNames[4], at + layout::kActionArg5)};
   std::array<bool, 5> used{};
   auto use = [&](std::size_t i, Field f) {
     used[i] = true;
@@ -86,16 +89,17 @@ void decodeAction(Decoder& d, std::size_t at) {
       break;
     }
     case kActionGrant:
-      use(0, d.player("player", at, 1));
+      use(0, d.player("player", arg[0].offset, 1));
       item(1);
       break;
     case kActionMakeAvailable:
       item(0);
       break;
     case kActionGateLocation:
+      // The fifth argument holds the gate's corner, x in its low half.
       used[4] = true;
-      r.fields.push_back(d.u("x", at + 4, 2));
-      r.fields.push_back(d.u("y", at + 6, 2));
+      r.fields.push_back(d.u("x", arg[4].offset, 2));
+      r.fields.push_back(d.u("y", arg[4].offset + 2, 2));
       break;
     case kActionDestroyGate: {
       Field gate = as("gate", arg[0]);
@@ -106,7 +110,7 @@ void decodeAction(Decoder& d, std::size_t at) {
     default:
       break;
   }
-  r.fields.push_back(link(d, "next", at + 10));
+  r.fields.push_back(link(d, "next", at + layout::kActionNext));
   for (std::size_t i = 0; i < arg.size(); ++i) {
     if (!used[i]) r.fields.push_back(Decoder::minor(arg[i]));
   }
