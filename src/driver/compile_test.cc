@@ -16,6 +16,7 @@
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 
 namespace ts {
 namespace {
@@ -24,6 +25,17 @@ using ts::testing::checkFraming;
 using ts::testing::Chunk;
 using ts::testing::u16At;
 using ts::testing::u32At;
+
+// Where record n (counted from 0) starts in a players file: the good player's is 0, the
+// neutral player's 1, then the keepers with hearts.
+constexpr std::size_t playerRecord(std::size_t n) {
+  return layout::kFirstPlayerRecord + n * layout::kPlayerRecordSize;
+}
+// Where element i's record starts in a triggers file.
+constexpr std::size_t triggersRecord(std::size_t i) {
+  return layout::kFirstTriggerElement + i * (kChunkHeaderSize + layout::kTriggerElementSize) +
+         kChunkHeaderSize;
+}
 
 std::string readSource(const std::string& relative) {
   std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
@@ -193,7 +205,7 @@ TEST(CompileLevel, RecordsKeepFileOrderAndDroppedEntriesLeaveNoGap) {
   // 2 bands and 1 heart.
   const CompileResult result = compileMap(map.text());
   ASSERT_TRUE(result.valid);
-  EXPECT_EQ(u32At(result.files[2].bytes, 20), 10u);
+  EXPECT_EQ(u32At(result.files[2].bytes, layout::kElementCount), 10u);
 }
 
 TEST(CompileLevel, KeeperWithoutHeartEntriesHasNoHeartAndNoGold) {
@@ -213,11 +225,11 @@ TEST(CompileLevel, KeeperWithoutHeartEntriesHasNoHeartAndNoGold) {
   ASSERT_TRUE(result.valid);
   const Bytes& players = result.files[3].bytes;
   ASSERT_EQ(players.size(), 56u + 205u * 4u);
-  const std::size_t keeper4 = 56 + 3 * 205;
-  EXPECT_EQ(u32At(players, keeper4), 0u);
-  EXPECT_EQ(u16At(players, keeper4 + 166), 4u);
-  EXPECT_EQ(players[keeper4 + 168], 6u);
-  EXPECT_EQ(u32At(players, 56 + 2 * 205), 5000u);
+  const std::size_t keeper4 = playerRecord(3);
+  EXPECT_EQ(u32At(players, keeper4 + layout::kPlayerGold), 0u);
+  EXPECT_EQ(u16At(players, keeper4 + layout::kPlayerKeeper), 4u);
+  EXPECT_EQ(players[keeper4 + layout::kPlayerId], 6u);
+  EXPECT_EQ(u32At(players, playerRecord(2) + layout::kPlayerGold), 5000u);
 }
 
 TEST(CompileTriggers, AtMost65535TriggerAndActionElements) {
@@ -251,7 +263,8 @@ TEST(CompileTriggers, AtMost65535TriggerAndActionElements) {
       ASSERT_EQ(result.files.size(), 6u);
       const Bytes& triggers = result.files[1].bytes;
       EXPECT_EQ(triggers.size(), 60 + 24 * c.elements);
-      EXPECT_EQ(u32At(triggers, 20) + u32At(triggers, 24), c.elements);
+      EXPECT_EQ(u32At(triggers, layout::kTriggerCount) + u32At(triggers, layout::kActionCount),
+                c.elements);
     } else {
       EXPECT_EQ(result.console, "Too many triggers: the level needs " + std::to_string(c.elements) +
                                     " trigger and action elements, at most 65535 fit the "
@@ -269,7 +282,7 @@ std::vector<std::uint32_t> chunkIds(const std::vector<Chunk>& chunks) {
 
 // The map cell of row r, column c.
 std::uint32_t cellAt(const Bytes& map, std::uint32_t width, std::uint32_t r, std::uint32_t c) {
-  return u32At(map, 36 + 4 * (r * width + c));
+  return u32At(map, layout::kFirstCell + layout::kCellSize * (r * width + c));
 }
 
 TEST(EndToEnd, Lair1Example) {
@@ -294,21 +307,22 @@ TEST(EndToEnd, Lair1Example) {
   // HERO_GATE_4 gate, two keepers); 3 + 2 + 1 actions from the text and 2 per automatic trigger.
   const Bytes& triggers = result.files[1].bytes;
   EXPECT_EQ(triggers.size(), 60u + 24u * (6u + 10u));
-  EXPECT_EQ(u32At(triggers, 20), 6u);
-  EXPECT_EQ(u32At(triggers, 24), 10u);
+  EXPECT_EQ(u32At(triggers, layout::kTriggerCount), 6u);
+  EXPECT_EQ(u32At(triggers, layout::kActionCount), 10u);
   // The first element: TRIGGER_TIME 600, identifier 1, next 2, child its gate-release node 4.
-  EXPECT_EQ(u32At(triggers, 60), 213u);
-  EXPECT_EQ(u32At(triggers, 68 + 4), 600u);
-  EXPECT_EQ(u16At(triggers, 68 + 8), 1u);
-  EXPECT_EQ(u16At(triggers, 68 + 10), 2u);
-  EXPECT_EQ(u16At(triggers, 68 + 12), 4u);
-  EXPECT_EQ(triggers[68 + 14], 34u);
+  EXPECT_EQ(u32At(triggers, layout::kFirstTriggerElement), 213u);
+  const std::size_t first = triggersRecord(0);
+  EXPECT_EQ(u32At(triggers, first + layout::kTriggerValue), 600u);
+  EXPECT_EQ(u16At(triggers, first + layout::kTriggerId), 1u);
+  EXPECT_EQ(u16At(triggers, first + layout::kTriggerNext), 2u);
+  EXPECT_EQ(u16At(triggers, first + layout::kTriggerChild), 4u);
+  EXPECT_EQ(triggers[first + layout::kTriggerKind], 34u);
 
   // Things: 2 creatures, 2 things, 1 door, 1 trap, 2 gates, 1 area, 2 bands, 2 keepers.
   const Bytes& things = result.files[2].bytes;
   EXPECT_EQ(things.size(),
             56u + 36u * 2 + 32u * 2 + 28u * 2 + 28u * 1 + 24u * 1 + 92u * 2 + 563u * 2 + 64u * 1);
-  EXPECT_EQ(u32At(things, 20), 2u + 2 + 2 + 1 + 1 + 2 + 1 + 2 * 2);
+  EXPECT_EQ(u32At(things, layout::kElementCount), 2u + 2 + 2 + 1 + 1 + 2 + 1 + 2 * 2);
   std::vector<Chunk> elements;
   ASSERT_EQ(checkFraming(things, nullptr, &elements), "");
   const std::vector<std::uint32_t> expectedIds = {200, 200, 194, 194, 196, 195, 197, 197,
@@ -322,19 +336,19 @@ TEST(EndToEnd, Lair1Example) {
   const AreaBytes areas[] = {{5, 0, 1}, {0, 0, 2}, {2, 0, 3}};
   for (std::size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE("area record " + std::to_string(i));
-    const std::size_t record = elements[6 + i].offset + 8;
-    EXPECT_EQ(things[record + 20], areas[i].low);
-    EXPECT_EQ(things[record + 21], areas[i].high);
-    EXPECT_EQ(things[record + 22], areas[i].number);
+    const std::size_t record = elements[6 + i].offset + kChunkHeaderSize;
+    EXPECT_EQ(things[record + layout::kAreaTrigger], areas[i].low);
+    EXPECT_EQ(things[record + layout::kAreaTrigger + 1], areas[i].high);
+    EXPECT_EQ(things[record + layout::kAreaNumber], areas[i].number);
   }
 
   // Players: good, neutral and two keepers with their gold.
   const Bytes& players = result.files[3].bytes;
   EXPECT_EQ(players.size(), 56u + 205u * (2 + 2));
-  EXPECT_EQ(u32At(players, 20), 4u);
-  EXPECT_EQ(u32At(players, 56), 3000u);
-  EXPECT_EQ(u32At(players, 56 + 2 * 205), 5000u);
-  EXPECT_EQ(u32At(players, 56 + 3 * 205), 7000u);
+  EXPECT_EQ(u32At(players, layout::kElementCount), 4u);
+  EXPECT_EQ(u32At(players, playerRecord(0) + layout::kPlayerGold), 3000u);
+  EXPECT_EQ(u32At(players, playerRecord(2) + layout::kPlayerGold), 5000u);
+  EXPECT_EQ(u32At(players, playerRecord(3) + layout::kPlayerGold), 7000u);
 
   // Variables: keeper 1 has 11 creatures, 16 rooms (PORTAL added), 11 traps, 6 doors and
   // 3 spells (CREATE_GOLD_SPELL added); keeper 2 the defaults; 41 per heart and 2 closing.
@@ -342,22 +356,23 @@ TEST(EndToEnd, Lair1Example) {
       (2 * 11 + 16 + 11 + 6 + 3) + (2 * 11 + 15 + 11 + 6 + 2) + 2 * 41 + 2;
   const Bytes& variables = result.files[4].bytes;
   EXPECT_EQ(variables.size(), 56u + 16u * entries);
-  EXPECT_EQ(u32At(variables, 20), entries);
+  EXPECT_EQ(u32At(variables, layout::kElementCount), entries);
   // TROLL (id 10) is keeper 1's sixth creature and counts 5.
-  const std::size_t troll = 56 + 16 * 5;
-  EXPECT_EQ(u32At(variables, troll), 1u);
-  EXPECT_EQ(u32At(variables, troll + 4), 10u);
-  EXPECT_EQ(u32At(variables, troll + 8), 5u);
-  EXPECT_EQ(u32At(variables, troll + 12), 3u);
+  const std::size_t troll = layout::kFirstVariableEntry + 5 * layout::kVariableEntrySize;
+  EXPECT_EQ(u32At(variables, troll + layout::kEntryType), 1u);
+  EXPECT_EQ(u32At(variables, troll + layout::kCountCreature), 10u);
+  EXPECT_EQ(u32At(variables, troll + layout::kCountValue), 5u);
+  EXPECT_EQ(u32At(variables, troll + layout::kCountPlayer), 3u);
 
   // Level information: fixed length, the name as wide text, the player count.
   const Bytes& info = result.files[5].bytes;
   EXPECT_EQ(info.size(), 26887u);
-  EXPECT_EQ(info[56], 'L');
-  EXPECT_EQ(info[57], 0u);
-  EXPECT_EQ(info[64], '1');
-  EXPECT_EQ(info[66], 0u);
-  EXPECT_EQ(info[25660], 2u);
+  const std::size_t name = layout::kLevelNameOffset;
+  EXPECT_EQ(info[name], 'L');
+  EXPECT_EQ(info[name + 1], 0u);
+  EXPECT_EQ(info[name + 8], '1');
+  EXPECT_EQ(info[name + 10], 0u);
+  EXPECT_EQ(info[layout::kPlayerCountOffset], 2u);
 }
 
 TEST(EndToEnd, GuiGeneratedMap) {
@@ -387,26 +402,26 @@ TEST(EndToEnd, GuiGeneratedMap) {
   EXPECT_EQ(triggers.size(), 60u + 24u * (1u + 2u));
   // The second action element (after 1 trigger element and 1 action element): destroy gate
   // index 0.
-  const std::size_t destroy = 60 + 24 * 2 + 8;
-  EXPECT_EQ(triggers[destroy], 0u);
-  EXPECT_EQ(triggers[destroy + 1], 10u);
-  EXPECT_EQ(triggers[destroy + 14], 7u);
+  const std::size_t destroy = triggersRecord(2);
+  EXPECT_EQ(triggers[destroy + layout::kActionArg1], 0u);
+  EXPECT_EQ(triggers[destroy + layout::kActionArg1 + 1], 10u);
+  EXPECT_EQ(triggers[destroy + layout::kActionType], 7u);
   // The location action before it: the gate spans columns 1 to 2 of row 2, so (1, 1).
-  EXPECT_EQ(u32At(triggers, destroy - 24 + 4), 0x00010001u);
+  EXPECT_EQ(u32At(triggers, triggersRecord(1) + layout::kActionArg5), 0x00010001u);
 
   // Things: 1 creature, 1 thing, 1 gate, 1 keeper.
   const Bytes& things = result.files[2].bytes;
   EXPECT_EQ(things.size(), 56u + 36u + 32u + 92u + 28u);
-  EXPECT_EQ(u32At(things, 20), 1u + 1 + 2 + 1);
+  EXPECT_EQ(u32At(things, layout::kElementCount), 1u + 1 + 2 + 1);
 
   const Bytes& players = result.files[3].bytes;
   EXPECT_EQ(players.size(), 56u + 205u * 3);
-  EXPECT_EQ(u32At(players, 56 + 2 * 205), 2500u);
+  EXPECT_EQ(u32At(players, playerRecord(2) + layout::kPlayerGold), 2500u);
 
   // One keeper with its heart and the default tables.
   EXPECT_EQ(result.files[4].bytes.size(), 1640u);
   EXPECT_EQ(result.files[5].bytes.size(), 26887u);
-  EXPECT_EQ(result.files[5].bytes[25660], 1u);
+  EXPECT_EQ(result.files[5].bytes[layout::kPlayerCountOffset], 1u);
 }
 
 // The compiler's console text is a rendering of the problems it reports as values: each has

@@ -13,6 +13,7 @@
 #include "driver/compile.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 
 namespace ts {
 namespace {
@@ -86,25 +87,28 @@ TEST(Examples, EveryExampleCompilesCleanly) {
       EXPECT_EQ(checkFraming(file.bytes), "");
     }
     const Bytes& map = result.files[0].bytes;
-    EXPECT_EQ(u32At(map, 20), expected->width);
-    EXPECT_EQ(u32At(map, 24), expected->height);
+    EXPECT_EQ(u32At(map, layout::kMapWidth), expected->width);
+    EXPECT_EQ(u32At(map, layout::kMapHeight), expected->height);
     const Bytes& triggers = result.files[1].bytes;
-    EXPECT_EQ(u32At(triggers, 20), expected->triggerElements);
-    EXPECT_EQ(u32At(triggers, 24), expected->actionElements);
-    EXPECT_EQ(u32At(result.files[2].bytes, 20), expected->thingsElements);
+    EXPECT_EQ(u32At(triggers, layout::kTriggerCount), expected->triggerElements);
+    EXPECT_EQ(u32At(triggers, layout::kActionCount), expected->actionElements);
+    EXPECT_EQ(u32At(result.files[2].bytes, layout::kElementCount), expected->thingsElements);
 
-    // Players: the hero and neutral records, then one per keeper (flag byte 4 is 0 for keepers).
+    // Players: the hero and neutral records, then one per keeper (their flag is 0).
     const Bytes& players = result.files[3].bytes;
-    const std::uint32_t records = u32At(players, 20);
+    const std::uint32_t records = u32At(players, layout::kElementCount);
+    auto record = [](std::size_t r) {
+      return layout::kFirstPlayerRecord + r * layout::kPlayerRecordSize;
+    };
     std::uint32_t keeperRecords = 0;
-    for (std::size_t r = 0; r < records && 56 + 205 * r + 4 < players.size(); ++r) {
-      if (players[56 + 205 * r + 4] == 0) ++keeperRecords;
+    for (std::size_t r = 0; r < records && record(r) + layout::kPlayerFlag < players.size(); ++r) {
+      if (players[record(r) + layout::kPlayerFlag] == 0) ++keeperRecords;
     }
     EXPECT_EQ(records, expected->keepers + 2);
     EXPECT_EQ(keeperRecords, expected->keepers);
-    EXPECT_EQ(u32At(players, 56 + 2 * 205), expected->keeper1Gold);
+    EXPECT_EQ(u32At(players, record(2) + layout::kPlayerGold), expected->keeper1Gold);
 
-    EXPECT_EQ(result.files[5].bytes.at(25660), expected->keepers);
+    EXPECT_EQ(result.files[5].bytes.at(layout::kPlayerCountOffset), expected->keepers);
 
     // A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
     const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);

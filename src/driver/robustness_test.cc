@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/compile.h"
+#include "writers/layouts.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ TEST(Robustness, OverlongWordsAreUnknownNames) {
   ASSERT_TRUE(result.valid);
   // Neither creature is kept: the things file holds only the keeper's heart.
   const ts::Bytes& things = result.files[2].bytes;
-  EXPECT_EQ(things[20], 1);  // element count
+  EXPECT_EQ(things[ts::layout::kElementCount], 1);
 }
 
 }  // namespace

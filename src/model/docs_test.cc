@@ -23,6 +23,7 @@
 #include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 
 namespace ts {
 namespace {
@@ -304,7 +305,8 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
                  code == kHeroGate10Marker) {
         code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
       }
-      EXPECT_EQ(ts::testing::u32At(map, 36 + 4 * (r * terrains.size() + c)),
+      EXPECT_EQ(ts::testing::u32At(
+                    map, layout::kFirstCell + layout::kCellSize * (r * terrains.size() + c)),
                 static_cast<std::uint32_t>(code));
     }
   }

@@ -17,6 +17,7 @@
 #include "model/problems.h"
 #include "testing/large_map.h"
 #include "testing/read_map.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -77,7 +78,8 @@ TEST(FileOutput, BlocksJoinToTheWholeFile) {
       {"large", testing::largeMapText(shape)},
   };
   // The largest record of a file: a map row of the widest map, or a hero band's chunk.
-  const std::size_t largestRecord = std::max<std::size_t>(4 * shape.width, 8 + 555);
+  const std::size_t largestRecord = std::max<std::size_t>(
+      layout::kCellSize * shape.width, kChunkHeaderSize + layout::kBandRecordSize);
   for (const auto& [label, text] : texts) {
     const Written whole = wholeFiles(text);
     ASSERT_FALSE(whole.map.empty()) << label;

@@ -7,6 +7,7 @@
 
 #include "model/level_description.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -18,10 +19,13 @@ using testing::slice;
 using testing::u32At;
 
 constexpr std::size_t kFileLength = 26887;
-constexpr std::size_t kEntriesOffset = 25747;  // data of the referenced-files chunk
 constexpr std::size_t kEntrySize = 72;
 constexpr std::size_t kPathWidth = 64;
-constexpr std::size_t kClosingListOffset = 26827;
+using layout::kClosingListOffset;
+using layout::kFirstReferencedFile;
+using layout::kLevelNameEnd;
+using layout::kLevelNameOffset;
+using layout::kPlayerCountOffset;
 
 LevelDescription infoLevel(std::string name, std::int32_t playerCount) {
   LevelDescription level;
@@ -38,7 +42,9 @@ Bytes write(const LevelDescription& level) {
 }
 
 // Offset of the path field of referenced file n (counted from 1).
-std::size_t pathOffset(std::size_t n) { return kEntriesOffset + kEntrySize * (n - 1) + 8; }
+std::size_t pathOffset(std::size_t n) {
+  return kFirstReferencedFile + kEntrySize * (n - 1) + layout::kReferencedFilePath;
+}
 
 bool allZero(const Bytes& file, std::size_t from, std::size_t to) {
   for (std::size_t i = from; i < to; ++i) {
@@ -61,10 +67,10 @@ TEST(LevelInfoWriterTest, EveryLevelGivesTheSameLengthAndHeader) {
       ASSERT_EQ(file.size(), kFileLength);
       EXPECT_EQ(hex(slice(file, 0, 12)), "DC 00 00 00 04 00 00 00 07 69 00 00");
       EXPECT_EQ(hex(slice(file, 12, 16)), "DD 00 00 00 1C 00 00 00 0F 00 0F 00 99 29 00 00");
-      EXPECT_EQ(u32At(file, 48), 223u);
-      EXPECT_EQ(u32At(file, 52), 25683u);
-      EXPECT_EQ(u32At(file, 25739), 222u);
-      EXPECT_EQ(u32At(file, 25743), 1140u);
+      EXPECT_EQ(u32At(file, layout::kLevelInfoChunk), 223u);
+      EXPECT_EQ(u32At(file, layout::kLevelInfoChunk + 4), 25683u);
+      EXPECT_EQ(u32At(file, layout::kEndOfLevelInfo), 222u);
+      EXPECT_EQ(u32At(file, layout::kEndOfLevelInfo + 4), 1140u);
     }
   }
 }
@@ -72,18 +78,18 @@ TEST(LevelInfoWriterTest, EveryLevelGivesTheSameLengthAndHeader) {
 TEST(LevelInfoWriterTest, LevelInformationOfLv1WithTwoKeepers) {
   const Bytes file = write(infoLevel("Lv1", 2));
   ASSERT_EQ(file.size(), kFileLength);
-  EXPECT_EQ(hex(slice(file, 56, 6)), "4C 00 76 00 31 00");
-  EXPECT_TRUE(allZero(file, 62, 4538));
-  EXPECT_EQ(file[4538], 0x04);
-  EXPECT_TRUE(allZero(file, 4539, 25540));
+  EXPECT_EQ(hex(slice(file, kLevelNameOffset, 6)), "4C 00 76 00 31 00");
+  EXPECT_TRUE(allZero(file, kLevelNameOffset + 6, kLevelNameEnd));
+  EXPECT_EQ(file[kLevelNameEnd], 0x04);
+  EXPECT_TRUE(allZero(file, kLevelNameEnd + 1, 25540));
   EXPECT_EQ(hex(slice(file, 25540, 2)), "04 0C");
   EXPECT_TRUE(allZero(file, 25542, 25583));
   EXPECT_EQ(hex(slice(file, 25583, 2)), "01 29");
   EXPECT_TRUE(allZero(file, 25585, 25593));
   EXPECT_EQ(hex(slice(file, 25593, 2)), "F7 15");
-  EXPECT_TRUE(allZero(file, 25595, 25660));
-  EXPECT_EQ(file[25660], 0x02);
-  EXPECT_TRUE(allZero(file, 25661, 25739));
+  EXPECT_TRUE(allZero(file, 25595, kPlayerCountOffset));
+  EXPECT_EQ(file[kPlayerCountOffset], 0x02);
+  EXPECT_TRUE(allZero(file, kPlayerCountOffset + 1, layout::kEndOfLevelInfo));
 
   // Entry 11, the map file: 27 characters, then 37 zero bytes.
   const std::string mapPath = "Data\\Editor\\Maps\\Lv1Map.kld";
@@ -109,9 +115,9 @@ TEST(LevelInfoWriterTest, StampRowAndPlayerCountFollowThePlayerCount) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.playerCount);
     const Bytes file = write(infoLevel("Lv1", c.playerCount));
-    EXPECT_EQ(hex(slice(file, 28, 20)), c.stamps);
-    EXPECT_EQ(file.at(25660), c.countByte);
-    EXPECT_EQ(file.at(25661), 0x00);
+    EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)), c.stamps);
+    EXPECT_EQ(file.at(kPlayerCountOffset), c.countByte);
+    EXPECT_EQ(file.at(kPlayerCountOffset + 1), 0x00);
   }
 }
 
@@ -142,11 +148,11 @@ TEST(LevelInfoWriterTest, ReferencedFilesCarryTheirKindsAndPaths) {
   for (std::size_t n = 1; n <= 15; ++n) {
     const Entry& e = entries[n - 1];
     SCOPED_TRACE("entry " + std::to_string(n) + " " + e.path);
-    const std::size_t at = kEntriesOffset + kEntrySize * (n - 1);
+    const std::size_t at = kFirstReferencedFile + kEntrySize * (n - 1);
     EXPECT_EQ(u32At(file, at), e.kind);
     EXPECT_EQ(u32At(file, at + 4), 0u);
-    EXPECT_EQ(hex(slice(file, at + 8, e.path.size())), hex(text(e.path)));
-    EXPECT_TRUE(allZero(file, at + 8 + e.path.size(), at + 8 + kPathWidth));
+    EXPECT_EQ(hex(slice(file, pathOffset(n), e.path.size())), hex(text(e.path)));
+    EXPECT_TRUE(allZero(file, pathOffset(n) + e.path.size(), pathOffset(n) + kPathWidth));
   }
 }
 
@@ -178,9 +184,9 @@ TEST(LevelInfoWriterTest, LongestNameFillsTheVariablesPathExactly) {
     wide.push_back(static_cast<std::uint8_t>(c));
     wide.push_back(0);
   }
-  EXPECT_EQ(hex(slice(file, 56, wide.size())), hex(wide));
-  EXPECT_TRUE(allZero(file, 56 + wide.size(), 4538));
-  EXPECT_EQ(file[4538], 0x04);
+  EXPECT_EQ(hex(slice(file, kLevelNameOffset, wide.size())), hex(wide));
+  EXPECT_TRUE(allZero(file, kLevelNameOffset + wide.size(), kLevelNameEnd));
+  EXPECT_EQ(file[kLevelNameEnd], 0x04);
 }
 
 TEST(LevelInfoWriterTest, OverlongNameShiftsNoField) {
@@ -188,12 +194,12 @@ TEST(LevelInfoWriterTest, OverlongNameShiftsNoField) {
   const std::string name(40, 'q');
   const Bytes file = write(infoLevel(name, 2));
   ASSERT_EQ(file.size(), kFileLength);
-  EXPECT_EQ(file[4538], 0x04);
-  EXPECT_EQ(file[25660], 0x02);
+  EXPECT_EQ(file[kLevelNameEnd], 0x04);
+  EXPECT_EQ(file[kPlayerCountOffset], 0x02);
   for (std::size_t n = 10; n <= 15; ++n) {
     SCOPED_TRACE(n);
     const std::uint32_t kinds[] = {180, 100, 210, 230, 230, 190};
-    EXPECT_EQ(u32At(file, kEntriesOffset + kEntrySize * (n - 1)), kinds[n - 10]);
+    EXPECT_EQ(u32At(file, kFirstReferencedFile + kEntrySize * (n - 1)), kinds[n - 10]);
   }
   EXPECT_EQ(u32At(file, kClosingListOffset), 1u);
   EXPECT_EQ(u32At(file, kFileLength - 4), 11u);

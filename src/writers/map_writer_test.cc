@@ -11,6 +11,7 @@
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -20,8 +21,6 @@ using testing::checkFraming;
 using testing::hex;
 using testing::slice;
 using testing::u32At;
-
-constexpr std::size_t kCellsOffset = 36;
 
 LevelDescription mapLevel(std::vector<std::string> rows,
                           std::map<TerrainCode, unsigned char> codes) {
@@ -52,7 +51,7 @@ Written write(const LevelDescription& level) {
 }
 
 Bytes cellAt(const Written& w, std::size_t width, std::size_t row, std::size_t col) {
-  return slice(w.file, kCellsOffset + 4 * (row * width + col), 4);
+  return slice(w.file, layout::kFirstCell + layout::kCellSize * (row * width + col), 4);
 }
 
 TEST(MapWriterTest, OneSquareMapIsFortyBytes) {
@@ -85,10 +84,10 @@ TEST(MapWriterTest, LengthAndSizeFieldsFollowTheMapSize) {
     const std::vector<std::string> rows(c.height, std::string(c.width, '.'));
     const Written w = write(mapLevel(rows, {{0x01010203, '.'}}));
     ASSERT_EQ(w.file.size(), 36 + 4 * c.width * c.height);
-    EXPECT_EQ(hex(slice(w.file, 8, 4)), hex(c.length));
-    EXPECT_EQ(u32At(w.file, 20), c.width);
-    EXPECT_EQ(u32At(w.file, 24), c.height);
-    EXPECT_EQ(hex(slice(w.file, 32, 4)), hex(c.cellBytes));
+    EXPECT_EQ(hex(slice(w.file, layout::kAnnouncedLength, 4)), hex(c.length));
+    EXPECT_EQ(u32At(w.file, layout::kMapWidth), c.width);
+    EXPECT_EQ(u32At(w.file, layout::kMapHeight), c.height);
+    EXPECT_EQ(hex(slice(w.file, layout::kMapCellsChunk + 4, 4)), hex(c.cellBytes));
     EXPECT_EQ(hex(slice(w.file, w.file.size() - 4, 4)), "03 02 01 01");
   }
 }
@@ -173,9 +172,9 @@ TEST(MapWriterTest, CellsAreWrittenRowByRowFromColumnZero) {
                                                        {0x0101030B, 'd'},
                                                        {0x0101040A, 'e'},
                                                        {0x01010207, 0xE9}}));
-  EXPECT_EQ(u32At(w.file, 20), 3u);
-  EXPECT_EQ(u32At(w.file, 24), 2u);
-  EXPECT_EQ(hex(slice(w.file, kCellsOffset, 24)),
+  EXPECT_EQ(u32At(w.file, layout::kMapWidth), 3u);
+  EXPECT_EQ(u32At(w.file, layout::kMapHeight), 2u);
+  EXPECT_EQ(hex(slice(w.file, layout::kFirstCell, 24)),
             "01 02 01 01 02 02 01 01 03 02 01 01 "
             "0B 03 01 01 0A 04 01 01 07 02 01 01");
   EXPECT_EQ(w.console, "");

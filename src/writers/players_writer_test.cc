@@ -9,6 +9,7 @@
 #include "driver/compile.h"
 #include "model/level_description.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -20,7 +21,6 @@ using testing::slice;
 using testing::u16At;
 using testing::u32At;
 
-constexpr std::size_t kRecordsOffset = 56;
 constexpr std::size_t kRecordSize = 205;
 
 LevelDescription playersLevel(std::int32_t playerCount, std::array<bool, 4> hearts,
@@ -41,7 +41,7 @@ Bytes write(const LevelDescription& level) {
 }
 
 Bytes record(const Bytes& file, std::size_t n) {
-  return slice(file, kRecordsOffset + kRecordSize * n, kRecordSize);
+  return slice(file, layout::kFirstPlayerRecord + kRecordSize * n, kRecordSize);
 }
 
 Bytes nameField(const std::string& name) {
@@ -54,12 +54,13 @@ TEST(PlayersWriterTest, OneKeeperGivesThreeRecords) {
   const Bytes file = write(playersLevel(1, {true, false, false, false}, {3000, 0, 0, 0}));
   ASSERT_EQ(file.size(), 671u);
   EXPECT_EQ(hex(slice(file, 0, 12)), "B4 00 00 00 04 00 00 00 9F 02 00 00");
-  EXPECT_EQ(hex(slice(file, 12, 16)), "B5 00 00 00 1C 00 00 00 03 00 00 00 01 00 00 00");
-  EXPECT_EQ(hex(slice(file, 28, 20)),
+  EXPECT_EQ(hex(slice(file, layout::kInfoChunk, 16)),
+            "B5 00 00 00 1C 00 00 00 03 00 00 00 01 00 00 00");
+  EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)),
             "CF 07 04 06 6B 6C 0D 16 2E 00 CF 07 04 06 00 00 0D 16 2E 00");
-  EXPECT_EQ(hex(slice(file, 48, 8)), "B6 00 00 00 67 02 00 00");
-  EXPECT_EQ(hex(slice(record(file, 2), 166, 7)), "01 00 03 1A 00 1A 00");
-  EXPECT_EQ(hex(slice(record(file, 2), 173, 32)), hex(nameField("Keeper 1")));
+  EXPECT_EQ(hex(slice(file, layout::kBodyChunk, 8)), "B6 00 00 00 67 02 00 00");
+  EXPECT_EQ(hex(slice(record(file, 2), layout::kPlayerKeeper, 7)), "01 00 03 1A 00 1A 00");
+  EXPECT_EQ(hex(slice(record(file, 2), layout::kPlayerName, 32)), hex(nameField("Keeper 1")));
 }
 
 TEST(PlayersWriterTest, StampsAndBodySizeFollowThePlayerCount) {
@@ -87,19 +88,19 @@ TEST(PlayersWriterTest, StampsAndBodySizeFollowThePlayerCount) {
     SCOPED_TRACE(c.playerCount);
     const Bytes file = write(playersLevel(c.playerCount, c.hearts));
     const auto records = static_cast<std::size_t>(c.playerCount) + 2;
-    ASSERT_EQ(file.size(), 56 + kRecordSize * records);
-    EXPECT_EQ(u32At(file, 8), file.size());
-    EXPECT_EQ(u32At(file, 20), records);
-    EXPECT_EQ(u32At(file, 24), 1u);
-    EXPECT_EQ(hex(slice(file, 28, 20)), c.stamps);
-    EXPECT_EQ(u32At(file, 48), 182u);
-    EXPECT_EQ(u32At(file, 52), c.bodySize);
+    ASSERT_EQ(file.size(), layout::kFirstPlayerRecord + kRecordSize * records);
+    EXPECT_EQ(u32At(file, layout::kAnnouncedLength), file.size());
+    EXPECT_EQ(u32At(file, layout::kElementCount), records);
+    EXPECT_EQ(u32At(file, layout::kFormatVersion), 1u);
+    EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)), c.stamps);
+    EXPECT_EQ(u32At(file, layout::kBodyChunk), 182u);
+    EXPECT_EQ(u32At(file, layout::kAnnouncedBodySize), c.bodySize);
   }
 }
 
 TEST(PlayersWriterTest, KeepersWithoutHeartGetNoRecordAndOthersKeepTheirNumbers) {
   const Bytes file = write(playersLevel(2, {false, true, false, true}, {111, 2000, 333, 4000}));
-  ASSERT_EQ(file.size(), 56 + 4 * kRecordSize);
+  ASSERT_EQ(file.size(), layout::kFirstPlayerRecord + 4 * kRecordSize);
 
   struct Expected {
     std::uint32_t gold;
@@ -120,13 +121,13 @@ TEST(PlayersWriterTest, KeepersWithoutHeartGetNoRecordAndOthersKeepTheirNumbers)
     const Expected& e = expected[n];
     SCOPED_TRACE(e.name);
     const Bytes r = record(file, n);
-    EXPECT_EQ(u32At(r, 0), e.gold);
-    EXPECT_EQ(r.at(4), e.flag);
-    EXPECT_EQ(u16At(r, 166), e.keeper);
-    EXPECT_EQ(r.at(168), e.playerId);
-    EXPECT_EQ(u16At(r, 169), e.x);
-    EXPECT_EQ(u16At(r, 171), e.y);
-    EXPECT_EQ(hex(slice(r, 173, 32)), hex(nameField(e.name)));
+    EXPECT_EQ(u32At(r, layout::kPlayerGold), e.gold);
+    EXPECT_EQ(r.at(layout::kPlayerFlag), e.flag);
+    EXPECT_EQ(u16At(r, layout::kPlayerKeeper), e.keeper);
+    EXPECT_EQ(r.at(layout::kPlayerId), e.playerId);
+    EXPECT_EQ(u16At(r, layout::kPlayerX), e.x);
+    EXPECT_EQ(u16At(r, layout::kPlayerY), e.y);
+    EXPECT_EQ(hex(slice(r, layout::kPlayerName, 32)), hex(nameField(e.name)));
   }
 }
 
@@ -140,8 +141,9 @@ TEST(PlayersWriterTest, KeeperPositionsAreConstantsOfTheKeeperNumber) {
   for (std::size_t k = 0; k < 4; ++k) {
     SCOPED_TRACE(k + 1);
     const Bytes r = record(file, k + 2);
-    EXPECT_EQ(hex(slice(r, 166, 7)), tails[k]);
-    EXPECT_EQ(hex(slice(r, 173, 32)), hex(nameField("Keeper " + std::to_string(k + 1))));
+    EXPECT_EQ(hex(slice(r, layout::kPlayerKeeper, 7)), tails[k]);
+    EXPECT_EQ(hex(slice(r, layout::kPlayerName, 32)),
+              hex(nameField("Keeper " + std::to_string(k + 1))));
   }
 }
 
@@ -159,9 +161,9 @@ TEST(PlayersWriterTest, KeeperGoldGoesIntoItsRecordInFull) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.gold);
     const Bytes file = write(playersLevel(1, {true, false, false, false}, {c.gold, 9, 9, 9}));
-    EXPECT_EQ(hex(slice(record(file, 0), 0, 4)), "B8 0B 00 00");
-    EXPECT_EQ(hex(slice(record(file, 1), 0, 4)), "B8 0B 00 00");
-    EXPECT_EQ(hex(slice(record(file, 2), 0, 4)), c.bytes);
+    EXPECT_EQ(hex(slice(record(file, 0), layout::kPlayerGold, 4)), "B8 0B 00 00");
+    EXPECT_EQ(hex(slice(record(file, 1), layout::kPlayerGold, 4)), "B8 0B 00 00");
+    EXPECT_EQ(hex(slice(record(file, 2), layout::kPlayerGold, 4)), c.bytes);
   }
 }
 
@@ -179,8 +181,8 @@ TEST(PlayersWriterTest, KeeperWithoutGoldLineStartsWithNoGold) {
   const Bytes& file = result.files[3].bytes;
   EXPECT_EQ(checkFraming(file), "");
   ASSERT_EQ(file.size(), 671u);
-  EXPECT_EQ(hex(slice(record(file, 2), 0, 4)), "00 00 00 00");
-  EXPECT_EQ(hex(slice(record(file, 0), 0, 4)), "B8 0B 00 00");
+  EXPECT_EQ(hex(slice(record(file, 2), layout::kPlayerGold, 4)), "00 00 00 00");
+  EXPECT_EQ(hex(slice(record(file, 0), layout::kPlayerGold, 4)), "B8 0B 00 00");
 }
 
 TEST(PlayersWriterTest, GoodAndNeutralRecordsAndTheSharedTemplate) {
@@ -189,12 +191,12 @@ TEST(PlayersWriterTest, GoodAndNeutralRecordsAndTheSharedTemplate) {
 
   const Bytes good = record(file, 0);
   EXPECT_EQ(hex(slice(good, 0, 16)), "B8 0B 00 00 01 00 00 00 00 01 14 00 00 00 00 00");
-  EXPECT_EQ(hex(slice(good, 166, 7)), "00 00 01 00 00 00 00");
-  EXPECT_EQ(hex(slice(good, 173, 32)), hex(nameField("Good Player")));
+  EXPECT_EQ(hex(slice(good, layout::kPlayerKeeper, 7)), "00 00 01 00 00 00 00");
+  EXPECT_EQ(hex(slice(good, layout::kPlayerName, 32)), hex(nameField("Good Player")));
   const Bytes neutral = record(file, 1);
   EXPECT_EQ(hex(slice(neutral, 0, 16)), hex(slice(good, 0, 16)));
-  EXPECT_EQ(hex(slice(neutral, 166, 7)), "00 00 02 00 00 00 00");
-  EXPECT_EQ(hex(slice(neutral, 173, 32)), hex(nameField("Neutral Player")));
+  EXPECT_EQ(hex(slice(neutral, layout::kPlayerKeeper, 7)), "00 00 02 00 00 00 00");
+  EXPECT_EQ(hex(slice(neutral, layout::kPlayerName, 32)), hex(nameField("Neutral Player")));
   const Bytes keeper = record(file, 2);
   EXPECT_EQ(hex(slice(keeper, 0, 16)), "88 13 00 00 00 00 00 00 00 01 14 00 00 00 00 00");
 

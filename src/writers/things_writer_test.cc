@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -19,6 +20,9 @@ using testing::Chunk;
 using testing::hex;
 using testing::slice;
 using testing::u32At;
+
+// Where an element's record starts behind its chunk header.
+constexpr std::size_t kRecord = kChunkHeaderSize;
 
 // A level with `keepers` players, each with a heart; nothing else.
 LevelDescription keepersOnly(std::int32_t keepers) {
@@ -37,7 +41,7 @@ std::vector<Bytes> elementsOf(const Bytes& file, std::vector<Chunk>* chunks = nu
   std::vector<Chunk> elements;
   EXPECT_EQ(checkFraming(file, nullptr, &elements), "");
   std::vector<Bytes> out;
-  for (const Chunk& c : elements) out.push_back(slice(file, c.offset, 8 + c.size));
+  for (const Chunk& c : elements) out.push_back(slice(file, c.offset, kChunkHeaderSize + c.size));
   if (chunks != nullptr) *chunks = elements;
   return out;
 }
@@ -132,7 +136,7 @@ TEST(ThingsWriterRecords, AreaCarriesHighByteOfTriggerId) {
   level.triggers.push_back(control);  // identifier 256 watches the area
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
-  EXPECT_EQ(hex(slice(e[0], 8 + 20, 3)), "00 01 01");
+  EXPECT_EQ(hex(slice(e[0], kRecord + layout::kAreaTrigger, 3)), "00 01 01");
 }
 
 TEST(ThingsWriterRecords, HeroBands) {
@@ -146,13 +150,15 @@ TEST(ThingsWriterRecords, HeroBands) {
   ASSERT_EQ(e[0].size(), 8u + 555u);
   EXPECT_EQ(u32At(e[0], 0), 201u);
   EXPECT_EQ(u32At(e[0], 4), 555u);
-  const Bytes first = slice(e[0], 8, 555);
+  const Bytes first = slice(e[0], kRecord, 555);
   EXPECT_EQ(hex(first), hex(expectedBand(0, members)));
   // The first member is marked 43, the others keep 45; unused slots are zero.
-  EXPECT_EQ(first[43 + 15], 43);
-  EXPECT_EQ(first[43 + 32 + 15], 45);
-  EXPECT_EQ(first[43 + 64 + 15], 45);
-  EXPECT_EQ(hex(slice(e[1], 8, 555)), hex(expectedBand(1, {})));
+  for (std::size_t j = 0; j < 3; ++j) {
+    EXPECT_EQ(first[layout::kBandHeadSize + j * layout::kBandMemberSlotSize + layout::kMemberCode],
+              j == 0 ? 43 : 45)
+        << "member " << j;
+  }
+  EXPECT_EQ(hex(slice(e[1], kRecord, 555)), hex(expectedBand(1, {})));
 }
 
 TEST(ThingsWriterRecords, GateAndHeartStructures) {
@@ -186,13 +192,13 @@ TEST(ThingsWriterFile, OneKeeperAndNothingElse) {
   const Bytes file = writeThingsFile(level);
   EXPECT_EQ(file.size(), 84u);
   EXPECT_EQ(u32At(file, 0), 190u);
-  EXPECT_EQ(u32At(file, 8), 84u);
-  EXPECT_EQ(u32At(file, 12), 191u);
-  EXPECT_EQ(u32At(file, 16), 28u);
-  EXPECT_EQ(u32At(file, 20), 1u);  // element count
-  EXPECT_EQ(u32At(file, 24), 1u);  // version
-  EXPECT_EQ(u32At(file, 48), 192u);
-  EXPECT_EQ(u32At(file, 52), 28u);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 84u);
+  EXPECT_EQ(u32At(file, layout::kInfoChunk), 191u);
+  EXPECT_EQ(u32At(file, layout::kInfoChunk + 4), 28u);
+  EXPECT_EQ(u32At(file, layout::kElementCount), 1u);
+  EXPECT_EQ(u32At(file, layout::kFormatVersion), 1u);
+  EXPECT_EQ(u32At(file, layout::kBodyChunk), 192u);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedBodySize), 28u);
   std::vector<Chunk> chunks;
   elementsOf(file, &chunks);
   EXPECT_EQ(idsOf(chunks), (std::vector<std::uint32_t>{204}));
@@ -216,13 +222,13 @@ TEST(ThingsWriterFile, GateAreasComeFirstAndGateStructuresBeforeHearts) {
   const std::int32_t lefts[] = {0, 10, 50, 51, 52};
   for (std::size_t n = 0; n < 5; ++n) {
     SCOPED_TRACE("area record " + std::to_string(n));
-    EXPECT_EQ(u32At(e[n], 8), static_cast<std::uint32_t>(lefts[n]));
-    EXPECT_EQ(e[n][8 + 22], n + 1);
+    EXPECT_EQ(u32At(e[n], kRecord + layout::kAreaLeft), static_cast<std::uint32_t>(lefts[n]));
+    EXPECT_EQ(e[n][kRecord + layout::kAreaNumber], n + 1);
   }
-  EXPECT_EQ(u32At(e[6], 8), 100u);  // first gate structure
-  EXPECT_EQ(u32At(e[7], 8), 101u);
-  EXPECT_EQ(e[8][8 + 19], 3);  // hearts of keepers 1 and 2
-  EXPECT_EQ(e[9][8 + 19], 4);
+  EXPECT_EQ(u32At(e[6], kRecord + layout::kThingX), 100u);  // first gate structure
+  EXPECT_EQ(u32At(e[7], kRecord + layout::kThingX), 101u);
+  EXPECT_EQ(e[8][kRecord + layout::kStructureOwner], 3);  // hearts of keepers 1 and 2
+  EXPECT_EQ(e[9][kRecord + layout::kStructureOwner], 4);
 }
 
 TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
@@ -243,9 +249,9 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
   const std::size_t length =
       56 + 36 * C + 32 * T + 28 * P + 28 * D + 24 * R + 92 * G + 563 * B + 64 * A;
   EXPECT_EQ(file.size(), length);
-  EXPECT_EQ(u32At(file, 8), length);
-  EXPECT_EQ(u32At(file, 20), C + T + P + D + R + B + A + 2 * G);
-  EXPECT_EQ(u32At(file, 52), length - 56);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedLength), length);
+  EXPECT_EQ(u32At(file, layout::kElementCount), C + T + P + D + R + B + A + 2 * G);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedBodySize), length - 56);
   std::vector<Chunk> chunks;
   elementsOf(file, &chunks);
   EXPECT_EQ(idsOf(chunks),
@@ -274,7 +280,7 @@ TEST(ThingsWriterFile, StampRowFollowsPlayerCount) {
     SCOPED_TRACE("playerCount " + std::to_string(c.players));
     const Bytes file = writeThingsFile(keepersOnly(c.players));
     EXPECT_EQ(checkFraming(file), "");
-    EXPECT_EQ(hex(slice(file, 28, 20)), hex(Bytes(c.row.begin(), c.row.end())));
+    EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)), hex(Bytes(c.row.begin(), c.row.end())));
   }
 }
 
@@ -293,8 +299,9 @@ TEST(ThingsWriterFile, GateAreaHoldsItsAutomaticTriggerOnly) {
   (void)writeTriggersFile(level);
   const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
   ASSERT_EQ(e.size(), 5u);
-  EXPECT_EQ(hex(slice(e[0], 8 + 20, 3)), "00 00 01");
-  EXPECT_EQ(hex(slice(e[1], 8 + 20, 3)), "02 00 02");  // the time trigger took identifier 1
+  EXPECT_EQ(hex(slice(e[0], kRecord + layout::kAreaTrigger, 3)), "00 00 01");
+  EXPECT_EQ(hex(slice(e[1], kRecord + layout::kAreaTrigger, 3)),
+            "02 00 02");  // the time trigger took identifier 1
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -22,7 +23,8 @@ using testing::slice;
 using testing::u16At;
 using testing::u32At;
 
-constexpr std::size_t kHeaderLength = 60;  // file size, information and body headers
+// The frame in front of the elements, then the size of an element with its chunk header.
+constexpr std::size_t kHeaderLength = layout::kFirstTriggerElement;
 constexpr std::size_t kElementLength = 24;
 
 // The 16 bytes of a trigger element; param1 is always 1 and param5 always 0.
@@ -70,7 +72,7 @@ Elements elementsOf(const Bytes& file) {
   EXPECT_EQ(checkFraming(file, nullptr, &elements), "");
   for (const Chunk& c : elements) {
     EXPECT_EQ(c.size, 16u) << "element at " << c.offset;
-    const Bytes record = slice(file, c.offset + 8, c.size);
+    const Bytes record = slice(file, c.offset + kChunkHeaderSize, c.size);
     if (c.id == 213) {
       EXPECT_TRUE(out.actions.empty()) << "trigger element after an action element";
       out.triggers.push_back(record);
@@ -93,13 +95,13 @@ void expectRecords(const std::vector<Bytes>& actual, const std::vector<Bytes>& e
 
 void expectCounts(const Bytes& file, std::uint32_t triggers, std::uint32_t actions) {
   ASSERT_GE(file.size(), kHeaderLength);
-  EXPECT_EQ(u32At(file, 12), 211u);
-  EXPECT_EQ(u32At(file, 16), 32u);
-  EXPECT_EQ(u32At(file, 20), triggers);
-  EXPECT_EQ(u32At(file, 24), actions);
-  EXPECT_EQ(u32At(file, 28), 1u);
-  EXPECT_EQ(u32At(file, 52), 212u);
-  EXPECT_EQ(u32At(file, 56), 24u * (triggers + actions));
+  EXPECT_EQ(u32At(file, layout::kInfoChunk), 211u);
+  EXPECT_EQ(u32At(file, layout::kInfoChunk + 4), 32u);
+  EXPECT_EQ(u32At(file, layout::kTriggerCount), triggers);
+  EXPECT_EQ(u32At(file, layout::kActionCount), actions);
+  EXPECT_EQ(u32At(file, layout::kTriggersVersion), 1u);
+  EXPECT_EQ(u32At(file, layout::kTriggersBodyChunk), 212u);
+  EXPECT_EQ(u32At(file, layout::kTriggersBodyChunk + 4), 24u * (triggers + actions));
   EXPECT_EQ(file.size(), kHeaderLength + kElementLength * (triggers + actions));
 }
 
@@ -160,7 +162,7 @@ TEST(TriggersWriterFile, NoTriggersGivesEmptyBody) {
   level.heroGates.push_back(gate(false, 0, {10, 10, 11, 11}));  // no automatic triggers
   const Bytes file = writeTriggersFile(level);
   EXPECT_EQ(file.size(), 60u);
-  EXPECT_EQ(u32At(file, 8), 60u);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 60u);
   expectCounts(file, 0, 0);
   EXPECT_EQ(checkFraming(file), "");
   EXPECT_EQ(TriggerPlan(level).gateTrigger(0) % 256, 0);
@@ -190,7 +192,8 @@ TEST(TriggersWriterFile, StampRowFollowsPlayerCount) {
     LevelDescription level;
     level.playerCount = c.players;
     const Bytes file = writeTriggersFile(level);
-    EXPECT_EQ(hex(slice(file, 32, 20)), hex(Bytes(c.row.begin(), c.row.end())));
+    EXPECT_EQ(hex(slice(file, layout::kTriggersStampRow, 20)),
+              hex(Bytes(c.row.begin(), c.row.end())));
   }
 }
 
@@ -269,8 +272,8 @@ TEST(TriggersWriterTree, HugeAreaSquareCountWrapsToThirtyTwoBits) {
   level.triggers.push_back(controlAreaTrigger(3, 1));
   const Elements e = elementsOf(writeTriggersFile(level));
   ASSERT_EQ(e.triggers.size(), 2u);
-  EXPECT_EQ(u32At(e.triggers[0], 4), 0u);
-  EXPECT_EQ(u32At(e.triggers[1], 4), 65536u);
+  EXPECT_EQ(u32At(e.triggers[0], layout::kTriggerValue), 0u);
+  EXPECT_EQ(u32At(e.triggers[1], layout::kTriggerValue), 65536u);
 }
 
 TEST(TriggersWriterTree, IdentifierAbove255UsesHighByte) {
@@ -283,9 +286,9 @@ TEST(TriggersWriterTree, IdentifierAbove255UsesHighByte) {
   expectCounts(file, 256, 0);
   const Elements e = elementsOf(file);
   ASSERT_EQ(e.triggers.size(), 256u);
-  EXPECT_EQ(hex(slice(e.triggers[254], 8, 4)), "FF 00 00 01");  // id 255, next 256
+  EXPECT_EQ(hex(slice(e.triggers[254], layout::kTriggerId, 4)), "FF 00 00 01");  // id 255, next 256
   EXPECT_EQ(hex(e.triggers[255]), hex(triggerElement(5, 4, 0, 4, 256, 0, 0, 40)));
-  EXPECT_EQ(hex(slice(e.triggers[255], 8, 2)), "00 01");
+  EXPECT_EQ(hex(slice(e.triggers[255], layout::kTriggerId, 2)), "00 01");
   EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
   EXPECT_EQ(TriggerPlan(level).areaTrigger(0) / 256, 1);
 }
@@ -365,18 +368,21 @@ TEST(TriggersWriterTree, TensOfThousandsOfTriggers) {
   }
   const Bytes file = writeTriggersFile(level);
   expectCounts(file, kTriggers, kTriggers);
-  EXPECT_EQ(u32At(file, 8), 60u + 24u * 2 * kTriggers);
+  EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 60u + 24u * 2 * kTriggers);
   EXPECT_EQ(checkFraming(file), "");
   std::size_t wrong = 0;
   for (std::size_t i = 0; i < kTriggers && file.size() >= kHeaderLength + 48 * kTriggers; ++i) {
-    const std::size_t t = kHeaderLength + kElementLength * i + 8;
-    const std::size_t a = kHeaderLength + kElementLength * (kTriggers + i) + 8;
+    const std::size_t t = kHeaderLength + kElementLength * i + kChunkHeaderSize;
+    const std::size_t a = kHeaderLength + kElementLength * (kTriggers + i) + kChunkHeaderSize;
     const auto id = static_cast<std::uint16_t>(i + 1);
     const auto next = static_cast<std::uint16_t>(i + 1 < kTriggers ? i + 2 : 0);
     const auto actionId = static_cast<std::uint16_t>(65535 - i);
-    if (u32At(file, t + 4) != i || u16At(file, t + 8) != id || u16At(file, t + 10) != next ||
-        u16At(file, t + 12) != actionId || u32At(file, a + 4) != i ||
-        u16At(file, a + 8) != actionId || u16At(file, a + 10) != 0) {
+    if (u32At(file, t + layout::kTriggerValue) != i || u16At(file, t + layout::kTriggerId) != id ||
+        u16At(file, t + layout::kTriggerNext) != next ||
+        u16At(file, t + layout::kTriggerChild) != actionId ||
+        u32At(file, a + layout::kActionArg5) != i ||
+        u16At(file, a + layout::kActionId) != actionId ||
+        u16At(file, a + layout::kActionNext) != 0) {
       ++wrong;
     }
   }

@@ -9,6 +9,7 @@
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
+#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {
@@ -19,7 +20,6 @@ using testing::hex;
 using testing::slice;
 using testing::u32At;
 
-constexpr std::size_t kBodyOffset = 56;
 constexpr std::size_t kEntrySize = 16;
 
 using Entry = std::array<std::uint32_t, 4>;
@@ -85,23 +85,26 @@ Written write(const LevelDescription& level) {
   Written w;
   w.file = writeVariablesFile(level);
   EXPECT_EQ(checkFraming(w.file), "");
-  for (std::size_t at = kBodyOffset; at + kEntrySize <= w.file.size(); at += kEntrySize) {
+  for (std::size_t at = layout::kFirstVariableEntry; at + kEntrySize <= w.file.size();
+       at += kEntrySize) {
     w.entries.push_back(
-        {u32At(w.file, at), u32At(w.file, at + 4), u32At(w.file, at + 8), u32At(w.file, at + 12)});
+        {u32At(w.file, at + layout::kEntryType), u32At(w.file, at + layout::kEntrySecond),
+         u32At(w.file, at + layout::kEntryThird), u32At(w.file, at + layout::kEntryFourth)});
   }
   return w;
 }
 
 void expectFraming(const Written& w, std::size_t entryCount) {
-  EXPECT_EQ(w.file.size(), 56 + kEntrySize * entryCount);
+  const std::size_t length = layout::kFirstVariableEntry + kEntrySize * entryCount;
+  EXPECT_EQ(w.file.size(), length);
   EXPECT_EQ(u32At(w.file, 0), 230u);
-  EXPECT_EQ(u32At(w.file, 8), 56 + kEntrySize * entryCount);
-  EXPECT_EQ(u32At(w.file, 12), 231u);
-  EXPECT_EQ(u32At(w.file, 16), 28u);
-  EXPECT_EQ(u32At(w.file, 20), entryCount);
-  EXPECT_EQ(u32At(w.file, 24), 1u);
-  EXPECT_EQ(u32At(w.file, 48), 232u);
-  EXPECT_EQ(u32At(w.file, 52), kEntrySize * entryCount);
+  EXPECT_EQ(u32At(w.file, layout::kAnnouncedLength), length);
+  EXPECT_EQ(u32At(w.file, layout::kInfoChunk), 231u);
+  EXPECT_EQ(u32At(w.file, layout::kInfoChunk + 4), 28u);
+  EXPECT_EQ(u32At(w.file, layout::kElementCount), entryCount);
+  EXPECT_EQ(u32At(w.file, layout::kFormatVersion), 1u);
+  EXPECT_EQ(u32At(w.file, layout::kBodyChunk), 232u);
+  EXPECT_EQ(u32At(w.file, layout::kAnnouncedBodySize), kEntrySize * entryCount);
 }
 
 TEST(VariablesWriterTest, OneKeeperWithDefaultTablesHasNinetyNineEntries) {
@@ -110,8 +113,8 @@ TEST(VariablesWriterTest, OneKeeperWithDefaultTablesHasNinetyNineEntries) {
   const Written w = write(level);
   expectFraming(w, 99);
   EXPECT_EQ(w.file.size(), 1640u);
-  EXPECT_EQ(u32At(w.file, 52), 1584u);
-  EXPECT_EQ(hex(slice(w.file, 28, 20)),
+  EXPECT_EQ(u32At(w.file, layout::kAnnouncedBodySize), 1584u);
+  EXPECT_EQ(hex(slice(w.file, layout::kStampRow, 20)),
             "CF 07 04 06 5C 45 0D 16 2F 6F CF 07 04 06 70 73 0D 16 2F 76");
 }
 
@@ -121,7 +124,7 @@ TEST(VariablesWriterTest, KeeperWithoutHeartOrTablesLeavesTheClosingPair) {
   const Written w = write(level);
   expectFraming(w, 2);
   EXPECT_EQ(w.file.size(), 88u);
-  EXPECT_EQ(u32At(w.file, 52), 32u);
+  EXPECT_EQ(u32At(w.file, layout::kAnnouncedBodySize), 32u);
   EXPECT_EQ(w.entries, (std::vector<Entry>{globalEntry(), playerEntry(2, 1)}));
 }
 
@@ -167,7 +170,7 @@ TEST(VariablesWriterTest, HeartsOfKeepersOneAndThreeInATwoKeeperLevel) {
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(w.entries[i], expected[i]) << "entry " << i;
   }
-  EXPECT_EQ(hex(slice(w.file, 28, 20)),
+  EXPECT_EQ(hex(slice(w.file, layout::kStampRow, 20)),
             "CF 07 06 06 5C 45 0C 35 2E 6F CF 07 06 06 70 73 0C 35 2E 74");
 }
 
@@ -206,9 +209,9 @@ TEST(VariablesWriterTest, EntryOrderCountsFirstThenEachKeepersCategories) {
   }
 
   // The count of 300 in full, and keeper 2's first trap byte by byte.
-  EXPECT_EQ(hex(slice(w.file, kBodyOffset + kEntrySize * 1, kEntrySize)),
+  EXPECT_EQ(hex(slice(w.file, layout::kFirstVariableEntry + kEntrySize * 1, kEntrySize)),
             "01 00 00 00 0A 00 00 00 2C 01 00 00 03 00 00 00");
-  EXPECT_EQ(hex(slice(w.file, kBodyOffset + kEntrySize * 13, kEntrySize)),
+  EXPECT_EQ(hex(slice(w.file, layout::kFirstVariableEntry + kEntrySize * 13, kEntrySize)),
             "02 00 00 00 03 00 04 00 05 00 00 00 03 00 00 00");
 }
 
@@ -226,7 +229,7 @@ TEST(VariablesWriterTest, StampRowFollowsThePlayerCount) {
     LevelDescription level = variablesLevel(c.playerCount, {true, true, true, c.playerCount == 4});
     emptyTables(level);
     const Written w = write(level);
-    EXPECT_EQ(hex(slice(w.file, 28, 20)), c.stamps);
+    EXPECT_EQ(hex(slice(w.file, layout::kStampRow, 20)), c.stamps);
     const auto hearts = static_cast<std::size_t>(c.playerCount);
     expectFraming(w, 41 * hearts + 2);
   }

@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "cli.h"
 #include "inspect_test_support.h"
 #include "render.h"
+#include "writers/layouts.h"
 
 namespace ts::inspect {
 namespace {
@@ -30,51 +32,85 @@ struct Patch {
   const char* words;  // part of the problem's message
 };
 
+// Where Lair1's records lie. Things: two creatures, then two objects, then the door, each in
+// an element chunk of its own.
+constexpr std::size_t chunkOf(std::size_t recordSize) { return kChunkHeaderSize + recordSize; }
+constexpr std::size_t kCreature2Chunk =
+    layout::kFirstThingElement + chunkOf(layout::kCreatureRecordSize);
+constexpr std::size_t kObject1Chunk = kCreature2Chunk + chunkOf(layout::kCreatureRecordSize);
+constexpr std::size_t kDoorChunk = kObject1Chunk + 2 * chunkOf(layout::kObjectRecordSize);
+constexpr std::size_t kCreature1 = layout::kFirstThingElement + kChunkHeaderSize;
+constexpr std::size_t kObject1 = kObject1Chunk + kChunkHeaderSize;
+constexpr std::size_t kDoor1 = kDoorChunk + kChunkHeaderSize;
+// Triggers: 24-byte elements in tree order (triggers 1, 4, 2, 3, 5, 6, then the actions).
+constexpr std::size_t triggersChunk(std::size_t i) {
+  return layout::kFirstTriggerElement + i * chunkOf(layout::kTriggerElementSize);
+}
+constexpr std::size_t triggersRecord(std::size_t i) { return triggersChunk(i) + kChunkHeaderSize; }
+constexpr std::size_t kFirstAction = triggersRecord(6);
+// Players: Keeper 1 is the third record. Variables: 22 creature counts, then the availabilities.
+constexpr std::size_t playerRecord(std::size_t n) {
+  return layout::kFirstPlayerRecord + n * layout::kPlayerRecordSize;
+}
+constexpr std::size_t kFirstAvailability =
+    layout::kFirstVariableEntry + 22 * layout::kVariableEntrySize;
+
+// A patch whose problem is reported where the bytes are replaced.
+Patch at(const char* suffix, std::size_t offset, Bytes bytes, const char* words) {
+  return {suffix, offset, std::move(bytes), offset, words};
+}
+
 TEST(InspectValidationTest, CorruptedFieldsAreReportedAtTheirOffsets) {
+  constexpr std::size_t kCellsSize = layout::kMapCellsChunk + 4;  // announced by the cells chunk
   const Patch kPatches[] = {
       // Framing shared by all files.
-      {"Things.kld", 4, {5, 0, 0, 0}, 4, "holds 4"},
-      {"Things.kld", 8, {0xE8, 0x03, 0, 0}, 8, "announces a length of 1000"},
-      {"Things.kld", 20, {16, 0, 0, 0}, 20, "announces 16 elements"},
-      {"Things.kld", 24, {2, 0, 0, 0}, 24, "format version 2"},
-      {"Things.kld", 48, {193, 0, 0, 0}, 48, "expected the body chunk (192)"},
-      // Things: creature 1's element header at 56, its record at 64; object 1's record at 136;
-      // the door's at 200.
-      {"Things.kld", 56, {199, 0, 0, 0}, 56, "unknown element chunk identifier 199"},
-      {"Things.kld", 60, {30, 0, 0, 0}, 60, "its record has 28"},
-      {"Things.kld", 64 + 26, {99}, 64 + 26, "unknown creature 99"},
-      {"Things.kld", 64 + 14, {11}, 64 + 14, "unknown level 11"},
-      {"Things.kld", 64 + 27, {9}, 64 + 27, "unknown player 9"},
-      {"Things.kld", 136 + 22, {47}, 136 + 22, "unknown object 47"},
-      {"Things.kld", 200 + 16, {2}, 200 + 16, "unknown lock flag 2"},
-      // Triggers: elements of 24 bytes from 60 in tree order (triggers 1, 4, 2, 3, 5, 6), then
-      // the actions from 204. A trigger's next link is at record offset 10, its kind at 14.
-      {"Triggers.kld", 20, {7, 0, 0, 0}, 20, "announces 7 trigger elements"},
-      {"Triggers.kld", 24, {9, 0, 0, 0}, 24, "announces 9 action elements"},
-      {"Triggers.kld", 68 + 10, {0xE7, 0x03}, 68 + 10, "next link 999 names no trigger"},
-      {"Triggers.kld", 68 + 14, {99}, 68 + 14, "unknown trigger kind 99"},
-      {"Triggers.kld", 116 + 8, {1, 0}, 116 + 8, "identifier 1 is already used"},
+      at("Things.kld", 4, {5, 0, 0, 0}, "holds 4"),
+      at("Things.kld", layout::kAnnouncedLength, {0xE8, 0x03, 0, 0}, "announces a length of 1000"),
+      at("Things.kld", layout::kElementCount, {16, 0, 0, 0}, "announces 16 elements"),
+      at("Things.kld", layout::kFormatVersion, {2, 0, 0, 0}, "format version 2"),
+      at("Things.kld", layout::kBodyChunk, {193, 0, 0, 0}, "expected the body chunk (192)"),
+      // Things: creature 1's element header, its size and its fields; object 1; the door.
+      at("Things.kld", layout::kFirstThingElement, {199, 0, 0, 0},
+         "unknown element chunk identifier 199"),
+      at("Things.kld", layout::kFirstThingElement + 4, {30, 0, 0, 0}, "its record has 28"),
+      at("Things.kld", kCreature1 + layout::kCreatureId, {99}, "unknown creature 99"),
+      at("Things.kld", kCreature1 + layout::kCreatureLevel, {11}, "unknown level 11"),
+      at("Things.kld", kCreature1 + layout::kCreatureOwner, {9}, "unknown player 9"),
+      at("Things.kld", kObject1 + layout::kObjectId, {47}, "unknown object 47"),
+      at("Things.kld", kDoor1 + layout::kDoorLocked, {2}, "unknown lock flag 2"),
+      // Triggers.
+      at("Triggers.kld", layout::kTriggerCount, {7, 0, 0, 0}, "announces 7 trigger elements"),
+      at("Triggers.kld", layout::kActionCount, {9, 0, 0, 0}, "announces 9 action elements"),
+      at("Triggers.kld", triggersRecord(0) + layout::kTriggerNext, {0xE7, 0x03},
+         "next link 999 names no trigger"),
+      at("Triggers.kld", triggersRecord(0) + layout::kTriggerKind, {99}, "unknown trigger kind 99"),
+      at("Triggers.kld", triggersRecord(2) + layout::kTriggerId, {1, 0},
+         "identifier 1 is already used"),
       // The last automatic trigger pointing back at the first trigger closes a loop.
-      {"Triggers.kld", 188 + 10, {1, 0}, 188 + 10, "leads back into the tree"},
-      {"Triggers.kld", 212 + 14, {77}, 212 + 14, "unknown action type 77"},
-      {"Triggers.kld", 212 + 10, {5, 0}, 212 + 10, "next link 5 names no action"},
-      // Map: cells from 36, row 0 first; the width at 20.
-      {"Map.kld", 36 + 4 * 5, {0x99, 1, 1, 1}, 36 + 4 * 5, "0x01010199 at square (5, 0)"},
-      {"Map.kld", 20, {13, 0, 0, 0}, 32, "a 13 by 10 map needs 520"},
-      {"Map.kld", 24, {0, 0, 0, 0}, 24, "height 0 is not positive"},
-      // Players: 205-byte records from 56; Keeper 1 is the third.
-      {"Players.kld", 466 + 168, {9}, 466 + 168, "unknown player 9"},
-      {"Players.kld", 466 + 173, {7}, 466 + 173, "not printable in the name"},
-      // Variables: 16-byte entries from 56; 22 creature counts, then the availabilities.
-      {"Variables.kld", 56, {5, 0, 0, 0}, 56, "unknown entry type 5"},
-      {"Variables.kld", 408 + 4, {9, 0}, 408 + 4, "unknown item category 9"},
-      {"Variables.kld", 408 + 12, {4, 0, 0, 0}, 408 + 12, "unknown availability 4"},
-      // Level information: the wide name at 56, the player count at 25660, the referenced
-      // files from 25747 (72 bytes each).
-      {".kwd", 56, {0x4C, 0x01}, 56, "not printable in the name"},
-      {".kwd", 25660, {0}, 25660, "player count 0"},
-      {".kwd", 25747, {111, 0, 0, 0}, 25747, "unknown file kind 111"},
-      {".kwd", 52, {0x54, 0x64, 0, 0}, 52, "announces 25684 bytes; it holds 25683"},
+      at("Triggers.kld", triggersRecord(5) + layout::kTriggerNext, {1, 0},
+         "leads back into the tree"),
+      at("Triggers.kld", kFirstAction + layout::kActionType, {77}, "unknown action type 77"),
+      at("Triggers.kld", kFirstAction + layout::kActionNext, {5, 0}, "next link 5 names no action"),
+      // Map: cells row 0 first. A width the cells do not fit is reported at the cells' size.
+      at("Map.kld", layout::kFirstCell + 5 * layout::kCellSize, {0x99, 1, 1, 1},
+         "0x01010199 at square (5, 0)"),
+      {"Map.kld", layout::kMapWidth, {13, 0, 0, 0}, kCellsSize, "a 13 by 10 map needs 520"},
+      at("Map.kld", layout::kMapHeight, {0, 0, 0, 0}, "height 0 is not positive"),
+      // Players: Keeper 1 is the third record.
+      at("Players.kld", playerRecord(2) + layout::kPlayerId, {9}, "unknown player 9"),
+      at("Players.kld", playerRecord(2) + layout::kPlayerName, {7}, "not printable in the name"),
+      // Variables.
+      at("Variables.kld", layout::kFirstVariableEntry, {5, 0, 0, 0}, "unknown entry type 5"),
+      at("Variables.kld", kFirstAvailability + layout::kAvailabilityCategory, {9, 0},
+         "unknown item category 9"),
+      at("Variables.kld", kFirstAvailability + layout::kAvailabilityState, {4, 0, 0, 0},
+         "unknown availability 4"),
+      // Level information.
+      at(".kwd", layout::kLevelNameOffset, {0x4C, 0x01}, "not printable in the name"),
+      at(".kwd", layout::kPlayerCountOffset, {0}, "player count 0"),
+      at(".kwd", layout::kFirstReferencedFile, {111, 0, 0, 0}, "unknown file kind 111"),
+      at(".kwd", layout::kLevelInfoChunk + 4, {0x54, 0x64, 0, 0},
+         "announces 25684 bytes; it holds 25683"),
   };
   const std::string text = readExample("lair1.txt");
   for (const Patch& p : kPatches) {
@@ -96,18 +132,18 @@ TEST(InspectValidationTest, TruncatedFilesReportTheRecordCutShort) {
     std::size_t recordAt;  // the element chunk or record that the cut falls into
     const char* words;
   } kCuts[] = {
-      // Creature 2's element chunk starts at 56 + 36.
-      {"Things.kld", 92 + 18, 92, "creature element (200) is cut short"},
+      {"Things.kld", kCreature2Chunk + 18, kCreature2Chunk, "creature element (200) is cut short"},
       // A cut inside an element header.
-      {"Things.kld", 92 + 5, 92, "element chunk header is cut short"},
-      // Player record 2 starts at 56 + 205.
-      {"Players.kld", 261 + 100, 261, "player record 2 is cut short"},
-      {"Variables.kld", 56 + 16 * 3 + 7, 56 + 16 * 3, "entry 4 is cut short"},
-      {"Triggers.kld", 60 + 24 * 2 + 20, 60 + 24 * 2, "trigger element (213) is cut short"},
-      // The cells chunk announces 480 bytes from 36.
-      {"Map.kld", 100, 28, "cells chunk (102) is cut short"},
-      {"Map.kld", 30, 28, "before the cells chunk"},
-      {".kwd", 20000, 48, "level information chunk (223) is cut short"},
+      {"Things.kld", kCreature2Chunk + 5, kCreature2Chunk, "element chunk header is cut short"},
+      {"Players.kld", playerRecord(1) + 100, playerRecord(1), "player record 2 is cut short"},
+      {"Variables.kld", layout::kFirstVariableEntry + 3 * layout::kVariableEntrySize + 7,
+       layout::kFirstVariableEntry + 3 * layout::kVariableEntrySize, "entry 4 is cut short"},
+      {"Triggers.kld", triggersChunk(2) + 20, triggersChunk(2),
+       "trigger element (213) is cut short"},
+      // The cells chunk announces 480 bytes.
+      {"Map.kld", 100, layout::kMapCellsChunk, "cells chunk (102) is cut short"},
+      {"Map.kld", 30, layout::kMapCellsChunk, "before the cells chunk"},
+      {".kwd", 20000, layout::kLevelInfoChunk, "level information chunk (223) is cut short"},
   };
   for (const auto& cut : kCuts) {
     SCOPED_TRACE(std::string(cut.suffix) + " cut to " + std::to_string(cut.keep));
@@ -115,7 +151,8 @@ TEST(InspectValidationTest, TruncatedFilesReportTheRecordCutShort) {
     file.resize(cut.keep);
     const Inspection in = inspect(file);
     EXPECT_TRUE(hasProblemAt(in, cut.recordAt, cut.words)) << problemsText(in);
-    EXPECT_TRUE(hasProblemAt(in, 8, "announces a length")) << problemsText(in);
+    EXPECT_TRUE(hasProblemAt(in, layout::kAnnouncedLength, "announces a length"))
+        << problemsText(in);
   }
 }
 
@@ -218,7 +255,7 @@ TEST_F(InspectCommandLineTest, ExitStatuses) {
 
 TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
   Bytes damaged = compiledFile(readExample("lair1.txt"), "Things.kld");
-  damaged[64 + 26] = 99;  // creature 1's creature id
+  damaged[kCreature1 + layout::kCreatureId] = 99;
   const std::string bad = write("damaged", damaged);
   EXPECT_EQ(run({bad}), kExitProblem);
   EXPECT_NE(out_.str().find("offset 90 (0x5A): unknown creature 99"), std::string::npos)
