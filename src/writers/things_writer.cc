@@ -2,8 +2,10 @@
 // in this order: creatures (200), objects (194), doors (196), traps (195), the areas of hero
 // gates then of entrance areas (197), hero bands (201), then the structures (204) of hero
 // gates and of keeper hearts.
+#include <array>
 #include <cassert>
 #include <utility>
+#include <vector>
 
 #include "writers/chunk.h"
 #include "writers/layouts.h"
@@ -36,8 +38,7 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
-void putCreature(Bytes& out, const CreatureEntry& c) {
-  FieldWriter r = beginElement(out, chunk::kThingCreature, kCreatureRecordSize);
+void putCreature(FieldWriter& r, const CreatureEntry& c) {
   r.at(layout::kThingX).i32(c.x);
   r.at(layout::kThingY).i32(c.y);
   r.u32(0);
@@ -49,22 +50,18 @@ void putCreature(Bytes& out, const CreatureEntry& c) {
   r.u16(0);
   r.at(layout::kCreatureId).low8(c.creatureId);
   r.at(layout::kCreatureOwner).low8(c.owner);
-  assert(r.complete());
 }
 
-void putObject(Bytes& out, const ThingEntry& t) {
-  FieldWriter r = beginElement(out, chunk::kThingObject, kObjectRecordSize);
+void putObject(FieldWriter& r, const ThingEntry& t) {
   r.at(layout::kThingX).i32(t.x);
   r.at(layout::kThingY).i32(t.y);
   r.zeros(12);
   r.u16(0);
   r.at(layout::kObjectId).low8(t.objectId);
   r.at(layout::kObjectOwner).low8(kNeutralPlayer);
-  assert(r.complete());
 }
 
-void putDoor(Bytes& out, const DoorEntry& d) {
-  FieldWriter r = beginElement(out, chunk::kThingDoor, kDoorRecordSize);
+void putDoor(FieldWriter& r, const DoorEntry& d) {
   r.at(layout::kThingX).i32(d.x);
   r.at(layout::kThingY).i32(d.y);
   r.u32(0);
@@ -75,11 +72,9 @@ void putDoor(Bytes& out, const DoorEntry& d) {
   r.u8(0x63);
   r.u8(0x5F);
   r.u8(0);
-  assert(r.complete());
 }
 
-void putTrap(Bytes& out, const TrapEntry& t) {
-  FieldWriter r = beginElement(out, chunk::kThingTrap, kTrapRecordSize);
+void putTrap(FieldWriter& r, const TrapEntry& t) {
   r.at(layout::kThingX).i32(t.x);
   r.at(layout::kThingY).i32(t.y);
   r.u32(0);
@@ -87,12 +82,10 @@ void putTrap(Bytes& out, const TrapEntry& t) {
   r.at(layout::kTrapId).low8(t.trapId);
   r.at(layout::kTrapOwner).low8(t.owner);
   r.u8(0x73);
-  assert(r.complete());
 }
 
-void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right,
+void putArea(FieldWriter& r, std::int32_t left, std::int32_t top, std::int32_t right,
              std::int32_t bottom, std::uint16_t trigger, std::size_t number) {
-  FieldWriter r = beginElement(out, chunk::kThingArea, kAreaRecordSize);
   r.at(layout::kAreaLeft).i32(left);
   r.at(layout::kAreaTop).i32(top);
   r.at(layout::kAreaRight).i32(right);
@@ -105,11 +98,9 @@ void putArea(Bytes& out, std::int32_t left, std::int32_t top, std::int32_t right
   r.zeros(25);
   r.bytes(kAreaTail);
   r.u32(18);
-  assert(r.complete());
 }
 
-void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
-  FieldWriter r = beginElement(out, chunk::kThingHeroBand, kBandRecordSize);
+void putBand(FieldWriter& r, const HeroBand& band, std::size_t number) {
   const auto bandNumber = static_cast<std::uint8_t>(number);
   r.u32(9);
   r.bytes(std::array<std::uint8_t, 12>{0xA0, 0x45, 0x8E, 0x01, 0xA0, 0xEE, 0x15, 0x01, 0x7E, 0x2E,
@@ -146,12 +137,10 @@ void putBand(Bytes& out, const HeroBand& band, std::size_t number) {
     r.at(slot + layout::kMemberBandIndex).u8(bandNumber);
     r.u8(1);
   }
-  assert(r.complete());
 }
 
-void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t variant,
+void putStructure(FieldWriter& r, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  FieldWriter r = beginElement(out, chunk::kThingStructure, kStructureRecordSize);
   r.at(layout::kThingX).i32(x);
   r.at(layout::kThingY).i32(y);
   r.u32(0);
@@ -162,76 +151,132 @@ void putStructure(Bytes& out, std::int32_t x, std::int32_t y, std::int32_t varia
   r.u8(0);
   r.at(layout::kStructureTerrain).low8(terrain);
   r.at(layout::kStructureOwner).low8(player);
-  assert(r.complete());
+}
+
+// A run of elements of one kind in the body: their chunk identifier, their record size and how
+// many the level has.
+struct ElementRun {
+  std::uint32_t id;
+  std::size_t recordSize;
+  std::size_t count;
+};
+
+// The runs of the body. The announced element count and body size are computed from them, and
+// each run's elements are written by its identifier, size and count, so the two cannot differ.
+struct ThingsBody {
+  ElementRun creatures;
+  ElementRun objects;
+  ElementRun doors;
+  ElementRun traps;
+  ElementRun areas;
+  ElementRun bands;
+  ElementRun structures;
+
+  [[nodiscard]] std::array<ElementRun, 7> runs() const {
+    return {creatures, objects, doors, traps, areas, bands, structures};
+  }
+  [[nodiscard]] std::size_t elements() const {
+    std::size_t n = 0;
+    for (const ElementRun& run : runs()) n += run.count;
+    return n;
+  }
+  [[nodiscard]] std::size_t size() const {
+    std::size_t n = 0;
+    for (const ElementRun& run : runs()) n += (kChunkHeaderSize + run.recordSize) * run.count;
+    return n;
+  }
+};
+
+// Hero gates have an area and a structure each; every heart is a structure.
+ThingsBody thingsBody(const LevelDescription& level, std::size_t hearts) {
+  const std::size_t gates = level.heroGates.size();
+  return {
+      {chunk::kThingCreature, kCreatureRecordSize, level.creatures.size()},
+      {chunk::kThingObject, kObjectRecordSize, level.things.size()},
+      {chunk::kThingDoor, kDoorRecordSize, level.doors.size()},
+      {chunk::kThingTrap, kTrapRecordSize, level.traps.size()},
+      {chunk::kThingArea, kAreaRecordSize, gates + level.areas.size()},
+      {chunk::kThingHeroBand, kBandRecordSize, level.heroBands.size()},
+      {chunk::kThingStructure, kStructureRecordSize, gates + hearts},
+  };
+}
+
+// Writes the run's elements, a chunk each; `fill(record, i)` fills element i's record.
+template <typename Fill>
+void putRun(FileOutput& file, const ElementRun& run, Fill fill) {
+  for (std::size_t i = 0; i < run.count; ++i) {
+    FieldWriter record = beginElement(file.bytes(), run.id, run.recordSize);
+    fill(record, i);
+    assert(record.complete());
+    file.checkpoint();
+  }
+}
+
+// A run with one element per entry of the level.
+template <typename Entry, typename Put>
+void putEntries(FileOutput& file, const ElementRun& run, const std::vector<Entry>& entries,
+                Put put) {
+  assert(run.count == entries.size());
+  putRun(file, run, [&](FieldWriter& r, std::size_t i) { put(r, entries[i]); });
+}
+
+// Area numbers count the hero gates first, then the entrance areas, as hero releases do.
+void putAreas(FileOutput& file, const ElementRun& run, const LevelDescription& level,
+              const TriggerPlan& plan) {
+  const std::size_t gates = level.heroGates.size();
+  putRun(file, run, [&](FieldWriter& r, std::size_t i) {
+    if (i < gates) {
+      const GateExtent& e = level.heroGates[i].extent;
+      putArea(r, e.left, e.top, e.right, e.bottom, plan.gateTrigger(i), i + 1);
+    } else {
+      const EntranceArea& a = level.areas[i - gates];
+      putArea(r, a.left, a.top, a.right, a.bottom, plan.areaTrigger(i - gates), i + 1);
+    }
+  });
+}
+
+// The hero gates' structures, then the hearts of `heartKeepers` (keeper indexes from 0).
+void putStructures(FileOutput& file, const ElementRun& run, const LevelDescription& level,
+                   const std::vector<std::size_t>& heartKeepers) {
+  const std::size_t gates = level.heroGates.size();
+  putRun(file, run, [&](FieldWriter& r, std::size_t i) {
+    if (i < gates) {
+      const HeroGate& g = level.heroGates[i];
+      putStructure(r, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
+    } else {
+      const std::size_t k = heartKeepers[i - gates];
+      putStructure(r, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
+                   static_cast<std::int32_t>(k) + kFirstKeeperPlayer);
+    }
+  });
 }
 
 }  // namespace
 
 void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
+  std::vector<std::size_t> heartKeepers;
+  for (std::size_t k = 0; k < 4; ++k) {
+    if (level.heartCenterSet[k]) heartKeepers.push_back(k);
+  }
   // Every element chunk has a fixed size, so the frame in front of the body is known before
   // the first record.
-  std::size_t hearts = 0;
-  for (std::size_t k = 0; k < 4; ++k) hearts += level.heartCenterSet[k] ? 1 : 0;
-  const std::size_t structures = level.heroGates.size() + hearts;
-  const std::size_t areas = level.heroGates.size() + level.areas.size();
-  const std::size_t elements = level.creatures.size() + level.things.size() + level.doors.size() +
-                               level.traps.size() + areas + level.heroBands.size() + structures;
-  const std::size_t bodySize = (kChunkHeaderSize + kCreatureRecordSize) * level.creatures.size() +
-                               (kChunkHeaderSize + kObjectRecordSize) * level.things.size() +
-                               (kChunkHeaderSize + kDoorRecordSize) * level.doors.size() +
-                               (kChunkHeaderSize + kTrapRecordSize) * level.traps.size() +
-                               (kChunkHeaderSize + kAreaRecordSize) * areas +
-                               (kChunkHeaderSize + kBandRecordSize) * level.heroBands.size() +
-                               (kChunkHeaderSize + kStructureRecordSize) * structures;
-  const std::size_t length = kFrameSize + bodySize;
+  const ThingsBody body = thingsBody(level, heartKeepers.size());
+  const std::size_t length = kFrameSize + body.size();
   file.expect(length);
   Bytes& out = file.bytes();
   putFileSizeChunk(out, chunk::kThingsFile, length);
-  putFileInfoChunk(out, chunk::kThingsFile, elements,
+  putFileInfoChunk(out, chunk::kThingsFile, body.elements(),
                    stampRowFor(kThingsStamps, level.playerCount));
-  putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, bodySize);
+  putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, body.size());
 
-  for (const CreatureEntry& c : level.creatures) {
-    putCreature(out, c);
-    file.checkpoint();
-  }
-  for (const ThingEntry& t : level.things) {
-    putObject(out, t);
-    file.checkpoint();
-  }
-  for (const DoorEntry& d : level.doors) {
-    putDoor(out, d);
-    file.checkpoint();
-  }
-  for (const TrapEntry& t : level.traps) {
-    putTrap(out, t);
-    file.checkpoint();
-  }
-  // Area numbers count the hero gates first, then the entrance areas, as hero releases do.
-  std::size_t areaNumber = 0;
-  for (std::size_t j = 0; j < level.heroGates.size(); ++j) {
-    const GateExtent& e = level.heroGates[j].extent;
-    putArea(out, e.left, e.top, e.right, e.bottom, plan.gateTrigger(j), ++areaNumber);
-    file.checkpoint();
-  }
-  for (std::size_t j = 0; j < level.areas.size(); ++j) {
-    const EntranceArea& a = level.areas[j];
-    putArea(out, a.left, a.top, a.right, a.bottom, plan.areaTrigger(j), ++areaNumber);
-    file.checkpoint();
-  }
-  for (std::size_t b = 0; b < level.heroBands.size(); ++b) {
-    putBand(out, level.heroBands[b], b);
-    file.checkpoint();
-  }
-  for (const HeroGate& g : level.heroGates) {
-    putStructure(out, g.x, g.y, g.gateVariant, 1, g.gateStyle, kHeroPlayer);
-    file.checkpoint();
-  }
-  for (std::size_t k = 0; k < 4; ++k) {
-    if (!level.heartCenterSet[k]) continue;
-    putStructure(out, level.heartCenterX[k], level.heartCenterY[k], 0, 0, kHeartTerrainId,
-                 static_cast<std::int32_t>(k) + kFirstKeeperPlayer);
-  }
+  putEntries(file, body.creatures, level.creatures, putCreature);
+  putEntries(file, body.objects, level.things, putObject);
+  putEntries(file, body.doors, level.doors, putDoor);
+  putEntries(file, body.traps, level.traps, putTrap);
+  putAreas(file, body.areas, level, plan);
+  putRun(file, body.bands,
+         [&](FieldWriter& r, std::size_t b) { putBand(r, level.heroBands[b], b); });
+  putStructures(file, body.structures, level, heartKeepers);
   assert(file.size() == length);
 }
 
