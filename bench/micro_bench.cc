@@ -110,18 +110,18 @@ void BM_WriteMap(benchmark::State& state) {
   std::ostringstream console;
   ts::ProblemSink sink(&console);
   writeBenchmark(state, textShape(),
-                 [&](const ts::LevelDescription& level) { return ts::writeMapFile(level, sink); });
+                 [&](const ts::LevelDescription& level) { return ts::buildMapFile(level, sink); });
 }
 
 void BM_WriteThings100kCreatures(benchmark::State& state) {
   writeBenchmark(state, creaturesShape(),
-                 [](const ts::LevelDescription& level) { return ts::writeThingsFile(level); });
+                 [](const ts::LevelDescription& level) { return ts::buildThingsFile(level); });
 }
 
 void BM_WriteTriggers65535(benchmark::State& state) {
   // The writer stores the same identifiers into areas and gates on every run.
   writeBenchmark(state, triggersShape(),
-                 [](ts::LevelDescription& level) { return ts::writeTriggersFile(level); });
+                 [](ts::LevelDescription& level) { return ts::buildTriggersFile(level); });
 }
 
 // The whole in-memory compile (read, check, write six files), per byte of map text.

@@ -59,15 +59,15 @@ bool compileMap(std::string_view mapText, const NameMaps& names, ProblemSink& pr
     fileNames.push_back(level.levelName + std::string(suffix));
   }
   sink.announce(level.levelName, fileNames);
-  writeMapFile(level, problems, sink.open(fileNames[0]));
+  buildMapFile(level, problems, sink.open(fileNames[0]));
   sink.close();
-  writeTriggersFile(level, plan, sink.open(fileNames[1]));
+  buildTriggersFile(level, plan, sink.open(fileNames[1]));
   sink.close();
-  writeThingsFile(level, plan, sink.open(fileNames[2]));
+  buildThingsFile(level, plan, sink.open(fileNames[2]));
   sink.close();
-  putWholeFile(sink, fileNames[3], writePlayersFile(level));
-  putWholeFile(sink, fileNames[4], writeVariablesFile(level));
-  putWholeFile(sink, fileNames[5], writeLevelInfoFile(level));
+  putWholeFile(sink, fileNames[3], buildPlayersFile(level));
+  putWholeFile(sink, fileNames[4], buildVariablesFile(level));
+  putWholeFile(sink, fileNames[5], buildLevelInfoFile(level));
   return true;
 }
 

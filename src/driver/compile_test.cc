@@ -115,7 +115,7 @@ TEST(CompileLevel, HeaderRejectionLeavesEverythingEmpty) {
     EXPECT_FALSE(level.isValid);
     EXPECT_EQ(console, c.console);
     EXPECT_TRUE(level.mapCodes.empty());
-    EXPECT_TRUE(level.things.empty());
+    EXPECT_TRUE(level.objects.empty());
     EXPECT_TRUE(level.creatures.empty());
     EXPECT_TRUE(level.doors.empty());
     EXPECT_TRUE(level.traps.empty());
@@ -169,10 +169,10 @@ TEST(CompileLevel, RecordsKeepFileOrderAndDroppedEntriesLeaveNoGap) {
   const LevelDescription level = readLevel(map.text(), &console);
   ASSERT_TRUE(level.isValid) << console;
 
-  ASSERT_EQ(level.things.size(), 2u);
-  EXPECT_EQ(level.things[0].objectId, 59);
-  EXPECT_EQ(level.things[1].objectId, 118);
-  EXPECT_EQ(level.things[1].x, 3);
+  ASSERT_EQ(level.objects.size(), 2u);
+  EXPECT_EQ(level.objects[0].objectId, 59);
+  EXPECT_EQ(level.objects[1].objectId, 118);
+  EXPECT_EQ(level.objects[1].x, 3);
 
   ASSERT_EQ(level.creatures.size(), 2u);
   EXPECT_EQ(level.creatures[0].creatureId, 10);

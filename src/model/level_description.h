@@ -41,7 +41,7 @@ class LevelDescription {
   std::array<std::int32_t, 4> heartCenterX{};
   std::array<std::int32_t, 4> heartCenterY{};
   std::array<std::int32_t, 4> keeperGold{};
-  std::vector<ThingEntry> things;
+  std::vector<ObjectEntry> objects;  // objects and magic items lying on the map
   std::vector<CreatureEntry> creatures;
   std::vector<DoorEntry> doors;
   std::vector<TrapEntry> traps;

@@ -16,7 +16,7 @@ namespace ts {
 }
 
 // One THINGS entry: an object or magic item lying on the map.
-struct ThingEntry {
+struct ObjectEntry {
   std::int32_t owner = 2;  // always the neutral player
   std::int32_t objectId = 0;
   std::int32_t x = 0;

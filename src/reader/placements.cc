@@ -19,7 +19,7 @@ bool readThings(ReadState& s) {
   if (!s.searchKeyword("THINGS", ProblemId::kLoopThings, std::nullopt)) return false;
   std::int32_t count = 0;
   s.in.readInteger(count);
-  s.level.things.reserve(s.reserveFor(count, kShortestEntry));
+  s.level.objects.reserve(s.reserveFor(count, kShortestEntry));
   std::int32_t x = 0;
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
@@ -28,7 +28,7 @@ bool readThings(ReadState& s) {
     s.in.readInteger(x);
     s.in.readInteger(y);
     const std::int32_t id = s.names.findObjectId(s.buffer);
-    if (id >= 1) s.level.things.push_back({kNeutralPlayer, id, x, y});
+    if (id >= 1) s.level.objects.push_back({kNeutralPlayer, id, x, y});
     if (s.observer != nullptr && !s.in.failed()) {
       if (id >= 1) {
         s.observer->placed("thing", x, y, at);

@@ -53,7 +53,7 @@ TEST(Placements, EntryCountsOfZeroOrLessReadNothing) {
       readMap(withPlacements("THINGS\n0\nCREATURES\n-3\nDOORS\n0\nTRAPS\n-1\nTR_GAS 1 1 P1\n"));
   EXPECT_EQ(o.console, "");
   EXPECT_TRUE(o.level.isValid);
-  EXPECT_TRUE(o.level.things.empty());
+  EXPECT_TRUE(o.level.objects.empty());
   EXPECT_TRUE(o.level.creatures.empty());
   EXPECT_TRUE(o.level.doors.empty());
   EXPECT_TRUE(o.level.traps.empty());
@@ -70,13 +70,13 @@ TEST(Placements, ThingsKeepFileOrderAndDropUnknownNamesSilently) {
     std::int32_t id, x, y;
   };
   const std::vector<Want> want = {{59, 10, 12}, {118, 20, 5}, {52, -1, 16}};
-  ASSERT_EQ(o.level.things.size(), want.size());
+  ASSERT_EQ(o.level.objects.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(o.level.things[i].owner, 2);
-    EXPECT_EQ(o.level.things[i].objectId, want[i].id);
-    EXPECT_EQ(o.level.things[i].x, want[i].x);
-    EXPECT_EQ(o.level.things[i].y, want[i].y);
+    EXPECT_EQ(o.level.objects[i].owner, 2);
+    EXPECT_EQ(o.level.objects[i].objectId, want[i].id);
+    EXPECT_EQ(o.level.objects[i].x, want[i].x);
+    EXPECT_EQ(o.level.objects[i].y, want[i].y);
   }
 }
 

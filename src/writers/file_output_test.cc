@@ -53,9 +53,9 @@ Written wholeFiles(const std::string& text) {
   Written w;
   std::ostringstream console;
   ProblemSink sink(&console);
-  w.map = writeMapFile(read.level, sink);
-  w.triggers = writeTriggersFile(read.level);
-  w.things = writeThingsFile(read.level);
+  w.map = buildMapFile(read.level, sink);
+  w.triggers = buildTriggersFile(read.level);
+  w.things = buildThingsFile(read.level);
   w.console = console.str();
   return w;
 }
@@ -92,10 +92,10 @@ TEST(FileOutput, BlocksJoinToTheWholeFile) {
       CollectingOutput map(blockSize);
       CollectingOutput triggers(blockSize);
       CollectingOutput things(blockSize);
-      writeMapFile(read.level, sink, map);
+      buildMapFile(read.level, sink, map);
       const TriggerPlan plan(read.level);
-      writeTriggersFile(read.level, plan, triggers);
-      writeThingsFile(read.level, plan, things);
+      buildTriggersFile(read.level, plan, triggers);
+      buildThingsFile(read.level, plan, things);
       EXPECT_EQ(console.str(), whole.console);
 
       const std::vector<std::pair<CollectingOutput*, const Bytes*>> files = {
@@ -139,7 +139,7 @@ TEST(FileOutput, BlockOutputNeedsNoRoomForTheWholeFile) {
   testing::Outcome read = testing::readMap(testing::largeMapText(shape));
   ASSERT_TRUE(read.level.isValid) << read.console;
   CollectingOutput things(4096);
-  writeThingsFile(read.level, TriggerPlan(read.level), things);
+  buildThingsFile(read.level, TriggerPlan(read.level), things);
   things.flush();
   EXPECT_GT(things.size(), 700000u);
   EXPECT_LT(things.bytes().capacity(), things.size() / 4);

@@ -77,7 +77,7 @@ void putReferencedFile(Bytes& out, std::uint32_t kind, std::string_view path) {
 
 }  // namespace
 
-Bytes writeLevelInfoFile(const LevelDescription& level) {
+Bytes buildLevelInfoFile(const LevelDescription& level) {
   Bytes out;
   out.reserve(kFileLength);
   putFileSizeChunk(out, chunk::kLevelInfoFile, kFileLength);

@@ -36,7 +36,7 @@ LevelDescription infoLevel(std::string name, std::int32_t playerCount) {
 }
 
 Bytes write(const LevelDescription& level) {
-  Bytes file = writeLevelInfoFile(level);
+  Bytes file = buildLevelInfoFile(level);
   EXPECT_EQ(checkFraming(file), "");
   return file;
 }

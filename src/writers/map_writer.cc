@@ -9,7 +9,7 @@
 
 namespace ts {
 
-void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file) {
+void buildMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file) {
   const auto width = static_cast<std::size_t>(level.mapWidth);
   const auto height = static_cast<std::size_t>(level.mapHeight);
   const std::size_t cellBytes = layout::kCellSize * width * height;
@@ -56,9 +56,9 @@ void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutp
   }
 }
 
-Bytes writeMapFile(const LevelDescription& level, ProblemSink& problems) {
+Bytes buildMapFile(const LevelDescription& level, ProblemSink& problems) {
   FileOutput file;
-  writeMapFile(level, problems, file);
+  buildMapFile(level, problems, file);
   return std::move(file.bytes());
 }
 

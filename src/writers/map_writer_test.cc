@@ -44,7 +44,7 @@ Written write(const LevelDescription& level) {
   std::ostringstream text;
   ProblemSink console(&text);
   Written w;
-  w.file = writeMapFile(level, console);
+  w.file = buildMapFile(level, console);
   w.console = text.str();
   EXPECT_EQ(checkFraming(w.file), "");
   return w;

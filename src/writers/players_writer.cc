@@ -64,7 +64,7 @@ void putPlayerRecord(Bytes& out, std::int32_t gold, std::uint8_t flag, std::uint
 
 }  // namespace
 
-Bytes writePlayersFile(const LevelDescription& level) {
+Bytes buildPlayersFile(const LevelDescription& level) {
   Bytes body;
   body.reserve(6 * kPlayerRecordSize);
   std::size_t records = 0;

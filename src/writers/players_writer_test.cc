@@ -35,7 +35,7 @@ LevelDescription playersLevel(std::int32_t playerCount, std::array<bool, 4> hear
 }
 
 Bytes write(const LevelDescription& level) {
-  Bytes file = writePlayersFile(level);
+  Bytes file = buildPlayersFile(level);
   EXPECT_EQ(checkFraming(file), "");
   return file;
 }

@@ -52,7 +52,7 @@ void putCreature(FieldWriter& r, const CreatureEntry& c) {
   r.at(layout::kCreatureOwner).low8(c.owner);
 }
 
-void putObject(FieldWriter& r, const ThingEntry& t) {
+void putObject(FieldWriter& r, const ObjectEntry& t) {
   r.at(layout::kThingX).i32(t.x);
   r.at(layout::kThingY).i32(t.y);
   r.zeros(12);
@@ -192,7 +192,7 @@ ThingsBody thingsBody(const LevelDescription& level, std::size_t hearts) {
   const std::size_t gates = level.heroGates.size();
   return {
       {chunk::kThingCreature, kCreatureRecordSize, level.creatures.size()},
-      {chunk::kThingObject, kObjectRecordSize, level.things.size()},
+      {chunk::kThingObject, kObjectRecordSize, level.objects.size()},
       {chunk::kThingDoor, kDoorRecordSize, level.doors.size()},
       {chunk::kThingTrap, kTrapRecordSize, level.traps.size()},
       {chunk::kThingArea, kAreaRecordSize, gates + level.areas.size()},
@@ -253,7 +253,7 @@ void putStructures(FileOutput& file, const ElementRun& run, const LevelDescripti
 
 }  // namespace
 
-void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
+void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
   std::vector<std::size_t> heartKeepers;
   for (std::size_t k = 0; k < 4; ++k) {
     if (level.heartCenterSet[k]) heartKeepers.push_back(k);
@@ -270,7 +270,7 @@ void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
   putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, body.size());
 
   putEntries(file, body.creatures, level.creatures, putCreature);
-  putEntries(file, body.objects, level.things, putObject);
+  putEntries(file, body.objects, level.objects, putObject);
   putEntries(file, body.doors, level.doors, putDoor);
   putEntries(file, body.traps, level.traps, putTrap);
   putAreas(file, body.areas, level, plan);
@@ -280,10 +280,10 @@ void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
   assert(file.size() == length);
 }
 
-Bytes writeThingsFile(const LevelDescription& level) {
+Bytes buildThingsFile(const LevelDescription& level) {
   const TriggerPlan plan(level);
   FileOutput file;
-  writeThingsFile(level, plan, file);
+  buildThingsFile(level, plan, file);
   return std::move(file.bytes());
 }
 

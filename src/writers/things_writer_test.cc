@@ -77,7 +77,7 @@ Bytes expectedBand(std::uint8_t number, const std::vector<BandMember>& members) 
 TEST(ThingsWriterRecords, Creature) {
   LevelDescription level = keepersOnly(1);
   level.creatures.push_back({3, 7, 10, 12, 4});
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
   const Bytes expected = {0xC8, 0, 0, 0, 0x1C, 0, 0, 0, 0x0A, 0, 0,    0,
                           0x0C, 0, 0, 0, 0,    0, 0, 0, 0,    0, 0x04, 0x09,
@@ -87,11 +87,11 @@ TEST(ThingsWriterRecords, Creature) {
 
 TEST(ThingsWriterRecords, ObjectDoorAndTrap) {
   LevelDescription level = keepersOnly(1);
-  level.things.push_back({2, 5, 300, 8});
+  level.objects.push_back({2, 5, 300, 8});
   level.doors.push_back({4, 2, 3, 4, true});
   level.doors.push_back({5, 8, 6, 7, false});
   level.traps.push_back({5, 11, 20, 21});
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 5u);
   EXPECT_EQ(hex(e[0]), hex(Bytes{0xC2, 0, 0, 0, 0x18, 0, 0, 0, 0x2C, 0x01, 0, 0, 8, 0,    0,   0, 0,
                                  0,    0, 0, 0, 0,    0, 0, 0, 0,    0,    0, 0, 0, 0x05, 0x02}));
@@ -114,8 +114,8 @@ TEST(ThingsWriterRecords, EntranceAreaWatchedByTrigger3) {
   control.param3 = 3;
   control.value = 0;
   level.triggers = {time, time, control};  // the control-area trigger gets identifier 3
-  (void)writeTriggersFile(level);
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  (void)buildTriggersFile(level);
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
   Bytes expected = {0xC5, 0, 0, 0, 0x38, 0, 0, 0, 5, 0, 0,    0, 6,    0,    0,   0,
                     0x0A, 0, 0, 0, 0x0C, 0, 0, 0, 0, 0, 0x08, 0, 0x03, 0x00, 0x01};
@@ -134,7 +134,7 @@ TEST(ThingsWriterRecords, AreaCarriesHighByteOfTriggerId) {
   control.param3 = 3;
   level.triggers.assign(255, time);
   level.triggers.push_back(control);  // identifier 256 watches the area
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 2u);
   EXPECT_EQ(hex(slice(e[0], kRecord + layout::kAreaTrigger, 3)), "00 01 01");
 }
@@ -145,7 +145,7 @@ TEST(ThingsWriterRecords, HeroBands) {
       {5, 12, kBandMemberCode, 3}, {3, 8, kBandMemberCode, 3}, {10, 1, kBandMemberCode, 3}};
   level.heroBands.push_back({members});
   level.heroBands.push_back({});
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 3u);
   ASSERT_EQ(e[0].size(), 8u + 555u);
   EXPECT_EQ(u32At(e[0], 0), 201u);
@@ -174,7 +174,7 @@ TEST(ThingsWriterRecords, GateAndHeartStructures) {
   g.gateStyle = 37;
   g.extent = {49, 59, 51, 61};
   level.heroGates.push_back(g);
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(hex(e[1]),
             hex(Bytes{0xCC, 0, 0, 0, 0x14, 0, 0, 0, 0x32, 0,    0,    0,    0x3C, 0,
@@ -189,7 +189,7 @@ TEST(ThingsWriterRecords, GateAndHeartStructures) {
 
 TEST(ThingsWriterFile, OneKeeperAndNothingElse) {
   LevelDescription level = keepersOnly(1);
-  const Bytes file = writeThingsFile(level);
+  const Bytes file = buildThingsFile(level);
   EXPECT_EQ(file.size(), 84u);
   EXPECT_EQ(u32At(file, 0), 190u);
   EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 84u);
@@ -215,7 +215,7 @@ TEST(ThingsWriterFile, GateAreasComeFirstAndGateStructuresBeforeHearts) {
   for (std::int32_t i = 0; i < 3; ++i) level.areas.push_back({50 + i, 5, 55 + i, 9});
   level.heroBands.push_back({});
   std::vector<Chunk> chunks;
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level), &chunks);
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level), &chunks);
   EXPECT_EQ(idsOf(chunks),
             (std::vector<std::uint32_t>{197, 197, 197, 197, 197, 201, 204, 204, 204, 204}));
   ASSERT_EQ(e.size(), 10u);
@@ -235,7 +235,7 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
   LevelDescription level = keepersOnly(3);
   const std::size_t C = 2, T = 3, D = 2, R = 1, G = 2, A = 3, B = 2, P = 3;
   level.creatures.assign(C, {4, 10, 1, 1, 2});
-  level.things.assign(T, {2, 3, 2, 2});
+  level.objects.assign(T, {2, 3, 2, 2});
   level.doors.assign(D, {3, 1, 3, 3, false});
   level.traps.assign(R, {3, 1, 4, 4});
   for (std::size_t i = 0; i < G; ++i) {
@@ -245,7 +245,7 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
   }
   level.areas.assign(A, {20, 20, 22, 22});
   level.heroBands.assign(B, HeroBand{{{1, 2, kBandMemberCode, 0}}});
-  const Bytes file = writeThingsFile(level);
+  const Bytes file = buildThingsFile(level);
   const std::size_t length =
       56 + 36 * C + 32 * T + 28 * P + 28 * D + 24 * R + 92 * G + 563 * B + 64 * A;
   EXPECT_EQ(file.size(), length);
@@ -278,7 +278,7 @@ TEST(ThingsWriterFile, StampRowFollowsPlayerCount) {
   } cases[] = {{1, row1}, {2, row2}, {3, row3}, {4, other}};
   for (const auto& c : cases) {
     SCOPED_TRACE("playerCount " + std::to_string(c.players));
-    const Bytes file = writeThingsFile(keepersOnly(c.players));
+    const Bytes file = buildThingsFile(keepersOnly(c.players));
     EXPECT_EQ(checkFraming(file), "");
     EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)), hex(Bytes(c.row.begin(), c.row.end())));
   }
@@ -296,8 +296,8 @@ TEST(ThingsWriterFile, GateAreaHoldsItsAutomaticTriggerOnly) {
   automatic.autoTriggerValue = 4;
   automatic.extent = {5, 5, 6, 6};
   level.heroGates = {plain, automatic};
-  (void)writeTriggersFile(level);
-  const std::vector<Bytes> e = elementsOf(writeThingsFile(level));
+  (void)buildTriggersFile(level);
+  const std::vector<Bytes> e = elementsOf(buildThingsFile(level));
   ASSERT_EQ(e.size(), 5u);
   EXPECT_EQ(hex(slice(e[0], kRecord + layout::kAreaTrigger, 3)), "00 00 01");
   EXPECT_EQ(hex(slice(e[1], kRecord + layout::kAreaTrigger, 3)),

@@ -111,7 +111,7 @@ void putActionElements(const TriggerPlan& plan, FileOutput& file) {
 
 }  // namespace
 
-void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
+void buildTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file) {
   assert(plan.fits());
   const std::size_t elements = plan.counts().total();
   const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
@@ -132,10 +132,10 @@ void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, F
   assert(file.size() == length);
 }
 
-Bytes writeTriggersFile(const LevelDescription& level) {
+Bytes buildTriggersFile(const LevelDescription& level) {
   const TriggerPlan plan(level);
   FileOutput file;
-  writeTriggersFile(level, plan, file);
+  buildTriggersFile(level, plan, file);
   return std::move(file.bytes());
 }
 

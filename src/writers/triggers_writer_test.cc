@@ -138,7 +138,7 @@ TEST(TriggersWriterFile, WorkedExampleByteForByte) {
   LevelDescription level;
   level.playerCount = 1;
   level.triggers.push_back(timeTrigger(100, {{kActionHeroRelease, 0, 0, 0, 0, 1}}));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   const Bytes expected = {
       0xD2, 0,    0,    0,    0x04, 0,    0,    0,    0x6C, 0,    0,    0,  // file size 108
       0xD3, 0,    0,    0,    0x20, 0,    0,    0,    0x01, 0,    0,    0,
@@ -160,7 +160,7 @@ TEST(TriggersWriterFile, NoTriggersGivesEmptyBody) {
   level.playerCount = 2;
   level.areas.push_back({1, 1, 3, 3});
   level.heroGates.push_back(gate(false, 0, {10, 10, 11, 11}));  // no automatic triggers
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   EXPECT_EQ(file.size(), 60u);
   EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 60u);
   expectCounts(file, 0, 0);
@@ -191,7 +191,7 @@ TEST(TriggersWriterFile, StampRowFollowsPlayerCount) {
     SCOPED_TRACE("playerCount " + std::to_string(c.players));
     LevelDescription level;
     level.playerCount = c.players;
-    const Bytes file = writeTriggersFile(level);
+    const Bytes file = buildTriggersFile(level);
     EXPECT_EQ(hex(slice(file, layout::kTriggersStampRow, 20)),
               hex(Bytes(c.row.begin(), c.row.end())));
   }
@@ -201,7 +201,7 @@ TEST(TriggersWriterTree, OnlyAutomaticGateTriggers) {
   LevelDescription level;
   level.playerCount = 2;
   level.heroGates.push_back(gate(true, 12, {10, 20, 12, 22}));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 2, 4);
   const Elements e = elementsOf(file);
   // One chain per gate: keeper 1's trigger points at keeper 2's, which ends it.
@@ -224,7 +224,7 @@ TEST(TriggersWriterTree, GateReleasesChainInAscendingGateOrder) {
   first.releaseGates = {4, 1};  // gates 5 and 2
   level.triggers.push_back(first);
   level.triggers.push_back(timeTrigger(900, {{kActionHeroRelease, 2, 0, 0, 0, 7}}));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 4, 3);
   const Elements e = elementsOf(file);
   // Section triggers are numbered first (1, 2), the release nodes after them (3, 4); each
@@ -248,7 +248,7 @@ TEST(TriggersWriterTree, ControlAreaTriggerCountsSquaresAndMarksItsArea) {
   // A section trigger for the last keeper keeps its link to the next trigger.
   level.triggers.push_back(controlAreaTrigger(3, 1));
   level.triggers.push_back(timeTrigger(70));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 3, 0);
   const Elements e = elementsOf(file);
   expectRecords(e.triggers,
@@ -270,7 +270,7 @@ TEST(TriggersWriterTree, HugeAreaSquareCountWrapsToThirtyTwoBits) {
   level.areas.push_back({0, 0, 65535, 65536});      // 65,536 by 65,537 squares
   level.triggers.push_back(controlAreaTrigger(3, 0));
   level.triggers.push_back(controlAreaTrigger(3, 1));
-  const Elements e = elementsOf(writeTriggersFile(level));
+  const Elements e = elementsOf(buildTriggersFile(level));
   ASSERT_EQ(e.triggers.size(), 2u);
   EXPECT_EQ(u32At(e.triggers[0], layout::kTriggerValue), 0u);
   EXPECT_EQ(u32At(e.triggers[1], layout::kTriggerValue), 65536u);
@@ -282,7 +282,7 @@ TEST(TriggersWriterTree, IdentifierAbove255UsesHighByte) {
   level.areas.push_back({0, 0, 1, 1});
   for (int i = 0; i < 255; ++i) level.triggers.push_back(timeTrigger(i));
   level.triggers.push_back(controlAreaTrigger(4, 0));  // the 256th node
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 256, 0);
   const Elements e = elementsOf(file);
   ASSERT_EQ(e.triggers.size(), 256u);
@@ -306,7 +306,7 @@ TEST(TriggersWriterTree, GateListFollowsMainListAndIsCutPerGate) {
   level.heroGates.push_back(gate(false, 0, {1, 1, 2, 2}));
   level.heroGates.push_back(gate(true, 6, {10, 20, 11, 22}));
   level.heroGates.push_back(gate(true, 12, {30, 40, 32, 42}));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 6, 11);
   const Elements e = elementsOf(file);
   expectRecords(e.triggers, {
@@ -345,7 +345,7 @@ TEST(TriggersWriterTree, GateListLinksFromLastSectionTriggerNotItsReleases) {
   t.releaseGates = {0};
   level.triggers.push_back(t);
   level.heroGates.push_back(gate(true, 4, {5, 5, 6, 6}));
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, 3, 3);
   const Elements e = elementsOf(file);
   expectRecords(e.triggers, {triggerElement(5, 0, 0, 10, 1, 3, 2, 34),
@@ -366,7 +366,7 @@ TEST(TriggersWriterTree, TensOfThousandsOfTriggers) {
     const auto n = static_cast<std::int32_t>(i);
     level.triggers.push_back(timeTrigger(n, {{kActionHeroRelease, 0, 0, 0, 0, n}}));
   }
-  const Bytes file = writeTriggersFile(level);
+  const Bytes file = buildTriggersFile(level);
   expectCounts(file, kTriggers, kTriggers);
   EXPECT_EQ(u32At(file, layout::kAnnouncedLength), 60u + 24u * 2 * kTriggers);
   EXPECT_EQ(checkFraming(file), "");
@@ -419,7 +419,7 @@ TEST(TriggersWriterCounts, CountTriggerElements) {
     const TriggerFileCounts counts = countTriggerElements(level);
     EXPECT_EQ(counts.triggers, c.triggerCount);
     EXPECT_EQ(counts.actions, c.actionCount);
-    const Bytes file = writeTriggersFile(level);
+    const Bytes file = buildTriggersFile(level);
     expectCounts(file, static_cast<std::uint32_t>(c.triggerCount),
                  static_cast<std::uint32_t>(c.actionCount));
     EXPECT_EQ(checkFraming(file), "");

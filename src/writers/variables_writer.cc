@@ -83,7 +83,7 @@ void putStates(Bytes& out, std::uint16_t category, std::int32_t player, const Ke
 
 }  // namespace
 
-Bytes writeVariablesFile(const LevelDescription& level) {
+Bytes buildVariablesFile(const LevelDescription& level) {
   Bytes body;
   const auto keepers = static_cast<std::size_t>(std::max(level.playerCount, 0));
   auto table = [](const std::vector<KeeperTable>& tables, std::size_t p) -> const KeeperTable& {

@@ -83,7 +83,7 @@ struct Written {
 
 Written write(const LevelDescription& level) {
   Written w;
-  w.file = writeVariablesFile(level);
+  w.file = buildVariablesFile(level);
   EXPECT_EQ(checkFraming(w.file), "");
   for (std::size_t at = layout::kFirstVariableEntry; at + kEntrySize <= w.file.size();
        at += kEntrySize) {

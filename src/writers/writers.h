@@ -22,15 +22,15 @@ inline constexpr std::string_view kVariablesSuffix = "Variables.kld";
 inline constexpr std::string_view kLevelInfoSuffix = ".kwd";
 
 // Reports each square whose character has no terrain code.
-[[nodiscard]] Bytes writeMapFile(const LevelDescription& level, ProblemSink& problems);
-void writeMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file);
+[[nodiscard]] Bytes buildMapFile(const LevelDescription& level, ProblemSink& problems);
+void buildMapFile(const LevelDescription& level, ProblemSink& problems, FileOutput& file);
 // REQUIRES: plan.fits().
-[[nodiscard]] Bytes writeTriggersFile(const LevelDescription& level);
-void writeTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
-[[nodiscard]] Bytes writeThingsFile(const LevelDescription& level);
-void writeThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
-[[nodiscard]] Bytes writePlayersFile(const LevelDescription& level);
-[[nodiscard]] Bytes writeVariablesFile(const LevelDescription& level);
-[[nodiscard]] Bytes writeLevelInfoFile(const LevelDescription& level);
+[[nodiscard]] Bytes buildTriggersFile(const LevelDescription& level);
+void buildTriggersFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
+[[nodiscard]] Bytes buildThingsFile(const LevelDescription& level);
+void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, FileOutput& file);
+[[nodiscard]] Bytes buildPlayersFile(const LevelDescription& level);
+[[nodiscard]] Bytes buildVariablesFile(const LevelDescription& level);
+[[nodiscard]] Bytes buildLevelInfoFile(const LevelDescription& level);
 
 }  // namespace ts

@@ -191,7 +191,7 @@ void drawMarkers(Image& image, const LevelDescription& level, const TerrainGrid&
   for (const DoorEntry& d : level.doors) {
     if (grid.inside(d.x, d.y)) drawDoor(image, view.square(d.x, d.y), ownerHue(d.owner), d.locked);
   }
-  for (const ThingEntry& t : level.things) {
+  for (const ObjectEntry& t : level.objects) {
     if (grid.inside(t.x, t.y)) drawObject(image, view.square(t.x, t.y), ownerHue(t.owner));
   }
   for (const TrapEntry& t : level.traps) {
@@ -386,7 +386,7 @@ std::vector<LegendEntry> legendEntries(const LevelDescription& level, const Terr
   for (TerrainCode code : used) {
     if (isOwnedTerrain(code)) owners.insert(ownerOf(code));
   }
-  for (const ThingEntry& t : level.things) owners.insert(t.owner);
+  for (const ObjectEntry& t : level.objects) owners.insert(t.owner);
   for (const CreatureEntry& c : level.creatures) owners.insert(c.owner);
   for (const DoorEntry& d : level.doors) owners.insert(d.owner);
   for (const TrapEntry& t : level.traps) owners.insert(t.owner);
@@ -405,7 +405,7 @@ std::vector<LegendEntry> legendEntries(const LevelDescription& level, const Terr
                                    [](const DoorEntry& d) { return !d.locked; });
   if (anyHeart) entries.push_back({Swatch::kHeart, 0, "HEART CENTRE"});
   if (!level.creatures.empty()) entries.push_back({Swatch::kCreature, 0, "CREATURE"});
-  if (!level.things.empty()) entries.push_back({Swatch::kObject, 0, "OBJECT"});
+  if (!level.objects.empty()) entries.push_back({Swatch::kObject, 0, "OBJECT"});
   if (anyOpen) entries.push_back({Swatch::kDoor, 0, "DOOR"});
   if (anyLocked) entries.push_back({Swatch::kLockedDoor, 0, "LOCKED DOOR"});
   if (!level.traps.empty()) entries.push_back({Swatch::kTrap, 0, "TRAP"});
