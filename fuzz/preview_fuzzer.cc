@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string_view>
 
+#include "draw.h"
 #include "image.h"
 #include "model/level_description.h"
 #include "reader/map_reader.h"
-#include "draw.h"
 
 namespace {
 
