@@ -177,7 +177,6 @@ std::string consoleText(const Problem& problem) {
 
 void ProblemSink::report(Problem problem) {
   if (console_ != nullptr) *console_ << consoleText(problem) << std::flush;
-  if (listener_) listener_(problem);
   if (keep_) kept_.push_back(std::move(problem));
 }
 

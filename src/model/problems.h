@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -136,8 +135,8 @@ template <typename T>
   return text.str();
 }
 
-// Where problems go: printed to a console as they come (when there is one), kept in order when
-// asked, and shown to a listener.
+// Where problems go: printed to a console as they come (when there is one), and kept in order
+// when asked.
 class ProblemSink {
  public:
   explicit ProblemSink(std::ostream* console, bool keep = false) : console_(console), keep_(keep) {}
@@ -148,17 +147,12 @@ class ProblemSink {
     report(Problem{id, offset, {argumentText(args)...}});
   }
 
-  void setListener(std::function<void(const Problem&)> listener) {
-    listener_ = std::move(listener);
-  }
-  [[nodiscard]] const std::vector<Problem>& problems() const { return kept_; }
   [[nodiscard]] std::vector<Problem> takeProblems() { return std::move(kept_); }
 
  private:
   std::ostream* console_;
   bool keep_;
   std::vector<Problem> kept_;
-  std::function<void(const Problem&)> listener_;
 };
 
 // Prints the driver's own lines (banner, usage, files produced): each line() is its parts, a
@@ -172,7 +166,6 @@ class MessageSink {
     (out_ << ... << parts) << '\n';
     out_.flush();
   }
-  void problem(const Problem& p) { out_ << consoleText(p) << std::flush; }
 
  private:
   std::ostream& out_;
