@@ -1,0 +1,41 @@
+// What every Tunnelsmith tool (all but the compiler, whose interface is fixed) shares on its
+// command line: the same exit statuses, and --help and --version answered alike.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tunnelsmith/version.h"
+
+namespace ts::cli {
+
+// Exit statuses of the tools: make, shell && chains and editors read 0 as success.
+inline constexpr int kSuccess = 0;   // the job was done, nothing to report
+inline constexpr int kProblems = 1;  // the input had problems, or the job was not done
+inline constexpr int kUsage = 2;     // usage error or unreadable input
+
+// "tunnelsmith-check 1.2": one version for every program, from the build.
+inline void printVersion(std::ostream& out, std::string_view program) {
+  out << program << ' ' << tunnelsmith::kVersion << '\n';
+}
+
+// True when the arguments (past the program name) ask for --help or --version; the text is
+// then printed to `out`. Either option wins over everything else on the line, as is usual.
+inline bool answersHelpOrVersion(const std::vector<std::string>& args, std::string_view program,
+                                 std::string_view help, std::ostream& out) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      out << help;
+      return true;
+    }
+    if (args[i] == "--version") {
+      printVersion(out, program);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace ts::cli
