@@ -164,7 +164,7 @@ TEST(CheckRun, SummaryStatusesAndWerror) {
   EXPECT_EQ(runChecker({"tunnelsmith-check"}, usage), 2);
   EXPECT_EQ(runChecker({"tunnelsmith-check", "--bogus", path}, usage), 2);
   std::ostringstream missing;
-  EXPECT_EQ(runChecker({"tunnelsmith-check", path + ".absent"}, missing), 1);
+  EXPECT_EQ(runChecker({"tunnelsmith-check", path + ".absent"}, missing), 2);
   EXPECT_EQ(missing.str(),
             path + ".absent: error: cannot read the map file\n1 error, 0 warnings\n");
   std::remove(path.c_str());
@@ -174,7 +174,7 @@ TEST(CheckRun, SummaryStatusesAndWerror) {
 TEST(CheckRun, DirectoryIsReportedAsUnreadable) {
   const std::string dir = ::testing::TempDir();
   std::ostringstream out;
-  EXPECT_EQ(runChecker({"tunnelsmith-check", dir}, out), 1);
+  EXPECT_EQ(runChecker({"tunnelsmith-check", dir}, out), 2);
   EXPECT_EQ(out.str(), dir + ": error: cannot read the map file\n1 error, 0 warnings\n");
 }
 
