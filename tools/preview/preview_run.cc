@@ -1,18 +1,17 @@
 #include "preview_run.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
 #include "base/file_io.h"
+#include "base/file_system.h"
 #include "draw.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "png_encode.h"
 #include "reader/map_reader.h"
+#include "tool_cli.h"
 
 namespace ts::preview {
 
@@ -30,19 +29,18 @@ constexpr std::string_view kHelp =
     "  --scale N    pixels a map square, 1 to 64; default: the scale that makes the\n"
     "               map's long side about 800 pixels\n"
     "  --help       this text\n"
+    "  --version    the version of Tunnelsmith\n"
     "\n"
     "The map is read by the compiler's reader, whose messages are printed unchanged; a map\n"
     "that the compiler would reject gives no picture.\n"
     "\n"
-    "Exit status, as the compiler's: 1 when the picture was written, 0 otherwise (help,\n"
-    "usage error, map file not readable, map rejected, picture too large, picture not\n"
-    "written).\n";
+    "Exit status: 0 the picture was written; 1 no picture (map rejected, picture too large,\n"
+    "picture not written); 2 usage error or a map file that cannot be read.\n";
 
 struct Options {
   std::string mapFile;
   std::optional<std::string> output;
   std::optional<int> scale;  // none: defaultScale()
-  bool help = false;
 };
 
 // Whole numbers only: "8", not "8px" or "+8".
@@ -65,10 +63,6 @@ bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostr
   bool haveMap = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-      return true;
-    }
     if (arg == "-o" || arg == "--scale") {
       if (i + 1 == args.size()) return usage();
       const std::string& value = args[++i];
@@ -92,18 +86,16 @@ bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostr
   return haveMap ? true : usage();
 }
 
-// Writes beside the target and renames into place, so a failed run leaves an earlier picture
-// as it was.
+// Writes a new file beside the target, created exclusively under an unpredictable name, and
+// renames it into place: a failed run leaves an earlier picture as it was, and a link planted
+// beside the target is never written through.
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                std::string& reason) {
-  const std::string temp = path + ".tunnelsmith-tmp";
-  if (!writeWholeFile(temp, bytes, reason)) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    reason = std::strerror(errno);
-    std::remove(temp.c_str());
+  files::NewFile temp;
+  if (!temp.create(path, reason)) return false;
+  if (!temp.write(bytes.data(), bytes.size(), reason) || !temp.close(reason) ||
+      !files::moveEntry(temp.path(), path, reason)) {
+    files::removeEntry(temp.path());
     return false;
   }
   return true;
@@ -112,12 +104,12 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
 }  // namespace
 
 int runPreview(const std::vector<std::string>& args, std::ostream& console) {
-  Options options;
-  if (!parseArgs(args, options, console)) return 0;
-  if (options.help) {
-    console << kHelp << std::flush;
-    return 0;
+  if (cli::answersHelpOrVersion(args, "tunnelsmith-preview", kHelp, console)) {
+    console << std::flush;
+    return cli::kSuccess;
   }
+  Options options;
+  if (!parseArgs(args, options, console)) return cli::kUsage;
 
   std::string text;
   switch (readFile(options.mapFile, text)) {
@@ -125,19 +117,19 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
       break;
     case ReadResult::kUnreadable:
       console << "Opening of Map File Failed: " << options.mapFile << std::endl;
-      return 0;
+      return cli::kUsage;
     case ReadResult::kTooLarge:
       console << consoleText(Problem{ProblemId::kMapFileTooLarge,
                                      Problem::kNowhere,
                                      {options.mapFile, std::to_string(kMaxInputSize >> 20)}})
               << std::flush;
-      return 0;
+      return cli::kUsage;
   }
   const NameMaps names;
   const LevelDescription level = readLevel(text, names, console);
   if (!level.isValid) {
     console << "No picture: the map was rejected" << std::endl;
-    return 0;
+    return cli::kProblems;
   }
 
   PictureSize size;
@@ -146,17 +138,17 @@ int runPreview(const std::vector<std::string>& args, std::ostream& console) {
   if (!picture) {
     console << "Picture too large: " << size.width << " x " << size.height << " pixels is above "
             << kMaxPixels << "; choose a smaller --scale" << std::endl;
-    return 0;
+    return cli::kProblems;
   }
   std::vector<std::uint8_t> png;
   std::string reason;
   const std::string output = options.output.value_or(level.levelName + ".png");
   if (!encodePng(*picture, png, reason) || !writeFile(output, png, reason)) {
     console << "Could not write " << output << ": " << reason << std::endl;
-    return 0;
+    return cli::kProblems;
   }
   console << "produced picture : " << output << std::endl;
-  return 1;
+  return cli::kSuccess;
 }
 
 }  // namespace ts::preview

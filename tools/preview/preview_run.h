@@ -12,8 +12,9 @@ namespace ts::preview {
 // Pictures above this many pixels are refused rather than drawn (three bytes a pixel).
 inline constexpr std::int64_t kMaxPixels = 64LL * 1000 * 1000;
 
-// Exit status as the compiler's: 1 when the picture was written, 0 on every other path
-// (help, usage error, unreadable or rejected map, oversized picture, write failure).
+// Exit status 0 when the picture was written (or help or the version was asked for), 1 when
+// there is no picture (map rejected, picture too large, write failure), 2 for a usage error or
+// a map file that cannot be read.
 int runPreview(const std::vector<std::string>& args, std::ostream& console);
 
 }  // namespace ts::preview

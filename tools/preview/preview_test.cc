@@ -161,7 +161,7 @@ TEST_F(PreviewTest, DrawsTerrainOwnersGateAreaAndHeartsAtEveryScale) {
   for (int scale : {8, 16, 5}) {
     SCOPED_TRACE(scale);
     const fs::path out = dir_ / ("probe" + std::to_string(scale) + ".png");
-    ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", std::to_string(scale)}), 1);
+    ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", std::to_string(scale)}), 0);
     EXPECT_EQ(console_.str(), "produced picture : " + out.string() + "\n");
     Picture p;
     ASSERT_TRUE(decodePng(out, p));
@@ -237,7 +237,7 @@ TEST_F(PreviewTest, DefaultScaleMakesTheLongSideAbout800Pixels) {
     SCOPED_TRACE(c.scale);
     std::vector<std::string> args = {map.string(), "-o", (dir_ / "p.png").string()};
     if (c.scale != 9) args.insert(args.end(), {"--scale", std::to_string(c.scale)});
-    ASSERT_EQ(run(args), 1);
+    ASSERT_EQ(run(args), 0);
     Picture p;
     ASSERT_TRUE(decodePng(dir_ / "p.png", p));
     p.place(85, 40, c.scale);
@@ -250,7 +250,7 @@ TEST_F(PreviewTest, DefaultScaleMakesTheLongSideAbout800Pixels) {
 // heart on the top row whole.
 TEST_F(PreviewTest, RulersNameEveryTenthSquareAndTheMarginKeepsMarksWhole) {
   const fs::path map = writeMap(plainMap(24, 12, 1, 0));
-  ASSERT_EQ(run({map.string(), "-o", (dir_ / "r.png").string(), "--scale", "16"}), 1);
+  ASSERT_EQ(run({map.string(), "-o", (dir_ / "r.png").string(), "--scale", "16"}), 0);
   Picture p;
   ASSERT_TRUE(decodePng(dir_ / "r.png", p));
   p.place(24, 12, 16);
@@ -294,7 +294,7 @@ TEST_F(PreviewTest, RejectedMapPrintsTheReadersMessageAndWritesNoPicture) {
   text.erase(text.find("KPR2_HEART_CENTER 6 7"), 21);  // two keepers, one heart
   const fs::path map = writeMap(text);
   const fs::path out = dir_ / "rejected.png";
-  EXPECT_EQ(run({map.string(), "-o", out.string()}), 0);
+  EXPECT_EQ(run({map.string(), "-o", out.string()}), 1);
   EXPECT_EQ(console_.str(), " Heart Center info not correct!\nNo picture: the map was rejected\n");
   EXPECT_FALSE(fs::exists(out));
   EXPECT_EQ(filesIn(dir_), 1);  // the map itself, no temporary left behind
@@ -310,23 +310,26 @@ TEST_F(PreviewTest, BadArgumentsPrintWhyAndWriteNothing) {
   struct Case {
     std::vector<std::string> args;
     std::string console;
+    int status;
   };
   const Case cases[] = {
-      {{}, usage},
-      {{map, map}, usage},
-      {{map, "-o"}, usage},
-      {{map, "--scale"}, usage},
-      {{map, "--bogus"}, usage},
-      {{map, "-o", out, "--scale", "0"}, "Bad scale: 0; a square is 1 to 64 pixels\n"},
-      {{map, "-o", out, "--scale", "65"}, "Bad scale: 65; a square is 1 to 64 pixels\n"},
-      {{map, "-o", out, "--scale", "8px"}, "Bad scale: 8px; a square is 1 to 64 pixels\n"},
-      {{map, "-o", out, "--scale", "-3"}, "Bad scale: -3; a square is 1 to 64 pixels\n"},
-      {{absent, "-o", out}, "Opening of Map File Failed: " + absent + "\n"},
-      {{map, "-o", unwritable}, "Could not write " + unwritable + ": No such file or directory\n"},
+      {{}, usage, 2},
+      {{map, map}, usage, 2},
+      {{map, "-o"}, usage, 2},
+      {{map, "--scale"}, usage, 2},
+      {{map, "--bogus"}, usage, 2},
+      {{map, "-o", out, "--scale", "0"}, "Bad scale: 0; a square is 1 to 64 pixels\n", 2},
+      {{map, "-o", out, "--scale", "65"}, "Bad scale: 65; a square is 1 to 64 pixels\n", 2},
+      {{map, "-o", out, "--scale", "8px"}, "Bad scale: 8px; a square is 1 to 64 pixels\n", 2},
+      {{map, "-o", out, "--scale", "-3"}, "Bad scale: -3; a square is 1 to 64 pixels\n", 2},
+      {{absent, "-o", out}, "Opening of Map File Failed: " + absent + "\n", 2},
+      {{map, "-o", unwritable},
+       "Could not write " + unwritable + ": No such file or directory\n",
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.console);
-    EXPECT_EQ(run(c.args), 0);
+    EXPECT_EQ(run(c.args), c.status);
     EXPECT_EQ(console_.str(), c.console);
     EXPECT_FALSE(fs::exists(out));
   }
@@ -337,17 +340,18 @@ TEST_F(PreviewTest, HelpDocumentsTheExitStatuses) {
   EXPECT_EQ(run({"--help"}), 0);
   EXPECT_NE(console_.str().find("Usage: tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N]"),
             std::string::npos);
-  EXPECT_NE(console_.str().find("1 when the picture was written, 0 otherwise"), std::string::npos);
+  EXPECT_NE(console_.str().find("Exit status: 0 the picture was written; 1 no picture"),
+            std::string::npos);
 }
 
 TEST_F(PreviewTest, OversizedPictureIsRefused) {
   // 400 by 300 squares of 64 pixels would be some 490 million pixels.
   const fs::path map = writeMap(plainMap(400, 300, 5, 5));
   const fs::path out = dir_ / "big.png";
-  EXPECT_EQ(run({map.string(), "--scale", "64", "-o", out.string()}), 0);
+  EXPECT_EQ(run({map.string(), "--scale", "64", "-o", out.string()}), 1);
   EXPECT_NE(console_.str().find("Picture too large: "), std::string::npos) << console_.str();
   EXPECT_FALSE(fs::exists(out));
-  EXPECT_EQ(run({map.string(), "--scale", "1", "-o", out.string()}), 1) << console_.str();
+  EXPECT_EQ(run({map.string(), "--scale", "1", "-o", out.string()}), 0) << console_.str();
   EXPECT_TRUE(fs::exists(out));
 }
 
@@ -357,7 +361,7 @@ TEST_F(PreviewTest, DefaultNameIsTheLevelNameInTheCurrentDirectory) {
   fs::current_path(dir_);
   const int status = run({map.string()});
   fs::current_path(previous);
-  EXPECT_EQ(status, 1);
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(console_.str(), "produced picture : Probe.png\n");
   Picture p;
   EXPECT_TRUE(decodePng(dir_ / "Probe.png", p));
@@ -368,7 +372,7 @@ TEST_F(PreviewTest, GuiMapResolvesItsSquaresLikeTheCompiler) {
   // (14, 5) the HERO_GATE_7 marker, Ol at (8, 9) HERO_GATE_4.
   const fs::path map = fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "quartet_gui.txt";
   const fs::path out = dir_ / "quartet.png";
-  ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", "10"}), 1) << console_.str();
+  ASSERT_EQ(run({map.string(), "-o", out.string(), "--scale", "10"}), 0) << console_.str();
   Picture p;
   ASSERT_TRUE(decodePng(out, p));
   p.place(16, 12, 10);
@@ -379,14 +383,14 @@ TEST_F(PreviewTest, GuiMapResolvesItsSquaresLikeTheCompiler) {
   EXPECT_NE(p.square(14, 5), p.square(8, 9));
 }
 
-TEST_F(PreviewTest, ExecutableDrawsTheExampleLevelAndExitsWithOne) {
+TEST_F(PreviewTest, ExecutableDrawsTheExampleLevelAndExitsWithZero) {
   const fs::path map = fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt";
   const fs::path out = dir_ / "lair1.png";
   const std::string command = std::string(PREVIEW_EXE) + " '" + map.string() + "' -o '" +
                               out.string() + "' > '" + (dir_ / "console.txt").string() + "'";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
   Picture p;
   ASSERT_TRUE(decodePng(out, p));
   EXPECT_GT(p.width, 12 * defaultScale(12, 10));
