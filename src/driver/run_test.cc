@@ -117,6 +117,27 @@ TEST(DriverProcess, WrongArgumentCountPrintsUsage) {
   }
 }
 
+// --help and --version answer after the banner, unless a file of that name exists: then it is
+// compiled, as any map file.
+TEST(DriverProcess, HelpAndVersionUnlessAFileHasThatName) {
+  for (const std::string option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    Sandbox box;
+    EXPECT_EQ(box.run(option), 0);
+    EXPECT_EQ(box.out.rfind(kBanner, 0), 0U) << box.out;
+    EXPECT_NE(box.out.find(option == "--help" ? "1 when all six files were written"
+                                              : "tunnelsmith 1.2\n"),
+              std::string::npos)
+        << box.out;
+    EXPECT_TRUE(box.listing().empty());
+
+    writeAll(box.work() / option, lair1Text());
+    EXPECT_EQ(box.run("./" + option), 1);
+    EXPECT_EQ(box.run(option), 1) << box.out;
+    EXPECT_EQ(box.out, kBanner + producedLines(kLair1Files));
+  }
+}
+
 TEST(DriverProcess, MapFileThatCannotBeOpened) {
   struct Case {
     const char* what;
