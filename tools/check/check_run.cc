@@ -1,8 +1,16 @@
 #include "check_run.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
 #include "base/file_io.h"
 #include "check.h"
+#include "fix.h"
 #include "model/problems.h"
+#include "render.h"
 #include "tool_cli.h"
 
 namespace ts::check {
@@ -10,70 +18,153 @@ namespace ts::check {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: tunnelsmith-check [--werror] MAPFILE...\n"
+    "usage: tunnelsmith-check [OPTION]... MAPFILE...\n"
     "Reports every problem of each map file as path:line:column: error|warning|note: text,\n"
-    "then a summary line.\n"
+    "with the source line and a caret under the place, then a summary line.\n"
     "\n"
-    "  --werror    count warnings as errors\n"
-    "  --help      this text\n"
-    "  --version   the version of Tunnelsmith\n"
+    "  --werror          count warnings as errors\n"
+    "  --color=WHEN      colour the text: auto (on a terminal, unless NO_COLOR is set),\n"
+    "                    always or never; default auto\n"
+    "  --format=FORMAT   text (default); json: one JSON object per problem and line;\n"
+    "                    sarif: one SARIF 2.1.0 log. Neither prints the summary line\n"
+    "  --fix             apply the certain fixes to each map, rewriting it in place, and\n"
+    "                    report each as a note; then check the map again\n"
+    "  --backup          with --fix, keep the map as it was in MAPFILE.orig\n"
+    "  --help            this text\n"
+    "  --version         the version of Tunnelsmith\n"
     "\n"
-    "Exit status: 0 no errors, 1 errors found (with --werror, warnings count as errors),\n"
-    "2 usage error or a map file that cannot be read.\n";
+    "Exit status: 0 no errors, 1 errors found (with --werror, warnings count as errors) or a\n"
+    "fixed map could not be written, 2 usage error or a map file that cannot be read.\n";
+
+struct Options {
+  bool werror = false;
+  bool fix = false;
+  bool backup = false;
+  OutputFormat format = OutputFormat::kText;
+  enum class Color { kAuto, kAlways, kNever } color = Color::kAuto;
+  std::vector<std::string> paths;
+};
+
+// The options, or nothing after printing what is wrong.
+std::optional<Options> parse(const std::vector<std::string>& args, std::ostream& out) {
+  Options options;
+  const auto wrong = [&out](std::string_view what) {
+    out << what << "\n" << kUsage;
+    return std::nullopt;
+  };
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--werror") {
+      options.werror = true;
+    } else if (arg == "--fix") {
+      options.fix = true;
+    } else if (arg == "--backup") {
+      options.backup = true;
+    } else if (arg == "--color" || arg == "--color=always") {
+      options.color = Options::Color::kAlways;
+    } else if (arg == "--color=never") {
+      options.color = Options::Color::kNever;
+    } else if (arg == "--color=auto") {
+      options.color = Options::Color::kAuto;
+    } else if (arg == "--format=text") {
+      options.format = OutputFormat::kText;
+    } else if (arg == "--format=json") {
+      options.format = OutputFormat::kJson;
+    } else if (arg == "--format=sarif") {
+      options.format = OutputFormat::kSarif;
+    } else if (arg.starts_with("--color") || arg.starts_with("--format")) {
+      return wrong("unknown value: " + std::string(arg));
+    } else if (!arg.empty() && arg[0] == '-') {
+      return wrong("unknown option: " + std::string(arg));
+    } else {
+      options.paths.push_back(args[i]);
+    }
+  }
+  if (options.backup && !options.fix) return wrong("--backup needs --fix");
+  if (options.paths.empty()) return wrong("no map file given");
+  return options;
+}
+
+bool colored(Options::Color color, const OutputContext& context) {
+  switch (color) {
+    case Options::Color::kAlways:
+      return true;
+    case Options::Color::kNever:
+      return false;
+    case Options::Color::kAuto:
+      break;
+  }
+  return context.terminal && !context.noColor;
+}
+
+// The message of a map that cannot be read, or nothing when it was read into `text`.
+std::optional<std::string> readMap(const std::string& path, std::string& text) {
+  switch (readFile(path, text)) {
+    case ReadResult::kRead:
+      return std::nullopt;
+    case ReadResult::kUnreadable:
+      break;
+    case ReadResult::kTooLarge: {
+      std::string message = consoleText(Problem{ProblemId::kMapFileTooLarge,
+                                                Problem::kNowhere,
+                                                {path, std::to_string(kMaxInputSize >> 20)}});
+      while (!message.empty() && message.back() == '\n') message.pop_back();
+      return message;
+    }
+  }
+  return "cannot read the map file";
+}
 
 }  // namespace
 
-int runChecker(const std::vector<std::string>& args, std::ostream& out) {
+OutputContext standardOutput() {
+  const char* noColor = std::getenv("NO_COLOR");
+  return {::isatty(STDOUT_FILENO) == 1, noColor != nullptr && *noColor != '\0'};
+}
+
+int runChecker(const std::vector<std::string>& args, std::ostream& out,
+               const OutputContext& context) {
   if (cli::answersHelpOrVersion(args, "tunnelsmith-check", kUsage, out)) return cli::kSuccess;
-  bool werror = false;
-  std::vector<std::string> paths;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--werror") {
-      werror = true;
-    } else if (!args[i].empty() && args[i][0] == '-') {
-      out << "unknown option: " << args[i] << "\n" << kUsage;
-      return cli::kUsage;
-    } else {
-      paths.push_back(args[i]);
-    }
-  }
-  if (paths.empty()) {
-    out << kUsage;
-    return cli::kUsage;
-  }
+  const std::optional<Options> options = parse(args, out);
+  if (!options) return cli::kUsage;
+  const std::unique_ptr<Renderer> renderer =
+      makeRenderer(options->format, out, colored(options->color, context));
   const NameMaps names;
   std::size_t errors = 0;
   std::size_t warnings = 0;
   bool unreadable = false;
-  for (const std::string& path : paths) {
+  for (const std::string& path : options->paths) {
     std::string text;
-    switch (readFile(path, text)) {
-      case ReadResult::kRead:
-        break;
-      case ReadResult::kUnreadable:
-        out << path << ": error: cannot read the map file\n";
-        ++errors;
-        unreadable = true;
-        continue;
-      case ReadResult::kTooLarge:
-        out << path << ": error: "
-            << consoleText(Problem{ProblemId::kMapFileTooLarge,
-                                   Problem::kNowhere,
-                                   {path, std::to_string(kMaxInputSize >> 20)}});
-        ++errors;
-        unreadable = true;
-        continue;
+    if (const std::optional<std::string> failure = readMap(path, text)) {
+      renderer->fileError(path, "unreadable-map", *failure);
+      ++errors;
+      unreadable = true;
+      continue;
     }
-    for (const Diagnostic& d : checkMap(text, names)) {
-      out << format(path, d) << "\n";
+    std::vector<Diagnostic> diagnostics = checkMap(text, names);
+    if (options->fix) {
+      FixedText fixed = applyFixes(text, diagnostics);
+      std::string reason;
+      if (fixed.applied.empty()) {
+        // Nothing to mend: the map is not touched.
+      } else if (rewriteMap(path, text, fixed.text, options->backup, reason)) {
+        renderer->map(path, fixed.text, fixNotes(fixed, diagnostics));
+        text = std::move(fixed.text);
+        diagnostics = checkMap(text, names);
+      } else {
+        renderer->fileError(path, "fix-not-written", "cannot write the fixed map: " + reason);
+        ++errors;
+      }
+    }
+    renderer->map(path, text, diagnostics);
+    for (const Diagnostic& d : diagnostics) {
       if (d.severity == Severity::kError) ++errors;
       if (d.severity == Severity::kWarning) ++warnings;
     }
   }
-  out << errors << (errors == 1 ? " error, " : " errors, ") << warnings
-      << (warnings == 1 ? " warning" : " warnings") << "\n";
+  renderer->finish(errors, warnings);
   if (unreadable) return cli::kUsage;
-  return errors > 0 || (werror && warnings > 0) ? cli::kProblems : cli::kSuccess;
+  return errors > 0 || (options->werror && warnings > 0) ? cli::kProblems : cli::kSuccess;
 }
 
 }  // namespace ts::check

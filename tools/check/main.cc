@@ -1,4 +1,4 @@
-// Entry point of the map checker: tunnelsmith-check [--werror] MAPFILE...
+// Entry point of the map checker: tunnelsmith-check [OPTION]... MAPFILE...
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
-  return ts::check::runChecker(args, std::cout);
+  return ts::check::runChecker(args, std::cout, ts::check::standardOutput());
 }
