@@ -1,0 +1,137 @@
+#include "map_build.h"
+
+#include <utility>
+
+#include "base/file_io.h"
+#include "check.h"
+#include "driver/compile.h"
+#include "driver/level_output.h"
+#include "model/problems.h"
+
+namespace ts::build {
+
+namespace {
+
+// The all-or-nothing writer that also keeps the level's name once the compile announces it.
+class LevelFiles : public AllOrNothingFiles {
+ public:
+  explicit LevelFiles(std::string folder) : AllOrNothingFiles(std::move(folder)) {}
+
+  void announce(std::string_view level, const std::vector<std::string>& names) override {
+    level_ = level;
+    AllOrNothingFiles::announce(level, names);
+  }
+  [[nodiscard]] const std::string& level() const { return level_; }
+
+ private:
+  std::string level_;
+};
+
+// One diagnostic of the checker, as the checker prints it.
+std::string diagnosticText(std::string_view path, const check::Diagnostic& d) {
+  return check::format(path, d);
+}
+
+// "path: error: text" for a problem of the compiler, whose console text ends with a line end.
+std::string problemText(std::string_view path, const Problem& problem) {
+  std::string text = consoleText(problem);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const char* word = problem.severity() == Severity::kError     ? "error"
+                     : problem.severity() == Severity::kWarning ? "warning"
+                                                                : "note";
+  return std::string(path) + ": " + word + ": " + text;
+}
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
+
+MapBuilder::MapBuilder(std::ostream& out, std::vector<std::string> paths, std::string folder,
+                       bool werror)
+    : out_(out),
+      paths_(std::move(paths)),
+      folder_(std::move(folder)),
+      werror_(werror),
+      levels_(paths_.size()) {}
+
+void MapBuilder::say(std::string_view prefix, const std::string& text) {
+  out_ << prefix << text << '\n' << std::flush;
+}
+
+// The map that last wrote `level`, other than paths[index]; empty when none did.
+std::string MapBuilder::clashWith(std::size_t index, const std::string& level) const {
+  for (std::size_t i = 0; i < levels_.size(); ++i) {
+    if (i != index && levels_[i] == level) return paths_[i];
+  }
+  return {};
+}
+
+Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
+  const std::string& path = paths_[index];
+  std::string text;
+  switch (readFile(path, text)) {
+    case ReadResult::kRead:
+      break;
+    case ReadResult::kUnreadable:
+      say(prefix, path + ": error: cannot read the map file");
+      return Outcome::kUnreadable;
+    case ReadResult::kTooLarge:
+      say(prefix, problemText(path, Problem{ProblemId::kMapFileTooLarge,
+                                            Problem::kNowhere,
+                                            {path, std::to_string(kMaxInputSize >> 20)}}));
+      return Outcome::kUnreadable;
+  }
+
+  std::size_t errors = 0;
+  std::size_t warnings = 0;
+  for (const check::Diagnostic& d : check::checkMap(text, names_)) {
+    say({}, diagnosticText(path, d));
+    if (d.severity == Severity::kError) ++errors;
+    if (d.severity == Severity::kWarning) ++warnings;
+  }
+  auto notBuilt = [&] {
+    std::string why =
+        counted(errors, "error", "errors") + ", " + counted(warnings, "warning", "warnings");
+    if (errors == 0 && werror_) why += " with --werror";
+    say(prefix, path + ": not built (" + why + ")");
+    return Outcome::kNotBuilt;
+  };
+  if (errors > 0 || (werror_ && warnings > 0)) return notBuilt();
+
+  // The checker has printed all the compiler would say; only the writer's own lines follow.
+  LevelFiles files(folder_);
+  ProblemSink compiling(nullptr, true);
+  if (!compileMap(text, names_, compiling, files)) {
+    // The checker reads with the compiler's reader, so this only shows a rejection it missed.
+    for (const Problem& problem : compiling.takeProblems()) {
+      if (problem.severity() != Severity::kError) continue;
+      say({}, problemText(path, problem));
+      ++errors;
+    }
+    if (errors == 0) ++errors;
+    return notBuilt();
+  }
+  const std::string first = clashWith(index, files.level());
+  if (!first.empty()) {
+    // Not installed: the writer removes its temporary files.
+    say({}, path + ": error: level " + files.level() + " was already built from " + first +
+                " in this run; its files would be replaced");
+    ++errors;
+    return notBuilt();
+  }
+  ProblemSink installing(nullptr, true);
+  const bool installed = files.install(installing);
+  for (const Problem& problem : installing.takeProblems()) {
+    say({}, problemText(path, problem));
+    if (problem.severity() == Severity::kError) ++errors;
+  }
+  if (!installed) return notBuilt();
+  levels_[index] = files.level();
+  say(prefix, path + ": built " + files.level() + " into " + folder_ + " (" +
+                  counted(files.names().size(), "file", "files") + ")");
+  return Outcome::kBuilt;
+}
+
+}  // namespace ts::build

@@ -1,0 +1,45 @@
+// Building one map: the checker's report, then, for a map without errors, the six level files
+// written all together into the output folder, exactly as the compiler writes them.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/vocabulary.h"
+
+namespace ts::build {
+
+enum class Outcome {
+  kBuilt,       // all six files were written
+  kNotBuilt,    // errors (or warnings with --werror), a level name built twice, a write failure
+  kUnreadable,  // the map file could not be read
+};
+
+// Builds the maps of one run into one folder, each when asked, and remembers which level each
+// map last wrote, so that two maps never replace each other's files.
+class MapBuilder {
+ public:
+  MapBuilder(std::ostream& out, std::vector<std::string> paths, std::string folder, bool werror);
+
+  // Checks and builds the map paths[index], printing the checker's diagnostics and one line on
+  // what became of it, which starts with `prefix` (the time, when watching).
+  Outcome build(std::size_t index, std::string_view prefix = {});
+
+  [[nodiscard]] const std::vector<std::string>& paths() const { return paths_; }
+
+ private:
+  void say(std::string_view prefix, const std::string& text);
+  [[nodiscard]] std::string clashWith(std::size_t index, const std::string& level) const;
+
+  std::ostream& out_;
+  std::vector<std::string> paths_;
+  std::string folder_;
+  bool werror_;
+  NameMaps names_;
+  std::vector<std::string> levels_;  // the level each map last wrote; empty while none
+};
+
+}  // namespace ts::build
