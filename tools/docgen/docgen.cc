@@ -2,7 +2,8 @@
 //   tunnelsmith-docgen         prints every list between its markers
 //   tunnelsmith-docgen FILE    rewrites each "<!-- names:KIND -->" ... "<!-- end -->" region
 //                              of FILE (normally docs/map-format.md) in place
-// Exit status 0 on success, 1 when a region is missing or the file cannot be read or written.
+// Exit status 0 on success, 1 when a region is missing or the file cannot be written, 2 for a
+// usage error or a file that cannot be read.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -11,15 +12,30 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/file_io.h"
 #include "model/vocabulary.h"
+#include "tool_cli.h"
 
 namespace {
 
 using ts::NameValue;
 
 constexpr std::string_view kEndMarker = "<!-- end -->";
+
+constexpr std::string_view kHelp =
+    "Usage: tunnelsmith-docgen [GUIDE]\n"
+    "Prints the map format guide's name lists (terrains, objects, creatures, doors, traps,\n"
+    "rooms, spells, players, level tokens) from the compiler's own tables, each between its\n"
+    "markers; with GUIDE (normally docs/map-format.md), rewrites each\n"
+    "\"<!-- names:KIND -->\" ... \"<!-- end -->\" region of that file in place.\n"
+    "\n"
+    "  --help       this text\n"
+    "  --version    the version of Tunnelsmith\n"
+    "\n"
+    "Exit status: 0 success (printed, rewritten or already up to date); 1 a region is missing\n"
+    "or the file cannot be written; 2 usage error or a file that cannot be read.\n";
 
 std::string quoted(std::string_view name) { return "`" + std::string(name) + "`"; }
 
@@ -146,6 +162,10 @@ bool rewrite(std::string& doc, const std::array<List, 9>& all) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv, argv + argc);
+  if (ts::cli::answersHelpOrVersion(args, "tunnelsmith-docgen", kHelp, std::cout)) {
+    return ts::cli::kSuccess;
+  }
   const std::array<List, 9> all = lists();
   if (argc == 1) {
     for (const List& list : all) {
@@ -153,17 +173,17 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (argc != 2) {
-    std::cout << "Syntax is " << argv[0] << " [guide file]\n";
-    return 1;
+  if (argc != 2 || (args[1].size() > 1 && args[1][0] == '-')) {
+    std::cout << "Syntax is " << argv[0] << " [guide file] (--help explains)\n";
+    return ts::cli::kUsage;
   }
   std::string doc;
   if (!ts::readWholeFile(argv[1], doc)) {
     std::cout << "cannot read " << argv[1] << "\n";
-    return 1;
+    return ts::cli::kUsage;
   }
   const std::string before = doc;
-  if (!rewrite(doc, all)) return 1;
+  if (!rewrite(doc, all)) return ts::cli::kProblems;
   if (doc == before) {
     std::cout << argv[1] << " is up to date\n";
     return 0;
@@ -173,7 +193,7 @@ int main(int argc, char** argv) {
   out.close();
   if (!out) {
     std::cout << "cannot write " << argv[1] << "\n";
-    return 1;
+    return ts::cli::kProblems;
   }
   std::cout << "rewrote the name lists of " << argv[1] << "\n";
   return 0;
