@@ -139,7 +139,7 @@ bool readLegend(ReadState& s) {
   s.guard = 0;
   if (!s.searchKeyword("MAP_CODES", ProblemId::kLoopMap, ProblemId::kMapCodesError)) return false;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   char c = ' ';
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readChar(c);
@@ -153,6 +153,7 @@ bool readLegend(ReadState& s) {
       s.report(ProblemId::kMapCodeNotFound, c, s.buffer);
       code = kUnknownTerrainCode;
     }
+    if (s.observer != nullptr) s.observer->legendEntry(c, code, entryStart);
     auto [entry, added] = s.level.mapCodes.try_emplace(code, static_cast<unsigned char>(c));
     if (!added) {
       if (s.observer != nullptr && entry->second != static_cast<unsigned char>(c)) {
@@ -240,17 +241,17 @@ bool readHeader(ReadState& s) {
 
   std::string label;
   s.in.readWord(label);
-  s.in.readInteger(level.playerCount);
+  s.readInteger(level.playerCount);
   if (level.playerCount < 1 || level.playerCount > 4) {
     s.report(ProblemId::kBadPlayerCount, level.playerCount);
     return false;
   }
 
   s.in.readWord(label);
-  s.in.readInteger(level.mapWidth);
+  s.readInteger(level.mapWidth);
   char separator = ' ';
   s.in.readChar(separator);
-  s.in.readInteger(level.mapHeight);
+  s.readInteger(level.mapHeight);
   s.in.readLine(s.buffer);
   if (s.in.failed()) {
     s.report(ProblemId::kHeaderError);

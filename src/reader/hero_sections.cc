@@ -42,14 +42,14 @@ bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBa
 bool readBands(ReadState& s) {
   s.guard = 0;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   std::string bandName;
   std::string playerToken;
   std::string levelToken;
   std::int32_t memberCount = 0;
   for (std::int32_t b = 0; b < count; ++b) {
     s.in.readWord(bandName);
-    s.in.readInteger(memberCount);
+    s.readInteger(memberCount);
     s.in.readWord(playerToken);
     s.in.readLine(s.buffer);
     const std::int32_t player = parsePlayerToken(playerToken);
@@ -83,16 +83,16 @@ bool readBands(ReadState& s) {
 bool readAreas(ReadState& s) {
   if (!s.searchKeyword("AREAS", ProblemId::kLoopAreas, ProblemId::kAreasError)) return false;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   std::int32_t id = 0;
   EntranceArea area;
   for (std::int32_t i = 1; i <= count; ++i) {
-    s.in.readInteger(id);
+    s.readInteger(id);
     const std::size_t at = s.in.tokenStart();
-    s.in.readInteger(area.left);
-    s.in.readInteger(area.top);
-    s.in.readInteger(area.right);
-    s.in.readInteger(area.bottom);
+    s.readInteger(area.left);
+    s.readInteger(area.top);
+    s.readInteger(area.right);
+    s.readInteger(area.bottom);
     if (id != i) {
       s.report(ProblemId::kAreaIdOrder, i, id);
       return false;
@@ -205,15 +205,15 @@ bool readGates(ReadState& s) {
   if (!s.searchKeyword("HERO_GATES", ProblemId::kLoopGates, ProblemId::kGatesError)) return false;
   LevelDescription& level = s.level;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   std::int32_t id = 0;
   std::int32_t x = 0;
   std::int32_t y = 0;
   const CharacterCodes codes(level.mapCodes);
   for (std::int32_t i = 1; i <= count; ++i) {
-    s.in.readInteger(id);
-    s.in.readInteger(x);
-    s.in.readInteger(y);
+    s.readInteger(id);
+    s.readInteger(x);
+    s.readInteger(y);
     if (id != i) {
       s.report(ProblemId::kGateIdOrder, i, id);
       return false;

@@ -25,6 +25,7 @@ bool ReadState::searchKeyword(std::string_view keyword, ProblemId loop,
       return false;
     }
   }
+  if (observer != nullptr) observer->sectionFound(keyword, in.tokenStart());
   return true;
 }
 

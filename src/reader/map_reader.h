@@ -52,6 +52,13 @@ struct ReadState {
     problems.report(std::move(problem));
   }
 
+  // Reads an integer as TextReader::readInteger does, and tells the observer which characters
+  // it took.
+  void readInteger(std::int32_t& value) {
+    in.readInteger(value);
+    if (observer != nullptr) observer->integerRead(in.tokenStart(), in.position(), in.failed());
+  }
+
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
 

@@ -18,15 +18,15 @@ bool readThings(ReadState& s) {
   s.guard = 0;
   if (!s.searchKeyword("THINGS", ProblemId::kLoopThings, std::nullopt)) return false;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   s.level.objects.reserve(s.reserveFor(count, kShortestEntry));
   std::int32_t x = 0;
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
-    s.in.readInteger(x);
-    s.in.readInteger(y);
+    s.readInteger(x);
+    s.readInteger(y);
     const std::int32_t id = s.names.findObjectId(s.buffer);
     if (id >= 1) s.level.objects.push_back({kNeutralPlayer, id, x, y});
     if (s.observer != nullptr && !s.in.failed()) {
@@ -84,7 +84,7 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
                 Make make) {
   if (!s.searchKeyword(section.keyword, section.loop, section.fail)) return false;
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   entries.reserve(s.reserveFor(count, kShortestEntry));
   std::string levelToken;
   std::string playerToken;
@@ -92,8 +92,8 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
   for (std::int32_t i = 0; i < count; ++i) {
     s.in.readWord(s.buffer);
     const std::size_t nameAt = s.in.tokenStart();
-    s.in.readInteger(entry.x);
-    s.in.readInteger(entry.y);
+    s.readInteger(entry.x);
+    s.readInteger(entry.y);
     std::size_t levelAt = 0;
     if (section.levelToken) {
       s.in.readWord(levelToken);
@@ -171,22 +171,26 @@ bool readHeartsAndGold(ReadState& s) {
   while (s.buffer != "HERO_BANDS" && !s.in.atEnd()) {
     s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
+    bool known = s.buffer == "HERO_BANDS" || s.in.failed();
     for (std::size_t k = 0; k < 4; ++k) {
       if (s.buffer == kHeartWords[k] && !level.heartCenterSet[k]) {
         level.heartCenterSet[k] = true;
-        s.in.readInteger(level.heartCenterX[k]);
-        s.in.readInteger(level.heartCenterY[k]);
+        s.readInteger(level.heartCenterX[k]);
+        s.readInteger(level.heartCenterY[k]);
         ++hearts;
         if (s.observer)
           s.observer->placed("heart", level.heartCenterX[k], level.heartCenterY[k], at);
+        known = true;
         break;
       }
       if (s.buffer == kGoldWords[k]) {
-        s.in.readInteger(level.keeperGold[k]);
+        s.readInteger(level.keeperGold[k]);
         if (s.observer) s.observer->goldRead(k, at);
+        known = true;
         break;
       }
     }
+    if (!known && s.observer) s.observer->wordIgnored("HEARTS_AND_GOLD", at);
     if (s.guardStep()) {
       s.report(ProblemId::kForgotEof);  // a warning: the heart check still decides
       break;

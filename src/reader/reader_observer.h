@@ -56,6 +56,15 @@ class ReaderObserver {
   // A scenario statement that was applied; `changed` is false when the value was already so.
   virtual void statementApplied(std::string_view /*word*/, bool /*changed*/,
                                 std::size_t /*offset*/) {}
+  // An integer read took the characters [start, end); `failed` after the read (no digit, a value
+  // outside 32 bits, or a text that had already failed or ended).
+  virtual void integerRead(std::size_t /*start*/, std::size_t /*end*/, bool /*failed*/) {}
+  // A section keyword search found `keyword` on the line starting at `offset`.
+  virtual void sectionFound(std::string_view /*keyword*/, std::size_t /*offset*/) {}
+  // A word that the hearts and gold section or the scenario description skips without effect.
+  virtual void wordIgnored(std::string_view /*section*/, std::size_t /*offset*/) {}
+  // A MAP_CODES entry gave terrain `code` the character `c`.
+  virtual void legendEntry(char /*c*/, TerrainCode /*code*/, std::size_t /*offset*/) {}
   // The EOF word ended the text at `offset` (the first character after it).
   virtual void endOfFile(std::size_t /*offset*/) {}
 };

@@ -39,7 +39,7 @@ void readCreatureCount(ReadState& s, StatementOperands& op) {
   std::int32_t& count = op.count;
   s.in.readWord(player);
   s.in.readWord(creature);
-  s.in.readInteger(count);
+  s.readInteger(count);
   const std::int32_t id = s.names.findCreatureId(creature);
   if (id < 0) {
     s.report(ProblemId::kScenarioCreature, creature);
@@ -112,6 +112,8 @@ bool readScenario(ReadState& s) {
       readAvailability(s, operands, kNotAvailable);
     } else if (s.buffer == "MUST_RESEARCH") {
       readAvailability(s, operands, kMustResearch);
+    } else if (s.buffer != "EOF" && s.observer != nullptr) {
+      s.observer->wordIgnored("SCENARIO_DESCRIPTION", s.in.tokenStart());
     }
   }
 }

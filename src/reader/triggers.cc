@@ -44,9 +44,9 @@ bool isActionKeyword(std::string_view word) {
 // ACTION_HERO_RELEASE band G|A n: the band's release at a hero gate or an entrance area.
 bool readHeroRelease(ReadState& s, Trigger& trigger, ActionOperands& op) {
   const std::size_t at = s.in.tokenStart();
-  s.in.readInteger(op.band);
+  s.readInteger(op.band);
   s.in.readChar(op.which);
-  s.in.readInteger(op.n);
+  s.readInteger(op.n);
   std::int32_t location = op.n;
   if (op.which == 'A') {
     location = wrap32(std::int64_t{op.n} + static_cast<std::int64_t>(s.level.heroGates.size()));
@@ -84,7 +84,7 @@ bool readGrant(ReadState& s, const GrantKind& grant, Trigger& trigger, ActionOpe
 
 // ACTION_DESTROY_HERO_GATE n: the gate's location, then its destruction.
 bool readDestroyGate(ReadState& s, Trigger& trigger, ActionOperands& op) {
-  s.in.readInteger(op.n);
+  s.readInteger(op.n);
   const std::int64_t index = static_cast<std::int64_t>(op.n) - 1;
   if (index < 0 || index >= static_cast<std::int64_t>(s.level.heroGates.size())) {
     s.report(ProblemId::kInvalidGateId, index);
@@ -114,20 +114,20 @@ bool readCondition(ReadState& s, Trigger& trigger) {
   const std::string& word = s.buffer;
   if (word == "TRIGGER_TIME") {
     trigger.kind = kTriggerTime;
-    s.in.readInteger(trigger.value);
+    s.readInteger(trigger.value);
     return true;
   }
   if (word == "TRIGGER_SLAP_COUNT_EQUALS") {
     trigger.kind = kTriggerSlapCount;
     trigger.param4 = 1;
-    s.in.readInteger(trigger.value);
+    s.readInteger(trigger.value);
     return true;
   }
   if (word == "TRIGGER_CONTROL_AREA") {
     std::string player;
     std::int32_t area = 0;
     s.in.readWord(player);
-    s.in.readInteger(area);
+    s.readInteger(area);
     const std::int32_t playerId = parsePlayerToken(player);
     if (playerId < 1) {
       s.report(ProblemId::kControlAreaPlayer, player);
@@ -153,7 +153,7 @@ bool readTriggers(ReadState& s) {
     return false;
   }
   std::int32_t count = 0;
-  s.in.readInteger(count);
+  s.readInteger(count);
   s.level.triggers.reserve(s.reserveFor(count, 16));
   ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
@@ -165,7 +165,7 @@ bool readTriggers(ReadState& s) {
     Trigger trigger;
     if (!readCondition(s, trigger)) return false;
     std::int32_t actionCount = 0;
-    s.in.readInteger(actionCount);
+    s.readInteger(actionCount);
     trigger.actions.reserve(s.reserveFor(actionCount, 12));  // a dozen characters an action
     for (std::int32_t a = 0; a < actionCount; ++a) {
       s.in.readWord(s.buffer);
