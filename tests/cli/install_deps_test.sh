@@ -1,0 +1,48 @@
+#!/bin/sh
+# scripts/install-deps against a simulated Debian machine: dpkg-query, id and apt-get are stand-ins
+# on PATH, so no package is ever installed. Cases: nothing missing (nothing done); a package
+# missing without root (the exact command to run, status 1); the same as root (apt-get installs
+# exactly the missing packages); an unknown set (status 2).
+set -u
+script="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin"
+cat > "$work/bin/dpkg-query" <<'FAKE'
+#!/bin/sh
+for package in $FAKE_MISSING; do [ "$package" = "$3" ] && exit 1; done
+printf installed
+FAKE
+printf '#!/bin/sh\necho "$FAKE_UID"\n' > "$work/bin/id"
+printf '#!/bin/sh\necho "apt-get $*" >> "$FAKE_LOG"\n' > "$work/bin/apt-get"
+chmod +x "$work/bin/"*
+export PATH="$work/bin:$PATH" FAKE_LOG="$work/apt.log"
+failures=0
+
+# check NAME EXPECTED_STATUS EXPECTED_OUTPUT EXPECTED_APT_LOG -- ARGS...
+check() {
+  name=$1 want_status=$2 want_out=$3 want_log=$4
+  shift 5
+  rm -f "$FAKE_LOG"
+  out=$("$script" "$@" 2>&1)
+  status=$?
+  log=$(cat "$FAKE_LOG" 2>/dev/null || true)
+  if [ "$status" != "$want_status" ] || [ "$out" != "$want_out" ] || [ "$log" != "$want_log" ]; then
+    printf 'FAILED %s: status %s, output:\n%s\napt-get calls:\n%s\n' "$name" "$status" "$out" "$log"
+    failures=$((failures + 1))
+  fi
+}
+
+FAKE_MISSING="" FAKE_UID=1000 check "nothing missing" 0 \
+  "install-deps: every package for 'dev' is installed" "" --
+FAKE_MISSING="nlohmann-json3-dev libgtest-dev" FAKE_UID=1000 check "missing, not root" 1 \
+  "install-deps: missing Debian packages: nlohmann-json3-dev libgtest-dev
+install them with: sudo apt-get install nlohmann-json3-dev libgtest-dev" "" -- dev
+FAKE_MISSING="libgtest-dev" FAKE_UID=1000 check "tests not wanted" 0 \
+  "install-deps: every package for 'release' is installed" "" -- release
+FAKE_MISSING="libpng-dev" FAKE_UID=0 check "missing, root" 0 \
+  "install-deps: installing libpng-dev" "apt-get update -qq
+apt-get install -y -qq --no-install-recommends libpng-dev" -- release
+FAKE_MISSING="" FAKE_UID=0 check "unknown set" 2 \
+  "usage: scripts/install-deps [compiler|release|dev|ci]" "" -- everything
+exit $((failures > 0))
