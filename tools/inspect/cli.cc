@@ -25,17 +25,28 @@ ReadStatus readLevelFile(const std::string& path, Bytes& bytes, std::string& rea
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kProgram = "tunnelsmith-inspect";
+
+constexpr std::string_view kHelp =
     "usage: tunnelsmith-inspect [--json] FILE...\n"
     "       tunnelsmith-inspect [--json] --diff A B\n"
-    "Decodes and checks compiled level files; --diff compares two files of the same kind.\n"
-    "Exit status: 0 well-formed (and, with --diff, identical), 1 a problem or difference\n"
-    "found, 2 usage error or unreadable file.\n";
+    "Decodes and checks compiled level files, each recognised by its first chunk, not its\n"
+    "name: its chunks, every record with its fields and file offset, then the problems found.\n"
+    "\n"
+    "  --json      the same content as one JSON document\n"
+    "  --diff      compare two files A and B of the same kind: the changed fields, the records\n"
+    "              in one file only, and every other byte that differs\n"
+    "  --help, -h  this text\n"
+    "  --version   the version of Tunnelsmith\n"
+    "  --          the arguments after it are files, even those that start with -\n"
+    "\n"
+    "Exit status: 0 every file well-formed (with --diff: and the two identical), 1 a problem\n"
+    "found (with --diff: or the files differ) or the report could not be written, 2 usage\n"
+    "error, a file that cannot be read, or (with --diff) files of different kinds.\n";
 
 struct Options {
   bool json = false;
   bool diff = false;
-  bool help = false;
   std::vector<std::string> files;
 };
 
@@ -51,16 +62,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::o
       options.json = true;
     } else if (arg == "--diff") {
       options.diff = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
     } else {
-      err << "tunnelsmith-inspect: unknown option " << arg << '\n' << kUsage;
+      err << kProgram << ": unknown option " << arg << '\n' << kHelp;
       return false;
     }
   }
-  if (options.help) return true;
   if (options.files.empty() || (options.diff && options.files.size() != 2)) {
-    err << kUsage;
+    err << kHelp;
     return false;
   }
   return true;
@@ -69,12 +77,12 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::o
 // Reads `path` or says on `err` why it cannot.
 bool readOrReport(const std::string& path, Bytes& bytes, std::string& reason, std::ostream& err) {
   if (readLevelFile(path, bytes, reason) == ReadStatus::kRead) return true;
-  err << "tunnelsmith-inspect: cannot read " << path << ": " << reason << '\n';
+  err << kProgram << ": cannot read " << path << ": " << reason << '\n';
   return false;
 }
 
 int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
-  int status = kExitClean;
+  int status = cli::kSuccess;
   JsonStream json(out);
   if (options.json) {
     json.beginObject();
@@ -85,7 +93,7 @@ int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
     std::string reason;
     if (!readOrReport(path, bytes, reason, err)) {
       if (options.json) json.value(Json{{"path", path}, {"error", reason}});
-      status = kExitUsage;
+      status = cli::kUsage;
       continue;
     }
     bool wellFormed = true;
@@ -96,7 +104,7 @@ int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
       wellFormed = in.wellFormed();
       renderText(path, in, out);
     }
-    if (!wellFormed) status = std::max(status, kExitProblem);
+    if (!wellFormed) status = std::max(status, cli::kProblems);
   }
   if (options.json) {
     json.end();
@@ -112,14 +120,14 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
   Bytes bytesB;
   std::string reason;
   if (!readOrReport(pathA, bytesA, reason, err) || !readOrReport(pathB, bytesB, reason, err)) {
-    return kExitUsage;
+    return cli::kUsage;
   }
   const Inspection a = inspect(bytesA);
   const Inspection b = inspect(bytesB);
   if (a.kind != b.kind) {
-    err << "tunnelsmith-inspect: cannot compare " << pathA << " (" << fileKindName(a.kind)
+    err << kProgram << ": cannot compare " << pathA << " (" << fileKindName(a.kind)
         << " file) with " << pathB << " (" << fileKindName(b.kind) << " file)\n";
-    return kExitUsage;
+    return cli::kUsage;
   }
   const DiffResult result = diff(a, bytesA, b, bytesB);
   if (options.json) {
@@ -130,19 +138,26 @@ int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
     renderDiffText(pathA, a, pathB, b, result, out);
   }
   const bool clean = result.identical && a.wellFormed() && b.wellFormed();
-  return clean ? kExitClean : kExitProblem;
+  return clean ? cli::kSuccess : cli::kProblems;
 }
 
 }  // namespace
 
 int runInspector(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Options options;
-  if (!parseOptions(args, options, err)) return kExitUsage;
-  if (options.help) {
-    out << kUsage;
-    return kExitClean;
+  // After "--", --help and --version are file names.
+  const auto optionsEnd = std::find(args.begin() + (args.empty() ? 0 : 1), args.end(), "--");
+  if (cli::answersHelpOrVersion({args.begin(), optionsEnd}, kProgram, kHelp, out)) {
+    return cli::kSuccess;
   }
-  return options.diff ? diffFiles(options, out, err) : inspectFiles(options, out, err);
+  Options options;
+  if (!parseOptions(args, options, err)) return cli::kUsage;
+  const int status = options.diff ? diffFiles(options, out, err) : inspectFiles(options, out, err);
+  // A report cut short (a full disk, a closed pipe) must not pass for a clean file.
+  if (!out.flush()) {
+    err << kProgram << ": cannot write the report\n";
+    return std::max(status, cli::kProblems);
+  }
+  return status;
 }
 
 }  // namespace ts::inspect

@@ -1,8 +1,10 @@
 // The inspector's command line:
 //   tunnelsmith-inspect [--json] FILE...      decode and check each file
 //   tunnelsmith-inspect [--json] --diff A B   compare two files of the same kind
-// Exit status: 0 every file well-formed (for --diff: and no differences), 1 a problem or a
-// difference found, 2 a usage error or a file that cannot be read.
+//   tunnelsmith-inspect --help | --version
+// Exit status (cli::kSuccess, kProblems, kUsage): 0 every file well-formed (for --diff: and
+// identical), 1 a problem or a difference found, or the report could not be written, 2 a
+// usage error or a file that cannot be read.
 #pragma once
 
 #include <cstddef>
@@ -12,12 +14,9 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "tool_cli.h"
 
 namespace ts::inspect {
-
-inline constexpr int kExitClean = 0;
-inline constexpr int kExitProblem = 1;
-inline constexpr int kExitUsage = 2;
 
 // No level file comes near this size (a full map file is under 4 MiB); anything larger is
 // refused without being read further, so that a device or pipe that never ends is harmless.

@@ -212,14 +212,14 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
       testing::compiledFile(replaced(lair, "KNIGHT 9 8 L5 PH", "KNIGHT 9 8 L6 PH"), "Things.kld"));
   std::ostringstream out;
   std::ostringstream err;
-  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, b}, out, err), kExitProblem);
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, b}, out, err), cli::kProblems);
   EXPECT_NE(out.str().find("creature 2 (A @100): level: L5 -> L6\n"), std::string::npos)
       << out.str();
   EXPECT_NE(out.str().find("\n1 difference\n"), std::string::npos) << out.str();
 
   out.str("");
   EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--json", "--diff", a, b}, out, err),
-            kExitProblem);
+            cli::kProblems);
   const Json doc = Json::parse(out.str());
   EXPECT_EQ(doc["identical"], false);
   ASSERT_EQ(doc["differences"].size(), 1u);
@@ -230,7 +230,7 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   EXPECT_EQ(doc["differences"][0]["b"]["value"], 6);
 
   out.str("");
-  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, a}, out, err), kExitClean);
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, a}, out, err), cli::kSuccess);
   EXPECT_NE(out.str().find("no differences"), std::string::npos) << out.str();
 
   // A byte no field decodes.
@@ -238,13 +238,13 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   bytes[85] ^= 0x01;
   const std::string c = write("c", bytes);
   out.str("");
-  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, c}, out, err), kExitProblem);
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, c}, out, err), cli::kProblems);
   EXPECT_NE(out.str().find("\ncreature 1 (A @64): bytes 85..85 differ\n1 difference\n"),
             std::string::npos)
       << out.str();
   out.str("");
   EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--json", "--diff", a, c}, out, err),
-            kExitProblem);
+            cli::kProblems);
   const Json bytesDoc = Json::parse(out.str());
   EXPECT_EQ(bytesDoc["identical"], false);
   EXPECT_EQ(bytesDoc["byteRuns"], 1);

@@ -220,7 +220,7 @@ class InspectCommandLineTest : public ::testing::Test {
   std::ostringstream err_;
 };
 
-TEST_F(InspectCommandLineTest, ExitStatuses) {
+TEST_F(InspectCommandLineTest, HelpVersionAndExitStatuses) {
   const std::string text = readExample("lair1.txt");
   const std::string good = write("good", compiledFile(text, "Things.kld"));
   Bytes damaged = compiledFile(text, "Players.kld");
@@ -231,19 +231,24 @@ TEST_F(InspectCommandLineTest, ExitStatuses) {
     std::vector<std::string> args;
     int status;
   } kRuns[] = {
-      {{good}, kExitClean},
-      {{"--help"}, kExitClean},
-      {{bad}, kExitProblem},
-      {{good, bad}, kExitProblem},
-      {{}, kExitUsage},
-      {{"--json"}, kExitUsage},
-      {{"--frobnicate", good}, kExitUsage},
-      {{missing}, kExitUsage},
-      {{good, missing}, kExitUsage},
-      {{"--diff", good}, kExitUsage},
-      {{"--diff", good, good, good}, kExitUsage},
-      {{"--diff", good, bad}, kExitUsage},  // a things file and a players file
-      {{"--diff", good, good}, kExitClean},
+      {{good}, cli::kSuccess},
+      {{"--help"}, cli::kSuccess},
+      {{"-h"}, cli::kSuccess},
+      {{"--version"}, cli::kSuccess},
+      // Either wins over everything else on the line, but after "--" it is a file name.
+      {{"--frobnicate", missing, "--version"}, cli::kSuccess},
+      {{"--", "--help"}, cli::kUsage},
+      {{bad}, cli::kProblems},
+      {{good, bad}, cli::kProblems},
+      {{}, cli::kUsage},
+      {{"--json"}, cli::kUsage},
+      {{"--frobnicate", good}, cli::kUsage},
+      {{missing}, cli::kUsage},
+      {{good, missing}, cli::kUsage},
+      {{"--diff", good}, cli::kUsage},
+      {{"--diff", good, good, good}, cli::kUsage},
+      {{"--diff", good, bad}, cli::kUsage},  // a things file and a players file
+      {{"--diff", good, good}, cli::kSuccess},
   };
   for (const auto& r : kRuns) {
     std::string line;
@@ -251,17 +256,29 @@ TEST_F(InspectCommandLineTest, ExitStatuses) {
     SCOPED_TRACE(line);
     EXPECT_EQ(run(r.args), r.status) << out_.str() << err_.str();
   }
+  run({"--version"});
+  EXPECT_EQ(out_.str(), "tunnelsmith-inspect " + std::string(tunnelsmith::kVersion) + "\n");
+  run({"--help"});
+  for (const char* words : {"--json", "--diff", "--help", "-h", "--version", "--  ",
+                            "Exit status: 0", "1 a problem", "2 usage"}) {
+    EXPECT_NE(out_.str().find(words), std::string::npos) << words;
+  }
+  // A report that cannot be written (a full disk) is no clean file.
+  std::ostream broken(nullptr);
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", good}, broken, err_), cli::kProblems);
+  EXPECT_EQ(runInspector({"tunnelsmith-inspect", missing}, broken, err_), cli::kUsage);
+  EXPECT_NE(err_.str().find("cannot write the report"), std::string::npos) << err_.str();
 }
 
 TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
   Bytes damaged = compiledFile(readExample("lair1.txt"), "Things.kld");
   damaged[kCreature1 + layout::kCreatureId] = 99;
   const std::string bad = write("damaged", damaged);
-  EXPECT_EQ(run({bad}), kExitProblem);
+  EXPECT_EQ(run({bad}), cli::kProblems);
   EXPECT_NE(out_.str().find("offset 90 (0x5A): unknown creature 99"), std::string::npos)
       << out_.str();
 
-  EXPECT_EQ(run({"--json", bad}), kExitProblem);
+  EXPECT_EQ(run({"--json", bad}), cli::kProblems);
   const Json doc = Json::parse(out_.str());
   ASSERT_EQ(doc["files"].size(), 1u);
   const Json& file = doc["files"][0];
@@ -294,7 +311,7 @@ TEST_F(InspectCommandLineTest, StreamedJsonIsTheWholeDocument) {
     files.push_back(toJson(args.back(), inspect(damaged)));
     args.push_back((dir_ / "missing").string());
     files.push_back({{"path", args.back()}, {"error", "No such file or directory"}});
-    EXPECT_EQ(run(args), kExitUsage);
+    EXPECT_EQ(run(args), cli::kUsage);
     const Json whole = {{"files", files}};
     EXPECT_EQ(out_.str(), whole.dump(2) + "\n");
   }
@@ -307,7 +324,7 @@ TEST_F(InspectCommandLineTest, FilesLargerThanALevelAreRefusedUnread) {
   std::filesystem::resize_file(big, kMaxLevelFileSize + 1);
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{big}, {"--json", big}, {"--diff", big, big}}) {
-    EXPECT_EQ(run(args), kExitUsage);
+    EXPECT_EQ(run(args), cli::kUsage);
     EXPECT_EQ(err_.str(), "tunnelsmith-inspect: cannot read " + big +
                               ": larger than 256 MiB (268435456 bytes), the most a level file "
                               "may hold\n");
