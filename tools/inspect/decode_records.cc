@@ -31,8 +31,15 @@ std::size_t walkRecords(Decoder& d, std::size_t recordSize, std::string_view wha
   return count;
 }
 
+// The writer stores a screen position that only the keeper number decides, never the heart's
+// square: a reader of "x=26 y=26" would take it for the heart.
+constexpr std::string_view kPlayerPositionNote =
+    "x and y are a screen position fixed by the keeper number, the same in every level "
+    "(0, 0 for the good and neutral players), not the keeper's heart square";
+
 void decodePlayer(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("player", at, layout::kPlayerRecordSize);
+  r.note = kPlayerPositionNote;
   r.fields.push_back(d.narrowText("name", at + layout::kPlayerName, layout::kPlayerNameWidth));
   r.fields.push_back(d.player("player", at + layout::kPlayerId, 1));
   r.fields.push_back(d.u("keeper", at + layout::kPlayerKeeper, 2));

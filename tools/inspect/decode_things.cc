@@ -96,7 +96,7 @@ void decodeBand(Decoder& d, std::size_t at) {
     const std::size_t slot = at + layout::kBandHeadSize + j * layout::kBandMemberSlotSize;
     const auto bytes = d.span(slot, layout::kBandMemberSlotSize);
     if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) continue;
-    Record member{"member", band.parts.size() + 1, slot, layout::kBandMemberSlotSize, {}, {}};
+    Record member{"member", band.parts.size() + 1, slot, layout::kBandMemberSlotSize, {}, {}, {}};
     member.fields.push_back(
         vocabulary(d, "creature", slot + layout::kMemberCreature, creatureName));
     member.fields.push_back(vocabulary(d, "level", slot + layout::kMemberLevel, levelName));

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "decoder.h"
+#include "model/vocabulary.h"
 #include "names.h"
 
 namespace ts::inspect {
@@ -14,6 +15,77 @@ std::string labelOf(std::string_view kind, std::size_t number, std::size_t part)
   std::string label = std::string(kind) + " " + std::to_string(number);
   if (part != 0) label += ", member " + std::to_string(part);
   return label;
+}
+
+// A field's value in a few words: its name where it has one, its text quoted, else what it is
+// and its number ("creature 99").
+std::string valueWords(const Field& f) {
+  if (f.isText) return '"' + f.text + '"';
+  if (!f.text.empty()) return f.text;
+  return std::string(f.name) + " " + std::to_string(f.value);
+}
+
+// An owner as a reader says it ("keeper 2", "heroes"); empty for no owner.
+std::string ownerWords(const Field& f) {
+  if (f.text == "none") return {};
+  if (playerName(f.value).empty()) return "owner " + std::to_string(f.value);
+  if (f.value == kHeroPlayer) return "heroes";
+  if (f.value == kNeutralPlayer) return "neutral";
+  return "keeper " + std::to_string(f.value - kFirstKeeperPlayer + 1);
+}
+
+// What a record is, for a record that only one file holds: what it places with its level,
+// its owner and its square ("TROLL L4, keeper 2, at 12,7"); an area's use and squares; a
+// band's size and leader; a trigger element's kind and identifier; a player's name. Empty for
+// the file's framing, which says nothing of the sort.
+std::string describe(const Record& r) {
+  std::string text;
+  auto add = [&text](const std::string& words) {
+    if (words.empty()) return;
+    text += (text.empty() ? "" : ", ") + words;
+  };
+  auto number = [&r](std::string_view name) { return std::to_string(r.find(name)->value); };
+  // What it is: its own vocabulary word ("creature" for a band member), a trigger element's
+  // kind, an item, a name, an area's use.
+  const std::string_view own = r.kind == "member" ? std::string_view("creature") : r.kind;
+  for (const std::string_view name :
+       {own, std::string_view("creature"), std::string_view("kind"), std::string_view("action"),
+        std::string_view("item"), std::string_view("name"), std::string_view("number")}) {
+    const Field* f = r.find(name);
+    if (f == nullptr || name == "player") continue;
+    std::string what = valueWords(*f);
+    const Field* category = r.find("category");
+    if (name == "item" && category != nullptr) what = valueWords(*category) + " " + what;
+    if (const Field* level = r.find("level")) what += " " + valueWords(*level);
+    add(what);
+    break;
+  }
+  if (const Field* role = r.find("role"); role != nullptr && role->text == "leader") add("leader");
+  if (const Field* owner = r.find("owner")) add(ownerWords(*owner));
+  if (const Field* player = r.find("player")) add(ownerWords(*player));
+  // A player record's x and y are no square.
+  if (r.find("x") != nullptr && r.find("y") != nullptr && r.kind != "player") {
+    add("at " + number("x") + "," + number("y"));
+  }
+  if (r.find("left") != nullptr && r.find("bottom") != nullptr) {
+    add("squares " + number("left") + "," + number("top") + " to " + number("right") + "," +
+        number("bottom"));
+  }
+  if (const Field* locked = r.find("locked"); locked != nullptr && locked->text == "yes") {
+    add("locked");
+  }
+  if (r.kind == "hero band") {
+    add(std::to_string(r.parts.size()) + (r.parts.size() == 1 ? " member" : " members"));
+    for (const Record& member : r.parts) {
+      const Field* role = member.find("role");
+      if (role == nullptr || role->text != "leader") continue;
+      const std::string leader = describe(member);  // "KNIGHT L5, leader"
+      add("led by " + leader.substr(0, leader.find(',')));
+      break;
+    }
+  }
+  if (r.find("id") != nullptr) add("id " + number("id"));
+  return text;
 }
 
 bool sameRecord(const Record& a, const Record& b) {
@@ -154,6 +226,7 @@ void compareRecords(const Record* a, const Record* b, std::string_view kind, std
   if (a != nullptr) base.offsetA = a->offset;
   if (b != nullptr) base.offsetB = b->offset;
   if (a == nullptr || b == nullptr) {
+    base.description = describe(a != nullptr ? *a : *b);
     out.differences.push_back(base);
     return;
   }

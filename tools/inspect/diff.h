@@ -34,6 +34,8 @@ struct Difference {
   std::size_t number = 0;  // the record's (chunk's) number in A, or in B when A lacks it
   std::size_t part = 0;    // 1-based member number, 0 for the record itself
   std::string field;       // empty: the whole record is in one file only, or a run of bytes
+  // For a record in one file only: what it is, "TROLL L4, keeper 2, at 12,7"; else empty.
+  std::string description;
   std::optional<Field> a;  // absent: not in file A
   std::optional<Field> b;
   std::optional<std::size_t> offsetA;  // of the record (chunk) in A

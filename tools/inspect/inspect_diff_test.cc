@@ -193,6 +193,63 @@ TEST(InspectDiffTest, UndecodedBytesAreReportedUnderTheirRecordOrChunk) {
   }
 }
 
+// Where a reader would guess wrong: the players file's x and y, and a record in one file only.
+TEST(InspectWordingTest, PlayerPositionsAndRecordsInOneFileOnlySayWhatTheyAre) {
+  const CompileResult result = compileMap(readExample("lair1.txt"));
+  const Inspection players = inspect(testing::fileEndingWith(result, "Players.kld"));
+  std::ostringstream text;
+  renderText("p", players, text);
+  const std::string note = "x and y are a screen position fixed by the keeper number";
+  const std::size_t first = text.str().find(note);
+  EXPECT_NE(first, std::string::npos) << text.str();
+  EXPECT_EQ(text.str().find(note, first + 1), std::string::npos) << "said once per file";
+  for (const Json& r : toJson("p", players)["records"]) {
+    if (r["kind"] != "player") continue;
+    EXPECT_TRUE(r["fields"]["x"].is_number());
+    EXPECT_NE(r.value("note", "").find("not the keeper's heart square"), std::string::npos) << r;
+  }
+
+  const struct {
+    const char* suffix;
+    const char* kind;  // the first record of this kind is left out of B
+    const char* description;
+  } kCases[] = {
+      {"Things.kld", "creature", "TROLL L4, keeper 1, at 3,3"},
+      {"Things.kld", "object", "TH_BARREL, neutral, at 3,2"},
+      {"Things.kld", "door", "WOODEN_DOOR, keeper 2, at 6,2, locked"},
+      {"Things.kld", "trap", "TR_BOULDER, keeper 1, at 7,7"},
+      {"Things.kld", "area", "hero gate 1, squares 9,6 to 10,7"},
+      {"Things.kld", "hero band", "2 members, led by KNIGHT L5"},
+      {"Triggers.kld", "trigger", "TRIGGER_TIME, id 1"},
+      {"Triggers.kld", "action", "HERO_RELEASE, id 65535"},
+      {"Players.kld", "player", "\"Good Player\", heroes"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.kind);
+    const Inspection a = inspect(testing::fileEndingWith(result, c.suffix));
+    Inspection b = a;
+    b.records.erase(std::find_if(b.records.begin(), b.records.end(),
+                                 [&c](const Record& r) { return r.kind == c.kind; }));
+    const DiffResult r = diff(a, b);
+    ASSERT_EQ(r.differences.size(), 1u) << listed(r);
+    EXPECT_EQ(r.differences[0].description, c.description);
+  }
+
+  // A band member, in text and JSON.
+  const Inspection a = inspect(testing::fileEndingWith(result, "Things.kld"));
+  Inspection b = a;
+  std::find_if(b.records.begin(), b.records.end(), [](const Record& r) {
+    return r.kind == "hero band";
+  })->parts.pop_back();
+  const DiffResult r = diff(a, b);
+  text.str("");
+  renderDiffText("a", a, "b", b, r, text);
+  EXPECT_NE(text.str().find("\nhero band 1, member 2 (DWARF L3): only in A @519\n"),
+            std::string::npos)
+      << text.str();
+  EXPECT_EQ(diffToJson("a", a, "b", b, r)["differences"][0]["description"], "DWARF L3");
+}
+
 TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   const std::string lair = readExample("lair1.txt");
   const std::filesystem::path dir =

@@ -50,6 +50,9 @@ struct Record {
   std::size_t size = 0;    // bytes from `offset` that belong to the record, its parts included
   std::vector<Field> fields;
   std::vector<Record> parts;  // a hero band's members
+  // What a reader would guess wrong about the record's fields, said once per file; empty for
+  // most kinds. Always a literal, as `kind`.
+  std::string_view note;
 
   // The field called `name`, or null.
   [[nodiscard]] const Field* find(std::string_view name) const;

@@ -24,7 +24,7 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
 
 // One file: {"path", "kind", "length", "wellFormed", "chunks": [{"id", "name", "offset",
 // "size", "children"?}], "records": [{"kind", "number", "offset", "fields": {...},
-// "members"?}], "map"? {"width", "height", "squares", "terrain": [...]}, "triggerTree"?
+// "members"?, "note"?}], "map"? {"width", "height", "squares", "terrain": [...]}, "triggerTree"?
 // [{"depth", "element", "id", "record": index into "records"}], "problems": [{"offset",
 // "message"}]}.
 [[nodiscard]] Json toJson(const std::string& path, const Inspection& in);

@@ -27,6 +27,7 @@ Json recordJson(const Record& r) {
     for (const Record& part : r.parts) parts.push_back(recordJson(part));
     j["members"] = std::move(parts);
   }
+  if (!r.note.empty()) j["note"] = r.note;
   return j;
 }
 
@@ -190,6 +191,7 @@ Json diffToJson(const std::string& pathA, const Inspection& a, const std::string
   for (const Difference& d : result.differences) {
     Json j{{"label", d.label}, {"record", d.record}, {"number", d.number}};
     if (d.part != 0) j["member"] = d.part;
+    if (!d.description.empty()) j["description"] = d.description;
     j["field"] = d.field.empty() ? Json() : Json(d.field);
     j["a"] = d.a ? fieldJson(*d.a) : Json();
     j["b"] = d.b ? fieldJson(*d.b) : Json();

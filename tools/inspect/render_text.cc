@@ -112,6 +112,18 @@ void renderVariables(const Inspection& in, std::ostream& out) {
   for (const Record* r : others) recordLine(*r, "    ", out);
 }
 
+// Each record kind's note once, after the records.
+void noteLines(const Inspection& in, std::ostream& out) {
+  std::vector<std::pair<std::string_view, std::string_view>> notes;
+  for (const Record& r : in.records) {
+    if (r.note.empty()) continue;
+    const std::pair note{r.kind, r.note};
+    if (std::find(notes.begin(), notes.end(), note) != notes.end()) continue;
+    notes.push_back(note);
+    out << "  note on the " << r.kind << " records: " << r.note << '\n';
+  }
+}
+
 void problemLines(const Inspection& in, std::ostream& out) {
   if (in.problems.empty()) {
     out << "  well-formed\n";
@@ -153,6 +165,7 @@ void renderText(const std::string& path, const Inspection& in, std::ostream& out
       recordLine(r, "  ", out);
     }
   }
+  noteLines(in, out);
   if (in.kind == FileKind::kMap) renderMap(in, out);
   if (in.kind == FileKind::kTriggers) renderTriggerTree(in, out);
   if (in.kind == FileKind::kVariables) renderVariables(in, out);
@@ -188,6 +201,7 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
     }
     if (d.field.empty()) {
       const bool inA = d.offsetA.has_value();
+      if (!d.description.empty()) out << " (" << d.description << ')';
       out << ": only in " << (inA ? "A" : "B") << " @" << (inA ? *d.offsetA : *d.offsetB) << '\n';
       continue;
     }
