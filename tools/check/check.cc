@@ -4,10 +4,12 @@
 #include <array>
 #include <sstream>
 
+#include "analysis.h"
 #include "model/level_description.h"
 #include "model/trigger_plan.h"
 #include "reader/map_reader.h"
 #include "reader/reader_observer.h"
+#include "reader/text_reader.h"
 
 namespace ts::check {
 
@@ -33,131 +35,11 @@ class LineIndex {
   std::vector<std::size_t> starts_;
 };
 
-template <std::size_t N>
-std::vector<std::string_view> namesOf(const std::array<NameValue, N>& table) {
-  std::vector<std::string_view> names;
-  for (const NameValue& entry : table) names.push_back(entry.name);
-  return names;
-}
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
   return text;
 }
-
-struct Located {
-  std::size_t offset;
-  Severity severity;
-  std::string text;
-};
-
-// Collects what the reader saw while it reads.
-class Collector : public ReaderObserver {
- public:
-  struct Release {
-    std::int32_t band;
-    char which;
-    std::int32_t n;
-    std::size_t offset;
-  };
-
-  void byteOrderMark() override {
-    found.push_back({0, Severity::kNote,
-                     "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
-                     "of the level name"});
-  }
-  void problem(const Problem& p) override { problems.push_back(p); }
-  void keywordNotFound(std::string_view keyword, int linesSkipped) override {
-    missingKeyword = std::string(keyword);
-    skipped = linesSkipped;
-  }
-  void rowRead(std::int32_t row, std::size_t offset) override {
-    if (static_cast<std::size_t>(row) == rowOffsets.size()) rowOffsets.push_back(offset);
-  }
-  void unknownSquare(std::size_t offset) override {
-    found.push_back({offset, Severity::kWarning,
-                     "these two characters spell no terrain name; the square becomes SOLID_ROCK"});
-  }
-  void legendReplaced(TerrainCode code, char previous, char replacement,
-                      std::size_t offset) override {
-    std::ostringstream text;
-    text << "this entry gives the terrain of '" << previous << "' to '" << replacement
-         << "' (code 0x" << std::hex << code << "); squares drawn with '" << previous
-         << "' are left without terrain";
-    found.push_back({offset, Severity::kWarning, text.str()});
-  }
-  void entryDropped(std::string_view section, ExpectedWord expected, std::string_view word,
-                    std::size_t offset) override {
-    static const std::vector<std::string_view> kObjects = namesOf(kObjectTable);
-    static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
-    static const std::vector<std::string_view> kDoors = namesOf(kDoorTable);
-    static const std::vector<std::string_view> kTraps = namesOf(kTrapTable);
-    static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
-    static const std::vector<std::string_view> kLevels = namesOf(kLevelTokens);
-    const struct {
-      std::string_view what;
-      const std::vector<std::string_view>* names;
-    } kinds[] = {{"object or magic item name", &kObjects},
-                 {"creature name", &kCreatures},
-                 {"door name", &kDoors},
-                 {"trap name", &kTraps},
-                 {"player token (P1 to P4, PH, PN)", &kPlayers},
-                 {"level token (L1 to L10)", &kLevels}};
-    const auto& kind = kinds[static_cast<std::size_t>(expected)];
-    std::string text = std::string(section) + " entry dropped: '" + std::string(word) +
-                       "' is not a " + std::string(kind.what);
-    if (const std::string near = closestName(word, *kind.names); !near.empty()) {
-      text += "; did you mean " + near + "?";
-    }
-    found.push_back({offset, Severity::kWarning, text});
-  }
-  void placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) override {
-    placements.push_back({std::string(what), x, y, offset});
-  }
-  void areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) override {
-    areas.push_back({number, area, offset});
-  }
-  void goldRead(std::size_t keeper, std::size_t offset) override {
-    gold.push_back({keeper, offset});
-  }
-  void heroRelease(std::int32_t band, char which, std::int32_t n, std::size_t offset) override {
-    releases.push_back({band, which, n, offset});
-  }
-  void statementApplied(std::string_view word, bool changed, std::size_t offset) override {
-    if (!changed) {
-      found.push_back({offset, Severity::kWarning,
-                       std::string(word) + " changes nothing: the keeper already has it so"});
-    }
-  }
-  void endOfFile(std::size_t offset) override { eofEnd = offset; }
-
-  struct Placement {
-    std::string what;
-    std::int32_t x, y;
-    std::size_t offset;
-  };
-  struct Area {
-    std::int32_t number;
-    EntranceArea area;
-    std::size_t offset;
-  };
-  struct Gold {
-    std::size_t keeper;
-    std::size_t offset;
-  };
-
-  std::vector<Problem> problems;
-  std::string missingKeyword;
-  int skipped = 0;
-  std::vector<std::size_t> rowOffsets;
-  std::vector<Located> found;
-  std::vector<Placement> placements;
-  std::vector<Area> areas;
-  std::vector<Gold> gold;
-  std::vector<Release> releases;
-  std::size_t eofEnd = std::string_view::npos;
-};
 
 bool inside(const LevelDescription& level, std::int64_t x, std::int64_t y) {
   return x >= 0 && y >= 0 && x < level.mapWidth && y < level.mapHeight;
@@ -174,7 +56,7 @@ std::string mapSizeText(const LevelDescription& level) {
 }
 
 // Grid characters that no legend entry carries: once per character, at its first square.
-void unmappedCharacters(const LevelDescription& level, const Collector& seen,
+void unmappedCharacters(const LevelDescription& level, const Seen& seen,
                         std::vector<Located>& out) {
   const CharacterCodes codes(level.mapCodes);
   std::array<std::size_t, 256> count{};
@@ -202,12 +84,11 @@ void unmappedCharacters(const LevelDescription& level, const Collector& seen,
   }
 }
 
-void releaseTargets(const LevelDescription& level, const Collector& seen,
-                    std::vector<Located>& out) {
+void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
   const auto bands = static_cast<std::int64_t>(level.heroBands.size());
   const auto gates = static_cast<std::int64_t>(level.heroGates.size());
   const auto areas = static_cast<std::int64_t>(level.areas.size());
-  for (const Collector::Release& r : seen.releases) {
+  for (const Seen::Release& r : seen.releases) {
     if (r.band < 1 || r.band > bands) {
       out.push_back({r.offset, Severity::kWarning,
                      "hero release names band " + std::to_string(r.band) + ", but the level has " +
@@ -253,67 +134,84 @@ std::string closestName(std::string_view word, const std::vector<std::string_vie
 
 namespace {
 
-// The reader's own problems: when the level is rejected, the last one is the reason.
-void readerProblems(const LevelDescription& level, const Collector& seen,
-                    std::vector<Located>& out) {
-  for (std::size_t i = 0; i < seen.problems.size(); ++i) {
+// The reader's own warnings and notes; the fatal problem is explained on its own.
+void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
+  const std::size_t count = seen.problems.size() - (fatal ? 1 : 0);
+  for (std::size_t i = 0; i < count; ++i) {
     const Problem& p = seen.problems[i];
-    const bool last = i + 1 == seen.problems.size();
-    if (p.id == ProblemId::kGuiUnknownSquare) continue;  // reported square by square
-    std::string body(trim(consoleText(p)));
-    if (!level.isValid && last) {
-      if (!seen.missingKeyword.empty()) {
-        body += " (expected the keyword " + seen.missingKeyword + " alone on a line; " +
-                std::to_string(seen.skipped) + " lines skipped)";
-      }
-      out.push_back({p.offset, Severity::kError, body});
-    } else {
-      out.push_back(
-          {p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning, body});
+    // Squares are reported one by one; the gate notes become the gate error's notes.
+    if (p.id == ProblemId::kGuiUnknownSquare || p.id == ProblemId::kGateNotGate ||
+        p.id == ProblemId::kGateNotInMap) {
+      continue;
     }
+    Located l{p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning,
+              std::string(trim(consoleText(p))), std::string(p.name())};
+    static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
+    static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
+    static std::vector<std::string_view> kObjects = [] {
+      std::vector<std::string_view> names = namesOf(kRoomTable);
+      for (auto table : {namesOf(kTrapTable), namesOf(kDoorTable), namesOf(kSpellTable)}) {
+        names.insert(names.end(), table.begin(), table.end());
+      }
+      return names;
+    }();
+    const std::vector<std::string_view>* names = p.id == ProblemId::kScenarioCreature ? &kCreatures
+                                                 : p.id == ProblemId::kScenarioPlayer ? &kPlayers
+                                                 : p.id == ProblemId::kScenarioObject ? &kObjects
+                                                                                      : nullptr;
+    if (names != nullptr && !p.args.empty()) {
+      l.end = p.offset + p.args[0].size();
+      if (const std::string near = closestName(p.args[0], *names); !near.empty()) {
+        l.notes.emplace_back(p.offset, "did you mean " + near + "?");
+      }
+    }
+    out.push_back(std::move(l));
   }
 }
 
 // Things, creatures, doors, traps, hearts and entrance areas that lie off the map.
-void outsideTheMap(const LevelDescription& level, const Collector& seen,
-                   std::vector<Located>& out) {
+void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
   if (level.mapWidth <= 0 || level.mapHeight <= 0) return;
-  for (const Collector::Placement& p : seen.placements) {
+  for (const Seen::Placement& p : seen.placements) {
     if (!inside(level, p.x, p.y)) {
       out.push_back(
           {p.offset, Severity::kWarning,
-           p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level)});
+           p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level),
+           "outside-the-map"});
     }
   }
-  for (const Collector::Area& a : seen.areas) {
+  for (const Seen::Area& a : seen.areas) {
     const EntranceArea& r = a.area;
     if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) || r.left > r.right ||
         r.top > r.bottom) {
       out.push_back({a.offset, Severity::kWarning,
                      "entrance area " + std::to_string(a.number) + " from " +
                          squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +
-                         " is not a rectangle inside the " + mapSizeText(level)});
+                         " is not a rectangle inside the " + mapSizeText(level),
+                     "area-outside-the-map"});
     }
   }
 }
 
-void goldWithoutHeart(const LevelDescription& level, const Collector& seen,
-                      std::vector<Located>& out) {
-  for (const Collector::Gold& g : seen.gold) {
-    if (!level.heartCenterSet[g.keeper]) {
-      out.push_back({g.offset, Severity::kWarning,
-                     "GOLD" + std::to_string(g.keeper + 1) + " for keeper " +
-                         std::to_string(g.keeper + 1) +
-                         ", who has no heart centre: the gold is never used"});
+void goldWithoutHeart(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
+  for (const auto& [keeper, offset] : seen.gold) {
+    if (!level.heartCenterSet[keeper]) {
+      out.push_back({offset, Severity::kWarning,
+                     "GOLD" + std::to_string(keeper + 1) + " for keeper " +
+                         std::to_string(keeper + 1) +
+                         ", who has no heart centre: the gold is never used",
+                     "gold-without-heart", offset + 5});
     }
   }
 }
 
-void textAfterEof(std::string_view text, const Collector& seen, std::vector<Located>& out) {
-  if (seen.eofEnd == std::string_view::npos) return;
+void textAfterEof(std::string_view text, const Seen& seen, std::vector<Located>& out) {
+  if (seen.eofEnd == kNoOffset) return;
   std::size_t at = seen.eofEnd;
   while (at < text.size() && isBlank(text[at])) ++at;
-  if (at < text.size()) out.push_back({at, Severity::kWarning, "text after EOF is never read"});
+  if (at < text.size()) {
+    out.push_back({at, Severity::kWarning, "text after EOF is never read", "text-after-eof"});
+  }
 }
 
 // The compiler refuses a level whose triggers need more identifiers than there are.
@@ -324,7 +222,8 @@ void triggerBudget(const LevelDescription& level, std::vector<Located>& out) {
     out.push_back({0, Severity::kError,
                    "the level needs " + std::to_string(total) +
                        " trigger and action elements; at most " +
-                       std::to_string(kMaxTriggerElements) + " fit the triggers file"});
+                       std::to_string(kMaxTriggerElements) + " fit the triggers file",
+                   "too-many-triggers"});
   }
 }
 
@@ -336,31 +235,231 @@ std::vector<Diagnostic> located(std::string_view text, std::vector<Located> foun
   std::vector<Diagnostic> diagnostics;
   for (Located& l : found) {
     Diagnostic d;
-    lines.locate(l.offset, d);
+    lines.locate(std::min(l.offset, text.size()), d);
     d.severity = l.severity;
+    d.id = std::move(l.id);
     d.text = std::move(l.text);
+    if (l.end != kNoOffset && l.end > l.offset) {
+      Diagnostic end;
+      lines.locate(std::min(l.end, text.size()), end);
+      // Within the line: a range that runs on is cut at its line's end.
+      d.endColumn = end.line == d.line ? end.column : 0;
+      if (end.line != d.line) {
+        const std::size_t lineEnd = text.find('\n', l.offset);
+        d.endColumn =
+            (lineEnd == std::string_view::npos ? text.size() : lineEnd) - l.offset + d.column;
+      }
+    }
+    for (auto& [offset, note] : l.notes) {
+      Diagnostic at;
+      lines.locate(std::min(offset, text.size()), at);
+      d.notes.push_back({at.line, at.column, std::move(note)});
+    }
+    d.fixes = std::move(l.fixes);
+    d.afterFirstError = l.afterFirstError;
     diagnostics.push_back(std::move(d));
   }
   return diagnostics;
 }
 
+// What a resumed reading knows from the readings before it.
+struct Known {
+  LevelDescription level;  // the header, grid and finished sections
+  std::array<bool, static_cast<std::size_t>(Stage::kEnd) + 1> complete{};  // by stage
+};
+
+// Empty sections before `stage`, so that the section readers can start there: hearts for every
+// keeper, so that the heart check passes.
+std::string emptySectionsBefore(Stage stage, std::int32_t keepers) {
+  std::string text;
+  for (Stage s = Stage::kThings; s < stage; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
+    text += keywordOf(s);
+    text += '\n';
+    if (s == Stage::kHearts) {
+      for (std::int32_t k = 1; k <= keepers; ++k) {
+        text += "KPR" + std::to_string(k) + "_HEART_CENTER 0 0\n";
+      }
+    } else {
+      text += "0\n";
+    }
+  }
+  return text;
+}
+
+// A new level holding what is known before `stage`.
+void startFrom(const Known& known, Stage stage, LevelDescription& level) {
+  const LevelDescription& k = known.level;
+  level.levelName = k.levelName;
+  level.playerCount = k.playerCount;
+  level.mapWidth = k.mapWidth;
+  level.mapHeight = k.mapHeight;
+  level.mapRows = k.mapRows;
+  level.mapCodes = k.mapCodes;
+  if (stage > Stage::kThings) level.objects = k.objects;
+  if (stage > Stage::kCreatures) level.creatures = k.creatures;
+  if (stage > Stage::kDoors) level.doors = k.doors;
+  if (stage > Stage::kTraps) level.traps = k.traps;
+  if (stage > Stage::kBands) level.heroBands = k.heroBands;
+  if (stage > Stage::kAreas) level.areas = k.areas;
+  if (stage > Stage::kGates) level.heroGates = k.heroGates;
+}
+
+// Keeps what a reading from `start` finished before failing at `failed`.
+void learn(Known& known, const LevelDescription& level, Stage start, Stage failed) {
+  for (Stage s = start; s < failed; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
+    known.complete[static_cast<std::size_t>(s)] = true;
+  }
+  LevelDescription& k = known.level;
+  auto take = [&](Stage s) { return s >= start && s < failed; };
+  if (take(Stage::kThings)) k.objects = level.objects;
+  if (take(Stage::kCreatures)) k.creatures = level.creatures;
+  if (take(Stage::kDoors)) k.doors = level.doors;
+  if (take(Stage::kTraps)) k.traps = level.traps;
+  if (take(Stage::kBands)) k.heroBands = level.heroBands;
+  if (take(Stage::kAreas)) k.areas = level.areas;
+  if (take(Stage::kGates)) k.heroGates = level.heroGates;
+}
+
+// An error of a resumed reading that rides on a section it could not read.
+bool dependsOnUnknown(const Known& known, ProblemId id) {
+  auto complete = [&](Stage s) { return known.complete[static_cast<std::size_t>(s)]; };
+  switch (id) {
+    case ProblemId::kNoGateTerrain:
+    case ProblemId::kGateConflictsWithArea:
+    case ProblemId::kGateConflictsWithGate:
+      return !complete(Stage::kGrid) || !complete(Stage::kAreas);
+    case ProblemId::kControlAreaArea:
+      return !complete(Stage::kAreas);
+    case ProblemId::kInvalidGateId:
+      return !complete(Stage::kGates);
+    default:
+      return false;
+  }
+}
+
+// The sections after the header and grid, as readLevel reads them.
+void readSections(ReadState& s) {
+  if (!readPlacements(s)) return;
+  installKeeperDefaults(s.level);
+  if (s.in.atEnd()) {
+    s.level.isValid = true;
+    return;
+  }
+  if (!readHeroSections(s) || !readTriggers(s)) return;
+  readScenario(s);
+}
+
+// The warnings of one reading in [from, to).
+void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
+              std::vector<Located>& out) {
+  std::vector<Located> all;
+  readerProblems(r.seen, fatal, all);
+  for (const Located& l : r.seen.found) all.push_back(l);
+  outsideTheMap(r.level, r.seen, all);
+  goldWithoutHeart(r.level, r.seen, all);
+  textAfterEof(r.view.text, r.seen, all);
+  silentChanges(r, from, to, all);
+  countsTooSmall(r, from, to, all);
+  for (Located& l : all) {
+    if (l.offset >= from && l.offset < to) out.push_back(std::move(l));
+  }
+}
+
+constexpr int kMostReadings = 32;
+
 }  // namespace
 
 std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   LevelDescription level;
-  Collector seen;
+  Seen seen(0, 0, 0, 0);
   ProblemSink problems(nullptr);
   readLevel(text, level, names, problems, &seen);
+  const TextView view{text};
+  std::size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  start = view.skipBlanks(start);
+  const Outline outline(text, view.wordAt(start) == "GUI_GENERATED_MAP");
+  const Reading first{view, outline, level, seen, names};
 
   std::vector<Located> found;
-  readerProblems(level, seen, found);
-  for (Located& l : seen.found) found.push_back(std::move(l));
-  unmappedCharacters(level, seen, found);
-  outsideTheMap(level, seen, found);
-  goldWithoutHeart(level, seen, found);
-  releaseTargets(level, seen, found);
-  textAfterEof(text, seen, found);
-  triggerBudget(level, found);
+  if (level.isValid) {
+    warnings(first, false, 0, kNoOffset, found);
+    if (level.mapCodes.size() > 0 || !level.mapRows.empty()) unmappedCharacters(level, seen, found);
+    releaseTargets(level, seen, found);
+    triggerBudget(level, found);
+    return located(text, std::move(found));
+  }
+  Diagnosis d = diagnoseFatal(first, seen.problems.back());
+  const Stage failed = stageOf(seen.problems.back().id);
+  warnings(first, true, 0, d.quietFrom, found);
+  if (failed > Stage::kGrid) unmappedCharacters(level, seen, found);
+  if (failed > Stage::kTriggers) releaseTargets(level, seen, found);
+  found.push_back(d.error);
+
+  // Every independent mistake in one run: resume at the next section keyword, reading the rest
+  // with empty sections before it, as often as the text has mistakes.
+  Known known;
+  known.level = level;
+  known.level.objects.clear();
+  known.level.creatures.clear();
+  known.level.doors.clear();
+  known.level.traps.clear();
+  known.level.heroBands.clear();
+  known.level.areas.clear();
+  known.level.heroGates.clear();
+  if (failed > Stage::kGrid) known.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
+  learn(known, level, Stage::kThings, failed);
+  if (known.level.playerCount < 1 || known.level.playerCount > 4) known.level.playerCount = 1;
+  std::size_t last = 0;
+  for (int round = 0; round < kMostReadings && d.minStage < Stage::kEnd; ++round) {
+    const KeywordLine* resume = nullptr;
+    Stage stage = std::max(d.minStage, Stage::kThings);
+    if (d.resumeLine != kNoOffset && d.minStage >= Stage::kThings) {
+      resume = outline.find(stage, d.resumeLine);
+    } else {
+      for (const KeywordLine& k : outline.keywords) {
+        if (k.line >= d.resumeFrom && k.stage >= stage && k.kind != KeywordLine::kWithText) {
+          resume = &k;
+          break;
+        }
+      }
+    }
+    if (resume == nullptr || resume->line < last || (round > 0 && resume->line == last)) break;
+    last = resume->line;
+    stage = resume->stage;
+
+    LevelDescription next;
+    startFrom(known, stage, next);
+    const std::string prefix = emptySectionsBefore(stage, next.playerCount);
+    const std::size_t rest = view.nextLine(resume->line);
+    std::string synthetic = prefix;
+    synthetic += keywordOf(stage);
+    synthetic += '\n';
+    const std::size_t headEnd = synthetic.size();
+    synthetic += text.substr(rest);
+    Seen again(prefix.size(), headEnd, resume->line, rest);
+    ReadState state(synthetic, next, names, problems, &again);
+    readSections(state);
+    const Reading reading{view, outline, next, again, names, resume->line};
+    if (next.isValid || again.problems.empty() ||
+        again.problems.back().severity() != Severity::kError) {
+      warnings(reading, false, rest, kNoOffset, found);
+      if (known.complete[static_cast<std::size_t>(Stage::kBands)] &&
+          known.complete[static_cast<std::size_t>(Stage::kAreas)] &&
+          known.complete[static_cast<std::size_t>(Stage::kGates)]) {
+        releaseTargets(next, again, found);
+      }
+      break;
+    }
+    const Problem& fatal = again.problems.back();
+    const Stage stopped = stageOf(fatal.id);
+    d = diagnoseFatal(reading, fatal);
+    warnings(reading, true, rest, d.quietFrom, found);
+    if (!dependsOnUnknown(known, fatal.id)) {
+      d.error.afterFirstError = true;
+      found.push_back(d.error);
+    }
+    learn(known, next, stage, stopped);
+  }
   return located(text, std::move(found));
 }
 

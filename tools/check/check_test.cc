@@ -106,23 +106,23 @@ TEST(CheckMap, EachWarningAtItsLineAndColumn) {
   }
 }
 
-TEST(CheckMap, ErrorsWhereReadingStopped) {
-  // Only one heart for two keepers: reading stops at the word that ended the section.
+TEST(CheckMap, ErrorsKeepTheCompilersTextAtTheMistake) {
+  // Only one heart for two keepers: the error points at the player count.
   std::string text = replaced(baseMap(), "KPR2_HEART_CENTER 4 2\n", "");
   std::vector<Diagnostic> found = checkMap(text, names());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].severity, Severity::kError);
   EXPECT_EQ(found[0].text, "Heart Center info not correct!");
-  EXPECT_EQ(found[0].line, where(text, "HERO_BANDS").first);
+  EXPECT_EQ(found[0].line, 2u);
+  EXPECT_FALSE(found[0].afterFirstError);
 
-  // A misspelt keyword: the search runs to the end of the text and says what it looked for.
+  // A misspelt keyword: the search ran to the end of the text; the error is at the keyword.
   text = replaced(baseMap(), "DOORS\n", "DOOR\n");
   found = checkMap(text, names());
   ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].text,
-            "error near DOORS section (expected the keyword DOORS alone on a line; 27 lines "
-            "skipped)");
-  EXPECT_EQ(found[0].line, 44u);  // the end of the text, after the last line
+  EXPECT_EQ(found[0].text, "error near DOORS section");
+  EXPECT_EQ(found[0].id, "misspelt-keyword");
+  EXPECT_EQ(found[0].line, where(text, "DOOR\n").first);
 }
 
 // A level name that would lead the files elsewhere is an error at the name; a byte-order mark

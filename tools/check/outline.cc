@@ -1,0 +1,406 @@
+// The section outline of a map text, the words of its lines, and what the reader saw.
+#include <algorithm>
+#include <array>
+#include <sstream>
+
+#include "analysis.h"
+#include "reader/text_reader.h"
+
+namespace ts::check {
+
+namespace {
+
+constexpr std::array<std::string_view, 13> kKeywords = {
+    "",      "MAP_CODES",  "THINGS",          "CREATURES",
+    "DOORS", "TRAPS",      "HEARTS_AND_GOLD", "HERO_BANDS",
+    "AREAS", "HERO_GATES", "TRIGGERS",        "SCENARIO_DESCRIPTION",
+    ""};
+
+// Words an entry of a fixed-shape section takes; 0 for the others.
+std::size_t entryWords(Stage stage) {
+  switch (stage) {
+    case Stage::kGrid:
+      return 2;
+    case Stage::kThings:
+    case Stage::kGates:
+      return 3;
+    case Stage::kTraps:
+      return 4;
+    case Stage::kCreatures:
+    case Stage::kDoors:
+    case Stage::kAreas:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
+bool isCounted(Stage stage) {
+  return stage != Stage::kHeader && stage != Stage::kHearts && stage != Stage::kScenario &&
+         stage != Stage::kEnd;
+}
+
+std::string upper(std::string_view word) {
+  std::string text(word);
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view keywordOf(Stage stage) { return kKeywords[static_cast<std::size_t>(stage)]; }
+
+Stage stageOf(ProblemId id) {
+  using P = ProblemId;
+  switch (id) {
+    case P::kLoopMapRows:
+    case P::kMapSectionError:
+    case P::kMapRowTooShort:
+    case P::kLoopMap:
+    case P::kMapCodesError:
+      return Stage::kGrid;
+    case P::kLoopThings:
+    case P::kThingsError:
+      return Stage::kThings;
+    case P::kLoopCreatures:
+    case P::kCreaturesError:
+      return Stage::kCreatures;
+    case P::kLoopDoors:
+    case P::kDoorsError:
+      return Stage::kDoors;
+    case P::kLoopTraps:
+    case P::kTrapsError:
+      return Stage::kTraps;
+    case P::kLoopHearts:
+    case P::kHeartsError:
+    case P::kHeartCount:
+      return Stage::kHearts;
+    case P::kLoopBandData:
+    case P::kLoopBands:
+    case P::kBandsError:
+      return Stage::kBands;
+    case P::kLoopAreas:
+    case P::kAreasError:
+    case P::kAreaIdOrder:
+      return Stage::kAreas;
+    case P::kLoopGates:
+    case P::kGatesError:
+    case P::kGateIdOrder:
+    case P::kNoGateTerrain:
+    case P::kGateConflictsWithArea:
+    case P::kGateConflictsWithGate:
+      return Stage::kGates;
+    case P::kLoopTriggers:
+    case P::kBeforeTriggersError:
+    case P::kTriggersError:
+    case P::kInvalidTrigger:
+    case P::kControlAreaPlayer:
+    case P::kControlAreaArea:
+    case P::kInvalidSwitch:
+    case P::kInvalidRoom:
+    case P::kInvalidDoor:
+    case P::kInvalidTrap:
+    case P::kInvalidSpell:
+    case P::kInvalidActionPlayer:
+    case P::kInvalidGateId:
+    case P::kInvalidAction:
+      return Stage::kTriggers;
+    case P::kLoopDescription:
+    case P::kBeforeDescriptionError:
+    case P::kLoopScenario:
+    case P::kScenarioError:
+      return Stage::kScenario;
+    default:
+      return Stage::kHeader;
+  }
+}
+
+std::size_t TextView::lineStart(std::size_t offset) const {
+  offset = std::min(offset, text.size());
+  const std::size_t at = offset == 0 ? std::string_view::npos : text.rfind('\n', offset - 1);
+  return at == std::string_view::npos ? 0 : at + 1;
+}
+
+std::size_t TextView::lineEnd(std::size_t offset) const {
+  std::size_t at = text.find('\n', std::min(offset, text.size()));
+  if (at == std::string_view::npos) at = text.size();
+  if (at > offset && text[at - 1] == '\r') --at;
+  return at;
+}
+
+std::size_t TextView::nextLine(std::size_t offset) const {
+  const std::size_t at = text.find('\n', std::min(offset, text.size()));
+  return at == std::string_view::npos ? text.size() : at + 1;
+}
+
+std::size_t TextView::wordEnd(std::size_t offset) const {
+  while (offset < text.size() && !isBlank(text[offset])) ++offset;
+  return offset;
+}
+
+std::size_t TextView::skipBlanks(std::size_t offset) const {
+  while (offset < text.size() && isBlank(text[offset])) ++offset;
+  return offset;
+}
+
+std::size_t TextView::wordsBefore(std::size_t offset, int n) const {
+  for (; n > 0 && offset > 0; --n) {
+    std::size_t at = offset;
+    while (at > 0 && isBlank(text[at - 1])) --at;
+    while (at > 0 && !isBlank(text[at - 1])) --at;
+    offset = at;
+  }
+  return offset;
+}
+
+std::vector<std::size_t> TextView::lineWords(std::size_t offset) const {
+  std::vector<std::size_t> words;
+  const std::size_t end = lineEnd(offset);
+  for (std::size_t at = lineStart(offset); at < end;) {
+    while (at < end && isBlank(text[at])) ++at;
+    if (at >= end) break;
+    words.push_back(at);
+    at = wordEnd(at);
+  }
+  return words;
+}
+
+bool isWholeNumber(std::string_view word) {
+  if (!word.empty() && (word[0] == '+' || word[0] == '-')) word.remove_prefix(1);
+  if (word.empty() || word.size() > TextReader::kMaxIntegerLength) return false;
+  // A leading zero reads the rest in octal: a whole number then holds no 8 or 9.
+  const bool octal = word.size() > 1 && word[0] == '0';
+  return std::all_of(word.begin(), word.end(),
+                     [&](char c) { return c >= '0' && (octal ? c <= '7' : c <= '9'); });
+}
+
+Outline::Outline(std::string_view text, bool gui) {
+  const TextView view{text};
+  std::vector<std::string_view> names;
+  for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) names.push_back(kKeywords[s]);
+  // The header takes the first three lines (four when GUI_GENERATED_MAP stands alone).
+  std::size_t at = 0;
+  for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
+    at = view.nextLine(at);
+  }
+  for (; at < text.size(); at = view.nextLine(at)) {
+    const std::vector<std::size_t> words = view.lineWords(at);
+    if (words.empty()) continue;
+    const std::string_view first = view.wordAt(words[0]);
+    const std::string_view line = text.substr(at, view.lineEnd(at) - at);
+    for (std::size_t s = 1; s < names.size() + 1; ++s) {
+      const std::string_view keyword = kKeywords[s];
+      KeywordLine k{static_cast<Stage>(s), KeywordLine::kExact, at, words[0]};
+      if (first == keyword) {
+        k.kind = line == keyword     ? KeywordLine::kExact
+                 : words.size() == 1 ? KeywordLine::kBlanks
+                                     : KeywordLine::kWithText;
+      } else if (words.size() == 1 && !isWholeNumber(first) &&
+                 (upper(first) == keyword || closestName(first, names) == keyword)) {
+        k.kind = KeywordLine::kNearMiss;
+      } else {
+        continue;
+      }
+      keywords.push_back(k);
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < keywords.size(); ++i) {
+    const KeywordLine& k = keywords[i];
+    if (!isCounted(k.stage) || (gui && k.stage == Stage::kGrid)) continue;
+    CountedSection c{k.stage, k.line};
+    c.end = i + 1 < keywords.size() ? keywords[i + 1].line : text.size();
+    std::size_t from = view.nextLine(k.line);
+    if (k.kind == KeywordLine::kWithText) {
+      c.countAt = view.lineWords(k.line)[1];
+    } else if (const std::size_t next = view.skipBlanks(from); next < c.end) {
+      c.countAt = next;
+    }
+    std::size_t words = 0;
+    if (c.countAt != kNoOffset) {
+      const std::string_view count = view.wordAt(c.countAt);
+      if (isWholeNumber(count)) {
+        c.count = std::strtoll(std::string(count).c_str(), nullptr, 0);
+        from = view.wordEnd(c.countAt);
+      } else {
+        c.countAt = kNoOffset;
+      }
+    }
+    // Entries: one a line for the fixed shapes, band header lines, and trigger keywords.
+    for (std::size_t line = view.lineStart(from); line < c.end; line = view.nextLine(line)) {
+      for (std::size_t w : view.lineWords(line)) {
+        if (w < from) continue;
+        ++words;
+        if (k.stage == Stage::kTriggers && view.wordAt(w).substr(0, 8) == "TRIGGER_") ++c.entries;
+      }
+      const std::vector<std::size_t> lineWords = view.lineWords(line);
+      if (lineWords.empty() || lineWords.back() < from) continue;
+      if (k.stage == Stage::kBands) {
+        if (lineWords.size() >= 3 && isWholeNumber(view.wordAt(lineWords[1]))) ++c.entries;
+      } else if (k.stage != Stage::kTriggers) {
+        ++c.entries;
+      }
+    }
+    const std::size_t shape = entryWords(k.stage);
+    c.consistent = c.count == c.entries || (shape > 0 && c.count >= 0 &&
+                                            words == static_cast<std::size_t>(c.count) * shape);
+    counted.push_back(c);
+  }
+}
+
+const KeywordLine* Outline::find(Stage stage, std::size_t from) const {
+  for (const KeywordLine& k : keywords) {
+    if (k.stage == stage && k.line >= from) return &k;
+  }
+  return nullptr;
+}
+
+const CountedSection* Outline::countedAt(std::size_t keywordLine) const {
+  for (const CountedSection& c : counted) {
+    if (c.keywordLine == keywordLine) return &c;
+  }
+  return nullptr;
+}
+
+Stage Outline::stageAt(std::size_t offset) const {
+  Stage stage = Stage::kGrid;
+  for (const KeywordLine& k : keywords) {
+    if (k.line > offset) break;
+    stage = k.stage;
+  }
+  return stage;
+}
+
+Edit recount(const TextView& view, const CountedSection& section) {
+  const std::string entries = std::to_string(section.entries);
+  if (section.countAt != kNoOffset) {
+    return {section.countAt, view.wordEnd(section.countAt) - section.countAt, entries};
+  }
+  return {view.nextLine(section.keywordLine), 0, entries + "\n"};
+}
+
+// What the reader saw.
+
+void Seen::byteOrderMark() {
+  found.push_back({0, Severity::kNote,
+                   "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
+                   "of the level name",
+                   "byte-order-mark", 3});
+}
+
+void Seen::problem(const Problem& p) {
+  Problem kept = p;
+  if (p.offset != Problem::kNowhere) {
+    kept.offset = original(p.offset);
+    if (kept.offset == kNoOffset) kept.offset = resumeAt_;
+  }
+  problems.push_back(std::move(kept));
+}
+
+void Seen::keywordNotFound(std::string_view keyword, int linesSkipped) {
+  missingKeyword = std::string(keyword);
+  skipped = linesSkipped;
+}
+
+void Seen::rowRead(std::int32_t row, std::size_t offset) {
+  if (static_cast<std::size_t>(row) == rowOffsets.size()) rowOffsets.push_back(original(offset));
+}
+
+void Seen::unknownSquare(std::size_t offset) {
+  found.push_back({original(offset), Severity::kWarning,
+                   "these two characters spell no terrain name; the square becomes SOLID_ROCK",
+                   "unknown-square", original(offset) + 2});
+}
+
+void Seen::legendReplaced(TerrainCode code, char previous, char replacement, std::size_t offset) {
+  std::ostringstream text;
+  text << "this entry gives the terrain of '" << previous << "' to '" << replacement << "' (code 0x"
+       << std::hex << code << "); squares drawn with '" << previous << "' are left without terrain";
+  found.push_back({original(offset), Severity::kWarning, text.str(), "terrain-listed-twice"});
+}
+
+void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::string_view word,
+                        std::size_t offset) {
+  static const std::vector<std::string_view> kObjects = namesOf(kObjectTable);
+  static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
+  static const std::vector<std::string_view> kDoors = namesOf(kDoorTable);
+  static const std::vector<std::string_view> kTraps = namesOf(kTrapTable);
+  static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
+  static const std::vector<std::string_view> kLevels = namesOf(kLevelTokens);
+  const struct {
+    std::string_view what;
+    std::string_view id;
+    const std::vector<std::string_view>* names;
+  } kinds[] = {{"object or magic item name", "unknown-object", &kObjects},
+               {"creature name", "unknown-creature", &kCreatures},
+               {"door name", "unknown-door", &kDoors},
+               {"trap name", "unknown-trap", &kTraps},
+               {"player token (P1 to P4, PH, PN)", "unknown-player", &kPlayers},
+               {"level token (L1 to L10)", "unknown-level", &kLevels}};
+  const auto& kind = kinds[static_cast<std::size_t>(expected)];
+  std::string text = std::string(section) + " entry dropped: '" + std::string(word) +
+                     "' is not a " + std::string(kind.what);
+  if (const std::string near = closestName(word, *kind.names); !near.empty()) {
+    text += "; did you mean " + near + "?";
+  }
+  const std::size_t at = original(offset);
+  if (at != kNoOffset) {
+    found.push_back({at, Severity::kWarning, text, std::string(kind.id), at + word.size()});
+  }
+}
+
+void Seen::placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    placements.push_back({std::string(what), x, y, at});
+  }
+}
+
+void Seen::areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) areas.push_back({number, area, at});
+}
+
+void Seen::goldRead(std::size_t keeper, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) gold.emplace_back(keeper, at);
+}
+
+void Seen::heroRelease(std::int32_t band, char which, std::int32_t n, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    releases.push_back({band, which, n, at});
+  }
+}
+
+void Seen::statementApplied(std::string_view word, bool changed, std::size_t offset) {
+  const std::size_t at = original(offset);
+  if (!changed && at != kNoOffset) {
+    found.push_back({at, Severity::kWarning,
+                     std::string(word) + " changes nothing: the keeper already has it so",
+                     "statement-changes-nothing", at + word.size()});
+  }
+}
+
+void Seen::integerRead(std::size_t start, std::size_t end, bool failed) {
+  const std::size_t at = original(start);
+  if (at != kNoOffset) numbers.push_back({at, original(end), failed});
+}
+
+void Seen::sectionFound(std::string_view keyword, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    sections.push_back({std::string(keyword), at});
+  }
+}
+
+void Seen::wordIgnored(std::string_view section, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    ignored.emplace_back(std::string(section), at);
+  }
+}
+
+void Seen::legendEntry(char c, TerrainCode code, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) legend.push_back({c, code, at});
+}
+
+void Seen::endOfFile(std::size_t offset) { eofEnd = original(offset); }
+
+}  // namespace ts::check
