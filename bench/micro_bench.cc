@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver/compile.h"
 #include "map_generator.h"
@@ -13,6 +14,10 @@
 #include "model/vocabulary.h"
 #include "reader/map_reader.h"
 #include "writers/writers.h"
+
+#ifdef TUNNELSMITH_BENCH_CHECK
+#include "check.h"
+#endif
 
 namespace {
 
@@ -147,6 +152,31 @@ void BM_CompileEntries(benchmark::State& state) {
   compileBenchmark(state, shape);
 }
 
+#ifdef TUNNELSMITH_BENCH_CHECK
+// The map checker on the same maps as the compile cases: it should stay within twice their time.
+void checkBenchmark(benchmark::State& state, const MapShape& shape) {
+  const std::string text = ts::bench::generateMap(shape);
+  for (auto _ : state) {
+    const std::vector<ts::check::Diagnostic> found = ts::check::checkMap(text, names());
+    if (!found.empty()) {
+      state.SkipWithError(("the generated map is not clean: " + found[0].text).c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(found.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+
+void BM_CheckTextMap(benchmark::State& state) { checkBenchmark(state, textShape()); }
+void BM_CheckGuiMap(benchmark::State& state) { checkBenchmark(state, guiShape()); }
+void BM_CheckEntries(benchmark::State& state) {
+  MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
+  shape.triggerElements = ts::kMaxTriggerElements;
+  checkBenchmark(state, shape);
+}
+#endif
+
 }  // namespace
 
 BENCHMARK(BM_ReadTextMap)->Unit(benchmark::kMillisecond);
@@ -158,5 +188,11 @@ BENCHMARK(BM_WriteTriggers65535)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileTextMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileGuiMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+#ifdef TUNNELSMITH_BENCH_CHECK
+BENCHMARK(BM_CheckTextMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckGuiMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+#endif
 
 BENCHMARK_MAIN();

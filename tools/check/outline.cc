@@ -35,6 +35,9 @@ std::size_t entryWords(Stage stage) {
   }
 }
 
+// Longer words (map rows) are no misspelt keyword, and comparing them would cost much.
+constexpr std::size_t kLongestNearMiss = 24;
+
 bool isCounted(Stage stage) {
   return stage != Stage::kHeader && stage != Stage::kHearts && stage != Stage::kScenario &&
          stage != Stage::kEnd;
@@ -197,7 +200,7 @@ Outline::Outline(std::string_view text, bool gui) {
         k.kind = line == keyword     ? KeywordLine::kExact
                  : words.size() == 1 ? KeywordLine::kBlanks
                                      : KeywordLine::kWithText;
-      } else if (words.size() == 1 && !isWholeNumber(first) &&
+      } else if (words.size() == 1 && first.size() <= kLongestNearMiss && !isWholeNumber(first) &&
                  (upper(first) == keyword || closestName(first, names) == keyword)) {
         k.kind = KeywordLine::kNearMiss;
       } else {
