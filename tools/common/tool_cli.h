@@ -22,10 +22,11 @@ inline void printVersion(std::ostream& out, std::string_view program) {
 }
 
 // True when the arguments (past the program name) ask for --help or --version; the text is
-// then printed to `out`. Either option wins over everything else on the line, as is usual.
+// then printed to `out`. Either option wins over everything else on the line, as is usual; past
+// "--", every argument is a file name.
 inline bool answersHelpOrVersion(const std::vector<std::string>& args, std::string_view program,
                                  std::string_view help, std::ostream& out) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
+  for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == "--help" || args[i] == "-h") {
       out << help;
       return true;
