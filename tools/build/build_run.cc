@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "check_run.h"
 #include "map_build.h"
 #include "tool_cli.h"
 
@@ -161,7 +162,8 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   // Signals are caught from the first build on, so that an interrupt never cuts an install.
   std::optional<StopOnSignals> stopOnSignals;
   if (watching) stopOnSignals.emplace();
-  MapBuilder builder(out, paths, folder, werror);
+  const check::OutputContext terminal = check::standardOutput();
+  MapBuilder builder(out, paths, folder, werror, terminal.terminal && !terminal.noColor);
   std::vector<MapState> built;
   bool unreadable = false;
   bool allBuilt = true;

@@ -7,6 +7,7 @@
 #include "driver/compile.h"
 #include "driver/level_output.h"
 #include "model/problems.h"
+#include "render.h"
 
 namespace ts::build {
 
@@ -27,11 +28,6 @@ class LevelFiles : public AllOrNothingFiles {
   std::string level_;
 };
 
-// One diagnostic of the checker, as the checker prints it.
-std::string diagnosticText(std::string_view path, const check::Diagnostic& d) {
-  return check::format(path, d);
-}
-
 // "path: error: text" for a problem of the compiler, whose console text ends with a line end.
 std::string problemText(std::string_view path, const Problem& problem) {
   std::string text = consoleText(problem);
@@ -49,12 +45,15 @@ std::string counted(std::size_t n, std::string_view one, std::string_view many) 
 }  // namespace
 
 MapBuilder::MapBuilder(std::ostream& out, std::vector<std::string> paths, std::string folder,
-                       bool werror)
+                       bool werror, bool color)
     : out_(out),
+      renderer_(check::makeRenderer(check::OutputFormat::kText, out, color)),
       paths_(std::move(paths)),
       folder_(std::move(folder)),
       werror_(werror),
       levels_(paths_.size()) {}
+
+MapBuilder::~MapBuilder() = default;
 
 void MapBuilder::say(std::string_view prefix, const std::string& text) {
   out_ << prefix << text << '\n' << std::flush;
@@ -86,8 +85,10 @@ Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
 
   std::size_t errors = 0;
   std::size_t warnings = 0;
-  for (const check::Diagnostic& d : check::checkMap(text, names_)) {
-    say({}, diagnosticText(path, d));
+  const std::vector<check::Diagnostic> diagnostics = check::checkMap(text, names_);
+  renderer_->map(path, text, diagnostics);
+  out_ << std::flush;
+  for (const check::Diagnostic& d : diagnostics) {
     if (d.severity == Severity::kError) ++errors;
     if (d.severity == Severity::kWarning) ++warnings;
   }

@@ -3,12 +3,17 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/vocabulary.h"
+
+namespace ts::check {
+class Renderer;
+}  // namespace ts::check
 
 namespace ts::build {
 
@@ -22,7 +27,13 @@ enum class Outcome {
 // map last wrote, so that two maps never replace each other's files.
 class MapBuilder {
  public:
-  MapBuilder(std::ostream& out, std::vector<std::string> paths, std::string folder, bool werror);
+  // The checker's diagnostics are printed as the checker prints them, with each source line
+  // and a caret, in colour when `color`.
+  MapBuilder(std::ostream& out, std::vector<std::string> paths, std::string folder, bool werror,
+             bool color);
+  MapBuilder(const MapBuilder&) = delete;
+  MapBuilder& operator=(const MapBuilder&) = delete;
+  ~MapBuilder();
 
   // Checks and builds the map paths[index], printing the checker's diagnostics and one line on
   // what became of it, which starts with `prefix` (the time, when watching).
@@ -35,6 +46,7 @@ class MapBuilder {
   [[nodiscard]] std::string clashWith(std::size_t index, const std::string& level) const;
 
   std::ostream& out_;
+  std::unique_ptr<check::Renderer> renderer_;
   std::vector<std::string> paths_;
   std::string folder_;
   bool werror_;
