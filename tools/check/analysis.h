@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -128,7 +129,7 @@ class Seen : public ReaderObserver {
     bool failed;
   };
   struct Placement {
-    std::string what;
+    std::string_view what;  // "thing", "creature", "door", "trap" or "heart"
     std::int32_t x, y;
     std::size_t offset;
   };
@@ -153,11 +154,18 @@ class Seen : public ReaderObserver {
     std::size_t offset;
   };
 
-  // A reading of the text itself: Seen(0, 0, 0, 0). A resumed reading: the synthetic text's
-  // [prefix, headEnd) stands for the original line at `resumeAt`, and what follows `headEnd`
-  // is the original text from `restAt` on.
-  Seen(std::size_t prefix, std::size_t headEnd, std::size_t resumeAt, std::size_t restAt)
-      : prefix_(prefix), headEnd_(headEnd), resumeAt_(resumeAt), restAt_(restAt) {}
+  // `level` is the level the reading fills. A reading of the text itself:
+  // Seen(text, level, 0, 0, 0, 0). A resumed reading of the synthetic text `reading`: its [prefix,
+  // headEnd) stands for the original line at `resumeAt`, and what follows `headEnd` is the original
+  // text from `restAt` on.
+  Seen(std::string_view reading, const LevelDescription& level, std::size_t prefix,
+       std::size_t headEnd, std::size_t resumeAt, std::size_t restAt)
+      : reading_(reading),
+        level_(level),
+        prefix_(prefix),
+        headEnd_(headEnd),
+        resumeAt_(resumeAt),
+        restAt_(restAt) {}
 
   void byteOrderMark() override;
   void problem(const Problem& p) override;
@@ -191,10 +199,15 @@ class Seen : public ReaderObserver {
   int skipped = 0;
   std::vector<std::size_t> rowOffsets;
   std::vector<Located> found;
+  // The placements that can matter to the checks: every heart, and what lies off the map, a
+  // creature that may stand in solid rock and a door with a lower-case lock flag. A large map
+  // has too many of the others to keep.
   std::vector<Placement> placements;
   std::vector<Area> areas;
   std::vector<std::pair<std::size_t, std::size_t>> gold;  // keeper, offset
   std::vector<Release> releases;
+  // The numbers that failed, stopped inside a word, or start with a 0: the others are as
+  // written, and a large map has too many of them to keep.
   std::vector<Number> numbers;
   std::vector<Section> sections;
   std::vector<std::pair<std::string, std::size_t>> ignored;  // section, offset
@@ -202,6 +215,12 @@ class Seen : public ReaderObserver {
   std::size_t eofEnd = kNoOffset;
 
  private:
+  // True when a placement of `what` at (x, y), named at `offset` of the reading, is to be kept.
+  bool worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset);
+
+  std::string_view reading_;
+  const LevelDescription& level_;
+  std::optional<CharacterCodes> codes_;  // of the level's legend, once placements are read
   std::size_t prefix_;
   std::size_t headEnd_;
   std::size_t resumeAt_;

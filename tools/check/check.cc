@@ -20,8 +20,9 @@ class LineIndex {
  public:
   explicit LineIndex(std::string_view text) {
     starts_.push_back(0);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\n') starts_.push_back(i + 1);
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+         at = text.find('\n', at + 1)) {
+      starts_.push_back(at + 1);
     }
   }
   void locate(std::size_t offset, Diagnostic& d) const {
@@ -59,14 +60,23 @@ std::string mapSizeText(const LevelDescription& level) {
 void unmappedCharacters(const LevelDescription& level, const Seen& seen,
                         std::vector<Located>& out) {
   const CharacterCodes codes(level.mapCodes);
+  const std::size_t rows = std::min(level.mapRows.size(), seen.rowOffsets.size());
+  // Counted first, which is quick on the largest grids; the first squares of the characters
+  // without terrain, which are few, are looked for after.
   std::array<std::size_t, 256> count{};
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (const char c : level.mapRows[r]) ++count[static_cast<unsigned char>(c)];
+  }
   std::array<std::size_t, 256> first{};
-  for (std::size_t r = 0; r < level.mapRows.size() && r < seen.rowOffsets.size(); ++r) {
-    const std::string& row = level.mapRows[r];
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      const auto ch = static_cast<unsigned char>(row[c]);
-      if (codes.has(ch)) continue;
-      if (count[ch]++ == 0) first[ch] = seen.rowOffsets[r] + c;
+  for (std::size_t ch = 0; ch < 256; ++ch) {
+    if (codes.has(static_cast<unsigned char>(ch))) count[ch] = 0;
+    if (count[ch] == 0) continue;
+    for (std::size_t r = 0; r < rows; ++r) {
+      if (const std::size_t c = level.mapRows[r].find(static_cast<char>(ch));
+          c != std::string::npos) {
+        first[ch] = seen.rowOffsets[r] + c;
+        break;
+      }
     }
   }
   std::vector<unsigned char> order;
@@ -174,10 +184,10 @@ void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<
   if (level.mapWidth <= 0 || level.mapHeight <= 0) return;
   for (const Seen::Placement& p : seen.placements) {
     if (!inside(level, p.x, p.y)) {
-      out.push_back(
-          {p.offset, Severity::kWarning,
-           p.what + " at " + squareText(p.x, p.y) + " is outside the " + mapSizeText(level),
-           "outside-the-map"});
+      out.push_back({p.offset, Severity::kWarning,
+                     std::string(p.what) + " at " + squareText(p.x, p.y) + " is outside the " +
+                         mapSizeText(level),
+                     "outside-the-map"});
     }
   }
   for (const Seen::Area& a : seen.areas) {
@@ -371,7 +381,7 @@ constexpr int kMostReadings = 32;
 
 std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   LevelDescription level;
-  Seen seen(0, 0, 0, 0);
+  Seen seen(text, level, 0, 0, 0, 0);
   ProblemSink problems(nullptr);
   readLevel(text, level, names, problems, &seen);
   const TextView view{text};
@@ -436,7 +446,7 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     synthetic += '\n';
     const std::size_t headEnd = synthetic.size();
     synthetic += text.substr(rest);
-    Seen again(prefix.size(), headEnd, resume->line, rest);
+    Seen again(synthetic, next, prefix.size(), headEnd, resume->line, rest);
     ReadState state(synthetic, next, names, problems, &again);
     readSections(state);
     const Reading reading{view, outline, next, again, names, resume->line};

@@ -16,6 +16,15 @@ constexpr std::array<std::string_view, 13> kKeywords = {
     "AREAS", "HERO_GATES", "TRIGGERS",        "SCENARIO_DESCRIPTION",
     ""};
 
+// isBlank as a table: the outline looks at every character of the largest maps.
+constexpr std::array<bool, 256> kBlanks = [] {
+  std::array<bool, 256> blanks{};
+  for (std::size_t c = 0; c < blanks.size(); ++c) blanks[c] = isBlank(static_cast<char>(c));
+  return blanks;
+}();
+
+inline bool blank(char c) { return kBlanks[static_cast<unsigned char>(c)]; }
+
 // Words an entry of a fixed-shape section takes; 0 for the others.
 std::size_t entryWords(Stage stage) {
   switch (stage) {
@@ -34,9 +43,6 @@ std::size_t entryWords(Stage stage) {
       return 0;
   }
 }
-
-// Longer words (map rows) are no misspelt keyword, and comparing them would cost much.
-constexpr std::size_t kLongestNearMiss = 24;
 
 bool isCounted(Stage stage) {
   return stage != Stage::kHeader && stage != Stage::kHearts && stage != Stage::kScenario &&
@@ -139,7 +145,7 @@ std::size_t TextView::nextLine(std::size_t offset) const {
 }
 
 std::size_t TextView::wordEnd(std::size_t offset) const {
-  while (offset < text.size() && !isBlank(text[offset])) ++offset;
+  while (offset < text.size() && !blank(text[offset])) ++offset;
   return offset;
 }
 
@@ -179,6 +185,59 @@ bool isWholeNumber(std::string_view word) {
                      [&](char c) { return c >= '0' && (octal ? c <= '7' : c <= '9'); });
 }
 
+namespace {
+
+// The first words of a line, found without keeping every word: map rows and long lists of
+// entries are scanned once, with nothing allocated.
+struct LineHead {
+  std::size_t first = kNoOffset;   // the first word, kNoOffset on a blank line
+  std::size_t firstEnd = 0;        // one past its last character
+  std::size_t second = kNoOffset;  // the second word, kNoOffset when there is none
+  std::size_t end = 0;             // the line's end, before its line end
+  std::size_t next = 0;            // the next line's start, or the text's size
+};
+
+// The end of the line starting at `line` and the next line's start, with one search.
+void lineSpan(std::string_view text, std::size_t line, std::size_t& end, std::size_t& next) {
+  const std::size_t newline = text.find('\n', line);
+  next = newline == std::string_view::npos ? text.size() : newline + 1;
+  end = newline == std::string_view::npos ? text.size() : newline;
+  if (end > line && text[end - 1] == '\r') --end;
+}
+
+// Longer words (map rows) are no misspelt keyword, and comparing them would cost much.
+constexpr std::size_t kLongestNearMiss = 24;
+
+// The next word's start at or after `at`, or `end`.
+std::size_t skipBlanksTo(std::string_view text, std::size_t at, std::size_t end) {
+  while (at < end && blank(text[at])) ++at;
+  return at;
+}
+
+// The end of the word at `at`, at most `end`.
+std::size_t wordEndTo(std::string_view text, std::size_t at, std::size_t end) {
+  while (at < end && !blank(text[at])) ++at;
+  return at;
+}
+
+LineHead lineHead(const TextView& view, std::size_t line) {
+  LineHead h;
+  lineSpan(view.text, line, h.end, h.next);
+  const std::size_t first = skipBlanksTo(view.text, line, h.end);
+  if (first >= h.end) return h;
+  h.first = first;
+  // A first word longer than any keyword's near miss is cut there, and the rest not looked at.
+  const std::size_t limit = std::min(h.end, first + kLongestNearMiss + 1);
+  h.firstEnd = wordEndTo(view.text, first, limit);
+  if (h.firstEnd == first + kLongestNearMiss + 1) return h;
+  if (const std::size_t second = skipBlanksTo(view.text, h.firstEnd, h.end); second < h.end) {
+    h.second = second;
+  }
+  return h;
+}
+
+}  // namespace
+
 Outline::Outline(std::string_view text, bool gui) {
   const TextView view{text};
   std::vector<std::string_view> names;
@@ -188,19 +247,22 @@ Outline::Outline(std::string_view text, bool gui) {
   for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
     at = view.nextLine(at);
   }
-  for (; at < text.size(); at = view.nextLine(at)) {
-    const std::vector<std::size_t> words = view.lineWords(at);
-    if (words.empty()) continue;
-    const std::string_view first = view.wordAt(words[0]);
-    const std::string_view line = text.substr(at, view.lineEnd(at) - at);
+  for (LineHead head; at < text.size(); at = head.next) {
+    head = lineHead(view, at);
+    if (head.first == kNoOffset) continue;
+    const std::string_view first = text.substr(head.first, head.firstEnd - head.first);
+    // A longer first word (a map row) is neither a keyword nor a near miss of one.
+    if (first.size() > kLongestNearMiss) continue;
+    const bool alone = head.second == kNoOffset;
+    const std::string_view line = text.substr(at, head.end - at);
     for (std::size_t s = 1; s < names.size() + 1; ++s) {
       const std::string_view keyword = kKeywords[s];
-      KeywordLine k{static_cast<Stage>(s), KeywordLine::kExact, at, words[0]};
+      KeywordLine k{static_cast<Stage>(s), KeywordLine::kExact, at, head.first};
       if (first == keyword) {
-        k.kind = line == keyword     ? KeywordLine::kExact
-                 : words.size() == 1 ? KeywordLine::kBlanks
-                                     : KeywordLine::kWithText;
-      } else if (words.size() == 1 && first.size() <= kLongestNearMiss && !isWholeNumber(first) &&
+        k.kind = line == keyword ? KeywordLine::kExact
+                 : alone         ? KeywordLine::kBlanks
+                                 : KeywordLine::kWithText;
+      } else if (alone && !isWholeNumber(first) &&
                  (upper(first) == keyword || closestName(first, names) == keyword)) {
         k.kind = KeywordLine::kNearMiss;
       } else {
@@ -217,7 +279,7 @@ Outline::Outline(std::string_view text, bool gui) {
     c.end = i + 1 < keywords.size() ? keywords[i + 1].line : text.size();
     std::size_t from = view.nextLine(k.line);
     if (k.kind == KeywordLine::kWithText) {
-      c.countAt = view.lineWords(k.line)[1];
+      c.countAt = lineHead(view, k.line).second;
     } else if (const std::size_t next = view.skipBlanks(from); next < c.end) {
       c.countAt = next;
     }
@@ -232,16 +294,26 @@ Outline::Outline(std::string_view text, bool gui) {
       }
     }
     // Entries: one a line for the fixed shapes, band header lines, and trigger keywords.
-    for (std::size_t line = view.lineStart(from); line < c.end; line = view.nextLine(line)) {
-      for (std::size_t w : view.lineWords(line)) {
-        if (w < from) continue;
-        ++words;
-        if (k.stage == Stage::kTriggers && view.wordAt(w).substr(0, 8) == "TRIGGER_") ++c.entries;
+    std::size_t end = 0;
+    std::size_t next = 0;
+    for (std::size_t line = view.lineStart(from); line < c.end; line = next) {
+      lineSpan(text, line, end, next);
+      std::size_t lineWords = 0;
+      std::size_t counted = 0;  // words at or after `from`
+      bool numberSecond = false;
+      for (std::size_t w = skipBlanksTo(text, line, end); w < end; w = skipBlanksTo(text, w, end)) {
+        const std::size_t wordEnd = wordEndTo(text, w, end);
+        if (++lineWords == 2) numberSecond = isWholeNumber(text.substr(w, wordEnd - w));
+        if (w >= from) {
+          ++counted;
+          if (k.stage == Stage::kTriggers && text.substr(w, 8) == "TRIGGER_") ++c.entries;
+        }
+        w = wordEnd;
       }
-      const std::vector<std::size_t> lineWords = view.lineWords(line);
-      if (lineWords.empty() || lineWords.back() < from) continue;
+      words += counted;
+      if (counted == 0) continue;
       if (k.stage == Stage::kBands) {
-        if (lineWords.size() >= 3 && isWholeNumber(view.wordAt(lineWords[1]))) ++c.entries;
+        if (lineWords >= 3 && numberSecond) ++c.entries;
       } else if (k.stage != Stage::kTriggers) {
         ++c.entries;
       }
@@ -354,10 +426,43 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
   }
 }
 
-void Seen::placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
-  if (const std::size_t at = original(offset); at != kNoOffset) {
-    placements.push_back({std::string(what), x, y, at});
+bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+  const LevelDescription& level = level_;
+  if (what == "heart" || x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) {
+    return true;
   }
+  if (what == "creature") {
+    // Without a whole grid and its legend, no terrain is known (as the creature check has it).
+    if (level.mapRows.size() != static_cast<std::size_t>(level.mapHeight) ||
+        level.mapCodes.empty()) {
+      return false;
+    }
+    if (!codes_) codes_.emplace(level.mapCodes);
+    const std::string& row = level.mapRows[static_cast<std::size_t>(y)];
+    return static_cast<std::size_t>(x) >= row.size() ||
+           codes_->terrainOf(static_cast<unsigned char>(row[static_cast<std::size_t>(x)])) ==
+               kSolidRockCode;
+  }
+  if (what == "door") {
+    // The lock flag is the fifth word: name, x, y, player, flag.
+    std::size_t at = offset;
+    for (int i = 0; i < 4; ++i) {
+      while (at < reading_.size() && !isBlank(reading_[at])) ++at;
+      while (at < reading_.size() && isBlank(reading_[at])) ++at;
+    }
+    return at < reading_.size() && reading_[at] == 'l';
+  }
+  return false;
+}
+
+void Seen::placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+  static constexpr std::array<std::string_view, 5> kKinds = {"thing", "creature", "door", "trap",
+                                                             "heart"};
+  const std::size_t at = original(offset);
+  if (at == kNoOffset || !worthKeeping(what, x, y, offset)) return;
+  // Kept as one of the names above, which outlive the reading.
+  const auto kind = std::find(kKinds.begin(), kKinds.end(), what);
+  placements.push_back({kind == kKinds.end() ? std::string_view("entry") : *kind, x, y, at});
 }
 
 void Seen::areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) {
@@ -384,6 +489,10 @@ void Seen::statementApplied(std::string_view word, bool changed, std::size_t off
 }
 
 void Seen::integerRead(std::size_t start, std::size_t end, bool failed) {
+  const bool zero = start + 1 < reading_.size() && reading_[start] == '0' &&
+                    reading_[start + 1] >= '0' && reading_[start + 1] <= '9';
+  const bool cut = end < reading_.size() && !isBlank(reading_[end]);
+  if (!failed && !zero && !cut) return;
   const std::size_t at = original(start);
   if (at != kNoOffset) numbers.push_back({at, original(end), failed});
 }

@@ -107,8 +107,9 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
   };
   for (const Seen::Placement& p : r.seen.placements) {
     if (p.offset < from || p.offset >= to) continue;
+    if (p.what == "thing" || p.what == "trap") continue;
     const std::string_view name = view.wordAt(p.offset);
-    const std::string square = "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+    auto square = [&] { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; };
     if (p.what == "heart") {
       const int keeper = name[3] - '0';
       if (keeper > level.playerCount) {
@@ -123,7 +124,7 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
       const TerrainCode here = terrainAt(p.x, p.y);
       if (here == 0 || here == heart) continue;
       Located l{p.offset, Severity::kWarning,
-                "the heart centre " + square + " of keeper " + std::to_string(keeper) + " is " +
+                "the heart centre " + square() + " of keeper " + std::to_string(keeper) + " is " +
                     terrainName(r.names, here) + ", not KPR" + std::to_string(keeper) + "_HEART",
                 "heart-centre-off-heart", p.offset + name.size()};
       std::int32_t left = level.mapWidth, top = level.mapHeight, right = -1, bottom = -1;
@@ -149,7 +150,7 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
       out.push_back(std::move(l));
     } else if (p.what == "creature" && terrainAt(p.x, p.y) == kSolidRockCode) {
       out.push_back({p.offset, Severity::kWarning,
-                     std::string(name) + " at " + square + " stands inside solid rock",
+                     std::string(name) + " at " + square() + " stands inside solid rock",
                      "creature-in-rock", p.offset + name.size()});
     } else if (p.what == "door") {
       std::size_t lock = p.offset;
