@@ -199,7 +199,9 @@ class Explainer {
     if (const KeywordLine* k = r_.outline.find(stage, from); k != nullptr) {
       switch (k->kind) {
         case KeywordLine::kExact:
-          return false;
+          // MAP_CODES as it should be, yet not found: the size asked for more rows, and the
+          // keyword was read as one.
+          return stage == Stage::kGrid && swallowedByRows(k->line);
         case KeywordLine::kBlanks:
           at(view_.lineStart(k->word), view_.lineEnd(k->word), "keyword-with-blanks");
           explainHere("the keyword " + keyword +
@@ -409,6 +411,30 @@ class Explainer {
     }
   }
 
+  // The keyword line at `line` was read as a map row: the height is larger than the rows.
+  bool swallowedByRows(std::size_t line) {
+    const std::vector<std::size_t>& rows = r_.seen.rowOffsets;
+    const auto taken = std::find(rows.begin(), rows.end(), line);
+    const Header header = headerLines(view_);
+    if (taken == rows.end() || header.size == kNoOffset) return false;
+    heightLargerThanRows(header, static_cast<std::size_t>(taken - rows.begin()),
+                         std::string(keywordOf(Stage::kGrid)));
+    d_.quietFrom = line;
+    d_.resumeFrom = line;
+    d_.minStage = Stage::kThings;
+    return true;
+  }
+
+  void heightLargerThanRows(const Header& header, std::size_t found, const std::string& before) {
+    const std::vector<std::size_t> words = view_.lineWords(header.size);
+    const std::size_t height =
+        words.empty() ? header.size : view_.wordsBefore(view_.lineEnd(header.size), 1);
+    at(height, view_.wordEnd(height), "height-larger-than-rows");
+    explainHere("the size gives " + plural(r_.level.mapHeight, "row", "rows") +
+                ", but the map has " + plural(static_cast<std::int64_t>(found), "row", "rows") +
+                " before " + (before.empty() ? std::string("the end") : before));
+  }
+
   void rows(const Header& header) {
     const LevelDescription& level = r_.level;
     const std::size_t found = level.mapRows.size();
@@ -417,13 +443,7 @@ class Explainer {
     const bool keyword =
         row == "MAP_CODES" || row == "THINGS" || fatal_.id != ProblemId::kMapRowTooShort;
     if (keyword && header.size != kNoOffset) {
-      const std::vector<std::size_t> words = view_.lineWords(header.size);
-      const std::size_t height =
-          words.empty() ? header.size : view_.wordsBefore(view_.lineEnd(header.size), 1);
-      at(height, view_.wordEnd(height), "height-larger-than-rows");
-      explainHere("the size gives " + plural(level.mapHeight, "row", "rows") +
-                  ", but the map has " + plural(static_cast<std::int64_t>(found), "row", "rows") +
-                  " before " + (row.empty() ? std::string("the end") : row));
+      heightLargerThanRows(header, found, row);
       return;
     }
     at(view_.lineStart(d_.error.offset), view_.lineEnd(d_.error.offset), "map-row-too-short");

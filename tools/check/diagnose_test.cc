@@ -60,7 +60,7 @@ std::string fixed(std::string text, const Diagnostic& d) {
 }
 
 struct Case {
-  std::string from, to;  // the change to the base map
+  std::string from, to;  // the change to the base map; several are separated by '|'
   std::string at;        // where the diagnostic points (its first occurrence after the change)
   Severity severity;
   std::string id;
@@ -69,7 +69,14 @@ struct Case {
 
 void expectReported(const Case& c) {
   SCOPED_TRACE(c.to);
-  const std::string text = replaced(baseMap(), c.from, c.to);
+  std::string text = baseMap();
+  for (std::size_t f = 0, t = 0; f <= c.from.size() && t <= c.to.size();) {
+    const std::size_t fEnd = std::min(c.from.find('|', f), c.from.size());
+    const std::size_t tEnd = std::min(c.to.find('|', t), c.to.size());
+    text = replaced(text, c.from.substr(f, fEnd - f), c.to.substr(t, tEnd - t));
+    f = fEnd + 1;
+    t = tEnd + 1;
+  }
   const std::vector<Diagnostic> found = checkMap(text, names());
   const auto it =
       std::find_if(found.begin(), found.end(), [&](const Diagnostic& d) { return d.id == c.id; });
@@ -116,6 +123,23 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "unknown-action", "did you mean ACTION_DESTROY_HERO_GATE"},
 
       {"#hh..#", "#hh.#", "#hh.#", Severity::kError, "map-row-too-short", "6 squares"},
+      {"Size 6 x 4", "Size 6 x 5", "5\n####", Severity::kError, "height-larger-than-rows",
+       "gives 5 rows, but the map has 4 rows"},
+      {"Players 1", "Players 5", "5\nSize", Severity::kError, "bad-player-count", "1 to 4"},
+      {"#hh.G#|G HERO_GATE_1|1 4 1\n", "Ghh..#|G HERO_GATE_3|1 0 1\n", "0 1\nTRIG",
+       Severity::kError, "gate-square", "one square away from the left edge"},
+
+      {"TRIGGER_TIME 10\n1", "TRIGGER_TIME 10\n2", "2\nACTION", Severity::kError, "action-count",
+       "larger than the actions written"},
+      {"TRIGGERS\n1\nTRIGGER_TIME 10\n1|HERO_GATE 1\n",
+       "TRIGGERS\n2\nTRIGGER_TIME 10\n0|HERO_GATE 1\nTRIGGER_TIME 20\n0\n", "0\nACTION",
+       Severity::kError, "action-count", "smaller than the actions written"},
+      {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA P1 2", "2\n1\nACTION", Severity::kError,
+       "control-area-out-of-range", "entrance areas are 1 to 1"},
+      {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA P7 1", "P7", Severity::kError, "unknown-player",
+       "did you mean P1"},
+      {"ACTION_DESTROY_HERO_GATE 1", "ACTION_HERO_RELEASE 1 g 1", "g 1", Severity::kError,
+       "invalid-switch", "upper case"},
   };
   for (const Case& c : cases) expectReported(c);
 }
