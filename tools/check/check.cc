@@ -416,7 +416,15 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   known.level.heroBands.clear();
   known.level.areas.clear();
   known.level.heroGates.clear();
-  if (failed > Stage::kGrid) known.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
+  if (failed > Stage::kGrid) {
+    known.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
+  } else {
+    // A grid cut short is no grid: the resumed readings place nothing on it, and the reader
+    // never looks at rows that are not there.
+    known.level.mapRows.clear();
+    known.level.mapWidth = 0;
+    known.level.mapHeight = 0;
+  }
   learn(known, level, Stage::kThings, failed);
   if (known.level.playerCount < 1 || known.level.playerCount > 4) known.level.playerCount = 1;
   std::size_t last = 0;

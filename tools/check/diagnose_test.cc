@@ -125,6 +125,9 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"#hh..#", "#hh.#", "#hh.#", Severity::kError, "map-row-too-short", "6 squares"},
       {"Size 6 x 4", "Size 6 x 5", "5\n####", Severity::kError, "height-larger-than-rows",
        "gives 5 rows, but the map has 4 rows"},
+      // The grid cut short is no grid for the sections read after it (the gates were once
+      // looked for in rows that were not there).
+      {"Size 6 x 4", "Size 7 x 4", "######", Severity::kError, "map-row-too-short", "7 squares"},
       {"Players 1", "Players 5", "5\nSize", Severity::kError, "bad-player-count", "1 to 4"},
       {"#hh.G#|G HERO_GATE_1|1 4 1\n", "Ghh..#|G HERO_GATE_3|1 0 1\n", "0 1\nTRIG",
        Severity::kError, "gate-square", "one square away from the left edge"},
