@@ -19,9 +19,12 @@ namespace ts::files {
 inline constexpr const char* kTemporaryMark = ".tunnelsmith-tmp.";
 inline constexpr std::size_t kRandomPartLength = 6;
 
+// Paths are UTF-8 on every system. Each system has its own implementation of what follows
+// (file_system_posix.cc, file_system_windows.cc) with the same guarantees.
+
 // A file created for writing beside `target`, exclusively, under a name no one can guess
-// beforehand, with the permissions a plain new file gets (0666 less the umask). A link or
-// file planted at any name is never opened.
+// beforehand, with the permissions a plain new file gets (0666 less the umask on POSIX). A link
+// or file planted at any name is never opened.
 class NewFile {
  public:
   NewFile() = default;
@@ -35,15 +38,18 @@ class NewFile {
   [[nodiscard]] bool write(const std::uint8_t* data, std::size_t size, std::string& reason);
   // Closes the file; false, with the reason, when its last bytes could not be written.
   [[nodiscard]] bool close(std::string& reason);
-  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return handle_ != kClosed; }
   [[nodiscard]] const std::string& path() const { return path_; }
 
  private:
-  int fd_ = -1;
+  // The system's handle of the open file: a descriptor on POSIX, a HANDLE on Windows.
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;
   std::string path_;
 };
 
-// An advisory lock on `path`, held until release() or destruction. The lock file is created if
+// An advisory lock on `path` (flock on POSIX, LockFileEx on Windows), held until release() or
+// destruction. The lock file is created if
 // need be and removed on release; a process that dies loses its lock at once, so a crash never
 // leaves a lock behind that blocks later runs.
 class ProcessLock {
@@ -61,7 +67,8 @@ class ProcessLock {
   void release();
 
  private:
-  int fd_ = -1;
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;
   std::string path_;
 };
 
@@ -70,7 +77,7 @@ enum class Entry { kNone, kFile, kDirectory, kOther };
 [[nodiscard]] Entry entryAt(const std::string& path);
 
 // Renames `from` to `to`, replacing whatever file or link stands at `to` (never writing
-// through it); false, with the reason, on failure.
+// through it) in one step; false, with the reason, on failure.
 [[nodiscard]] bool moveEntry(const std::string& from, const std::string& to, std::string& reason);
 // Removes a file or link (never a folder); true when nothing stands there afterwards.
 bool removeEntry(const std::string& path);

@@ -1,0 +1,41 @@
+// Opening and mapping files on POSIX systems.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "base/platform.h"
+
+namespace ts::platform {
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+const char* mapRegularFile(const std::string& path, std::size_t smallest, std::size_t limit,
+                           std::size_t& size, bool& tooLarge) {
+  // Non-blocking, so that a pipe without a writer is not waited for here; it is read instead.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  const char* mapped = nullptr;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<std::uintmax_t>(info.st_size) > limit) {
+    tooLarge = true;
+  } else if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) >= smallest) {
+    const auto length = static_cast<std::size_t>(info.st_size);
+    void* at = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (at != MAP_FAILED) {
+      mapped = static_cast<const char*>(at);
+      size = length;
+    }
+  }
+  ::close(fd);
+  return mapped;
+}
+
+void unmapFile(const char* mapped, std::size_t size) { ::munmap(const_cast<char*>(mapped), size); }
+
+}  // namespace ts::platform

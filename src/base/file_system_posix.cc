@@ -1,0 +1,163 @@
+// The file-system layer on POSIX systems: O_EXCL | O_NOFOLLOW for new files, flock for the lock,
+// rename for moves.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <thread>
+
+#include "base/file_system.h"
+#include "base/platform.h"
+
+namespace ts::files {
+
+namespace {
+
+using platform::errorText;
+
+int descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+}  // namespace
+
+NewFile::~NewFile() {
+  std::string ignored;
+  static_cast<void>(close(ignored));
+}
+
+bool NewFile::create(const std::string& target, std::string& reason) {
+  std::string ignored;
+  static_cast<void>(close(ignored));
+  // A name already taken, by anyone, is never opened: another is drawn.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string path = target + kTemporaryMark + platform::randomPart(kRandomPartLength);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      handle_ = fd;
+      path_ = std::move(path);
+      return true;
+    }
+    if (errno != EEXIST) {
+      reason = errorText(errno);
+      return false;
+    }
+  }
+  reason = errorText(EEXIST);
+  return false;
+}
+
+bool NewFile::write(const std::uint8_t* data, std::size_t size, std::string& reason) {
+  while (size > 0) {
+    const ::ssize_t n = ::write(descriptor(handle_), data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      reason = errorText(n < 0 ? errno : ENOSPC);
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool NewFile::close(std::string& reason) {
+  if (handle_ == kClosed) return true;
+  const int result = ::close(descriptor(handle_));
+  handle_ = kClosed;
+  if (result != 0) {
+    reason = errorText(errno);
+    return false;
+  }
+  return true;
+}
+
+ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
+                                          std::chrono::milliseconds patience, std::string& reason) {
+  release();
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  for (int planted = 0;;) {
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+      // A link planted at the lock's name is removed, never followed; the lock file is then
+      // made anew.
+      if (errno == ELOOP && planted++ < 8 && entryAt(path) == Entry::kOther) {
+        removeEntry(path);
+        continue;
+      }
+      reason = errorText(errno);
+      return Outcome::kFailed;
+    }
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      ::close(fd);
+      if (planted++ < 8 && entryAt(path) == Entry::kOther && removeEntry(path)) continue;
+      reason = errorText(EINVAL);
+      return Outcome::kFailed;
+    }
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        reason = errorText(errno);
+        ::close(fd);
+        return Outcome::kFailed;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::close(fd);
+        return Outcome::kTimedOut;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The holder before us removes the lock file as it lets go; a lock on a file that no longer
+    // has the name locks nothing, so the name is opened again.
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino) {
+      handle_ = fd;
+      path_ = path;
+      return Outcome::kLocked;
+    }
+    ::close(fd);
+  }
+}
+
+void ProcessLock::release() {
+  if (handle_ == kClosed) return;
+  // Removed while still held, so that no one waiting can take a lock on the removed file
+  // unnoticed (see acquire).
+  ::unlink(path_.c_str());
+  ::close(descriptor(handle_));
+  handle_ = kClosed;
+}
+
+Entry entryAt(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return Entry::kNone;
+  if (S_ISREG(info.st_mode)) return Entry::kFile;
+  if (S_ISDIR(info.st_mode)) return Entry::kDirectory;
+  return Entry::kOther;
+}
+
+bool moveEntry(const std::string& from, const std::string& to, std::string& reason) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  reason = errorText(errno);
+  return false;
+}
+
+bool removeEntry(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+}  // namespace ts::files
