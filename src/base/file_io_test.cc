@@ -3,10 +3,10 @@
 #include "base/file_io.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace ts {
@@ -14,12 +14,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A fresh folder of its own under the system's temporary folder; empty when none could be made.
+fs::path freshFolder(const std::string& prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path path = fs::temp_directory_path() / (prefix + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(path, error)) return path;
+  }
+  return {};
+}
+
 class Scratch {
  public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-io-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-  }
+  Scratch() : root_(freshFolder("tunnelsmith-io-")) {}
   ~Scratch() {
     std::error_code ignored;
     if (!root_.empty()) fs::remove_all(root_, ignored);

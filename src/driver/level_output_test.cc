@@ -4,14 +4,20 @@
 #include "driver/level_output.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "driver/compile.h"
@@ -20,6 +26,17 @@ namespace ts {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A fresh folder of its own under the system's temporary folder; empty when none could be made.
+fs::path freshFolder(const std::string& prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path path = fs::temp_directory_path() / (prefix + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(path, error)) return path;
+  }
+  return {};
+}
 
 std::string readAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,10 +49,7 @@ std::string lair1Text() {
 
 class Folder {
  public:
-  Folder() {
-    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-output-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-  }
+  Folder() : root_(freshFolder("tunnelsmith-output-")) {}
   ~Folder() {
     std::error_code ignored;
     if (!root_.empty()) fs::remove_all(root_, ignored);
@@ -90,6 +104,71 @@ std::string setIn(const Folder& folder, const CompileResult& compiled) {
   return "mixed";
 }
 
+#ifdef _WIN32
+// Compiles lair1 into `folder` in another process that ends at once, as a killed run would, at
+// its step `k`: this test program again, which KilledRun turns into that run. True when it did.
+bool runKilledAt(std::size_t k, const fs::path& folder) {
+  wchar_t self[MAX_PATH];
+  if (::GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return false;
+  // One test to run, so that the environment is set up; it ends the process first.
+  std::wstring command =
+      L"\"" + std::wstring(self) + L"\" --gtest_filter=AllOrNothingFiles.RunKilledAtAnyStep*";
+  ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_STEP", std::to_wstring(k).c_str());
+  ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_FOLDER", folder.wstring().c_str());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  const bool started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &child) != 0;
+  ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_STEP", nullptr);
+  ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_FOLDER", nullptr);
+  if (!started) return false;
+  ::WaitForSingleObject(child.hProcess, INFINITE);
+  DWORD status = 0;
+  ::GetExitCodeProcess(child.hProcess, &status);
+  ::CloseHandle(child.hThread);
+  ::CloseHandle(child.hProcess);
+  return status == 9;
+}
+
+// In the process that runKilledAt starts, compiles and is killed before any test runs.
+class KilledRun : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* step = std::getenv("TUNNELSMITH_KILL_STEP");
+    const char* folder = std::getenv("TUNNELSMITH_KILL_FOLDER");
+    if (step == nullptr || folder == nullptr) return;
+    OutputOptions options;
+    std::size_t count = 0;
+    options.onStep = [&, k = std::strtoull(step, nullptr, 10)](std::string_view) {
+      if (count++ == k) ::TerminateProcess(::GetCurrentProcess(), 9);
+    };
+    std::string console;
+    compileInto(folder, options, console);
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+  }
+};
+[[maybe_unused]] const auto* const kKilledRun =
+    ::testing::AddGlobalTestEnvironment(new KilledRun);  // gtest owns it
+#else
+bool runKilledAt(std::size_t k, const fs::path& folder) {
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    OutputOptions options;
+    std::size_t count = 0;
+    options.onStep = [&](std::string_view) {
+      if (count++ == k) ::_exit(9);
+    };
+    std::string console;
+    compileInto(folder, options, console);
+    ::_exit(0);
+  }
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 9;
+}
+#endif
+
 // Kills a run at each of its steps in turn, then lets the next run clean up: the folder always
 // comes back to one complete set, and a normal run then leaves the new set and nothing else.
 TEST(AllOrNothingFiles, RunKilledAtAnyStepIsCleanedUpByTheNext) {
@@ -113,21 +192,7 @@ TEST(AllOrNothingFiles, RunKilledAtAnyStepIsCleanedUpByTheNext) {
           std::ofstream(folder.root() / file.name, std::ios::binary) << "old " + file.name;
         }
       }
-      const pid_t child = ::fork();
-      ASSERT_GE(child, 0);
-      if (child == 0) {
-        OutputOptions options;
-        std::size_t count = 0;
-        options.onStep = [&](std::string_view) {
-          if (count++ == k) ::_exit(9);
-        };
-        std::string console;
-        compileInto(folder.root(), options, console);
-        ::_exit(0);
-      }
-      int status = 0;
-      ASSERT_EQ(::waitpid(child, &status, 0), child);
-      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9);
+      ASSERT_TRUE(runKilledAt(k, folder.root()));
 
       // Cleaning up alone gives one whole set: the earlier one, or the new one once its
       // install was committed.
