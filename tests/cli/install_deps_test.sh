@@ -44,5 +44,5 @@ FAKE_MISSING="libpng-dev" FAKE_UID=0 check "missing, root" 0 \
   "install-deps: installing libpng-dev" "apt-get update -qq
 apt-get install -y -qq --no-install-recommends libpng-dev" -- release
 FAKE_MISSING="" FAKE_UID=0 check "unknown set" 2 \
-  "usage: scripts/install-deps [compiler|release|dev|ci]" "" -- everything
+  "usage: scripts/install-deps [compiler|release|dev|ci|windows]" "" -- everything
 exit $((failures > 0))

@@ -2,7 +2,9 @@
 # (one version for all, from the build); every tool but the compiler exits 2 for an unknown
 # option and for an input file it cannot read. The compiler keeps its own interface: the two
 # questions are answered after its banner, anything else is a map file name.
-#   cmake -DPROGRAMS=<name>=<path>;... -DVERSION=<x.y> -DWORK_DIR=<dir> -P tools_alike.cmake
+#   cmake -DPROGRAMS=<name>=<path>;... -DVERSION=<x.y> -DWORK_DIR=<dir> [-DEMULATOR=<command>]
+#         -P tools_alike.cmake
+# EMULATOR runs programs built for another system (Wine, for the Windows build).
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 set(failures "")
@@ -22,7 +24,7 @@ foreach(entry IN LISTS PROGRAMS)
     set(banner "Tunnelsmith version: ${VERSION}\n")
   endif()
 
-  execute_process(COMMAND ${path} --help WORKING_DIRECTORY ${WORK_DIR}
+  execute_process(COMMAND ${EMULATOR} ${path} --help WORKING_DIRECTORY ${WORK_DIR}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(FIND "${out}" "${name}" has_name)
   string(FIND "${out}" "Exit status" has_statuses)
@@ -32,7 +34,7 @@ foreach(entry IN LISTS PROGRAMS)
   endif()
   expect(ok "${name} --help: status ${status}, output:\n${out}${err}")
 
-  execute_process(COMMAND ${path} --version WORKING_DIRECTORY ${WORK_DIR}
+  execute_process(COMMAND ${EMULATOR} ${path} --version WORKING_DIRECTORY ${WORK_DIR}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   set(ok FALSE)
   if(status EQUAL 0 AND out STREQUAL "${banner}${name} ${VERSION}\n")
@@ -42,7 +44,7 @@ foreach(entry IN LISTS PROGRAMS)
 
   if(NOT name STREQUAL "tunnelsmith")
     foreach(args "--no-such-option" "${WORK_DIR}/no-such-file.txt")
-      execute_process(COMMAND ${path} ${args} WORKING_DIRECTORY ${WORK_DIR}
+      execute_process(COMMAND ${EMULATOR} ${path} ${args} WORKING_DIRECTORY ${WORK_DIR}
                       RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
       set(ok FALSE)
       if(status EQUAL 2)
