@@ -1,0 +1,53 @@
+// One open map text: its text as the editor holds it, its lines, its diagnostics and, when a
+// feature asks for it, its index.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "line_index.h"
+#include "map_index.h"
+
+namespace ts::lsp {
+
+class Document {
+ public:
+  Document(std::string text, const NameMaps& names) : names_(names) { setText(std::move(text)); }
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  void setText(std::string text) {
+    text_ = std::move(text);
+    lines_ = std::make_unique<LineIndex>(text_);
+    index_.reset();
+    checked_ = false;
+  }
+  [[nodiscard]] const std::string& text() const { return text_; }
+  [[nodiscard]] const LineIndex& lines() const { return *lines_; }
+
+  // The checker's diagnostics of the current text.
+  const std::vector<check::Diagnostic>& diagnostics() {
+    if (!checked_) {
+      diagnostics_ = check::checkMap(text_, names_);
+      checked_ = true;
+    }
+    return diagnostics_;
+  }
+  const MapIndex& index() {
+    if (!index_) index_ = std::make_unique<MapIndex>(text_, names_);
+    return *index_;
+  }
+  [[nodiscard]] const NameMaps& names() const { return names_; }
+
+ private:
+  const NameMaps& names_;
+  std::string text_;
+  std::unique_ptr<LineIndex> lines_;
+  std::unique_ptr<MapIndex> index_;
+  std::vector<check::Diagnostic> diagnostics_;
+  bool checked_ = false;
+};
+
+}  // namespace ts::lsp
