@@ -214,7 +214,7 @@ class Explainer {
                       " must stand alone on its line; put what follows it on the next line");
           break;
         case KeywordLine::kNearMiss:
-          atWord(k->word, "misspelt-keyword");
+          at(k->word, view_.lineEnd(k->word), "misspelt-keyword");
           explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
           break;
       }
@@ -445,6 +445,20 @@ class Explainer {
     if (keyword && header.size != kNoOffset) {
       heightLargerThanRows(header, found, row);
       return;
+    }
+    // The first row and the next as long as each other: the width is what is wrong.
+    const std::size_t next = view_.nextLine(d_.error.offset);
+    if (found == 0 && !row.empty() &&
+        trimmed(view_.text.substr(next, view_.lineEnd(next) - next)).size() == row.size() &&
+        header.size != kNoOffset) {
+      const std::vector<std::size_t> words = view_.lineWords(header.size);
+      if (words.size() >= 2) {
+        atWord(words[1], "width-larger-than-rows");
+        explainHere("the size gives a width of " + std::to_string(level.mapWidth) +
+                    ", but the rows have " +
+                    plural(static_cast<std::int64_t>(row.size()), "square", "squares"));
+        return;
+      }
     }
     at(view_.lineStart(d_.error.offset), view_.lineEnd(d_.error.offset), "map-row-too-short");
     explainHere("each row needs " + plural(level.mapWidth, "square", "squares") +

@@ -103,6 +103,8 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"DOORS\n", " DOORS\n", " DOORS", Severity::kError, "keyword-with-blanks", "alone"},
       {"HERO_GATES\n", "HERO_GATE\n", "HERO_GATE\n", Severity::kError, "misspelt-keyword",
        "did you mean HERO_GATES"},
+      {"SCENARIO_DESCRIPTION", "Scenario description", "Scenario", Severity::kError,
+       "misspelt-keyword", "did you mean SCENARIO_DESCRIPTION"},
       {"EOF\n", "", "NO P1", Severity::kError, "missing-eof", "add EOF"},
       {"EOF\n", "eof\n", "eof", Severity::kError, "misspelt-eof", "did you mean EOF"},
       {"KPR1_HEART_CENTER 1 1", "KPR1_HEART_CENTER 1,1", "1,1", Severity::kError, "not-a-number",
@@ -127,7 +129,8 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "gives 5 rows, but the map has 4 rows"},
       // The grid cut short is no grid for the sections read after it (the gates were once
       // looked for in rows that were not there).
-      {"Size 6 x 4", "Size 7 x 4", "######", Severity::kError, "map-row-too-short", "7 squares"},
+      {"Size 6 x 4", "Size 7 x 4", "7 x", Severity::kError, "width-larger-than-rows",
+       "the rows have 6 squares"},
       {"Players 1", "Players 5", "5\nSize", Severity::kError, "bad-player-count", "1 to 4"},
       {"#hh.G#|G HERO_GATE_1|1 4 1\n", "Ghh..#|G HERO_GATE_3|1 0 1\n", "0 1\nTRIG",
        Severity::kError, "gate-square", "one square away from the left edge"},
@@ -165,6 +168,11 @@ TEST(Diagnose, SilentChangesWarned) {
       {"TROLL 3 1", "TROLL 3 1px", "1px", Severity::kWarning, "number-with-unit", "read as 1"},
       {"TH_BARREL 3 2", "TH_BARREL 3 08", "08", Severity::kWarning, "zero-padded-number",
        "read as 0"},
+      // Recounted, the gates would take (0, 0), which is no gate: no fix is offered.
+      {"1 4 1\n", "1 4 1\n2 0 0\n", "1\n1 4 1", Severity::kWarning, "count-too-small",
+       "--fix leaves this alone"},
+      {"Band 1 PH\nKNIGHT L2", "Band 1 PH\nKNIGHT L2\nDWARF L2", "1 PH", Severity::kWarning,
+       "band-size", "says 1 but 2 members follow"},
       {"NO P1 CASINO", "No P1 CASINO", "No P1", Severity::kWarning, "unknown-statement",
        "did you mean NO"},
   };

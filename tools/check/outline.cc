@@ -220,6 +220,26 @@ std::size_t wordEndTo(std::string_view text, std::size_t at, std::size_t end) {
   return at;
 }
 
+// True when `words` (a line without blanks around it) is `keyword` written with blanks where
+// the keyword has '_', in any case: "SCENARIO description" for SCENARIO_DESCRIPTION.
+bool spacedKeyword(std::string_view words, std::string_view keyword) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < words.size() && j < keyword.size()) {
+    if (blank(words[i])) {
+      if (keyword[j++] != '_') return false;
+      while (i < words.size() && blank(words[i])) ++i;
+      continue;
+    }
+    const char c =
+        words[i] >= 'a' && words[i] <= 'z' ? static_cast<char>(words[i] - 'a' + 'A') : words[i];
+    if (c != keyword[j]) return false;
+    ++i;
+    ++j;
+  }
+  return i == words.size() && j == keyword.size();
+}
+
 LineHead lineHead(const TextView& view, std::size_t line) {
   LineHead h;
   lineSpan(view.text, line, h.end, h.next);
@@ -255,6 +275,9 @@ Outline::Outline(std::string_view text, bool gui) {
     if (first.size() > kLongestNearMiss) continue;
     const bool alone = head.second == kNoOffset;
     const std::string_view line = text.substr(at, head.end - at);
+    std::size_t last = head.end;
+    while (last > head.first && blank(text[last - 1])) --last;
+    const std::string_view words = text.substr(head.first, last - head.first);
     for (std::size_t s = 1; s < names.size() + 1; ++s) {
       const std::string_view keyword = kKeywords[s];
       KeywordLine k{static_cast<Stage>(s), KeywordLine::kExact, at, head.first};
@@ -264,6 +287,8 @@ Outline::Outline(std::string_view text, bool gui) {
                                  : KeywordLine::kWithText;
       } else if (alone && !isWholeNumber(first) &&
                  (upper(first) == keyword || closestName(first, names) == keyword)) {
+        k.kind = KeywordLine::kNearMiss;
+      } else if (!alone && words.size() <= kLongestNearMiss && spacedKeyword(words, keyword)) {
         k.kind = KeywordLine::kNearMiss;
       } else {
         continue;

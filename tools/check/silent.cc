@@ -183,6 +183,40 @@ void legendCharacters(const Reading& r, std::size_t from, std::size_t to,
   }
 }
 
+// A band whose member count differs from the member lines under it: the reader takes the count,
+// so the next band's line is read as members, or the last members as the next band.
+void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  const TextView& view = r.view;
+  for (const CountedSection& c : r.outline.counted) {
+    if (c.stage != Stage::kBands || c.countAt == kNoOffset) continue;
+    std::size_t count = kNoOffset;
+    std::int64_t size = 0;
+    std::int64_t members = 0;
+    auto check = [&] {
+      if (count == kNoOffset || members == size || count < from || count >= to) return;
+      out.push_back({count, Severity::kWarning,
+                     "this band says " + std::to_string(size) + " but " + std::to_string(members) +
+                         (members == 1 ? " member follows" : " members follow") +
+                         (size > members ? "; the next line is read as a member"
+                                         : "; the members after it are read as the next band"),
+                     "band-size", view.wordEnd(count)});
+    };
+    for (std::size_t line = view.nextLine(c.countAt); line < c.end; line = view.nextLine(line)) {
+      const std::vector<std::size_t> words = view.lineWords(line);
+      if (words.empty()) continue;
+      if (words.size() >= 3 && isWholeNumber(view.wordAt(words[1]))) {
+        check();
+        count = words[1];
+        size = std::strtoll(std::string(view.wordAt(count)).c_str(), nullptr, 0);
+        members = 0;
+      } else {
+        ++members;
+      }
+    }
+    check();
+  }
+}
+
 }  // namespace
 
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
@@ -190,6 +224,7 @@ void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vect
   ignoredWords(r, from, to, out);
   placements(r, from, to, out);
   legendCharacters(r, from, to, out);
+  bandSizes(r, from, to, out);
 }
 
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
