@@ -1,19 +1,26 @@
 // Fuzz target: any bytes as a map text, through the checker and the compiler, in memory. The
-// checker reports an error exactly when the compiler rejects the text; every level the compiler
-// accepts decodes in the inspector without a single problem, each file as the kind it is.
-// Crashes, hangs, leaks, sanitizer reports and disagreements are findings.
+// checker reports an error exactly when the compiler rejects the text; its diagnostics render as
+// text, as JSON Lines and as SARIF that parse; applying its fixes never turns a level the
+// compiler accepts into one it rejects; every level the compiler accepts decodes in the
+// inspector without a single problem, each file as the kind it is. Crashes, hangs, leaks,
+// sanitizer reports and disagreements are findings.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <span>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "check.h"
 #include "driver/compile.h"
+#include "fix.h"
 #include "inspection.h"
+#include "render.h"
 
 namespace {
 
@@ -28,6 +35,30 @@ constexpr std::array<ts::inspect::FileKind, 6> kFileKinds = {
   __builtin_trap();
 }
 
+// Renders the diagnostics in `format` into a string.
+std::string rendered(ts::check::OutputFormat format, std::string_view text,
+                     const std::vector<ts::check::Diagnostic>& diagnostics, std::size_t errors) {
+  std::ostringstream out;
+  const auto renderer =
+      ts::check::makeRenderer(format, out, format == ts::check::OutputFormat::kText);
+  renderer->map("fuzz.txt", text, diagnostics);
+  renderer->finish(errors, diagnostics.size() - errors);
+  return out.str();
+}
+
+// Every diagnostic through every renderer: JSON Lines give one object a line, SARIF one log.
+void render(std::string_view text, const std::vector<ts::check::Diagnostic>& diagnostics,
+            std::size_t errors) {
+  static_cast<void>(rendered(ts::check::OutputFormat::kText, text, diagnostics, errors));
+  std::istringstream lines(rendered(ts::check::OutputFormat::kJson, text, diagnostics, errors));
+  for (std::string line; std::getline(lines, line);) {
+    if (!nlohmann::json::accept(line)) fail("a JSON line does not parse");
+  }
+  const std::string sarif = rendered(ts::check::OutputFormat::kSarif, text, diagnostics, errors);
+  const nlohmann::json log = nlohmann::json::parse(sarif, nullptr, false);
+  if (log.is_discarded() || !log.contains("runs")) fail("the SARIF log does not parse");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,14 +70,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (d.line < 1 || d.column < 1) fail("a diagnostic before the first line or column");
     static_cast<void>(ts::check::format("fuzz.txt", d));
   }
-  const bool error = std::any_of(
+  const auto errors = static_cast<std::size_t>(std::count_if(
       diagnostics.begin(), diagnostics.end(),
-      [](const ts::check::Diagnostic& d) { return d.severity == ts::check::Severity::kError; });
+      [](const ts::check::Diagnostic& d) { return d.severity == ts::check::Severity::kError; }));
+  const bool error = errors > 0;
+  render(text, diagnostics, errors);
 
   const ts::CompileResult result = ts::compileMap(text, names);
   if (error && result.valid) fail("the checker reports an error, the compiler accepts the map");
   if (!error && !result.valid) fail("the compiler rejects the map, the checker reports no error");
   if (!result.valid) return 0;
+
+  // A fix never turns an accepted level into a rejected one.
+  const ts::check::FixedText fixed = ts::check::applyFixes(text, diagnostics);
+  if (!fixed.applied.empty() && !ts::compileMap(fixed.text, names).valid) {
+    fail("applying the checker's fixes makes the compiler reject an accepted map");
+  }
 
   if (result.files.size() != kFileKinds.size()) fail("a valid level without its six files");
   for (std::size_t i = 0; i < kFileKinds.size(); ++i) {

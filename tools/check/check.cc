@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "analysis.h"
+#include "fix.h"
 #include "model/level_description.h"
 #include "model/trigger_plan.h"
 #include "reader/map_reader.h"
@@ -375,6 +376,30 @@ void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
   }
 }
 
+// The fixes offered for a level the compiler accepts must leave it accepted: a count recounted
+// can bring in entries the compiler then rejects. Such fixes are withdrawn.
+void keepOnlySafeFixes(std::string_view text, const NameMaps& names, std::vector<Located>& found) {
+  std::vector<Diagnostic> edits;
+  for (const Located& l : found) {
+    if (l.fixes.empty()) continue;
+    edits.emplace_back();
+    edits.back().fixes = l.fixes;
+  }
+  if (edits.empty()) return;
+  const FixedText fixed = applyFixes(text, edits);
+  LevelDescription level;
+  ProblemSink quiet(nullptr);
+  readLevel(fixed.text, level, names, quiet);
+  if (level.isValid && countTriggerElements(level).total() <= kMaxTriggerElements) return;
+  for (Located& l : found) {
+    if (l.fixes.empty()) continue;
+    l.fixes.clear();
+    l.notes.emplace_back(l.offset,
+                         "--fix leaves this alone: with the count corrected, the map would no "
+                         "longer compile");
+  }
+}
+
 constexpr int kMostReadings = 32;
 
 }  // namespace
@@ -396,6 +421,7 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     if (level.mapCodes.size() > 0 || !level.mapRows.empty()) unmappedCharacters(level, seen, found);
     releaseTargets(level, seen, found);
     triggerBudget(level, found);
+    keepOnlySafeFixes(text, names, found);
     return located(text, std::move(found));
   }
   Diagnosis d = diagnoseFatal(first, seen.problems.back());
