@@ -1,6 +1,7 @@
 #include "map_features.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -74,6 +75,22 @@ Span noteSpan(const Document& doc, const check::Note& n) {
   return {from, to};
 }
 
+// The grid square a note names ("the nearest gate square is (6, 3)"), where the map has it.
+std::optional<Span> squareNamed(Document& doc, std::string_view note) {
+  const std::size_t word = note.find("square");
+  if (word == std::string_view::npos) return std::nullopt;
+  const std::size_t open = note.find('(', word);
+  if (open == std::string_view::npos) return std::nullopt;
+  int x = 0;
+  int y = 0;
+  char close = 0;
+  if (std::sscanf(std::string(note.substr(open)).c_str(), "(%d, %d%c", &x, &y, &close) != 3 ||
+      close != ')') {
+    return std::nullopt;
+  }
+  return doc.index().squareSpan({x, y});
+}
+
 json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnostic& d) {
   const Span span = diagnosticSpan(doc, d);
   const int severity = d.severity == Severity::kError     ? 1
@@ -87,8 +104,9 @@ json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnost
   if (!d.notes.empty()) {
     json related = json::array();
     for (const check::Note& n : d.notes) {
-      related.push_back(
-          {{"location", locationJson(uri, doc.lines(), noteSpan(doc, n))}, {"message", n.text}});
+      // A note about a square of the grid points at the square itself.
+      const Span at = squareNamed(doc, n.text).value_or(noteSpan(doc, n));
+      related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
     }
     out["relatedInformation"] = std::move(related);
   }

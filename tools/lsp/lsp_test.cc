@@ -1,0 +1,289 @@
+// The language server as a client meets it: framed messages in, answers out.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framing.h"
+#include "line_index.h"
+#include "server.h"
+
+namespace ts::lsp {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kUri = "file:///maps/tiny.txt";
+
+// One keeper, a gate drawn with G, an area, a band released at the gate; CREATURES names "TROL".
+constexpr std::string_view kMap =
+    "Tiny\nPlayers 1\nSize 8 x 7\n"
+    "########\n#......#\n#.hhh..#\n#.hhh.G#\n#.hhh..#\n#......#\n########\n"
+    "MAP_CODES\n4\n# SOLID_ROCK\n. KPR1_CLAIMED_SQ\nh KPR1_HEART\nG HERO_GATE_1\n"    // lines 10-15
+    "THINGS\n0\nCREATURES\n1\nTROL 1 1 L1 P1\nDOORS\n0\nTRAPS\n0\n"                   // 16-24
+    "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 3 3\nGOLD1 5000\n"                            // 25-27
+    "HERO_BANDS\n1\nScouts 2 PH\nDWARF L2\nTHIEF L1\n"                                // 28-32
+    "AREAS\n1\n1 5 4 6 5\nHERO_GATES\n1\n1 6 3\n"                                     // 33-38
+    "TRIGGERS\n1\nTRIGGER_TIME 1200\n2\nACTION_HERO_RELEASE 1 G 1\n"                  // 39-43
+    "ACTION_DESTROY_HERO_GATE 1\nSCENARIO_DESCRIPTION\nSTART_WITH P1 PORTAL\nEOF\n";  // 44-47
+
+std::string frame(const json& message) {
+  std::ostringstream out;
+  writeFrame(out, message.dump());
+  return out.str();
+}
+
+json request(int id, const std::string& method, json params = json::object()) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+json notification(const std::string& method, json params = json::object()) {
+  return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+json at(std::size_t line, std::size_t character, json params = json::object()) {
+  params["textDocument"] = {{"uri", kUri}};
+  params["position"] = {{"line", line}, {"character", character}};
+  return params;
+}
+
+// Runs a server over `input` and keeps what it wrote.
+struct Session {
+  explicit Session(const std::string& input) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    Server server(out);
+    status = server.run(in);
+    std::istringstream written(out.str());
+    std::string body;
+    while (readFrame(written, body) == FrameStatus::kMessage) messages.push_back(json::parse(body));
+  }
+  [[nodiscard]] json answer(int id) const {
+    for (const json& m : messages) {
+      if (m.contains("id") && m["id"] == id) return m;
+    }
+    ADD_FAILURE() << "no answer to request " << id;
+    return {};
+  }
+  [[nodiscard]] std::vector<json> diagnostics() const {
+    std::vector<json> out;
+    for (const json& m : messages) {
+      if (m.value("method", "") == "textDocument/publishDiagnostics") out.push_back(m["params"]);
+    }
+    return out;
+  }
+  int status = -1;
+  std::vector<json> messages;
+};
+
+// initialize, then the map opened, then `rest`, then shutdown and exit.
+std::string withMap(const std::vector<json>& rest, std::string_view text = kMap,
+                    const std::string& raw = {}) {
+  std::string in = frame(request(1, "initialize", {{"capabilities", json::object()}}));
+  in += frame(notification("initialized"));
+  in += frame(notification(
+      "textDocument/didOpen",
+      {{"textDocument",
+        {{"uri", kUri}, {"languageId", "tunnelsmith-map"}, {"version", 1}, {"text", text}}}}));
+  for (const json& m : rest) in += frame(m);
+  return in + raw + frame(request(999, "shutdown")) + frame(notification("exit"));
+}
+
+TEST(LspFraming, ReadsHeadersAndStopsAtBrokenOnes) {
+  std::istringstream in(
+      "Content-Length: 2\r\n\r\n{}"
+      "content-length:  3\r\nContent-Type: application/vscode-jsonrpc; charset=utf-8\r\n\r\n[1]"
+      "Content-Type: x\r\n\r\n"
+      "Content-Length: 10\r\n\r\n{\"a\"");
+  std::string body;
+  EXPECT_EQ(readFrame(in, body), FrameStatus::kMessage);
+  EXPECT_EQ(body, "{}");
+  EXPECT_EQ(readFrame(in, body), FrameStatus::kMessage);
+  EXPECT_EQ(body, "[1]");
+  EXPECT_EQ(readFrame(in, body), FrameStatus::kBadHeader);
+  EXPECT_EQ(readFrame(in, body), FrameStatus::kEnd);  // the client left part way
+}
+
+TEST(LspLineIndex, CountsUtf16Units) {
+  // "é" is two bytes and one unit, the emoji four bytes and two units (a surrogate pair).
+  const std::string text = "ab\r\n\xC3\xA9x\xF0\x9F\x98\x80y\nz";
+  const LineIndex lines(text);
+  EXPECT_EQ(lines.lineCount(), 3u);
+  EXPECT_EQ(lines.lineEnd(0), 2u);
+  const std::vector<std::pair<std::size_t, std::size_t>> cases{{4, 0}, {6, 1}, {7, 2}, {11, 4}};
+  for (const auto& [offset, character] : cases) {
+    SCOPED_TRACE(offset);
+    EXPECT_EQ(lines.position(offset).line, 1u);
+    EXPECT_EQ(lines.position(offset).character, character);
+    EXPECT_EQ(lines.offset({1, character}), offset);
+  }
+  EXPECT_EQ(lines.offset({1, 99}), 12u);  // past the end of its line
+  EXPECT_EQ(lines.offset({7, 0}), text.size());
+}
+
+TEST(LspLifecycle, AnswersAsTheProtocolSays) {
+  const std::string init = frame(request(1, "initialize", json::object()));
+  {
+    SCOPED_TRACE("before initialize, then shutdown and exit");
+    Session s(frame(request(5, "textDocument/hover", at(0, 0))) + init +
+              frame(request(2, "shutdown")) + frame(request(3, "textDocument/hover", at(0, 0))) +
+              frame(notification("exit")) + frame(request(4, "shutdown")));
+    EXPECT_EQ(s.answer(5)["error"]["code"], kServerNotInitialized);
+    EXPECT_TRUE(s.answer(1)["result"]["capabilities"]["hoverProvider"]);
+    EXPECT_EQ(s.answer(3)["error"]["code"], kInvalidRequest);
+    EXPECT_EQ(s.status, 0);
+    EXPECT_EQ(s.messages.size(), 4u);  // nothing is read after exit
+  }
+  {
+    SCOPED_TRACE("exit without shutdown");
+    EXPECT_EQ(Session(init + frame(notification("exit"))).status, 1);
+  }
+  {
+    SCOPED_TRACE("the client goes away");
+    EXPECT_EQ(Session(init + "Content-Length: 50\r\n\r\n{\"jsonrpc\"").status, 1);
+  }
+}
+
+TEST(LspErrors, AreAnsweredNotFatal) {
+  Session s(withMap({json::parse(R"({"jsonrpc":"2.0","id":2,"method":"no/such"})"),
+                     notification("no/such/notification"),
+                     request(3, "textDocument/hover", {{"textDocument", {{"uri", kUri}}}}),
+                     request(4, "textDocument/hover",
+                             {{"textDocument",
+                               {{"uri", "file:///x"}},
+                               {"position", {{"line", 0}, {"character", 0}}}}}),
+                     request(5, "textDocument/hover", at(1, 1)),
+                     notification("$/cancelRequest", {{"id", 5}}), json::array({1, 2})},
+                    kMap,
+                    "Content-Length: 7\r\n\r\n{broken" + std::string("Content-Type: none\r\n\r\n") +
+                        frame(request(6, "textDocument/hover", at(26, 0)))));
+  EXPECT_EQ(s.answer(2)["error"]["code"], kMethodNotFound);
+  EXPECT_EQ(s.answer(3)["error"]["code"], kInvalidParams);
+  EXPECT_TRUE(s.answer(4)["result"].is_null());  // a map that is not open
+  EXPECT_EQ(s.answer(5)["error"]["code"], kRequestCancelled);
+  int parseErrors = 0;
+  int invalid = 0;
+  for (const json& m : s.messages) {
+    if (m.contains("error") && m["id"].is_null()) {
+      parseErrors += m["error"]["code"] == kParseError;
+      invalid += m["error"]["code"] == kInvalidRequest;
+    }
+  }
+  EXPECT_EQ(parseErrors, 2);  // the broken body and the header without a length
+  EXPECT_EQ(invalid, 1);      // the array
+  EXPECT_TRUE(s.answer(6)["result"].is_object());  // still serving
+}
+
+TEST(LspDiagnostics, FollowTheTextAndClearWhenFixed) {
+  std::string in = withMap({});
+  std::string fixed(kMap);
+  fixed.replace(fixed.find("TROL "), 4, "TROLL");
+  const auto change = [&](const std::string& text) {
+    return notification("textDocument/didChange",
+                        {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                         {"contentChanges", {{{"text", text}}}}});
+  };
+  std::string broken(kMap);
+  broken.replace(broken.find("1 6 3"), 5, "1 5 3");  // a gate square that is no gate
+  // Two changes that arrive together are checked once, as the last.
+  Session s(withMap({change(broken), change(fixed)}) + "");
+  const std::vector<json> published = s.diagnostics();
+  ASSERT_EQ(published.size(), 2u);
+  const json& first = published[0]["diagnostics"];
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0]["code"], "unknown-creature");
+  EXPECT_EQ(first[0]["severity"], 2);
+  EXPECT_EQ(first[0]["range"], json::parse(R"({"start":{"line":20,"character":0},
+                                               "end":{"line":20,"character":4}})"));
+  EXPECT_TRUE(published[1]["diagnostics"].empty());
+
+  Session gate(withMap({}, broken));
+  const json d = gate.diagnostics()[0]["diagnostics"];
+  const auto error =
+      std::find_if(d.begin(), d.end(), [](const json& x) { return x["code"] == "gate-square"; });
+  ASSERT_NE(error, d.end());
+  EXPECT_EQ((*error)["severity"], 1);
+  // The notes name the square found, and the nearest gate square, on the grid (row 3).
+  std::vector<json> lines;
+  for (const json& r : (*error)["relatedInformation"])
+    lines.push_back(r["location"]["range"]["start"]);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), json{{"line", 6}, {"character", 5}}),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), json{{"line", 6}, {"character", 6}}),
+            lines.end());
+}
+
+TEST(LspFeatures, AnswerFromTheMap) {
+  Session s(withMap({
+      request(10, "textDocument/completion", at(20, 0)),
+      request(11, "textDocument/completion", at(20, 9)),
+      request(12, "textDocument/completion", at(43, 20)),
+      request(13, "textDocument/completion", at(44, 0)),
+      request(14, "textDocument/hover", at(6, 6)),
+      request(15, "textDocument/hover", at(43, 24)),
+      request(16, "textDocument/hover", at(38, 2)),
+      request(17, "textDocument/hover", at(46, 14)),
+      request(18, "textDocument/definition", at(43, 20)),
+      request(19, "textDocument/definition", at(6, 6)),
+      request(20, "textDocument/definition", at(38, 0)),
+      request(21, "textDocument/references",
+              at(38, 0, {{"context", {{"includeDeclaration", true}}}})),
+      request(22, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}),
+      request(23, "textDocument/codeAction",
+              {{"textDocument", {{"uri", kUri}}},
+               {"range",
+                {{"start", {{"line", 20}, {"character", 2}}},
+                 {"end", {{"line", 20}, {"character", 2}}}}},
+               {"context", {{"diagnostics", json::array()}}}}),
+  }));
+  const auto labels = [&](int id) {
+    std::vector<std::string> out;
+    const json answer = s.answer(id);
+    for (const json& item : answer["result"]["items"]) out.push_back(item["label"]);
+    return out;
+  };
+  const auto has = [](const std::vector<std::string>& v, const std::string& x) {
+    return std::find(v.begin(), v.end(), x) != v.end();
+  };
+  EXPECT_TRUE(has(labels(10), "TROLL"));                            // a creature name
+  EXPECT_TRUE(has(labels(10), "DOORS"));                            // the next section keywords
+  EXPECT_FALSE(has(labels(10), "MAP_CODES"));                       // not the earlier ones
+  EXPECT_TRUE(has(labels(11), "L1") && !has(labels(11), "TROLL"));  // the level token
+  EXPECT_TRUE(has(labels(12), "1"));                                // the existing band
+  EXPECT_TRUE(has(labels(13), "ACTION_ADD_ROOM"));
+
+  const auto hoverText = [&](int id) {
+    return s.answer(id)["result"]["contents"]["value"].get<std::string>();
+  };
+  EXPECT_EQ(hoverText(14), "square (6, 3): HERO_GATE_1, drawn as 'G'");
+  EXPECT_EQ(hoverText(15).rfind("hero gate 1 at (6, 3), HERO_GATE_1", 0), 0u) << hoverText(15);
+  EXPECT_EQ(hoverText(16), "square (6, 3): HERO_GATE_1");
+  EXPECT_EQ(hoverText(17).rfind("PORTAL: room", 0), 0u) << hoverText(17);
+
+  const auto starts = [&](int id) {
+    std::vector<json> out;
+    const json answer = s.answer(id);
+    for (const json& l : answer["result"]) out.push_back(l["range"]["start"]);
+    return out;
+  };
+  EXPECT_EQ(starts(18), std::vector<json>{json({{"line", 30}, {"character", 0}})});  // the band
+  // The grid character to its MAP_CODES line, and to the gate it belongs to.
+  EXPECT_EQ(starts(19), (std::vector<json>{{{"line", 15}, {"character", 0}},
+                                           {{"line", 38}, {"character", 0}}}));
+  EXPECT_EQ(starts(20), std::vector<json>{json({{"line", 6}, {"character", 6}})});  // its square
+  // The gate entry, its release, its destruction and its square.
+  EXPECT_EQ(starts(21).size(), 4u);
+
+  std::vector<std::string> sections;
+  const json symbols = s.answer(22)["result"];
+  for (const json& sym : symbols) sections.push_back(sym["name"]);
+  EXPECT_EQ(sections.size(), 13u);
+  EXPECT_EQ(sections[0], "Tiny");
+  EXPECT_EQ(sections[8], "HERO_BANDS");
+
+  const json actions = s.answer(23)["result"];
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], "TROLL");
+}
+
+}  // namespace
+}  // namespace ts::lsp
