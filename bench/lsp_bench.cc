@@ -1,0 +1,87 @@
+// The language server's latency: from a change of the whole text of a large map arriving to its
+// diagnostics written, as an editor meets it (target: within 50 ms).
+#include <benchmark/benchmark.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "map_generator.h"
+#include "server.h"
+
+namespace {
+
+using nlohmann::json;
+using ts::bench::MapShape;
+
+constexpr const char* kUri = "file:///bench/map.txt";
+
+std::string message(const std::string& method, json params) {
+  return json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}.dump();
+}
+
+void changeBenchmark(benchmark::State& state, const MapShape& shape) {
+  const std::string text = ts::bench::generateMap(shape);
+  // The designer's edit: one square of the first row, back and forth.
+  std::string edited = text;
+  const std::size_t row = edited.find('\n', edited.find('\n', edited.find('\n') + 1) + 1) + 1;
+  edited[row + 1] = edited[row + 1] == '.' ? '#' : '.';
+  const std::vector<std::string> changes = {
+      message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                                         {"contentChanges", {{{"text", edited}}}}}),
+      message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}},
+                                         {"contentChanges", {{{"text", text}}}}})};
+  std::ostringstream out;
+  ts::lsp::Server server(out);
+  server.handle(
+      {json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}
+           .dump(),
+       message("textDocument/didOpen", {{"textDocument",
+                                         {{"uri", kUri},
+                                          {"languageId", "tunnelsmith-map"},
+                                          {"version", 1},
+                                          {"text", text}}}})});
+  std::size_t i = 0;
+  for (auto _ : state) {
+    out.str({});
+    server.handle({changes[i++ % 2]});
+    benchmark::DoNotOptimize(out.str().size());
+  }
+  if (out.str().find("textDocument/publishDiagnostics") == std::string::npos) {
+    state.SkipWithError("no diagnostics were published");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+
+void BM_LspChangeTextMap(benchmark::State& state) {
+  MapShape shape;
+  shape.name = "BenchText";
+  changeBenchmark(state, shape);
+}
+
+void BM_LspChangeGuiMap(benchmark::State& state) {
+  MapShape shape;
+  shape.name = "BenchGui";
+  shape.gui = true;
+  shape.width = ts::kMaxGuiWidth;
+  changeBenchmark(state, shape);
+}
+
+void BM_LspChangeEntries(benchmark::State& state) {
+  MapShape shape;
+  shape.name = "BenchEntries";
+  shape.width = 200;
+  shape.height = 200;
+  ts::bench::setEntries(shape, static_cast<std::size_t>(state.range(0)));
+  changeBenchmark(state, shape);
+}
+
+}  // namespace
+
+BENCHMARK(BM_LspChangeTextMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LspChangeGuiMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LspChangeEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
