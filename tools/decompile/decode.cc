@@ -438,7 +438,8 @@ std::string hex(std::uint32_t value, int digits) {
   return text;
 }
 
-void Findings::add(LevelFile file, std::size_t offset, std::string message) {
+void Findings::add(LevelFile file, std::size_t offset, std::string message, bool always) {
+  if (silenced_[file] && !always) return;
   if (++counted_[file] <= kListedPerFile) {
     list_.push_back({file, offset, std::move(message)});
   }

@@ -85,7 +85,7 @@ Decompilation decompile(const LevelBytes& files) {
     const auto file = static_cast<LevelFile>(f);
     inspect::Inspection& in = decoded.inspections[f];
     in = inspect::inspect(files[f]);
-    for (const inspect::Problem& p : in.problems) findings.add(file, p.offset, p.message);
+    for (const inspect::Problem& p : in.problems) findings.add(file, p.offset, p.message, true);
     if (in.kind != kKinds[f] && in.problems.empty()) {
       findings.add(file, 0,
                    "a " + std::string(inspect::fileKindName(in.kind)) + " file, not the " +
@@ -93,6 +93,7 @@ Decompilation decompile(const LevelBytes& files) {
     }
     if (!in.wellFormed() || in.kind != kKinds[f]) {
       result.damaged = true;
+      findings.silence(file);
       // Records of another kind of file would be read as this one's.
       if (in.kind != kKinds[f]) {
         in = inspect::Inspection{};
@@ -107,13 +108,9 @@ Decompilation decompile(const LevelBytes& files) {
   // The proof: compile the text and compare every byte.
   const CompileResult compiled = compileMap(result.text);
   if (!compiled.valid || compiled.files.size() != kLevelFileCount) {
-    findings.add(kMapFile, 0, "the text does not compile: " + compiled.console);
+    findings.add(kMapFile, 0, "the text does not compile: " + compiled.console, true);
   } else {
-    // A damaged file has the inspector's report; what the text makes of it adds nothing.
     for (std::size_t f = 0; f < kLevelFileCount; ++f) {
-      if (!decoded.inspections[f].wellFormed() || decoded.inspections[f].kind != kKinds[f]) {
-        continue;
-      }
       compare(static_cast<LevelFile>(f), files[f], compiled.files[f].bytes, findings);
     }
   }

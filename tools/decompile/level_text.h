@@ -48,12 +48,16 @@ class Findings {
  public:
   static constexpr std::size_t kListedPerFile = 100;
 
-  void add(LevelFile file, std::size_t offset, std::string message);
+  // `always`: even for a silenced file.
+  void add(LevelFile file, std::size_t offset, std::string message, bool always = false);
   // Adds the count of the findings left out, one line a file, and hands the list over.
   [[nodiscard]] std::vector<Finding> take();
   [[nodiscard]] bool empty() const { return list_.empty(); }
+  // A damaged file has the inspector's report; what the decoding makes of it adds nothing.
+  void silence(LevelFile file) { silenced_[file] = true; }
 
  private:
+  std::array<bool, kLevelFileCount> silenced_{};
   std::vector<Finding> list_;
   std::array<std::size_t, kLevelFileCount> counted_{};
   std::array<std::size_t, kLevelFileCount> lastOffset_{};
