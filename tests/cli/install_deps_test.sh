@@ -1,13 +1,17 @@
 #!/bin/sh
-# scripts/install-deps against a simulated Debian machine: dpkg-query, id and apt-get are stand-ins
-# on PATH, so no package is ever installed. Cases: nothing missing (nothing done); a package
-# missing without root (the exact command to run, status 1); the same as root (apt-get installs
-# exactly the missing packages); an unknown set (status 2).
+# scripts/install-deps against a simulated Debian machine: dpkg-query, id, apt-get and npm are
+# stand-ins on PATH, and the script runs from a copy in a scratch checkout, so nothing is ever
+# installed. Cases: nothing missing (nothing done); a package missing without root (the exact
+# command to run, status 1); the same as root (apt-get installs exactly the missing packages);
+# the editor tests' npm packages installed only while missing or older than their lock file; an
+# unknown set (status 2).
 set -u
-script="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/bin"
+mkdir -p "$work/bin" "$work/repo/scripts" "$work/repo/editors/vscode/node_modules"
+cp "$1" "$work/repo/scripts/install-deps"
+script="$work/repo/scripts/install-deps"
+echo '{}' > "$work/repo/editors/vscode/package-lock.json"
 cat > "$work/bin/dpkg-query" <<'FAKE'
 #!/bin/sh
 for package in $FAKE_MISSING; do [ "$package" = "$3" ] && exit 1; done
@@ -15,6 +19,7 @@ printf installed
 FAKE
 printf '#!/bin/sh\necho "$FAKE_UID"\n' > "$work/bin/id"
 printf '#!/bin/sh\necho "apt-get $*" >> "$FAKE_LOG"\n' > "$work/bin/apt-get"
+printf '#!/bin/sh\necho "npm $1" >> "$FAKE_LOG"\n' > "$work/bin/npm"
 chmod +x "$work/bin/"*
 export PATH="$work/bin:$PATH" FAKE_LOG="$work/apt.log"
 failures=0
@@ -33,6 +38,10 @@ check() {
   fi
 }
 
+FAKE_MISSING="" FAKE_UID=1000 check "nothing missing but the npm packages" 0 \
+  "install-deps: every package for 'dev' is installed
+install-deps: installing the npm packages of editors/vscode" "npm ci" --
+touch "$work/repo/editors/vscode/node_modules/.package-lock.json"
 FAKE_MISSING="" FAKE_UID=1000 check "nothing missing" 0 \
   "install-deps: every package for 'dev' is installed" "" --
 FAKE_MISSING="nlohmann-json3-dev libgtest-dev" FAKE_UID=1000 check "missing, not root" 1 \
