@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <set>
 
 #include "level_text.h"
 #include "model/level_description.h"
@@ -74,14 +75,14 @@ void decodeGrid(const DecodedFiles& files, LevelText& level, Findings& findings)
   level.height = static_cast<std::int32_t>(height);
   level.cells.assign(static_cast<std::size_t>(width * height), kSolidRockCode);
   const auto fileWidth = static_cast<std::size_t>(std::max<std::int64_t>(grid.width, 1));
+  std::set<TerrainCode> terrains;
+  for (const NameValue& t : kTerrainTable) terrains.insert(t.value);
   for (std::size_t i = 0; i < grid.cells.size(); ++i) {
     const std::size_t x = i % fileWidth;
     const std::size_t y = i / fileWidth;
     if (x >= static_cast<std::size_t>(width) || y >= static_cast<std::size_t>(height)) continue;
     const auto code = static_cast<TerrainCode>(grid.cells[i]);
-    const bool known = code == kUnknownTerrainCode ||
-                       std::any_of(kTerrainTable.begin(), kTerrainTable.end(),
-                                   [&](const NameValue& t) { return t.value == code; });
+    const bool known = code == kUnknownTerrainCode || terrains.count(code) != 0;
     // Markers never reach the map file: the compiler writes HERO_GATE_6 for them.
     if (!known || code != mapFileCode(code)) {
       findings.add(kMapFile, layout::kFirstCell + layout::kCellSize * i,

@@ -256,8 +256,6 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
       text += " A " + std::to_string(wrap32(std::int64_t{rel.location} - gates));
     }
   }
-  out.actions.erase(std::remove(out.actions.begin(), out.actions.end(), std::string()),
-                    out.actions.end());
 }
 
 void TriggerDecoder::decode(const Element& t) {
