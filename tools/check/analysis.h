@@ -106,6 +106,8 @@ struct CountedSection {
   std::size_t end = 0;              // the offset of the next keyword line or the text's end
 };
 
+struct LineHead;
+
 // The section structure of a text, found from its lines alone.
 struct Outline {
   std::vector<KeywordLine> keywords;
@@ -117,6 +119,11 @@ struct Outline {
   [[nodiscard]] const CountedSection* countedAt(std::size_t keywordLine) const;
   // The stage of the section holding `offset`.
   [[nodiscard]] Stage stageAt(std::size_t offset) const;
+
+ private:
+  // Adds the keyword line that the line at `at` is, if it is one.
+  const KeywordLine* keywordLine(std::string_view text, const LineHead& head, std::size_t at,
+                                 const std::vector<std::string_view>& names);
 };
 
 // What the reader saw while it read, with offsets in the original text. A resumed reading runs

@@ -1,6 +1,7 @@
 // The section outline of a map text, the words of its lines, and what the reader saw.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <sstream>
 
 #include "analysis.h"
@@ -185,8 +186,6 @@ bool isWholeNumber(std::string_view word) {
                      [&](char c) { return c >= '0' && (octal ? c <= '7' : c <= '9'); });
 }
 
-namespace {
-
 // The first words of a line, found without keeping every word: map rows and long lists of
 // entries are scanned once, with nothing allocated.
 struct LineHead {
@@ -196,6 +195,8 @@ struct LineHead {
   std::size_t end = 0;             // the line's end, before its line end
   std::size_t next = 0;            // the next line's start, or the text's size
 };
+
+namespace {
 
 // The end of the line starting at `line` and the next line's start, with one search.
 void lineSpan(std::string_view text, std::size_t line, std::size_t& end, std::size_t& next) {
@@ -258,6 +259,82 @@ LineHead lineHead(const TextView& view, std::size_t line) {
 
 }  // namespace
 
+namespace {
+
+// Counts the entries of one counted section while the outline goes through its lines.
+class SectionCounter {
+ public:
+  SectionCounter(std::string_view text, const KeywordLine& k, const LineHead& head)
+      : text_(text), c_{k.stage, k.line}, from_(head.next) {
+    if (k.kind != KeywordLine::kWithText) return;
+    // The count on the keyword's own line, and what follows it there.
+    countPending_ = false;
+    takeCount(head.second);
+    if (c_.countAt != kNoOffset) line(k.line, head.end);
+  }
+
+  // A line of the section, [start, end).
+  void line(std::size_t start, std::size_t end) {
+    const std::size_t first = skipBlanksTo(text_, start, end);
+    if (first >= end) return;
+    if (countPending_) {
+      countPending_ = false;
+      takeCount(first);
+    }
+    std::size_t lineWords = 0;
+    std::size_t counted = 0;  // words at or after `from_`
+    bool numberSecond = false;
+    for (std::size_t w = first; w < end; w = skipBlanksTo(text_, w, end)) {
+      const std::size_t wordEnd = wordEndTo(text_, w, end);
+      if (++lineWords == 2 && c_.stage == Stage::kBands) {
+        numberSecond = isWholeNumber(text_.substr(w, wordEnd - w));
+      }
+      if (w >= from_) {
+        ++counted;
+        if (c_.stage == Stage::kTriggers && text_.substr(w, 8) == "TRIGGER_") ++c_.entries;
+      }
+      w = wordEnd;
+    }
+    words_ += counted;
+    if (counted == 0) return;
+    if (c_.stage == Stage::kBands) {
+      if (lineWords >= 3 && numberSecond) ++c_.entries;
+    } else if (c_.stage != Stage::kTriggers) {
+      ++c_.entries;
+    }
+  }
+
+  // The section ends at `end`, the next keyword line or the text's end.
+  CountedSection finish(std::size_t end) {
+    c_.end = end;
+    const std::size_t shape = entryWords(c_.stage);
+    c_.consistent =
+        c_.count == c_.entries ||
+        (shape > 0 && c_.count >= 0 && words_ == static_cast<std::size_t>(c_.count) * shape);
+    return c_;
+  }
+
+ private:
+  // The section's first word, at `at`: its count when it is a whole number.
+  void takeCount(std::size_t at) {
+    if (at == kNoOffset) return;
+    const std::size_t end = wordEndTo(text_, at, text_.size());
+    const std::string_view count = text_.substr(at, end - at);
+    if (!isWholeNumber(count)) return;
+    c_.countAt = at;
+    c_.count = std::strtoll(std::string(count).c_str(), nullptr, 0);
+    from_ = end;
+  }
+
+  std::string_view text_;
+  CountedSection c_;
+  std::size_t from_;          // words before this are the keyword and the count
+  bool countPending_ = true;  // the section's first word is still to come
+  std::size_t words_ = 0;     // words after the count
+};
+
+}  // namespace
+
 Outline::Outline(std::string_view text, bool gui) {
   const TextView view{text};
   std::vector<std::string_view> names;
@@ -267,87 +344,66 @@ Outline::Outline(std::string_view text, bool gui) {
   for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
     at = view.nextLine(at);
   }
+  // One pass: keyword lines, and the entries of each counted section up to the next one.
+  std::optional<SectionCounter> section;
   for (LineHead head; at < text.size(); at = head.next) {
     head = lineHead(view, at);
     if (head.first == kNoOffset) continue;
-    const std::string_view first = text.substr(head.first, head.firstEnd - head.first);
-    // A longer first word (a map row) is neither a keyword nor a near miss of one.
-    if (first.size() > kLongestNearMiss) continue;
-    const bool alone = head.second == kNoOffset;
-    const std::string_view line = text.substr(at, head.end - at);
-    std::size_t last = head.end;
-    while (last > head.first && blank(text[last - 1])) --last;
-    const std::string_view words = text.substr(head.first, last - head.first);
-    for (std::size_t s = 1; s < names.size() + 1; ++s) {
-      const std::string_view keyword = kKeywords[s];
-      KeywordLine k{static_cast<Stage>(s), KeywordLine::kExact, at, head.first};
-      if (first == keyword) {
-        k.kind = line == keyword ? KeywordLine::kExact
-                 : alone         ? KeywordLine::kBlanks
-                                 : KeywordLine::kWithText;
-      } else if (alone && !isWholeNumber(first) &&
-                 (upper(first) == keyword || closestName(first, names) == keyword)) {
-        k.kind = KeywordLine::kNearMiss;
-      } else if (!alone && words.size() <= kLongestNearMiss && spacedKeyword(words, keyword)) {
-        k.kind = KeywordLine::kNearMiss;
-      } else {
-        continue;
-      }
-      keywords.push_back(k);
-      break;
+    const KeywordLine* k = keywordLine(text, head, at, names);
+    if (k == nullptr) {
+      if (section) section->line(at, head.end);
+      continue;
     }
+    if (section) counted.push_back(section->finish(at));
+    section.reset();
+    if (isCounted(k->stage) && !(gui && k->stage == Stage::kGrid)) section.emplace(text, *k, head);
   }
-  for (std::size_t i = 0; i < keywords.size(); ++i) {
-    const KeywordLine& k = keywords[i];
-    if (!isCounted(k.stage) || (gui && k.stage == Stage::kGrid)) continue;
-    CountedSection c{k.stage, k.line};
-    c.end = i + 1 < keywords.size() ? keywords[i + 1].line : text.size();
-    std::size_t from = view.nextLine(k.line);
-    if (k.kind == KeywordLine::kWithText) {
-      c.countAt = lineHead(view, k.line).second;
-    } else if (const std::size_t next = view.skipBlanks(from); next < c.end) {
-      c.countAt = next;
+  if (section) counted.push_back(section->finish(text.size()));
+}
+
+const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& head, std::size_t at,
+                                        const std::vector<std::string_view>& names) {
+  const std::string_view first = text.substr(head.first, head.firstEnd - head.first);
+  // A longer first word (a map row) is neither a keyword nor a near miss of one.
+  if (first.size() > kLongestNearMiss) return nullptr;
+  const bool alone = head.second == kNoOffset;
+  // A number alone (a count) is no keyword.
+  if (alone && isWholeNumber(first)) return nullptr;
+  const std::string_view line = text.substr(at, head.end - at);
+  std::size_t last = head.end;
+  while (last > head.first && blank(text[last - 1])) --last;
+  const std::string_view words = text.substr(head.first, last - head.first);
+  // Beside a word alone on its line, a keyword line starts with the keyword's first letter.
+  const char initial =
+      first[0] >= 'a' && first[0] <= 'z' ? static_cast<char>(first[0] - 'a' + 'A') : first[0];
+  // The keywords starting with each letter, as bits by stage.
+  static constexpr std::array<std::uint32_t, 256> kByInitial = [] {
+    std::array<std::uint32_t, 256> masks{};
+    for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) {
+      masks[static_cast<unsigned char>(kKeywords[s][0])] |= 1U << s;
     }
-    std::size_t words = 0;
-    if (c.countAt != kNoOffset) {
-      const std::string_view count = view.wordAt(c.countAt);
-      if (isWholeNumber(count)) {
-        c.count = std::strtoll(std::string(count).c_str(), nullptr, 0);
-        from = view.wordEnd(c.countAt);
-      } else {
-        c.countAt = kNoOffset;
-      }
+    return masks;
+  }();
+  const std::uint32_t candidates = alone ? ~0U : kByInitial[static_cast<unsigned char>(initial)];
+  if (candidates == 0) return nullptr;
+  for (std::size_t s = 1; s < names.size() + 1; ++s) {
+    const std::string_view keyword = kKeywords[s];
+    if ((candidates & (1U << s)) == 0) continue;
+    KeywordLine::Kind kind;
+    if (first == keyword) {
+      kind = line == keyword ? KeywordLine::kExact
+             : alone         ? KeywordLine::kBlanks
+                             : KeywordLine::kWithText;
+    } else if (alone ? upper(first) == keyword || closestName(first, names) == keyword
+                     : words.size() <= kLongestNearMiss && spacedKeyword(words, keyword)) {
+      kind = KeywordLine::kNearMiss;
+    } else {
+      continue;
     }
-    // Entries: one a line for the fixed shapes, band header lines, and trigger keywords.
-    std::size_t end = 0;
-    std::size_t next = 0;
-    for (std::size_t line = view.lineStart(from); line < c.end; line = next) {
-      lineSpan(text, line, end, next);
-      std::size_t lineWords = 0;
-      std::size_t counted = 0;  // words at or after `from`
-      bool numberSecond = false;
-      for (std::size_t w = skipBlanksTo(text, line, end); w < end; w = skipBlanksTo(text, w, end)) {
-        const std::size_t wordEnd = wordEndTo(text, w, end);
-        if (++lineWords == 2) numberSecond = isWholeNumber(text.substr(w, wordEnd - w));
-        if (w >= from) {
-          ++counted;
-          if (k.stage == Stage::kTriggers && text.substr(w, 8) == "TRIGGER_") ++c.entries;
-        }
-        w = wordEnd;
-      }
-      words += counted;
-      if (counted == 0) continue;
-      if (k.stage == Stage::kBands) {
-        if (lineWords >= 3 && numberSecond) ++c.entries;
-      } else if (k.stage != Stage::kTriggers) {
-        ++c.entries;
-      }
-    }
-    const std::size_t shape = entryWords(k.stage);
-    c.consistent = c.count == c.entries || (shape > 0 && c.count >= 0 &&
-                                            words == static_cast<std::size_t>(c.count) * shape);
-    counted.push_back(c);
+    keywords.push_back({static_cast<Stage>(s), kind, at, head.first});
+    return &keywords.back();
   }
+  return nullptr;
 }
 
 const KeywordLine* Outline::find(Stage stage, std::size_t from) const {
