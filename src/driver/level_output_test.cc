@@ -106,10 +106,11 @@ std::string setIn(const Folder& folder, const CompileResult& compiled) {
 
 #ifdef _WIN32
 // Compiles lair1 into `folder` in another process that ends at once, as a killed run would, at
-// its step `k`: this test program again, which KilledRun turns into that run. True when it did.
-bool runKilledAt(std::size_t k, const fs::path& folder) {
+// its step `k`: this test program again, which KilledRun turns into that run. Returns its exit
+// status, 9 when it was killed at that step.
+int runKilledAt(std::size_t k, const fs::path& folder) {
   wchar_t self[MAX_PATH];
-  if (::GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return false;
+  if (::GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return -1;
   // One test to run, so that the environment is set up; it ends the process first.
   std::wstring command =
       L"\"" + std::wstring(self) + L"\" --gtest_filter=AllOrNothingFiles.RunKilledAtAnyStep*";
@@ -122,13 +123,13 @@ bool runKilledAt(std::size_t k, const fs::path& folder) {
                                         nullptr, nullptr, &startup, &child) != 0;
   ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_STEP", nullptr);
   ::SetEnvironmentVariableW(L"TUNNELSMITH_KILL_FOLDER", nullptr);
-  if (!started) return false;
+  if (!started) return -1;
   ::WaitForSingleObject(child.hProcess, INFINITE);
   DWORD status = 0;
   ::GetExitCodeProcess(child.hProcess, &status);
   ::CloseHandle(child.hThread);
   ::CloseHandle(child.hProcess);
-  return status == 9;
+  return static_cast<int>(status);
 }
 
 // In the process that runKilledAt starts, compiles and is killed before any test runs.
@@ -151,9 +152,9 @@ class KilledRun : public ::testing::Environment {
 [[maybe_unused]] const auto* const kKilledRun =
     ::testing::AddGlobalTestEnvironment(new KilledRun);  // gtest owns it
 #else
-bool runKilledAt(std::size_t k, const fs::path& folder) {
+int runKilledAt(std::size_t k, const fs::path& folder) {
   const pid_t child = ::fork();
-  if (child < 0) return false;
+  if (child < 0) return -1;
   if (child == 0) {
     OutputOptions options;
     std::size_t count = 0;
@@ -165,7 +166,8 @@ bool runKilledAt(std::size_t k, const fs::path& folder) {
     ::_exit(0);
   }
   int status = 0;
-  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 9;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 #endif
 
@@ -192,7 +194,7 @@ TEST(AllOrNothingFiles, RunKilledAtAnyStepIsCleanedUpByTheNext) {
           std::ofstream(folder.root() / file.name, std::ios::binary) << "old " + file.name;
         }
       }
-      ASSERT_TRUE(runKilledAt(k, folder.root()));
+      ASSERT_EQ(runKilledAt(k, folder.root()), 9);
 
       // Cleaning up alone gives one whole set: the earlier one, or the new one once its
       // install was committed.
