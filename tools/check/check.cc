@@ -402,6 +402,42 @@ void keepOnlySafeFixes(std::string_view text, const NameMaps& names, std::vector
 
 constexpr int kMostReadings = 32;
 
+// A number written with a leading zero, a unit or a comma ends early, and the rest of it is
+// read as the next word: every word after it in its section lands one place later, until the
+// reading fails. When such a number stands in the failed section before the place where reading
+// stopped, it is the mistake to fix: the error moves there, and what was said between the two
+// only rode on it.
+void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found) {
+  static constexpr std::array<std::string_view, 3> kShifting = {
+      "zero-padded-number", "number-with-unit", "number-with-comma"};
+  const std::size_t stop = d.error.offset;
+  std::size_t sectionStart = 0;
+  for (const KeywordLine& k : outline.keywords) {
+    if (k.line <= stop) sectionStart = std::max(sectionStart, k.line);
+  }
+  const auto shift = std::find_if(found.begin(), found.end(), [&](const Located& l) {
+    return l.offset >= sectionStart && l.offset < stop && l.severity == Severity::kWarning &&
+           std::find(kShifting.begin(), kShifting.end(), l.id) != kShifting.end();
+  });
+  if (shift == found.end()) return;
+  Located cause = std::move(*shift);
+  std::erase_if(found, [&](const Located& l) {
+    return l.offset >= cause.offset && l.offset < stop && l.severity != Severity::kError;
+  });
+  std::vector<std::pair<std::size_t, std::string>> notes;
+  notes.emplace_back(cause.offset, cause.text +
+                                       "; every word after it in this section is read "
+                                       "one place later, until reading fails");
+  for (auto& note : d.error.notes) notes.push_back(std::move(note));
+  if (std::none_of(notes.begin(), notes.end(), [&](const auto& n) { return n.first == stop; })) {
+    notes.emplace_back(stop, "the compiler stopped reading here");
+  }
+  d.error.notes = std::move(notes);
+  d.error.offset = cause.offset;
+  d.error.end = cause.end;
+  d.quietFrom = std::min(d.quietFrom, cause.offset);
+}
+
 }  // namespace
 
 std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
@@ -427,6 +463,7 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   Diagnosis d = diagnoseFatal(first, seen.problems.back());
   const Stage failed = stageOf(seen.problems.back().id);
   warnings(first, true, 0, d.quietFrom, found);
+  blameShiftedWords(outline, d, found);
   if (failed > Stage::kGrid) unmappedCharacters(level, seen, found);
   if (failed > Stage::kTriggers) releaseTargets(level, seen, found);
   found.push_back(d.error);
@@ -498,6 +535,7 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     const Stage stopped = stageOf(fatal.id);
     d = diagnoseFatal(reading, fatal);
     warnings(reading, true, rest, d.quietFrom, found);
+    blameShiftedWords(outline, d, found);
     if (!dependsOnUnknown(known, fatal.id)) {
       d.error.afterFirstError = true;
       found.push_back(d.error);

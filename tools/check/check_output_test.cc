@@ -238,12 +238,15 @@ TEST(CheckFix, RewritesInPlaceKeepingABackupOnlyOnRequest) {
   EXPECT_FALSE(fs::exists(path + ".orig"));
   ASSERT_TRUE(rewriteMap(path, "new", "newer", true, reason)) << reason;
   EXPECT_EQ(readAll(path + ".orig"), "new");
-  // A link at the map's name is replaced, never written through.
+#ifndef _WIN32
+  // A link at the map's name is replaced, never written through. (Wine, which runs the Windows
+  // build's tests, cannot make links.)
   std::ofstream(dir + "target") << "kept";
   fs::create_symlink(dir + "target", dir + "link.txt");
   ASSERT_TRUE(rewriteMap(dir + "link.txt", "kept", "fixed", false, reason)) << reason;
   EXPECT_EQ(readAll(dir + "target"), "kept");
   EXPECT_FALSE(fs::is_symlink(dir + "link.txt"));
+#endif
   for (const auto& entry : fs::directory_iterator(dir)) {
     EXPECT_EQ(entry.path().string().find(".tunnelsmith-tmp."), std::string::npos);
   }

@@ -109,6 +109,9 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"EOF\n", "eof\n", "eof", Severity::kError, "misspelt-eof", "did you mean EOF"},
       {"KPR1_HEART_CENTER 1 1", "KPR1_HEART_CENTER 1,1", "1,1", Severity::kError, "not-a-number",
        "without commas"},
+      // The zero-padded number shifts every later word of its section: it is the line to fix.
+      {"CREATURES\n1\nTROLL 3 1", "CREATURES\n2\nTROLL 08 1 L4 P1\nTROLL 3 1", "08 1",
+       Severity::kError, "not-a-number", "one place later"},
 
       {"Size 6 x 4", "Size 6 4", "6 4", Severity::kError, "size-without-separator", "6 x 4"},
       {"Players 1", "Players 2", "2\nSize", Severity::kError, "heart-count",
