@@ -162,8 +162,8 @@ int runDecompiler(const std::vector<std::string>& args, std::ostream& out, std::
   }
   if (!result.findings.empty()) {
     err << kProgram << ": " << result.findings.size()
-        << (result.damaged ? " findings; a level file is damaged, "
-                           : " findings; the text does not hold everything, ")
+        << (result.findings.size() == 1 ? " finding; " : " findings; ")
+        << (result.damaged ? "a level file is damaged, " : "the text does not hold everything, ")
         << "so it does not compile to the same files\n";
   }
   return written && result.findings.empty() ? cli::kSuccess : cli::kProblems;
