@@ -41,6 +41,8 @@ std::filesystem::path platform::fileSystemPath(const std::string& path) {
 
 namespace files {
 
+std::filesystem::path pathOf(const std::string& utf8) { return platform::fileSystemPath(utf8); }
+
 std::string inFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder == ".") return name;
   return folder.back() == '/' ? folder + name : folder + "/" + name;

@@ -7,10 +7,15 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace ts::files {
+
+// A UTF-8 path as std::filesystem takes it on every system (on Windows a plain std::string
+// would be read in the system's code page).
+[[nodiscard]] std::filesystem::path pathOf(const std::string& utf8);
 
 // The path of `name` inside `folder` ("." for the current folder gives `name` itself).
 [[nodiscard]] std::string inFolder(const std::string& folder, const std::string& name);

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/file_system.h"
 #include "check_run.h"
 #include "map_build.h"
 #include "tool_cli.h"
@@ -77,10 +78,10 @@ struct MapState {
 MapState stateOf(const std::string& path) {
   std::error_code error;
   MapState state;
-  state.time = std::filesystem::last_write_time(path, error);
+  state.time = std::filesystem::last_write_time(files::pathOf(path), error);
   if (error) return {};
   state.present = true;
-  state.size = std::filesystem::file_size(path, error);
+  state.size = std::filesystem::file_size(files::pathOf(path), error);
   if (error) state.size = 0;
   return state;
 }
@@ -113,8 +114,8 @@ void watch(MapBuilder& builder, std::vector<MapState> built) {
 
 bool makeFolder(const std::string& folder, std::string& reason) {
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (!error && std::filesystem::is_directory(folder, error)) return true;
+  std::filesystem::create_directories(files::pathOf(folder), error);
+  if (!error && std::filesystem::is_directory(files::pathOf(folder), error)) return true;
   reason = error ? error.message() : "a file of that name is in the way";
   return false;
 }

@@ -48,7 +48,7 @@ bool place(const std::string& target, std::string_view bytes,
       file.close(reason);
   if (done && permissions) {
     std::error_code ignored;
-    std::filesystem::permissions(temp, *permissions, ignored);
+    std::filesystem::permissions(files::pathOf(temp), *permissions, ignored);
   }
   done = done && files::moveEntry(temp, target, reason);
   if (!done) files::removeEntry(temp);
@@ -123,7 +123,7 @@ bool rewriteMap(const std::string& path, std::string_view original, std::string_
                 bool backup, std::string& reason) {
   std::optional<std::filesystem::perms> permissions;
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  const std::filesystem::file_status status = std::filesystem::status(files::pathOf(path), error);
   if (!error) permissions = status.permissions();
   if (backup && !place(path + ".orig", original, permissions, reason)) return false;
   return place(path, text, permissions, reason);
