@@ -178,6 +178,9 @@ TEST(Diagnose, SilentChangesWarned) {
        "band-size", "says 1 but 2 members follow"},
       {"NO P1 CASINO", "No P1 CASINO", "No P1", Severity::kWarning, "unknown-statement",
        "did you mean NO"},
+      {"Lv\n", "Lv GUI_GENERATED_MAP\n", "GUI_", Severity::kWarning, "text-after-name",
+       "write GUI_GENERATED_MAP before the name"},
+      {"Lv\n", "Lv Level 2\n", "Level", Severity::kWarning, "text-after-name", "one word"},
   };
   for (const Case& c : cases) expectReported(c);
 }

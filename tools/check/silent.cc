@@ -217,9 +217,34 @@ void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<L
   }
 }
 
+// Words after the level name on its line are ignored: the name is one word. GUI_GENERATED_MAP
+// there leaves the map a text map; when that makes the map fail, the error says so instead.
+void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
+                       std::vector<Located>& out) {
+  static constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
+  if (r.start != 0) return;
+  std::size_t line = r.view.text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  const std::vector<std::size_t> words = r.view.lineWords(line);
+  const std::size_t name = !words.empty() && r.view.wordAt(words[0]) == kGuiWord ? 1 : 0;
+  if (words.size() <= name + 1) return;
+  const std::size_t at = words[name + 1];
+  if (at < from || at >= to) return;
+  const std::string_view word = r.view.wordAt(at);
+  std::string text =
+      "'" + std::string(word) + "' after the level name is ignored: the name is one word";
+  if (word == kGuiWord) {
+    if (!r.level.isValid) return;
+    text +=
+        ", and the map is read as a text map; to read it in the map-drawing tool's format, "
+        "write GUI_GENERATED_MAP before the name";
+  }
+  out.push_back({at, Severity::kWarning, std::move(text), "text-after-name", r.view.wordEnd(at)});
+}
+
 }  // namespace
 
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  wordsAfterTheName(r, from, to, out);
   numbers(r, from, to, out);
   ignoredWords(r, from, to, out);
   placements(r, from, to, out);
