@@ -196,6 +196,21 @@ TEST(LspDiagnostics, FollowTheTextAndClearWhenFixed) {
                                                "end":{"line":20,"character":4}})"));
   EXPECT_TRUE(published[1]["diagnostics"].empty());
 
+  // A whole text, then a part of it, in one change: the gate put back.
+  const std::size_t gateLine = static_cast<std::size_t>(
+      std::count(broken.begin(), broken.begin() + broken.find("1 5 3"), '\n'));
+  const json partly = notification("textDocument/didChange",
+                                   {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                                    {"contentChanges",
+                                     {{{"text", broken}},
+                                      {{"range",
+                                        {{"start", {{"line", gateLine}, {"character", 2}}},
+                                         {"end", {{"line", gateLine}, {"character", 3}}}}},
+                                       {"text", "6"}}}}});
+  const std::vector<json> restored = Session(withMap({partly})).diagnostics();
+  ASSERT_EQ(restored.size(), 2u);
+  EXPECT_EQ(restored[1], restored[0]);  // the map as opened
+
   Session gate(withMap({}, broken));
   const json d = gate.diagnostics()[0]["diagnostics"];
   const auto error =

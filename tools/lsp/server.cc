@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -24,6 +25,26 @@ Position positionOf(const json& p) {
 }
 
 bool isId(const json& id) { return id.is_number_integer() || id.is_string(); }
+
+// A member of an object, or null when `j` is no object or has no such member. Looking a member
+// up this way copies nothing, which matters for the whole map texts in the messages.
+const json* member(const json* j, const char* key) {
+  if (j == nullptr || !j->is_object()) return nullptr;
+  const auto it = j->find(key);
+  return it == j->end() ? nullptr : &*it;
+}
+const json* member(const json& j, const char* key) { return member(&j, key); }
+
+const std::string* stringMember(const json& j, const char* key) {
+  const json* value = member(j, key);
+  return value != nullptr && value->is_string() ? &value->get_ref<const std::string&>() : nullptr;
+}
+
+// The document a textDocument/didChange message names.
+const std::string* changedUri(const json& message) {
+  const json* document = member(member(message, "params"), "textDocument");
+  return document == nullptr ? nullptr : stringMember(*document, "uri");
+}
 
 json capabilities() {
   return {{"positionEncoding", "utf-16"},
@@ -60,41 +81,40 @@ int Server::run(std::istream& in) {
 
 void Server::handle(const std::vector<std::string>& bodies) {
   std::vector<json> messages;
+  messages.reserve(bodies.size());
   std::set<json> cancelled;
   std::map<std::string, std::size_t> lastChange;
   for (const std::string& body : bodies) {
     json message = json::parse(body, nullptr, false);
-    if (message.is_object() && message.value("method", json()) == "$/cancelRequest") {
-      const json params = message.value("params", json::object());
-      if (params.is_object() && params.contains("id")) cancelled.insert(params["id"]);
+    const std::string* method = stringMember(message, "method");
+    if (method != nullptr && *method == "$/cancelRequest") {
+      const json* params = member(message, "params");
+      if (const json* id = member(params, "id")) cancelled.insert(*id);
     }
-    if (message.is_object() && message.value("method", json()) == "textDocument/didChange") {
-      const json uri = message.value("params", json::object())
-                           .value("textDocument", json::object())
-                           .value("uri", json());
-      if (uri.is_string()) lastChange[uri.get<std::string>()] = messages.size();
+    if (method != nullptr && *method == "textDocument/didChange") {
+      if (const std::string* uri = changedUri(message)) lastChange[*uri] = messages.size();
     }
     messages.push_back(std::move(message));
   }
   for (std::size_t i = 0; i < messages.size() && !exited_; ++i) {
-    const json& m = messages[i];
+    json& m = messages[i];
     if (m.is_discarded()) {
       error(nullptr, kParseError, "the message is not JSON");
       continue;
     }
     bool publish = true;
-    if (m.is_object() && m.value("method", json()) == "textDocument/didChange") {
-      const json uri = m.value("params", json::object())
-                           .value("textDocument", json::object())
-                           .value("uri", json());
-      publish = !uri.is_string() || lastChange[uri.get<std::string>()] == i;
+    const std::string* method = stringMember(m, "method");
+    if (method != nullptr && *method == "textDocument/didChange") {
+      const std::string* uri = changedUri(m);
+      publish = uri == nullptr || lastChange[*uri] == i;
     }
     const bool isCancelled = m.is_object() && m.contains("id") && cancelled.contains(m["id"]);
+    // The message is not needed after it is handled: its texts may move into the documents.
     dispatch(m, publish, isCancelled);
   }
 }
 
-void Server::dispatch(const json& m, bool publish, bool cancelled) {
+void Server::dispatch(json& m, bool publish, bool cancelled) {
   if (!m.is_object()) {
     error(nullptr, kInvalidRequest, "a message is a JSON object");
     return;
@@ -107,7 +127,8 @@ void Server::dispatch(const json& m, bool publish, bool cancelled) {
     return;
   }
   const std::string method = m["method"].get<std::string>();
-  const json params = m.contains("params") ? m["params"] : json::object();
+  json noParams = json::object();
+  json& params = m.contains("params") ? m["params"] : noParams;
   const bool isRequest = m.contains("id");
   if (isRequest && !isId(id)) {
     error(nullptr, kInvalidRequest, "a request's id is a number or a string");
@@ -177,34 +198,39 @@ json Server::request(const std::string& method, const json& params) {
   return references(uri, *doc, at, declaration);
 }
 
-void Server::notification(const std::string& method, const json& params, bool publish) {
+void Server::notification(const std::string& method, json& params, bool publish) {
   if (method == "exit") {
     exited_ = true;
     return;
   }
   if (state_ != State::kRunning) return;
   if (method == "textDocument/didOpen") {
-    const json& item = params.at("textDocument");
+    json& item = params.at("textDocument");
     const std::string uri = item.at("uri").get<std::string>();
-    documents_[uri] = std::make_unique<Document>(item.at("text").get<std::string>(), names_);
+    documents_[uri] =
+        std::make_unique<Document>(std::move(item.at("text").get_ref<std::string&>()), names_);
     this->publish(uri);
   } else if (method == "textDocument/didChange") {
     Document* doc = find(params);
     if (doc == nullptr) return;
-    std::string text = doc->text();
-    for (const json& change : params.at("contentChanges")) {
+    // The document's text is copied only when a change edits part of it; a whole text moves
+    // out of the message.
+    std::optional<std::string> edited;
+    for (json& change : params.at("contentChanges")) {
       if (change.contains("range")) {
         // A change of part of the text, which a client may send although it was asked for
         // whole texts.
+        if (!edited) edited = doc->text();
+        std::string& text = *edited;
         const LineIndex lines(text);
         const std::size_t from = lines.offset(positionOf(change["range"].at("start")));
         const std::size_t to = lines.offset(positionOf(change["range"].at("end")));
         text.replace(from, to < from ? 0 : to - from, change.at("text").get<std::string>());
       } else {
-        text = change.at("text").get<std::string>();
+        edited = std::move(change.at("text").get_ref<std::string&>());
       }
     }
-    doc->setText(std::move(text));
+    doc->setText(edited ? std::move(*edited) : std::string(doc->text()));
     if (publish) this->publish(params["textDocument"]["uri"].get<std::string>());
   } else if (method == "textDocument/didClose") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();

@@ -41,9 +41,9 @@ class Server {
  private:
   enum class State { kStarting, kRunning, kShutDown };
 
-  void dispatch(const nlohmann::json& message, bool publish, bool cancelled);
+  void dispatch(nlohmann::json& message, bool publish, bool cancelled);
   nlohmann::json request(const std::string& method, const nlohmann::json& params);
-  void notification(const std::string& method, const nlohmann::json& params, bool publish);
+  void notification(const std::string& method, nlohmann::json& params, bool publish);
   void send(const nlohmann::json& message);
   void reply(const nlohmann::json& id, nlohmann::json result);
   void error(const nlohmann::json& id, int code, const std::string& message);
