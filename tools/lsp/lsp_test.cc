@@ -7,6 +7,7 @@
 
 #include "framing.h"
 #include "line_index.h"
+#include "message.h"
 #include "server.h"
 
 namespace ts::lsp {
@@ -103,6 +104,44 @@ TEST(LspFraming, ReadsHeadersAndStopsAtBrokenOnes) {
   EXPECT_EQ(readFrame(in, body), FrameStatus::kEnd);  // the client left part way
 }
 
+TEST(LspMessage, ParsesLongStringsAsTheGeneralParserDoes) {
+  const std::string longText(kLongString, 'x');
+  const auto quoted = [&](const std::string& content) { return '"' + longText + content + '"'; };
+  const std::vector<std::string> contents = {
+      "a\\nb\\r\\n\\t\\\"q\\\" \\\\ \\/ \\b\\f",
+      "\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E \\u00e9 \\u20AC \\uD834\\uDD1E \\u0000 \\u00010",
+      "\\uDC00",
+      "\\uD834x",
+      "\\uD834\\u0041",
+      "\\u12",
+      "\\x",
+      "\x01",
+      "\xC0\x80",
+      "\xED\xA0\x80",
+      "\xF4\x90\x80\x80",
+      "\xF5",
+      "\xE2\x82",
+      "\\"};
+  std::vector<std::string> bodies;
+  for (const std::string& content : contents) {
+    // Long values, one in an array, and a long key.
+    bodies.push_back("{\"text\": " + quoted(content) + ", \"more\": [" + quoted("") + ", 1]}");
+    bodies.push_back("{" + quoted(content) + ": 1}");
+  }
+  // A client's own string that reads like what a long value leaves in its place.
+  bodies.push_back("{\"text\": " + quoted("") + ", \"short\": \"\\u00010\"}");
+  bodies.push_back("[" + quoted("") + ", ]");
+  for (const std::string& body : bodies) {
+    SCOPED_TRACE(body.substr(kLongString));
+    const json expected = json::parse(body, nullptr, false);
+    const json parsed = parseMessage(body);
+    EXPECT_EQ(parsed.is_discarded(), expected.is_discarded());
+    if (!expected.is_discarded()) {
+      EXPECT_EQ(parsed, expected);
+    }
+  }
+}
+
 TEST(LspLineIndex, CountsUtf16Units) {
   // "é" is two bytes and one unit, the emoji four bytes and two units (a surrogate pair).
   const std::string text = "ab\r\n\xC3\xA9x\xF0\x9F\x98\x80y\nz";
@@ -144,18 +183,19 @@ TEST(LspLifecycle, AnswersAsTheProtocolSays) {
 }
 
 TEST(LspErrors, AreAnsweredNotFatal) {
-  Session s(withMap({json::parse(R"({"jsonrpc":"2.0","id":2,"method":"no/such"})"),
-                     notification("no/such/notification"),
-                     request(3, "textDocument/hover", {{"textDocument", {{"uri", kUri}}}}),
-                     request(4, "textDocument/hover",
-                             {{"textDocument",
-                               {{"uri", "file:///x"}},
-                               {"position", {{"line", 0}, {"character", 0}}}}}),
-                     request(5, "textDocument/hover", at(1, 1)),
-                     notification("$/cancelRequest", {{"id", 5}}), json::array({1, 2})},
-                    kMap,
-                    "Content-Length: 7\r\n\r\n{broken" + std::string("Content-Type: none\r\n\r\n") +
-                        frame(request(6, "textDocument/hover", at(26, 0)))));
+  Session s(withMap(
+      {json::parse(R"({"jsonrpc":"2.0","id":2,"method":"no/such"})"),
+       notification("no/such/notification"), notification("textDocument/didChange", json::array()),
+       request(3, "textDocument/hover", {{"textDocument", {{"uri", kUri}}}}),
+       request(4, "textDocument/hover",
+               {{"textDocument",
+                 {{"uri", "file:///x"}},
+                 {"position", {{"line", 0}, {"character", 0}}}}}),
+       request(5, "textDocument/hover", at(1, 1)), notification("$/cancelRequest", {{"id", 5}}),
+       json::array({1, 2})},
+      kMap,
+      "Content-Length: 7\r\n\r\n{broken" + std::string("Content-Type: none\r\n\r\n") +
+          frame(request(6, "textDocument/hover", at(26, 0)))));
   EXPECT_EQ(s.answer(2)["error"]["code"], kMethodNotFound);
   EXPECT_EQ(s.answer(3)["error"]["code"], kInvalidParams);
   EXPECT_TRUE(s.answer(4)["result"].is_null());  // a map that is not open

@@ -6,6 +6,7 @@
 
 #include "framing.h"
 #include "map_features.h"
+#include "message.h"
 #include "tunnelsmith/version.h"
 
 namespace ts::lsp {
@@ -85,7 +86,7 @@ void Server::handle(const std::vector<std::string>& bodies) {
   std::set<json> cancelled;
   std::map<std::string, std::size_t> lastChange;
   for (const std::string& body : bodies) {
-    json message = json::parse(body, nullptr, false);
+    json message = parseMessage(body);
     const std::string* method = stringMember(message, "method");
     if (method != nullptr && *method == "$/cancelRequest") {
       const json* params = member(message, "params");
