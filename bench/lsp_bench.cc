@@ -27,11 +27,13 @@ void changeBenchmark(benchmark::State& state, const MapShape& shape) {
   std::string edited = text;
   const std::size_t row = edited.find('\n', edited.find('\n', edited.find('\n') + 1) + 1) + 1;
   edited[row + 1] = edited[row + 1] == '.' ? '#' : '.';
-  const std::vector<std::string> changes = {
-      message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}},
-                                         {"contentChanges", {{{"text", edited}}}}}),
-      message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}},
-                                         {"contentChanges", {{{"text", text}}}}})};
+  // Batches of one message each, as the server's loop hands them over: built here so that the
+  // timing holds no copy of the message.
+  const std::vector<std::vector<std::string>> changes = {
+      {message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                                          {"contentChanges", {{{"text", edited}}}}})},
+      {message("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}},
+                                          {"contentChanges", {{{"text", text}}}}})}};
   std::ostringstream out;
   ts::lsp::Server server(out);
   server.handle(
@@ -45,7 +47,7 @@ void changeBenchmark(benchmark::State& state, const MapShape& shape) {
   std::size_t i = 0;
   for (auto _ : state) {
     out.str({});
-    server.handle({changes[i++ % 2]});
+    server.handle(changes[i++ % 2]);
     benchmark::DoNotOptimize(out.str().size());
   }
   if (out.str().find("textDocument/publishDiagnostics") == std::string::npos) {
