@@ -203,7 +203,8 @@ TEST(InspectWordingTest, PlayerPositionsAndRecordsInOneFileOnlySayWhatTheyAre) {
   const std::size_t first = text.str().find(note);
   EXPECT_NE(first, std::string::npos) << text.str();
   EXPECT_EQ(text.str().find(note, first + 1), std::string::npos) << "said once per file";
-  for (const Json& r : toJson("p", players)["records"]) {
+  const Json document = toJson("p", players);
+  for (const Json& r : document["records"]) {
     if (r["kind"] != "player") continue;
     EXPECT_TRUE(r["fields"]["x"].is_number());
     EXPECT_NE(r.value("note", "").find("not the keeper's heart square"), std::string::npos) << r;
