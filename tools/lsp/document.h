@@ -20,12 +20,16 @@ class Document {
 
   void setText(std::string text) {
     text_ = std::move(text);
-    lines_ = std::make_unique<LineIndex>(text_);
+    lines_.reset();
     index_.reset();
     checked_ = false;
   }
   [[nodiscard]] const std::string& text() const { return text_; }
-  [[nodiscard]] const LineIndex& lines() const { return *lines_; }
+  // Made when first asked for: a change of a map without problems needs no lines.
+  [[nodiscard]] const LineIndex& lines() const {
+    if (!lines_) lines_ = std::make_unique<LineIndex>(text_);
+    return *lines_;
+  }
 
   // The checker's diagnostics of the current text.
   const std::vector<check::Diagnostic>& diagnostics() {
@@ -44,7 +48,7 @@ class Document {
  private:
   const NameMaps& names_;
   std::string text_;
-  std::unique_ptr<LineIndex> lines_;
+  mutable std::unique_ptr<LineIndex> lines_;
   std::unique_ptr<MapIndex> index_;
   std::vector<check::Diagnostic> diagnostics_;
   bool checked_ = false;
