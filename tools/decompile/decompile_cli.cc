@@ -6,6 +6,7 @@
 #include "cli.h"  // the inspector's: reading a level file
 #include "decompile.h"
 #include "tool_cli.h"
+#include "writers/chunk.h"
 
 namespace ts::decompile {
 
@@ -33,8 +34,10 @@ constexpr std::string_view kHelp =
     "written but something could not be expressed, a file is damaged, or the text could not\n"
     "be written, 2 usage error or a file that cannot be read.\n";
 
-// The first chunk identifier of each file, in LevelFile order.
-constexpr std::array<std::uint32_t, kLevelFileCount> kFirstChunks = {100, 210, 190, 180, 230, 220};
+// The first chunk identifier of each file, in LevelFile order: the writers' own.
+constexpr std::array<std::uint32_t, kLevelFileCount> kFirstChunks = {
+    chunk::kMapFile,     chunk::kTriggersFile,  chunk::kThingsFile,
+    chunk::kPlayersFile, chunk::kVariablesFile, chunk::kLevelInfoFile};
 
 struct Options {
   std::string output;  // empty: standard output
