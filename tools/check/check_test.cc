@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "check_run.h"
+#include "check_test_support.h"
 
 namespace ts::check {
 namespace {
 
-const NameMaps& names() {
-  static const NameMaps maps;
-  return maps;
-}
+using test_support::names;
+using test_support::replaced;
+using test_support::where;
 
 // A valid two-keeper map; each case replaces one piece of it.
 std::string baseMap() {
@@ -32,23 +32,6 @@ std::string baseMap() {
          "AREAS\n1\n1 1 2 2 2\nHERO_GATES\n0\n"
          "TRIGGERS\n1\nTRIGGER_TIME 10\n1\nACTION_HERO_RELEASE 1 A 1\n"
          "SCENARIO_DESCRIPTION\nNO P1 CASINO\nEOF\n";
-}
-
-std::string replaced(std::string text, std::string_view from, std::string_view to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
-
-// Line and column of the first occurrence of `what` in `text`.
-std::pair<std::size_t, std::size_t> where(const std::string& text, std::string_view what) {
-  const std::size_t at = text.find(what);
-  const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
-  const std::size_t line =
-      1 + static_cast<std::size_t>(
-              std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-  return {line, at - (lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1) + 1};
 }
 
 TEST(CheckMap, ACleanMapHasNothingToSay) {

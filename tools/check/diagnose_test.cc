@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "check.h"
+#include "check_test_support.h"
 
 namespace ts::check {
 namespace {
 
-const NameMaps& names() {
-  static const NameMaps maps;
-  return maps;
-}
+using test_support::names;
+using test_support::replaced;
+using test_support::where;
 
 // A valid one-keeper map with a heart and a gate; each case changes one piece of it.
 std::string baseMap() {
@@ -29,21 +29,6 @@ std::string baseMap() {
          "AREAS\n1\n1 1 2 2 2\nHERO_GATES\n1\n1 4 1\n"
          "TRIGGERS\n1\nTRIGGER_TIME 10\n1\nACTION_DESTROY_HERO_GATE 1\n"
          "SCENARIO_DESCRIPTION\nNO P1 CASINO\nEOF\n";
-}
-
-std::string replaced(std::string text, std::string_view from, std::string_view to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
-
-// Line and column of the first occurrence of `what`.
-std::pair<std::size_t, std::size_t> where(const std::string& text, std::string_view what) {
-  const std::size_t at = text.find(what);
-  const std::size_t lineStart = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;
-  return {1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + at, '\n')),
-          at - lineStart + 1};
 }
 
 std::string withNotes(const Diagnostic& d) {
