@@ -6,24 +6,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
+
+#include "testing/scratch_folder.h"
 
 namespace ts {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder of its own under the system's temporary folder; empty when none could be made.
-fs::path freshFolder(const std::string& prefix) {
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path path = fs::temp_directory_path() / (prefix + std::to_string(random()));
-    std::error_code error;
-    if (fs::create_directory(path, error)) return path;
-  }
-  return {};
-}
+using testing::freshFolder;
 
 class Scratch {
  public:

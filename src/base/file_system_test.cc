@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <thread>
+
+#include "testing/scratch_folder.h"
 
 namespace ts::files {
 namespace {
@@ -20,15 +21,7 @@ using std::chrono::milliseconds;
 
 class Scratch {
  public:
-  Scratch() {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
-      const fs::path path =
-          fs::temp_directory_path() / ("tunnelsmith-fs-" + std::to_string(random()));
-      std::error_code error;
-      if (fs::create_directory(path, error)) root_ = path;
-    }
-  }
+  Scratch() : root_(testing::freshFolder("tunnelsmith-fs-")) {}
   ~Scratch() {
     std::error_code ignored;
     if (!root_.empty()) fs::remove_all(root_, ignored);
