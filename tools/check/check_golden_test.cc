@@ -1,0 +1,95 @@
+// Pins the checker's whole output, in each of its three formats, on the examples and on a set of
+// broken maps (tests/golden/check): moving or reshaping the analysis must leave every line as it
+// was. TUNNELSMITH_UPDATE_GOLDEN=1 rewrites the expected files after an intended change; the
+// change then shows in review as a diff of those files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check_run.h"
+
+namespace ts::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = TUNNELSMITH_SOURCE_DIR;
+
+std::string readAll(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The maps, by their paths relative to the source folder: the examples first, then the broken
+// maps, each group in name order.
+std::vector<std::string> goldenMaps() {
+  std::vector<std::string> maps;
+  for (const char* folder : {"examples", "tests/golden/check"}) {
+    std::vector<std::string> group;
+    for (const auto& entry : fs::directory_iterator(kSource / folder)) {
+      if (entry.path().extension() == ".txt") {
+        group.push_back(std::string(folder) + "/" + entry.path().filename().string());
+      }
+    }
+    std::sort(group.begin(), group.end());
+    maps.insert(maps.end(), group.begin(), group.end());
+  }
+  return maps;
+}
+
+// The checker's output for every map, with the source folder left out of the paths.
+std::string checkerOutput(const std::string& format) {
+  std::vector<std::string> args = {"tunnelsmith-check", "--format=" + format};
+  const std::string prefix = kSource.generic_string() + "/";
+  for (const std::string& map : goldenMaps()) args.push_back(prefix + map);
+  std::ostringstream out;
+  const int status = runChecker(args, out);
+  std::string text = out.str();
+  for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at)) {
+    text.erase(at, prefix.size());
+  }
+  return "status " + std::to_string(status) + "\n" + text;
+}
+
+TEST(CheckGolden, OutputOfEveryFormatIsPinned) {
+  const bool update = std::getenv("TUNNELSMITH_UPDATE_GOLDEN") != nullptr;
+  ASSERT_GE(goldenMaps().size(), 50u);
+  for (const char* format : {"text", "json", "sarif"}) {
+    SCOPED_TRACE(format);
+    const fs::path expected =
+        kSource / "tests/golden/check/expected" / (std::string(format) + ".out");
+    const std::string actual = checkerOutput(format);
+    if (update) {
+      fs::create_directories(expected.parent_path());
+      std::ofstream(expected, std::ios::binary) << actual;
+      continue;
+    }
+    const std::string pinned = readAll(expected);
+    if (pinned == actual) continue;
+    // The first line that differs, rather than two whole documents.
+    std::istringstream a(pinned);
+    std::istringstream b(actual);
+    std::string lineA;
+    std::string lineB;
+    for (int line = 1;; ++line) {
+      const bool moreA = static_cast<bool>(std::getline(a, lineA));
+      const bool moreB = static_cast<bool>(std::getline(b, lineB));
+      if (!moreA && !moreB) break;
+      if (lineA != lineB || moreA != moreB) {
+        ADD_FAILURE() << expected.filename() << " line " << line << "\n  pinned: " << lineA
+                      << "\n  now:    " << lineB;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ts::check
