@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "writers/chunk.h"
-#include "writers/layouts.h"
+#include "format/chunks.h"
+#include "format/layouts.h"
 
 namespace ts::bench {
 

@@ -16,7 +16,7 @@
 #include "writers/writers.h"
 
 #ifdef TUNNELSMITH_BENCH_CHECK
-#include "check.h"
+#include "analysis/check.h"
 #endif
 
 namespace {

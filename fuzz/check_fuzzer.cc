@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
-#include "check.h"
+#include "analysis/check.h"
+#include "analysis/fixes.h"
+#include "decoding/inspection.h"
 #include "driver/compile.h"
-#include "fix.h"
-#include "inspection.h"
-#include "render.h"
+#include "render/diagnostics.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "decompile.h"
+#include "decompile/decompile.h"
 #include "driver/compile.h"
 
 namespace {

@@ -6,9 +6,10 @@
 #include <span>
 #include <sstream>
 
-#include "diff.h"
-#include "inspection.h"
-#include "render.h"
+#include "decoding/diff.h"
+#include "decoding/inspection.h"
+#include "render/inspection_json.h"
+#include "render_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);

@@ -108,4 +108,18 @@ ReadResult FileText::load(const std::string& path, std::size_t limit) {
   return result;
 }
 
+ReadResult readLevelFile(const std::string& path, Bytes& bytes, std::string& reason,
+                         std::size_t limit) {
+  bytes.clear();
+  const ReadResult status = readFile(path, bytes, &reason, limit);
+  if (status == ReadResult::kTooLarge) {
+    Bytes().swap(bytes);
+    reason = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB (" +
+             std::to_string(limit) + " bytes), the most a level file may hold";
+  } else if (status == ReadResult::kUnreadable) {
+    bytes.clear();
+  }
+  return status;
+}
+
 }  // namespace ts

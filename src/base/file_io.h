@@ -34,6 +34,11 @@ enum class ReadResult { kRead, kUnreadable, kTooLarge };
   return readFile(path, bytes, reason) == ReadResult::kRead;
 }
 
+// A level file's bytes, as the inspector and the decompiler read them: readFile, with the bytes
+// dropped and `reason` saying why when the file was not read whole.
+[[nodiscard]] ReadResult readLevelFile(const std::string& path, Bytes& bytes, std::string& reason,
+                                       std::size_t limit = kMaxInputSize);
+
 // Creates or truncates `path` and writes `bytes`; on failure false, with the reason.
 [[nodiscard]] bool writeWholeFile(const std::string& path, const Bytes& bytes, std::string& reason);
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "format/chunks.h"
 #include "testing/chunk_walker.h"
-#include "writers/chunk.h"
 
 namespace ts {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "format/layouts.h"
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 
 namespace ts {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "driver/compile.h"
+#include "format/layouts.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 
 namespace ts {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "driver/compile.h"
-#include "writers/layouts.h"
+#include "format/layouts.h"
 
 namespace {
 

@@ -20,10 +20,10 @@
 
 #include "driver/compile.h"
 #include "driver/run.h"
+#include "format/layouts.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 
 namespace ts {
 namespace {

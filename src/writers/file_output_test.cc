@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "format/layouts.h"
 #include "model/problems.h"
 #include "testing/large_map.h"
 #include "testing/read_map.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -4,8 +4,8 @@
 #include <cassert>
 #include <string>
 
+#include "format/layouts.h"
 #include "writers/chunk.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "format/layouts.h"
 #include "model/level_description.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -3,8 +3,8 @@
 #include <cassert>
 #include <utility>
 
+#include "format/layouts.h"
 #include "writers/chunk.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "format/layouts.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "driver/compile.h"
+#include "format/layouts.h"
 #include "model/level_description.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

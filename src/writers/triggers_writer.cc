@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "format/layouts.h"
 #include "writers/chunk.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "format/layouts.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

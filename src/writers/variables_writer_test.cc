@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "format/layouts.h"
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
-#include "writers/layouts.h"
 #include "writers/writers.h"
 
 namespace ts {

@@ -7,19 +7,13 @@
 #include <string_view>
 
 #include "base/le_encoding.h"
+#include "format/level_files.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "model/trigger_plan.h"
 #include "writers/file_output.h"
 
 namespace ts {
-
-inline constexpr std::string_view kMapSuffix = "Map.kld";
-inline constexpr std::string_view kTriggersSuffix = "Triggers.kld";
-inline constexpr std::string_view kThingsSuffix = "Things.kld";
-inline constexpr std::string_view kPlayersSuffix = "Players.kld";
-inline constexpr std::string_view kVariablesSuffix = "Variables.kld";
-inline constexpr std::string_view kLevelInfoSuffix = ".kwd";
 
 // Reports each square whose character has no terrain code.
 [[nodiscard]] Bytes buildMapFile(const LevelDescription& level, ProblemSink& problems);

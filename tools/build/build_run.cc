@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "base/file_system.h"
-#include "check_run.h"
 #include "map_build.h"
 #include "tool_cli.h"
 
@@ -163,7 +162,7 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   // Signals are caught from the first build on, so that an interrupt never cuts an install.
   std::optional<StopOnSignals> stopOnSignals;
   if (watching) stopOnSignals.emplace();
-  const check::OutputContext terminal = check::standardOutput();
+  const cli::OutputContext terminal = cli::standardOutput();
   MapBuilder builder(out, paths, folder, werror, terminal.terminal && !terminal.noColor);
   std::vector<MapState> built;
   bool unreadable = false;

@@ -2,12 +2,12 @@
 
 #include <utility>
 
+#include "analysis/check.h"
 #include "base/file_io.h"
-#include "check.h"
 #include "driver/compile.h"
 #include "driver/level_output.h"
 #include "model/problems.h"
-#include "render.h"
+#include "render/diagnostics.h"
 
 namespace ts::build {
 

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/fixes.h"
 #include "check_run.h"
 #include "fix.h"
-#include "render.h"
+#include "render/diagnostics.h"
 #include "tunnelsmith/version.h"
 
 namespace ts::check {

@@ -1,16 +1,15 @@
 #include "check_run.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "analysis/check.h"
+#include "analysis/fixes.h"
 #include "base/file_io.h"
-#include "check.h"
 #include "fix.h"
 #include "model/problems.h"
-#include "render.h"
+#include "render/diagnostics.h"
 #include "tool_cli.h"
 
 namespace ts::check {
@@ -116,11 +115,6 @@ std::optional<std::string> readMap(const std::string& path, std::string& text) {
 }
 
 }  // namespace
-
-OutputContext standardOutput() {
-  const char* noColor = std::getenv("NO_COLOR");
-  return {::isatty(STDOUT_FILENO) == 1, noColor != nullptr && *noColor != '\0'};
-}
 
 int runChecker(const std::vector<std::string>& args, std::ostream& out,
                const OutputContext& context) {

@@ -6,17 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tool_cli.h"
+
 namespace ts::check {
 
-// What --color=auto decides on: colour only on a terminal, and never when NO_COLOR is set to a
-// non-empty value.
-struct OutputContext {
-  bool terminal = false;
-  bool noColor = false;
-};
-
-// The context of this process's standard output and environment.
-[[nodiscard]] OutputContext standardOutput();
+using OutputContext = cli::OutputContext;
 
 // Exit status 0 when no map has an error, 1 when one has (with --werror, warnings count as
 // errors) or a fixed map could not be written, 2 for a usage error or a map file that cannot be

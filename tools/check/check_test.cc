@@ -1,5 +1,5 @@
 // The checker: each kind of error, warning and note on a small map, at its line and column.
-#include "check.h"
+#include "analysis/check.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/check_test_support.h"
 #include "check_run.h"
-#include "check_test_support.h"
 
 namespace ts::check {
 namespace {

@@ -1,37 +1,10 @@
-// --fix: applies the edits that diagnostics carry to the map text and rewrites the map in place.
+// --fix: rewrites a map in place with the fixed text.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "check.h"
 
 namespace ts::check {
-
-// A diagnostic whose edits were applied, and where its first edit stands in the new text.
-struct AppliedFix {
-  std::size_t diagnostic = 0;  // index in the diagnostics given to applyFixes
-  std::size_t offset = 0;      // of the first edit's replacement, in the new text
-  std::size_t length = 0;
-};
-
-struct FixedText {
-  std::string text;
-  std::vector<AppliedFix> applied;  // in the order of the diagnostics
-  std::size_t skipped = 0;          // diagnostics whose edits clash with earlier ones
-};
-
-// Applies the edits of each diagnostic in turn, all of a diagnostic's edits or none: a
-// diagnostic is skipped when one of its edits falls outside the text or overlaps an edit
-// already taken (two edits at the same offset overlap). Offsets are those of `text`.
-[[nodiscard]] FixedText applyFixes(std::string_view text,
-                                   const std::vector<Diagnostic>& diagnostics);
-
-// A note "fixed: <message>" for each applied fix, at its place in the new text.
-[[nodiscard]] std::vector<Diagnostic> fixNotes(const FixedText& fixed,
-                                               const std::vector<Diagnostic>& diagnostics);
 
 // Replaces the file at `path` by `text`: written to a new file beside it, which is then renamed
 // over it, so the map is either the old text or the new one, and a link at `path` is replaced,

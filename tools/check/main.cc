@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
-  return ts::check::runChecker(args, std::cout, ts::check::standardOutput());
+  return ts::check::runChecker(args, std::cout, ts::cli::standardOutput());
 }

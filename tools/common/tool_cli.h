@@ -39,4 +39,14 @@ inline bool answersHelpOrVersion(const std::vector<std::string>& args, std::stri
   return false;
 }
 
+// What --color=auto decides on: colour only on a terminal, and never when NO_COLOR is set to a
+// non-empty value.
+struct OutputContext {
+  bool terminal = false;
+  bool noColor = false;
+};
+
+// The context of this process's standard output and environment.
+[[nodiscard]] OutputContext standardOutput();
+
 }  // namespace ts::cli

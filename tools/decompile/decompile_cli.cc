@@ -2,11 +2,11 @@
 
 #include <optional>
 
+#include "base/file_io.h"
 #include "base/file_system.h"
-#include "cli.h"  // the inspector's: reading a level file
-#include "decompile.h"
+#include "decompile/decompile.h"
+#include "format/level_files.h"
 #include "tool_cli.h"
-#include "writers/chunk.h"
 
 namespace ts::decompile {
 
@@ -33,11 +33,6 @@ constexpr std::string_view kHelp =
     "Exit status: 0 the text was written and compiles to the same six files, 1 the text was\n"
     "written but something could not be expressed, a file is damaged, or the text could not\n"
     "be written, 2 usage error or a file that cannot be read.\n";
-
-// The first chunk identifier of each file, in LevelFile order: the writers' own.
-constexpr std::array<std::uint32_t, kLevelFileCount> kFirstChunks = {
-    chunk::kMapFile,     chunk::kTriggersFile,  chunk::kThingsFile,
-    chunk::kPlayersFile, chunk::kVariablesFile, chunk::kLevelInfoFile};
 
 struct Options {
   std::string output;  // empty: standard output
@@ -81,7 +76,7 @@ bool readLevel(const std::vector<std::string>& given,
                std::array<Bytes, kLevelFileCount>& bytes, std::ostream& err) {
   std::string reason;
   auto read = [&](const std::string& path, Bytes& into) {
-    if (inspect::readLevelFile(path, into, reason) == ReadResult::kRead) return true;
+    if (readLevelFile(path, into, reason) == ReadResult::kRead) return true;
     err << kProgram << ": cannot read " << path << ": " << reason << '\n';
     return false;
   };
@@ -96,7 +91,7 @@ bool readLevel(const std::vector<std::string>& given,
                                                       static_cast<std::uint32_t>(data[3]) << 24)
                          : 0;
     for (std::size_t f = 0; f < kLevelFileCount; ++f) {
-      if (kFirstChunks[f] == first) kind = static_cast<LevelFile>(f);
+      if (format::fileChunkId(static_cast<LevelFile>(f)) == first) kind = static_cast<LevelFile>(f);
     }
     const std::optional<LevelFile> named = kindBySuffix(path);
     if (!kind) kind = named;

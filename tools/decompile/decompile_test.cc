@@ -1,4 +1,4 @@
-#include "decompile.h"
+#include "decompile/decompile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "decompile_cli.h"
 #include "driver/compile.h"
+#include "format/layouts.h"
 #include "testing/large_map.h"
-#include "writers/layouts.h"
 
 namespace ts::decompile {
 namespace {

@@ -3,25 +3,12 @@
 #include <algorithm>
 
 #include "base/file_io.h"
-#include "diff.h"
-#include "inspection.h"
-#include "render.h"
+#include "decoding/diff.h"
+#include "decoding/inspection.h"
+#include "render/inspection_json.h"
+#include "render_text.h"
 
 namespace ts::inspect {
-
-ReadStatus readLevelFile(const std::string& path, Bytes& bytes, std::string& reason,
-                         std::size_t limit) {
-  bytes.clear();
-  const ReadStatus status = readFile(path, bytes, &reason, limit);
-  if (status == ReadStatus::kTooLarge) {
-    Bytes().swap(bytes);
-    reason = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB (" +
-             std::to_string(limit) + " bytes), the most a level file may hold";
-  } else if (status == ReadStatus::kUnreadable) {
-    bytes.clear();
-  }
-  return status;
-}
 
 namespace {
 
@@ -76,7 +63,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::o
 
 // Reads `path` or says on `err` why it cannot.
 bool readOrReport(const std::string& path, Bytes& bytes, std::string& reason, std::ostream& err) {
-  if (readLevelFile(path, bytes, reason) == ReadStatus::kRead) return true;
+  if (readLevelFile(path, bytes, reason) == ReadResult::kRead) return true;
   err << kProgram << ": cannot read " << path << ": " << reason << '\n';
   return false;
 }

@@ -8,9 +8,10 @@
 #include <sstream>
 
 #include "cli.h"
-#include "diff.h"
-#include "inspect_test_support.h"
-#include "render.h"
+#include "decoding/diff.h"
+#include "decoding/inspect_test_support.h"
+#include "render/inspection_json.h"
+#include "render_text.h"
 
 namespace ts::inspect {
 namespace {

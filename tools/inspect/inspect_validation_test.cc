@@ -11,10 +11,12 @@
 #include <sstream>
 #include <utility>
 
+#include "base/file_io.h"
 #include "cli.h"
-#include "inspect_test_support.h"
-#include "render.h"
-#include "writers/layouts.h"
+#include "decoding/inspect_test_support.h"
+#include "format/layouts.h"
+#include "render/inspection_json.h"
+#include "render_text.h"
 
 namespace ts::inspect {
 namespace {
@@ -321,7 +323,7 @@ TEST_F(InspectCommandLineTest, FilesLargerThanALevelAreRefusedUnread) {
   // A sparse file one byte past the limit: refused by its size.
   const std::string big = (dir_ / "big").string();
   std::ofstream(big).close();
-  std::filesystem::resize_file(big, kMaxLevelFileSize + 1);
+  std::filesystem::resize_file(big, kMaxInputSize + 1);
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{big}, {"--json", big}, {"--diff", big, big}}) {
     EXPECT_EQ(run(args), cli::kUsage);
@@ -333,15 +335,15 @@ TEST_F(InspectCommandLineTest, FilesLargerThanALevelAreRefusedUnread) {
   Bytes bytes;
   std::string reason;
   if (std::filesystem::exists("/dev/zero")) {
-    EXPECT_EQ(readLevelFile("/dev/zero", bytes, reason, 1 << 20), ReadStatus::kTooLarge);
+    EXPECT_EQ(readLevelFile("/dev/zero", bytes, reason, 1 << 20), ReadResult::kTooLarge);
     EXPECT_TRUE(bytes.empty());
   }
   const Bytes full(1000, 7);
   const std::string path = write("full", full);
-  EXPECT_EQ(readLevelFile(path, bytes, reason, 1000), ReadStatus::kRead);
+  EXPECT_EQ(readLevelFile(path, bytes, reason, 1000), ReadResult::kRead);
   EXPECT_EQ(bytes, full);
-  EXPECT_EQ(readLevelFile(path, bytes, reason, 999), ReadStatus::kTooLarge);
-  EXPECT_EQ(readLevelFile(dir_.string(), bytes, reason), ReadStatus::kUnreadable);
+  EXPECT_EQ(readLevelFile(path, bytes, reason, 999), ReadResult::kTooLarge);
+  EXPECT_EQ(readLevelFile(dir_.string(), bytes, reason), ReadResult::kUnreadable);
 }
 
 }  // namespace

@@ -2,13 +2,14 @@
 // one line), then the records, drawn per file kind where a plain list would hide the
 // structure (the map's terrain counts, the trigger tree, the variables by keeper), then the
 // problems with their offsets.
+#include "render_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
 
+#include "decoding/names.h"
 #include "model/vocabulary.h"
-#include "names.h"
-#include "render.h"
 
 namespace ts::inspect {
 

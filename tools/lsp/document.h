@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
+#include "analysis/check.h"
 #include "line_index.h"
 #include "map_index.h"
 

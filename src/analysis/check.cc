@@ -1,0 +1,554 @@
+#include "analysis/check.h"
+
+#include <algorithm>
+#include <array>
+#include <sstream>
+
+#include "analysis/analysis.h"
+#include "analysis/fixes.h"
+#include "model/level_description.h"
+#include "model/trigger_plan.h"
+#include "reader/map_reader.h"
+#include "reader/reader_observer.h"
+#include "reader/text_reader.h"
+
+namespace ts::check {
+
+namespace {
+
+// Line starts of a text, to turn byte offsets into lines and columns.
+class LineIndex {
+ public:
+  explicit LineIndex(std::string_view text) {
+    starts_.push_back(0);
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+         at = text.find('\n', at + 1)) {
+      starts_.push_back(at + 1);
+    }
+  }
+  void locate(std::size_t offset, Diagnostic& d) const {
+    const auto it = std::upper_bound(starts_.begin(), starts_.end(), offset);
+    const auto line = static_cast<std::size_t>(it - starts_.begin());
+    d.line = line;
+    d.column = offset - starts_[line - 1] + 1;
+  }
+
+ private:
+  std::vector<std::size_t> starts_;
+};
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool inside(const LevelDescription& level, std::int64_t x, std::int64_t y) {
+  return x >= 0 && y >= 0 && x < level.mapWidth && y < level.mapHeight;
+}
+
+std::string squareText(std::int64_t x, std::int64_t y) {
+  std::ostringstream text;
+  text << '(' << x << ", " << y << ')';
+  return text.str();
+}
+
+std::string mapSizeText(const LevelDescription& level) {
+  return std::to_string(level.mapWidth) + " by " + std::to_string(level.mapHeight) + " map";
+}
+
+// Grid characters that no legend entry carries: once per character, at its first square.
+void unmappedCharacters(const LevelDescription& level, const Seen& seen,
+                        std::vector<Located>& out) {
+  const CharacterCodes codes(level.mapCodes);
+  const std::size_t rows = std::min(level.mapRows.size(), seen.rowOffsets.size());
+  // Counted first, which is quick on the largest grids; the first squares of the characters
+  // without terrain, which are few, are looked for after.
+  std::array<std::size_t, 256> count{};
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (const char c : level.mapRows[r]) ++count[static_cast<unsigned char>(c)];
+  }
+  std::array<std::size_t, 256> first{};
+  for (std::size_t ch = 0; ch < 256; ++ch) {
+    if (codes.has(static_cast<unsigned char>(ch))) count[ch] = 0;
+    if (count[ch] == 0) continue;
+    for (std::size_t r = 0; r < rows; ++r) {
+      if (const std::size_t c = level.mapRows[r].find(static_cast<char>(ch));
+          c != std::string::npos) {
+        first[ch] = seen.rowOffsets[r] + c;
+        break;
+      }
+    }
+  }
+  std::vector<unsigned char> order;
+  for (std::size_t ch = 0; ch < 256; ++ch) {
+    if (count[ch] > 0) order.push_back(static_cast<unsigned char>(ch));
+  }
+  std::sort(order.begin(), order.end(),
+            [&](unsigned char a, unsigned char b) { return first[a] < first[b]; });
+  for (unsigned char ch : order) {
+    out.push_back({first[ch], Severity::kWarning,
+                   "map character '" + std::string(1, static_cast<char>(ch)) +
+                       "' has no terrain in MAP_CODES (" + std::to_string(count[ch]) +
+                       (count[ch] == 1 ? " square" : " squares") +
+                       "); the compiler writes it as terrain 0x01010101"});
+  }
+}
+
+void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
+  const auto bands = static_cast<std::int64_t>(level.heroBands.size());
+  const auto gates = static_cast<std::int64_t>(level.heroGates.size());
+  const auto areas = static_cast<std::int64_t>(level.areas.size());
+  for (const Seen::Release& r : seen.releases) {
+    if (r.band < 1 || r.band > bands) {
+      out.push_back({r.offset, Severity::kWarning,
+                     "hero release names band " + std::to_string(r.band) + ", but the level has " +
+                         std::to_string(bands) + (bands == 1 ? " band" : " bands")});
+    }
+    const std::int64_t limit = r.which == 'G' ? gates : areas;
+    if (r.n < 1 || r.n > limit) {
+      out.push_back({r.offset, Severity::kWarning,
+                     std::string("hero release names ") + (r.which == 'G' ? "gate " : "area ") +
+                         std::to_string(r.n) + ", but the level has " + std::to_string(limit) +
+                         (r.which == 'G' ? " hero gates" : " entrance areas")});
+    }
+  }
+}
+
+}  // namespace
+
+std::string closestName(std::string_view word, const std::vector<std::string_view>& candidates) {
+  std::string best;
+  std::size_t bestDistance = std::max<std::size_t>(1, word.size() / 3) + 1;
+  std::vector<std::size_t> previous;
+  std::vector<std::size_t> current;
+  for (std::string_view candidate : candidates) {
+    previous.resize(candidate.size() + 1);
+    current.resize(candidate.size() + 1);
+    for (std::size_t j = 0; j <= candidate.size(); ++j) previous[j] = j;
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+      current[0] = i;
+      for (std::size_t j = 1; j <= candidate.size(); ++j) {
+        const std::size_t substitution =
+            previous[j - 1] + (word[i - 1] == candidate[j - 1] ? 0 : 1);
+        current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+      }
+      std::swap(previous, current);
+    }
+    if (previous[candidate.size()] < bestDistance) {
+      bestDistance = previous[candidate.size()];
+      best = std::string(candidate);
+    }
+  }
+  return best;
+}
+
+namespace {
+
+// The reader's own warnings and notes; the fatal problem is explained on its own.
+void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
+  const std::size_t count = seen.problems.size() - (fatal ? 1 : 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    const Problem& p = seen.problems[i];
+    // Squares are reported one by one; the gate notes become the gate error's notes.
+    if (p.id == ProblemId::kGuiUnknownSquare || p.id == ProblemId::kGateNotGate ||
+        p.id == ProblemId::kGateNotInMap) {
+      continue;
+    }
+    Located l{p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning,
+              std::string(trim(consoleText(p))), std::string(p.name())};
+    static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
+    static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
+    static std::vector<std::string_view> kObjects = [] {
+      std::vector<std::string_view> names = namesOf(kRoomTable);
+      for (auto table : {namesOf(kTrapTable), namesOf(kDoorTable), namesOf(kSpellTable)}) {
+        names.insert(names.end(), table.begin(), table.end());
+      }
+      return names;
+    }();
+    const std::vector<std::string_view>* names = p.id == ProblemId::kScenarioCreature ? &kCreatures
+                                                 : p.id == ProblemId::kScenarioPlayer ? &kPlayers
+                                                 : p.id == ProblemId::kScenarioObject ? &kObjects
+                                                                                      : nullptr;
+    if (names != nullptr && !p.args.empty()) {
+      l.end = p.offset + p.args[0].size();
+      if (const std::string near = closestName(p.args[0], *names); !near.empty()) {
+        l.notes.emplace_back(p.offset, "did you mean " + near + "?");
+      }
+    }
+    out.push_back(std::move(l));
+  }
+}
+
+// Things, creatures, doors, traps, hearts and entrance areas that lie off the map.
+void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
+  if (level.mapWidth <= 0 || level.mapHeight <= 0) return;
+  for (const Seen::Placement& p : seen.placements) {
+    if (!inside(level, p.x, p.y)) {
+      out.push_back({p.offset, Severity::kWarning,
+                     std::string(p.what) + " at " + squareText(p.x, p.y) + " is outside the " +
+                         mapSizeText(level),
+                     "outside-the-map"});
+    }
+  }
+  for (const Seen::Area& a : seen.areas) {
+    const EntranceArea& r = a.area;
+    if (!inside(level, r.left, r.top) || !inside(level, r.right, r.bottom) || r.left > r.right ||
+        r.top > r.bottom) {
+      out.push_back({a.offset, Severity::kWarning,
+                     "entrance area " + std::to_string(a.number) + " from " +
+                         squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +
+                         " is not a rectangle inside the " + mapSizeText(level),
+                     "area-outside-the-map"});
+    }
+  }
+}
+
+void goldWithoutHeart(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
+  for (const auto& [keeper, offset] : seen.gold) {
+    if (!level.heartCenterSet[keeper]) {
+      out.push_back({offset, Severity::kWarning,
+                     "GOLD" + std::to_string(keeper + 1) + " for keeper " +
+                         std::to_string(keeper + 1) +
+                         ", who has no heart centre: the gold is never used",
+                     "gold-without-heart", offset + 5});
+    }
+  }
+}
+
+void textAfterEof(std::string_view text, const Seen& seen, std::vector<Located>& out) {
+  if (seen.eofEnd == kNoOffset) return;
+  std::size_t at = seen.eofEnd;
+  while (at < text.size() && isBlank(text[at])) ++at;
+  if (at < text.size()) {
+    out.push_back({at, Severity::kWarning, "text after EOF is never read", "text-after-eof"});
+  }
+}
+
+// The compiler refuses a level whose triggers need more identifiers than there are.
+void triggerBudget(const LevelDescription& level, std::vector<Located>& out) {
+  if (!level.isValid) return;
+  const std::size_t total = countTriggerElements(level).total();
+  if (total > kMaxTriggerElements) {
+    out.push_back({0, Severity::kError,
+                   "the level needs " + std::to_string(total) +
+                       " trigger and action elements; at most " +
+                       std::to_string(kMaxTriggerElements) + " fit the triggers file",
+                   "too-many-triggers"});
+  }
+}
+
+// In the order of the text, with lines and columns.
+std::vector<Diagnostic> located(std::string_view text, std::vector<Located> found) {
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Located& a, const Located& b) { return a.offset < b.offset; });
+  const LineIndex lines(text);
+  std::vector<Diagnostic> diagnostics;
+  for (Located& l : found) {
+    Diagnostic d;
+    lines.locate(std::min(l.offset, text.size()), d);
+    d.severity = l.severity;
+    d.id = std::move(l.id);
+    d.text = std::move(l.text);
+    if (l.end != kNoOffset && l.end > l.offset) {
+      Diagnostic end;
+      lines.locate(std::min(l.end, text.size()), end);
+      // Within the line: a range that runs on is cut at its line's end.
+      d.endColumn = end.line == d.line ? end.column : 0;
+      if (end.line != d.line) {
+        const std::size_t lineEnd = text.find('\n', l.offset);
+        d.endColumn =
+            (lineEnd == std::string_view::npos ? text.size() : lineEnd) - l.offset + d.column;
+      }
+    }
+    for (auto& [offset, note] : l.notes) {
+      Diagnostic at;
+      lines.locate(std::min(offset, text.size()), at);
+      d.notes.push_back({at.line, at.column, std::move(note)});
+    }
+    d.fixes = std::move(l.fixes);
+    d.afterFirstError = l.afterFirstError;
+    diagnostics.push_back(std::move(d));
+  }
+  return diagnostics;
+}
+
+// What a resumed reading knows from the readings before it.
+struct Known {
+  LevelDescription level;  // the header, grid and finished sections
+  std::array<bool, static_cast<std::size_t>(Stage::kEnd) + 1> complete{};  // by stage
+};
+
+// Empty sections before `stage`, so that the section readers can start there: hearts for every
+// keeper, so that the heart check passes.
+std::string emptySectionsBefore(Stage stage, std::int32_t keepers) {
+  std::string text;
+  for (Stage s = Stage::kThings; s < stage; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
+    text += keywordOf(s);
+    text += '\n';
+    if (s == Stage::kHearts) {
+      for (std::int32_t k = 1; k <= keepers; ++k) {
+        text += "KPR" + std::to_string(k) + "_HEART_CENTER 0 0\n";
+      }
+    } else {
+      text += "0\n";
+    }
+  }
+  return text;
+}
+
+// A new level holding what is known before `stage`.
+void startFrom(const Known& known, Stage stage, LevelDescription& level) {
+  const LevelDescription& k = known.level;
+  level.levelName = k.levelName;
+  level.playerCount = k.playerCount;
+  level.mapWidth = k.mapWidth;
+  level.mapHeight = k.mapHeight;
+  level.mapRows = k.mapRows;
+  level.mapCodes = k.mapCodes;
+  if (stage > Stage::kThings) level.objects = k.objects;
+  if (stage > Stage::kCreatures) level.creatures = k.creatures;
+  if (stage > Stage::kDoors) level.doors = k.doors;
+  if (stage > Stage::kTraps) level.traps = k.traps;
+  if (stage > Stage::kBands) level.heroBands = k.heroBands;
+  if (stage > Stage::kAreas) level.areas = k.areas;
+  if (stage > Stage::kGates) level.heroGates = k.heroGates;
+}
+
+// Keeps what a reading from `start` finished before failing at `failed`.
+void learn(Known& known, const LevelDescription& level, Stage start, Stage failed) {
+  for (Stage s = start; s < failed; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
+    known.complete[static_cast<std::size_t>(s)] = true;
+  }
+  LevelDescription& k = known.level;
+  auto take = [&](Stage s) { return s >= start && s < failed; };
+  if (take(Stage::kThings)) k.objects = level.objects;
+  if (take(Stage::kCreatures)) k.creatures = level.creatures;
+  if (take(Stage::kDoors)) k.doors = level.doors;
+  if (take(Stage::kTraps)) k.traps = level.traps;
+  if (take(Stage::kBands)) k.heroBands = level.heroBands;
+  if (take(Stage::kAreas)) k.areas = level.areas;
+  if (take(Stage::kGates)) k.heroGates = level.heroGates;
+}
+
+// An error of a resumed reading that rides on a section it could not read.
+bool dependsOnUnknown(const Known& known, ProblemId id) {
+  auto complete = [&](Stage s) { return known.complete[static_cast<std::size_t>(s)]; };
+  switch (id) {
+    case ProblemId::kNoGateTerrain:
+    case ProblemId::kGateConflictsWithArea:
+    case ProblemId::kGateConflictsWithGate:
+      return !complete(Stage::kGrid) || !complete(Stage::kAreas);
+    case ProblemId::kControlAreaArea:
+      return !complete(Stage::kAreas);
+    case ProblemId::kInvalidGateId:
+      return !complete(Stage::kGates);
+    default:
+      return false;
+  }
+}
+
+// The sections after the header and grid, as readLevel reads them.
+void readSections(ReadState& s) {
+  if (!readPlacements(s)) return;
+  installKeeperDefaults(s.level);
+  if (s.in.atEnd()) {
+    s.level.isValid = true;
+    return;
+  }
+  if (!readHeroSections(s) || !readTriggers(s)) return;
+  readScenario(s);
+}
+
+// The warnings of one reading in [from, to).
+void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
+              std::vector<Located>& out) {
+  std::vector<Located> all;
+  readerProblems(r.seen, fatal, all);
+  for (const Located& l : r.seen.found) all.push_back(l);
+  outsideTheMap(r.level, r.seen, all);
+  goldWithoutHeart(r.level, r.seen, all);
+  textAfterEof(r.view.text, r.seen, all);
+  silentChanges(r, from, to, all);
+  countsTooSmall(r, from, to, all);
+  for (Located& l : all) {
+    if (l.offset >= from && l.offset < to) out.push_back(std::move(l));
+  }
+}
+
+// The fixes offered for a level the compiler accepts must leave it accepted: a count recounted
+// can bring in entries the compiler then rejects. Such fixes are withdrawn.
+void keepOnlySafeFixes(std::string_view text, const NameMaps& names, std::vector<Located>& found) {
+  std::vector<Diagnostic> edits;
+  for (const Located& l : found) {
+    if (l.fixes.empty()) continue;
+    edits.emplace_back();
+    edits.back().fixes = l.fixes;
+  }
+  if (edits.empty()) return;
+  const FixedText fixed = applyFixes(text, edits);
+  LevelDescription level;
+  ProblemSink quiet(nullptr);
+  readLevel(fixed.text, level, names, quiet);
+  if (level.isValid && countTriggerElements(level).total() <= kMaxTriggerElements) return;
+  for (Located& l : found) {
+    if (l.fixes.empty()) continue;
+    l.fixes.clear();
+    l.notes.emplace_back(l.offset,
+                         "--fix leaves this alone: with the count corrected, the map would no "
+                         "longer compile");
+  }
+}
+
+constexpr int kMostReadings = 32;
+
+// A number written with a leading zero, a unit or a comma ends early, and the rest of it is
+// read as the next word: every word after it in its section lands one place later, until the
+// reading fails. When such a number stands in the failed section before the place where reading
+// stopped, it is the mistake to fix: the error moves there, and what was said between the two
+// only rode on it.
+void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found) {
+  static constexpr std::array<std::string_view, 3> kShifting = {
+      "zero-padded-number", "number-with-unit", "number-with-comma"};
+  const std::size_t stop = d.error.offset;
+  std::size_t sectionStart = 0;
+  for (const KeywordLine& k : outline.keywords) {
+    if (k.line <= stop) sectionStart = std::max(sectionStart, k.line);
+  }
+  const auto shift = std::find_if(found.begin(), found.end(), [&](const Located& l) {
+    return l.offset >= sectionStart && l.offset < stop && l.severity == Severity::kWarning &&
+           std::find(kShifting.begin(), kShifting.end(), l.id) != kShifting.end();
+  });
+  if (shift == found.end()) return;
+  Located cause = std::move(*shift);
+  std::erase_if(found, [&](const Located& l) {
+    return l.offset >= cause.offset && l.offset < stop && l.severity != Severity::kError;
+  });
+  std::vector<std::pair<std::size_t, std::string>> notes;
+  notes.emplace_back(cause.offset, cause.text +
+                                       "; every word after it in this section is read "
+                                       "one place later, until reading fails");
+  for (auto& note : d.error.notes) notes.push_back(std::move(note));
+  if (std::none_of(notes.begin(), notes.end(), [&](const auto& n) { return n.first == stop; })) {
+    notes.emplace_back(stop, "the compiler stopped reading here");
+  }
+  d.error.notes = std::move(notes);
+  d.error.offset = cause.offset;
+  d.error.end = cause.end;
+  d.quietFrom = std::min(d.quietFrom, cause.offset);
+}
+
+}  // namespace
+
+std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
+  LevelDescription level;
+  Seen seen(text, level, 0, 0, 0, 0);
+  ProblemSink problems(nullptr);
+  readLevel(text, level, names, problems, &seen);
+  const TextView view{text};
+  std::size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  start = view.skipBlanks(start);
+  const Outline outline(text, view.wordAt(start) == "GUI_GENERATED_MAP");
+  const Reading first{view, outline, level, seen, names};
+
+  std::vector<Located> found;
+  if (level.isValid) {
+    warnings(first, false, 0, kNoOffset, found);
+    if (level.mapCodes.size() > 0 || !level.mapRows.empty()) unmappedCharacters(level, seen, found);
+    releaseTargets(level, seen, found);
+    triggerBudget(level, found);
+    keepOnlySafeFixes(text, names, found);
+    return located(text, std::move(found));
+  }
+  Diagnosis d = diagnoseFatal(first, seen.problems.back());
+  const Stage failed = stageOf(seen.problems.back().id);
+  warnings(first, true, 0, d.quietFrom, found);
+  blameShiftedWords(outline, d, found);
+  if (failed > Stage::kGrid) unmappedCharacters(level, seen, found);
+  if (failed > Stage::kTriggers) releaseTargets(level, seen, found);
+  found.push_back(d.error);
+
+  // Every independent mistake in one run: resume at the next section keyword, reading the rest
+  // with empty sections before it, as often as the text has mistakes.
+  Known known;
+  known.level = level;
+  known.level.objects.clear();
+  known.level.creatures.clear();
+  known.level.doors.clear();
+  known.level.traps.clear();
+  known.level.heroBands.clear();
+  known.level.areas.clear();
+  known.level.heroGates.clear();
+  if (failed > Stage::kGrid) {
+    known.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
+  } else {
+    // A grid cut short is no grid: the resumed readings place nothing on it, and the reader
+    // never looks at rows that are not there.
+    known.level.mapRows.clear();
+    known.level.mapWidth = 0;
+    known.level.mapHeight = 0;
+  }
+  learn(known, level, Stage::kThings, failed);
+  if (known.level.playerCount < 1 || known.level.playerCount > 4) known.level.playerCount = 1;
+  std::size_t last = 0;
+  for (int round = 0; round < kMostReadings && d.minStage < Stage::kEnd; ++round) {
+    const KeywordLine* resume = nullptr;
+    Stage stage = std::max(d.minStage, Stage::kThings);
+    if (d.resumeLine != kNoOffset && d.minStage >= Stage::kThings) {
+      resume = outline.find(stage, d.resumeLine);
+    } else {
+      for (const KeywordLine& k : outline.keywords) {
+        if (k.line >= d.resumeFrom && k.stage >= stage && k.kind != KeywordLine::kWithText) {
+          resume = &k;
+          break;
+        }
+      }
+    }
+    if (resume == nullptr || resume->line < last || (round > 0 && resume->line == last)) break;
+    last = resume->line;
+    stage = resume->stage;
+
+    LevelDescription next;
+    startFrom(known, stage, next);
+    const std::string prefix = emptySectionsBefore(stage, next.playerCount);
+    const std::size_t rest = view.nextLine(resume->line);
+    std::string synthetic = prefix;
+    synthetic += keywordOf(stage);
+    synthetic += '\n';
+    const std::size_t headEnd = synthetic.size();
+    synthetic += text.substr(rest);
+    Seen again(synthetic, next, prefix.size(), headEnd, resume->line, rest);
+    ReadState state(synthetic, next, names, problems, &again);
+    readSections(state);
+    const Reading reading{view, outline, next, again, names, resume->line};
+    if (next.isValid || again.problems.empty() ||
+        again.problems.back().severity() != Severity::kError) {
+      warnings(reading, false, rest, kNoOffset, found);
+      if (known.complete[static_cast<std::size_t>(Stage::kBands)] &&
+          known.complete[static_cast<std::size_t>(Stage::kAreas)] &&
+          known.complete[static_cast<std::size_t>(Stage::kGates)]) {
+        releaseTargets(next, again, found);
+      }
+      break;
+    }
+    const Problem& fatal = again.problems.back();
+    const Stage stopped = stageOf(fatal.id);
+    d = diagnoseFatal(reading, fatal);
+    warnings(reading, true, rest, d.quietFrom, found);
+    blameShiftedWords(outline, d, found);
+    if (!dependsOnUnknown(known, fatal.id)) {
+      d.error.afterFirstError = true;
+      found.push_back(d.error);
+    }
+    learn(known, next, stage, stopped);
+  }
+  return located(text, std::move(found));
+}
+
+std::string format(std::string_view path, const Diagnostic& d) {
+  static constexpr std::array<std::string_view, 3> kWords = {"error", "warning", "note"};
+  return std::string(path) + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + ": " +
+         std::string(kWords[static_cast<std::size_t>(d.severity)]) + ": " + d.text;
+}
+
+}  // namespace ts::check

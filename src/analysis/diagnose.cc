@@ -1,0 +1,608 @@
+// The line to fix: for each fatal error of the compiler, the designer's mistake that caused it.
+#include <algorithm>
+#include <cstdlib>
+
+#include "analysis/analysis.h"
+#include "model/problems.h"
+
+namespace ts::check {
+
+namespace {
+
+std::string trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string squareText(std::int64_t x, std::int64_t y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+std::string plural(std::int64_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+std::int64_t numberAt(const TextView& view, std::size_t at) {
+  return std::strtoll(std::string(view.wordAt(at)).c_str(), nullptr, 0);
+}
+
+std::string didYouMean(std::string_view word, const std::vector<std::string_view>& names) {
+  std::string upperWord(word);
+  for (char& c : upperWord) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  for (std::string_view name : names) {
+    if (name == upperWord) return "did you mean " + upperWord + "? names are upper case";
+  }
+  const std::string near = closestName(word, names);
+  return near.empty() ? std::string() : "did you mean " + near + "?";
+}
+
+const std::vector<std::string_view> kTriggerWords = {"TRIGGER_TIME", "TRIGGER_SLAP_COUNT_EQUALS",
+                                                     "TRIGGER_CONTROL_AREA"};
+const std::vector<std::string_view> kActionWords = {
+    "ACTION_HERO_RELEASE", "ACTION_ADD_ROOM",  "ACTION_ADD_DOOR",
+    "ACTION_ADD_TRAP",     "ACTION_ADD_SPELL", "ACTION_DESTROY_HERO_GATE"};
+
+// The header's lines: the name, the player count and the size.
+struct Header {
+  std::size_t players = kNoOffset;  // the line of the player count
+  std::size_t size = kNoOffset;     // the size line
+};
+
+Header headerLines(const TextView& view) {
+  Header h;
+  std::size_t at = 0;
+  std::vector<std::size_t> lines;
+  while (at < view.text.size() && lines.size() < 3) {
+    const std::vector<std::size_t> words = view.lineWords(at);
+    // GUI_GENERATED_MAP alone on its line puts the name on the next one.
+    if (!words.empty() &&
+        !(lines.empty() && words.size() == 1 && view.wordAt(words[0]) == "GUI_GENERATED_MAP")) {
+      lines.push_back(at);
+    }
+    at = view.nextLine(at);
+  }
+  if (lines.size() > 1) h.players = lines[1];
+  if (lines.size() > 2) h.size = lines[2];
+  return h;
+}
+
+class Explainer {
+ public:
+  Explainer(const Reading& r, const Problem& fatal)
+      : r_(r), view_(r.view), fatal_(fatal), stage_(stageOf(fatal.id)) {
+    d_.error.offset =
+        fatal.offset == Problem::kNowhere ? 0 : std::min(fatal.offset, view_.text.size());
+    d_.error.severity = Severity::kError;
+    d_.error.text = trimmed(consoleText(fatal));
+    d_.error.id = std::string(fatal.name());
+    d_.quietFrom = d_.error.offset;
+    d_.resumeFrom = d_.error.offset;
+    d_.minStage = static_cast<Stage>(static_cast<int>(stage_) + 1);
+  }
+
+  Diagnosis explain() {
+    // A broken header breaks every read after it: the header's own check comes first.
+    if (stage_ == Stage::kHeader || (!countTooLarge() && !brokenNumber() && !missingKeyword())) {
+      specific();
+    }
+    if (d_.error.offset != stopped() && fatal_.offset != Problem::kNowhere) {
+      note(stopped(), "the compiler stopped reading here");
+    }
+    return d_;
+  }
+
+ private:
+  std::size_t stopped() const { return std::min(fatal_.offset, view_.text.size()); }
+
+  void at(std::size_t offset, std::size_t end, std::string id) {
+    d_.error.offset = offset;
+    d_.error.end = end;
+    d_.error.id = std::move(id);
+  }
+  void atWord(std::size_t offset, std::string id) { at(offset, view_.wordEnd(offset), id); }
+  void note(std::size_t offset, std::string text) {
+    d_.error.notes.emplace_back(offset, std::move(text));
+  }
+  void explainHere(std::string text) { note(d_.error.offset, std::move(text)); }
+
+  // The first number that could not be read before the end of the text: from there on the text
+  // is broken, and the compiler only notices at its next check.
+  const Seen::Number* firstFailure() const {
+    for (const Seen::Number& n : r_.seen.numbers) {
+      if (n.failed) return n.start < view_.text.size() ? &n : nullptr;
+    }
+    return nullptr;
+  }
+
+  // A count larger than its entries makes the section swallow the words of the next.
+  bool countTooLarge() {
+    const Seen::Number* failure = firstFailure();
+    const std::size_t limit = failure != nullptr ? failure->start : stopped();
+    for (const CountedSection& c : r_.outline.counted) {
+      if (c.keywordLine >= limit) break;
+      if (c.keywordLine < r_.start) continue;
+      if (c.consistent || (c.count >= 0 && c.count < c.entries)) continue;
+      const std::string section(keywordOf(c.stage));
+      if (c.countAt == kNoOffset) {
+        at(c.keywordLine, view_.lineEnd(c.keywordLine), "count-missing");
+        explainHere("the " + section + " keyword must be followed by the number of entries (" +
+                    std::to_string(c.entries) + " here) on the next line");
+      } else {
+        atWord(c.countAt, "count-too-large");
+        explainHere(section + " says " + std::to_string(c.count) + " but " +
+                    plural(c.entries, "entry is", "entries are") +
+                    " written before the next keyword; the count swallows the words that "
+                    "follow");
+      }
+      d_.error.fixes.push_back(recount(view_, c));
+      d_.quietFrom = c.keywordLine;
+      d_.resumeFrom = c.keywordLine + 1;
+      d_.minStage = static_cast<Stage>(static_cast<int>(c.stage) + 1);
+      return true;
+    }
+    return false;
+  }
+
+  // A word where a number belongs: a comma, a unit, a word in its place.
+  bool brokenNumber() {
+    const Seen::Number* failure = firstFailure();
+    if (failure == nullptr || failure->start > stopped()) return false;
+    const std::size_t start = view_.wordsBefore(view_.wordEnd(failure->start), 1);
+    const std::string_view word = view_.wordAt(start);
+    atWord(start, "not-a-number");
+    if (word.find(',') != std::string_view::npos) {
+      explainHere("'" + std::string(word) +
+                  "' is not a whole number: a number ends at its first character that is no "
+                  "digit; write numbers without commas (3000, not 3,000) and coordinates with a "
+                  "blank between them (3 1, not 3,1)");
+    } else if (start != failure->start) {
+      explainHere("'" + std::string(word) + "' is not a whole number: the number ends at '" +
+                  std::string(1, view_.text[failure->start]) + "'; write the number alone");
+    } else {
+      explainHere("a number is expected here, but '" + std::string(word) + "' is no number");
+    }
+    d_.quietFrom = start;
+    d_.resumeFrom = start;
+    d_.minStage = static_cast<Stage>(static_cast<int>(r_.outline.stageAt(start)) + 1);
+    return true;
+  }
+
+  // A section keyword the reader did not find: blanks around it, a near miss, a missing section.
+  bool missingKeyword() {
+    std::string keyword = r_.seen.missingKeyword;
+    if (keyword.empty() &&
+        (fatal_.id == ProblemId::kLoopThings || fatal_.id == ProblemId::kMapCodesError ||
+         (fatal_.id == ProblemId::kLoopMap &&
+          r_.level.mapRows.size() == static_cast<std::size_t>(r_.level.mapHeight)))) {
+      keyword = std::string(keywordOf(stage_));
+    }
+    if (keyword.empty()) return false;
+    Stage stage = stage_;
+    for (int s = 1; s < static_cast<int>(Stage::kEnd); ++s) {
+      if (keywordOf(static_cast<Stage>(s)) == keyword) stage = static_cast<Stage>(s);
+    }
+    const std::size_t from =
+        r_.seen.sections.empty() ? r_.start : r_.seen.sections.back().offset + 1;
+    d_.error.id = "missing-keyword";
+    if (stage == Stage::kGrid) {
+      const std::vector<std::size_t> first = view_.lineWords(0);
+      if (first.size() > 1 && view_.wordAt(first[1]) == "GUI_GENERATED_MAP") {
+        atWord(first[1], "gui-word-after-name");
+        explainHere(
+            "GUI_GENERATED_MAP must come before the level name; after it, the word is ignored "
+            "and the map is read as a text map, which needs MAP_CODES");
+        d_.minStage = Stage::kEnd;
+        return true;
+      }
+    }
+    if (const KeywordLine* k = r_.outline.find(stage, from); k != nullptr) {
+      switch (k->kind) {
+        case KeywordLine::kExact:
+          // MAP_CODES as it should be, yet not found: the size asked for more rows, and the
+          // keyword was read as one.
+          return stage == Stage::kGrid && swallowedByRows(k->line);
+        case KeywordLine::kBlanks:
+          at(view_.lineStart(k->word), view_.lineEnd(k->word), "keyword-with-blanks");
+          explainHere("the keyword " + keyword +
+                      " must stand alone on its line, with no blank before or after it");
+          d_.error.fixes.push_back({k->line, view_.lineEnd(k->line) - k->line, keyword});
+          break;
+        case KeywordLine::kWithText:
+          at(k->word, view_.lineEnd(k->word), "keyword-with-text");
+          explainHere("the keyword " + keyword +
+                      " must stand alone on its line; put what follows it on the next line");
+          break;
+        case KeywordLine::kNearMiss:
+          at(k->word, view_.lineEnd(k->word), "misspelt-keyword");
+          explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+          break;
+      }
+      d_.resumeLine = k->line;
+      d_.minStage = stage;
+      return true;
+    }
+    // No line looks like it: the section is missing. Point at the next section that is there.
+    for (const KeywordLine& k : r_.outline.keywords) {
+      if (k.line >= from && k.stage > stage) {
+        at(k.line, view_.lineEnd(k.line), "missing-section");
+        explainHere("the " + keyword + " section is missing: add it before " +
+                    std::string(keywordOf(k.stage)) + " (sections come in a fixed order)");
+        d_.resumeFrom = k.line;
+        d_.minStage = k.stage;
+        return true;
+      }
+    }
+    if (stage == Stage::kScenario) return false;
+    lastLine("missing-section", "the " + keyword + " section is missing: add it here");
+    d_.minStage = Stage::kEnd;
+    return true;
+  }
+
+  // Points after the last line of the text.
+  void lastLine(std::string id, std::string text) {
+    std::size_t end = view_.text.size();
+    while (end > 0 && isBlank(view_.text[end - 1])) --end;
+    at(view_.lineStart(end), view_.lineEnd(end), std::move(id));
+    explainHere(std::move(text));
+  }
+
+  void specific() {
+    using P = ProblemId;
+    const LevelDescription& level = r_.level;
+    const Header header = headerLines(view_);
+    switch (fatal_.id) {
+      case P::kHeaderError:
+      case P::kBadSize:
+      case P::kMapTooWide:
+        sizeLine(header);
+        break;
+      case P::kBadPlayerCount:
+        atWord(view_.wordsBefore(view_.wordEnd(d_.error.offset), 1), "bad-player-count");
+        explainHere("the second line gives the number of keepers, 1 to 4");
+        break;
+      case P::kMapRowTooShort:
+      case P::kMapSectionError:
+      case P::kLoopMapRows:
+        rows(header);
+        break;
+      case P::kHeartCount:
+        hearts(header);
+        break;
+      case P::kNoGateTerrain:
+        gateSquare();
+        break;
+      case P::kGateConflictsWithArea:
+      case P::kGateConflictsWithGate:
+        atWord(view_.wordsBefore(d_.error.offset, 2), d_.error.id);
+        explainHere(
+            "gates and entrance areas must not share a square (HERO_GATE_3 counts one "
+            "square more on every side)");
+        break;
+      case P::kGateIdOrder:
+      case P::kAreaIdOrder: {
+        const std::size_t id =
+            view_.wordsBefore(d_.error.offset, fatal_.id == P::kGateIdOrder ? 2 : 4);
+        atWord(id, d_.error.id);
+        explainHere("entries are numbered 1, 2, 3, ... in order: this one must be " +
+                    (fatal_.args.empty() ? std::string("the next") : fatal_.args[0]));
+        break;
+      }
+      case P::kInvalidGateId: {
+        atWord(d_.error.offset, "destroy-gate-out-of-range");
+        const std::size_t gates = level.heroGates.size();
+        explainHere("ACTION_DESTROY_HERO_GATE " + std::string(view_.wordAt(d_.error.offset)) +
+                    " names no gate (the message shows the number less one): " +
+                    (gates == 0 ? std::string("the level has no hero gates")
+                                : "the gate numbers are 1 to " + std::to_string(gates)));
+        break;
+      }
+      case P::kInvalidTrigger:
+        word(kTriggerWords, "unknown-trigger", "ACTION_");
+        break;
+      case P::kInvalidAction:
+        word(kActionWords, "unknown-action", "TRIGGER_");
+        break;
+      case P::kInvalidRoom:
+        word(namesOf(kRoomTable), "unknown-room", "");
+        break;
+      case P::kInvalidDoor:
+        word(namesOf(kDoorTable), "unknown-door", "");
+        break;
+      case P::kInvalidTrap:
+        word(namesOf(kTrapTable), "unknown-trap", "");
+        break;
+      case P::kInvalidSpell:
+        word(namesOf(kSpellTable), "unknown-spell", "");
+        break;
+      case P::kInvalidActionPlayer:
+        d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
+        word(namesOf(kPlayerTokens), "unknown-player", "");
+        break;
+      case P::kControlAreaPlayer:
+        d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
+        word(namesOf(kPlayerTokens), "unknown-player", "");
+        break;
+      case P::kControlAreaArea:
+        atWord(d_.error.offset, "control-area-out-of-range");
+        explainHere(level.areas.empty()
+                        ? std::string("the level has no entrance areas")
+                        : "the entrance areas are 1 to " + std::to_string(level.areas.size()));
+        break;
+      case P::kInvalidSwitch: {
+        std::size_t which = d_.error.offset;
+        which =
+            which > 0 && !isBlank(view_.text[which - 1]) ? which - 1 : view_.wordsBefore(which, 1);
+        at(which, which + 1, "invalid-switch");
+        explainHere(
+            "the switch is G (release at a hero gate) or A (at an entrance area), upper "
+            "case");
+        break;
+      }
+      case P::kScenarioError:
+      case P::kLoopScenario:
+        endOfFile();
+        break;
+      default:
+        break;
+    }
+  }
+
+  // A word that names nothing the compiler knows; `countWord` is the prefix of words that show
+  // a count of actions that does not match.
+  void word(const std::vector<std::string_view>& names, std::string id,
+            std::string_view countWord) {
+    const std::size_t start = d_.error.offset;
+    const std::string_view w = view_.wordAt(start);
+    atWord(start, std::move(id));
+    if (!countWord.empty() &&
+        (w.substr(0, countWord.size()) == countWord || w == "SCENARIO_DESCRIPTION")) {
+      actionCount(start, countWord == "ACTION_");
+      return;
+    }
+    if (const std::string hint = didYouMean(w, names); !hint.empty()) explainHere(hint);
+  }
+
+  // The action count of the trigger before `start`, when more or fewer actions follow it.
+  void actionCount(std::size_t start, bool tooSmall) {
+    std::size_t trigger = start;
+    while (trigger > 0) {
+      trigger = view_.wordsBefore(trigger, 1);
+      if (view_.wordAt(trigger).substr(0, 8) == "TRIGGER_" &&
+          view_.wordAt(trigger) != view_.wordAt(start))
+        break;
+    }
+    const std::string_view kind = view_.wordAt(trigger);
+    std::size_t count = view_.skipBlanks(view_.wordEnd(trigger));
+    const int operands = kind == "TRIGGER_CONTROL_AREA" ? 2 : 1;
+    for (int i = 0; i < operands; ++i) count = view_.skipBlanks(view_.wordEnd(count));
+    atWord(count, "action-count");
+    explainHere(tooSmall ? "this trigger's action count is smaller than the actions written "
+                           "after it: the next action is read as a trigger"
+                         : "this trigger's action count is larger than the actions written "
+                           "after it: the next word is read as an action");
+  }
+
+  void sizeLine(const Header& header) {
+    if (header.size == kNoOffset) return;
+    const std::vector<std::size_t> words = view_.lineWords(header.size);
+    if (words.size() < 2) {
+      at(header.size, view_.lineEnd(header.size), "size-line");
+      explainHere(
+          "the third line gives the map size: a label, the width, a separator and the "
+          "height, as in Size 10 x 8");
+      return;
+    }
+    at(words[1], view_.lineEnd(header.size), "size-line");
+    if (fatal_.id == ProblemId::kHeaderError && words.size() >= 3 &&
+        isWholeNumber(view_.wordAt(words[1])) && isWholeNumber(view_.wordAt(words[2]))) {
+      d_.error.id = "size-without-separator";
+      explainHere("the width and the height need a separator character between them: write " +
+                  std::string(view_.wordAt(words[1])) + " x " +
+                  std::string(view_.wordAt(words[2])) +
+                  " (without one, the first digit of the height is taken as the separator)");
+    } else if (fatal_.id == ProblemId::kMapTooWide) {
+      atWord(words[1], "map-too-wide");
+      explainHere("this is the width");
+    } else {
+      explainHere(
+          "the map size is the width, one separator character and the height, each at "
+          "least 1, as in Size 10 x 8");
+    }
+  }
+
+  // The keyword line at `line` was read as a map row: the height is larger than the rows.
+  bool swallowedByRows(std::size_t line) {
+    const std::vector<std::size_t>& rows = r_.seen.rowOffsets;
+    const auto taken = std::find(rows.begin(), rows.end(), line);
+    const Header header = headerLines(view_);
+    if (taken == rows.end() || header.size == kNoOffset) return false;
+    heightLargerThanRows(header, static_cast<std::size_t>(taken - rows.begin()),
+                         std::string(keywordOf(Stage::kGrid)));
+    d_.quietFrom = line;
+    d_.resumeFrom = line;
+    d_.minStage = Stage::kThings;
+    return true;
+  }
+
+  void heightLargerThanRows(const Header& header, std::size_t found, const std::string& before) {
+    const std::vector<std::size_t> words = view_.lineWords(header.size);
+    const std::size_t height =
+        words.empty() ? header.size : view_.wordsBefore(view_.lineEnd(header.size), 1);
+    at(height, view_.wordEnd(height), "height-larger-than-rows");
+    explainHere("the size gives " + plural(r_.level.mapHeight, "row", "rows") +
+                ", but the map has " + plural(static_cast<std::int64_t>(found), "row", "rows") +
+                " before " + (before.empty() ? std::string("the end") : before));
+  }
+
+  void rows(const Header& header) {
+    const LevelDescription& level = r_.level;
+    const std::size_t found = level.mapRows.size();
+    const std::string row = trimmed(
+        view_.text.substr(d_.error.offset, view_.lineEnd(d_.error.offset) - d_.error.offset));
+    const bool keyword =
+        row == "MAP_CODES" || row == "THINGS" || fatal_.id != ProblemId::kMapRowTooShort;
+    if (keyword && header.size != kNoOffset) {
+      heightLargerThanRows(header, found, row);
+      return;
+    }
+    // The first row and the next as long as each other: the width is what is wrong.
+    const std::size_t next = view_.nextLine(d_.error.offset);
+    if (found == 0 && !row.empty() &&
+        trimmed(view_.text.substr(next, view_.lineEnd(next) - next)).size() == row.size() &&
+        header.size != kNoOffset) {
+      const std::vector<std::size_t> words = view_.lineWords(header.size);
+      if (words.size() >= 2) {
+        atWord(words[1], "width-larger-than-rows");
+        explainHere("the size gives a width of " + std::to_string(level.mapWidth) +
+                    ", but the rows have " +
+                    plural(static_cast<std::int64_t>(row.size()), "square", "squares"));
+        return;
+      }
+    }
+    at(view_.lineStart(d_.error.offset), view_.lineEnd(d_.error.offset), "map-row-too-short");
+    explainHere("each row needs " + plural(level.mapWidth, "square", "squares") +
+                " (the width on the size line)");
+  }
+
+  void hearts(const Header& header) {
+    const LevelDescription& level = r_.level;
+    std::vector<std::size_t> hearts;
+    for (const Seen::Placement& p : r_.seen.placements) {
+      if (p.what == "heart") hearts.push_back(p.offset);
+    }
+    const std::int64_t expected = level.playerCount;
+    const auto found = static_cast<std::int64_t>(hearts.size());
+    // A heart word the reader skipped is the likely mistake.
+    for (const auto& [section, offset] : r_.seen.ignored) {
+      const std::string_view w = view_.wordAt(offset);
+      if (section != "HEARTS_AND_GOLD" || w.find("HEART") == std::string_view::npos) continue;
+      atWord(offset, "heart-count");
+      std::string missing;
+      for (std::size_t k = 0; k < 4 && static_cast<std::int64_t>(k) < expected; ++k) {
+        if (!level.heartCenterSet[k]) {
+          missing = "KPR" + std::to_string(k + 1) + "_HEART_CENTER";
+          break;
+        }
+      }
+      explainHere((w.substr(0, 4) == "KPR" && w.size() == 17 && level.heartCenterSet[0]
+                       ? "this heart keyword is given twice and the second is ignored"
+                       : "this word is no heart keyword and is ignored") +
+                  (missing.empty() ? std::string() : "; did you mean " + missing + "?"));
+      break;
+    }
+    if (d_.error.id != "heart-count" || d_.error.notes.empty()) {
+      std::size_t target = kNoOffset;
+      if (found > expected) {
+        for (std::size_t h : hearts) {
+          const std::string_view w = view_.wordAt(h);
+          if (w.size() > 3 && w[3] - '0' > expected) target = h;
+        }
+      }
+      if (target != kNoOffset) {
+        atWord(target, "heart-count");
+      } else if (header.players != kNoOffset) {
+        const std::vector<std::size_t> words = view_.lineWords(header.players);
+        atWord(words.size() > 1 ? words[1] : header.players, "heart-count");
+      }
+      explainHere("expected " + plural(expected, "heart centre", "heart centres") +
+                  " (one for each keeper), found " + std::to_string(found));
+    }
+    for (std::size_t h : hearts) note(h, "a heart centre");
+    d_.quietFrom = stopped();
+    d_.resumeFrom = stopped();
+    d_.minStage = Stage::kBands;
+  }
+
+  void gateSquare() {
+    const LevelDescription& level = r_.level;
+    const std::size_t yAt = d_.error.offset;
+    const std::size_t xAt = view_.wordsBefore(yAt, 1);
+    at(xAt, view_.wordEnd(yAt), "gate-square");
+    const std::int64_t x = numberAt(view_, xAt);
+    const std::int64_t y = numberAt(view_, yAt);
+    auto inside = [&](std::int64_t cx, std::int64_t cy) {
+      return cx >= 0 && cy >= 0 && cx < level.mapWidth && cy < level.mapHeight &&
+             static_cast<std::size_t>(cy) < level.mapRows.size();
+    };
+    const CharacterCodes codes(level.mapCodes);
+    auto terrainAt = [&](std::int64_t cx, std::int64_t cy) {
+      const auto c = static_cast<unsigned char>(
+          level.mapRows[static_cast<std::size_t>(cy)][static_cast<std::size_t>(cx)]);
+      return codes.has(c) ? codes.code(c) : kUnknownTerrainCode;
+    };
+    auto terrainName = [&](TerrainCode code) {
+      const auto it = r_.names.terrainNames().find(code);
+      return it == r_.names.terrainNames().end() ? std::string("no terrain") : it->second;
+    };
+    if (!inside(x, y)) {
+      explainHere(squareText(x, y) + " is outside the " + std::to_string(level.mapWidth) + " by " +
+                  std::to_string(level.mapHeight) +
+                  " map (x is the column, y the row, both from 0)");
+    } else {
+      const TerrainCode code = terrainAt(x, y);
+      if (code == kHeroGate3Code) {
+        explainHere(
+            "a HERO_GATE_3 gate grows by one square on every side; drawn in column 0 it "
+            "would start in column -1, which the compiler takes for no gate: keep it one "
+            "square away from the left edge");
+        return;
+      }
+      explainHere("the square " + squareText(x, y) + " is " + terrainName(code) +
+                  ", not a gate terrain (x is the column, y the row, both from 0)");
+    }
+    std::int64_t best = -1;
+    std::int64_t bx = 0;
+    std::int64_t by = 0;
+    for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(level.mapRows.size()); ++cy) {
+      for (std::int64_t cx = 0; cx < level.mapWidth; ++cx) {
+        if (!inside(cx, cy) || !isGateTerrain(terrainAt(cx, cy))) continue;
+        const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
+        if (best < 0 || distance < best) {
+          best = distance;
+          bx = cx;
+          by = cy;
+        }
+      }
+    }
+    if (best < 0) {
+      explainHere("the map has no square of a gate terrain (HERO_GATE_1 to HERO_GATE_10)");
+    } else if (bx == y && by == x) {
+      explainHere("the gate square is " + squareText(bx, by) + " (" +
+                  terrainName(terrainAt(bx, by)) + "): x and y are swapped");
+    } else {
+      explainHere("the nearest gate square is " + squareText(bx, by) + " (" +
+                  terrainName(terrainAt(bx, by)) + ")");
+    }
+  }
+
+  void endOfFile() {
+    for (const auto& [section, offset] : r_.seen.ignored) {
+      const std::string_view w = view_.wordAt(offset);
+      if (section == "SCENARIO_DESCRIPTION" && !didYouMean(w, {"EOF"}).empty()) {
+        atWord(offset, "misspelt-eof");
+        explainHere("did you mean EOF? the level ends with the word EOF, in capitals");
+        return;
+      }
+    }
+    lastLine("missing-eof", "the level must end with the word EOF: add EOF as the last line");
+    const std::string_view text = view_.text;
+    d_.error.fixes.push_back(
+        {text.size(), 0, (text.empty() || text.back() == '\n' ? "" : "\n") + std::string("EOF\n")});
+    d_.minStage = Stage::kEnd;
+  }
+
+  const Reading& r_;
+  const TextView& view_;
+  const Problem& fatal_;
+  Stage stage_;
+  Diagnosis d_;
+};
+
+}  // namespace
+
+Diagnosis diagnoseFatal(const Reading& r, const Problem& fatal) {
+  return Explainer(r, fatal).explain();
+}
+
+}  // namespace ts::check

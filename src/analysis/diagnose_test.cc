@@ -1,0 +1,207 @@
+// The line to fix: each family of designer mistakes reported at the line to edit, the silent
+// changes warned about, and every independent mistake found in one run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "analysis/check.h"
+#include "analysis/check_test_support.h"
+
+namespace ts::check {
+namespace {
+
+using test_support::names;
+using test_support::replaced;
+using test_support::where;
+
+// A valid one-keeper map with a heart and a gate; each case changes one piece of it.
+std::string baseMap() {
+  return "Lv\nPlayers 1\nSize 6 x 4\n"
+         "######\n#hh.G#\n#hh..#\n######\n"
+         "MAP_CODES\n4\n# SOLID_ROCK\n. KPR1_CLAIMED_SQ\nh KPR1_HEART\nG HERO_GATE_1\n"
+         "THINGS\n1\nTH_BARREL 3 2\n"
+         "CREATURES\n1\nTROLL 3 1 L4 P1\n"
+         "DOORS\n1\nWOODEN_DOOR 3 2 P1 L\nTRAPS\n0\n"
+         "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 1\nGOLD1 100\n"
+         "HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2\n"
+         "AREAS\n1\n1 1 2 2 2\nHERO_GATES\n1\n1 4 1\n"
+         "TRIGGERS\n1\nTRIGGER_TIME 10\n1\nACTION_DESTROY_HERO_GATE 1\n"
+         "SCENARIO_DESCRIPTION\nNO P1 CASINO\nEOF\n";
+}
+
+std::string withNotes(const Diagnostic& d) {
+  std::string text = d.text;
+  for (const Note& n : d.notes) text += " | " + n.text;
+  return text;
+}
+
+std::string fixed(std::string text, const Diagnostic& d) {
+  std::vector<Edit> edits = d.fixes;
+  std::sort(edits.begin(), edits.end(), [](auto& a, auto& b) { return a.offset > b.offset; });
+  for (const Edit& e : edits) text.replace(e.offset, e.length, e.replacement);
+  return text;
+}
+
+struct Case {
+  std::string from, to;  // the change to the base map; several are separated by '|'
+  std::string at;        // where the diagnostic points (its first occurrence after the change)
+  Severity severity;
+  std::string id;
+  std::string words;  // in the message or its notes
+};
+
+void expectReported(const Case& c) {
+  SCOPED_TRACE(c.to);
+  std::string text = baseMap();
+  for (std::size_t f = 0, t = 0; f <= c.from.size() && t <= c.to.size();) {
+    const std::size_t fEnd = std::min(c.from.find('|', f), c.from.size());
+    const std::size_t tEnd = std::min(c.to.find('|', t), c.to.size());
+    text = replaced(text, c.from.substr(f, fEnd - f), c.to.substr(t, tEnd - t));
+    f = fEnd + 1;
+    t = tEnd + 1;
+  }
+  const std::vector<Diagnostic> found = checkMap(text, names());
+  const auto it =
+      std::find_if(found.begin(), found.end(), [&](const Diagnostic& d) { return d.id == c.id; });
+  ASSERT_NE(it, found.end()) << (found.empty() ? "nothing" : withNotes(found[0]));
+  const auto [line, column] = where(text, c.at);
+  EXPECT_EQ(it->line, line);
+  EXPECT_EQ(it->column, column);
+  EXPECT_EQ(it->severity, c.severity);
+  EXPECT_NE(withNotes(*it).find(c.words), std::string::npos) << withNotes(*it);
+  EXPECT_FALSE(it->afterFirstError);
+  // A fix mends the mistake: the map then compiles without an error.
+  if (!it->fixes.empty()) {
+    for (const Diagnostic& d : checkMap(fixed(text, *it), names())) {
+      EXPECT_NE(d.severity, Severity::kError) << withNotes(d);
+    }
+  }
+}
+
+TEST(Diagnose, FatalErrorsAtTheLineToFix) {
+  const Case cases[] = {
+      {"CREATURES\n1", "CREATURES\n3", "3\nTROLL", Severity::kError, "count-too-large", "1 entry"},
+      {"THINGS\n1", "THINGS\n2", "2\nTH_", Severity::kError, "count-too-large", "says 2"},
+      {"THINGS\n", "THINGS \n", "THINGS ", Severity::kError, "keyword-with-blanks", "alone"},
+      {"DOORS\n", " DOORS\n", " DOORS", Severity::kError, "keyword-with-blanks", "alone"},
+      {"HERO_GATES\n", "HERO_GATE\n", "HERO_GATE\n", Severity::kError, "misspelt-keyword",
+       "did you mean HERO_GATES"},
+      {"SCENARIO_DESCRIPTION", "Scenario description", "Scenario", Severity::kError,
+       "misspelt-keyword", "did you mean SCENARIO_DESCRIPTION"},
+      {"EOF\n", "", "NO P1", Severity::kError, "missing-eof", "add EOF"},
+      {"EOF\n", "eof\n", "eof", Severity::kError, "misspelt-eof", "did you mean EOF"},
+      {"KPR1_HEART_CENTER 1 1", "KPR1_HEART_CENTER 1,1", "1,1", Severity::kError, "not-a-number",
+       "without commas"},
+      // The zero-padded number shifts every later word of its section: it is the line to fix.
+      {"CREATURES\n1\nTROLL 3 1", "CREATURES\n2\nTROLL 08 1 L4 P1\nTROLL 3 1", "08 1",
+       Severity::kError, "not-a-number", "one place later"},
+
+      {"Size 6 x 4", "Size 6 4", "6 4", Severity::kError, "size-without-separator", "6 x 4"},
+      {"Players 1", "Players 2", "2\nSize", Severity::kError, "heart-count",
+       "expected 2 heart centres (one for each keeper), found 1"},
+      {"1 4 1\n", "1 4 2\n", "4 2", Severity::kError, "gate-square",
+       "nearest gate square is (4, 1)"},
+      {"1 4 1\n", "1 1 4\n", "1 4\nTRIG", Severity::kError, "gate-square", "swapped"},
+
+      {"ACTION_DESTROY_HERO_GATE 1", "ACTION_DESTROY_HERO_GATE 2", "2\nSCEN", Severity::kError,
+       "destroy-gate-out-of-range", "gate numbers are 1 to 1"},
+      {"TRIGGER_TIME", "TRIGGER_TIMER", "TRIGGER_TIMER", Severity::kError, "unknown-trigger",
+       "did you mean TRIGGER_TIME"},
+      {"ACTION_DESTROY_HERO_GATE", "ACTION_DESTROY_GATE", "ACTION_DESTROY_GATE", Severity::kError,
+       "unknown-action", "did you mean ACTION_DESTROY_HERO_GATE"},
+
+      {"#hh..#", "#hh.#", "#hh.#", Severity::kError, "map-row-too-short", "6 squares"},
+      {"Size 6 x 4", "Size 6 x 5", "5\n####", Severity::kError, "height-larger-than-rows",
+       "gives 5 rows, but the map has 4 rows"},
+      // The grid cut short is no grid for the sections read after it (the gates were once
+      // looked for in rows that were not there).
+      {"Size 6 x 4", "Size 7 x 4", "7 x", Severity::kError, "width-larger-than-rows",
+       "the rows have 6 squares"},
+      {"Players 1", "Players 5", "5\nSize", Severity::kError, "bad-player-count", "1 to 4"},
+      {"#hh.G#|G HERO_GATE_1|1 4 1\n", "Ghh..#|G HERO_GATE_3|1 0 1\n", "0 1\nTRIG",
+       Severity::kError, "gate-square", "one square away from the left edge"},
+
+      {"TRIGGER_TIME 10\n1", "TRIGGER_TIME 10\n2", "2\nACTION", Severity::kError, "action-count",
+       "larger than the actions written"},
+      {"TRIGGERS\n1\nTRIGGER_TIME 10\n1|HERO_GATE 1\n",
+       "TRIGGERS\n2\nTRIGGER_TIME 10\n0|HERO_GATE 1\nTRIGGER_TIME 20\n0\n", "0\nACTION",
+       Severity::kError, "action-count", "smaller than the actions written"},
+      {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA P1 2", "2\n1\nACTION", Severity::kError,
+       "control-area-out-of-range", "entrance areas are 1 to 1"},
+      {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA P7 1", "P7", Severity::kError, "unknown-player",
+       "did you mean P1"},
+      {"ACTION_DESTROY_HERO_GATE 1", "ACTION_HERO_RELEASE 1 g 1", "g 1", Severity::kError,
+       "invalid-switch", "upper case"},
+  };
+  for (const Case& c : cases) expectReported(c);
+}
+
+TEST(Diagnose, SilentChangesWarned) {
+  const Case cases[] = {
+      {"GOLD1 100", "GOLD1 3,000", "3,000", Severity::kWarning, "number-with-comma", "read as 3"},
+      {"GOLD1 100", "GOLD 3000", "GOLD 3000", Severity::kWarning, "gold-without-keeper", "GOLD1"},
+      {"THINGS\n1", "THINGS\n0", "0\nTH_", Severity::kWarning, "count-too-small",
+       "1 entries follow"},
+      {"KPR1_HEART_CENTER 1 1", "KPR1_HEART_CENTER 3 1", "KPR1_HEART_CENTER", Severity::kWarning,
+       "heart-centre-off-heart", "centre is (1, 1)"},
+      {"TROLL 3 1", "TROLL 0 1", "TROLL", Severity::kWarning, "creature-in-rock", "solid rock"},
+      {"P1 L\n", "P1 l\n", "l\nTRAPS", Severity::kWarning, "door-lock-lowercase", "unlocked"},
+      {"4\n# SOLID_ROCK\n.", "5\n# SOLID_ROCK\nG HERO_GATE_2\n.", "G HERO_GATE_1",
+       Severity::kWarning, "character-listed-twice", "smaller code"},
+      {"KPR1_HEART_CENTER", "KPR2_HEART_CENTER", "KPR2", Severity::kWarning,
+       "heart-of-absent-keeper", "1 keeper"},
+      {"TROLL 3 1", "TROLL 3 010", "010", Severity::kWarning, "octal-number", "as 8"},
+      {"TROLL 3 1", "TROLL 3 1px", "1px", Severity::kWarning, "number-with-unit", "read as 1"},
+      {"TH_BARREL 3 2", "TH_BARREL 3 08", "08", Severity::kWarning, "zero-padded-number",
+       "read as 0"},
+      // Recounted, the gates would take (0, 0), which is no gate: no fix is offered.
+      {"1 4 1\n", "1 4 1\n2 0 0\n", "1\n1 4 1", Severity::kWarning, "count-too-small",
+       "--fix leaves this alone"},
+      {"Band 1 PH\nKNIGHT L2", "Band 1 PH\nKNIGHT L2\nDWARF L2", "1 PH", Severity::kWarning,
+       "band-size", "says 1 but 2 members follow"},
+      {"NO P1 CASINO", "No P1 CASINO", "No P1", Severity::kWarning, "unknown-statement",
+       "did you mean NO"},
+      {"Lv\n", "Lv GUI_GENERATED_MAP\n", "GUI_", Severity::kWarning, "text-after-name",
+       "write GUI_GENERATED_MAP before the name"},
+      {"Lv\n", "Lv Level 2\n", "Level", Severity::kWarning, "text-after-name", "one word"},
+  };
+  for (const Case& c : cases) expectReported(c);
+}
+
+// Warnings do not ride on a fatal error: a short row gives no "no terrain" warnings.
+TEST(Diagnose, NoFalseWarningsAfterTheCause) {
+  const std::string text = replaced(baseMap(), "#hh..#", "#h");
+  const std::vector<Diagnostic> found = checkMap(text, names());
+  ASSERT_FALSE(found.empty());
+  for (const Diagnostic& d : found) EXPECT_NE(d.severity, Severity::kWarning) << withNotes(d);
+}
+
+TEST(Diagnose, EveryIndependentMistakeInOneRun) {
+  std::string text = baseMap();
+  text = replaced(text, "THINGS\n1", "THINGS\n2");
+  text = replaced(text, "GOLD1 100", "GOLD1 3,000");
+  text = replaced(text, "AREAS\n", "AREAS \n");
+  text = replaced(text, "ACTION_DESTROY_HERO_GATE 1", "ACTION_ADD_ROOM P1 TEMPL");
+  text = replaced(text, "EOF\n", "");
+  const std::vector<Diagnostic> found = checkMap(text, names());
+  const struct {
+    std::string id, at;
+    bool after;
+  } expected[] = {{"count-too-large", "2\nTH_", false},
+                  {"number-with-comma", "3,000", false},
+                  {"keyword-with-blanks", "AREAS ", true},
+                  {"unknown-room", "TEMPL", true},
+                  {"missing-eof", "NO P1", true}};
+  ASSERT_EQ(found.size(), std::size(expected));
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    SCOPED_TRACE(expected[i].id);
+    EXPECT_EQ(found[i].id, expected[i].id);
+    EXPECT_EQ(found[i].line, where(text, expected[i].at).first);
+    EXPECT_EQ(found[i].afterFirstError, expected[i].after);
+  }
+}
+
+}  // namespace
+}  // namespace ts::check

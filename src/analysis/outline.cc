@@ -1,0 +1,599 @@
+// The section outline of a map text, the words of its lines, and what the reader saw.
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <sstream>
+
+#include "analysis/analysis.h"
+#include "reader/text_reader.h"
+
+namespace ts::check {
+
+namespace {
+
+constexpr std::array<std::string_view, 13> kKeywords = {
+    "",      "MAP_CODES",  "THINGS",          "CREATURES",
+    "DOORS", "TRAPS",      "HEARTS_AND_GOLD", "HERO_BANDS",
+    "AREAS", "HERO_GATES", "TRIGGERS",        "SCENARIO_DESCRIPTION",
+    ""};
+
+// isBlank as a table: the outline looks at every character of the largest maps.
+constexpr std::array<bool, 256> kBlanks = [] {
+  std::array<bool, 256> blanks{};
+  for (std::size_t c = 0; c < blanks.size(); ++c) blanks[c] = isBlank(static_cast<char>(c));
+  return blanks;
+}();
+
+inline bool blank(char c) { return kBlanks[static_cast<unsigned char>(c)]; }
+
+// Words an entry of a fixed-shape section takes; 0 for the others.
+std::size_t entryWords(Stage stage) {
+  switch (stage) {
+    case Stage::kGrid:
+      return 2;
+    case Stage::kThings:
+    case Stage::kGates:
+      return 3;
+    case Stage::kTraps:
+      return 4;
+    case Stage::kCreatures:
+    case Stage::kDoors:
+    case Stage::kAreas:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
+bool isCounted(Stage stage) {
+  return stage != Stage::kHeader && stage != Stage::kHearts && stage != Stage::kScenario &&
+         stage != Stage::kEnd;
+}
+
+std::string upper(std::string_view word) {
+  std::string text(word);
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view keywordOf(Stage stage) { return kKeywords[static_cast<std::size_t>(stage)]; }
+
+Stage stageOf(ProblemId id) {
+  using P = ProblemId;
+  switch (id) {
+    case P::kLoopMapRows:
+    case P::kMapSectionError:
+    case P::kMapRowTooShort:
+    case P::kLoopMap:
+    case P::kMapCodesError:
+      return Stage::kGrid;
+    case P::kLoopThings:
+    case P::kThingsError:
+      return Stage::kThings;
+    case P::kLoopCreatures:
+    case P::kCreaturesError:
+      return Stage::kCreatures;
+    case P::kLoopDoors:
+    case P::kDoorsError:
+      return Stage::kDoors;
+    case P::kLoopTraps:
+    case P::kTrapsError:
+      return Stage::kTraps;
+    case P::kLoopHearts:
+    case P::kHeartsError:
+    case P::kHeartCount:
+      return Stage::kHearts;
+    case P::kLoopBandData:
+    case P::kLoopBands:
+    case P::kBandsError:
+      return Stage::kBands;
+    case P::kLoopAreas:
+    case P::kAreasError:
+    case P::kAreaIdOrder:
+      return Stage::kAreas;
+    case P::kLoopGates:
+    case P::kGatesError:
+    case P::kGateIdOrder:
+    case P::kNoGateTerrain:
+    case P::kGateConflictsWithArea:
+    case P::kGateConflictsWithGate:
+      return Stage::kGates;
+    case P::kLoopTriggers:
+    case P::kBeforeTriggersError:
+    case P::kTriggersError:
+    case P::kInvalidTrigger:
+    case P::kControlAreaPlayer:
+    case P::kControlAreaArea:
+    case P::kInvalidSwitch:
+    case P::kInvalidRoom:
+    case P::kInvalidDoor:
+    case P::kInvalidTrap:
+    case P::kInvalidSpell:
+    case P::kInvalidActionPlayer:
+    case P::kInvalidGateId:
+    case P::kInvalidAction:
+      return Stage::kTriggers;
+    case P::kLoopDescription:
+    case P::kBeforeDescriptionError:
+    case P::kLoopScenario:
+    case P::kScenarioError:
+      return Stage::kScenario;
+    default:
+      return Stage::kHeader;
+  }
+}
+
+std::size_t TextView::lineStart(std::size_t offset) const {
+  offset = std::min(offset, text.size());
+  const std::size_t at = offset == 0 ? std::string_view::npos : text.rfind('\n', offset - 1);
+  return at == std::string_view::npos ? 0 : at + 1;
+}
+
+std::size_t TextView::lineEnd(std::size_t offset) const {
+  std::size_t at = text.find('\n', std::min(offset, text.size()));
+  if (at == std::string_view::npos) at = text.size();
+  if (at > offset && text[at - 1] == '\r') --at;
+  return at;
+}
+
+std::size_t TextView::nextLine(std::size_t offset) const {
+  const std::size_t at = text.find('\n', std::min(offset, text.size()));
+  return at == std::string_view::npos ? text.size() : at + 1;
+}
+
+std::size_t TextView::wordEnd(std::size_t offset) const {
+  while (offset < text.size() && !blank(text[offset])) ++offset;
+  return offset;
+}
+
+std::size_t TextView::skipBlanks(std::size_t offset) const {
+  while (offset < text.size() && isBlank(text[offset])) ++offset;
+  return offset;
+}
+
+std::size_t TextView::wordsBefore(std::size_t offset, int n) const {
+  for (; n > 0 && offset > 0; --n) {
+    std::size_t at = offset;
+    while (at > 0 && isBlank(text[at - 1])) --at;
+    while (at > 0 && !isBlank(text[at - 1])) --at;
+    offset = at;
+  }
+  return offset;
+}
+
+std::vector<std::size_t> TextView::lineWords(std::size_t offset) const {
+  std::vector<std::size_t> words;
+  const std::size_t end = lineEnd(offset);
+  for (std::size_t at = lineStart(offset); at < end;) {
+    while (at < end && isBlank(text[at])) ++at;
+    if (at >= end) break;
+    words.push_back(at);
+    at = wordEnd(at);
+  }
+  return words;
+}
+
+bool isWholeNumber(std::string_view word) {
+  if (!word.empty() && (word[0] == '+' || word[0] == '-')) word.remove_prefix(1);
+  if (word.empty() || word.size() > TextReader::kMaxIntegerLength) return false;
+  // A leading zero reads the rest in octal: a whole number then holds no 8 or 9.
+  const bool octal = word.size() > 1 && word[0] == '0';
+  return std::all_of(word.begin(), word.end(),
+                     [&](char c) { return c >= '0' && (octal ? c <= '7' : c <= '9'); });
+}
+
+// The first words of a line, found without keeping every word: map rows and long lists of
+// entries are scanned once, with nothing allocated.
+struct LineHead {
+  std::size_t first = kNoOffset;   // the first word, kNoOffset on a blank line
+  std::size_t firstEnd = 0;        // one past its last character
+  std::size_t second = kNoOffset;  // the second word, kNoOffset when there is none
+  std::size_t end = 0;             // the line's end, before its line end
+  std::size_t next = 0;            // the next line's start, or the text's size
+};
+
+namespace {
+
+// The end of the line starting at `line` and the next line's start, with one search.
+void lineSpan(std::string_view text, std::size_t line, std::size_t& end, std::size_t& next) {
+  const std::size_t newline = text.find('\n', line);
+  next = newline == std::string_view::npos ? text.size() : newline + 1;
+  end = newline == std::string_view::npos ? text.size() : newline;
+  if (end > line && text[end - 1] == '\r') --end;
+}
+
+// Longer words (map rows) are no misspelt keyword, and comparing them would cost much.
+constexpr std::size_t kLongestNearMiss = 24;
+
+// The next word's start at or after `at`, or `end`.
+std::size_t skipBlanksTo(std::string_view text, std::size_t at, std::size_t end) {
+  while (at < end && blank(text[at])) ++at;
+  return at;
+}
+
+// The end of the word at `at`, at most `end`.
+std::size_t wordEndTo(std::string_view text, std::size_t at, std::size_t end) {
+  while (at < end && !blank(text[at])) ++at;
+  return at;
+}
+
+// True when `words` (a line without blanks around it) is `keyword` written with blanks where
+// the keyword has '_', in any case: "SCENARIO description" for SCENARIO_DESCRIPTION.
+bool spacedKeyword(std::string_view words, std::string_view keyword) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < words.size() && j < keyword.size()) {
+    if (blank(words[i])) {
+      if (keyword[j++] != '_') return false;
+      while (i < words.size() && blank(words[i])) ++i;
+      continue;
+    }
+    const char c =
+        words[i] >= 'a' && words[i] <= 'z' ? static_cast<char>(words[i] - 'a' + 'A') : words[i];
+    if (c != keyword[j]) return false;
+    ++i;
+    ++j;
+  }
+  return i == words.size() && j == keyword.size();
+}
+
+LineHead lineHead(const TextView& view, std::size_t line) {
+  LineHead h;
+  lineSpan(view.text, line, h.end, h.next);
+  const std::size_t first = skipBlanksTo(view.text, line, h.end);
+  if (first >= h.end) return h;
+  h.first = first;
+  // A first word longer than any keyword's near miss is cut there, and the rest not looked at.
+  const std::size_t limit = std::min(h.end, first + kLongestNearMiss + 1);
+  h.firstEnd = wordEndTo(view.text, first, limit);
+  if (h.firstEnd == first + kLongestNearMiss + 1) return h;
+  if (const std::size_t second = skipBlanksTo(view.text, h.firstEnd, h.end); second < h.end) {
+    h.second = second;
+  }
+  return h;
+}
+
+}  // namespace
+
+namespace {
+
+// Counts the entries of one counted section while the outline goes through its lines.
+class SectionCounter {
+ public:
+  SectionCounter(std::string_view text, const KeywordLine& k, const LineHead& head)
+      : text_(text), c_{k.stage, k.line}, from_(head.next) {
+    if (k.kind != KeywordLine::kWithText) return;
+    // The count on the keyword's own line, and what follows it there.
+    countPending_ = false;
+    takeCount(head.second);
+    if (c_.countAt != kNoOffset) line(k.line, head.end);
+  }
+
+  // A line of the section, [start, end).
+  void line(std::size_t start, std::size_t end) {
+    const std::size_t first = skipBlanksTo(text_, start, end);
+    if (first >= end) return;
+    if (countPending_) {
+      countPending_ = false;
+      takeCount(first);
+    }
+    std::size_t lineWords = 0;
+    std::size_t counted = 0;  // words at or after `from_`
+    bool numberSecond = false;
+    for (std::size_t w = first; w < end; w = skipBlanksTo(text_, w, end)) {
+      const std::size_t wordEnd = wordEndTo(text_, w, end);
+      if (++lineWords == 2 && c_.stage == Stage::kBands) {
+        numberSecond = isWholeNumber(text_.substr(w, wordEnd - w));
+      }
+      if (w >= from_) {
+        ++counted;
+        if (c_.stage == Stage::kTriggers && text_.substr(w, 8) == "TRIGGER_") ++c_.entries;
+      }
+      w = wordEnd;
+    }
+    words_ += counted;
+    if (counted == 0) return;
+    if (c_.stage == Stage::kBands) {
+      if (lineWords >= 3 && numberSecond) ++c_.entries;
+    } else if (c_.stage != Stage::kTriggers) {
+      ++c_.entries;
+    }
+  }
+
+  // The section ends at `end`, the next keyword line or the text's end.
+  CountedSection finish(std::size_t end) {
+    c_.end = end;
+    const std::size_t shape = entryWords(c_.stage);
+    c_.consistent =
+        c_.count == c_.entries ||
+        (shape > 0 && c_.count >= 0 && words_ == static_cast<std::size_t>(c_.count) * shape);
+    return c_;
+  }
+
+ private:
+  // The section's first word, at `at`: its count when it is a whole number.
+  void takeCount(std::size_t at) {
+    if (at == kNoOffset) return;
+    const std::size_t end = wordEndTo(text_, at, text_.size());
+    const std::string_view count = text_.substr(at, end - at);
+    if (!isWholeNumber(count)) return;
+    c_.countAt = at;
+    c_.count = std::strtoll(std::string(count).c_str(), nullptr, 0);
+    from_ = end;
+  }
+
+  std::string_view text_;
+  CountedSection c_;
+  std::size_t from_;          // words before this are the keyword and the count
+  bool countPending_ = true;  // the section's first word is still to come
+  std::size_t words_ = 0;     // words after the count
+};
+
+}  // namespace
+
+Outline::Outline(std::string_view text, bool gui) {
+  const TextView view{text};
+  std::vector<std::string_view> names;
+  for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) names.push_back(kKeywords[s]);
+  // The header takes the first three lines (four when GUI_GENERATED_MAP stands alone).
+  std::size_t at = 0;
+  for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
+    at = view.nextLine(at);
+  }
+  // One pass: keyword lines, and the entries of each counted section up to the next one.
+  std::optional<SectionCounter> section;
+  for (LineHead head; at < text.size(); at = head.next) {
+    head = lineHead(view, at);
+    if (head.first == kNoOffset) continue;
+    const KeywordLine* k = keywordLine(text, head, at, names);
+    if (k == nullptr) {
+      if (section) section->line(at, head.end);
+      continue;
+    }
+    if (section) counted.push_back(section->finish(at));
+    section.reset();
+    if (isCounted(k->stage) && !(gui && k->stage == Stage::kGrid)) section.emplace(text, *k, head);
+  }
+  if (section) counted.push_back(section->finish(text.size()));
+}
+
+const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& head, std::size_t at,
+                                        const std::vector<std::string_view>& names) {
+  const std::string_view first = text.substr(head.first, head.firstEnd - head.first);
+  // A longer first word (a map row) is neither a keyword nor a near miss of one.
+  if (first.size() > kLongestNearMiss) return nullptr;
+  const bool alone = head.second == kNoOffset;
+  // A number alone (a count) is no keyword.
+  if (alone && isWholeNumber(first)) return nullptr;
+  const std::string_view line = text.substr(at, head.end - at);
+  std::size_t last = head.end;
+  while (last > head.first && blank(text[last - 1])) --last;
+  const std::string_view words = text.substr(head.first, last - head.first);
+  // Beside a word alone on its line, a keyword line starts with the keyword's first letter.
+  const char initial =
+      first[0] >= 'a' && first[0] <= 'z' ? static_cast<char>(first[0] - 'a' + 'A') : first[0];
+  // The keywords starting with each letter, as bits by stage.
+  static constexpr std::array<std::uint32_t, 256> kByInitial = [] {
+    std::array<std::uint32_t, 256> masks{};
+    for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) {
+      masks[static_cast<unsigned char>(kKeywords[s][0])] |= 1U << s;
+    }
+    return masks;
+  }();
+  const std::uint32_t candidates = alone ? ~0U : kByInitial[static_cast<unsigned char>(initial)];
+  if (candidates == 0) return nullptr;
+  for (std::size_t s = 1; s < names.size() + 1; ++s) {
+    const std::string_view keyword = kKeywords[s];
+    if ((candidates & (1U << s)) == 0) continue;
+    KeywordLine::Kind kind;
+    if (first == keyword) {
+      kind = line == keyword ? KeywordLine::kExact
+             : alone         ? KeywordLine::kBlanks
+                             : KeywordLine::kWithText;
+    } else if (alone ? upper(first) == keyword || closestName(first, names) == keyword
+                     : words.size() <= kLongestNearMiss && spacedKeyword(words, keyword)) {
+      kind = KeywordLine::kNearMiss;
+    } else {
+      continue;
+    }
+    keywords.push_back({static_cast<Stage>(s), kind, at, head.first});
+    return &keywords.back();
+  }
+  return nullptr;
+}
+
+const KeywordLine* Outline::find(Stage stage, std::size_t from) const {
+  for (const KeywordLine& k : keywords) {
+    if (k.stage == stage && k.line >= from) return &k;
+  }
+  return nullptr;
+}
+
+const CountedSection* Outline::countedAt(std::size_t keywordLine) const {
+  for (const CountedSection& c : counted) {
+    if (c.keywordLine == keywordLine) return &c;
+  }
+  return nullptr;
+}
+
+Stage Outline::stageAt(std::size_t offset) const {
+  Stage stage = Stage::kGrid;
+  for (const KeywordLine& k : keywords) {
+    if (k.line > offset) break;
+    stage = k.stage;
+  }
+  return stage;
+}
+
+Edit recount(const TextView& view, const CountedSection& section) {
+  const std::string entries = std::to_string(section.entries);
+  if (section.countAt != kNoOffset) {
+    return {section.countAt, view.wordEnd(section.countAt) - section.countAt, entries};
+  }
+  return {view.nextLine(section.keywordLine), 0, entries + "\n"};
+}
+
+// What the reader saw.
+
+void Seen::byteOrderMark() {
+  found.push_back({0, Severity::kNote,
+                   "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
+                   "of the level name",
+                   "byte-order-mark", 3});
+}
+
+void Seen::problem(const Problem& p) {
+  Problem kept = p;
+  if (p.offset != Problem::kNowhere) {
+    kept.offset = original(p.offset);
+    if (kept.offset == kNoOffset) kept.offset = resumeAt_;
+  }
+  problems.push_back(std::move(kept));
+}
+
+void Seen::keywordNotFound(std::string_view keyword, int linesSkipped) {
+  missingKeyword = std::string(keyword);
+  skipped = linesSkipped;
+}
+
+void Seen::rowRead(std::int32_t row, std::size_t offset) {
+  if (static_cast<std::size_t>(row) == rowOffsets.size()) rowOffsets.push_back(original(offset));
+}
+
+void Seen::unknownSquare(std::size_t offset) {
+  found.push_back({original(offset), Severity::kWarning,
+                   "these two characters spell no terrain name; the square becomes SOLID_ROCK",
+                   "unknown-square", original(offset) + 2});
+}
+
+void Seen::legendReplaced(TerrainCode code, char previous, char replacement, std::size_t offset) {
+  std::ostringstream text;
+  text << "this entry gives the terrain of '" << previous << "' to '" << replacement << "' (code 0x"
+       << std::hex << code << "); squares drawn with '" << previous << "' are left without terrain";
+  found.push_back({original(offset), Severity::kWarning, text.str(), "terrain-listed-twice"});
+}
+
+void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::string_view word,
+                        std::size_t offset) {
+  static const std::vector<std::string_view> kObjects = namesOf(kObjectTable);
+  static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
+  static const std::vector<std::string_view> kDoors = namesOf(kDoorTable);
+  static const std::vector<std::string_view> kTraps = namesOf(kTrapTable);
+  static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
+  static const std::vector<std::string_view> kLevels = namesOf(kLevelTokens);
+  const struct {
+    std::string_view what;
+    std::string_view id;
+    const std::vector<std::string_view>* names;
+  } kinds[] = {{"object or magic item name", "unknown-object", &kObjects},
+               {"creature name", "unknown-creature", &kCreatures},
+               {"door name", "unknown-door", &kDoors},
+               {"trap name", "unknown-trap", &kTraps},
+               {"player token (P1 to P4, PH, PN)", "unknown-player", &kPlayers},
+               {"level token (L1 to L10)", "unknown-level", &kLevels}};
+  const auto& kind = kinds[static_cast<std::size_t>(expected)];
+  std::string text = std::string(section) + " entry dropped: '" + std::string(word) +
+                     "' is not a " + std::string(kind.what);
+  if (const std::string near = closestName(word, *kind.names); !near.empty()) {
+    text += "; did you mean " + near + "?";
+  }
+  const std::size_t at = original(offset);
+  if (at != kNoOffset) {
+    found.push_back({at, Severity::kWarning, text, std::string(kind.id), at + word.size()});
+  }
+}
+
+bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+  const LevelDescription& level = level_;
+  if (what == "heart" || x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) {
+    return true;
+  }
+  if (what == "creature") {
+    // Without a whole grid and its legend, no terrain is known (as the creature check has it).
+    if (level.mapRows.size() != static_cast<std::size_t>(level.mapHeight) ||
+        level.mapCodes.empty()) {
+      return false;
+    }
+    if (!codes_) codes_.emplace(level.mapCodes);
+    const std::string& row = level.mapRows[static_cast<std::size_t>(y)];
+    return static_cast<std::size_t>(x) >= row.size() ||
+           codes_->terrainOf(static_cast<unsigned char>(row[static_cast<std::size_t>(x)])) ==
+               kSolidRockCode;
+  }
+  if (what == "door") {
+    // The lock flag is the fifth word: name, x, y, player, flag.
+    std::size_t at = offset;
+    for (int i = 0; i < 4; ++i) {
+      while (at < reading_.size() && !isBlank(reading_[at])) ++at;
+      while (at < reading_.size() && isBlank(reading_[at])) ++at;
+    }
+    return at < reading_.size() && reading_[at] == 'l';
+  }
+  return false;
+}
+
+void Seen::placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+  static constexpr std::array<std::string_view, 5> kKinds = {"thing", "creature", "door", "trap",
+                                                             "heart"};
+  const std::size_t at = original(offset);
+  if (at == kNoOffset || !worthKeeping(what, x, y, offset)) return;
+  // Kept as one of the names above, which outlive the reading.
+  const auto kind = std::find(kKinds.begin(), kKinds.end(), what);
+  placements.push_back({kind == kKinds.end() ? std::string_view("entry") : *kind, x, y, at});
+}
+
+void Seen::areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) areas.push_back({number, area, at});
+}
+
+void Seen::goldRead(std::size_t keeper, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) gold.emplace_back(keeper, at);
+}
+
+void Seen::heroRelease(std::int32_t band, char which, std::int32_t n, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    releases.push_back({band, which, n, at});
+  }
+}
+
+void Seen::statementApplied(std::string_view word, bool changed, std::size_t offset) {
+  const std::size_t at = original(offset);
+  if (!changed && at != kNoOffset) {
+    found.push_back({at, Severity::kWarning,
+                     std::string(word) + " changes nothing: the keeper already has it so",
+                     "statement-changes-nothing", at + word.size()});
+  }
+}
+
+void Seen::integerRead(std::size_t start, std::size_t end, bool failed) {
+  const bool zero = start + 1 < reading_.size() && reading_[start] == '0' &&
+                    reading_[start + 1] >= '0' && reading_[start + 1] <= '9';
+  const bool cut = end < reading_.size() && !isBlank(reading_[end]);
+  if (!failed && !zero && !cut) return;
+  const std::size_t at = original(start);
+  if (at != kNoOffset) numbers.push_back({at, original(end), failed});
+}
+
+void Seen::sectionFound(std::string_view keyword, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    sections.push_back({std::string(keyword), at});
+  }
+}
+
+void Seen::wordIgnored(std::string_view section, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) {
+    ignored.emplace_back(std::string(section), at);
+  }
+}
+
+void Seen::legendEntry(char c, TerrainCode code, std::size_t offset) {
+  if (const std::size_t at = original(offset); at != kNoOffset) legend.push_back({c, code, at});
+}
+
+void Seen::endOfFile(std::size_t offset) { eofEnd = original(offset); }
+
+}  // namespace ts::check

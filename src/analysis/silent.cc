@@ -1,0 +1,273 @@
+// Warnings for what the compiler changes or drops without a word, each at its line.
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+#include "analysis/analysis.h"
+
+namespace ts::check {
+
+namespace {
+
+std::string terrainName(const NameMaps& names, TerrainCode code) {
+  const auto it = names.terrainNames().find(code);
+  return it == names.terrainNames().end() ? std::string("no terrain") : it->second;
+}
+
+// A number the reader took only part of, or read in octal.
+void numbers(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  const TextView& view = r.view;
+  for (const Seen::Number& n : r.seen.numbers) {
+    if (n.failed || n.start < from || n.start >= to) continue;
+    if (n.start > 0 && !isBlank(view.text[n.start - 1])) continue;  // the rest of a cut word
+    const std::string_view word = view.wordAt(n.start);
+    const std::string_view read = view.text.substr(n.start, n.end - n.start);
+    const std::string w(word);
+    const bool zero = word.size() > 1 && word[0] == '0' && word[1] >= '0' && word[1] <= '9';
+    Located l{n.start, Severity::kWarning, "", "", n.start + word.size()};
+    if (read.size() < word.size()) {
+      const char stop = word[read.size()];
+      if (zero) {
+        l.id = "zero-padded-number";
+        l.text = "'" + w + "' is read as " + std::to_string(std::strtol(w.c_str(), nullptr, 8)) +
+                 " (a leading 0 means octal) and its rest as the next word; write it without "
+                 "the leading 0";
+      } else {
+        l.id = stop == ',' ? "number-with-comma" : "number-with-unit";
+        l.text = "'" + w + "' is read as " + std::string(read) + ": the number ends at '" +
+                 std::string(1, stop) + "'" +
+                 (stop == ',' ? "; write it without commas" : "; write the number alone");
+      }
+    } else if (zero && std::strtol(w.c_str(), nullptr, 10) != std::strtol(w.c_str(), nullptr, 8)) {
+      l.id = "octal-number";
+      l.text = "'" + w + "' is read in octal as " +
+               std::to_string(std::strtol(w.c_str(), nullptr, 8)) +
+               " (a leading 0 means octal); write it without the leading 0";
+    } else {
+      continue;
+    }
+    out.push_back(std::move(l));
+  }
+}
+
+// Words the hearts section or the scenario description skips that look like what they meant.
+void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  static const std::vector<std::string_view> kHeartWords = {"KPR1_HEART_CENTER",
+                                                            "KPR2_HEART_CENTER",
+                                                            "KPR3_HEART_CENTER",
+                                                            "KPR4_HEART_CENTER",
+                                                            "GOLD1",
+                                                            "GOLD2",
+                                                            "GOLD3",
+                                                            "GOLD4",
+                                                            "HERO_BANDS"};
+  static const std::vector<std::string_view> kStatements = {"CREATURE_COUNT", "START_WITH",
+                                                            "MUST_RESEARCH", "NO", "EOF"};
+  for (const auto& [section, offset] : r.seen.ignored) {
+    if (offset < from || offset >= to) continue;
+    const std::string_view word = r.view.wordAt(offset);
+    const std::string w(word);
+    Located l{offset, Severity::kWarning, "", "", offset + word.size()};
+    const bool hearts = section == "HEARTS_AND_GOLD";
+    std::string upper = w;
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const std::vector<std::string_view>& known = hearts ? kHeartWords : kStatements;
+    std::string near = std::find(known.begin(), known.end(), upper) != known.end()
+                           ? upper
+                           : (word.size() > 3 ? closestName(word, known) : std::string());
+    if (hearts && word == "GOLD") {
+      l.id = "gold-without-keeper";
+      l.text = "GOLD names no keeper and is ignored (the gold stays 0): write GOLD1 to GOLD4";
+    } else if (hearts && word.size() == 17 && word.substr(0, 3) == "KPR" &&
+               word.substr(4) == "_HEART_CENTER") {
+      l.id = "heart-given-twice";
+      l.text = w + " is given again and ignored; the first position stays";
+    } else if (!near.empty() && near != w) {
+      l.id = hearts ? "unknown-hearts-word" : "unknown-statement";
+      l.text = "'" + w + "' is ignored in " + section + "; did you mean " + near + "?";
+      if (near == "HERO_BANDS") l.text += " everything after it is read as hearts and gold";
+    } else {
+      continue;
+    }
+    out.push_back(std::move(l));
+  }
+}
+
+// Hearts, creatures and doors whose squares or words say something else than was meant.
+void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  const LevelDescription& level = r.level;
+  const TextView& view = r.view;
+  const CharacterCodes codes(level.mapCodes);
+  const bool grid = level.mapRows.size() == static_cast<std::size_t>(level.mapHeight) &&
+                    level.mapHeight > 0 && !level.mapCodes.empty();
+  auto terrainAt = [&](std::int32_t x, std::int32_t y) -> TerrainCode {
+    if (!grid || x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return 0;
+    return codes.terrainOf(static_cast<unsigned char>(
+        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+  };
+  for (const Seen::Placement& p : r.seen.placements) {
+    if (p.offset < from || p.offset >= to) continue;
+    if (p.what == "thing" || p.what == "trap") continue;
+    const std::string_view name = view.wordAt(p.offset);
+    auto square = [&] { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; };
+    if (p.what == "heart") {
+      const int keeper = name[3] - '0';
+      if (keeper > level.playerCount) {
+        out.push_back({p.offset, Severity::kWarning,
+                       std::string(name) + " in a level of " + std::to_string(level.playerCount) +
+                           (level.playerCount == 1 ? " keeper" : " keepers") + ": keeper " +
+                           std::to_string(keeper) + " does not play",
+                       "heart-of-absent-keeper", p.offset + name.size()});
+        continue;
+      }
+      const TerrainCode heart = r.names.findTerrainCode("KPR" + std::to_string(keeper) + "_HEART");
+      const TerrainCode here = terrainAt(p.x, p.y);
+      if (here == 0 || here == heart) continue;
+      Located l{p.offset, Severity::kWarning,
+                "the heart centre " + square() + " of keeper " + std::to_string(keeper) + " is " +
+                    terrainName(r.names, here) + ", not KPR" + std::to_string(keeper) + "_HEART",
+                "heart-centre-off-heart", p.offset + name.size()};
+      std::int32_t left = level.mapWidth, top = level.mapHeight, right = -1, bottom = -1;
+      for (std::int32_t y = 0; y < level.mapHeight; ++y) {
+        for (std::int32_t x = 0; x < level.mapWidth; ++x) {
+          if (terrainAt(x, y) != heart) continue;
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+      }
+      // A map without that keeper's heart drawn is a sketch: nothing to compare with.
+      if (right < 0) continue;
+      {
+        l.notes.emplace_back(p.offset, "the KPR" + std::to_string(keeper) + "_HEART squares are " +
+                                           std::to_string(left) + ".." + std::to_string(right) +
+                                           " by " + std::to_string(top) + ".." +
+                                           std::to_string(bottom) + "; their centre is (" +
+                                           std::to_string((left + right) / 2) + ", " +
+                                           std::to_string((top + bottom) / 2) + ")");
+      }
+      out.push_back(std::move(l));
+    } else if (p.what == "creature" && terrainAt(p.x, p.y) == kSolidRockCode) {
+      out.push_back({p.offset, Severity::kWarning,
+                     std::string(name) + " at " + square() + " stands inside solid rock",
+                     "creature-in-rock", p.offset + name.size()});
+    } else if (p.what == "door") {
+      std::size_t lock = p.offset;
+      for (int i = 0; i < 4; ++i) lock = view.skipBlanks(view.wordEnd(lock));
+      if (lock < view.text.size() && view.text[lock] == 'l') {
+        out.push_back({lock, Severity::kWarning,
+                       "the lock flag is 'l': only an upper-case L locks the door, so this door "
+                       "is unlocked",
+                       "door-lock-lowercase", lock + 1});
+      }
+    }
+  }
+}
+
+// A legend character given to two terrains stands for the one with the smaller code.
+void legendCharacters(const Reading& r, std::size_t from, std::size_t to,
+                      std::vector<Located>& out) {
+  std::map<char, TerrainCode> first;
+  for (const Seen::Legend& e : r.seen.legend) {
+    auto [it, added] = first.try_emplace(e.c, e.code);
+    if (added || it->second == e.code || e.offset < from || e.offset >= to) continue;
+    const TerrainCode kept = std::min(it->second, e.code);
+    out.push_back({e.offset, Severity::kWarning,
+                   "'" + std::string(1, e.c) + "' already stands for " +
+                       terrainName(r.names, it->second) +
+                       "; a character given to two terrains "
+                       "stands for the one with the smaller code, here " +
+                       terrainName(r.names, kept),
+                   "character-listed-twice", e.offset + 1});
+  }
+}
+
+// A band whose member count differs from the member lines under it: the reader takes the count,
+// so the next band's line is read as members, or the last members as the next band.
+void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  const TextView& view = r.view;
+  for (const CountedSection& c : r.outline.counted) {
+    if (c.stage != Stage::kBands || c.countAt == kNoOffset) continue;
+    std::size_t count = kNoOffset;
+    std::int64_t size = 0;
+    std::int64_t members = 0;
+    auto check = [&] {
+      if (count == kNoOffset || members == size || count < from || count >= to) return;
+      out.push_back({count, Severity::kWarning,
+                     "this band says " + std::to_string(size) + " but " + std::to_string(members) +
+                         (members == 1 ? " member follows" : " members follow") +
+                         (size > members ? "; the next line is read as a member"
+                                         : "; the members after it are read as the next band"),
+                     "band-size", view.wordEnd(count)});
+    };
+    for (std::size_t line = view.nextLine(c.countAt); line < c.end; line = view.nextLine(line)) {
+      const std::vector<std::size_t> words = view.lineWords(line);
+      if (words.empty()) continue;
+      if (words.size() >= 3 && isWholeNumber(view.wordAt(words[1]))) {
+        check();
+        count = words[1];
+        size = std::strtoll(std::string(view.wordAt(count)).c_str(), nullptr, 0);
+        members = 0;
+      } else {
+        ++members;
+      }
+    }
+    check();
+  }
+}
+
+// Words after the level name on its line are ignored: the name is one word. GUI_GENERATED_MAP
+// there leaves the map a text map; when that makes the map fail, the error says so instead.
+void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
+                       std::vector<Located>& out) {
+  static constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
+  if (r.start != 0) return;
+  std::size_t line = r.view.text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  const std::vector<std::size_t> words = r.view.lineWords(line);
+  const std::size_t name = !words.empty() && r.view.wordAt(words[0]) == kGuiWord ? 1 : 0;
+  if (words.size() <= name + 1) return;
+  const std::size_t at = words[name + 1];
+  if (at < from || at >= to) return;
+  const std::string_view word = r.view.wordAt(at);
+  std::string text =
+      "'" + std::string(word) + "' after the level name is ignored: the name is one word";
+  if (word == kGuiWord) {
+    if (!r.level.isValid) return;
+    text +=
+        ", and the map is read as a text map; to read it in the map-drawing tool's format, "
+        "write GUI_GENERATED_MAP before the name";
+  }
+  out.push_back({at, Severity::kWarning, std::move(text), "text-after-name", r.view.wordEnd(at)});
+}
+
+}  // namespace
+
+void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  wordsAfterTheName(r, from, to, out);
+  numbers(r, from, to, out);
+  ignoredWords(r, from, to, out);
+  placements(r, from, to, out);
+  legendCharacters(r, from, to, out);
+  bandSizes(r, from, to, out);
+}
+
+void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  for (const CountedSection& c : r.outline.counted) {
+    if (c.countAt == kNoOffset || c.countAt < from || c.countAt >= to || c.consistent ||
+        c.count >= c.entries) {
+      continue;
+    }
+    const std::string_view keyword = keywordOf(c.stage);
+    const auto* line = r.outline.find(c.stage, c.keywordLine);
+    if (line == nullptr || line->kind != KeywordLine::kExact) continue;
+    Located l{c.countAt, Severity::kWarning,
+              std::string(keyword) + " says " + std::to_string(c.count) + " but " +
+                  std::to_string(c.entries) + " entries follow; the rest are never read",
+              "count-too-small", r.view.wordEnd(c.countAt)};
+    l.fixes.push_back(recount(r.view, c));
+    out.push_back(std::move(l));
+  }
+}
+
+}  // namespace ts::check

@@ -1,0 +1,300 @@
+// The triggers file: trigger elements and action elements of 16 bytes each, linked by 16-bit
+// identifiers into a tree (next links run along a chain, child links go one level down, to
+// gate-release nodes or to a trigger's first action). Besides decoding, this resolves every
+// link, reports links to nowhere, loops and actions hanging from no trigger, and draws the
+// tree in the order the compiler writes it.
+#include <array>
+#include <unordered_map>
+
+#include "decoding/decoder.h"
+#include "decoding/names.h"
+#include "format/chunks.h"
+#include "format/layouts.h"
+#include "model/records.h"
+
+namespace ts::inspect {
+
+namespace {
+
+Field link(Decoder& d, std::string_view name, std::size_t at) {
+  Field f = d.u(name, at, 2);
+  if (f.value == 0) f.text = "none";
+  return f;
+}
+
+void decodeTrigger(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("trigger", at, layout::kTriggerElementSize);
+  const std::uint8_t kind = d.u8(at + layout::kTriggerKind);
+  r.fields.push_back(d.u("id", at + layout::kTriggerId, 2));
+  r.fields.push_back(
+      d.named("kind", kind, triggerKindName(kind), at + layout::kTriggerKind, 1, "trigger kind"));
+  Field value = d.s32("value", at + layout::kTriggerValue);
+  value.minor = kind == kTriggerGateRelease;  // always 0
+  r.fields.push_back(value);
+  const std::size_t param3At = at + layout::kTriggerParam3;
+  if (kind == kTriggerControlArea) {
+    r.fields.push_back(d.player("player", param3At, 1));
+  } else if (kind == kTriggerGateRelease) {
+    Field gate = d.u("gate", param3At, 1);
+    gate.text = "hero gate " + std::to_string(gate.value + 1);  // stored as a 0-based index
+    r.fields.push_back(gate);
+  } else {
+    r.fields.push_back(Decoder::minor(d.u("param3", param3At, 1)));
+  }
+  r.fields.push_back(link(d, "next", at + layout::kTriggerNext));
+  r.fields.push_back(link(d, "child", at + layout::kTriggerChild));
+  r.fields.push_back(Decoder::minor(d.u("param1", at + layout::kTriggerParam1, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param2", at + layout::kTriggerParam2, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param4", at + layout::kTriggerParam4, 1)));
+  r.fields.push_back(Decoder::minor(d.u("param5", at + layout::kTriggerParam5, 1)));
+}
+
+void decodeAction(Decoder& d, std::size_t at) {
+  Record& r = d.addRecord("action", at, layout::kTriggerElementSize);
+  const std::uint8_t type = d.u8(at + layout::kActionType);
+  r.fields.push_back(d.u("id", at + layout::kActionId, 2));
+  r.fields.push_back(
+      d.named("action", type, actionTypeName(type), at + layout::kActionType, 1, "action type"));
+  // Arguments 1 to 4 are single bytes, argument 5 a 32-bit value.
+  static constexpr std::array<std::string_view, 5> kArgNames = {"arg1", "arg2", "arg3", "arg4",
+                                                                "arg5"};
+  const std::size_t args = at + layout::kActionArg1;
+  const std::array<Field, 5> arg = {d.u(kArgNames[0], args, 1), d.u(kArgNames[1], args + 1, 1),
+                                    d.u(kArgNames[2], args + 2, 1), d.u(kArgNames[3], args + 3, 1),
+                                    d.s32(kArgNames[4], at + layout::kActionArg5)};
+  std::array<bool, 5> used{};
+  auto use = [&](std::size_t i, Field f) {
+    used[i] = true;
+    r.fields.push_back(std::move(f));
+  };
+  // `a` with another name.
+  auto as = [](std::string_view name, Field a) {
+    a.name = name;
+    return a;
+  };
+  auto item = [&](std::size_t categoryArg) {
+    const Field& category = arg[categoryArg];
+    use(categoryArg, d.named("category", category.value, actionCategoryName(category.value),
+                             category.offset, 1, "item category"));
+    const Field& id = arg[categoryArg + 1];
+    use(categoryArg + 1,
+        d.named("item", id.value, actionItemName(category.value, id.value), id.offset, 1, "item"));
+  };
+  switch (type) {
+    case kActionHeroRelease: {
+      Field band = as("band", arg[0]);
+      band.text = "hero band " + std::to_string(arg[0].value + 1);
+      use(0, band);
+      use(4, as("location", arg[4]));
+      break;
+    }
+    case kActionGrant:
+      use(0, d.player("player", arg[0].offset, 1));
+      item(1);
+      break;
+    case kActionMakeAvailable:
+      item(0);
+      break;
+    case kActionGateLocation:
+      // The fifth argument holds the gate's corner, x in its low half.
+      used[4] = true;
+      r.fields.push_back(d.u("x", arg[4].offset, 2));
+      r.fields.push_back(d.u("y", arg[4].offset + 2, 2));
+      break;
+    case kActionDestroyGate: {
+      Field gate = as("gate", arg[0]);
+      gate.text = "hero gate " + std::to_string(arg[0].value + 1);
+      use(0, gate);
+      break;
+    }
+    default:
+      break;
+  }
+  r.fields.push_back(link(d, "next", at + layout::kActionNext));
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    if (!used[i]) r.fields.push_back(Decoder::minor(arg[i]));
+  }
+}
+
+constexpr std::array<ElementKind, 2> kTriggerElements = {{
+    {chunk::kTriggerElement, layout::kTriggerElementSize, decodeTrigger},
+    {chunk::kActionElement, layout::kTriggerElementSize, decodeAction},
+}};
+
+struct Node {
+  std::size_t record = 0;
+  bool action = false;
+  const Field* next = nullptr;
+  const Field* child = nullptr;  // triggers only
+};
+
+struct Target {
+  bool action = false;
+  std::size_t node = 0;
+};
+
+class TreeBuilder {
+ public:
+  explicit TreeBuilder(Decoder& d) : d_(d), in_(d.out()) {}
+  void build();
+
+ private:
+  void index();
+  // The element a link names, checked against the kinds it may name.
+  bool resolve(const Field* link, bool triggers, bool actions, Target& target);
+  void walkFrom(std::size_t root);
+
+  Decoder& d_;
+  Inspection& in_;
+  std::vector<Node> triggers_;
+  std::vector<Node> actions_;
+  std::unordered_map<std::int64_t, std::size_t> triggerById_;
+  std::unordered_map<std::int64_t, std::size_t> actionById_;
+  std::vector<bool> triggerSeen_;
+  std::vector<bool> actionSeen_;
+};
+
+void TreeBuilder::index() {
+  for (std::size_t i = 0; i < in_.records.size(); ++i) {
+    const Record& r = in_.records[i];
+    if (r.kind != "trigger" && r.kind != "action") continue;
+    const bool action = r.kind == "action";
+    const Field* id = r.find("id");
+    Node node{i, action, r.find("next"), action ? nullptr : r.find("child")};
+    auto& byId = action ? actionById_ : triggerById_;
+    auto& nodes = action ? actions_ : triggers_;
+    if (id->value == 0) {
+      d_.problem(id->offset, "element identifier 0, which marks a missing link");
+    } else if (triggerById_.count(id->value) != 0 || actionById_.count(id->value) != 0) {
+      d_.problem(id->offset, "identifier " + std::to_string(id->value) +
+                                 " is already used by an earlier element");
+    } else {
+      byId.emplace(id->value, nodes.size());
+    }
+    nodes.push_back(node);
+  }
+}
+
+bool TreeBuilder::resolve(const Field* link, bool triggers, bool actions, Target& target) {
+  if (link == nullptr || link->value == 0) return false;
+  if (triggers) {
+    if (auto it = triggerById_.find(link->value); it != triggerById_.end()) {
+      target = {false, it->second};
+      return true;
+    }
+  }
+  if (actions) {
+    if (auto it = actionById_.find(link->value); it != actionById_.end()) {
+      target = {true, it->second};
+      return true;
+    }
+  }
+  const char* what = triggers && actions ? "no element"
+                     : triggers          ? "no trigger element"
+                                         : "no action element";
+  d_.problem(link->offset, "the " + std::string(link->name) + " link " +
+                               std::to_string(link->value) + " names " + what);
+  return false;
+}
+
+void TreeBuilder::walkFrom(std::size_t root) {
+  struct Visit {
+    Target target;
+    std::size_t depth;
+    const Field* via;  // the link that led here, null for a root
+  };
+  // Depth first: a node, everything below it, then everything after it.
+  std::vector<Visit> stack{{{false, root}, 0, nullptr}};
+  while (!stack.empty()) {
+    const Visit v = stack.back();
+    stack.pop_back();
+    std::vector<bool>& seen = v.target.action ? actionSeen_ : triggerSeen_;
+    const Node& node = (v.target.action ? actions_ : triggers_)[v.target.node];
+    if (seen[v.target.node]) {
+      d_.problem(v.via->offset, "the " + std::string(v.via->name) + " link " +
+                                    std::to_string(v.via->value) +
+                                    " leads back into the tree (a loop or a second parent)");
+      continue;
+    }
+    seen[v.target.node] = true;
+    in_.triggerTree.push_back(
+        {node.record, v.depth, v.target.action, in_.records[node.record].find("id")->value});
+    Target next;
+    // Links were checked once in build(); resolving again reports nothing new.
+    if (node.next != nullptr && node.next->value != 0) {
+      auto& byId = v.target.action ? actionById_ : triggerById_;
+      if (auto it = byId.find(node.next->value); it != byId.end()) {
+        stack.push_back({{v.target.action, it->second}, v.depth, node.next});
+      }
+    }
+    if (node.child != nullptr && node.child->value != 0) {
+      if (auto it = triggerById_.find(node.child->value); it != triggerById_.end()) {
+        next = {false, it->second};
+      } else if (auto at = actionById_.find(node.child->value); at != actionById_.end()) {
+        next = {true, at->second};
+      } else {
+        continue;
+      }
+      stack.push_back({next, v.depth + 1, node.child});
+    }
+  }
+}
+
+void TreeBuilder::build() {
+  index();
+  triggerSeen_.assign(triggers_.size(), false);
+  actionSeen_.assign(actions_.size(), false);
+  // Roots: triggers no link names. The first is the head of the tree; each hero gate's chain
+  // of automatic triggers after the first gate's starts another.
+  std::vector<bool> named(triggers_.size(), false);
+  for (const Node& n : triggers_) {
+    Target t;
+    if (resolve(n.next, true, false, t)) named[t.node] = true;
+    if (resolve(n.child, true, true, t) && !t.action) named[t.node] = true;
+  }
+  for (const Node& n : actions_) {
+    Target t;
+    (void)resolve(n.next, false, true, t);
+  }
+  for (std::size_t i = 0; i < triggers_.size(); ++i) {
+    if (!named[i] && !triggerSeen_[i]) walkFrom(i);
+  }
+  // Triggers that only loops reach.
+  for (std::size_t i = 0; i < triggers_.size(); ++i) {
+    if (!triggerSeen_[i]) walkFrom(i);
+  }
+  for (std::size_t i = 0; i < actions_.size(); ++i) {
+    if (actionSeen_[i]) continue;
+    const Record& r = in_.records[actions_[i].record];
+    d_.problem(r.offset,
+               "action " + std::to_string(r.find("id")->value) + " hangs from no trigger");
+    in_.triggerTree.push_back({actions_[i].record, 0, true, r.find("id")->value});
+  }
+}
+
+}  // namespace
+
+void decodeTriggers(Decoder& d) {
+  d.holdRecords();
+  Inspection& in = d.out();
+  static constexpr std::string_view kCounts[] = {"triggers", "actions"};
+  const Chunk* info = topChunk(in, 1);
+  const std::vector<std::int64_t> counts = decodeInformation(d, info, kCounts);
+  const std::int64_t triggers = counts[0];
+  const std::int64_t actions = counts[1];
+  const std::size_t countsAt = info != nullptr ? dataBegin(*info) : 0;
+  walkElements(d, 2, kTriggerElements);
+  if (const Chunk* body = topChunk(in, 2)) {
+    std::size_t triggerChunks = 0;
+    std::size_t actionChunks = 0;
+    for (const Chunk& c : body->children) {
+      triggerChunks += c.id == chunk::kTriggerElement ? 1 : 0;
+      actionChunks += c.id == chunk::kActionElement ? 1 : 0;
+    }
+    checkCount(d, triggers, triggerChunks, countsAt, "trigger elements");
+    checkCount(d, actions, actionChunks, countsAt + 4, "action elements");
+  }
+  TreeBuilder(d).build();
+}
+
+}  // namespace ts::inspect

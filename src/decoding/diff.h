@@ -1,0 +1,69 @@
+// Comparing two level files of the same kind record by record. Records of one kind are
+// aligned as a text diff aligns lines, so that one inserted creature does not make every later
+// creature differ; paired records are compared field by field, by name (a hero band's members
+// likewise). Map squares are compared by position.
+//
+// Given the files' bytes, every byte is compared as well: the bytes that no changed field, no
+// changed square and no record found in one file only explains are reported as runs of
+// differing bytes, under the innermost record, else chunk, that holds them. Paired records and
+// chunks are compared byte for byte at the same distance from their start, so bytes that only
+// moved do not differ.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "decoding/inspection.h"
+
+namespace ts::inspect {
+
+// File offsets, both included.
+struct ByteRange {
+  std::size_t first = 0;
+  std::size_t last = 0;
+  friend bool operator==(const ByteRange&, const ByteRange&) = default;
+};
+
+struct Difference {
+  std::string label;       // "creature 2", "hero band 1, member 3", "square (4, 5)", "body chunk"
+  std::string record;      // the record kind, "square", "chunk" or "file"
+  std::size_t number = 0;  // the record's (chunk's) number in A, or in B when A lacks it
+  std::size_t part = 0;    // 1-based member number, 0 for the record itself
+  std::string field;       // empty: the whole record is in one file only, or a run of bytes
+  // For a record in one file only: what it is, "TROLL L4, keeper 2, at 12,7"; else empty.
+  std::string description;
+  std::optional<Field> a;  // absent: not in file A
+  std::optional<Field> b;
+  std::optional<std::size_t> offsetA;  // of the record (chunk) in A
+  std::optional<std::size_t> offsetB;
+  // A run of differing bytes: where it lies in A and in B; only one of them when the bytes are
+  // in that file only (a longer record or chunk, bytes after the last chunk).
+  std::optional<ByteRange> bytesA;
+  std::optional<ByteRange> bytesB;
+
+  [[nodiscard]] bool isByteRun() const { return bytesA.has_value() || bytesB.has_value(); }
+};
+
+struct DiffResult {
+  std::vector<Difference> differences;
+  std::size_t squaresChanged = 0;  // all changed squares; only the first few are listed
+  std::size_t byteRuns = 0;        // all runs of differing bytes; only the first few are listed
+  bool identical = true;           // with the bytes: the files are equal byte for byte
+};
+
+// Squares and runs of bytes listed in `differences` at most; the rest are only counted.
+inline constexpr std::size_t kMaxListedSquares = 50;
+inline constexpr std::size_t kMaxListedByteRuns = 50;
+
+// The decoded fields only. REQUIRES: a.kind == b.kind.
+[[nodiscard]] DiffResult diff(const Inspection& a, const Inspection& b);
+// The decoded fields and every byte. REQUIRES: a.kind == b.kind, `a` and `b` decoded from
+// `bytesA` and `bytesB` (keeping their records).
+[[nodiscard]] DiffResult diff(const Inspection& a, std::span<const std::uint8_t> bytesA,
+                              const Inspection& b, std::span<const std::uint8_t> bytesB);
+
+}  // namespace ts::inspect
