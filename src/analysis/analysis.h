@@ -22,20 +22,40 @@ namespace ts::check {
 
 inline constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
 
-// A diagnostic by byte offsets, before lines and columns are known.
+// A note of a diagnostic being found: where it stands, what it says, the square it names.
+struct LocatedNote {
+  LocatedNote(std::size_t offset, std::string text, std::optional<Square> square = std::nullopt)
+      : offset(offset), text(std::move(text)), square(square) {}
+  std::size_t offset;
+  std::string text;
+  std::optional<Square> square;
+};
+
+// What kind of problem a diagnostic is: one of the checker's, or one of the compiler's.
+struct DiagnosticKind {
+  DiagnosticKind(CheckId id) : check(id) {}      // NOLINT: either kind converts
+  DiagnosticKind(ProblemId id) : problem(id) {}  // NOLINT
+  friend bool operator==(const DiagnosticKind&, const DiagnosticKind&) = default;
+  CheckId check = CheckId::kNone;
+  ProblemId problem = ProblemId::kCount;
+};
+
+// A diagnostic being found, by byte offsets.
 struct Located {
   Located() = default;
-  Located(std::size_t offset, Severity severity, std::string text, std::string id = {},
-          std::size_t end = static_cast<std::size_t>(-1))
-      : offset(offset), severity(severity), text(std::move(text)), id(std::move(id)), end(end) {}
+  Located(std::size_t offset, Severity severity, std::string text,
+          DiagnosticKind kind = CheckId::kNone, std::size_t end = static_cast<std::size_t>(-1))
+      : offset(offset), severity(severity), text(std::move(text)), kind(kind), end(end) {}
 
   std::size_t offset = 0;
   Severity severity = Severity::kWarning;
   std::string text;
-  std::string id;
+  DiagnosticKind kind = CheckId::kNone;
   std::size_t end = kNoOffset;  // one past the token's last byte; kNoOffset: one byte
-  std::vector<std::pair<std::size_t, std::string>> notes;
+  std::vector<LocatedNote> notes;
   std::vector<Edit> fixes;
+  std::vector<Suggestion> suggestions;
+  std::optional<Square> square;
   bool afterFirstError = false;
 };
 

@@ -16,27 +16,6 @@ namespace ts::check {
 
 namespace {
 
-// Line starts of a text, to turn byte offsets into lines and columns.
-class LineIndex {
- public:
-  explicit LineIndex(std::string_view text) {
-    starts_.push_back(0);
-    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
-         at = text.find('\n', at + 1)) {
-      starts_.push_back(at + 1);
-    }
-  }
-  void locate(std::size_t offset, Diagnostic& d) const {
-    const auto it = std::upper_bound(starts_.begin(), starts_.end(), offset);
-    const auto line = static_cast<std::size_t>(it - starts_.begin());
-    d.line = line;
-    d.column = offset - starts_[line - 1] + 1;
-  }
-
- private:
-  std::vector<std::size_t> starts_;
-};
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
@@ -156,7 +135,7 @@ void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
       continue;
     }
     Located l{p.offset, p.severity() == Severity::kNote ? Severity::kNote : Severity::kWarning,
-              std::string(trim(consoleText(p))), std::string(p.name())};
+              std::string(trim(consoleText(p))), p.id};
     static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
     static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
     static std::vector<std::string_view> kObjects = [] {
@@ -174,6 +153,7 @@ void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
       l.end = p.offset + p.args[0].size();
       if (const std::string near = closestName(p.args[0], *names); !near.empty()) {
         l.notes.emplace_back(p.offset, "did you mean " + near + "?");
+        l.suggestions.push_back({{p.offset, l.end}, near});
       }
     }
     out.push_back(std::move(l));
@@ -188,7 +168,7 @@ void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<
       out.push_back({p.offset, Severity::kWarning,
                      std::string(p.what) + " at " + squareText(p.x, p.y) + " is outside the " +
                          mapSizeText(level),
-                     "outside-the-map"});
+                     CheckId::kOutsideTheMap});
     }
   }
   for (const Seen::Area& a : seen.areas) {
@@ -199,7 +179,7 @@ void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<
                      "entrance area " + std::to_string(a.number) + " from " +
                          squareText(r.left, r.top) + " to " + squareText(r.right, r.bottom) +
                          " is not a rectangle inside the " + mapSizeText(level),
-                     "area-outside-the-map"});
+                     CheckId::kAreaOutsideTheMap});
     }
   }
 }
@@ -211,7 +191,7 @@ void goldWithoutHeart(const LevelDescription& level, const Seen& seen, std::vect
                      "GOLD" + std::to_string(keeper + 1) + " for keeper " +
                          std::to_string(keeper + 1) +
                          ", who has no heart centre: the gold is never used",
-                     "gold-without-heart", offset + 5});
+                     CheckId::kGoldWithoutHeart, offset + 5});
     }
   }
 }
@@ -221,7 +201,7 @@ void textAfterEof(std::string_view text, const Seen& seen, std::vector<Located>&
   std::size_t at = seen.eofEnd;
   while (at < text.size() && isBlank(text[at])) ++at;
   if (at < text.size()) {
-    out.push_back({at, Severity::kWarning, "text after EOF is never read", "text-after-eof"});
+    out.push_back({at, Severity::kWarning, "text after EOF is never read", CheckId::kTextAfterEof});
   }
 }
 
@@ -234,39 +214,32 @@ void triggerBudget(const LevelDescription& level, std::vector<Located>& out) {
                    "the level needs " + std::to_string(total) +
                        " trigger and action elements; at most " +
                        std::to_string(kMaxTriggerElements) + " fit the triggers file",
-                   "too-many-triggers"});
+                   ProblemId::kTooManyTriggers});
   }
 }
 
-// In the order of the text, with lines and columns.
+// In the order of the text, with spans clamped to the text.
 std::vector<Diagnostic> located(std::string_view text, std::vector<Located> found) {
   std::stable_sort(found.begin(), found.end(),
                    [](const Located& a, const Located& b) { return a.offset < b.offset; });
-  const LineIndex lines(text);
   std::vector<Diagnostic> diagnostics;
+  diagnostics.reserve(found.size());
   for (Located& l : found) {
     Diagnostic d;
-    lines.locate(std::min(l.offset, text.size()), d);
+    d.span.start = std::min(l.offset, text.size());
+    // An end past the text still marks a range: it is kept, and renderers cut it.
+    d.span.end = l.end != kNoOffset && l.end > l.offset ? l.end : d.span.start;
     d.severity = l.severity;
-    d.id = std::move(l.id);
+    d.check = l.kind.check;
+    d.problem = l.kind.problem;
     d.text = std::move(l.text);
-    if (l.end != kNoOffset && l.end > l.offset) {
-      Diagnostic end;
-      lines.locate(std::min(l.end, text.size()), end);
-      // Within the line: a range that runs on is cut at its line's end.
-      d.endColumn = end.line == d.line ? end.column : 0;
-      if (end.line != d.line) {
-        const std::size_t lineEnd = text.find('\n', l.offset);
-        d.endColumn =
-            (lineEnd == std::string_view::npos ? text.size() : lineEnd) - l.offset + d.column;
-      }
-    }
-    for (auto& [offset, note] : l.notes) {
-      Diagnostic at;
-      lines.locate(std::min(offset, text.size()), at);
-      d.notes.push_back({at.line, at.column, std::move(note)});
+    for (LocatedNote& note : l.notes) {
+      const std::size_t at = std::min(note.offset, text.size());
+      d.notes.push_back({{at, at}, std::move(note.text), note.square});
     }
     d.fixes = std::move(l.fixes);
+    d.suggestions = std::move(l.suggestions);
+    d.square = l.square;
     d.afterFirstError = l.afterFirstError;
     diagnostics.push_back(std::move(d));
   }
@@ -408,8 +381,8 @@ constexpr int kMostReadings = 32;
 // stopped, it is the mistake to fix: the error moves there, and what was said between the two
 // only rode on it.
 void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found) {
-  static constexpr std::array<std::string_view, 3> kShifting = {
-      "zero-padded-number", "number-with-unit", "number-with-comma"};
+  static constexpr std::array<CheckId, 3> kShifting = {
+      CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma};
   const std::size_t stop = d.error.offset;
   std::size_t sectionStart = 0;
   for (const KeywordLine& k : outline.keywords) {
@@ -417,19 +390,20 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
   }
   const auto shift = std::find_if(found.begin(), found.end(), [&](const Located& l) {
     return l.offset >= sectionStart && l.offset < stop && l.severity == Severity::kWarning &&
-           std::find(kShifting.begin(), kShifting.end(), l.id) != kShifting.end();
+           std::find(kShifting.begin(), kShifting.end(), l.kind.check) != kShifting.end();
   });
   if (shift == found.end()) return;
   Located cause = std::move(*shift);
   std::erase_if(found, [&](const Located& l) {
     return l.offset >= cause.offset && l.offset < stop && l.severity != Severity::kError;
   });
-  std::vector<std::pair<std::size_t, std::string>> notes;
+  std::vector<LocatedNote> notes;
   notes.emplace_back(cause.offset, cause.text +
                                        "; every word after it in this section is read "
                                        "one place later, until reading fails");
   for (auto& note : d.error.notes) notes.push_back(std::move(note));
-  if (std::none_of(notes.begin(), notes.end(), [&](const auto& n) { return n.first == stop; })) {
+  if (std::none_of(notes.begin(), notes.end(),
+                   [&](const LocatedNote& n) { return n.offset == stop; })) {
     notes.emplace_back(stop, "the compiler stopped reading here");
   }
   d.error.notes = std::move(notes);
@@ -543,12 +517,6 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     learn(known, next, stage, stopped);
   }
   return located(text, std::move(found));
-}
-
-std::string format(std::string_view path, const Diagnostic& d) {
-  static constexpr std::array<std::string_view, 3> kWords = {"error", "warning", "note"};
-  return std::string(path) + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + ": " +
-         std::string(kWords[static_cast<std::size_t>(d.severity)]) + ": " + d.text;
 }
 
 }  // namespace ts::check

@@ -1,18 +1,39 @@
-// The map checker: reads a map text with the compiler's own reader and reports every problem
-// with its line and column, including the mistakes the compiler drops without a word.
+// The map checker: reads a map text with the compiler's own reader and reports every problem at
+// its place, including the mistakes the compiler drops without a word. Diagnostics are values:
+// byte spans into the text, an identifier from a table, the explanation, located notes, the
+// suggestions and squares they are about, and the fixes whose intent is certain. Lines and
+// columns are a rendering of the spans (analysis/line_index.h).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/check_ids.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"
 
 namespace ts::check {
 
 using Severity = ts::Severity;
+
+// Bytes [start, end) of the map text. An empty span (end == start) is a place, not a range: a
+// renderer shows one character there.
+struct Span {
+  std::size_t start = 0;
+  std::size_t end = 0;
+  friend bool operator==(const Span&, const Span&) = default;
+};
+
+// A square of the map: x the column, y the row, both from 0.
+struct Square {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const Square&, const Square&) = default;
+};
 
 // A change to the map text that mends a mistake whose intent is certain: the bytes
 // [offset, offset + length) are replaced by `replacement`.
@@ -22,30 +43,43 @@ struct Edit {
   std::string replacement;
 };
 
-// An explanation attached to a diagnostic, at its own place in the text.
+// A word the designer probably meant in place of the word at `span`: "did you mean IMP?".
+struct Suggestion {
+  Span span;
+  std::string replacement;
+};
+
+// An explanation attached to a diagnostic, at its own place in the text, and the square it is
+// about when it names one.
 struct Note {
-  std::size_t line = 1;
-  std::size_t column = 1;
+  Span span;
   std::string text;
+  std::optional<Square> square;
 };
 
 struct Diagnostic {
-  std::size_t line = 1;       // from 1
-  std::size_t column = 1;     // from 1, in bytes
-  std::size_t endColumn = 0;  // one past the last byte of the token on that line; 0: one byte
+  Span span;
   Severity severity = Severity::kWarning;
-  std::string id;  // a stable identifier of the kind of problem, e.g. "gate-square"
+  // What kind of problem it is: one of the checker's (check) or, with CheckId::kNone, one of
+  // the compiler's (problem).
+  CheckId check = CheckId::kNone;
+  ProblemId problem = ProblemId::kCount;
   std::string text;
   std::vector<Note> notes;
-  std::vector<Edit> fixes;       // applied together by --fix; empty when the intent is not certain
+  std::vector<Edit> fixes;  // applied together by --fix; empty when the intent is not certain
+  std::vector<Suggestion> suggestions;
+  std::optional<Square> square;  // the square the diagnostic is about, if any
   bool afterFirstError = false;  // an error found after resuming past an earlier fatal error
+
+  // The stable identifier of its kind, "count-too-small"; empty when it has none.
+  [[nodiscard]] std::string_view name() const {
+    if (check != CheckId::kNone) return infoOf(check).name;
+    return problem == ProblemId::kCount ? std::string_view() : ts::infoOf(problem).name;
+  }
 };
 
 // Every problem of one map text, in the order of the text where that order is known.
 [[nodiscard]] std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names);
-
-// "path:line:column: error: text"
-[[nodiscard]] std::string format(std::string_view path, const Diagnostic& d);
 
 // The closest name of `candidates` to `word`, when one is near enough to be a likely typo.
 [[nodiscard]] std::string closestName(std::string_view word,

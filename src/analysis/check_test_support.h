@@ -36,4 +36,10 @@ inline std::pair<std::size_t, std::size_t> where(const std::string& text, std::s
           at - lineStart + 1};
 }
 
+// The line (from 1) that holds byte `offset` of `text`.
+inline std::size_t lineAt(const std::string& text, std::size_t offset) {
+  return 1 + static_cast<std::size_t>(std::count(
+                 text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
 }  // namespace ts::check::test_support

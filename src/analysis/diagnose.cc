@@ -19,6 +19,10 @@ std::string squareText(std::int64_t x, std::int64_t y) {
   return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
 }
 
+Square squareAt(std::int64_t x, std::int64_t y) {
+  return {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+}
+
 std::string plural(std::int64_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
@@ -27,14 +31,23 @@ std::int64_t numberAt(const TextView& view, std::size_t at) {
   return std::strtoll(std::string(view.wordAt(at)).c_str(), nullptr, 0);
 }
 
-std::string didYouMean(std::string_view word, const std::vector<std::string_view>& names) {
+// The name of `names` that `word` probably means, and the hint that says so; both empty when
+// none is near.
+struct Hint {
+  std::string name;
+  std::string text;
+};
+Hint didYouMean(std::string_view word, const std::vector<std::string_view>& names) {
   std::string upperWord(word);
   for (char& c : upperWord) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   for (std::string_view name : names) {
-    if (name == upperWord) return "did you mean " + upperWord + "? names are upper case";
+    if (name == upperWord)
+      return {upperWord, "did you mean " + upperWord + "? names are upper case"};
   }
-  const std::string near = closestName(word, names);
-  return near.empty() ? std::string() : "did you mean " + near + "?";
+  std::string near = closestName(word, names);
+  if (near.empty()) return {};
+  std::string text = "did you mean " + near + "?";
+  return {std::move(near), std::move(text)};
 }
 
 const std::vector<std::string_view> kTriggerWords = {"TRIGGER_TIME", "TRIGGER_SLAP_COUNT_EQUALS",
@@ -75,7 +88,7 @@ class Explainer {
         fatal.offset == Problem::kNowhere ? 0 : std::min(fatal.offset, view_.text.size());
     d_.error.severity = Severity::kError;
     d_.error.text = trimmed(consoleText(fatal));
-    d_.error.id = std::string(fatal.name());
+    d_.error.kind = fatal.id;
     d_.quietFrom = d_.error.offset;
     d_.resumeFrom = d_.error.offset;
     d_.minStage = static_cast<Stage>(static_cast<int>(stage_) + 1);
@@ -95,16 +108,22 @@ class Explainer {
  private:
   std::size_t stopped() const { return std::min(fatal_.offset, view_.text.size()); }
 
-  void at(std::size_t offset, std::size_t end, std::string id) {
+  void at(std::size_t offset, std::size_t end, DiagnosticKind kind) {
     d_.error.offset = offset;
     d_.error.end = end;
-    d_.error.id = std::move(id);
+    d_.error.kind = kind;
   }
-  void atWord(std::size_t offset, std::string id) { at(offset, view_.wordEnd(offset), id); }
+  void atWord(std::size_t offset, DiagnosticKind kind) { at(offset, view_.wordEnd(offset), kind); }
   void note(std::size_t offset, std::string text) {
     d_.error.notes.emplace_back(offset, std::move(text));
   }
-  void explainHere(std::string text) { note(d_.error.offset, std::move(text)); }
+  void explainHere(std::string text, std::optional<Square> square = std::nullopt) {
+    d_.error.notes.emplace_back(d_.error.offset, std::move(text), square);
+  }
+  // The word at `offset` probably means `name`.
+  void suggest(std::size_t offset, std::string name) {
+    d_.error.suggestions.push_back({{offset, view_.wordEnd(offset)}, std::move(name)});
+  }
 
   // The first number that could not be read before the end of the text: from there on the text
   // is broken, and the compiler only notices at its next check.
@@ -125,11 +144,11 @@ class Explainer {
       if (c.consistent || (c.count >= 0 && c.count < c.entries)) continue;
       const std::string section(keywordOf(c.stage));
       if (c.countAt == kNoOffset) {
-        at(c.keywordLine, view_.lineEnd(c.keywordLine), "count-missing");
+        at(c.keywordLine, view_.lineEnd(c.keywordLine), CheckId::kCountMissing);
         explainHere("the " + section + " keyword must be followed by the number of entries (" +
                     std::to_string(c.entries) + " here) on the next line");
       } else {
-        atWord(c.countAt, "count-too-large");
+        atWord(c.countAt, CheckId::kCountTooLarge);
         explainHere(section + " says " + std::to_string(c.count) + " but " +
                     plural(c.entries, "entry is", "entries are") +
                     " written before the next keyword; the count swallows the words that "
@@ -150,7 +169,7 @@ class Explainer {
     if (failure == nullptr || failure->start > stopped()) return false;
     const std::size_t start = view_.wordsBefore(view_.wordEnd(failure->start), 1);
     const std::string_view word = view_.wordAt(start);
-    atWord(start, "not-a-number");
+    atWord(start, CheckId::kNotANumber);
     if (word.find(',') != std::string_view::npos) {
       explainHere("'" + std::string(word) +
                   "' is not a whole number: a number ends at its first character that is no "
@@ -184,11 +203,11 @@ class Explainer {
     }
     const std::size_t from =
         r_.seen.sections.empty() ? r_.start : r_.seen.sections.back().offset + 1;
-    d_.error.id = "missing-keyword";
+    d_.error.kind = CheckId::kMissingKeyword;
     if (stage == Stage::kGrid) {
       const std::vector<std::size_t> first = view_.lineWords(0);
       if (first.size() > 1 && view_.wordAt(first[1]) == "GUI_GENERATED_MAP") {
-        atWord(first[1], "gui-word-after-name");
+        atWord(first[1], CheckId::kGuiWordAfterName);
         explainHere(
             "GUI_GENERATED_MAP must come before the level name; after it, the word is ignored "
             "and the map is read as a text map, which needs MAP_CODES");
@@ -203,19 +222,20 @@ class Explainer {
           // keyword was read as one.
           return stage == Stage::kGrid && swallowedByRows(k->line);
         case KeywordLine::kBlanks:
-          at(view_.lineStart(k->word), view_.lineEnd(k->word), "keyword-with-blanks");
+          at(view_.lineStart(k->word), view_.lineEnd(k->word), CheckId::kKeywordWithBlanks);
           explainHere("the keyword " + keyword +
                       " must stand alone on its line, with no blank before or after it");
           d_.error.fixes.push_back({k->line, view_.lineEnd(k->line) - k->line, keyword});
           break;
         case KeywordLine::kWithText:
-          at(k->word, view_.lineEnd(k->word), "keyword-with-text");
+          at(k->word, view_.lineEnd(k->word), CheckId::kKeywordWithText);
           explainHere("the keyword " + keyword +
                       " must stand alone on its line; put what follows it on the next line");
           break;
         case KeywordLine::kNearMiss:
-          at(k->word, view_.lineEnd(k->word), "misspelt-keyword");
+          at(k->word, view_.lineEnd(k->word), CheckId::kMisspeltKeyword);
           explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+          suggest(k->word, keyword);
           break;
       }
       d_.resumeLine = k->line;
@@ -225,7 +245,7 @@ class Explainer {
     // No line looks like it: the section is missing. Point at the next section that is there.
     for (const KeywordLine& k : r_.outline.keywords) {
       if (k.line >= from && k.stage > stage) {
-        at(k.line, view_.lineEnd(k.line), "missing-section");
+        at(k.line, view_.lineEnd(k.line), CheckId::kMissingSection);
         explainHere("the " + keyword + " section is missing: add it before " +
                     std::string(keywordOf(k.stage)) + " (sections come in a fixed order)");
         d_.resumeFrom = k.line;
@@ -234,16 +254,16 @@ class Explainer {
       }
     }
     if (stage == Stage::kScenario) return false;
-    lastLine("missing-section", "the " + keyword + " section is missing: add it here");
+    lastLine(CheckId::kMissingSection, "the " + keyword + " section is missing: add it here");
     d_.minStage = Stage::kEnd;
     return true;
   }
 
   // Points after the last line of the text.
-  void lastLine(std::string id, std::string text) {
+  void lastLine(DiagnosticKind kind, std::string text) {
     std::size_t end = view_.text.size();
     while (end > 0 && isBlank(view_.text[end - 1])) --end;
-    at(view_.lineStart(end), view_.lineEnd(end), std::move(id));
+    at(view_.lineStart(end), view_.lineEnd(end), kind);
     explainHere(std::move(text));
   }
 
@@ -258,7 +278,7 @@ class Explainer {
         sizeLine(header);
         break;
       case P::kBadPlayerCount:
-        atWord(view_.wordsBefore(view_.wordEnd(d_.error.offset), 1), "bad-player-count");
+        atWord(view_.wordsBefore(view_.wordEnd(d_.error.offset), 1), ProblemId::kBadPlayerCount);
         explainHere("the second line gives the number of keepers, 1 to 4");
         break;
       case P::kMapRowTooShort:
@@ -274,7 +294,7 @@ class Explainer {
         break;
       case P::kGateConflictsWithArea:
       case P::kGateConflictsWithGate:
-        atWord(view_.wordsBefore(d_.error.offset, 2), d_.error.id);
+        atWord(view_.wordsBefore(d_.error.offset, 2), d_.error.kind);
         explainHere(
             "gates and entrance areas must not share a square (HERO_GATE_3 counts one "
             "square more on every side)");
@@ -283,13 +303,13 @@ class Explainer {
       case P::kAreaIdOrder: {
         const std::size_t id =
             view_.wordsBefore(d_.error.offset, fatal_.id == P::kGateIdOrder ? 2 : 4);
-        atWord(id, d_.error.id);
+        atWord(id, d_.error.kind);
         explainHere("entries are numbered 1, 2, 3, ... in order: this one must be " +
                     (fatal_.args.empty() ? std::string("the next") : fatal_.args[0]));
         break;
       }
       case P::kInvalidGateId: {
-        atWord(d_.error.offset, "destroy-gate-out-of-range");
+        atWord(d_.error.offset, CheckId::kDestroyGateOutOfRange);
         const std::size_t gates = level.heroGates.size();
         explainHere("ACTION_DESTROY_HERO_GATE " + std::string(view_.wordAt(d_.error.offset)) +
                     " names no gate (the message shows the number less one): " +
@@ -298,33 +318,33 @@ class Explainer {
         break;
       }
       case P::kInvalidTrigger:
-        word(kTriggerWords, "unknown-trigger", "ACTION_");
+        word(kTriggerWords, CheckId::kUnknownTrigger, "ACTION_");
         break;
       case P::kInvalidAction:
-        word(kActionWords, "unknown-action", "TRIGGER_");
+        word(kActionWords, CheckId::kUnknownAction, "TRIGGER_");
         break;
       case P::kInvalidRoom:
-        word(namesOf(kRoomTable), "unknown-room", "");
+        word(namesOf(kRoomTable), CheckId::kUnknownRoom, "");
         break;
       case P::kInvalidDoor:
-        word(namesOf(kDoorTable), "unknown-door", "");
+        word(namesOf(kDoorTable), CheckId::kUnknownDoor, "");
         break;
       case P::kInvalidTrap:
-        word(namesOf(kTrapTable), "unknown-trap", "");
+        word(namesOf(kTrapTable), CheckId::kUnknownTrap, "");
         break;
       case P::kInvalidSpell:
-        word(namesOf(kSpellTable), "unknown-spell", "");
+        word(namesOf(kSpellTable), CheckId::kUnknownSpell, "");
         break;
       case P::kInvalidActionPlayer:
         d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
-        word(namesOf(kPlayerTokens), "unknown-player", "");
+        word(namesOf(kPlayerTokens), CheckId::kUnknownPlayer, "");
         break;
       case P::kControlAreaPlayer:
         d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
-        word(namesOf(kPlayerTokens), "unknown-player", "");
+        word(namesOf(kPlayerTokens), CheckId::kUnknownPlayer, "");
         break;
       case P::kControlAreaArea:
-        atWord(d_.error.offset, "control-area-out-of-range");
+        atWord(d_.error.offset, CheckId::kControlAreaOutOfRange);
         explainHere(level.areas.empty()
                         ? std::string("the level has no entrance areas")
                         : "the entrance areas are 1 to " + std::to_string(level.areas.size()));
@@ -333,7 +353,7 @@ class Explainer {
         std::size_t which = d_.error.offset;
         which =
             which > 0 && !isBlank(view_.text[which - 1]) ? which - 1 : view_.wordsBefore(which, 1);
-        at(which, which + 1, "invalid-switch");
+        at(which, which + 1, ProblemId::kInvalidSwitch);
         explainHere(
             "the switch is G (release at a hero gate) or A (at an entrance area), upper "
             "case");
@@ -350,17 +370,20 @@ class Explainer {
 
   // A word that names nothing the compiler knows; `countWord` is the prefix of words that show
   // a count of actions that does not match.
-  void word(const std::vector<std::string_view>& names, std::string id,
+  void word(const std::vector<std::string_view>& names, DiagnosticKind kind,
             std::string_view countWord) {
     const std::size_t start = d_.error.offset;
     const std::string_view w = view_.wordAt(start);
-    atWord(start, std::move(id));
+    atWord(start, kind);
     if (!countWord.empty() &&
         (w.substr(0, countWord.size()) == countWord || w == "SCENARIO_DESCRIPTION")) {
       actionCount(start, countWord == "ACTION_");
       return;
     }
-    if (const std::string hint = didYouMean(w, names); !hint.empty()) explainHere(hint);
+    if (Hint hint = didYouMean(w, names); !hint.text.empty()) {
+      explainHere(std::move(hint.text));
+      suggest(start, std::move(hint.name));
+    }
   }
 
   // The action count of the trigger before `start`, when more or fewer actions follow it.
@@ -376,7 +399,7 @@ class Explainer {
     std::size_t count = view_.skipBlanks(view_.wordEnd(trigger));
     const int operands = kind == "TRIGGER_CONTROL_AREA" ? 2 : 1;
     for (int i = 0; i < operands; ++i) count = view_.skipBlanks(view_.wordEnd(count));
-    atWord(count, "action-count");
+    atWord(count, CheckId::kActionCount);
     explainHere(tooSmall ? "this trigger's action count is smaller than the actions written "
                            "after it: the next action is read as a trigger"
                          : "this trigger's action count is larger than the actions written "
@@ -387,22 +410,22 @@ class Explainer {
     if (header.size == kNoOffset) return;
     const std::vector<std::size_t> words = view_.lineWords(header.size);
     if (words.size() < 2) {
-      at(header.size, view_.lineEnd(header.size), "size-line");
+      at(header.size, view_.lineEnd(header.size), CheckId::kSizeLine);
       explainHere(
           "the third line gives the map size: a label, the width, a separator and the "
           "height, as in Size 10 x 8");
       return;
     }
-    at(words[1], view_.lineEnd(header.size), "size-line");
+    at(words[1], view_.lineEnd(header.size), CheckId::kSizeLine);
     if (fatal_.id == ProblemId::kHeaderError && words.size() >= 3 &&
         isWholeNumber(view_.wordAt(words[1])) && isWholeNumber(view_.wordAt(words[2]))) {
-      d_.error.id = "size-without-separator";
+      d_.error.kind = CheckId::kSizeWithoutSeparator;
       explainHere("the width and the height need a separator character between them: write " +
                   std::string(view_.wordAt(words[1])) + " x " +
                   std::string(view_.wordAt(words[2])) +
                   " (without one, the first digit of the height is taken as the separator)");
     } else if (fatal_.id == ProblemId::kMapTooWide) {
-      atWord(words[1], "map-too-wide");
+      atWord(words[1], ProblemId::kMapTooWide);
       explainHere("this is the width");
     } else {
       explainHere(
@@ -429,7 +452,7 @@ class Explainer {
     const std::vector<std::size_t> words = view_.lineWords(header.size);
     const std::size_t height =
         words.empty() ? header.size : view_.wordsBefore(view_.lineEnd(header.size), 1);
-    at(height, view_.wordEnd(height), "height-larger-than-rows");
+    at(height, view_.wordEnd(height), CheckId::kHeightLargerThanRows);
     explainHere("the size gives " + plural(r_.level.mapHeight, "row", "rows") +
                 ", but the map has " + plural(static_cast<std::int64_t>(found), "row", "rows") +
                 " before " + (before.empty() ? std::string("the end") : before));
@@ -453,14 +476,15 @@ class Explainer {
         header.size != kNoOffset) {
       const std::vector<std::size_t> words = view_.lineWords(header.size);
       if (words.size() >= 2) {
-        atWord(words[1], "width-larger-than-rows");
+        atWord(words[1], CheckId::kWidthLargerThanRows);
         explainHere("the size gives a width of " + std::to_string(level.mapWidth) +
                     ", but the rows have " +
                     plural(static_cast<std::int64_t>(row.size()), "square", "squares"));
         return;
       }
     }
-    at(view_.lineStart(d_.error.offset), view_.lineEnd(d_.error.offset), "map-row-too-short");
+    at(view_.lineStart(d_.error.offset), view_.lineEnd(d_.error.offset),
+       ProblemId::kMapRowTooShort);
     explainHere("each row needs " + plural(level.mapWidth, "square", "squares") +
                 " (the width on the size line)");
   }
@@ -477,7 +501,7 @@ class Explainer {
     for (const auto& [section, offset] : r_.seen.ignored) {
       const std::string_view w = view_.wordAt(offset);
       if (section != "HEARTS_AND_GOLD" || w.find("HEART") == std::string_view::npos) continue;
-      atWord(offset, "heart-count");
+      atWord(offset, ProblemId::kHeartCount);
       std::string missing;
       for (std::size_t k = 0; k < 4 && static_cast<std::int64_t>(k) < expected; ++k) {
         if (!level.heartCenterSet[k]) {
@@ -489,9 +513,10 @@ class Explainer {
                        ? "this heart keyword is given twice and the second is ignored"
                        : "this word is no heart keyword and is ignored") +
                   (missing.empty() ? std::string() : "; did you mean " + missing + "?"));
+      if (!missing.empty()) suggest(offset, missing);
       break;
     }
-    if (d_.error.id != "heart-count" || d_.error.notes.empty()) {
+    if (d_.error.kind != ProblemId::kHeartCount || d_.error.notes.empty()) {
       std::size_t target = kNoOffset;
       if (found > expected) {
         for (std::size_t h : hearts) {
@@ -500,10 +525,10 @@ class Explainer {
         }
       }
       if (target != kNoOffset) {
-        atWord(target, "heart-count");
+        atWord(target, ProblemId::kHeartCount);
       } else if (header.players != kNoOffset) {
         const std::vector<std::size_t> words = view_.lineWords(header.players);
-        atWord(words.size() > 1 ? words[1] : header.players, "heart-count");
+        atWord(words.size() > 1 ? words[1] : header.players, ProblemId::kHeartCount);
       }
       explainHere("expected " + plural(expected, "heart centre", "heart centres") +
                   " (one for each keeper), found " + std::to_string(found));
@@ -518,7 +543,7 @@ class Explainer {
     const LevelDescription& level = r_.level;
     const std::size_t yAt = d_.error.offset;
     const std::size_t xAt = view_.wordsBefore(yAt, 1);
-    at(xAt, view_.wordEnd(yAt), "gate-square");
+    at(xAt, view_.wordEnd(yAt), CheckId::kGateSquare);
     const std::int64_t x = numberAt(view_, xAt);
     const std::int64_t y = numberAt(view_, yAt);
     auto inside = [&](std::int64_t cx, std::int64_t cy) {
@@ -549,7 +574,8 @@ class Explainer {
         return;
       }
       explainHere("the square " + squareText(x, y) + " is " + terrainName(code) +
-                  ", not a gate terrain (x is the column, y the row, both from 0)");
+                      ", not a gate terrain (x is the column, y the row, both from 0)",
+                  squareAt(x, y));
     }
     std::int64_t best = -1;
     std::int64_t bx = 0;
@@ -569,23 +595,27 @@ class Explainer {
       explainHere("the map has no square of a gate terrain (HERO_GATE_1 to HERO_GATE_10)");
     } else if (bx == y && by == x) {
       explainHere("the gate square is " + squareText(bx, by) + " (" +
-                  terrainName(terrainAt(bx, by)) + "): x and y are swapped");
+                      terrainName(terrainAt(bx, by)) + "): x and y are swapped",
+                  squareAt(bx, by));
     } else {
       explainHere("the nearest gate square is " + squareText(bx, by) + " (" +
-                  terrainName(terrainAt(bx, by)) + ")");
+                      terrainName(terrainAt(bx, by)) + ")",
+                  squareAt(bx, by));
     }
   }
 
   void endOfFile() {
     for (const auto& [section, offset] : r_.seen.ignored) {
       const std::string_view w = view_.wordAt(offset);
-      if (section == "SCENARIO_DESCRIPTION" && !didYouMean(w, {"EOF"}).empty()) {
-        atWord(offset, "misspelt-eof");
+      if (section == "SCENARIO_DESCRIPTION" && !didYouMean(w, {"EOF"}).text.empty()) {
+        atWord(offset, CheckId::kMisspeltEof);
         explainHere("did you mean EOF? the level ends with the word EOF, in capitals");
+        suggest(offset, "EOF");
         return;
       }
     }
-    lastLine("missing-eof", "the level must end with the word EOF: add EOF as the last line");
+    lastLine(CheckId::kMissingEof,
+             "the level must end with the word EOF: add EOF as the last line");
     const std::string_view text = view_.text;
     d_.error.fixes.push_back(
         {text.size(), 0, (text.empty() || text.back() == '\n' ? "" : "\n") + std::string("EOF\n")});

@@ -12,6 +12,7 @@
 namespace ts::check {
 namespace {
 
+using test_support::lineAt;
 using test_support::names;
 using test_support::replaced;
 using test_support::where;
@@ -63,12 +64,10 @@ void expectReported(const Case& c) {
     t = tEnd + 1;
   }
   const std::vector<Diagnostic> found = checkMap(text, names());
-  const auto it =
-      std::find_if(found.begin(), found.end(), [&](const Diagnostic& d) { return d.id == c.id; });
+  const auto it = std::find_if(found.begin(), found.end(),
+                               [&](const Diagnostic& d) { return d.name() == c.id; });
   ASSERT_NE(it, found.end()) << (found.empty() ? "nothing" : withNotes(found[0]));
-  const auto [line, column] = where(text, c.at);
-  EXPECT_EQ(it->line, line);
-  EXPECT_EQ(it->column, column);
+  EXPECT_EQ(it->span.start, text.find(c.at));
   EXPECT_EQ(it->severity, c.severity);
   EXPECT_NE(withNotes(*it).find(c.words), std::string::npos) << withNotes(*it);
   EXPECT_FALSE(it->afterFirstError);
@@ -197,8 +196,8 @@ TEST(Diagnose, EveryIndependentMistakeInOneRun) {
   ASSERT_EQ(found.size(), std::size(expected));
   for (std::size_t i = 0; i < found.size(); ++i) {
     SCOPED_TRACE(expected[i].id);
-    EXPECT_EQ(found[i].id, expected[i].id);
-    EXPECT_EQ(found[i].line, where(text, expected[i].at).first);
+    EXPECT_EQ(found[i].name(), expected[i].id);
+    EXPECT_EQ(lineAt(text, found[i].span.start), where(text, expected[i].at).first);
     EXPECT_EQ(found[i].afterFirstError, expected[i].after);
   }
 }

@@ -80,17 +80,12 @@ std::vector<Diagnostic> fixNotes(const FixedText& fixed,
                                  const std::vector<Diagnostic>& diagnostics) {
   std::vector<Diagnostic> notes;
   for (const AppliedFix& a : fixed.applied) {
-    const std::string_view text = fixed.text;
-    const std::size_t lineStart = a.offset == 0 ? 0 : text.rfind('\n', a.offset - 1) + 1;
-    Diagnostic note;
-    note.line = 1 + static_cast<std::size_t>(std::count(
-                        text.begin(), text.begin() + static_cast<std::ptrdiff_t>(lineStart), '\n'));
-    note.column = a.offset - lineStart + 1;
-    const std::string_view replacement = text.substr(a.offset, a.length);
+    const std::string_view replacement = std::string_view(fixed.text).substr(a.offset, a.length);
     const std::size_t onLine = std::min(replacement.find('\n'), replacement.size());
-    note.endColumn = onLine > 1 ? note.column + onLine : 0;
+    Diagnostic note;
+    note.span = {a.offset, onLine > 1 ? a.offset + onLine : a.offset};
     note.severity = Severity::kNote;
-    note.id = "fixed";
+    note.check = CheckId::kFixed;
     note.text = "fixed: " + diagnostics[a.diagnostic].text;
     notes.push_back(std::move(note));
   }

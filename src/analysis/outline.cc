@@ -443,7 +443,7 @@ void Seen::byteOrderMark() {
   found.push_back({0, Severity::kNote,
                    "the file starts with a UTF-8 byte-order mark; it is skipped and is no part "
                    "of the level name",
-                   "byte-order-mark", 3});
+                   CheckId::kByteOrderMark, 3});
 }
 
 void Seen::problem(const Problem& p) {
@@ -467,14 +467,14 @@ void Seen::rowRead(std::int32_t row, std::size_t offset) {
 void Seen::unknownSquare(std::size_t offset) {
   found.push_back({original(offset), Severity::kWarning,
                    "these two characters spell no terrain name; the square becomes SOLID_ROCK",
-                   "unknown-square", original(offset) + 2});
+                   CheckId::kUnknownSquare, original(offset) + 2});
 }
 
 void Seen::legendReplaced(TerrainCode code, char previous, char replacement, std::size_t offset) {
   std::ostringstream text;
   text << "this entry gives the terrain of '" << previous << "' to '" << replacement << "' (code 0x"
        << std::hex << code << "); squares drawn with '" << previous << "' are left without terrain";
-  found.push_back({original(offset), Severity::kWarning, text.str(), "terrain-listed-twice"});
+  found.push_back({original(offset), Severity::kWarning, text.str(), CheckId::kTerrainListedTwice});
 }
 
 void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::string_view word,
@@ -487,23 +487,24 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
   static const std::vector<std::string_view> kLevels = namesOf(kLevelTokens);
   const struct {
     std::string_view what;
-    std::string_view id;
+    CheckId id;
     const std::vector<std::string_view>* names;
-  } kinds[] = {{"object or magic item name", "unknown-object", &kObjects},
-               {"creature name", "unknown-creature", &kCreatures},
-               {"door name", "unknown-door", &kDoors},
-               {"trap name", "unknown-trap", &kTraps},
-               {"player token (P1 to P4, PH, PN)", "unknown-player", &kPlayers},
-               {"level token (L1 to L10)", "unknown-level", &kLevels}};
+  } kinds[] = {{"object or magic item name", CheckId::kUnknownObject, &kObjects},
+               {"creature name", CheckId::kUnknownCreature, &kCreatures},
+               {"door name", CheckId::kUnknownDoor, &kDoors},
+               {"trap name", CheckId::kUnknownTrap, &kTraps},
+               {"player token (P1 to P4, PH, PN)", CheckId::kUnknownPlayer, &kPlayers},
+               {"level token (L1 to L10)", CheckId::kUnknownLevel, &kLevels}};
   const auto& kind = kinds[static_cast<std::size_t>(expected)];
   std::string text = std::string(section) + " entry dropped: '" + std::string(word) +
                      "' is not a " + std::string(kind.what);
-  if (const std::string near = closestName(word, *kind.names); !near.empty()) {
-    text += "; did you mean " + near + "?";
-  }
+  const std::string near = closestName(word, *kind.names);
+  if (!near.empty()) text += "; did you mean " + near + "?";
   const std::size_t at = original(offset);
   if (at != kNoOffset) {
-    found.push_back({at, Severity::kWarning, text, std::string(kind.id), at + word.size()});
+    Located l{at, Severity::kWarning, text, kind.id, at + word.size()};
+    if (!near.empty()) l.suggestions.push_back({{at, at + word.size()}, near});
+    found.push_back(std::move(l));
   }
 }
 
@@ -565,7 +566,7 @@ void Seen::statementApplied(std::string_view word, bool changed, std::size_t off
   if (!changed && at != kNoOffset) {
     found.push_back({at, Severity::kWarning,
                      std::string(word) + " changes nothing: the keeper already has it so",
-                     "statement-changes-nothing", at + word.size()});
+                     CheckId::kStatementChangesNothing, at + word.size()});
   }
 }
 

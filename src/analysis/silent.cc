@@ -24,22 +24,22 @@ void numbers(const Reading& r, std::size_t from, std::size_t to, std::vector<Loc
     const std::string_view read = view.text.substr(n.start, n.end - n.start);
     const std::string w(word);
     const bool zero = word.size() > 1 && word[0] == '0' && word[1] >= '0' && word[1] <= '9';
-    Located l{n.start, Severity::kWarning, "", "", n.start + word.size()};
+    Located l{n.start, Severity::kWarning, "", CheckId::kNone, n.start + word.size()};
     if (read.size() < word.size()) {
       const char stop = word[read.size()];
       if (zero) {
-        l.id = "zero-padded-number";
+        l.kind = CheckId::kZeroPaddedNumber;
         l.text = "'" + w + "' is read as " + std::to_string(std::strtol(w.c_str(), nullptr, 8)) +
                  " (a leading 0 means octal) and its rest as the next word; write it without "
                  "the leading 0";
       } else {
-        l.id = stop == ',' ? "number-with-comma" : "number-with-unit";
+        l.kind = stop == ',' ? CheckId::kNumberWithComma : CheckId::kNumberWithUnit;
         l.text = "'" + w + "' is read as " + std::string(read) + ": the number ends at '" +
                  std::string(1, stop) + "'" +
                  (stop == ',' ? "; write it without commas" : "; write the number alone");
       }
     } else if (zero && std::strtol(w.c_str(), nullptr, 10) != std::strtol(w.c_str(), nullptr, 8)) {
-      l.id = "octal-number";
+      l.kind = CheckId::kOctalNumber;
       l.text = "'" + w + "' is read in octal as " +
                std::to_string(std::strtol(w.c_str(), nullptr, 8)) +
                " (a leading 0 means octal); write it without the leading 0";
@@ -67,7 +67,7 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
     if (offset < from || offset >= to) continue;
     const std::string_view word = r.view.wordAt(offset);
     const std::string w(word);
-    Located l{offset, Severity::kWarning, "", "", offset + word.size()};
+    Located l{offset, Severity::kWarning, "", CheckId::kNone, offset + word.size()};
     const bool hearts = section == "HEARTS_AND_GOLD";
     std::string upper = w;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
@@ -76,15 +76,16 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
                            ? upper
                            : (word.size() > 3 ? closestName(word, known) : std::string());
     if (hearts && word == "GOLD") {
-      l.id = "gold-without-keeper";
+      l.kind = CheckId::kGoldWithoutKeeper;
       l.text = "GOLD names no keeper and is ignored (the gold stays 0): write GOLD1 to GOLD4";
     } else if (hearts && word.size() == 17 && word.substr(0, 3) == "KPR" &&
                word.substr(4) == "_HEART_CENTER") {
-      l.id = "heart-given-twice";
+      l.kind = CheckId::kHeartGivenTwice;
       l.text = w + " is given again and ignored; the first position stays";
     } else if (!near.empty() && near != w) {
-      l.id = hearts ? "unknown-hearts-word" : "unknown-statement";
+      l.kind = hearts ? CheckId::kUnknownHeartsWord : CheckId::kUnknownStatement;
       l.text = "'" + w + "' is ignored in " + section + "; did you mean " + near + "?";
+      l.suggestions.push_back({{offset, offset + word.size()}, near});
       if (near == "HERO_BANDS") l.text += " everything after it is read as hearts and gold";
     } else {
       continue;
@@ -117,7 +118,7 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
                        std::string(name) + " in a level of " + std::to_string(level.playerCount) +
                            (level.playerCount == 1 ? " keeper" : " keepers") + ": keeper " +
                            std::to_string(keeper) + " does not play",
-                       "heart-of-absent-keeper", p.offset + name.size()});
+                       CheckId::kHeartOfAbsentKeeper, p.offset + name.size()});
         continue;
       }
       const TerrainCode heart = r.names.findTerrainCode("KPR" + std::to_string(keeper) + "_HEART");
@@ -126,7 +127,7 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
       Located l{p.offset, Severity::kWarning,
                 "the heart centre " + square() + " of keeper " + std::to_string(keeper) + " is " +
                     terrainName(r.names, here) + ", not KPR" + std::to_string(keeper) + "_HEART",
-                "heart-centre-off-heart", p.offset + name.size()};
+                CheckId::kHeartCentreOffHeart, p.offset + name.size()};
       std::int32_t left = level.mapWidth, top = level.mapHeight, right = -1, bottom = -1;
       for (std::int32_t y = 0; y < level.mapHeight; ++y) {
         for (std::int32_t x = 0; x < level.mapWidth; ++x) {
@@ -139,19 +140,19 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
       }
       // A map without that keeper's heart drawn is a sketch: nothing to compare with.
       if (right < 0) continue;
-      {
-        l.notes.emplace_back(p.offset, "the KPR" + std::to_string(keeper) + "_HEART squares are " +
-                                           std::to_string(left) + ".." + std::to_string(right) +
-                                           " by " + std::to_string(top) + ".." +
-                                           std::to_string(bottom) + "; their centre is (" +
-                                           std::to_string((left + right) / 2) + ", " +
-                                           std::to_string((top + bottom) / 2) + ")");
-      }
+      const Square centre{(left + right) / 2, (top + bottom) / 2};
+      l.notes.emplace_back(p.offset,
+                           "the KPR" + std::to_string(keeper) + "_HEART squares are " +
+                               std::to_string(left) + ".." + std::to_string(right) + " by " +
+                               std::to_string(top) + ".." + std::to_string(bottom) +
+                               "; their centre is (" + std::to_string(centre.x) + ", " +
+                               std::to_string(centre.y) + ")",
+                           centre);
       out.push_back(std::move(l));
     } else if (p.what == "creature" && terrainAt(p.x, p.y) == kSolidRockCode) {
       out.push_back({p.offset, Severity::kWarning,
                      std::string(name) + " at " + square() + " stands inside solid rock",
-                     "creature-in-rock", p.offset + name.size()});
+                     CheckId::kCreatureInRock, p.offset + name.size()});
     } else if (p.what == "door") {
       std::size_t lock = p.offset;
       for (int i = 0; i < 4; ++i) lock = view.skipBlanks(view.wordEnd(lock));
@@ -159,7 +160,7 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
         out.push_back({lock, Severity::kWarning,
                        "the lock flag is 'l': only an upper-case L locks the door, so this door "
                        "is unlocked",
-                       "door-lock-lowercase", lock + 1});
+                       CheckId::kDoorLockLowercase, lock + 1});
       }
     }
   }
@@ -179,7 +180,7 @@ void legendCharacters(const Reading& r, std::size_t from, std::size_t to,
                        "; a character given to two terrains "
                        "stands for the one with the smaller code, here " +
                        terrainName(r.names, kept),
-                   "character-listed-twice", e.offset + 1});
+                   CheckId::kCharacterListedTwice, e.offset + 1});
   }
 }
 
@@ -199,7 +200,7 @@ void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<L
                          (members == 1 ? " member follows" : " members follow") +
                          (size > members ? "; the next line is read as a member"
                                          : "; the members after it are read as the next band"),
-                     "band-size", view.wordEnd(count)});
+                     CheckId::kBandSize, view.wordEnd(count)});
     };
     for (std::size_t line = view.nextLine(c.countAt); line < c.end; line = view.nextLine(line)) {
       const std::vector<std::size_t> words = view.lineWords(line);
@@ -238,7 +239,8 @@ void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
         ", and the map is read as a text map; to read it in the map-drawing tool's format, "
         "write GUI_GENERATED_MAP before the name";
   }
-  out.push_back({at, Severity::kWarning, std::move(text), "text-after-name", r.view.wordEnd(at)});
+  out.push_back(
+      {at, Severity::kWarning, std::move(text), CheckId::kTextAfterName, r.view.wordEnd(at)});
 }
 
 }  // namespace
@@ -264,7 +266,7 @@ void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vec
     Located l{c.countAt, Severity::kWarning,
               std::string(keyword) + " says " + std::to_string(c.count) + " but " +
                   std::to_string(c.entries) + " entries follow; the rest are never read",
-              "count-too-small", r.view.wordEnd(c.countAt)};
+              CheckId::kCountTooSmall, r.view.wordEnd(c.countAt)};
     l.fixes.push_back(recount(r.view, c));
     out.push_back(std::move(l));
   }

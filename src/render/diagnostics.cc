@@ -46,29 +46,11 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
-// The lines of a text, by number.
-class Lines {
- public:
-  explicit Lines(std::string_view text) : text_(text) {
-    starts_.push_back(0);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\n') starts_.push_back(i + 1);
-    }
-  }
-  // Line `line` (from 1) without its line break; nothing past the end of the text.
-  [[nodiscard]] std::optional<std::string_view> at(std::size_t line) const {
-    if (line == 0 || line > starts_.size()) return std::nullopt;
-    const std::size_t begin = starts_[line - 1];
-    const std::size_t end = line < starts_.size() ? starts_[line] - 1 : text_.size();
-    std::string_view shown = text_.substr(begin, end - begin);
-    if (!shown.empty() && shown.back() == '\r') shown.remove_suffix(1);
-    return shown;
-  }
-
- private:
-  std::string_view text_;
-  std::vector<std::size_t> starts_;
-};
+// Line `line` (from 1) without its line break; nothing past the end of the text.
+std::optional<std::string_view> lineAt(const LineIndex& lines, std::size_t line) {
+  if (line == 0 || line > lines.lineCount()) return std::nullopt;
+  return lines.lineText(line - 1);
+}
 
 // One past the last byte a diagnostic covers on its line.
 std::size_t endOf(std::size_t column, std::size_t endColumn) {
@@ -81,14 +63,16 @@ class TextRenderer final : public Renderer {
 
   void map(std::string_view path, std::string_view text,
            const std::vector<Diagnostic>& diagnostics) override {
-    const Lines lines(text);
+    const LineIndex lines(text);
     for (const Diagnostic& d : diagnostics) {
-      header(path, d.line, d.column, d.severity,
+      const TextPlace at = placeOf(lines, d.span.start, d.span.end);
+      header(path, at.line, at.column, d.severity,
              d.afterFirstError ? d.text + std::string(kAfterFirstError) : d.text);
-      show(lines, d.line, d.column, d.endColumn);
+      show(lines, at.line, at.column, at.endColumn);
       for (const Note& note : d.notes) {
-        header(path, note.line, note.column, Severity::kNote, note.text);
-        show(lines, note.line, note.column, 0);
+        const TextPlace noteAt = placeOf(lines, note.span.start, note.span.start);
+        header(path, noteAt.line, noteAt.column, Severity::kNote, note.text);
+        show(lines, noteAt.line, noteAt.column, 0);
       }
     }
   }
@@ -125,8 +109,8 @@ class TextRenderer final : public Renderer {
     out_ << '\n';
   }
 
-  void show(const Lines& lines, std::size_t line, std::size_t column, std::size_t endColumn) {
-    const std::optional<std::string_view> source = lines.at(line);
+  void show(const LineIndex& lines, std::size_t line, std::size_t column, std::size_t endColumn) {
+    const std::optional<std::string_view> source = lineAt(lines, line);
     if (!source) return;
     const Excerpt shown = excerpt(*source, column, endColumn);
     out_ << shown.source << '\n';
@@ -156,19 +140,22 @@ class JsonLinesRenderer final : public Renderer {
  public:
   explicit JsonLinesRenderer(std::ostream& out) : out_(out) {}
 
-  void map(std::string_view path, std::string_view,
+  void map(std::string_view path, std::string_view text,
            const std::vector<Diagnostic>& diagnostics) override {
+    const LineIndex lines(text);
     for (const Diagnostic& d : diagnostics) {
       Json notes = Json::array();
       for (const Note& n : d.notes) {
-        notes.push_back({{"line", n.line}, {"column", n.column}, {"message", n.text}});
+        const TextPlace at = placeOf(lines, n.span.start, n.span.start);
+        notes.push_back({{"line", at.line}, {"column", at.column}, {"message", n.text}});
       }
+      const TextPlace at = placeOf(lines, d.span.start, d.span.end);
       write({{"path", path},
-             {"line", d.line},
-             {"column", d.column},
-             {"endColumn", endOf(d.column, d.endColumn)},
+             {"line", at.line},
+             {"column", at.column},
+             {"endColumn", endOf(at.column, at.endColumn)},
              {"severity", word(d.severity)},
-             {"id", d.id},
+             {"id", d.name()},
              {"message", d.text},
              {"notes", std::move(notes)},
              {"fixes", fixesOf(d)},
@@ -221,17 +208,19 @@ class SarifRenderer final : public Renderer {
 
   void map(std::string_view path, std::string_view text,
            const std::vector<Diagnostic>& diagnostics) override {
-    const Lines lines(text);
+    const LineIndex lines(text);
     const std::string uri = uriOf(path);
     for (const Diagnostic& d : diagnostics) {
-      Json result = {{"ruleId", ruleOf(d.id)},
-                     {"ruleIndex", rules_[ruleOf(d.id)]},
+      const TextPlace at = placeOf(lines, d.span.start, d.span.end);
+      Json result = {{"ruleId", ruleOf(d.name())},
+                     {"ruleIndex", rules_[ruleOf(d.name())]},
                      {"level", word(d.severity)},
                      {"message", {{"text", d.text}}},
-                     {"locations", {location(lines, uri, d.line, d.column, d.endColumn)}}};
+                     {"locations", {location(lines, uri, at.line, at.column, at.endColumn)}}};
       Json related = Json::array();
       for (std::size_t i = 0; i < d.notes.size(); ++i) {
-        Json note = location(lines, uri, d.notes[i].line, d.notes[i].column, 0);
+        const TextPlace noteAt = placeOf(lines, d.notes[i].span.start, d.notes[i].span.start);
+        Json note = location(lines, uri, noteAt.line, noteAt.column, 0);
         note["id"] = i;
         note["message"] = {{"text", d.notes[i].text}};
         related.push_back(std::move(note));
@@ -295,10 +284,10 @@ class SarifRenderer final : public Renderer {
                                                       [](char c) { return !continuationByte(c); }));
   }
 
-  static Json location(const Lines& lines, const std::string& uri, std::size_t line,
+  static Json location(const LineIndex& lines, const std::string& uri, std::size_t line,
                        std::size_t column, std::size_t endColumn) {
     const std::size_t end = endOf(column, endColumn);
-    const std::string_view source = lines.at(line).value_or("");
+    const std::string_view source = lineAt(lines, line).value_or("");
     const std::size_t startColumn = characterColumn(source, column);
     const std::size_t endCharacter = std::max(characterColumn(source, end), startColumn + 1);
     return {{"physicalLocation",

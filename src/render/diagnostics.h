@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/check.h"
+#include "analysis/line_index.h"
 
 namespace ts::check {
 

@@ -39,20 +39,35 @@ std::string exampleMap(const std::string& name, std::string_view from, std::stri
   return path;
 }
 
-Diagnostic diagnostic(std::size_t line, std::size_t column, std::size_t endColumn,
-                      Severity severity, std::string id, std::string text) {
+// The byte offset of a line and column (both from 1) of `text`.
+std::size_t offsetOf(std::string_view text, std::size_t line, std::size_t column) {
+  const LineIndex lines(text);
+  return lines.lineStart(line - 1) + column - 1;
+}
+
+// A diagnostic at a line and column of `text`, ending at `endColumn` of that line (0: a place).
+Diagnostic diagnostic(std::string_view text, std::size_t line, std::size_t column,
+                      std::size_t endColumn, Severity severity, CheckId check,
+                      std::string message) {
   Diagnostic d;
-  d.line = line;
-  d.column = column;
-  d.endColumn = endColumn;
+  d.span.start = offsetOf(text, line, column);
+  d.span.end = endColumn == 0 ? d.span.start : offsetOf(text, line, endColumn);
   d.severity = severity;
-  d.id = std::move(id);
-  d.text = std::move(text);
+  d.check = check;
+  d.text = std::move(message);
   return d;
 }
 
+Note noteAt(std::string_view text, std::size_t line, std::size_t column, std::string message) {
+  const std::size_t at = offsetOf(text, line, column);
+  return {{at, at}, std::move(message), std::nullopt};
+}
+
 Diagnostic withFix(std::size_t offset, std::size_t length, std::string replacement) {
-  Diagnostic d = diagnostic(1, 1, 0, Severity::kError, "count", "fix at " + std::to_string(offset));
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.check = CheckId::kCountTooSmall;
+  d.text = "fix at " + std::to_string(offset);
   d.fixes.push_back({offset, length, std::move(replacement)});
   return d;
 }
@@ -60,11 +75,11 @@ Diagnostic withFix(std::size_t offset, std::size_t length, std::string replaceme
 TEST(CheckOutput, SourceLineAndCaretUnderEachPlace) {
   const std::string text = "CREATURES 12\n\tTROL 1 1\nKNIGHT L2\n";
   std::vector<Diagnostic> diagnostics = {
-      diagnostic(1, 11, 0, Severity::kWarning, "a", "one byte"),
-      diagnostic(1, 1, 10, Severity::kError, "b", "a range"),
-      diagnostic(2, 2, 6, Severity::kError, "c", "after a tab"),
+      diagnostic(text, 1, 11, 0, Severity::kWarning, CheckId::kCountTooSmall, "one byte"),
+      diagnostic(text, 1, 1, 10, Severity::kError, CheckId::kCountTooLarge, "a range"),
+      diagnostic(text, 2, 2, 6, Severity::kError, CheckId::kUnknownCreature, "after a tab"),
   };
-  diagnostics.back().notes.push_back({3, 8, "the note"});
+  diagnostics.back().notes.push_back(noteAt(text, 3, 8, "the note"));
   diagnostics.back().afterFirstError = true;
   std::ostringstream out;
   const auto renderer = makeRenderer(OutputFormat::kText, out, false);
@@ -114,13 +129,15 @@ TEST(CheckOutput, ColourOnlyWhenAskedOrOnATerminal) {
 }
 
 TEST(CheckOutput, JsonLinesOneObjectPerProblem) {
-  Diagnostic d = diagnostic(2, 3, 7, Severity::kError, "gate-square", "bad \xFF gate");
-  d.notes.push_back({4, 1, "a gate is here"});
+  const std::string text = "a\nbb gate\n\n\n";
+  Diagnostic d = diagnostic(text, 2, 3, 7, Severity::kError, CheckId::kGateSquare, "bad \xFF gate");
+  d.notes.push_back(noteAt(text, 4, 1, "a gate is here"));
   d.fixes.push_back({10, 2, "EOF\n"});
   d.afterFirstError = true;
   std::ostringstream out;
   const auto renderer = makeRenderer(OutputFormat::kJson, out, true);
-  renderer->map("m.txt", "a\nbb gate\n", {d, diagnostic(1, 1, 0, Severity::kNote, "", "n")});
+  renderer->map("m.txt", text,
+                {d, diagnostic(text, 1, 1, 0, Severity::kNote, CheckId::kNone, "n")});
   renderer->fileError("gone.txt", "unreadable-map", "cannot read the map file");
   renderer->finish(2, 0);
 
@@ -149,13 +166,14 @@ TEST(CheckOutput, JsonLinesOneObjectPerProblem) {
 
 TEST(CheckOutput, SarifLogHasTheRequiredFields) {
   const std::string text = "x\n\xC3\xA9\xC3\xA9 GATE 9\n";
-  Diagnostic gate = diagnostic(2, 6, 10, Severity::kError, "gate-square", "gate");
-  gate.notes.push_back({1, 1, "here"});
+  Diagnostic gate = diagnostic(text, 2, 6, 10, Severity::kError, CheckId::kGateSquare, "gate");
+  gate.notes.push_back(noteAt(text, 1, 1, "here"));
   gate.fixes.push_back({2, 4, ""});
   std::ostringstream out;
   const auto renderer = makeRenderer(OutputFormat::kSarif, out, false);
-  renderer->map("maps/my map.txt", text,
-                {gate, diagnostic(1, 1, 0, Severity::kWarning, "count", "w")});
+  renderer->map(
+      "maps/my map.txt", text,
+      {gate, diagnostic(text, 1, 1, 0, Severity::kWarning, CheckId::kCountTooSmall, "w")});
   renderer->finish(1, 1);
 
   const json log = json::parse(out.str());
@@ -165,7 +183,7 @@ TEST(CheckOutput, SarifLogHasTheRequiredFields) {
   EXPECT_EQ(run["tool"]["driver"]["name"], "tunnelsmith-check");
   EXPECT_EQ(run["tool"]["driver"]["version"], tunnelsmith::kVersion);
   EXPECT_EQ(run["tool"]["driver"]["rules"],
-            json::parse(R"([{"id":"gate-square"},{"id":"count"}])"));
+            json::parse(R"([{"id":"gate-square"},{"id":"count-too-small"}])"));
   ASSERT_EQ(run["results"].size(), 2U);
   const json& result = run["results"][0];
   EXPECT_EQ(result["ruleId"], "gate-square");
@@ -220,9 +238,10 @@ TEST(CheckFix, AppliesEditsThatDoNotClash) {
   const std::vector<Diagnostic> notes =
       fixNotes(moved, {withFix(0, 0, "#\n"), withFix(25, 0, "EOF\n")});
   ASSERT_EQ(notes.size(), 2U);
-  EXPECT_EQ(notes[1].line, 6U);
-  EXPECT_EQ(notes[1].column, 1U);
-  EXPECT_EQ(notes[1].endColumn, 4U);
+  const TextPlace at = placeOf(LineIndex(moved.text), notes[1].span.start, notes[1].span.end);
+  EXPECT_EQ(at.line, 6U);
+  EXPECT_EQ(at.column, 1U);
+  EXPECT_EQ(at.endColumn, 4U);
   EXPECT_EQ(notes[1].text, "fixed: fix at 25");
 }
 

@@ -15,6 +15,7 @@
 namespace ts::check {
 namespace {
 
+using test_support::lineAt;
 using test_support::names;
 using test_support::replaced;
 using test_support::where;
@@ -81,9 +82,7 @@ TEST(CheckMap, EachWarningAtItsLineAndColumn) {
     const std::string text = replaced(baseMap(), c.from, c.to);
     const std::vector<Diagnostic> found = checkMap(text, names());
     ASSERT_EQ(found.size(), 1u);
-    const auto [line, column] = where(text, c.at);
-    EXPECT_EQ(found[0].line, line);
-    EXPECT_EQ(found[0].column, column);
+    EXPECT_EQ(found[0].span.start, text.find(c.at));
     EXPECT_EQ(found[0].severity, Severity::kWarning);
     EXPECT_EQ(found[0].text, c.text);
   }
@@ -96,7 +95,7 @@ TEST(CheckMap, ErrorsKeepTheCompilersTextAtTheMistake) {
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].severity, Severity::kError);
   EXPECT_EQ(found[0].text, "Heart Center info not correct!");
-  EXPECT_EQ(found[0].line, 2u);
+  EXPECT_EQ(lineAt(text, found[0].span.start), 2u);
   EXPECT_FALSE(found[0].afterFirstError);
 
   // A misspelt keyword: the search ran to the end of the text; the error is at the keyword.
@@ -104,8 +103,8 @@ TEST(CheckMap, ErrorsKeepTheCompilersTextAtTheMistake) {
   found = checkMap(text, names());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].text, "error near DOORS section");
-  EXPECT_EQ(found[0].id, "misspelt-keyword");
-  EXPECT_EQ(found[0].line, where(text, "DOOR\n").first);
+  EXPECT_EQ(found[0].name(), "misspelt-keyword");
+  EXPECT_EQ(lineAt(text, found[0].span.start), where(text, "DOOR\n").first);
 }
 
 // A level name that would lead the files elsewhere is an error at the name; a byte-order mark
@@ -114,14 +113,13 @@ TEST(CheckMap, LevelNameAndByteOrderMarkOnTheFirstLine) {
   std::vector<Diagnostic> found = checkMap(replaced(baseMap(), "Lv\n", "x/Lv\n"), names());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].severity, Severity::kError);
-  EXPECT_EQ(found[0].line, 1u);
-  EXPECT_EQ(found[0].column, 1u);
+  EXPECT_EQ(found[0].span.start, 0u);
   EXPECT_EQ(found[0].text.rfind("Level name not allowed: x/Lv holds the character '/'", 0), 0u);
 
   found = checkMap("\xEF\xBB\xBF" + baseMap(), names());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].severity, Severity::kNote);
-  EXPECT_EQ(found[0].line, 1u);
+  EXPECT_EQ(found[0].span.start, 0u);
   EXPECT_NE(found[0].text.find("byte-order mark"), std::string::npos);
 }
 

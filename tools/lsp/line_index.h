@@ -1,37 +1,32 @@
-// Lines of a document and the editor's positions in them. Editors count a position's character in
-// UTF-16 code units; the map text and the checker count bytes.
+// The editor's positions in a document: a line from 0 and a character counted in UTF-16 code
+// units, converted with the library's index of the document's lines (the map text and the
+// checker count bytes).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <string_view>
-#include <vector>
+
+#include "analysis/line_index.h"
 
 namespace ts::lsp {
+
+using ts::LineIndex;
 
 struct Position {
   std::size_t line = 0;       // from 0
   std::size_t character = 0;  // from 0, in UTF-16 code units
 };
 
-class LineIndex {
- public:
-  explicit LineIndex(std::string_view text);
+// The position of a byte offset; an offset inside a character counts as the character's start.
+[[nodiscard]] inline Position positionOf(const LineIndex& lines, std::size_t offset) {
+  offset = std::min(offset, lines.text().size());
+  return {lines.lineOf(offset), lines.utf16Column(offset)};
+}
 
-  [[nodiscard]] std::size_t lineCount() const { return starts_.size(); }
-  [[nodiscard]] std::size_t lineStart(std::size_t line) const;
-  // The end of the line's content, before its "\n" or "\r\n".
-  [[nodiscard]] std::size_t lineEnd(std::size_t line) const;
-  [[nodiscard]] std::size_t lineOf(std::size_t offset) const;
-
-  // The position of a byte offset; an offset inside a character counts as the character's start.
-  [[nodiscard]] Position position(std::size_t offset) const;
-  // The byte offset of a position; a position past its line's end is the line's end, a line past
-  // the last is the text's end.
-  [[nodiscard]] std::size_t offset(Position p) const;
-
- private:
-  std::string_view text_;
-  std::vector<std::size_t> starts_;
-};
+// The byte offset of a position; a position past its line's end is the line's end, a line past
+// the last is the text's end.
+[[nodiscard]] inline std::size_t offsetOf(const LineIndex& lines, Position p) {
+  return lines.offsetAt(p.line, p.character);
+}
 
 }  // namespace ts::lsp

@@ -151,12 +151,12 @@ TEST(LspLineIndex, CountsUtf16Units) {
   const std::vector<std::pair<std::size_t, std::size_t>> cases{{4, 0}, {6, 1}, {7, 2}, {11, 4}};
   for (const auto& [offset, character] : cases) {
     SCOPED_TRACE(offset);
-    EXPECT_EQ(lines.position(offset).line, 1u);
-    EXPECT_EQ(lines.position(offset).character, character);
-    EXPECT_EQ(lines.offset({1, character}), offset);
+    EXPECT_EQ(positionOf(lines, offset).line, 1u);
+    EXPECT_EQ(positionOf(lines, offset).character, character);
+    EXPECT_EQ(offsetOf(lines, {1, character}), offset);
   }
-  EXPECT_EQ(lines.offset({1, 99}), 12u);  // past the end of its line
-  EXPECT_EQ(lines.offset({7, 0}), text.size());
+  EXPECT_EQ(offsetOf(lines, {1, 99}), 12u);  // past the end of its line
+  EXPECT_EQ(offsetOf(lines, {7, 0}), text.size());
 }
 
 TEST(LspLifecycle, AnswersAsTheProtocolSays) {

@@ -25,8 +25,8 @@ constexpr std::size_t kMaxSquareLocations = 1000;
 json positionJson(Position p) { return {{"line", p.line}, {"character", p.character}}; }
 
 json rangeJson(const LineIndex& lines, std::size_t start, std::size_t end) {
-  return {{"start", positionJson(lines.position(start))},
-          {"end", positionJson(lines.position(end))}};
+  return {{"start", positionJson(positionOf(lines, start))},
+          {"end", positionJson(positionOf(lines, end))}};
 }
 
 json locationJson(const std::string& uri, const LineIndex& lines, Span s) {
@@ -46,17 +46,16 @@ std::string_view textOf(std::string_view text, Span s) {
   return text.substr(s.start, s.end - s.start);
 }
 
-// The bytes of a diagnostic on its line: its columns, kept inside the line; one character when
-// it has no end.
+// The bytes of a diagnostic on its line: its span, kept inside the line; one character when it
+// has no range.
 Span diagnosticSpan(const Document& doc, const check::Diagnostic& d) {
   const LineIndex& lines = doc.lines();
-  const std::size_t line = d.line == 0 ? 0 : d.line - 1;
-  const std::size_t start = lines.lineStart(line);
-  const std::size_t end = std::max(start, lines.lineEnd(line));
-  const std::size_t from = std::min(start + (d.column == 0 ? 0 : d.column - 1), end);
+  const std::size_t size = doc.text().size();
+  const std::size_t from = std::min(d.span.start, size);
+  const std::size_t end = std::max(from, lines.lineEnd(lines.lineOf(from)));
   std::size_t to = from;
-  if (d.endColumn > d.column) {
-    to = std::min(start + d.endColumn - 1, end);
+  if (std::min(d.span.end, size) > from) {
+    to = std::min(d.span.end, end);
   } else if (from < end) {
     ++to;
     while (to < end && (static_cast<unsigned char>(doc.text()[to]) & 0xC0) == 0x80) ++to;
@@ -64,31 +63,14 @@ Span diagnosticSpan(const Document& doc, const check::Diagnostic& d) {
   return {from, to};
 }
 
+// The word a note stands at, within its line.
 Span noteSpan(const Document& doc, const check::Note& n) {
   const LineIndex& lines = doc.lines();
-  const std::size_t line = n.line == 0 ? 0 : n.line - 1;
-  const std::size_t end = lines.lineEnd(line);
-  const std::size_t from =
-      std::min(lines.lineStart(line) + (n.column == 0 ? 0 : n.column - 1), end);
+  const std::size_t from = std::min(n.span.start, doc.text().size());
+  const std::size_t end = lines.lineEnd(lines.lineOf(from));
   std::size_t to = from;
   while (to < end && !isBlank(doc.text()[to])) ++to;
   return {from, to};
-}
-
-// The grid square a note names ("the nearest gate square is (6, 3)"), where the map has it.
-std::optional<Span> squareNamed(Document& doc, std::string_view note) {
-  const std::size_t word = note.find("square");
-  if (word == std::string_view::npos) return std::nullopt;
-  const std::size_t open = note.find('(', word);
-  if (open == std::string_view::npos) return std::nullopt;
-  int x = 0;
-  int y = 0;
-  char close = 0;
-  if (std::sscanf(std::string(note.substr(open)).c_str(), "(%d, %d%c", &x, &y, &close) != 3 ||
-      close != ')') {
-    return std::nullopt;
-  }
-  return doc.index().squareSpan({x, y});
 }
 
 json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnostic& d) {
@@ -100,12 +82,14 @@ json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnost
               {"severity", severity},
               {"source", "tunnelsmith"},
               {"message", d.afterFirstError ? d.text + " [after first error]" : d.text}};
-  if (!d.id.empty()) out["code"] = d.id;
+  if (!d.name().empty()) out["code"] = d.name();
   if (!d.notes.empty()) {
     json related = json::array();
     for (const check::Note& n : d.notes) {
       // A note about a square of the grid points at the square itself.
-      const Span at = squareNamed(doc, n.text).value_or(noteSpan(doc, n));
+      std::optional<Span> square;
+      if (n.square) square = doc.index().squareSpan({n.square->x, n.square->y});
+      const Span at = square.value_or(noteSpan(doc, n));
       related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
     }
     out["relatedInformation"] = std::move(related);
@@ -197,7 +181,7 @@ json diagnosticsOf(const std::string& uri, Document& doc) {
 json completion(Document& doc, Position at, bool snippets) {
   const LineIndex& lines = doc.lines();
   const std::string_view text = doc.text();
-  const std::size_t offset = lines.offset(at);
+  const std::size_t offset = offsetOf(lines, at);
   const std::size_t lineStart = lines.lineStart(at.line);
   std::size_t wordStart = offset;
   while (wordStart > lineStart && !isBlank(text[wordStart - 1])) --wordStart;
@@ -332,7 +316,7 @@ json completion(Document& doc, Position at, bool snippets) {
 
 json hover(Document& doc, Position at) {
   const LineIndex& lines = doc.lines();
-  const std::size_t offset = lines.offset(at);
+  const std::size_t offset = offsetOf(lines, at);
   const MapIndex& index = doc.index();
   std::string value;
   Span span{offset, offset};
@@ -405,7 +389,7 @@ std::optional<char> characterAt(const MapIndex& index, std::size_t offset) {
 
 json definition(const std::string& uri, Document& doc, Position at) {
   const LineIndex& lines = doc.lines();
-  const std::size_t offset = lines.offset(at);
+  const std::size_t offset = offsetOf(lines, at);
   const MapIndex& index = doc.index();
   json out = json::array();
   if (const Token* t = index.tokenAt(offset); t != nullptr && t->kind == Token::kReference) {
@@ -440,7 +424,7 @@ json definition(const std::string& uri, Document& doc, Position at) {
 
 json references(const std::string& uri, Document& doc, Position at, bool includeDeclaration) {
   const LineIndex& lines = doc.lines();
-  const std::size_t offset = lines.offset(at);
+  const std::size_t offset = offsetOf(lines, at);
   const MapIndex& index = doc.index();
   json out = json::array();
   if (const auto e = entryAt(index, offset)) {
@@ -499,16 +483,6 @@ json symbolJson(const LineIndex& lines, const Symbol& s) {
   return out;
 }
 
-// The name a "did you mean NAME?" of `text` suggests; empty when there is none.
-std::string suggestionIn(std::string_view text) {
-  constexpr std::string_view kAsk = "did you mean ";
-  const std::size_t at = text.find(kAsk);
-  if (at == std::string_view::npos) return {};
-  std::size_t end = at + kAsk.size();
-  while (end < text.size() && !isBlank(text[end]) && text[end] != '?') ++end;
-  return std::string(text.substr(at + kAsk.size(), end - at - kAsk.size()));
-}
-
 }  // namespace
 
 json documentSymbols(Document& doc) {
@@ -519,8 +493,8 @@ json documentSymbols(Document& doc) {
 
 json codeActions(const std::string& uri, Document& doc, Position from, Position to) {
   const LineIndex& lines = doc.lines();
-  const std::size_t start = lines.offset(from);
-  const std::size_t end = lines.offset(to);
+  const std::size_t start = offsetOf(lines, from);
+  const std::size_t end = offsetOf(lines, to);
   json out = json::array();
   std::set<std::tuple<std::size_t, std::size_t, std::string>> offered;
   const auto action = [&](std::string title, const check::Diagnostic& d, json edits,
@@ -543,11 +517,10 @@ json codeActions(const std::string& uri, Document& doc, Position from, Position 
       }
       action("Fix: " + d.text, d, std::move(edits), true);
     }
-    // "did you mean" in the message is about the diagnostic's word, in a note about the note's.
-    std::vector<std::pair<Span, std::string>> suggestions{{span, suggestionIn(d.text)}};
-    for (const check::Note& n : d.notes)
-      suggestions.emplace_back(noteSpan(doc, n), suggestionIn(n.text));
-    for (const auto& [target, name] : suggestions) {
+    for (const check::Suggestion& suggestion : d.suggestions) {
+      const Span target{std::min(suggestion.span.start, doc.text().size()),
+                        std::min(suggestion.span.end, doc.text().size())};
+      const std::string& name = suggestion.replacement;
       const std::string_view old = textOf(doc.text(), target);
       if (name.empty() || target.start == target.end || old == name) continue;
       if (!offered.insert({target.start, target.end, name}).second) continue;

@@ -224,8 +224,8 @@ void Server::notification(const std::string& method, json& params, bool publish)
         if (!edited) edited = doc->text();
         std::string& text = *edited;
         const LineIndex lines(text);
-        const std::size_t from = lines.offset(positionOf(change["range"].at("start")));
-        const std::size_t to = lines.offset(positionOf(change["range"].at("end")));
+        const std::size_t from = offsetOf(lines, positionOf(change["range"].at("start")));
+        const std::size_t to = offsetOf(lines, positionOf(change["range"].at("end")));
         text.replace(from, to < from ? 0 : to - from, change.at("text").get<std::string>());
       } else {
         edited = std::move(change.at("text").get_ref<std::string&>());

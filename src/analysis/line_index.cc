@@ -1,9 +1,9 @@
-#include "line_index.h"
+#include "analysis/line_index.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace ts::lsp {
+namespace ts {
 
 namespace {
 
@@ -44,27 +44,42 @@ std::size_t LineIndex::lineOf(std::size_t offset) const {
   return static_cast<std::size_t>(it - starts_.begin()) - 1;
 }
 
-Position LineIndex::position(std::size_t offset) const {
+std::size_t LineIndex::utf16Column(std::size_t offset) const {
   offset = std::min(offset, text_.size());
-  const std::size_t line = lineOf(offset);
   std::size_t units = 0;
-  for (std::size_t i = starts_[line]; i < offset; ++i) {
+  for (std::size_t i = starts_[lineOf(offset)]; i < offset; ++i) {
     if (!continuationByte(text_[i])) units += unitsOf(text_[i]);
   }
-  return {line, units};
+  return units;
 }
 
-std::size_t LineIndex::offset(Position p) const {
-  if (p.line >= starts_.size()) return text_.size();
-  const std::size_t end = lineEnd(p.line);
-  std::size_t i = starts_[p.line];
-  std::size_t units = 0;
-  while (i < end && units < p.character) {
-    units += unitsOf(text_[i]);
+std::size_t LineIndex::offsetAt(std::size_t line, std::size_t units) const {
+  if (line >= starts_.size()) return text_.size();
+  const std::size_t end = lineEnd(line);
+  std::size_t i = starts_[line];
+  std::size_t counted = 0;
+  while (i < end && counted < units) {
+    counted += unitsOf(text_[i]);
     ++i;
     while (i < end && continuationByte(text_[i])) ++i;
   }
   return i;
 }
 
-}  // namespace ts::lsp
+TextPlace placeOf(const LineIndex& lines, std::size_t start, std::size_t end) {
+  const std::size_t size = lines.text().size();
+  start = std::min(start, size);
+  const std::size_t line = lines.lineOf(start);
+  TextPlace place{line + 1, start - lines.lineStart(line) + 1, 0};
+  if (end <= start) return place;
+  end = std::min(end, size);
+  if (lines.lineOf(end) == line) {
+    place.endColumn = end - lines.lineStart(line) + 1;
+  } else {
+    // Cut at the line's end, a "\r" before its "\n" included.
+    place.endColumn = lines.lineStart(line + 1) - 1 - start + place.column;
+  }
+  return place;
+}
+
+}  // namespace ts
