@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/check.h"
+#include "model/grammar.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"
@@ -76,7 +77,9 @@ enum class Stage {
   kEnd
 };
 
-// The keyword that starts a stage ("" for the header and the grid rows).
+// The section a stage reads (the grid's is MAP_CODES, which ends it), and its keyword ("" for
+// the header and the end).
+Section sectionOf(Stage stage);
 std::string_view keywordOf(Stage stage);
 // The stage whose fatal problems `id` is one of.
 Stage stageOf(ProblemId id);

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "model/grammar.h"
 #include "model/problems.h"
 
 namespace ts::check {
@@ -80,9 +82,9 @@ enum class CheckId : std::uint16_t {
 
 struct CheckInfo {
   CheckId id;
-  std::string_view name;     // stable, for tools: "count-too-small"
-  Severity severity;         // as it is usually reported
-  std::string_view section;  // the keyword of the section it arises in; empty: any or none
+  std::string_view name;           // stable, for tools: "count-too-small"
+  Severity severity;               // as it is usually reported
+  std::optional<Section> section;  // the section it arises in; none: any, or the map as a whole
 };
 
 [[nodiscard]] const CheckInfo& infoOf(CheckId id);

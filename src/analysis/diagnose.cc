@@ -50,11 +50,12 @@ Hint didYouMean(std::string_view word, const std::vector<std::string_view>& name
   return {std::move(near), std::move(text)};
 }
 
-const std::vector<std::string_view> kTriggerWords = {"TRIGGER_TIME", "TRIGGER_SLAP_COUNT_EQUALS",
-                                                     "TRIGGER_CONTROL_AREA"};
-const std::vector<std::string_view> kActionWords = {
-    "ACTION_HERO_RELEASE", "ACTION_ADD_ROOM",  "ACTION_ADD_DOOR",
-    "ACTION_ADD_TRAP",     "ACTION_ADD_SPELL", "ACTION_DESTROY_HERO_GATE"};
+// The words of one kind of statement, for "did you mean".
+std::vector<std::string_view> wordsOf(std::span<const StatementInfo> statements) {
+  std::vector<std::string_view> words;
+  for (const StatementInfo& s : statements) words.push_back(s.word);
+  return words;
+}
 
 // The header's lines: the name, the player count and the size.
 struct Header {
@@ -318,10 +319,10 @@ class Explainer {
         break;
       }
       case P::kInvalidTrigger:
-        word(kTriggerWords, CheckId::kUnknownTrigger, "ACTION_");
+        word(wordsOf(triggerWords()), CheckId::kUnknownTrigger, "ACTION_");
         break;
       case P::kInvalidAction:
-        word(kActionWords, CheckId::kUnknownAction, "TRIGGER_");
+        word(wordsOf(actionWords()), CheckId::kUnknownAction, "TRIGGER_");
         break;
       case P::kInvalidRoom:
         word(namesOf(kRoomTable), CheckId::kUnknownRoom, "");
@@ -376,7 +377,7 @@ class Explainer {
     const std::string_view w = view_.wordAt(start);
     atWord(start, kind);
     if (!countWord.empty() &&
-        (w.substr(0, countWord.size()) == countWord || w == "SCENARIO_DESCRIPTION")) {
+        (w.substr(0, countWord.size()) == countWord || w == ts::keywordOf(Section::kScenario))) {
       actionCount(start, countWord == "ACTION_");
       return;
     }
@@ -397,8 +398,9 @@ class Explainer {
     }
     const std::string_view kind = view_.wordAt(trigger);
     std::size_t count = view_.skipBlanks(view_.wordEnd(trigger));
-    const int operands = kind == "TRIGGER_CONTROL_AREA" ? 2 : 1;
-    for (int i = 0; i < operands; ++i) count = view_.skipBlanks(view_.wordEnd(count));
+    const StatementInfo* condition = findStatement(Section::kTriggers, kind);
+    const std::size_t operands = condition != nullptr ? condition->operands.size() : 1;
+    for (std::size_t i = 0; i < operands; ++i) count = view_.skipBlanks(view_.wordEnd(count));
     atWord(count, CheckId::kActionCount);
     explainHere(tooSmall ? "this trigger's action count is smaller than the actions written "
                            "after it: the next action is read as a trigger"
@@ -463,8 +465,9 @@ class Explainer {
     const std::size_t found = level.mapRows.size();
     const std::string row = trimmed(
         view_.text.substr(d_.error.offset, view_.lineEnd(d_.error.offset) - d_.error.offset));
-    const bool keyword =
-        row == "MAP_CODES" || row == "THINGS" || fatal_.id != ProblemId::kMapRowTooShort;
+    const bool keyword = row == ts::keywordOf(Section::kMapCodes) ||
+                         row == ts::keywordOf(Section::kThings) ||
+                         fatal_.id != ProblemId::kMapRowTooShort;
     if (keyword && header.size != kNoOffset) {
       heightLargerThanRows(header, found, row);
       return;
@@ -500,12 +503,15 @@ class Explainer {
     // A heart word the reader skipped is the likely mistake.
     for (const auto& [section, offset] : r_.seen.ignored) {
       const std::string_view w = view_.wordAt(offset);
-      if (section != "HEARTS_AND_GOLD" || w.find("HEART") == std::string_view::npos) continue;
+      if (section != ts::keywordOf(Section::kHearts) || w.find("HEART") == std::string_view::npos) {
+        continue;
+      }
       atWord(offset, ProblemId::kHeartCount);
       std::string missing;
       for (std::size_t k = 0; k < 4 && static_cast<std::int64_t>(k) < expected; ++k) {
         if (!level.heartCenterSet[k]) {
-          missing = "KPR" + std::to_string(k + 1) + "_HEART_CENTER";
+          missing =
+              wordOf(static_cast<Statement>(static_cast<std::size_t>(Statement::kHeart1) + k));
           break;
         }
       }
@@ -607,10 +613,10 @@ class Explainer {
   void endOfFile() {
     for (const auto& [section, offset] : r_.seen.ignored) {
       const std::string_view w = view_.wordAt(offset);
-      if (section == "SCENARIO_DESCRIPTION" && !didYouMean(w, {"EOF"}).text.empty()) {
+      if (section == ts::keywordOf(Section::kScenario) && !didYouMean(w, {kEofWord}).text.empty()) {
         atWord(offset, CheckId::kMisspeltEof);
         explainHere("did you mean EOF? the level ends with the word EOF, in capitals");
-        suggest(offset, "EOF");
+        suggest(offset, std::string(kEofWord));
         return;
       }
     }

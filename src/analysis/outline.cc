@@ -11,11 +11,9 @@ namespace ts::check {
 
 namespace {
 
-constexpr std::array<std::string_view, 13> kKeywords = {
-    "",      "MAP_CODES",  "THINGS",          "CREATURES",
-    "DOORS", "TRAPS",      "HEARTS_AND_GOLD", "HERO_BANDS",
-    "AREAS", "HERO_GATES", "TRIGGERS",        "SCENARIO_DESCRIPTION",
-    ""};
+// The stages that start with a keyword line: MAP_CODES (of the grid) to SCENARIO_DESCRIPTION.
+constexpr int kFirstKeywordStage = static_cast<int>(Stage::kGrid);
+constexpr int kLastKeywordStage = static_cast<int>(Stage::kScenario);
 
 // isBlank as a table: the outline looks at every character of the largest maps.
 constexpr std::array<bool, 256> kBlanks = [] {
@@ -28,27 +26,11 @@ inline bool blank(char c) { return kBlanks[static_cast<unsigned char>(c)]; }
 
 // Words an entry of a fixed-shape section takes; 0 for the others.
 std::size_t entryWords(Stage stage) {
-  switch (stage) {
-    case Stage::kGrid:
-      return 2;
-    case Stage::kThings:
-    case Stage::kGates:
-      return 3;
-    case Stage::kTraps:
-      return 4;
-    case Stage::kCreatures:
-    case Stage::kDoors:
-    case Stage::kAreas:
-      return 5;
-    default:
-      return 0;
-  }
+  const SectionInfo& info = sectionInfo(sectionOf(stage));
+  return info.member.empty() ? info.entry.size() : 0;
 }
 
-bool isCounted(Stage stage) {
-  return stage != Stage::kHeader && stage != Stage::kHearts && stage != Stage::kScenario &&
-         stage != Stage::kEnd;
-}
+bool isCounted(Stage stage) { return sectionInfo(sectionOf(stage)).counted; }
 
 std::string upper(std::string_view word) {
   std::string text(word);
@@ -60,7 +42,21 @@ std::string upper(std::string_view word) {
 
 }  // namespace
 
-std::string_view keywordOf(Stage stage) { return kKeywords[static_cast<std::size_t>(stage)]; }
+Section sectionOf(Stage stage) {
+  switch (stage) {
+    case Stage::kHeader:
+    case Stage::kEnd:
+      return Section::kHeader;
+    case Stage::kGrid:
+      return Section::kMapCodes;
+    default:
+      // The stages after the grid are the sections after MAP_CODES, in order.
+      return static_cast<Section>(static_cast<int>(stage) - static_cast<int>(Stage::kThings) +
+                                  static_cast<int>(Section::kThings));
+  }
+}
+
+std::string_view keywordOf(Stage stage) { return ts::keywordOf(sectionOf(stage)); }
 
 Stage stageOf(ProblemId id) {
   using P = ProblemId;
@@ -338,7 +334,9 @@ class SectionCounter {
 Outline::Outline(std::string_view text, bool gui) {
   const TextView view{text};
   std::vector<std::string_view> names;
-  for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) names.push_back(kKeywords[s]);
+  for (int s = kFirstKeywordStage; s <= kLastKeywordStage; ++s) {
+    names.push_back(keywordOf(static_cast<Stage>(s)));
+  }
   // The header takes the first three lines (four when GUI_GENERATED_MAP stands alone).
   std::size_t at = 0;
   for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
@@ -377,17 +375,17 @@ const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& h
   const char initial =
       first[0] >= 'a' && first[0] <= 'z' ? static_cast<char>(first[0] - 'a' + 'A') : first[0];
   // The keywords starting with each letter, as bits by stage.
-  static constexpr std::array<std::uint32_t, 256> kByInitial = [] {
+  static const std::array<std::uint32_t, 256> kByInitial = [] {
     std::array<std::uint32_t, 256> masks{};
-    for (std::size_t s = 1; s < kKeywords.size() - 1; ++s) {
-      masks[static_cast<unsigned char>(kKeywords[s][0])] |= 1U << s;
+    for (int s = kFirstKeywordStage; s <= kLastKeywordStage; ++s) {
+      masks[static_cast<unsigned char>(keywordOf(static_cast<Stage>(s))[0])] |= 1U << s;
     }
     return masks;
   }();
   const std::uint32_t candidates = alone ? ~0U : kByInitial[static_cast<unsigned char>(initial)];
   if (candidates == 0) return nullptr;
   for (std::size_t s = 1; s < names.size() + 1; ++s) {
-    const std::string_view keyword = kKeywords[s];
+    const std::string_view keyword = keywordOf(static_cast<Stage>(s));
     if ((candidates & (1U << s)) == 0) continue;
     KeywordLine::Kind kind;
     if (first == keyword) {

@@ -52,23 +52,24 @@ void numbers(const Reading& r, std::size_t from, std::size_t to, std::vector<Loc
 
 // Words the hearts section or the scenario description skips that look like what they meant.
 void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  static const std::vector<std::string_view> kHeartWords = {"KPR1_HEART_CENTER",
-                                                            "KPR2_HEART_CENTER",
-                                                            "KPR3_HEART_CENTER",
-                                                            "KPR4_HEART_CENTER",
-                                                            "GOLD1",
-                                                            "GOLD2",
-                                                            "GOLD3",
-                                                            "GOLD4",
-                                                            "HERO_BANDS"};
-  static const std::vector<std::string_view> kStatements = {"CREATURE_COUNT", "START_WITH",
-                                                            "MUST_RESEARCH", "NO", "EOF"};
+  // The words each section reads, and the keyword that ends the hearts and gold.
+  static const std::vector<std::string_view> kHeartWords = [] {
+    std::vector<std::string_view> words;
+    for (const StatementInfo& s : heartsWords()) words.push_back(s.word);
+    words.push_back(ts::keywordOf(Section::kBands));
+    return words;
+  }();
+  static const std::vector<std::string_view> kStatements = [] {
+    std::vector<std::string_view> words;
+    for (const StatementInfo& s : scenarioWords()) words.push_back(s.word);
+    return words;
+  }();
   for (const auto& [section, offset] : r.seen.ignored) {
     if (offset < from || offset >= to) continue;
     const std::string_view word = r.view.wordAt(offset);
     const std::string w(word);
     Located l{offset, Severity::kWarning, "", CheckId::kNone, offset + word.size()};
-    const bool hearts = section == "HEARTS_AND_GOLD";
+    const bool hearts = section == ts::keywordOf(Section::kHearts);
     std::string upper = w;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     const std::vector<std::string_view>& known = hearts ? kHeartWords : kStatements;
@@ -86,7 +87,8 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
       l.kind = hearts ? CheckId::kUnknownHeartsWord : CheckId::kUnknownStatement;
       l.text = "'" + w + "' is ignored in " + section + "; did you mean " + near + "?";
       l.suggestions.push_back({{offset, offset + word.size()}, near});
-      if (near == "HERO_BANDS") l.text += " everything after it is read as hearts and gold";
+      if (near == ts::keywordOf(Section::kBands))
+        l.text += " everything after it is read as hearts and gold";
     } else {
       continue;
     }

@@ -10,6 +10,7 @@
 
 #include "decompile/level_text.h"
 #include "format/layouts.h"
+#include "model/grammar.h"
 #include "model/level_description.h"
 
 namespace ts::decompile {
@@ -328,11 +329,11 @@ constexpr StateKind kStateKinds[] = {
 std::string_view statementWord(std::int32_t state) {
   switch (state) {
     case kStartWith:
-      return "START_WITH";
+      return wordOf(Statement::kStartWith);
     case kMustResearch:
-      return "MUST_RESEARCH";
+      return wordOf(Statement::kMustResearch);
     case kNotAvailable:
-      return "NO";
+      return wordOf(Statement::kNo);
     default:
       return {};
   }
@@ -413,7 +414,7 @@ void decodeScenario(const DecodedFiles& files, LevelText& level, Findings& findi
     for (const auto& [id, count] : found[k].creatures) {
       const auto d = defaults.creatures.find(id);
       if (d != defaults.creatures.end() && d->second == count) continue;
-      level.scenario.push_back("CREATURE_COUNT " + player + " " +
+      level.scenario.push_back(std::string(wordOf(Statement::kCreatureCount)) + " " + player + " " +
                                std::string(nameOf(kCreatureTable, id)) + " " +
                                std::to_string(count));
     }

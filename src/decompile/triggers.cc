@@ -11,6 +11,7 @@
 
 #include "decompile/level_text.h"
 #include "format/layouts.h"
+#include "model/grammar.h"
 
 namespace ts::decompile {
 
@@ -95,17 +96,17 @@ std::string token(std::int32_t player) { return std::string(nameOf(kPlayerTokens
 
 struct Grant {
   std::int32_t category;
-  std::string_view keyword;
+  Statement statement;
   std::string_view (*name)(std::int32_t);
 };
 constexpr Grant kGrants[] = {
-    {kActionCategoryRoom, "ACTION_ADD_ROOM",
+    {kActionCategoryRoom, Statement::kAddRoom,
      [](std::int32_t id) { return nameOf(kRoomTable, id); }},
-    {kActionCategoryDoor, "ACTION_ADD_DOOR",
+    {kActionCategoryDoor, Statement::kAddDoor,
      [](std::int32_t id) { return nameOf(kDoorTable, id); }},
-    {kActionCategoryTrap, "ACTION_ADD_TRAP",
+    {kActionCategoryTrap, Statement::kAddTrap,
      [](std::int32_t id) { return nameOf(kTrapTable, id); }},
-    {kActionCategorySpell, "ACTION_ADD_SPELL",
+    {kActionCategorySpell, Statement::kAddSpell,
      [](std::int32_t id) { return nameOf(kSpellTable, id); }},
 };
 
@@ -144,9 +145,9 @@ std::optional<std::string> TriggerDecoder::condition(const Element& t) {
   const std::int32_t value = r.i32(t.offset + layout::kTriggerValue);
   switch (kind) {
     case kTriggerTime:
-      return "TRIGGER_TIME " + std::to_string(value);
+      return std::string(wordOf(Statement::kTriggerTime)) + " " + std::to_string(value);
     case kTriggerSlapCount:
-      return "TRIGGER_SLAP_COUNT_EQUALS " + std::to_string(value);
+      return std::string(wordOf(Statement::kTriggerSlapCount)) + " " + std::to_string(value);
     case kTriggerControlArea: {
       const std::uint8_t player = r.u8(t.offset + layout::kTriggerParam3);
       const std::optional<std::size_t> area = watchedArea(level_, t.id, value);
@@ -156,7 +157,8 @@ std::optional<std::string> TriggerDecoder::condition(const Element& t) {
                               ", which no entrance area of the level gives; left out");
         return std::nullopt;
       }
-      return "TRIGGER_CONTROL_AREA " + token(player) + " " + std::to_string(*area + 1);
+      return std::string(wordOf(Statement::kTriggerControlArea)) + " " + token(player) + " " +
+             std::to_string(*area + 1);
     }
     default:
       finding(t.offset + layout::kTriggerKind,
@@ -208,7 +210,7 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
                                        [&](const Grant& g) { return g.category == a.arg[1]; });
       if (grant != std::end(kGrants) && !grant->name(a.arg[2]).empty() &&
           !token(a.arg[0]).empty()) {
-        out.actions.push_back(std::string(grant->keyword) + " " + token(a.arg[0]) + " " +
+        out.actions.push_back(std::string(wordOf(grant->statement)) + " " + token(a.arg[0]) + " " +
                               std::string(grant->name(a.arg[2])));
         ++i;
         continue;
@@ -216,7 +218,7 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
     }
     if (a.type == kActionGateLocation && second != nullptr && second->type == kActionDestroyGate) {
       if (const std::optional<std::string> gate = destroyGate(a, *second)) {
-        out.actions.push_back("ACTION_DESTROY_HERO_GATE " + *gate);
+        out.actions.push_back(std::string(wordOf(Statement::kDestroyGate)) + " " + *gate);
       }
       ++i;
       continue;
@@ -249,7 +251,7 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
   const auto gates = static_cast<std::int64_t>(level_.gates.size());
   for (const Release& rel : releases) {
     std::string& text = out.actions[rel.slot];
-    text = "ACTION_HERO_RELEASE " + std::to_string(rel.band);
+    text = std::string(wordOf(Statement::kHeroRelease)) + " " + std::to_string(rel.band);
     if (atGate.count(wrap32(std::int64_t{rel.location} - 1)) != 0) {
       text += " G " + std::to_string(rel.location);
     } else {

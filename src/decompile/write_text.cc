@@ -3,12 +3,12 @@
 #include <string_view>
 
 #include "decompile/level_text.h"
+#include "model/grammar.h"
 
 namespace ts::decompile {
 
 namespace {
 
-constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string token(std::int32_t player) { return std::string(nameOf(kPlayerTokens, player)); }
@@ -25,26 +25,16 @@ std::string_view terrainName(TerrainCode code) {
 // The two characters of a map-drawing-tool square: an owner character and a terrain character
 // that together spell the terrain's name. Empty for a code no pair spells.
 std::string guiSquare(TerrainCode code) {
-  static constexpr std::string_view kLower[] = {
-      "MAP_BORDER",  "SOLID_ROCK",  "ROCK",        "UNCLAIMED",   "WATER",
-      "LAVA",        "GOLD",        "GEMS",        "HERO_GATE_1", "HERO_GATE_2",
-      "HERO_GATE_3", "HERO_GATE_4", "HERO_GATE_5", "HERO_GATE_6", "HERO_REST_AREA",
-      "HERO_GATE_7", "HERO_GATE_8", "HERO_GATE_9", "HERO_GATE_10"};
-  static constexpr std::string_view kUpper[] = {
-      "CLAIMED_SQ", "OWNED_ROCK", "TREASURY", "LAIR",       "PORTAL",   "HATCHERY", "HEART",
-      "LIBRARY",    "TRAINING",   "WOOD_BR",  "GUARD_RM",   "WORKSHOP", "PRISON",   "TORTURE",
-      "TEMPLE",     "GRAVEYARD",  "CASINO",   "COMBAT_PIT", "STONE_BR", "MANA"};
-  static constexpr std::pair<std::string_view, char> kOwners[] = {
-      {"KPR1_", '1'}, {"KPR2_", '2'}, {"KPR3_", '3'},
-      {"KPR4_", '4'}, {"HERO_", 'H'}, {"NEUTRAL_", 'N'}};
   const std::string_view name = terrainName(code);
-  for (std::size_t i = 0; i < std::size(kLower); ++i) {
-    if (kLower[i] == name) return {'O', static_cast<char>('a' + i)};
+  for (std::size_t i = 0; i < kGuiPlainTerrains.size(); ++i) {
+    if (kGuiPlainTerrains[i] == name) return {'O', static_cast<char>('a' + i)};
   }
-  for (const auto& [prefix, owner] : kOwners) {
-    if (!name.starts_with(prefix)) continue;
-    for (std::size_t i = 0; i < std::size(kUpper); ++i) {
-      if (kUpper[i] == name.substr(prefix.size())) return {owner, static_cast<char>('A' + i)};
+  for (const GuiOwner& owner : kGuiOwners) {
+    if (owner.prefix.empty() || !name.starts_with(owner.prefix)) continue;
+    for (std::size_t i = 0; i < kGuiOwnedTerrains.size(); ++i) {
+      if (kGuiOwnedTerrains[i] == name.substr(owner.prefix.size())) {
+        return {owner.character, static_cast<char>('A' + i)};
+      }
     }
   }
   return {};
@@ -72,7 +62,8 @@ void writeGrid(const LevelText& level, std::string& out, Findings& findings) {
     out += static_cast<char>(characters.at(level.cells[i]));
     if ((i + 1) % width == 0) out += '\n';
   }
-  out += "MAP_CODES\n" + number(static_cast<std::int64_t>(characters.size())) + "\n";
+  out += std::string(keywordOf(Section::kMapCodes)) + "\n" +
+         number(static_cast<std::int64_t>(characters.size())) + "\n";
   // In the order of the terrain list, the unknown terrain last.
   for (const NameValue& t : kTerrainTable) {
     if (const auto it = characters.find(t.value); it != characters.end()) {
@@ -91,9 +82,9 @@ void writeGrid(const LevelText& level, std::string& out, Findings& findings) {
 }
 
 template <typename Entry, typename Line>
-void writeCounted(std::string& out, std::string_view keyword, const std::vector<Entry>& entries,
-                  Line line) {
-  out += std::string(keyword) + "\n" + number(static_cast<std::int64_t>(entries.size())) + "\n";
+void writeCounted(std::string& out, Section section, const std::vector<Entry>& entries, Line line) {
+  out += std::string(keywordOf(section)) + "\n" +
+         number(static_cast<std::int64_t>(entries.size())) + "\n";
   for (const Entry& e : entries) out += line(e) + "\n";
 }
 
@@ -111,30 +102,30 @@ std::string writeMapText(const LevelText& level, Findings& findings) {
   writeGrid(level, out, findings);
 
   auto at = [](std::int32_t x, std::int32_t y) { return " " + number(x) + " " + number(y); };
-  writeCounted(out, "THINGS", level.objects, [&](const ObjectEntry& e) {
+  writeCounted(out, Section::kThings, level.objects, [&](const ObjectEntry& e) {
     return std::string(nameOf(kObjectTable, e.objectId)) + at(e.x, e.y);
   });
-  writeCounted(out, "CREATURES", level.creatures, [&](const CreatureEntry& e) {
+  writeCounted(out, Section::kCreatures, level.creatures, [&](const CreatureEntry& e) {
     return std::string(nameOf(kCreatureTable, e.creatureId)) + at(e.x, e.y) + " " +
            levelToken(e.level) + " " + token(e.owner);
   });
-  writeCounted(out, "DOORS", level.doors, [&](const DoorEntry& e) {
+  writeCounted(out, Section::kDoors, level.doors, [&](const DoorEntry& e) {
     return std::string(nameOf(kDoorTable, e.doorId)) + at(e.x, e.y) + " " + token(e.owner) +
            (e.locked ? " L" : " U");
   });
-  writeCounted(out, "TRAPS", level.traps, [&](const TrapEntry& e) {
+  writeCounted(out, Section::kTraps, level.traps, [&](const TrapEntry& e) {
     return std::string(nameOf(kTrapTable, e.trapId)) + at(e.x, e.y) + " " + token(e.owner);
   });
 
-  out += "HEARTS_AND_GOLD\n";
+  out += std::string(keywordOf(Section::kHearts)) + "\n";
   for (std::size_t k = 0; k < 4; ++k) {
     if (!level.hearts[k]) continue;
-    const std::string keeper = number(static_cast<std::int64_t>(k) + 1);
-    out += "KPR" + keeper + "_HEART_CENTER" + at(level.heartX[k], level.heartY[k]) + "\nGOLD" +
-           keeper + " " + number(level.gold[k]) + "\n";
+    out += std::string(heartsWords()[k].word) + at(level.heartX[k], level.heartY[k]) + "\n" +
+           std::string(heartsWords()[4 + k].word) + " " + number(level.gold[k]) + "\n";
   }
 
-  out += "HERO_BANDS\n" + number(static_cast<std::int64_t>(level.bands.size())) + "\n";
+  out += std::string(keywordOf(Section::kBands)) + "\n" +
+         number(static_cast<std::int64_t>(level.bands.size())) + "\n";
   for (std::size_t b = 0; b < level.bands.size(); ++b) {
     const TextBand& band = level.bands[b];
     out += "Band" + number(static_cast<std::int64_t>(b) + 1) + " " +
@@ -144,20 +135,20 @@ std::string writeMapText(const LevelText& level, Findings& findings) {
     }
   }
   std::int64_t id = 0;
-  writeCounted(out, "AREAS", level.areas, [&](const EntranceArea& a) {
+  writeCounted(out, Section::kAreas, level.areas, [&](const EntranceArea& a) {
     return number(++id) + at(a.left, a.top) + at(a.right, a.bottom);
   });
   id = 0;
-  writeCounted(out, "HERO_GATES", level.gates,
+  writeCounted(out, Section::kGates, level.gates,
                [&](const HeroGate& g) { return number(++id) + at(g.x, g.y); });
-  writeCounted(out, "TRIGGERS", level.triggers, [](const TextTrigger& t) {
+  writeCounted(out, Section::kTriggers, level.triggers, [](const TextTrigger& t) {
     std::string text = t.condition + "\n" + number(static_cast<std::int64_t>(t.actions.size()));
     for (const std::string& action : t.actions) text += "\n" + action;
     return text;
   });
-  out += "SCENARIO_DESCRIPTION\n";
+  out += std::string(keywordOf(Section::kScenario)) + "\n";
   for (const std::string& statement : level.scenario) out += statement + "\n";
-  out += "EOF\n";
+  out += std::string(kEofWord) + "\n";
   return out;
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 #include <span>
 #include <sstream>
 #include <string>
@@ -21,6 +22,7 @@
 #include "driver/compile.h"
 #include "driver/run.h"
 #include "format/layouts.h"
+#include "model/grammar.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
@@ -136,6 +138,45 @@ TEST(MapFormatGuide, NameListsMatchTheVocabularyTables) {
       const bool known = std::any_of(list.table.begin(), list.table.end(),
                                      [&](const NameValue& e) { return e.name == name; });
       EXPECT_TRUE(known) << name << " is in the guide but not in the program";
+    }
+  }
+}
+
+// The guide's tables of trigger kinds, actions and scenario statements name exactly the words the
+// grammar has, each with as many operands (written as `<...>` or a switch such as G) as it takes.
+TEST(MapFormatGuide, StatementTablesMatchTheGrammar) {
+  const struct {
+    std::string_view heading;
+    std::span<const StatementInfo> words;
+  } tables[] = {{"| Trigger | Operands |", triggerWords()},
+                {"| Action | Operands |", actionWords()},
+                {"| Statement | Effect |", scenarioWords()}};
+  const std::string& doc = guide();
+  for (const auto& t : tables) {
+    SCOPED_TRACE(std::string(t.heading));
+    const std::size_t at = doc.find(t.heading);
+    ASSERT_NE(at, std::string::npos);
+    std::set<std::string> documented;
+    for (const std::vector<std::string>& cells :
+         tableRows(doc.substr(at, doc.find("\n\n", at) - at))) {
+      if (cells.size() < 2 || cells[0].empty() || cells[0][0] != '`') continue;  // the heading
+      // The first cell is `WORD` or `WORD <operand> ...`; a second cell of operands may follow.
+      std::istringstream words(
+          cells[0] + (t.heading.find("Operands") != std::string_view::npos ? " " + cells[1] : ""));
+      std::string word;
+      words >> word;
+      word.erase(std::remove(word.begin(), word.end(), '`'), word.end());
+      std::size_t operands = 0;
+      for (std::string operand; words >> operand;) ++operands;
+      const StatementInfo* info = findStatement(t.words.front().section, word);
+      ASSERT_NE(info, nullptr) << word << " is in the guide but not in the grammar";
+      // A release is written with its switch and number as one operand pair: G <gate>.
+      EXPECT_EQ(operands, info->operands.size()) << word;
+      documented.insert(word);
+    }
+    for (const StatementInfo& s : t.words) {
+      if (s.word == kEofWord) continue;
+      EXPECT_TRUE(documented.count(std::string(s.word))) << s.word;
     }
   }
 }

@@ -11,46 +11,15 @@ namespace ts {
 
 namespace {
 
-constexpr std::string_view kGuiWord = "GUI_GENERATED_MAP";
-
-// Owner characters: the four keepers, the hero player, no owner; any other is neutral.
-constexpr std::array<std::string_view, 7> kOwnerPrefixes = {"KPR1_", "KPR2_", "KPR3_",   "KPR4_",
-                                                            "HERO_", "",      "NEUTRAL_"};
-constexpr std::size_t kNeutralOwnerClass = 6;
+// Owner characters, by class: the four keepers, the hero player, no owner; any other is neutral.
+constexpr std::size_t kOwnerClasses = kGuiOwners.size();
+constexpr std::size_t kNeutralOwnerClass = kOwnerClasses - 1;
 
 std::size_t ownerClass(char c) {
-  switch (c) {
-    case '1':
-      return 0;
-    case '2':
-      return 1;
-    case '3':
-      return 2;
-    case '4':
-      return 3;
-    case 'H':
-      return 4;
-    case 'O':
-      return 5;
-    default:
-      return kNeutralOwnerClass;
+  for (std::size_t k = 0; k < kNeutralOwnerClass; ++k) {
+    if (kGuiOwners[k].character == c) return k;
   }
-}
-
-// Terrain character to name suffix; any other character is solid rock.
-std::string_view terrainSuffix(char c) {
-  static constexpr std::array<std::string_view, 20> kUpper = {
-      "CLAIMED_SQ", "OWNED_ROCK", "TREASURY", "LAIR",       "PORTAL",   "HATCHERY", "HEART",
-      "LIBRARY",    "TRAINING",   "WOOD_BR",  "GUARD_RM",   "WORKSHOP", "PRISON",   "TORTURE",
-      "TEMPLE",     "GRAVEYARD",  "CASINO",   "COMBAT_PIT", "STONE_BR", "MANA"};
-  static constexpr std::array<std::string_view, 19> kLower = {
-      "MAP_BORDER",  "SOLID_ROCK",  "ROCK",        "UNCLAIMED",   "WATER",
-      "LAVA",        "GOLD",        "GEMS",        "HERO_GATE_1", "HERO_GATE_2",
-      "HERO_GATE_3", "HERO_GATE_4", "HERO_GATE_5", "HERO_GATE_6", "HERO_REST_AREA",
-      "HERO_GATE_7", "HERO_GATE_8", "HERO_GATE_9", "HERO_GATE_10"};
-  if (c >= 'A' && c <= 'T') return kUpper[static_cast<std::size_t>(c - 'A')];
-  if (c >= 'a' && c <= 's') return kLower[static_cast<std::size_t>(c - 'a')];
-  return "SOLID_ROCK";
+  return kNeutralOwnerClass;
 }
 
 // The grid characters of a map-drawing-tool level: every terrain name, in ascending code
@@ -60,7 +29,7 @@ struct GuiTerrainTable {
   std::map<TerrainCode, unsigned char> codes;  // code -> internal character
   unsigned char defaultRock = 0;
   // By owner class and terrain character; 0: the pair spells no terrain name.
-  std::array<std::array<unsigned char, 256>, kOwnerPrefixes.size()> bySquare{};
+  std::array<std::array<unsigned char, 256>, kOwnerClasses> bySquare{};
 
   explicit GuiTerrainTable(const NameMaps& names) {
     std::map<std::string, unsigned char> byName;
@@ -71,10 +40,10 @@ struct GuiTerrainTable {
       byName.emplace(name, c);
       if (name == "SOLID_ROCK") defaultRock = c;
     }
-    for (std::size_t owner = 0; owner < kOwnerPrefixes.size(); ++owner) {
+    for (std::size_t owner = 0; owner < kOwnerClasses; ++owner) {
       for (std::size_t terrain = 0; terrain < 256; ++terrain) {
-        std::string name(kOwnerPrefixes[owner]);
-        name += terrainSuffix(static_cast<char>(terrain));
+        std::string name(kGuiOwners[owner].prefix);
+        name += guiTerrainSuffix(static_cast<char>(terrain));
         auto it = byName.find(name);
         bySquare[owner][terrain] = it == byName.end() ? 0 : it->second;
       }
@@ -137,7 +106,9 @@ bool readTextRows(ReadState& s) {
 
 bool readLegend(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("MAP_CODES", ProblemId::kLoopMap, ProblemId::kMapCodesError)) return false;
+  if (!s.searchKeyword(keywordOf(Section::kMapCodes), ProblemId::kLoopMap,
+                       ProblemId::kMapCodesError))
+    return false;
   std::int32_t count = 0;
   s.readInteger(count);
   char c = ' ';

@@ -20,7 +20,7 @@ bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBa
     const std::int32_t memberLevel = parseLevelToken(levelToken);
     if (memberLevel == 0) {
       if (s.observer && !s.in.failed()) {
-        s.observer->entryDropped("HERO_BANDS", ExpectedWord::kLevelToken, levelToken,
+        s.observer->entryDropped(keywordOf(Section::kBands), ExpectedWord::kLevelToken, levelToken,
                                  s.in.tokenStart());
       }
       continue;
@@ -29,7 +29,8 @@ bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBa
     if (id >= 1) {
       band.members.push_back({memberLevel, id, kBandMemberCode, owner});
     } else if (s.observer && !s.in.failed()) {
-      s.observer->entryDropped("HERO_BANDS", ExpectedWord::kCreatureName, s.buffer, nameAt);
+      s.observer->entryDropped(keywordOf(Section::kBands), ExpectedWord::kCreatureName, s.buffer,
+                               nameAt);
     }
     if (s.guardStep()) {
       s.report(ProblemId::kLoopBandData);
@@ -81,7 +82,9 @@ bool readBands(ReadState& s) {
 }
 
 bool readAreas(ReadState& s) {
-  if (!s.searchKeyword("AREAS", ProblemId::kLoopAreas, ProblemId::kAreasError)) return false;
+  if (!s.searchKeyword(keywordOf(Section::kAreas), ProblemId::kLoopAreas, ProblemId::kAreasError)) {
+    return false;
+  }
   std::int32_t count = 0;
   s.readInteger(count);
   std::int32_t id = 0;
@@ -202,7 +205,9 @@ GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_
 }
 
 bool readGates(ReadState& s) {
-  if (!s.searchKeyword("HERO_GATES", ProblemId::kLoopGates, ProblemId::kGatesError)) return false;
+  if (!s.searchKeyword(keywordOf(Section::kGates), ProblemId::kLoopGates, ProblemId::kGatesError)) {
+    return false;
+  }
   LevelDescription& level = s.level;
   std::int32_t count = 0;
   s.readInteger(count);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/grammar.h"
 #include "model/level_description.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"

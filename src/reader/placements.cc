@@ -16,7 +16,9 @@ constexpr std::size_t kShortestEntry = 6;
 
 bool readThings(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("THINGS", ProblemId::kLoopThings, std::nullopt)) return false;
+  if (!s.searchKeyword(keywordOf(Section::kThings), ProblemId::kLoopThings, std::nullopt)) {
+    return false;
+  }
   std::int32_t count = 0;
   s.readInteger(count);
   s.level.objects.reserve(s.reserveFor(count, kShortestEntry));
@@ -33,7 +35,8 @@ bool readThings(ReadState& s) {
       if (id >= 1) {
         s.observer->placed("thing", x, y, at);
       } else {
-        s.observer->entryDropped("THINGS", ExpectedWord::kObjectName, s.buffer, at);
+        s.observer->entryDropped(keywordOf(Section::kThings), ExpectedWord::kObjectName, s.buffer,
+                                 at);
       }
     }
     if (s.in.failed()) {
@@ -46,7 +49,7 @@ bool readThings(ReadState& s) {
 
 // CREATURES, DOORS and TRAPS: a counted list of entries, each a name, coordinates and tokens.
 struct PlacedSection {
-  std::string_view keyword;
+  Section section;
   ProblemId loop;
   ProblemId fail;
   std::string_view what;  // what the observer is told was placed
@@ -55,15 +58,26 @@ struct PlacedSection {
   bool lockFlag;    // a lock character after the player token (doors)
 };
 
-constexpr PlacedSection kCreatures = {
-    "CREATURES", ProblemId::kLoopCreatures,   ProblemId::kCreaturesError,
-    "creature",  ExpectedWord::kCreatureName, true,
-    false};
-constexpr PlacedSection kDoors = {"DOORS", ProblemId::kLoopDoors,   ProblemId::kDoorsError,
-                                  "door",  ExpectedWord::kDoorName, false,
+constexpr PlacedSection kCreatures = {Section::kCreatures,
+                                      ProblemId::kLoopCreatures,
+                                      ProblemId::kCreaturesError,
+                                      "creature",
+                                      ExpectedWord::kCreatureName,
+                                      true,
+                                      false};
+constexpr PlacedSection kDoors = {Section::kDoors,
+                                  ProblemId::kLoopDoors,
+                                  ProblemId::kDoorsError,
+                                  "door",
+                                  ExpectedWord::kDoorName,
+                                  false,
                                   true};
-constexpr PlacedSection kTraps = {"TRAPS", ProblemId::kLoopTraps,   ProblemId::kTrapsError,
-                                  "trap",  ExpectedWord::kTrapName, false,
+constexpr PlacedSection kTraps = {Section::kTraps,
+                                  ProblemId::kLoopTraps,
+                                  ProblemId::kTrapsError,
+                                  "trap",
+                                  ExpectedWord::kTrapName,
+                                  false,
                                   false};
 
 // One entry as read; the name stays in the buffer.
@@ -82,7 +96,8 @@ struct PlacedEntry {
 template <typename Record, typename Make>
 bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>& entries,
                 Make make) {
-  if (!s.searchKeyword(section.keyword, section.loop, section.fail)) return false;
+  const std::string_view keyword = keywordOf(section.section);
+  if (!s.searchKeyword(keyword, section.loop, section.fail)) return false;
   std::int32_t count = 0;
   s.readInteger(count);
   entries.reserve(s.reserveFor(count, kShortestEntry));
@@ -104,7 +119,7 @@ bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>&
     if (section.lockFlag) s.in.readChar(entry.lock);
     if (s.in.failed()) break;
     auto drop = [&](ExpectedWord expected, std::string_view word, std::size_t at) {
-      if (s.observer) s.observer->entryDropped(section.keyword, expected, word, at);
+      if (s.observer) s.observer->entryDropped(keyword, expected, word, at);
     };
     if (section.levelToken) {
       entry.level = parseLevelToken(levelToken);
@@ -157,23 +172,28 @@ bool readTraps(ReadState& s) {
 
 bool readHeartsAndGold(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword("HEARTS_AND_GOLD", ProblemId::kLoopHearts, ProblemId::kHeartsError))
+  if (!s.searchKeyword(keywordOf(Section::kHearts), ProblemId::kLoopHearts,
+                       ProblemId::kHeartsError)) {
     return false;
+  }
   LevelDescription& level = s.level;
   level.keeperGold = {0, 0, 0, 0};
   int hearts = 0;
   s.guard = 0;
-  static constexpr std::array<std::string_view, 4> kHeartWords = {
-      "KPR1_HEART_CENTER", "KPR2_HEART_CENTER", "KPR3_HEART_CENTER", "KPR4_HEART_CENTER"};
-  static constexpr std::array<std::string_view, 4> kGoldWords = {"GOLD1", "GOLD2", "GOLD3",
-                                                                 "GOLD4"};
+  const std::string_view bands = keywordOf(Section::kBands);
+  auto heartWord = [](std::size_t k) {
+    return wordOf(static_cast<Statement>(static_cast<std::size_t>(Statement::kHeart1) + k));
+  };
+  auto goldWord = [](std::size_t k) {
+    return wordOf(static_cast<Statement>(static_cast<std::size_t>(Statement::kGold1) + k));
+  };
   // Words, not lines: HERO_BANDS ends the section wherever it stands.
-  while (s.buffer != "HERO_BANDS" && !s.in.atEnd()) {
+  while (s.buffer != bands && !s.in.atEnd()) {
     s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
-    bool known = s.buffer == "HERO_BANDS" || s.in.failed();
+    bool known = s.buffer == bands || s.in.failed();
     for (std::size_t k = 0; k < 4; ++k) {
-      if (s.buffer == kHeartWords[k] && !level.heartCenterSet[k]) {
+      if (s.buffer == heartWord(k) && !level.heartCenterSet[k]) {
         level.heartCenterSet[k] = true;
         s.readInteger(level.heartCenterX[k]);
         s.readInteger(level.heartCenterY[k]);
@@ -183,14 +203,14 @@ bool readHeartsAndGold(ReadState& s) {
         known = true;
         break;
       }
-      if (s.buffer == kGoldWords[k]) {
+      if (s.buffer == goldWord(k)) {
         s.readInteger(level.keeperGold[k]);
         if (s.observer) s.observer->goldRead(k, at);
         known = true;
         break;
       }
     }
-    if (!known && s.observer) s.observer->wordIgnored("HEARTS_AND_GOLD", at);
+    if (!known && s.observer) s.observer->wordIgnored(keywordOf(Section::kHearts), at);
     if (s.guardStep()) {
       s.report(ProblemId::kForgotEof);  // a warning: the heart check still decides
       break;

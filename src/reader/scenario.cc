@@ -83,14 +83,14 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
 }  // namespace
 
 bool readScenario(ReadState& s) {
-  if (!s.searchKeyword("SCENARIO_DESCRIPTION", ProblemId::kLoopDescription,
+  if (!s.searchKeyword(keywordOf(Section::kScenario), ProblemId::kLoopDescription,
                        ProblemId::kBeforeDescriptionError)) {
     return false;
   }
   s.guard = 0;
   StatementOperands operands;
   while (true) {
-    if (s.buffer == "EOF") {
+    if (s.buffer == kEofWord) {
       s.level.isValid = true;  // nothing after EOF is read
       if (s.observer != nullptr) s.observer->endOfFile(s.in.position());
       return true;
@@ -104,16 +104,16 @@ bool readScenario(ReadState& s) {
       s.report(ProblemId::kScenarioError);
       return false;
     }
-    if (s.buffer == "CREATURE_COUNT") {
+    if (s.buffer == wordOf(Statement::kCreatureCount)) {
       readCreatureCount(s, operands);
-    } else if (s.buffer == "START_WITH") {
+    } else if (s.buffer == wordOf(Statement::kStartWith)) {
       readAvailability(s, operands, kStartWith);
-    } else if (s.buffer == "NO") {
+    } else if (s.buffer == wordOf(Statement::kNo)) {
       readAvailability(s, operands, kNotAvailable);
-    } else if (s.buffer == "MUST_RESEARCH") {
+    } else if (s.buffer == wordOf(Statement::kMustResearch)) {
       readAvailability(s, operands, kMustResearch);
-    } else if (s.buffer != "EOF" && s.observer != nullptr) {
-      s.observer->wordIgnored("SCENARIO_DESCRIPTION", s.in.tokenStart());
+    } else if (s.buffer != kEofWord && s.observer != nullptr) {
+      s.observer->wordIgnored(keywordOf(Section::kScenario), s.in.tokenStart());
     }
   }
 }

@@ -10,17 +10,17 @@ namespace ts {
 namespace {
 
 struct GrantKind {
-  std::string_view keyword;
+  Statement statement;
   std::int32_t category;
   std::int32_t (*find)(std::string_view);
   ProblemId invalid;
 };
 
 constexpr GrantKind kGrants[] = {
-    {"ACTION_ADD_ROOM", kActionCategoryRoom, roomIdOrZero, ProblemId::kInvalidRoom},
-    {"ACTION_ADD_DOOR", kActionCategoryDoor, doorIdOrZero, ProblemId::kInvalidDoor},
-    {"ACTION_ADD_TRAP", kActionCategoryTrap, trapIdOrZero, ProblemId::kInvalidTrap},
-    {"ACTION_ADD_SPELL", kActionCategorySpell, spellIdOrZero, ProblemId::kInvalidSpell},
+    {Statement::kAddRoom, kActionCategoryRoom, roomIdOrZero, ProblemId::kInvalidRoom},
+    {Statement::kAddDoor, kActionCategoryDoor, doorIdOrZero, ProblemId::kInvalidDoor},
+    {Statement::kAddTrap, kActionCategoryTrap, trapIdOrZero, ProblemId::kInvalidTrap},
+    {Statement::kAddSpell, kActionCategorySpell, spellIdOrZero, ProblemId::kInvalidSpell},
 };
 
 // The operands of actions. They live for the whole section: a read that finds the end of the
@@ -34,9 +34,8 @@ struct ActionOperands {
 };
 
 bool isActionKeyword(std::string_view word) {
-  if (word == "ACTION_HERO_RELEASE" || word == "ACTION_DESTROY_HERO_GATE") return true;
-  for (const GrantKind& grant : kGrants) {
-    if (word == grant.keyword) return true;
+  for (const StatementInfo& action : actionWords()) {
+    if (word == action.word) return true;
   }
   return false;
 }
@@ -100,11 +99,11 @@ bool readDestroyGate(ReadState& s, Trigger& trigger, ActionOperands& op) {
 // reporting why the action is rejected.
 bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
   const std::string& word = s.buffer;
-  if (word == "ACTION_HERO_RELEASE") return readHeroRelease(s, trigger, op);
+  if (word == wordOf(Statement::kHeroRelease)) return readHeroRelease(s, trigger, op);
   for (const GrantKind& grant : kGrants) {
-    if (word == grant.keyword) return readGrant(s, grant, trigger, op);
+    if (word == wordOf(grant.statement)) return readGrant(s, grant, trigger, op);
   }
-  if (word == "ACTION_DESTROY_HERO_GATE") return readDestroyGate(s, trigger, op);
+  if (word == wordOf(Statement::kDestroyGate)) return readDestroyGate(s, trigger, op);
   s.report(ProblemId::kInvalidAction, word);
   return false;
 }
@@ -112,18 +111,18 @@ bool readAction(ReadState& s, Trigger& trigger, ActionOperands& op) {
 // Reads the condition of a trigger whose keyword is in the buffer.
 bool readCondition(ReadState& s, Trigger& trigger) {
   const std::string& word = s.buffer;
-  if (word == "TRIGGER_TIME") {
+  if (word == wordOf(Statement::kTriggerTime)) {
     trigger.kind = kTriggerTime;
     s.readInteger(trigger.value);
     return true;
   }
-  if (word == "TRIGGER_SLAP_COUNT_EQUALS") {
+  if (word == wordOf(Statement::kTriggerSlapCount)) {
     trigger.kind = kTriggerSlapCount;
     trigger.param4 = 1;
     s.readInteger(trigger.value);
     return true;
   }
-  if (word == "TRIGGER_CONTROL_AREA") {
+  if (word == wordOf(Statement::kTriggerControlArea)) {
     std::string player;
     std::int32_t area = 0;
     s.in.readWord(player);
@@ -149,7 +148,8 @@ bool readCondition(ReadState& s, Trigger& trigger) {
 }  // namespace
 
 bool readTriggers(ReadState& s) {
-  if (!s.searchKeyword("TRIGGERS", ProblemId::kLoopTriggers, ProblemId::kBeforeTriggersError)) {
+  if (!s.searchKeyword(keywordOf(Section::kTriggers), ProblemId::kLoopTriggers,
+                       ProblemId::kBeforeTriggersError)) {
     return false;
   }
   std::int32_t count = 0;

@@ -1,9 +1,13 @@
-// Writes the name lists of the map format guide from the compiler's own vocabulary tables.
-//   tunnelsmith-docgen         prints every list between its markers
-//   tunnelsmith-docgen FILE    rewrites each "<!-- names:KIND -->" ... "<!-- end -->" region
-//                              of FILE (normally docs/map-format.md) in place
-// Exit status 0 on success, 1 when a region is missing or the file cannot be written, 2 for a
-// usage error or a file that cannot be read.
+// Writes what the guide and the editor grammar take from the compiler's own tables: the guide's
+// name lists and its table of sections, and the editor grammar's keyword patterns.
+//   tunnelsmith-docgen                 prints every generated region between its markers
+//   tunnelsmith-docgen FILE...         rewrites the generated parts of each FILE in place: the
+//                                      "<!-- names:KIND -->" ... "<!-- end -->" regions of the
+//                                      guide (docs/map-format.md), the keyword patterns of an
+//                                      editor grammar (a .json file)
+//   tunnelsmith-docgen --check FILE... says which FILE is out of date, changing nothing
+// Exit status 0 on success, 1 when a region is missing, a file cannot be written or (with
+// --check) is out of date, 2 for a usage error or a file that cannot be read.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "model/grammar.h"
 #include "model/vocabulary.h"
 #include "tool_cli.h"
 
@@ -25,17 +30,21 @@ using ts::NameValue;
 constexpr std::string_view kEndMarker = "<!-- end -->";
 
 constexpr std::string_view kHelp =
-    "Usage: tunnelsmith-docgen [GUIDE]\n"
-    "Prints the map format guide's name lists (terrains, objects, creatures, doors, traps,\n"
-    "rooms, spells, players, level tokens) from the compiler's own tables, each between its\n"
-    "markers; with GUIDE (normally docs/map-format.md), rewrites each\n"
-    "\"<!-- names:KIND -->\" ... \"<!-- end -->\" region of that file in place.\n"
+    "Usage: tunnelsmith-docgen [--check] [FILE]...\n"
+    "Prints the map format guide's generated regions (the sections and their entries; the\n"
+    "terrains, objects, creatures, doors, traps, rooms, spells, players and level tokens) from\n"
+    "the compiler's own tables, each between its markers. With FILEs, rewrites them in place:\n"
+    "a guide (normally docs/map-format.md) region by region, \"<!-- names:KIND -->\" ...\n"
+    "\"<!-- end -->\"; an editor grammar (a .json file, normally\n"
+    "editors/vscode/syntaxes/tunnelsmith-map.tmLanguage.json) its keyword patterns.\n"
     "\n"
+    "  --check      change nothing; say which file is out of date\n"
     "  --help       this text\n"
     "  --version    the version of Tunnelsmith\n"
     "\n"
-    "Exit status: 0 success (printed, rewritten or already up to date); 1 a region is missing\n"
-    "or the file cannot be written; 2 usage error or a file that cannot be read.\n";
+    "Exit status: 0 success (printed, rewritten or already up to date); 1 a region is missing,\n"
+    "a file cannot be written or (with --check) a file is out of date; 2 usage error or a file\n"
+    "that cannot be read.\n";
 
 std::string quoted(std::string_view name) { return "`" + std::string(name) + "`"; }
 
@@ -119,13 +128,35 @@ std::string players() {
   return out;
 }
 
+// The sections in the order they are read, with the words of their entries.
+std::string sectionTable() {
+  std::string out = "| # | Section | Entry | Notes |\n|---|---|---|---|\n";
+  std::size_t n = 0;
+  for (const ts::SectionInfo& s : ts::sections()) {
+    std::string entry;
+    for (ts::WordKind w : s.entry)
+      entry += (entry.empty() ? "" : " ") + std::string(ts::placeholderOf(w));
+    if (!s.member.empty()) {
+      entry += ", then per member";
+      for (ts::WordKind w : s.member) entry += " " + std::string(ts::placeholderOf(w));
+    }
+    const std::string name = s.keyword.empty()
+                                 ? std::string(s.what == "header" ? "header" : "map rows")
+                                 : quoted(s.keyword);
+    out += "| " + std::to_string(++n) + " | " + name + " | " +
+           (entry.empty() ? "" : "`" + entry + "`") + " | " + std::string(s.about) + " |\n";
+  }
+  return out;
+}
+
 struct List {
   std::string_view kind;
   std::string text;
 };
 
-std::array<List, 9> lists() {
+std::vector<List> lists() {
   return {{
+      {"sections", sectionTable()},
       {"terrains", terrains()},
       {"objects", grid(ts::kObjectTable, 3, "Name", "Id")},
       {"creatures", grid(ts::kCreatureTable, 3, "Name", "Id")},
@@ -143,7 +174,7 @@ std::string beginMarker(std::string_view kind) {
 }
 
 // Replaces the text between each list's markers; false after saying which region is missing.
-bool rewrite(std::string& doc, const std::array<List, 9>& all) {
+bool rewrite(std::string& doc, const std::vector<List>& all) {
   for (const List& list : all) {
     const std::string begin = beginMarker(list.kind);
     const std::size_t start = doc.find(begin);
@@ -159,6 +190,65 @@ bool rewrite(std::string& doc, const std::array<List, 9>& all) {
   return true;
 }
 
+// The editor grammar's keyword patterns, each by the scope name it gives its words: the section
+// keywords alone on their line, and the words that start a statement as whole words.
+struct Pattern {
+  std::string_view scope;
+  std::string match;
+};
+
+std::string alternatives(std::span<const ts::StatementInfo> statements) {
+  std::string out;
+  for (const ts::StatementInfo& s : statements) {
+    if (s.word == ts::kEofWord) continue;
+    out += (out.empty() ? "" : "|") + std::string(s.word);
+  }
+  return out;
+}
+
+std::vector<Pattern> patterns() {
+  constexpr std::string_view kBefore = "(?<![^\\s])";
+  constexpr std::string_view kAfter = "(?![^\\s])";
+  std::string sections;
+  for (const ts::SectionInfo& s : ts::sections()) {
+    if (!s.keyword.empty()) sections += (sections.empty() ? "" : "|") + std::string(s.keyword);
+  }
+  auto word = [&](const std::string& words) {
+    return std::string(kBefore) + "(" + words + ")" + std::string(kAfter);
+  };
+  return {
+      {"keyword.control.section.tunnelsmith-map", "^(" + sections + ")$"},
+      {"keyword.control.trigger.tunnelsmith-map", word(alternatives(ts::triggerWords()))},
+      {"keyword.control.action.tunnelsmith-map", word(alternatives(ts::actionWords()))},
+      {"keyword.other.statement.tunnelsmith-map", word(alternatives(ts::scenarioWords()))},
+      {"keyword.control.end.tunnelsmith-map", word(std::string(ts::kEofWord))},
+      {"variable.other.property.tunnelsmith-map", word(alternatives(ts::heartsWords()))},
+      {"keyword.other.format.tunnelsmith-map",
+       "^" + std::string(ts::kGuiWord) + std::string(kAfter)},
+  };
+}
+
+// Replaces the "match" of each pattern, found as the line before its "name"; false after saying
+// which pattern is missing.
+bool rewriteGrammar(std::string& json) {
+  for (const Pattern& p : patterns()) {
+    const std::string name = "\"name\": \"" + std::string(p.scope) + "\"";
+    const std::size_t at = json.find(name);
+    const std::size_t match = at == std::string::npos ? at : json.rfind("\"match\": \"", at);
+    if (match == std::string::npos) {
+      std::cout << "no pattern named " << p.scope << "\n";
+      return false;
+    }
+    const std::size_t from = match + 10;
+    const std::size_t end = json.find("\",\n", from);
+    // In JSON a backslash is written twice.
+    std::string escaped;
+    for (char c : p.match) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    json.replace(from, end - from, escaped);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,35 +256,56 @@ int main(int argc, char** argv) {
   if (ts::cli::answersHelpOrVersion(args, "tunnelsmith-docgen", kHelp, std::cout)) {
     return ts::cli::kSuccess;
   }
-  const std::array<List, 9> all = lists();
-  if (argc == 1) {
+  const std::vector<List> all = lists();
+  bool check = false;
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--check") {
+      check = true;
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      std::cout << "Syntax is " << argv[0] << " [--check] [FILE]... (--help explains)\n";
+      return ts::cli::kUsage;
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.empty()) {
+    if (check) {
+      std::cout << "Syntax is " << argv[0] << " [--check] [FILE]... (--help explains)\n";
+      return ts::cli::kUsage;
+    }
     for (const List& list : all) {
       std::cout << beginMarker(list.kind) << "\n" << list.text << kEndMarker << "\n\n";
     }
-    return 0;
+    return ts::cli::kSuccess;
   }
-  if (argc != 2 || (args[1].size() > 1 && args[1][0] == '-')) {
-    std::cout << "Syntax is " << argv[0] << " [guide file] (--help explains)\n";
-    return ts::cli::kUsage;
+  int status = ts::cli::kSuccess;
+  for (const std::string& file : files) {
+    std::string doc;
+    if (!ts::readWholeFile(file, doc)) {
+      std::cout << "cannot read " << file << "\n";
+      return ts::cli::kUsage;
+    }
+    const std::string before = doc;
+    const bool grammar = file.ends_with(".json");
+    if (!(grammar ? rewriteGrammar(doc) : rewrite(doc, all))) return ts::cli::kProblems;
+    if (doc == before) {
+      std::cout << file << " is up to date\n";
+      continue;
+    }
+    if (check) {
+      std::cout << file << " is out of date: run tunnelsmith-docgen " << file << "\n";
+      status = ts::cli::kProblems;
+      continue;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << doc;
+    out.close();
+    if (!out) {
+      std::cout << "cannot write " << file << "\n";
+      return ts::cli::kProblems;
+    }
+    std::cout << "rewrote the generated parts of " << file << "\n";
   }
-  std::string doc;
-  if (!ts::readWholeFile(argv[1], doc)) {
-    std::cout << "cannot read " << argv[1] << "\n";
-    return ts::cli::kUsage;
-  }
-  const std::string before = doc;
-  if (!rewrite(doc, all)) return ts::cli::kProblems;
-  if (doc == before) {
-    std::cout << argv[1] << " is up to date\n";
-    return 0;
-  }
-  std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-  out << doc;
-  out.close();
-  if (!out) {
-    std::cout << "cannot write " << argv[1] << "\n";
-    return ts::cli::kProblems;
-  }
-  std::cout << "rewrote the name lists of " << argv[1] << "\n";
-  return 0;
+  return status;
 }

@@ -204,8 +204,8 @@ json completion(Document& doc, Position at, bool snippets) {
 
   const bool pastRows = index.rowCount() == 0 || lineStart > index.rowStart(index.rowCount() - 1);
   if (n == 0 && section != Section::kHeader && (section != Section::kGrid || pastRows)) {
-    for (Section s : kKeywordSections) {
-      if (s >= section) c.add(keywordOf(s), kItemKeyword, "section");
+    for (const SectionInfo& s : sections()) {
+      if (!s.keyword.empty() && s.section >= section) c.add(s.keyword, kItemKeyword, "section");
     }
   }
   switch (section) {

@@ -102,37 +102,6 @@ class Words {
 
 }  // namespace
 
-std::string_view keywordOf(Section section) {
-  switch (section) {
-    case Section::kHeader:
-    case Section::kGrid:
-      return {};
-    case Section::kMapCodes:
-      return "MAP_CODES";
-    case Section::kThings:
-      return "THINGS";
-    case Section::kCreatures:
-      return "CREATURES";
-    case Section::kDoors:
-      return "DOORS";
-    case Section::kTraps:
-      return "TRAPS";
-    case Section::kHearts:
-      return "HEARTS_AND_GOLD";
-    case Section::kBands:
-      return "HERO_BANDS";
-    case Section::kAreas:
-      return "AREAS";
-    case Section::kGates:
-      return "HERO_GATES";
-    case Section::kTriggers:
-      return "TRIGGERS";
-    case Section::kScenario:
-      return "SCENARIO_DESCRIPTION";
-  }
-  return {};
-}
-
 std::string_view entryKindName(EntryKind kind) {
   switch (kind) {
     case EntryKind::kBand:
@@ -179,10 +148,11 @@ void MapIndex::findSections() {
     if (contentEnd > line && text_[contentEnd - 1] == '\r') --contentEnd;
     const std::string_view content = text_.substr(line, contentEnd - line);
     if (content.size() <= 20) {
-      for (std::size_t k = next; k < std::size(kKeywordSections); ++k) {
-        if (content == keywordOf(kKeywordSections[k])) {
+      for (std::size_t k = next; k < kSectionCount; ++k) {
+        const Section section = ts::sections()[k].section;
+        if (!ts::sections()[k].keyword.empty() && content == keywordOf(section)) {
           sections_.back().span.end = line;
-          sections_.push_back({kKeywordSections[k], {line, text_.size()}, {line, contentEnd}});
+          sections_.push_back({section, {line, text_.size()}, {line, contentEnd}});
           next = k + 1;
           break;
         }
@@ -558,42 +528,14 @@ std::string describeName(std::string_view word, const NameMaps& names) {
   if (const std::int32_t v = parseLevelToken(word); v != 0) {
     return w + ": experience level " + std::to_string(v);
   }
-  for (Section s : kKeywordSections) {
-    if (word == keywordOf(s)) return w + ": section keyword";
+  if (sectionOfKeyword(word)) return w + ": section keyword";
+  for (const auto& statements : {triggerWords(), actionWords(), scenarioWords(), heartsWords()}) {
+    for (const StatementInfo& s : statements) {
+      if (word == s.word) return w + ": " + std::string(s.summary);
+    }
   }
-  static constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kKeywords{{
-      {"TRIGGER_TIME", "trigger: fires when the time has passed; TRIGGER_TIME <time>"},
-      {"TRIGGER_SLAP_COUNT_EQUALS",
-       "trigger: fires when the slap count equals the number; TRIGGER_SLAP_COUNT_EQUALS <count>"},
-      {"TRIGGER_CONTROL_AREA",
-       "trigger: fires when the player controls the entrance area; TRIGGER_CONTROL_AREA "
-       "<player> <area>"},
-      {"ACTION_HERO_RELEASE",
-       "action: releases a hero band at a hero gate (G) or an entrance area (A); "
-       "ACTION_HERO_RELEASE <band> G|A <number>"},
-      {"ACTION_ADD_ROOM", "action: gives the player a room; ACTION_ADD_ROOM <player> <room>"},
-      {"ACTION_ADD_DOOR", "action: gives the player a door; ACTION_ADD_DOOR <player> <door>"},
-      {"ACTION_ADD_TRAP", "action: gives the player a trap; ACTION_ADD_TRAP <player> <trap>"},
-      {"ACTION_ADD_SPELL",
-       "action: gives the player a keeper spell; ACTION_ADD_SPELL <player> <spell>"},
-      {"ACTION_DESTROY_HERO_GATE", "action: destroys a hero gate; ACTION_DESTROY_HERO_GATE <gate>"},
-      {"CREATURE_COUNT",
-       "statement: the keeper's pool holds this many creatures; CREATURE_COUNT <player> "
-       "<creature> <count>"},
-      {"START_WITH", "statement: available from the start; START_WITH <player> <name>"},
-      {"MUST_RESEARCH", "statement: must be researched first; MUST_RESEARCH <player> <name>"},
-      {"NO", "statement: not available; NO <player> <name>"},
-      {"EOF", "the end of the scenario description and of the level"},
-      {"GUI_GENERATED_MAP", "the map rows have two characters a square (owner, terrain)"},
-  }};
-  for (const auto& [keyword, text] : kKeywords) {
-    if (word == keyword) return w + ": " + std::string(text);
-  }
-  if (word.size() == 17 && word.starts_with("KPR") && word.ends_with("_HEART_CENTER")) {
-    return w + ": the centre square of keeper " + std::string(1, word[3]) + "'s dungeon heart";
-  }
-  if (word.size() == 5 && word.starts_with("GOLD")) {
-    return w + ": keeper " + std::string(1, word[4]) + "'s starting gold";
+  if (word == kGuiWord) {
+    return w + ": the map rows have two characters a square (owner, terrain)";
   }
   return {};
 }

@@ -11,33 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "model/grammar.h"
 #include "model/level_description.h"
 #include "model/vocabulary.h"
 
 namespace ts::lsp {
 
-enum class Section {
-  kHeader,
-  kGrid,
-  kMapCodes,
-  kThings,
-  kCreatures,
-  kDoors,
-  kTraps,
-  kHearts,
-  kBands,
-  kAreas,
-  kGates,
-  kTriggers,
-  kScenario
-};
-
-// The keyword line that starts a section; empty for the header and the grid.
-[[nodiscard]] std::string_view keywordOf(Section section);
-inline constexpr Section kKeywordSections[] = {
-    Section::kMapCodes, Section::kThings,   Section::kCreatures, Section::kDoors,
-    Section::kTraps,    Section::kHearts,   Section::kBands,     Section::kAreas,
-    Section::kGates,    Section::kTriggers, Section::kScenario};
+using ts::Section;
 
 // Bytes [start, end) of the text.
 struct Span {
