@@ -515,9 +515,13 @@ class Explainer {
           break;
         }
       }
-      explainHere((w.substr(0, 4) == "KPR" && w.size() == 17 && level.heartCenterSet[0]
-                       ? "this heart keyword is given twice and the second is ignored"
-                       : "this word is no heart keyword and is ignored") +
+      const StatementInfo* heart = findStatement(Section::kHearts, w);
+      const bool again = heart != nullptr && heart->id >= Statement::kHeart1 &&
+                         heart->id <= Statement::kHeart4 &&
+                         level.heartCenterSet[static_cast<std::size_t>(heart->id) -
+                                              static_cast<std::size_t>(Statement::kHeart1)];
+      explainHere((again ? "this heart keyword is given twice and the second is ignored"
+                         : "this word is no heart keyword and is ignored") +
                   (missing.empty() ? std::string() : "; did you mean " + missing + "?"));
       if (!missing.empty()) suggest(offset, missing);
       break;

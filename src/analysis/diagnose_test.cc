@@ -100,6 +100,10 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"Size 6 x 4", "Size 6 4", "6 4", Severity::kError, "size-without-separator", "6 x 4"},
       {"Players 1", "Players 2", "2\nSize", Severity::kError, "heart-count",
        "expected 2 heart centres (one for each keeper), found 1"},
+      // A heart keyword given twice is the mistake, not an unknown word.
+      {"Players 1|GOLD1", "Players 2|KPR1_HEART_CENTER 2 1\nGOLD1", "KPR1_HEART_CENTER 2",
+       Severity::kError, "heart-count",
+       "given twice and the second is ignored; did you mean KPR2_HEART_CENTER?"},
       {"1 4 1\n", "1 4 2\n", "4 2", Severity::kError, "gate-square",
        "nearest gate square is (4, 1)"},
       {"1 4 1\n", "1 1 4\n", "1 4\nTRIG", Severity::kError, "gate-square", "swapped"},
