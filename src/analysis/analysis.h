@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/check.h"
+#include "analysis/trace.h"
 #include "model/grammar.h"
 #include "model/level_description.h"
 #include "model/problems.h"
@@ -134,12 +135,10 @@ struct LineHead;
 // The section structure of a text, found from its lines alone.
 struct Outline {
   std::vector<KeywordLine> keywords;
-  std::vector<CountedSection> counted;
 
   Outline(std::string_view text, bool gui);
   // The first keyword line of `stage` at or after `from`, of any kind; nullptr when none.
   [[nodiscard]] const KeywordLine* find(Stage stage, std::size_t from) const;
-  [[nodiscard]] const CountedSection* countedAt(std::size_t keywordLine) const;
   // The stage of the section holding `offset`.
   [[nodiscard]] Stage stageAt(std::size_t offset) const;
 
@@ -152,7 +151,7 @@ struct Outline {
 // What the reader saw while it read, with offsets in the original text. A resumed reading runs
 // over a text made of a prefix of empty sections and the rest of the map: `shift` translates its
 // offsets, and what lies in the prefix is not kept.
-class Seen : public ReaderObserver {
+class Seen : public TraceRecorder {
  public:
   struct Number {
     std::size_t start, end;
@@ -190,7 +189,8 @@ class Seen : public ReaderObserver {
   // text from `restAt` on.
   Seen(std::string_view reading, const LevelDescription& level, std::size_t prefix,
        std::size_t headEnd, std::size_t resumeAt, std::size_t restAt)
-      : reading_(reading),
+      : TraceRecorder(reading),
+        reading_(reading),
         level_(level),
         prefix_(prefix),
         headEnd_(headEnd),
@@ -218,6 +218,7 @@ class Seen : public ReaderObserver {
   void endOfFile(std::size_t offset) override;
 
   // The original offset of a reading offset; kNoOffset inside the prefix.
+  [[nodiscard]] std::size_t place(std::size_t offset) const override { return original(offset); }
   [[nodiscard]] std::size_t original(std::size_t offset) const {
     if (offset < prefix_) return kNoOffset;
     if (offset < headEnd_) return resumeAt_;
@@ -265,7 +266,13 @@ struct Reading {
   const Seen& seen;
   const NameMaps& names;
   std::size_t start = 0;  // where this reading began in the text
+  // The counted sections this reading read, with what their counts left out or took in.
+  std::vector<CountedSection> counted = {};
 };
+
+// The counted sections of a reading: each with its count, the entries the reader read before the
+// next keyword line, and the whole entries written after them that the count leaves out.
+std::vector<CountedSection> countedSections(const Reading& r);
 
 // The explanation of a fatal problem, and where checking can go on after it.
 struct Diagnosis {

@@ -423,7 +423,8 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
   std::size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   start = view.skipBlanks(start);
   const Outline outline(text, view.wordAt(start) == "GUI_GENERATED_MAP");
-  const Reading first{view, outline, level, seen, names};
+  Reading first{view, outline, level, seen, names};
+  first.counted = countedSections(first);
 
   std::vector<Located> found;
   if (level.isValid) {
@@ -494,7 +495,8 @@ std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
     Seen again(synthetic, next, prefix.size(), headEnd, resume->line, rest);
     ReadState state(synthetic, next, names, problems, &again);
     readSections(state);
-    const Reading reading{view, outline, next, again, names, resume->line};
+    Reading reading{view, outline, next, again, names, resume->line};
+    reading.counted = countedSections(reading);
     if (next.isValid || again.problems.empty() ||
         again.problems.back().severity() != Severity::kError) {
       warnings(reading, false, rest, kNoOffset, found);

@@ -139,7 +139,7 @@ class Explainer {
   bool countTooLarge() {
     const Seen::Number* failure = firstFailure();
     const std::size_t limit = failure != nullptr ? failure->start : stopped();
-    for (const CountedSection& c : r_.outline.counted) {
+    for (const CountedSection& c : r_.counted) {
       if (c.keywordLine >= limit) break;
       if (c.keywordLine < r_.start) continue;
       if (c.consistent || (c.count >= 0 && c.count < c.entries)) continue;

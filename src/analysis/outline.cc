@@ -24,14 +24,6 @@ constexpr std::array<bool, 256> kBlanks = [] {
 
 inline bool blank(char c) { return kBlanks[static_cast<unsigned char>(c)]; }
 
-// Words an entry of a fixed-shape section takes; 0 for the others.
-std::size_t entryWords(Stage stage) {
-  const SectionInfo& info = sectionInfo(sectionOf(stage));
-  return info.member.empty() ? info.entry.size() : 0;
-}
-
-bool isCounted(Stage stage) { return sectionInfo(sectionOf(stage)).counted; }
-
 std::string upper(std::string_view word) {
   std::string text(word);
   for (char& c : text) {
@@ -255,82 +247,6 @@ LineHead lineHead(const TextView& view, std::size_t line) {
 
 }  // namespace
 
-namespace {
-
-// Counts the entries of one counted section while the outline goes through its lines.
-class SectionCounter {
- public:
-  SectionCounter(std::string_view text, const KeywordLine& k, const LineHead& head)
-      : text_(text), c_{k.stage, k.line}, from_(head.next) {
-    if (k.kind != KeywordLine::kWithText) return;
-    // The count on the keyword's own line, and what follows it there.
-    countPending_ = false;
-    takeCount(head.second);
-    if (c_.countAt != kNoOffset) line(k.line, head.end);
-  }
-
-  // A line of the section, [start, end).
-  void line(std::size_t start, std::size_t end) {
-    const std::size_t first = skipBlanksTo(text_, start, end);
-    if (first >= end) return;
-    if (countPending_) {
-      countPending_ = false;
-      takeCount(first);
-    }
-    std::size_t lineWords = 0;
-    std::size_t counted = 0;  // words at or after `from_`
-    bool numberSecond = false;
-    for (std::size_t w = first; w < end; w = skipBlanksTo(text_, w, end)) {
-      const std::size_t wordEnd = wordEndTo(text_, w, end);
-      if (++lineWords == 2 && c_.stage == Stage::kBands) {
-        numberSecond = isWholeNumber(text_.substr(w, wordEnd - w));
-      }
-      if (w >= from_) {
-        ++counted;
-        if (c_.stage == Stage::kTriggers && text_.substr(w, 8) == "TRIGGER_") ++c_.entries;
-      }
-      w = wordEnd;
-    }
-    words_ += counted;
-    if (counted == 0) return;
-    if (c_.stage == Stage::kBands) {
-      if (lineWords >= 3 && numberSecond) ++c_.entries;
-    } else if (c_.stage != Stage::kTriggers) {
-      ++c_.entries;
-    }
-  }
-
-  // The section ends at `end`, the next keyword line or the text's end.
-  CountedSection finish(std::size_t end) {
-    c_.end = end;
-    const std::size_t shape = entryWords(c_.stage);
-    c_.consistent =
-        c_.count == c_.entries ||
-        (shape > 0 && c_.count >= 0 && words_ == static_cast<std::size_t>(c_.count) * shape);
-    return c_;
-  }
-
- private:
-  // The section's first word, at `at`: its count when it is a whole number.
-  void takeCount(std::size_t at) {
-    if (at == kNoOffset) return;
-    const std::size_t end = wordEndTo(text_, at, text_.size());
-    const std::string_view count = text_.substr(at, end - at);
-    if (!isWholeNumber(count)) return;
-    c_.countAt = at;
-    c_.count = std::strtoll(std::string(count).c_str(), nullptr, 0);
-    from_ = end;
-  }
-
-  std::string_view text_;
-  CountedSection c_;
-  std::size_t from_;          // words before this are the keyword and the count
-  bool countPending_ = true;  // the section's first word is still to come
-  std::size_t words_ = 0;     // words after the count
-};
-
-}  // namespace
-
 Outline::Outline(std::string_view text, bool gui) {
   const TextView view{text};
   std::vector<std::string_view> names;
@@ -342,21 +258,11 @@ Outline::Outline(std::string_view text, bool gui) {
   for (int header = gui ? 4 : 3; header > 0 && at < text.size(); --header) {
     at = view.nextLine(at);
   }
-  // One pass: keyword lines, and the entries of each counted section up to the next one.
-  std::optional<SectionCounter> section;
+  // One pass over the lines for those that are, or look like, keyword lines.
   for (LineHead head; at < text.size(); at = head.next) {
     head = lineHead(view, at);
-    if (head.first == kNoOffset) continue;
-    const KeywordLine* k = keywordLine(text, head, at, names);
-    if (k == nullptr) {
-      if (section) section->line(at, head.end);
-      continue;
-    }
-    if (section) counted.push_back(section->finish(at));
-    section.reset();
-    if (isCounted(k->stage) && !(gui && k->stage == Stage::kGrid)) section.emplace(text, *k, head);
+    if (head.first != kNoOffset) keywordLine(text, head, at, names);
   }
-  if (section) counted.push_back(section->finish(text.size()));
 }
 
 const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& head, std::size_t at,
@@ -411,13 +317,6 @@ const KeywordLine* Outline::find(Stage stage, std::size_t from) const {
   return nullptr;
 }
 
-const CountedSection* Outline::countedAt(std::size_t keywordLine) const {
-  for (const CountedSection& c : counted) {
-    if (c.keywordLine == keywordLine) return &c;
-  }
-  return nullptr;
-}
-
 Stage Outline::stageAt(std::size_t offset) const {
   Stage stage = Stage::kGrid;
   for (const KeywordLine& k : keywords) {
@@ -425,6 +324,96 @@ Stage Outline::stageAt(std::size_t offset) const {
     stage = k.stage;
   }
   return stage;
+}
+
+namespace {
+
+// The stage that reads `section` (MAP_CODES ends the grid's).
+Stage stageOfSection(Section section) {
+  switch (section) {
+    case Section::kHeader:
+      return Stage::kHeader;
+    case Section::kGrid:
+    case Section::kMapCodes:
+      return Stage::kGrid;
+    default:
+      return static_cast<Stage>(static_cast<int>(section) - static_cast<int>(Section::kThings) +
+                                static_cast<int>(Stage::kThings));
+  }
+}
+
+}  // namespace
+
+std::vector<CountedSection> countedSections(const Reading& r) {
+  const Trace& trace = r.seen.trace();
+  const TextView& view = r.view;
+  // Where a fatal problem stopped this reading.
+  std::size_t stopped = kNoOffset;
+  if (!r.seen.problems.empty() && r.seen.problems.back().severity() == Severity::kError) {
+    stopped = std::min(r.seen.problems.back().offset, view.text.size());
+  }
+  std::vector<CountedSection> out;
+  for (const TraceSection& s : trace.sections) {
+    if (!sectionInfo(s.section).counted) continue;
+    CountedSection c{stageOfSection(s.section), view.lineStart(s.start)};
+    // The section's text runs to the next line that is, or looks like, a keyword line.
+    c.end = view.text.size();
+    for (const KeywordLine& k : r.outline.keywords) {
+      if (k.line > c.keywordLine) {
+        c.end = k.line;
+        break;
+      }
+    }
+    if (s.countAt != kNoOffset && isWholeNumber(view.wordAt(s.countAt))) {
+      c.countAt = s.countAt;
+      c.count = std::strtoll(std::string(view.wordAt(s.countAt)).c_str(), nullptr, 0);
+    }
+    // The entries the reader read before that line: begun, and whole.
+    std::int64_t begun = 0;
+    std::int64_t before = 0;
+    std::size_t lastEnd = c.countAt != kNoOffset ? view.wordEnd(c.countAt) : view.lineEnd(s.start);
+    std::size_t reached = lastEnd;  // the end of the last word the section read
+    for (std::size_t e = s.firstEntry; e < s.firstEntry + s.entryCount; ++e) {
+      const std::size_t end = trace.entryEnd(trace.entries[e]);
+      reached = std::max(reached, end);
+      if (trace.entryStart(trace.entries[e]) < c.end) ++begun;
+      if (end > c.end) continue;
+      ++before;
+      lastEnd = end;
+    }
+    // The section read on into the next keyword line, or stopped there or at the end of the text:
+    // not at a mistake of its own entries.
+    const bool ranOn = reached > c.end || (stopped != kNoOffset && stopped >= c.end);
+    if (c.countAt == kNoOffset) {
+      // Without a count, the entries written are those the reader would read after the keyword.
+      c.entries = static_cast<std::int64_t>(
+          readEntries(view.text, view.nextLine(s.start), c.end, s.section, r.level, r.names)
+              .size());
+    } else if (c.count > begun && ranOn) {
+      // The count takes in words beyond the next keyword line.
+      c.entries = begun;
+    } else if (c.count > before) {
+      // The reading stopped at a mistake inside the section: its count is not to blame.
+      c.entries = c.count;
+      c.consistent = true;
+    } else {
+      c.entries = before;
+      c.consistent = true;
+      // Whole entries right after the ones read, which the count leaves out; text that is no
+      // whole entry (a note, say) is only skipped, as the compiler skips it.
+      if (view.skipBlanks(lastEnd) < c.end) {
+        const std::vector<EntryRead> written =
+            readEntries(view.text, view.wordEnd(c.countAt), c.end, s.section, r.level, r.names);
+        for (std::size_t e = static_cast<std::size_t>(before);
+             e < written.size() && written[e].clean; ++e) {
+          ++c.entries;
+          c.consistent = false;
+        }
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
 }
 
 Edit recount(const TextView& view, const CountedSection& section) {
@@ -445,6 +434,7 @@ void Seen::byteOrderMark() {
 }
 
 void Seen::problem(const Problem& p) {
+  TraceRecorder::problem(p);
   Problem kept = p;
   if (p.offset != Problem::kNowhere) {
     kept.offset = original(p.offset);
@@ -477,6 +467,7 @@ void Seen::legendReplaced(TerrainCode code, char previous, char replacement, std
 
 void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::string_view word,
                         std::size_t offset) {
+  TraceRecorder::entryDropped(section, expected, word, offset);
   static const std::vector<std::string_view> kObjects = namesOf(kObjectTable);
   static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
   static const std::vector<std::string_view> kDoors = namesOf(kDoorTable);
@@ -569,6 +560,7 @@ void Seen::statementApplied(std::string_view word, bool changed, std::size_t off
 }
 
 void Seen::integerRead(std::size_t start, std::size_t end, bool failed) {
+  TraceRecorder::integerRead(start, end, failed);
   const bool zero = start + 1 < reading_.size() && reading_[start] == '0' &&
                     reading_[start + 1] >= '0' && reading_[start + 1] <= '9';
   const bool cut = end < reading_.size() && !isBlank(reading_[end]);

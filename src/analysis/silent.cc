@@ -190,7 +190,7 @@ void legendCharacters(const Reading& r, std::size_t from, std::size_t to,
 // so the next band's line is read as members, or the last members as the next band.
 void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
   const TextView& view = r.view;
-  for (const CountedSection& c : r.outline.counted) {
+  for (const CountedSection& c : r.counted) {
     if (c.stage != Stage::kBands || c.countAt == kNoOffset) continue;
     std::size_t count = kNoOffset;
     std::int64_t size = 0;
@@ -257,7 +257,7 @@ void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vect
 }
 
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  for (const CountedSection& c : r.outline.counted) {
+  for (const CountedSection& c : r.counted) {
     if (c.countAt == kNoOffset || c.countAt < from || c.countAt >= to || c.consistent ||
         c.count >= c.entries) {
       continue;

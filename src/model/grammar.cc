@@ -164,6 +164,8 @@ static_assert(sectionsInOrder(), "kSections must list every Section in order");
 
 std::string_view placeholderOf(WordKind kind) {
   switch (kind) {
+    case W::kKeyword:
+      return "<keyword>";
     case W::kCount:
       return "<count>";
     case W::kCharacter:

@@ -34,6 +34,7 @@ inline constexpr std::size_t kSectionCount = 13;
 
 // What a word of an entry or statement stands for.
 enum class WordKind : std::uint8_t {
+  kKeyword,    // the word that starts a statement: KPR1_HEART_CENTER, TRIGGER_TIME, NO, ...
   kCount,      // how many entries, members or actions follow
   kCharacter,  // a grid character
   kTerrain,    // a terrain name

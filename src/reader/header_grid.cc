@@ -88,6 +88,7 @@ bool readRows(ReadState& s, std::size_t needed, StoreRow storeRow) {
   for (std::int32_t r = 0; r < s.level.mapHeight; ++r) {
     if (!skipEmptyLines(s)) return false;
     if (!rowLongEnough(s, static_cast<std::size_t>(r), needed)) return false;
+    if (r == 0) s.section(Section::kGrid, s.in.tokenStart(), s.in.tokenStart() + s.buffer.size());
     if (s.observer != nullptr) s.observer->rowRead(r, s.in.tokenStart());
     storeRow();
     if (s.guardStep()) {
@@ -106,19 +107,19 @@ bool readTextRows(ReadState& s) {
 
 bool readLegend(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword(keywordOf(Section::kMapCodes), ProblemId::kLoopMap,
-                       ProblemId::kMapCodesError))
+  if (!s.searchKeyword(Section::kMapCodes, ProblemId::kLoopMap, ProblemId::kMapCodesError))
     return false;
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   char c = ' ';
   for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readChar(c);
+    s.entry(Section::kMapCodes);
+    s.readChar(WordKind::kCharacter, c);
     // Past the end of the text an entry would only repeat the previous one; the THINGS search
     // that follows reports the text as broken.
     if (s.in.failed()) break;
     const std::size_t entryStart = s.in.tokenStart();
-    s.in.readWord(s.buffer);
+    s.readWord(WordKind::kTerrain, s.buffer);
     TerrainCode code = s.names.findTerrainCode(s.buffer);
     if (code < 1) {
       s.report(ProblemId::kMapCodeNotFound, c, s.buffer);
@@ -200,6 +201,7 @@ std::string printableName(std::string_view name) {
 
 bool readHeader(ReadState& s) {
   LevelDescription& level = s.level;
+  s.section(Section::kHeader, 0, 0);
   if (s.in.skipByteOrderMark() && s.observer != nullptr) s.observer->byteOrderMark();
   s.in.readWord(level.levelName);
   std::size_t nameAt = s.in.tokenStart();
@@ -262,6 +264,8 @@ bool readHeader(ReadState& s) {
   }
   return true;
 }
+
+bool readLegendSection(ReadState& s) { return readLegend(s); }
 
 bool readGrid(ReadState& s) {
   s.guard = 0;

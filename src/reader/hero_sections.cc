@@ -14,9 +14,9 @@ namespace {
 bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBand& band,
                      std::string& levelToken) {
   for (std::int32_t m = 0; m < kept; ++m) {
-    s.in.readWord(s.buffer);
+    s.readWord(WordKind::kCreature, s.buffer);
     const std::size_t nameAt = s.in.tokenStart();
-    s.in.readWord(levelToken);
+    s.readWord(WordKind::kLevel, levelToken);
     const std::int32_t memberLevel = parseLevelToken(levelToken);
     if (memberLevel == 0) {
       if (s.observer && !s.in.failed()) {
@@ -43,15 +43,16 @@ bool readBandMembers(ReadState& s, std::int32_t kept, std::int32_t owner, HeroBa
 bool readBands(ReadState& s) {
   s.guard = 0;
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   std::string bandName;
   std::string playerToken;
   std::string levelToken;
   std::int32_t memberCount = 0;
   for (std::int32_t b = 0; b < count; ++b) {
-    s.in.readWord(bandName);
-    s.readInteger(memberCount);
-    s.in.readWord(playerToken);
+    s.entry(Section::kBands);
+    s.readWord(WordKind::kName, bandName);
+    s.readInteger(WordKind::kCount, memberCount);
+    s.readWord(WordKind::kPlayer, playerToken);
     s.in.readLine(s.buffer);
     const std::int32_t player = parsePlayerToken(playerToken);
     const std::int32_t owner = player >= kFirstKeeperPlayer ? player : 0;
@@ -64,8 +65,8 @@ bool readBands(ReadState& s) {
       // starts at its own text.
       s.report(ProblemId::kBandTooLarge, bandName, b + 1, memberCount, kMaxBandMembers);
       for (std::int32_t m = kMaxBandMembers; m < memberCount && !s.in.failed(); ++m) {
-        s.in.readWord(s.buffer);
-        s.in.readWord(levelToken);
+        s.readWord(WordKind::kCreature, s.buffer);
+        s.readWord(WordKind::kLevel, levelToken);
       }
     }
     s.level.heroBands.push_back(std::move(band));
@@ -82,20 +83,21 @@ bool readBands(ReadState& s) {
 }
 
 bool readAreas(ReadState& s) {
-  if (!s.searchKeyword(keywordOf(Section::kAreas), ProblemId::kLoopAreas, ProblemId::kAreasError)) {
+  if (!s.searchKeyword(Section::kAreas, ProblemId::kLoopAreas, ProblemId::kAreasError)) {
     return false;
   }
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   std::int32_t id = 0;
   EntranceArea area;
   for (std::int32_t i = 1; i <= count; ++i) {
-    s.readInteger(id);
+    s.entry(Section::kAreas);
+    s.readInteger(WordKind::kArea, id);
     const std::size_t at = s.in.tokenStart();
-    s.readInteger(area.left);
-    s.readInteger(area.top);
-    s.readInteger(area.right);
-    s.readInteger(area.bottom);
+    s.readInteger(WordKind::kX, area.left);
+    s.readInteger(WordKind::kY, area.top);
+    s.readInteger(WordKind::kX, area.right);
+    s.readInteger(WordKind::kY, area.bottom);
     if (id != i) {
       s.report(ProblemId::kAreaIdOrder, i, id);
       return false;
@@ -205,20 +207,21 @@ GateExtent findGateExtent(ReadState& s, const CharacterCodes& codes, std::int32_
 }
 
 bool readGates(ReadState& s) {
-  if (!s.searchKeyword(keywordOf(Section::kGates), ProblemId::kLoopGates, ProblemId::kGatesError)) {
+  if (!s.searchKeyword(Section::kGates, ProblemId::kLoopGates, ProblemId::kGatesError)) {
     return false;
   }
   LevelDescription& level = s.level;
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   std::int32_t id = 0;
   std::int32_t x = 0;
   std::int32_t y = 0;
   const CharacterCodes codes(level.mapCodes);
   for (std::int32_t i = 1; i <= count; ++i) {
-    s.readInteger(id);
-    s.readInteger(x);
-    s.readInteger(y);
+    s.entry(Section::kGates);
+    s.readInteger(WordKind::kGate, id);
+    s.readInteger(WordKind::kX, x);
+    s.readInteger(WordKind::kY, y);
     if (id != i) {
       s.report(ProblemId::kGateIdOrder, i, id);
       return false;
@@ -248,6 +251,21 @@ bool readGates(ReadState& s) {
 }
 
 }  // namespace
+
+bool readHeroSection(ReadState& s, Section section) {
+  switch (section) {
+    case Section::kBands:
+      // In the whole reading the hearts and gold end at the keyword, wherever it stands.
+      return s.searchKeyword(Section::kBands, ProblemId::kLoopBands, ProblemId::kBandsError) &&
+             readBands(s);
+    case Section::kAreas:
+      return readAreas(s);
+    case Section::kGates:
+      return readGates(s);
+    default:
+      return false;
+  }
+}
 
 bool readHeroSections(ReadState& s) { return readBands(s) && readAreas(s) && readGates(s); }
 

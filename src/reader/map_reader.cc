@@ -8,8 +8,8 @@ ReadState::ReadState(std::string_view text, LevelDescription& level, const NameM
                      ProblemSink& problems, ReaderObserver* observer)
     : in(text), level(level), names(names), problems(problems), observer(observer) {}
 
-bool ReadState::searchKeyword(std::string_view keyword, ProblemId loop,
-                              std::optional<ProblemId> fail) {
+bool ReadState::searchKeyword(Section section, ProblemId loop, std::optional<ProblemId> fail) {
+  const std::string_view keyword = keywordOf(section);
   int skipped = 0;
   while (buffer != keyword) {
     if (guardStep()) {
@@ -25,8 +25,36 @@ bool ReadState::searchKeyword(std::string_view keyword, ProblemId loop,
       return false;
     }
   }
-  if (observer != nullptr) observer->sectionFound(keyword, in.tokenStart());
+  if (observer != nullptr) {
+    observer->sectionFound(keyword, in.tokenStart());
+    observer->sectionStarted(section, in.tokenStart(), in.tokenStart() + keyword.size());
+  }
   return true;
+}
+
+bool readSection(ReadState& s, Section section) {
+  switch (section) {
+    case Section::kMapCodes:
+      return readLegendSection(s);
+    case Section::kThings:
+    case Section::kCreatures:
+    case Section::kDoors:
+    case Section::kTraps:
+      return readPlacedSection(s, section);
+    case Section::kBands:
+    case Section::kAreas:
+    case Section::kGates:
+      return readHeroSection(s, section);
+    case Section::kTriggers:
+      return readTriggers(s);
+    case Section::kScenario:
+      return readScenario(s);
+    case Section::kHeader:
+    case Section::kGrid:
+    case Section::kHearts:
+      break;
+  }
+  return false;
 }
 
 void readLevel(std::string_view text, LevelDescription& level, const NameMaps& names,

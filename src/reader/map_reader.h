@@ -59,14 +59,42 @@ struct ReadState {
     in.readInteger(value);
     if (observer != nullptr) observer->integerRead(in.tokenStart(), in.position(), in.failed());
   }
+  // The reads of an entry's words: as TextReader's, telling the observer what the word was read
+  // as.
+  void readInteger(WordKind kind, std::int32_t& value) {
+    readInteger(value);
+    told(kind);
+  }
+  void readWord(WordKind kind, std::string& word) {
+    in.readWord(word);
+    told(kind);
+  }
+  void readChar(WordKind kind, char& c) {
+    in.readChar(c);
+    told(kind);
+  }
+  // Tells the observer that the word just read is a `kind`, unless the text had ended.
+  void told(WordKind kind) {
+    if (observer != nullptr && in.tokenStart() < in.position()) {
+      observer->wordRead(kind, in.tokenStart(), in.position());
+    }
+  }
+  // An entry of `section` begins.
+  void entry(Section section) {
+    if (observer != nullptr) observer->entryStarted(section);
+  }
+  // A section begins at [start, end).
+  void section(Section section, std::size_t start, std::size_t end) {
+    if (observer != nullptr) observer->sectionStarted(section, start, end);
+  }
 
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
 
-  // Compares the buffer with `keyword`, reading lines until it matches. Reports `loop`
-  // once the loop guard passes its limit, and `fail` (when given) as soon as the text has
+  // Compares the buffer with the keyword of `section`, reading lines until it matches. Reports
+  // `loop` once the loop guard passes its limit, and `fail` (when given) as soon as the text has
   // failed; false then.
-  bool searchKeyword(std::string_view keyword, ProblemId loop, std::optional<ProblemId> fail);
+  bool searchKeyword(Section section, ProblemId loop, std::optional<ProblemId> fail);
 };
 
 bool readHeader(ReadState& s);
@@ -76,6 +104,15 @@ void installKeeperDefaults(LevelDescription& level);
 bool readHeroSections(ReadState& s);  // HERO_BANDS, AREAS, HERO_GATES
 bool readTriggers(ReadState& s);
 bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the level valid
+
+// Reads one section on its own as the whole reading reads it at its place (its keyword search,
+// its count, its entries), for tools that read a piece of text as one section's entries. The
+// header, the grid and the hearts and gold are read only as part of the whole.
+bool readSection(ReadState& s, Section section);
+// The same for the sections of each reader file.
+bool readLegendSection(ReadState& s);
+bool readPlacedSection(ReadState& s, Section section);
+bool readHeroSection(ReadState& s, Section section);
 
 // Reads and checks the whole map text; problems are printed to `console` as the compiler
 // prints them. The outcome is `isValid`.

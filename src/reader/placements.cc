@@ -16,19 +16,20 @@ constexpr std::size_t kShortestEntry = 6;
 
 bool readThings(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword(keywordOf(Section::kThings), ProblemId::kLoopThings, std::nullopt)) {
+  if (!s.searchKeyword(Section::kThings, ProblemId::kLoopThings, std::nullopt)) {
     return false;
   }
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   s.level.objects.reserve(s.reserveFor(count, kShortestEntry));
   std::int32_t x = 0;
   std::int32_t y = 0;
   for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.buffer);
+    s.entry(Section::kThings);
+    s.readWord(WordKind::kObject, s.buffer);
     const std::size_t at = s.in.tokenStart();
-    s.readInteger(x);
-    s.readInteger(y);
+    s.readInteger(WordKind::kX, x);
+    s.readInteger(WordKind::kY, y);
     const std::int32_t id = s.names.findObjectId(s.buffer);
     if (id >= 1) s.level.objects.push_back({kNeutralPlayer, id, x, y});
     if (s.observer != nullptr && !s.in.failed()) {
@@ -54,6 +55,7 @@ struct PlacedSection {
   ProblemId fail;
   std::string_view what;  // what the observer is told was placed
   ExpectedWord nameKind;
+  WordKind name;    // what the entry's first word is
   bool levelToken;  // a level token before the player token (creatures)
   bool lockFlag;    // a lock character after the player token (doors)
 };
@@ -63,6 +65,7 @@ constexpr PlacedSection kCreatures = {Section::kCreatures,
                                       ProblemId::kCreaturesError,
                                       "creature",
                                       ExpectedWord::kCreatureName,
+                                      WordKind::kCreature,
                                       true,
                                       false};
 constexpr PlacedSection kDoors = {Section::kDoors,
@@ -70,6 +73,7 @@ constexpr PlacedSection kDoors = {Section::kDoors,
                                   ProblemId::kDoorsError,
                                   "door",
                                   ExpectedWord::kDoorName,
+                                  WordKind::kDoor,
                                   false,
                                   true};
 constexpr PlacedSection kTraps = {Section::kTraps,
@@ -77,6 +81,7 @@ constexpr PlacedSection kTraps = {Section::kTraps,
                                   ProblemId::kTrapsError,
                                   "trap",
                                   ExpectedWord::kTrapName,
+                                  WordKind::kTrap,
                                   false,
                                   false};
 
@@ -97,26 +102,27 @@ template <typename Record, typename Make>
 bool readPlaced(ReadState& s, const PlacedSection& section, std::vector<Record>& entries,
                 Make make) {
   const std::string_view keyword = keywordOf(section.section);
-  if (!s.searchKeyword(keyword, section.loop, section.fail)) return false;
+  if (!s.searchKeyword(section.section, section.loop, section.fail)) return false;
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   entries.reserve(s.reserveFor(count, kShortestEntry));
   std::string levelToken;
   std::string playerToken;
   PlacedEntry entry;
   for (std::int32_t i = 0; i < count; ++i) {
-    s.in.readWord(s.buffer);
+    s.entry(section.section);
+    s.readWord(section.name, s.buffer);
     const std::size_t nameAt = s.in.tokenStart();
-    s.readInteger(entry.x);
-    s.readInteger(entry.y);
+    s.readInteger(WordKind::kX, entry.x);
+    s.readInteger(WordKind::kY, entry.y);
     std::size_t levelAt = 0;
     if (section.levelToken) {
-      s.in.readWord(levelToken);
+      s.readWord(WordKind::kLevel, levelToken);
       levelAt = s.in.tokenStart();
     }
-    s.in.readWord(playerToken);
+    s.readWord(WordKind::kPlayer, playerToken);
     const std::size_t playerAt = s.in.tokenStart();
-    if (section.lockFlag) s.in.readChar(entry.lock);
+    if (section.lockFlag) s.readChar(WordKind::kLock, entry.lock);
     if (s.in.failed()) break;
     auto drop = [&](ExpectedWord expected, std::string_view word, std::size_t at) {
       if (s.observer) s.observer->entryDropped(keyword, expected, word, at);
@@ -172,8 +178,7 @@ bool readTraps(ReadState& s) {
 
 bool readHeartsAndGold(ReadState& s) {
   s.guard = 0;
-  if (!s.searchKeyword(keywordOf(Section::kHearts), ProblemId::kLoopHearts,
-                       ProblemId::kHeartsError)) {
+  if (!s.searchKeyword(Section::kHearts, ProblemId::kLoopHearts, ProblemId::kHeartsError)) {
     return false;
   }
   LevelDescription& level = s.level;
@@ -192,11 +197,14 @@ bool readHeartsAndGold(ReadState& s) {
     s.in.readWord(s.buffer);
     const std::size_t at = s.in.tokenStart();
     bool known = s.buffer == bands || s.in.failed();
+    if (s.buffer == bands) s.section(Section::kBands, at, s.in.position());
     for (std::size_t k = 0; k < 4; ++k) {
       if (s.buffer == heartWord(k) && !level.heartCenterSet[k]) {
         level.heartCenterSet[k] = true;
-        s.readInteger(level.heartCenterX[k]);
-        s.readInteger(level.heartCenterY[k]);
+        s.entry(Section::kHearts);
+        s.told(WordKind::kKeyword);
+        s.readInteger(WordKind::kX, level.heartCenterX[k]);
+        s.readInteger(WordKind::kY, level.heartCenterY[k]);
         ++hearts;
         if (s.observer)
           s.observer->placed("heart", level.heartCenterX[k], level.heartCenterY[k], at);
@@ -204,7 +212,9 @@ bool readHeartsAndGold(ReadState& s) {
         break;
       }
       if (s.buffer == goldWord(k)) {
-        s.readInteger(level.keeperGold[k]);
+        s.entry(Section::kHearts);
+        s.told(WordKind::kKeyword);
+        s.readInteger(WordKind::kNumber, level.keeperGold[k]);
         if (s.observer) s.observer->goldRead(k, at);
         known = true;
         break;
@@ -224,6 +234,21 @@ bool readHeartsAndGold(ReadState& s) {
 }
 
 }  // namespace
+
+bool readPlacedSection(ReadState& s, Section section) {
+  switch (section) {
+    case Section::kThings:
+      return readThings(s);
+    case Section::kCreatures:
+      return readCreatures(s);
+    case Section::kDoors:
+      return readDoors(s);
+    case Section::kTraps:
+      return readTraps(s);
+    default:
+      return false;
+  }
+}
 
 bool readPlacements(ReadState& s) {
   return readThings(s) && readCreatures(s) && readDoors(s) && readTraps(s) && readHeartsAndGold(s);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/grammar.h"
 #include "model/problems.h"
 #include "model/records.h"
 #include "model/vocabulary.h"
@@ -61,6 +62,15 @@ class ReaderObserver {
   virtual void integerRead(std::size_t /*start*/, std::size_t /*end*/, bool /*failed*/) {}
   // A section keyword search found `keyword` on the line starting at `offset`.
   virtual void sectionFound(std::string_view /*keyword*/, std::size_t /*offset*/) {}
+
+  // The structure of the reading, word by word. A section starts at [start, end): its keyword
+  // (the grid's first row; the header at 0). An entry of the section starts: a legend entry, a
+  // placement, a heart or gold statement, a band with its members, an area, a gate, a trigger
+  // with its actions, a scenario statement. Each word the entry reads follows as `wordRead`,
+  // with what it was read as; a word that was not there (the text ended) is not told.
+  virtual void sectionStarted(Section /*section*/, std::size_t /*start*/, std::size_t /*end*/) {}
+  virtual void entryStarted(Section /*section*/) {}
+  virtual void wordRead(WordKind /*kind*/, std::size_t /*start*/, std::size_t /*end*/) {}
   // A word that the hearts and gold section or the scenario description skips without effect.
   virtual void wordIgnored(std::string_view /*section*/, std::size_t /*offset*/) {}
   // A MAP_CODES entry gave terrain `code` the character `c`.

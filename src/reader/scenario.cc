@@ -37,9 +37,9 @@ void readCreatureCount(ReadState& s, StatementOperands& op) {
   std::string& player = op.player;
   std::string& creature = op.name;
   std::int32_t& count = op.count;
-  s.in.readWord(player);
-  s.in.readWord(creature);
-  s.readInteger(count);
+  s.readWord(WordKind::kPlayer, player);
+  s.readWord(WordKind::kCreature, creature);
+  s.readInteger(WordKind::kNumber, count);
   const std::int32_t id = s.names.findCreatureId(creature);
   if (id < 0) {
     s.report(ProblemId::kScenarioCreature, creature);
@@ -57,8 +57,8 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   const std::size_t at = s.in.tokenStart();
   std::string& player = op.player;
   std::string& name = op.name;
-  s.in.readWord(player);
-  s.in.readWord(name);
+  s.readWord(WordKind::kPlayer, player);
+  s.readWord(WordKind::kAvailable, name);
   const std::int32_t k = keeperIndex(s.level, player);
   if (k < 0) {
     s.report(ProblemId::kScenarioPlayer, player);
@@ -83,7 +83,7 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
 }  // namespace
 
 bool readScenario(ReadState& s) {
-  if (!s.searchKeyword(keywordOf(Section::kScenario), ProblemId::kLoopDescription,
+  if (!s.searchKeyword(Section::kScenario, ProblemId::kLoopDescription,
                        ProblemId::kBeforeDescriptionError)) {
     return false;
   }
@@ -103,6 +103,11 @@ bool readScenario(ReadState& s) {
     if (s.in.failed()) {
       s.report(ProblemId::kScenarioError);
       return false;
+    }
+    const bool statement = findStatement(Section::kScenario, s.buffer) != nullptr;
+    if (statement) {
+      s.entry(Section::kScenario);
+      s.told(WordKind::kKeyword);
     }
     if (s.buffer == wordOf(Statement::kCreatureCount)) {
       readCreatureCount(s, operands);

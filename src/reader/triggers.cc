@@ -11,16 +11,21 @@ namespace {
 
 struct GrantKind {
   Statement statement;
+  WordKind name;  // what the granted name is
   std::int32_t category;
   std::int32_t (*find)(std::string_view);
   ProblemId invalid;
 };
 
 constexpr GrantKind kGrants[] = {
-    {Statement::kAddRoom, kActionCategoryRoom, roomIdOrZero, ProblemId::kInvalidRoom},
-    {Statement::kAddDoor, kActionCategoryDoor, doorIdOrZero, ProblemId::kInvalidDoor},
-    {Statement::kAddTrap, kActionCategoryTrap, trapIdOrZero, ProblemId::kInvalidTrap},
-    {Statement::kAddSpell, kActionCategorySpell, spellIdOrZero, ProblemId::kInvalidSpell},
+    {Statement::kAddRoom, WordKind::kRoom, kActionCategoryRoom, roomIdOrZero,
+     ProblemId::kInvalidRoom},
+    {Statement::kAddDoor, WordKind::kDoor, kActionCategoryDoor, doorIdOrZero,
+     ProblemId::kInvalidDoor},
+    {Statement::kAddTrap, WordKind::kTrap, kActionCategoryTrap, trapIdOrZero,
+     ProblemId::kInvalidTrap},
+    {Statement::kAddSpell, WordKind::kSpell, kActionCategorySpell, spellIdOrZero,
+     ProblemId::kInvalidSpell},
 };
 
 // The operands of actions. They live for the whole section: a read that finds the end of the
@@ -43,9 +48,9 @@ bool isActionKeyword(std::string_view word) {
 // ACTION_HERO_RELEASE band G|A n: the band's release at a hero gate or an entrance area.
 bool readHeroRelease(ReadState& s, Trigger& trigger, ActionOperands& op) {
   const std::size_t at = s.in.tokenStart();
-  s.readInteger(op.band);
-  s.in.readChar(op.which);
-  s.readInteger(op.n);
+  s.readInteger(WordKind::kBand, op.band);
+  s.readChar(WordKind::kSwitch, op.which);
+  s.readInteger(WordKind::kLocation, op.n);
   std::int32_t location = op.n;
   if (op.which == 'A') {
     location = wrap32(std::int64_t{op.n} + static_cast<std::int64_t>(s.level.heroGates.size()));
@@ -64,8 +69,8 @@ bool readHeroRelease(ReadState& s, Trigger& trigger, ActionOperands& op) {
 
 // ACTION_ADD_ROOM, _DOOR, _TRAP or _SPELL player name: a grant and its availability.
 bool readGrant(ReadState& s, const GrantKind& grant, Trigger& trigger, ActionOperands& op) {
-  s.in.readWord(op.player);
-  s.in.readWord(op.name);
+  s.readWord(WordKind::kPlayer, op.player);
+  s.readWord(grant.name, op.name);
   const std::int32_t id = grant.find(op.name);
   if (id == 0) {
     s.report(grant.invalid, op.name);
@@ -83,7 +88,7 @@ bool readGrant(ReadState& s, const GrantKind& grant, Trigger& trigger, ActionOpe
 
 // ACTION_DESTROY_HERO_GATE n: the gate's location, then its destruction.
 bool readDestroyGate(ReadState& s, Trigger& trigger, ActionOperands& op) {
-  s.readInteger(op.n);
+  s.readInteger(WordKind::kGate, op.n);
   const std::int64_t index = static_cast<std::int64_t>(op.n) - 1;
   if (index < 0 || index >= static_cast<std::int64_t>(s.level.heroGates.size())) {
     s.report(ProblemId::kInvalidGateId, index);
@@ -113,20 +118,20 @@ bool readCondition(ReadState& s, Trigger& trigger) {
   const std::string& word = s.buffer;
   if (word == wordOf(Statement::kTriggerTime)) {
     trigger.kind = kTriggerTime;
-    s.readInteger(trigger.value);
+    s.readInteger(WordKind::kNumber, trigger.value);
     return true;
   }
   if (word == wordOf(Statement::kTriggerSlapCount)) {
     trigger.kind = kTriggerSlapCount;
     trigger.param4 = 1;
-    s.readInteger(trigger.value);
+    s.readInteger(WordKind::kNumber, trigger.value);
     return true;
   }
   if (word == wordOf(Statement::kTriggerControlArea)) {
     std::string player;
     std::int32_t area = 0;
-    s.in.readWord(player);
-    s.readInteger(area);
+    s.readWord(WordKind::kPlayer, player);
+    s.readInteger(WordKind::kArea, area);
     const std::int32_t playerId = parsePlayerToken(player);
     if (playerId < 1) {
       s.report(ProblemId::kControlAreaPlayer, player);
@@ -148,16 +153,17 @@ bool readCondition(ReadState& s, Trigger& trigger) {
 }  // namespace
 
 bool readTriggers(ReadState& s) {
-  if (!s.searchKeyword(keywordOf(Section::kTriggers), ProblemId::kLoopTriggers,
+  if (!s.searchKeyword(Section::kTriggers, ProblemId::kLoopTriggers,
                        ProblemId::kBeforeTriggersError)) {
     return false;
   }
   std::int32_t count = 0;
-  s.readInteger(count);
+  s.readInteger(WordKind::kCount, count);
   s.level.triggers.reserve(s.reserveFor(count, 16));
   ActionOperands operands;
   for (std::int32_t t = 0; t < count; ++t) {
-    s.in.readWord(s.buffer);
+    s.entry(Section::kTriggers);
+    s.readWord(WordKind::kKeyword, s.buffer);
     if (s.in.failed()) {
       s.report(ProblemId::kTriggersError);
       return false;
@@ -165,10 +171,10 @@ bool readTriggers(ReadState& s) {
     Trigger trigger;
     if (!readCondition(s, trigger)) return false;
     std::int32_t actionCount = 0;
-    s.readInteger(actionCount);
+    s.readInteger(WordKind::kCount, actionCount);
     trigger.actions.reserve(s.reserveFor(actionCount, 12));  // a dozen characters an action
     for (std::int32_t a = 0; a < actionCount; ++a) {
-      s.in.readWord(s.buffer);
+      s.readWord(WordKind::kKeyword, s.buffer);
       // Once the text has ended, reading the same action again would only repeat its records:
       // stop, and let the next trigger keyword (or the scenario search) report the broken text.
       // A word left over that is no action keyword is reported as such.

@@ -1,0 +1,177 @@
+#include "analysis/trace.h"
+
+#include <string>
+
+#include "reader/map_reader.h"
+
+namespace ts::check {
+
+const TraceSection* Trace::find(Section section) const {
+  for (const TraceSection& s : sections) {
+    if (s.section == section) return &s;
+  }
+  return nullptr;
+}
+
+void TraceRecorder::sectionStarted(Section section, std::size_t start, std::size_t end) {
+  inEntry_ = false;
+  const std::size_t at = place(start);
+  if (at == kNowhere) return;
+  trace_.sections.push_back(
+      {section, at, at + (end - start), kNowhere, 0, trace_.entries.size(), 0});
+}
+
+void TraceRecorder::entryStarted(Section section) {
+  // The entry is kept once it has a word: an entry that read none (the text had ended) is none.
+  inEntry_ = !trace_.sections.empty() && trace_.sections.back().section == section;
+  entryHasWord_ = false;
+  pending_ = section;
+  followed_ = true;
+}
+
+void TraceRecorder::wordRead(WordKind kind, std::size_t start, std::size_t end) {
+  const std::size_t at = place(start);
+  if (at == kNowhere || trace_.sections.empty()) return;
+  const TraceWord word{kind, at, at + (end - start)};
+  if (!inEntry_) {
+    // The count that follows a keyword, before the first entry.
+    TraceSection& s = trace_.sections.back();
+    if (kind == WordKind::kCount && s.countAt == kNowhere && s.entryCount == 0) {
+      s.countAt = word.start;
+      s.countEnd = word.end;
+    }
+    return;
+  }
+  if (!entryHasWord_) {
+    ++trace_.sections.back().entryCount;
+    trace_.entries.push_back({pending_, trace_.words.size()});
+    followed_ = false;
+  }
+  entryHasWord_ = true;
+  trace_.words.push_back(word);
+  ++trace_.entries.back().wordCount;
+}
+
+void TraceRecorder::spoil() {
+  if (inEntry_ && entryHasWord_) trace_.entries.back().clean = false;
+}
+
+void TraceRecorder::problem(const Problem& problem) {
+  // A gate on no gate square, a release or destruction of a gate or area that is not there: the
+  // entry is written whole, and what it names is the mistake. Anything else (an unknown name, a
+  // number out of order) is a word the entry does not want.
+  switch (problem.id) {
+    case ProblemId::kGateNotInMap:
+    case ProblemId::kGateNotGate:
+    case ProblemId::kNoGateTerrain:
+    case ProblemId::kGateConflictsWithArea:
+    case ProblemId::kGateConflictsWithGate:
+    case ProblemId::kControlAreaArea:
+    case ProblemId::kInvalidGateId:
+      return;
+    default:
+      spoil();
+  }
+}
+
+void TraceRecorder::entryDropped(std::string_view, ExpectedWord, std::string_view, std::size_t) {
+  spoil();
+}
+
+void TraceRecorder::integerRead(std::size_t start, std::size_t end, bool failed) {
+  // A number cut short by a letter, a comma or a unit is not read as written.
+  if (failed || (end < reading_.size() && !isBlank(reading_[end])) ||
+      (start + 1 < reading_.size() && reading_[start] == '0' && reading_[start + 1] >= '0' &&
+       reading_[start + 1] <= '9')) {
+    spoil();
+  }
+}
+
+namespace {
+
+// Records the entries of a section read from a piece of text put behind its keyword and a count.
+class PieceRecorder final : public TraceRecorder {
+ public:
+  PieceRecorder(std::string_view reading, std::size_t prefix, std::size_t from)
+      : TraceRecorder(reading), prefix_(prefix), from_(from) {}
+
+ private:
+  [[nodiscard]] std::size_t place(std::size_t offset) const override {
+    // The keyword and the count put before the piece stand at its start.
+    return offset < prefix_ ? from_ : offset - prefix_ + from_;
+  }
+  std::size_t prefix_;
+  std::size_t from_;
+};
+
+// The records of `section` that a reading of it adds to a level.
+void clearSection(LevelDescription& level, Section section) {
+  switch (section) {
+    case Section::kMapCodes:
+      level.mapCodes.clear();
+      break;
+    case Section::kThings:
+      level.objects.clear();
+      break;
+    case Section::kCreatures:
+      level.creatures.clear();
+      break;
+    case Section::kDoors:
+      level.doors.clear();
+      break;
+    case Section::kTraps:
+      level.traps.clear();
+      break;
+    case Section::kBands:
+      level.heroBands.clear();
+      break;
+    case Section::kAreas:
+      level.areas.clear();
+      break;
+    case Section::kGates:
+      level.heroGates.clear();
+      break;
+    case Section::kTriggers:
+      level.triggers.clear();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+std::vector<EntryRead> readEntries(std::string_view text, std::size_t from, std::size_t to,
+                                   Section section, const LevelDescription& level,
+                                   const NameMaps& names) {
+  std::string piece(keywordOf(section));
+  // As many entries as the piece holds.
+  piece += "\n2147483647\n";
+  const std::size_t prefix = piece.size();
+  piece += text.substr(from, to - from);
+  LevelDescription scratch = level;
+  clearSection(scratch, section);
+  ProblemSink quiet(nullptr);
+  PieceRecorder recorder(piece, prefix, from);
+  ReadState state(piece, scratch, names, quiet, &recorder);
+  readSection(state, section);
+
+  const Trace& trace = recorder.trace();
+  std::vector<EntryRead> entries;
+  for (std::size_t i = 0; i < trace.entries.size(); ++i) {
+    const TraceEntry& e = trace.entries[i];
+    // The reader goes on to the next entry only once one is whole; the last one read, when no
+    // entry started after it, is whole only if the reader stopped at a mistake in it rather than
+    // at the end of the piece.
+    if (i + 1 == trace.entries.size() && !recorder.lastEntryFollowed() && state.in.failed()) {
+      break;
+    }
+    EntryRead read{trace.entryStart(e), trace.entryEnd(e), e.clean, {}};
+    read.words.assign(trace.words.begin() + static_cast<std::ptrdiff_t>(e.firstWord),
+                      trace.words.begin() + static_cast<std::ptrdiff_t>(e.firstWord + e.wordCount));
+    entries.push_back(std::move(read));
+  }
+  return entries;
+}
+
+}  // namespace ts::check
