@@ -412,113 +412,194 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
   d.quietFrom = std::min(d.quietFrom, cause.offset);
 }
 
-}  // namespace
-
-std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
-  LevelDescription level;
-  Seen seen(text, level, 0, 0, 0, 0);
-  ProblemSink problems(nullptr);
-  readLevel(text, level, names, problems, &seen);
-  const TextView view{text};
-  std::size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-  start = view.skipBlanks(start);
-  const Outline outline(text, view.wordAt(start) == "GUI_GENERATED_MAP");
-  Reading first{view, outline, level, seen, names};
-  first.counted = countedSections(first);
-
-  std::vector<Located> found;
-  if (level.isValid) {
-    warnings(first, false, 0, kNoOffset, found);
-    if (level.mapCodes.size() > 0 || !level.mapRows.empty()) unmappedCharacters(level, seen, found);
-    releaseTargets(level, seen, found);
-    triggerBudget(level, found);
-    keepOnlySafeFixes(text, names, found);
-    return located(text, std::move(found));
+// Adds a later reading's trace: what it read from its start on replaces what the earlier
+// readings read there.
+void appendTrace(Trace& into, const Trace& later) {
+  if (later.sections.empty()) return;
+  const std::size_t from = later.sections.front().start;
+  while (!into.sections.empty() && into.sections.back().start >= from) into.sections.pop_back();
+  while (!into.entries.empty() && into.words[into.entries.back().firstWord].start >= from) {
+    into.entries.pop_back();
   }
-  Diagnosis d = diagnoseFatal(first, seen.problems.back());
-  const Stage failed = stageOf(seen.problems.back().id);
-  warnings(first, true, 0, d.quietFrom, found);
-  blameShiftedWords(outline, d, found);
-  if (failed > Stage::kGrid) unmappedCharacters(level, seen, found);
-  if (failed > Stage::kTriggers) releaseTargets(level, seen, found);
-  found.push_back(d.error);
+  if (into.entries.empty()) {
+    into.words.clear();
+  } else {
+    const TraceEntry& last = into.entries.back();
+    into.words.resize(last.firstWord + last.wordCount);
+  }
+  for (TraceSection& s : into.sections) {
+    s.entryCount =
+        std::min(s.entryCount, into.entries.size() - std::min(s.firstEntry, into.entries.size()));
+  }
+  const std::size_t entries = into.entries.size();
+  const std::size_t words = into.words.size();
+  for (TraceSection s : later.sections) {
+    s.firstEntry += entries;
+    into.sections.push_back(s);
+  }
+  for (TraceEntry e : later.entries) {
+    e.firstWord += words;
+    into.entries.push_back(e);
+  }
+  into.words.insert(into.words.end(), later.words.begin(), later.words.end());
+}
+
+// Checks a map text: one reading, and after a fatal error further readings from the next
+// section keyword, as long as the text has mistakes.
+class Checker {
+ public:
+  Checker(std::string_view text, const NameMaps& names, MapAnalysis& out)
+      : text_(text),
+        names_(names),
+        view_{text},
+        outline_(text, startsWithGuiWord(view_)),
+        out_(out) {}
+
+  void run() {
+    LevelDescription& level = out_.level;
+    Seen seen(text_, level, 0, 0, 0, 0);
+    readLevel(text_, level, names_, problems_, &seen);
+    out_.rows = seen.rowOffsets;
+    out_.gui = startsWithGuiWord(view_);
+    appendTrace(out_.trace, seen.trace());
+    Reading first{view_, outline_, level, seen, names_};
+    first.counted = countedSections(first);
+    if (level.isValid) {
+      warnings(first, false, 0, kNoOffset, found_);
+      if (level.mapCodes.size() > 0 || !level.mapRows.empty()) {
+        unmappedCharacters(level, seen, found_);
+      }
+      releaseTargets(level, seen, found_);
+      triggerBudget(level, found_);
+      keepOnlySafeFixes(text_, names_, found_);
+    } else {
+      Diagnosis d = diagnoseFatal(first, seen.problems.back());
+      const Stage failed = stageOf(seen.problems.back().id);
+      warnings(first, true, 0, d.quietFrom, found_);
+      blameShiftedWords(outline_, d, found_);
+      if (failed > Stage::kGrid) unmappedCharacters(level, seen, found_);
+      if (failed > Stage::kTriggers) releaseTargets(level, seen, found_);
+      found_.push_back(d.error);
+      resumeAfter(failed, d);
+    }
+    out_.diagnostics = located(text_, std::move(found_));
+  }
+
+ private:
+  static bool startsWithGuiWord(const TextView& view) {
+    std::size_t start = view.text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    return view.wordAt(view.skipBlanks(start)) == kGuiWord;
+  }
 
   // Every independent mistake in one run: resume at the next section keyword, reading the rest
   // with empty sections before it, as often as the text has mistakes.
-  Known known;
-  known.level = level;
-  known.level.objects.clear();
-  known.level.creatures.clear();
-  known.level.doors.clear();
-  known.level.traps.clear();
-  known.level.heroBands.clear();
-  known.level.areas.clear();
-  known.level.heroGates.clear();
-  if (failed > Stage::kGrid) {
-    known.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
-  } else {
-    // A grid cut short is no grid: the resumed readings place nothing on it, and the reader
-    // never looks at rows that are not there.
-    known.level.mapRows.clear();
-    known.level.mapWidth = 0;
-    known.level.mapHeight = 0;
-  }
-  learn(known, level, Stage::kThings, failed);
-  if (known.level.playerCount < 1 || known.level.playerCount > 4) known.level.playerCount = 1;
-  std::size_t last = 0;
-  for (int round = 0; round < kMostReadings && d.minStage < Stage::kEnd; ++round) {
-    const KeywordLine* resume = nullptr;
-    Stage stage = std::max(d.minStage, Stage::kThings);
-    if (d.resumeLine != kNoOffset && d.minStage >= Stage::kThings) {
-      resume = outline.find(stage, d.resumeLine);
+  void resumeAfter(Stage failed, Diagnosis d) {
+    const LevelDescription& level = out_.level;
+    known_.level = level;
+    known_.level.objects.clear();
+    known_.level.creatures.clear();
+    known_.level.doors.clear();
+    known_.level.traps.clear();
+    known_.level.heroBands.clear();
+    known_.level.areas.clear();
+    known_.level.heroGates.clear();
+    if (failed > Stage::kGrid) {
+      known_.complete[static_cast<std::size_t>(Stage::kGrid)] = true;
     } else {
-      for (const KeywordLine& k : outline.keywords) {
-        if (k.line >= d.resumeFrom && k.stage >= stage && k.kind != KeywordLine::kWithText) {
-          resume = &k;
-          break;
-        }
+      // A grid cut short is no grid: the resumed readings place nothing on it, and the reader
+      // never looks at rows that are not there.
+      known_.level.mapRows.clear();
+      known_.level.mapWidth = 0;
+      known_.level.mapHeight = 0;
+    }
+    learn(known_, level, Stage::kThings, failed);
+    if (known_.level.playerCount < 1 || known_.level.playerCount > 4) {
+      known_.level.playerCount = 1;
+    }
+    std::size_t last = 0;
+    for (int round = 0; round < kMostReadings && d.minStage < Stage::kEnd; ++round) {
+      const KeywordLine* resume = resumeLine(d);
+      if (resume == nullptr || resume->line < last || (round > 0 && resume->line == last)) break;
+      last = resume->line;
+      if (!readOnFrom(*resume, d)) break;
+    }
+  }
+
+  // The keyword line to resume at after the diagnosis `d`, if there is one.
+  const KeywordLine* resumeLine(const Diagnosis& d) const {
+    const Stage stage = std::max(d.minStage, Stage::kThings);
+    if (d.resumeLine != kNoOffset && d.minStage >= Stage::kThings) {
+      return outline_.find(stage, d.resumeLine);
+    }
+    for (const KeywordLine& k : outline_.keywords) {
+      if (k.line >= d.resumeFrom && k.stage >= stage && k.kind != KeywordLine::kWithText) {
+        return &k;
       }
     }
-    if (resume == nullptr || resume->line < last || (round > 0 && resume->line == last)) break;
-    last = resume->line;
-    stage = resume->stage;
+    return nullptr;
+  }
 
+  // Reads the rest of the text from the keyword line `resume` on; false when that reading ended
+  // without a fatal error, else `d` becomes its diagnosis.
+  bool readOnFrom(const KeywordLine& resume, Diagnosis& d) {
+    const Stage stage = resume.stage;
     LevelDescription next;
-    startFrom(known, stage, next);
+    startFrom(known_, stage, next);
     const std::string prefix = emptySectionsBefore(stage, next.playerCount);
-    const std::size_t rest = view.nextLine(resume->line);
+    const std::size_t rest = view_.nextLine(resume.line);
     std::string synthetic = prefix;
     synthetic += keywordOf(stage);
     synthetic += '\n';
     const std::size_t headEnd = synthetic.size();
-    synthetic += text.substr(rest);
-    Seen again(synthetic, next, prefix.size(), headEnd, resume->line, rest);
-    ReadState state(synthetic, next, names, problems, &again);
+    synthetic += text_.substr(rest);
+    Seen again(synthetic, next, prefix.size(), headEnd, resume.line, rest);
+    ReadState state(synthetic, next, names_, problems_, &again);
     readSections(state);
-    Reading reading{view, outline, next, again, names, resume->line};
+    appendTrace(out_.trace, again.trace());
+    Reading reading{view_, outline_, next, again, names_, resume.line};
     reading.counted = countedSections(reading);
     if (next.isValid || again.problems.empty() ||
         again.problems.back().severity() != Severity::kError) {
-      warnings(reading, false, rest, kNoOffset, found);
-      if (known.complete[static_cast<std::size_t>(Stage::kBands)] &&
-          known.complete[static_cast<std::size_t>(Stage::kAreas)] &&
-          known.complete[static_cast<std::size_t>(Stage::kGates)]) {
-        releaseTargets(next, again, found);
+      warnings(reading, false, rest, kNoOffset, found_);
+      if (known_.complete[static_cast<std::size_t>(Stage::kBands)] &&
+          known_.complete[static_cast<std::size_t>(Stage::kAreas)] &&
+          known_.complete[static_cast<std::size_t>(Stage::kGates)]) {
+        releaseTargets(next, again, found_);
       }
-      break;
+      return false;
     }
     const Problem& fatal = again.problems.back();
-    const Stage stopped = stageOf(fatal.id);
     d = diagnoseFatal(reading, fatal);
-    warnings(reading, true, rest, d.quietFrom, found);
-    blameShiftedWords(outline, d, found);
-    if (!dependsOnUnknown(known, fatal.id)) {
+    warnings(reading, true, rest, d.quietFrom, found_);
+    blameShiftedWords(outline_, d, found_);
+    if (!dependsOnUnknown(known_, fatal.id)) {
       d.error.afterFirstError = true;
-      found.push_back(d.error);
+      found_.push_back(d.error);
     }
-    learn(known, next, stage, stopped);
+    learn(known_, next, stage, stageOf(fatal.id));
+    return true;
   }
-  return located(text, std::move(found));
+
+  std::string_view text_;
+  const NameMaps& names_;
+  TextView view_;
+  Outline outline_;
+  MapAnalysis& out_;
+  ProblemSink problems_{nullptr};
+  Known known_;
+  std::vector<Located> found_;
+};
+
+}  // namespace
+
+MapAnalysis analyseMap(std::string_view text, const NameMaps& names) {
+  MapAnalysis analysis;
+  Checker(text, names, analysis).run();
+  return analysis;
+}
+
+std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names) {
+  return analyseMap(text, names).diagnostics;
 }
 
 }  // namespace ts::check

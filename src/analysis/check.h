@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "analysis/check_ids.h"
+#include "analysis/trace.h"
+#include "model/level_description.h"
 #include "model/problems.h"
 #include "model/vocabulary.h"
 
@@ -80,6 +82,19 @@ struct Diagnostic {
 
 // Every problem of one map text, in the order of the text where that order is known.
 [[nodiscard]] std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names);
+
+// The checker's diagnostics and what its readings read, from the same readings: a tool that needs
+// both (an editor server) reads the map once.
+struct MapAnalysis {
+  std::vector<Diagnostic> diagnostics;
+  // What the readings read, in the order of the text: the first reading's up to its fatal error,
+  // then each later reading's from the keyword it resumed at.
+  Trace trace;
+  LevelDescription level;         // as the first reading left it
+  std::vector<std::size_t> rows;  // where each map row the first reading took starts
+  bool gui = false;               // the map-drawing tool's format
+};
+[[nodiscard]] MapAnalysis analyseMap(std::string_view text, const NameMaps& names);
 
 // The closest name of `candidates` to `word`, when one is near enough to be a likely typo.
 [[nodiscard]] std::string closestName(std::string_view word,

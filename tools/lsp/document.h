@@ -22,7 +22,7 @@ class Document {
     text_ = std::move(text);
     lines_.reset();
     index_.reset();
-    checked_ = false;
+    analysis_.reset();
   }
   [[nodiscard]] const std::string& text() const { return text_; }
   // Made when first asked for: a change of a map without problems needs no lines.
@@ -31,16 +31,11 @@ class Document {
     return *lines_;
   }
 
-  // The checker's diagnostics of the current text.
-  const std::vector<check::Diagnostic>& diagnostics() {
-    if (!checked_) {
-      diagnostics_ = check::checkMap(text_, names_);
-      checked_ = true;
-    }
-    return diagnostics_;
-  }
+  // The checker's diagnostics of the current text, and what its readings read: one analysis
+  // serves the diagnostics and the index.
+  const std::vector<check::Diagnostic>& diagnostics() { return analysis().diagnostics; }
   const MapIndex& index() {
-    if (!index_) index_ = std::make_unique<MapIndex>(text_, names_);
+    if (!index_) index_ = std::make_unique<MapIndex>(text_, names_, analysis());
     return *index_;
   }
   [[nodiscard]] const NameMaps& names() const { return names_; }
@@ -50,8 +45,14 @@ class Document {
   std::string text_;
   mutable std::unique_ptr<LineIndex> lines_;
   std::unique_ptr<MapIndex> index_;
-  std::vector<check::Diagnostic> diagnostics_;
-  bool checked_ = false;
+  std::unique_ptr<check::MapAnalysis> analysis_;
+
+  const check::MapAnalysis& analysis() {
+    if (!analysis_) {
+      analysis_ = std::make_unique<check::MapAnalysis>(check::analyseMap(text_, names_));
+    }
+    return *analysis_;
+  }
 };
 
 }  // namespace ts::lsp

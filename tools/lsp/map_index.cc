@@ -24,29 +24,6 @@ constexpr int kSymbolEvent = 24;
 // A large map lists hundreds of thousands of entries; the outline shows the first ones.
 constexpr std::size_t kMaxOutlineEntries = 2000;
 
-// Remembers where each map row was read.
-class RowObserver : public ReaderObserver {
- public:
-  explicit RowObserver(std::vector<std::size_t>& rows) : rows_(rows) {}
-  void rowRead(std::int32_t /*row*/, std::size_t offset) override { rows_.push_back(offset); }
-
- private:
-  std::vector<std::size_t>& rows_;
-};
-
-std::vector<Span> wordsOf(std::string_view text, std::size_t from, std::size_t to) {
-  std::vector<Span> words;
-  std::size_t i = from;
-  while (i < to) {
-    while (i < to && isBlank(text[i])) ++i;
-    if (i >= to) break;
-    const std::size_t start = i;
-    while (i < to && !isBlank(text[i])) ++i;
-    words.push_back({start, i});
-  }
-  return words;
-}
-
 // A whole number as the reader reads it, with nothing after it.
 std::optional<std::int32_t> numberOf(std::string_view word) {
   TextReader in(word);
@@ -66,40 +43,6 @@ std::string hex(std::int32_t value) {
   return buffer.data();
 }
 
-// Reads the words of one section in order.
-class Words {
- public:
-  Words(std::string_view text, std::vector<Span> words) : text_(text), words_(std::move(words)) {}
-  [[nodiscard]] bool more(std::size_t n = 1) const { return next_ + n <= words_.size(); }
-  Span take() { return words_[next_++]; }
-  [[nodiscard]] Span peek() const { return words_[next_]; }
-  [[nodiscard]] std::string_view at(Span s) const { return text_.substr(s.start, s.end - s.start); }
-  // The count a counted section starts with; the entries that fit the words when it is no number.
-  std::size_t count(std::size_t wordsPerEntry) {
-    if (!more()) return 0;
-    const std::optional<std::int32_t> n = numberOf(at(take()));
-    const std::size_t fit = (words_.size() - next_) / wordsPerEntry;
-    if (!n || *n < 0) return fit;
-    return static_cast<std::size_t>(*n);
-  }
-  // The words `from` to the last one taken, joined by single blanks.
-  [[nodiscard]] std::string joined(std::size_t from) const {
-    std::string s;
-    for (std::size_t i = from; i < next_; ++i) {
-      if (!s.empty()) s += ' ';
-      s += at(words_[i]);
-    }
-    return s;
-  }
-  [[nodiscard]] std::size_t index() const { return next_; }
-  [[nodiscard]] Span last() const { return words_[next_ - 1]; }
-
- private:
-  std::string_view text_;
-  std::vector<Span> words_;
-  std::size_t next_ = 0;
-};
-
 }  // namespace
 
 std::string_view entryKindName(EntryKind kind) {
@@ -114,17 +57,17 @@ std::string_view entryKindName(EntryKind kind) {
   return {};
 }
 
-MapIndex::MapIndex(std::string_view text, const NameMaps& names) : text_(text), names_(names) {
-  ProblemSink quiet(nullptr);
-  RowObserver rows(rows_);
-  readLevel(text, level_, names, quiet, &rows);
-  const std::size_t firstLineEnd = std::min(text.find('\n'), text.size());
-  gui_ = text.substr(0, firstLineEnd).find("GUI_GENERATED_MAP") != std::string_view::npos;
-  findSections();
-  for (const SectionSpan& s : sections_) readSection(s);
+MapIndex::MapIndex(std::string_view text, const NameMaps& names, const check::MapAnalysis& analysis)
+    : text_(text), names_(names), level_(analysis.level), gui_(analysis.gui), rows_(analysis.rows) {
+  // Each section with what the readings read of it.
+  const std::vector<const check::TraceSection*> read = findSections(analysis.trace);
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    readSection(sections_[i], analysis.trace, read[i]);
+  }
 }
 
-void MapIndex::findSections() {
+std::vector<const check::TraceSection*> MapIndex::findSections(const check::Trace& trace) {
+  std::vector<const check::TraceSection*> read;
   const std::size_t gridStart = rows_.empty() ? text_.size() : rows_.front();
   std::size_t from = 0;
   if (!rows_.empty()) {
@@ -139,28 +82,29 @@ void MapIndex::findSections() {
     }
   }
   sections_.push_back({Section::kHeader, {0, std::min(gridStart, from)}, {}});
-  if (!rows_.empty()) sections_.push_back({Section::kGrid, {gridStart, from}, {}});
-  std::size_t next = 0;  // keyword sections come in their order
-  for (std::size_t line = from; line < text_.size();) {
-    std::size_t end = text_.find('\n', line);
-    if (end == std::string_view::npos) end = text_.size();
-    std::size_t contentEnd = end;
-    if (contentEnd > line && text_[contentEnd - 1] == '\r') --contentEnd;
-    const std::string_view content = text_.substr(line, contentEnd - line);
-    if (content.size() <= 20) {
-      for (std::size_t k = next; k < kSectionCount; ++k) {
-        const Section section = ts::sections()[k].section;
-        if (!ts::sections()[k].keyword.empty() && content == keywordOf(section)) {
-          sections_.back().span.end = line;
-          sections_.push_back({section, {line, text_.size()}, {line, contentEnd}});
-          next = k + 1;
-          break;
-        }
-      }
+  read.push_back(nullptr);
+  if (!rows_.empty()) {
+    sections_.push_back({Section::kGrid, {gridStart, from}, {}});
+    read.push_back(nullptr);
+  }
+  // The keyword sections the readings found, in order; each runs from its keyword's line to the
+  // next one's.
+  for (const check::TraceSection& t : trace.sections) {
+    if (keywordOf(t.section).empty() || t.start < from) continue;
+    if (!sections_.empty() && sections_.back().section >= t.section &&
+        !keywordOf(sections_.back().section).empty()) {
+      continue;
     }
-    line = end + 1;
+    std::size_t line = t.start;
+    while (line > 0 && text_[line - 1] != '\n') --line;
+    std::size_t contentEnd = std::min(text_.find('\n', t.start), text_.size());
+    if (contentEnd > line && text_[contentEnd - 1] == '\r') --contentEnd;
+    sections_.back().span.end = line;
+    sections_.push_back({t.section, {line, text_.size()}, {line, contentEnd}});
+    read.push_back(&t);
   }
   sections_.back().span.end = text_.size();
+  return read;
 }
 
 Section MapIndex::sectionAt(std::size_t offset) const {
@@ -254,26 +198,59 @@ std::optional<GateExtent> MapIndex::extentOf(EntryKind kind, std::int32_t number
   return std::nullopt;
 }
 
-void MapIndex::readSection(const SectionSpan& s) {
-  const std::size_t bodyStart = s.keyword.end;
-  Words w(text_, wordsOf(text_, bodyStart, s.span.end));
+namespace {
+
+// The words of one entry as the reader read them.
+class EntryWords {
+ public:
+  EntryWords(std::string_view text, const check::Trace& trace, const check::TraceEntry& e)
+      : text_(text), first_(trace.words.data() + e.firstWord), count_(e.wordCount) {}
+
+  [[nodiscard]] std::size_t size() const { return count_; }
+  [[nodiscard]] Span span(std::size_t i) const { return {first_[i].start, first_[i].end}; }
+  [[nodiscard]] WordKind kind(std::size_t i) const { return first_[i].kind; }
+  [[nodiscard]] std::string_view at(std::size_t i) const {
+    return text_.substr(first_[i].start, first_[i].end - first_[i].start);
+  }
+  // Words [from, to) joined by single blanks.
+  [[nodiscard]] std::string joined(std::size_t from, std::size_t to) const {
+    std::string s;
+    for (std::size_t i = from; i < to; ++i) {
+      if (!s.empty()) s += ' ';
+      s += at(i);
+    }
+    return s;
+  }
+
+ private:
+  std::string_view text_;
+  const check::TraceWord* first_;
+  std::size_t count_;
+};
+
+}  // namespace
+
+void MapIndex::readSection(const SectionSpan& s, const check::Trace& trace,
+                           const check::TraceSection* read) {
   Symbol section{std::string(keywordOf(s.section)), {}, kSymbolNamespace, s.span, s.keyword, {}};
   const auto add = [&](Symbol symbol) {
     if (section.children.size() < kMaxOutlineEntries) section.children.push_back(std::move(symbol));
   };
-  const auto coordinate = [&](Span x, Span y) {
-    const std::int32_t vx = numberOf(w.at(x)).value_or(0);
-    const std::int32_t vy = numberOf(w.at(y)).value_or(0);
-    tokens_.push_back({x, Token::kX, EntryKind::kBand, vx, vy});
-    tokens_.push_back({y, Token::kY, EntryKind::kBand, vx, vy});
+  const auto value = [&](std::string_view word) { return numberOf(word).value_or(0); };
+  const auto coordinate = [&](const EntryWords& w, std::size_t x, std::size_t y) {
+    const std::int32_t vx = value(w.at(x));
+    const std::int32_t vy = value(w.at(y));
+    tokens_.push_back({w.span(x), Token::kX, EntryKind::kBand, vx, vy});
+    tokens_.push_back({w.span(y), Token::kY, EntryKind::kBand, vx, vy});
     return squareText(vx, vy);
   };
   const auto numbered = [&](Span word, Token::Kind kind, EntryKind entry, std::int32_t number) {
     tokens_.push_back({word, kind, entry, number, 0});
   };
-  const auto reference = [&](Span word, EntryKind entry) {
-    const std::optional<std::int32_t> n = numberOf(w.at(word));
-    if (n) numbered(word, Token::kReference, entry, *n);
+  const auto reference = [&](const EntryWords& w, std::size_t i, EntryKind entry) {
+    if (const std::optional<std::int32_t> n = numberOf(w.at(i))) {
+      numbered(w.span(i), Token::kReference, entry, *n);
+    }
   };
 
   switch (s.section) {
@@ -291,213 +268,171 @@ void MapIndex::readSection(const SectionSpan& s) {
            {s.span.start, s.span.start},
            {}});
       return;
-    case Section::kMapCodes:
-      for (std::size_t i = 0, n = w.count(2); i < n && w.more(); ++i) {
-        const Span first = w.take();
-        const char c = text_[first.start];
-        Span name{first.start + 1, first.end};
-        if (name.start == name.end) {
-          if (!w.more()) break;
-          name = w.take();
-        }
-        const TerrainCode code = names_.findTerrainCode(w.at(name));
-        legend_.push_back(
-            {c, {first.start, first.start + 1}, name, code < 1 ? kUnknownTerrainCode : code});
-        add({std::string(1, c) + " " + std::string(w.at(name)),
+    default:
+      break;
+  }
+  const std::size_t first = read == nullptr ? 0 : read->firstEntry;
+  const std::size_t count = read == nullptr ? 0 : read->entryCount;
+  const std::size_t shape = sectionInfo(s.section).entry.size();
+  for (std::size_t n = 0; n < count; ++n) {
+    const EntryWords w(text_, trace, trace.entries[first + n]);
+    const auto number = static_cast<std::int32_t>(n + 1);
+    switch (s.section) {
+      case Section::kMapCodes: {
+        if (w.size() < 2) break;
+        const Span c = w.span(0);
+        const Span name = w.span(1);
+        const TerrainCode code = names_.findTerrainCode(w.at(1));
+        legend_.push_back({text_[c.start], c, name, code < 1 ? kUnknownTerrainCode : code});
+        add({std::string(w.at(0)) + " " + std::string(w.at(1)),
              {},
              kSymbolEnumMember,
-             {first.start, name.end},
-             {first.start, first.start + 1},
+             {c.start, name.end},
+             c,
              {}});
+        break;
       }
-      break;
-    case Section::kThings:
-    case Section::kCreatures:
-    case Section::kDoors:
-    case Section::kTraps: {
-      const std::size_t size = s.section == Section::kThings  ? 3
-                               : s.section == Section::kTraps ? 4
-                                                              : 5;
-      for (std::size_t i = 0, n = w.count(size); i < n && w.more(size); ++i) {
-        const std::size_t from = w.index();
-        const Span name = w.take();
-        const Span x = w.take();
-        const Span y = w.take();
-        const std::string at = coordinate(x, y);
-        for (std::size_t k = 3; k < size; ++k) w.take();
-        add({std::string(w.at(name)),
-             at + " " + w.joined(from + 3),
+      case Section::kThings:
+      case Section::kCreatures:
+      case Section::kDoors:
+      case Section::kTraps: {
+        if (w.size() < shape) break;
+        const std::string at = coordinate(w, 1, 2);
+        add({std::string(w.at(0)),
+             at + " " + w.joined(3, w.size()),
              kSymbolObject,
-             {name.start, w.last().end},
-             name,
+             {w.span(0).start, w.span(w.size() - 1).end},
+             w.span(0),
              {}});
+        break;
       }
-      break;
-    }
-    case Section::kHearts:
-      while (w.more()) {
-        const Span word = w.take();
-        const std::string_view text = w.at(word);
-        if (text.size() == 17 && text.starts_with("KPR") && text.ends_with("_HEART_CENTER") &&
-            w.more(2)) {
-          const Span x = w.take();
-          const Span y = w.take();
-          add({std::string(text),
-               coordinate(x, y),
+      case Section::kHearts: {
+        if (w.size() == 3) {
+          add({std::string(w.at(0)),
+               coordinate(w, 1, 2),
                kSymbolProperty,
-               {word.start, y.end},
-               word,
+               {w.span(0).start, w.span(2).end},
+               w.span(0),
                {}});
-        } else if (text.starts_with("GOLD") && w.more()) {
-          const Span amount = w.take();
-          add({std::string(text),
-               std::string(w.at(amount)),
+        } else if (w.size() == 2) {
+          add({std::string(w.at(0)),
+               std::string(w.at(1)),
                kSymbolProperty,
-               {word.start, amount.end},
-               word,
+               {w.span(0).start, w.span(1).end},
+               w.span(0),
                {}});
         }
+        break;
       }
-      break;
-    case Section::kBands:
-      for (std::int32_t i = 0, n = static_cast<std::int32_t>(w.count(3)); i < n && w.more(3); ++i) {
-        const Span name = w.take();
-        const Span members = w.take();
-        const Span owner = w.take();
-        // The rest of the band's first line is not read.
-        const std::size_t lineEnd = std::min(text_.find('\n', owner.end), text_.size());
-        while (w.more() && w.peek().start < lineEnd) w.take();
-        numbered(name, Token::kEntryNumber, EntryKind::kBand, i + 1);
-        Symbol band{std::string(w.at(name)),
-                    "hero band " + std::to_string(i + 1),
+      case Section::kBands: {
+        if (w.size() < 3) break;
+        numbered(w.span(0), Token::kEntryNumber, EntryKind::kBand, number);
+        Symbol band{std::string(w.at(0)),
+                    "hero band " + std::to_string(number),
                     kSymbolClass,
-                    {name.start, owner.end},
-                    name,
+                    {w.span(0).start, w.span(2).end},
+                    w.span(0),
                     {}};
         std::string list;
-        const std::int32_t count = numberOf(w.at(members)).value_or(0);
-        for (std::int32_t m = 0; m < count && w.more(2); ++m) {
-          const Span creature = w.take();
-          const Span level = w.take();
-          const std::string member = std::string(w.at(creature)) + " " + std::string(w.at(level));
-          if (m < 16) list += (list.empty() ? "" : ", ") + member;
-          band.children.push_back(
-              {member, {}, kSymbolField, {creature.start, level.end}, creature, {}});
-          band.range.end = level.end;
+        const std::int32_t members = value(w.at(1));
+        for (std::size_t m = 0; 3 + 2 * m + 1 < w.size(); ++m) {
+          const std::size_t creature = 3 + 2 * m;
+          const std::string member = w.joined(creature, creature + 2);
+          if (m < kMaxBandMembers) list += (list.empty() ? "" : ", ") + member;
+          band.children.push_back({member,
+                                   {},
+                                   kSymbolField,
+                                   {w.span(creature).start, w.span(creature + 1).end},
+                                   w.span(creature),
+                                   {}});
+          band.range.end = w.span(creature + 1).end;
         }
         entries_.push_back(
-            {EntryKind::kBand, i + 1, name, band.range,
-             "hero band " + std::to_string(i + 1) + ": " + std::string(w.at(name)) + ", " +
-                 std::to_string(count) + (count == 1 ? " member" : " members") +
-                 (list.empty() ? "" : " (" + list + ")") + ", owner " + std::string(w.at(owner))});
+            {EntryKind::kBand, number, w.span(0), band.range,
+             "hero band " + std::to_string(number) + ": " + std::string(w.at(0)) + ", " +
+                 std::to_string(members) + (members == 1 ? " member" : " members") +
+                 (list.empty() ? "" : " (" + list + ")") + ", owner " + std::string(w.at(2))});
         add(std::move(band));
+        break;
       }
-      break;
-    case Section::kAreas:
-      for (std::int32_t i = 0, n = static_cast<std::int32_t>(w.count(5)); i < n && w.more(5); ++i) {
-        const Span id = w.take();
-        numbered(id, Token::kEntryNumber, EntryKind::kArea, i + 1);
-        const Span left = w.take();
-        const Span top = w.take();
-        const std::string from = coordinate(left, top);
-        const Span right = w.take();
-        const Span bottom = w.take();
-        const std::string to = coordinate(right, bottom);
-        const std::string label = "entrance area " + std::to_string(i + 1);
-        entries_.push_back({EntryKind::kArea,
-                            i + 1,
-                            id,
-                            {id.start, bottom.end},
-                            label + ": from " + from + " to " + to});
-        add({label, from + " to " + to, kSymbolObject, {id.start, bottom.end}, id, {}});
+      case Section::kAreas: {
+        if (w.size() < shape) break;
+        numbered(w.span(0), Token::kEntryNumber, EntryKind::kArea, number);
+        const std::string from = coordinate(w, 1, 2);
+        const std::string to = coordinate(w, 3, 4);
+        const std::string label = "entrance area " + std::to_string(number);
+        const Span whole{w.span(0).start, w.span(4).end};
+        entries_.push_back(
+            {EntryKind::kArea, number, w.span(0), whole, label + ": from " + from + " to " + to});
+        add({label, from + " to " + to, kSymbolObject, whole, w.span(0), {}});
+        break;
       }
-      break;
-    case Section::kGates:
-      for (std::int32_t i = 0, n = static_cast<std::int32_t>(w.count(3)); i < n && w.more(3); ++i) {
-        const Span id = w.take();
-        numbered(id, Token::kEntryNumber, EntryKind::kGate, i + 1);
-        const Span x = w.take();
-        const Span y = w.take();
-        const std::string at = coordinate(x, y);
-        std::string summary = "hero gate " + std::to_string(i + 1) + " at " + at;
-        const Square square{numberOf(w.at(x)).value_or(-1), numberOf(w.at(y)).value_or(-1)};
+      case Section::kGates: {
+        if (w.size() < shape) break;
+        numbered(w.span(0), Token::kEntryNumber, EntryKind::kGate, number);
+        const std::string at = coordinate(w, 1, 2);
+        std::string summary = "hero gate " + std::to_string(number) + " at " + at;
+        const Square square{numberOf(w.at(1)).value_or(-1), numberOf(w.at(2)).value_or(-1)};
         if (const std::optional<TerrainCode> t = terrainAt(square)) {
           summary += ", " + terrainName(*t);
         }
-        if (const std::optional<GateExtent> e = extentOf(EntryKind::kGate, i + 1)) {
+        if (const std::optional<GateExtent> e = extentOf(EntryKind::kGate, number)) {
           summary +=
               ", squares " + squareText(e->left, e->top) + " to " + squareText(e->right, e->bottom);
         }
-        entries_.push_back({EntryKind::kGate, i + 1, id, {id.start, y.end}, summary});
-        add({"hero gate " + std::to_string(i + 1), at, kSymbolObject, {id.start, y.end}, id, {}});
+        const Span whole{w.span(0).start, w.span(2).end};
+        entries_.push_back({EntryKind::kGate, number, w.span(0), whole, summary});
+        add({"hero gate " + std::to_string(number), at, kSymbolObject, whole, w.span(0), {}});
+        break;
       }
-      break;
-    case Section::kTriggers: {
-      bool lost = false;  // an unknown keyword: what follows cannot be told apart
-      for (std::size_t t = 0, n = w.count(3); t < n && w.more() && !lost; ++t) {
-        const std::size_t from = w.index();
-        const Span kind = w.take();
-        const std::string_view k = w.at(kind);
-        if (k == "TRIGGER_TIME" || k == "TRIGGER_SLAP_COUNT_EQUALS") {
-          if (w.more()) w.take();
-        } else if (k == "TRIGGER_CONTROL_AREA") {
-          if (!w.more(2)) break;
-          w.take();
-          reference(w.take(), EntryKind::kArea);
-        } else {
-          break;
+      case Section::kTriggers: {
+        // The condition and its operands, then the action count, then each action's words.
+        std::size_t i = 1;
+        for (; i < w.size() && w.kind(i) != WordKind::kCount; ++i) {
+          if (w.kind(i) == WordKind::kArea) reference(w, i, EntryKind::kArea);
         }
-        Symbol trigger{w.joined(from), {}, kSymbolEvent, {kind.start, w.last().end}, kind, {}};
-        const std::size_t actions = w.count(1);
-        for (std::size_t a = 0; a < actions && w.more(); ++a) {
-          const std::size_t start = w.index();
-          const Span action = w.take();
-          const std::string_view name = w.at(action);
-          if (name == "ACTION_HERO_RELEASE" && w.more(2)) {
-            reference(w.take(), EntryKind::kBand);
-            const Span which = w.take();
-            Span location = which;
-            if (which.end - which.start == 1) {
-              if (!w.more()) break;
-              location = w.take();
-            } else {
-              ++location.start;
+        Symbol trigger{w.joined(0, i), {}, kSymbolEvent, {w.span(0).start, w.span(i - 1).end},
+                       w.span(0),      {}};
+        for (++i; i < w.size();) {
+          const std::size_t action = i;
+          for (++i; i < w.size() && w.kind(i) != WordKind::kKeyword; ++i) {
+            if (w.kind(i) == WordKind::kBand) reference(w, i, EntryKind::kBand);
+            if (w.kind(i) == WordKind::kGate) reference(w, i, EntryKind::kGate);
+            if (w.kind(i) == WordKind::kLocation && w.kind(i - 1) == WordKind::kSwitch) {
+              const char which = w.at(i - 1)[0];
+              if (which == 'G' || which == 'A') {
+                reference(w, i, which == 'G' ? EntryKind::kGate : EntryKind::kArea);
+              }
             }
-            const char c = text_[which.start];
-            if (c == 'G' || c == 'A') {
-              reference(location, c == 'G' ? EntryKind::kGate : EntryKind::kArea);
-            }
-          } else if (name.starts_with("ACTION_ADD_") && w.more(2)) {
-            w.take();
-            w.take();
-          } else if (name == "ACTION_DESTROY_HERO_GATE" && w.more()) {
-            reference(w.take(), EntryKind::kGate);
-          } else {
-            lost = true;
-            break;
           }
-          trigger.children.push_back(
-              {w.joined(start), {}, kSymbolFunction, {action.start, w.last().end}, action, {}});
-          trigger.range.end = w.last().end;
+          trigger.children.push_back({w.joined(action, i),
+                                      {},
+                                      kSymbolFunction,
+                                      {w.span(action).start, w.span(i - 1).end},
+                                      w.span(action),
+                                      {}});
+          trigger.range.end = w.span(i - 1).end;
         }
         add(std::move(trigger));
+        break;
       }
-      break;
+      case Section::kScenario: {
+        const StatementInfo* statement = findStatement(Section::kScenario, w.at(0));
+        if (statement == nullptr || statement->id == Statement::kEof ||
+            w.size() < 1 + statement->operands.size()) {
+          break;
+        }
+        add({w.joined(0, w.size()),
+             {},
+             kSymbolProperty,
+             {w.span(0).start, w.span(w.size() - 1).end},
+             w.span(0),
+             {}});
+        break;
+      }
+      default:
+        break;
     }
-    case Section::kScenario:
-      while (w.more()) {
-        const std::size_t from = w.index();
-        const Span word = w.take();
-        const std::string_view k = w.at(word);
-        if (k == "EOF") break;
-        const std::size_t operands = k == "CREATURE_COUNT"                                    ? 3
-                                     : k == "START_WITH" || k == "MUST_RESEARCH" || k == "NO" ? 2
-                                                                                              : 0;
-        if (operands == 0 || !w.more(operands)) continue;
-        for (std::size_t i = 0; i < operands; ++i) w.take();
-        add({w.joined(from), {}, kSymbolProperty, {word.start, w.last().end}, word, {}});
-      }
-      break;
   }
   symbols_.push_back(std::move(section));
 }

@@ -1,7 +1,8 @@
 // What the editor features need to know about one map text: its sections, the entries that
 // numbers refer to (hero bands, entrance areas, hero gates), the numbers that refer to them, the
-// coordinate pairs, the grid squares with their terrain, and the outline. Built from the text
-// alone and from the compiler's reader; a text with mistakes gives what can be found.
+// coordinate pairs, the grid squares with their terrain, and the outline. Built from the
+// checker's readings of the text (what the reader read, word by word), so that one reading
+// serves the diagnostics and every feature; a text with mistakes gives what was read.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/check.h"
 #include "model/grammar.h"
 #include "model/level_description.h"
 #include "model/vocabulary.h"
@@ -78,7 +80,8 @@ struct Square {
 
 class MapIndex {
  public:
-  MapIndex(std::string_view text, const NameMaps& names);
+  // REQUIRES: `analysis` is of `text` and outlives the index.
+  MapIndex(std::string_view text, const NameMaps& names, const check::MapAnalysis& analysis);
 
   [[nodiscard]] std::string_view text() const { return text_; }
   [[nodiscard]] const LevelDescription& level() const { return level_; }
@@ -110,12 +113,14 @@ class MapIndex {
   [[nodiscard]] std::size_t rowStart(std::size_t row) const { return rows_[row]; }
 
  private:
-  void findSections();
-  void readSection(const SectionSpan& s);
+  // The sections, and the trace's section each keyword section is (null for the header and grid).
+  std::vector<const check::TraceSection*> findSections(const check::Trace& trace);
+  void readSection(const SectionSpan& s, const check::Trace& trace,
+                   const check::TraceSection* read);
 
   std::string_view text_;
   const NameMaps& names_;
-  LevelDescription level_;
+  const LevelDescription& level_;
   bool gui_ = false;
   std::vector<std::size_t> rows_;  // the offset of each map row read
   std::vector<SectionSpan> sections_;
