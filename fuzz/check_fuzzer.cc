@@ -1,9 +1,10 @@
 // Fuzz target: any bytes as a map text, through the checker and the compiler, in memory. The
 // checker reports an error exactly when the compiler rejects the text; its diagnostics render as
-// text, as JSON Lines and as SARIF that parse; applying its fixes never turns a level the
-// compiler accepts into one it rejects; every level the compiler accepts decodes in the
-// inspector without a single problem, each file as the kind it is. Crashes, hangs, leaks,
-// sanitizer reports and disagreements are findings.
+// text, as JSON Lines and as SARIF that parse; its trace of the map is what the reader read and
+// nothing it skipped; applying its fixes never turns a level the compiler accepts into one it
+// rejects, nor changes how any word the compiler read is read; every level the compiler accepts
+// decodes in the inspector without a single problem, each file as the kind it is. Crashes,
+// hangs, leaks, sanitizer reports and disagreements are findings.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -18,6 +19,7 @@
 
 #include "analysis/check.h"
 #include "analysis/fixes.h"
+#include "analysis/trace.h"
 #include "decoding/inspection.h"
 #include "driver/compile.h"
 #include "render/diagnostics.h"
@@ -65,7 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const ts::NameMaps names;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  const std::vector<ts::check::Diagnostic> diagnostics = ts::check::checkMap(text, names);
+  const ts::check::MapAnalysis analysis = ts::check::analyseMap(text, names);
+  const std::vector<ts::check::Diagnostic>& diagnostics = analysis.diagnostics;
+  // One reading: the trace is what the reader read, nothing it skipped.
+  if (const std::string problem =
+          ts::check::traceProblem(text, analysis.trace, analysis.level, names);
+      !problem.empty()) {
+    std::fprintf(stderr, "check_fuzzer: %s\n", problem.c_str());
+    fail("the trace is not what the reader read");
+  }
   for (const ts::check::Diagnostic& d : diagnostics) {
     if (d.span.start > text.size()) fail("a diagnostic past the end of the text");
     for (const ts::check::Note& n : d.notes) {
@@ -83,10 +93,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!error && !result.valid) fail("the compiler rejects the map, the checker reports no error");
   if (!result.valid) return 0;
 
-  // A fix never turns an accepted level into a rejected one.
+  // A fix never turns an accepted level into a rejected one, and never changes how a word the
+  // compiler read before is read.
   const ts::check::FixedText fixed = ts::check::applyFixes(text, diagnostics);
-  if (!fixed.applied.empty() && !ts::compileMap(fixed.text, names).valid) {
-    fail("applying the checker's fixes makes the compiler reject an accepted map");
+  if (!fixed.applied.empty()) {
+    if (!ts::compileMap(fixed.text, names).valid) {
+      fail("applying the checker's fixes makes the compiler reject an accepted map");
+    }
+    const ts::check::MapAnalysis after = ts::check::analyseMap(fixed.text, names);
+    if (const std::string changed =
+            ts::check::readingChanged(analysis.trace, after.trace, fixed, diagnostics);
+        !changed.empty()) {
+      std::fprintf(stderr, "check_fuzzer: %s\n", changed.c_str());
+      fail("applying the checker's fixes changes how the compiler reads an accepted map");
+    }
   }
 
   if (result.files.size() != kFileKinds.size()) fail("a valid level without its six files");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string>
 
 namespace ts::check {
 
@@ -90,6 +91,46 @@ std::vector<Diagnostic> fixNotes(const FixedText& fixed,
     notes.push_back(std::move(note));
   }
   return notes;
+}
+
+std::string readingChanged(const Trace& before, const Trace& after, const FixedText& fixed,
+                           const std::vector<Diagnostic>& diagnostics) {
+  // The edits applied, in the order of the text.
+  std::map<std::size_t, const Edit*> edits;
+  for (const AppliedFix& a : fixed.applied) {
+    for (const Edit& e : diagnostics[a.diagnostic].fixes) edits[e.offset] = &e;
+  }
+  // What the fixed text reads, by where each word starts.
+  std::map<std::size_t, std::pair<WordKind, Section>> read;
+  for (const TraceEntry& e : after.entries) {
+    for (std::size_t w = e.firstWord; w < e.firstWord + e.wordCount; ++w) {
+      read[after.words[w].start] = {after.words[w].kind, e.section};
+    }
+  }
+  for (const TraceEntry& e : before.entries) {
+    for (std::size_t w = e.firstWord; w < e.firstWord + e.wordCount; ++w) {
+      const TraceWord& word = before.words[w];
+      std::ptrdiff_t shift = 0;
+      bool edited = false;
+      for (const auto& [offset, edit] : edits) {
+        if (offset >= word.end) break;
+        if (offset + edit->length > word.start) {
+          edited = true;
+          break;
+        }
+        shift += static_cast<std::ptrdiff_t>(edit->replacement.size()) -
+                 static_cast<std::ptrdiff_t>(edit->length);
+      }
+      if (edited) continue;
+      const auto it =
+          read.find(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(word.start) + shift));
+      if (it == read.end() || it->second.first != word.kind || it->second.second != e.section) {
+        return "the word at " + std::to_string(word.start) + " (" +
+               std::string(keywordOf(e.section)) + ") is no longer read as it was";
+      }
+    }
+  }
+  return {};
 }
 
 }  // namespace ts::check

@@ -33,4 +33,12 @@ struct FixedText {
 [[nodiscard]] std::vector<Diagnostic> fixNotes(const FixedText& fixed,
                                                const std::vector<Diagnostic>& diagnostics);
 
+// The first word that `before` (the trace of `text`) read outside the edits of the applied fixes
+// and that `after` (the trace of the fixed text) does not read alike: at the same place once the
+// edits are made, as the same kind of word, in the same section. Empty when every such word is
+// read alike: the fixes changed nothing the compiler read before.
+[[nodiscard]] std::string readingChanged(const Trace& before, const Trace& after,
+                                         const FixedText& fixed,
+                                         const std::vector<Diagnostic>& diagnostics);
+
 }  // namespace ts::check

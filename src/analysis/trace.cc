@@ -1,5 +1,6 @@
 #include "analysis/trace.h"
 
+#include <algorithm>
 #include <string>
 
 #include "reader/map_reader.h"
@@ -143,7 +144,7 @@ void clearSection(LevelDescription& level, Section section) {
 
 std::vector<EntryRead> readEntries(std::string_view text, std::size_t from, std::size_t to,
                                    Section section, const LevelDescription& level,
-                                   const NameMaps& names) {
+                                   const NameMaps& names, LevelDescription* after) {
   std::string piece(keywordOf(section));
   // As many entries as the piece holds.
   piece += "\n2147483647\n";
@@ -151,6 +152,18 @@ std::vector<EntryRead> readEntries(std::string_view text, std::size_t from, std:
   piece += text.substr(from, to - from);
   LevelDescription scratch = level;
   clearSection(scratch, section);
+  // A grid cut short is no grid: the gates are read against none, as a resumed reading reads
+  // them, and the reader never looks at rows that are not there.
+  const bool whole =
+      scratch.mapRows.size() == static_cast<std::size_t>(std::max(0, scratch.mapHeight)) &&
+      std::all_of(scratch.mapRows.begin(), scratch.mapRows.end(), [&](const std::string& row) {
+        return row.size() >= static_cast<std::size_t>(std::max(0, scratch.mapWidth));
+      });
+  if (!whole) {
+    scratch.mapRows.clear();
+    scratch.mapWidth = 0;
+    scratch.mapHeight = 0;
+  }
   ProblemSink quiet(nullptr);
   PieceRecorder recorder(piece, prefix, from);
   ReadState state(piece, scratch, names, quiet, &recorder);
@@ -171,7 +184,61 @@ std::vector<EntryRead> readEntries(std::string_view text, std::size_t from, std:
                       trace.words.begin() + static_cast<std::ptrdiff_t>(e.firstWord + e.wordCount));
     entries.push_back(std::move(read));
   }
+  if (after != nullptr) *after = std::move(scratch);
   return entries;
+}
+
+std::string traceProblem(std::string_view text, const Trace& trace, const LevelDescription& level,
+                         const NameMaps& names) {
+  const auto at = [](std::size_t offset) { return " at " + std::to_string(offset); };
+  std::size_t previous = 0;
+  for (const TraceWord& w : trace.words) {
+    if (w.start >= w.end || w.end > text.size()) return "a word outside the text" + at(w.start);
+    if (w.start < previous) return "a word before the one read ahead of it" + at(w.start);
+    for (std::size_t i = w.start; i < w.end; ++i) {
+      // A grid character may be any character but a blank; a word holds no blank.
+      if (isBlank(text[i])) return "a word with a blank in it" + at(w.start);
+    }
+    previous = w.end;
+  }
+  // The level as the sections read so far build it: a later reading's gates and triggers are
+  // read against the areas and gates it read before them.
+  LevelDescription running = level;
+  for (std::size_t i = 0; i < trace.sections.size(); ++i) {
+    const TraceSection& s = trace.sections[i];
+    const std::size_t next =
+        i + 1 < trace.sections.size() ? trace.sections[i + 1].start : text.size();
+    if (s.entryCount > 0 && s.firstEntry + s.entryCount <= trace.entries.size() &&
+        trace.entryEnd(trace.entries[s.firstEntry + s.entryCount - 1]) > next) {
+      return std::string(keywordOf(s.section)) + " counts words after the next keyword" + at(next);
+    }
+    if (!sectionInfo(s.section).counted || s.countAt == static_cast<std::size_t>(-1)) continue;
+    // The reader, reading the section again from its count on, takes the same entries.
+    LevelDescription read;
+    const std::vector<EntryRead> again =
+        readEntries(text, s.countEnd, next, s.section, running, names, &read);
+    running = std::move(read);
+    for (std::size_t e = 0; e < s.entryCount; ++e) {
+      const TraceEntry& entry = trace.entries[s.firstEntry + e];
+      // The section's last entry may stand cut short by the end of its reading.
+      if (e >= again.size()) {
+        if (e + 1 == s.entryCount) break;
+        return std::string(keywordOf(s.section)) + " entry " + std::to_string(e + 1) +
+               " is not read again" + at(trace.entryStart(entry));
+      }
+      const std::vector<TraceWord>& words = again[e].words;
+      bool same = words.size() == entry.wordCount;
+      for (std::size_t k = 0; same && k < words.size(); ++k) {
+        const TraceWord& w = trace.words[entry.firstWord + k];
+        same = w.start == words[k].start && w.end == words[k].end && w.kind == words[k].kind;
+      }
+      if (!same && !(e + 1 == s.entryCount && words.size() > entry.wordCount)) {
+        return std::string(keywordOf(s.section)) + " entry " + std::to_string(e + 1) +
+               " is read otherwise" + at(trace.entryStart(entry));
+      }
+    }
+  }
+  return {};
 }
 
 }  // namespace ts::check

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -103,10 +104,20 @@ struct EntryRead {
 
 // The whole entries of `section` that the reader reads from text[from, to) when they follow the
 // section's count, in order; an entry cut short by `to` is left out. `level` is the level read
-// so far (a gate entry is read against its grid, a trigger against its areas and gates).
+// so far (a gate entry is read against its grid, a trigger against its areas and gates); with
+// `after`, the level as the reading left it, holding the section's records.
 [[nodiscard]] std::vector<EntryRead> readEntries(std::string_view text, std::size_t from,
                                                  std::size_t to, Section section,
                                                  const LevelDescription& level,
-                                                 const NameMaps& names);
+                                                 const NameMaps& names,
+                                                 LevelDescription* after = nullptr);
+
+// Checks that `trace` is what the reader read of `text`, and says what is not: every word lies in
+// the text, whole and in order; a section's words all come before the next section's keyword
+// (nothing the reader skipped is counted); and the entries of each counted section are exactly
+// those the reader reads again from the section's count, word for word. Empty when all holds.
+// `level` is the first reading's level.
+[[nodiscard]] std::string traceProblem(std::string_view text, const Trace& trace,
+                                       const LevelDescription& level, const NameMaps& names);
 
 }  // namespace ts::check

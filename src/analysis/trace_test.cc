@@ -1,0 +1,87 @@
+// One reading: what the checker's outline holds of a map is exactly what the reader consumed, and
+// the fixes it offers for a map the compiler accepts change nothing the compiler read. Over the
+// examples, the broken maps of the golden set and a large generated map.
+#include "analysis/trace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "analysis/check.h"
+#include "analysis/fixes.h"
+#include "testing/large_map.h"
+
+namespace ts::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::pair<std::string, std::string>> maps() {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const char* folder : {"examples", "tests/golden/check"}) {
+    for (const auto& entry : fs::directory_iterator(fs::path(TUNNELSMITH_SOURCE_DIR) / folder)) {
+      if (entry.path().extension() != ".txt") continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      out.emplace_back(entry.path().filename().string(),
+                       std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+  }
+  testing::LargeMapShape shape;
+  shape.width = 200;
+  shape.height = 150;
+  shape.creatures = 3000;
+  shape.triggers = 500;
+  out.emplace_back("generated", testing::largeMapText(shape));
+  return out;
+}
+
+TEST(OneReading, TheTraceIsWhatTheReaderReadAndFixesKeepIt) {
+  static const NameMaps names;
+  std::size_t entries = 0;
+  for (const auto& [name, text] : maps()) {
+    SCOPED_TRACE(name);
+    const MapAnalysis analysis = analyseMap(text, names);
+    EXPECT_EQ(traceProblem(text, analysis.trace, analysis.level, names), "");
+    entries += analysis.trace.entries.size();
+    if (!analysis.level.isValid) continue;
+    // A level that is read whole: each counted section's count is what the reader took.
+    for (const TraceSection& s : analysis.trace.sections) {
+      if (!sectionInfo(s.section).counted || s.countAt == static_cast<std::size_t>(-1)) continue;
+      const long count = std::strtol(text.c_str() + s.countAt, nullptr, 0);
+      EXPECT_EQ(static_cast<long>(s.entryCount), std::max(count, 0L)) << keywordOf(s.section);
+    }
+    const FixedText fixed = applyFixes(text, analysis.diagnostics);
+    const MapAnalysis after = analyseMap(fixed.text, names);
+    EXPECT_EQ(readingChanged(analysis.trace, after.trace, fixed, analysis.diagnostics), "");
+  }
+  EXPECT_GT(entries, 3000u);
+}
+
+// The property catches a trace that counts what the reader skipped.
+TEST(OneReading, ASkippedLineCountedIsCaught) {
+  static const NameMaps names;
+  const std::string text =
+      "L\nPlayers 1\nSize 3 x 3\n###\n#h#\n###\nMAP_CODES\n2\n# SOLID_ROCK\nh KPR1_HEART\n"
+      "# a note\nTHINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\n"
+      "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 1\n";
+  MapAnalysis analysis = analyseMap(text, names);
+  ASSERT_EQ(traceProblem(text, analysis.trace, analysis.level, names), "");
+  // The note's words taken into the legend's last entry, as a line-by-line count would take it.
+  TraceEntry& last = analysis.trace.entries[1];
+  const std::size_t note = text.find("# a note");
+  analysis.trace.words.insert(
+      analysis.trace.words.begin() + static_cast<std::ptrdiff_t>(last.firstWord + last.wordCount),
+      {WordKind::kCharacter, note, note + 1});
+  ++last.wordCount;
+  for (std::size_t e = 2; e < analysis.trace.entries.size(); ++e)
+    ++analysis.trace.entries[e].firstWord;
+  EXPECT_NE(traceProblem(text, analysis.trace, analysis.level, names), "");
+}
+
+}  // namespace
+}  // namespace ts::check
