@@ -68,6 +68,7 @@ class AllOrNothingFiles : public LevelFileSink {
   void removeTemporaries();
   [[nodiscard]] std::string path(const std::string& name) const;
   bool writeJournal();
+  void dropJournal();
   void moveIntoPlace();
 
   std::string folder_;
