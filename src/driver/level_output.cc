@@ -114,10 +114,12 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
   }
 
   // Temporaries outside a committed install are incomplete, and links at any of the writer's
-  // names are never followed: both go.
+  // names are never followed: both go. So does a lock file that a run killed while letting go
+  // of the lock had renamed aside (only Windows renames it so).
   const std::string journalBase = journalName(level);
+  const std::string lockBase = lockName(level);
   for (const std::string& name : files::namesIn(folder.empty() ? "." : folder)) {
-    bool ours = isTemporaryOf(name, journalBase);
+    bool ours = isTemporaryOf(name, journalBase) || isTemporaryOf(name, lockBase);
     for (std::size_t i = 0; i < names.size() && !ours; ++i) ours = isTemporaryOf(name, names[i]);
     const Entry entry = files::entryAt(at(name));
     if (ours && (entry == Entry::kFile || entry == Entry::kOther) && files::removeEntry(at(name))) {
@@ -125,20 +127,17 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
     }
   }
 
-  // Backups without a journal belong to an install that was being undone: the earlier files
-  // go back into place.
-  bool undone = false;
+  // Only the journal that set a backup aside may act on it. Without one, a backup is never
+  // installed: beside its level file it is what a finished install had not yet removed when the
+  // power went, and goes; alone it may be someone's file, or an earlier level file that could
+  // not be put back, and is left as it is.
   for (const std::string& name : names) {
     const std::string backup = at(backupName(name));
     const Entry entry = files::entryAt(backup);
-    if (entry == Entry::kFile && files::entryAt(at(name)) != Entry::kDirectory &&
-        files::moveEntry(backup, at(name), ignored)) {
-      undone = true;
-    } else if (entry == Entry::kOther && files::removeEntry(backup)) {
-      ++removed;
-    }
+    const bool leftover = entry == Entry::kOther ||
+                          (entry == Entry::kFile && files::entryAt(at(name)) == Entry::kFile);
+    if (leftover && files::removeEntry(backup)) ++removed;
   }
-  if (undone) done.push_back("put back the level files it was replacing");
   if (removed > 0) done.push_back("removed " + counted(removed, "leftover file", "leftover files"));
   if (done.empty()) return {};
   std::string text;
