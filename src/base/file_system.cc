@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <system_error>
 
 #include "base/platform.h"
 
@@ -46,6 +47,99 @@ std::filesystem::path pathOf(const std::string& utf8) { return platform::fileSys
 std::string inFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder == ".") return name;
   return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+namespace {
+
+// Null while the system's own operations are in use.
+Operations* replacement = nullptr;
+
+// The folder that holds `path`: "." for a bare name.
+std::string folderOf(const std::string& path) {
+  const std::u8string parent = pathOf(path).parent_path().u8string();
+  if (parent.empty()) return ".";
+  return std::string(reinterpret_cast<const char*>(parent.data()), parent.size());
+}
+
+}  // namespace
+
+Operations& operations() { return replacement != nullptr ? *replacement : systemOperations(); }
+
+UsingOperations::UsingOperations(Operations& operations) : previous_(replacement) {
+  replacement = &operations;
+}
+
+UsingOperations::~UsingOperations() { replacement = previous_; }
+
+NewFile::~NewFile() {
+  std::string ignored;
+  static_cast<void>(close(ignored));
+}
+
+bool NewFile::create(const std::string& target, std::string& reason) {
+  std::string ignored;
+  static_cast<void>(close(ignored));
+  // A name already taken, by anyone, is never opened: another is drawn.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string path = target + kTemporaryMark + platform::randomPart(kRandomPartLength);
+    switch (operations().create(path, handle_, reason)) {
+      case Operations::Created::kCreated:
+        path_ = std::move(path);
+        return true;
+      case Operations::Created::kNameTaken:
+        continue;
+      case Operations::Created::kFailed:
+        handle_ = kClosed;
+        return false;
+    }
+  }
+  reason = platform::errorText(EEXIST);
+  return false;
+}
+
+bool NewFile::write(const std::uint8_t* data, std::size_t size, std::string& reason) {
+  return operations().write(handle_, data, size, reason);
+}
+
+bool NewFile::flush(std::string& reason) { return operations().flush(handle_, reason); }
+
+bool NewFile::close(std::string& reason) {
+  if (handle_ == kClosed) return true;
+  const std::intptr_t file = handle_;
+  handle_ = kClosed;
+  return operations().close(file, reason);
+}
+
+bool moveEntry(const std::string& from, const std::string& to, std::string& reason) {
+  return operations().move(from, to, reason);
+}
+
+bool removeEntry(const std::string& path) { return operations().remove(path); }
+
+bool flushFolder(const std::string& folder, std::string& reason) {
+  return operations().flushFolder(folder.empty() ? "." : folder, reason);
+}
+
+bool replaceFile(const std::string& target, std::string_view bytes,
+                 std::optional<std::filesystem::perms> permissions, std::string& reason) {
+  NewFile file;
+  if (!file.create(target, reason)) return false;
+  const std::string temporary = file.path();
+  bool done = file.write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), reason);
+  if (done && permissions) {
+    std::error_code ignored;
+    std::filesystem::permissions(pathOf(temporary), *permissions, ignored);
+  }
+  // The data is on disk before the name points at it: a rename that outlives a power loss
+  // never shows an empty or partly written file.
+  done = done && file.flush(reason) && file.close(reason) && moveEntry(temporary, target, reason);
+  if (!done) {
+    std::string ignored;
+    static_cast<void>(file.close(ignored));
+    removeEntry(temporary);
+    return false;
+  }
+  return flushFolder(folderOf(target), reason);
 }
 
 }  // namespace files

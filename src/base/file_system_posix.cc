@@ -1,5 +1,5 @@
 // The file-system layer on POSIX systems: O_EXCL | O_NOFOLLOW for new files, flock for the lock,
-// rename for moves.
+// rename for moves, fsync for a file's data and for a folder's names.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,57 +21,90 @@ using platform::errorText;
 
 int descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
-}  // namespace
-
-NewFile::~NewFile() {
-  std::string ignored;
-  static_cast<void>(close(ignored));
-}
-
-bool NewFile::create(const std::string& target, std::string& reason) {
-  std::string ignored;
-  static_cast<void>(close(ignored));
-  // A name already taken, by anyone, is never opened: another is drawn.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = target + kTemporaryMark + platform::randomPart(kRandomPartLength);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      handle_ = fd;
-      path_ = std::move(path);
-      return true;
-    }
-    if (errno != EEXIST) {
-      reason = errorText(errno);
-      return false;
-    }
-  }
-  reason = errorText(EEXIST);
-  return false;
-}
-
-bool NewFile::write(const std::uint8_t* data, std::size_t size, std::string& reason) {
-  while (size > 0) {
-    const ::ssize_t n = ::write(descriptor(handle_), data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      reason = errorText(n < 0 ? errno : ENOSPC);
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool NewFile::close(std::string& reason) {
-  if (handle_ == kClosed) return true;
-  const int result = ::close(descriptor(handle_));
-  handle_ = kClosed;
-  if (result != 0) {
+// fsync rather than fdatasync: replaceFile gives a new file its permissions before flushing it,
+// and fdatasync may leave them out.
+bool flushDescriptor(int fd, std::string& reason) {
+  while (::fsync(fd) != 0) {
+    if (errno == EINTR) continue;
+    // A file system that cannot flush (EINVAL, ENOTSUP) promises nothing more with a retry;
+    // failing every run there would make the compiler useless on it.
+    if (errno == EINVAL || errno == ENOTSUP) return true;
     reason = errorText(errno);
     return false;
   }
   return true;
+}
+
+class SystemOperations final : public Operations {
+ public:
+  Created create(const std::string& path, std::intptr_t& file, std::string& reason) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      file = fd;
+      return Created::kCreated;
+    }
+    if (errno == EEXIST) return Created::kNameTaken;
+    reason = errorText(errno);
+    return Created::kFailed;
+  }
+
+  bool write(std::intptr_t file, const std::uint8_t* data, std::size_t size,
+             std::string& reason) override {
+    while (size > 0) {
+      const ::ssize_t n = ::write(descriptor(file), data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        reason = errorText(n < 0 ? errno : ENOSPC);
+        return false;
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  bool flush(std::intptr_t file, std::string& reason) override {
+    return flushDescriptor(descriptor(file), reason);
+  }
+
+  bool close(std::intptr_t file, std::string& reason) override {
+    if (::close(descriptor(file)) != 0) {
+      reason = errorText(errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool move(const std::string& from, const std::string& to, std::string& reason) override {
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    reason = errorText(errno);
+    return false;
+  }
+
+  bool remove(const std::string& path) override {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+  }
+
+  bool flushFolder(const std::string& folder, std::string& reason) override {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      // A folder that lets others add files but not list them cannot be opened to be flushed;
+      // its names last as long as the file system makes them last.
+      if (errno == EACCES || errno == EPERM) return true;
+      reason = errorText(errno);
+      return false;
+    }
+    const bool flushed = flushDescriptor(fd, reason);
+    ::close(fd);
+    return flushed;
+  }
+};
+
+}  // namespace
+
+Operations& systemOperations() {
+  static SystemOperations system;
+  return system;
 }
 
 ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
@@ -85,7 +118,7 @@ ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
       // A link planted at the lock's name is removed, never followed; the lock file is then
       // made anew.
       if (errno == ELOOP && planted++ < 8 && entryAt(path) == Entry::kOther) {
-        removeEntry(path);
+        systemOperations().remove(path);
         continue;
       }
       reason = errorText(errno);
@@ -94,7 +127,9 @@ ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
     struct stat held {};
     if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
       ::close(fd);
-      if (planted++ < 8 && entryAt(path) == Entry::kOther && removeEntry(path)) continue;
+      if (planted++ < 8 && entryAt(path) == Entry::kOther && systemOperations().remove(path)) {
+        continue;
+      }
       reason = errorText(EINVAL);
       return Outcome::kFailed;
     }
@@ -139,14 +174,6 @@ Entry entryAt(const std::string& path) {
   if (S_ISDIR(info.st_mode)) return Entry::kDirectory;
   return Entry::kOther;
 }
-
-bool moveEntry(const std::string& from, const std::string& to, std::string& reason) {
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  reason = errorText(errno);
-  return false;
-}
-
-bool removeEntry(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 std::vector<std::string> namesIn(const std::string& folder) {
   std::vector<std::string> names;

@@ -1,6 +1,7 @@
-// The file-system layer on Windows: CreateFileW with CREATE_NEW for new files, LockFileEx for
-// the lock, MoveFileExW with MOVEFILE_REPLACE_EXISTING for moves. A link (a reparse point) is
-// never opened through: it is seen, moved or removed as itself.
+// The file-system layer on Windows: CreateFileW with CREATE_NEW for new files, FlushFileBuffers
+// for their data, LockFileEx for the lock, MoveFileExW with MOVEFILE_REPLACE_EXISTING and
+// MOVEFILE_WRITE_THROUGH for moves. A link (a reparse point) is never opened through: it is
+// seen, moved or removed as itself.
 #include <thread>
 
 #include "base/file_system.h"
@@ -46,61 +47,95 @@ bool namesFile(const std::string& path, const FileIdentity& held) {
   return same;
 }
 
-}  // namespace
-
-NewFile::~NewFile() {
-  std::string ignored;
-  static_cast<void>(close(ignored));
-}
-
-bool NewFile::create(const std::string& target, std::string& reason) {
-  std::string ignored;
-  static_cast<void>(close(ignored));
-  // CREATE_NEW fails for any name already taken, by a file or a link: another is drawn.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = target + kTemporaryMark + platform::randomPart(kRandomPartLength);
-    const HANDLE file =
-        ::CreateFileW(platform::wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      handle_ = reinterpret_cast<std::intptr_t>(file);
-      path_ = std::move(path);
-      return true;
-    }
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      reason = platform::errorText(platform::errorNumber(error));
-      return false;
-    }
+// A move replaces `to`, and is on disk before it returns. Windows has no call that flushes a
+// folder's names as POSIX systems fsync a folder; what it offers is the order. NTFS writes
+// changes to names through its log in the order they are made, and MoveFileExW with
+// MOVEFILE_WRITE_THROUGH does not return until the move is on disk: by then every name made,
+// moved or removed before it is on disk too. flushFolder has nothing left to do.
+bool moveFile(const std::string& from, const std::string& to, std::string& reason) {
+  // A link at `to` is replaced as itself, never written through.
+  if (::MoveFileExW(platform::wide(from).c_str(), platform::wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
   }
-  reason = platform::errorText(EEXIST);
+  reason = lastErrorText();
   return false;
 }
 
-bool NewFile::write(const std::uint8_t* data, std::size_t size, std::string& reason) {
-  while (size > 0) {
-    const DWORD chunk = size > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (::WriteFile(handleOf(handle_), data, chunk, &written, nullptr) == 0 || written == 0) {
-      reason = written == 0 && ::GetLastError() == ERROR_SUCCESS ? platform::errorText(ENOSPC)
-                                                                 : lastErrorText();
-      return false;
-    }
-    data += written;
-    size -= written;
+bool removeFile(const std::string& path) {
+  const std::wstring name = platform::wide(path);
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  // A link to a folder is removed as a folder would be; a real folder never is.
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           ::RemoveDirectoryW(name.c_str()) != 0;
   }
-  return true;
+  if (::DeleteFileW(name.c_str()) != 0) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool NewFile::close(std::string& reason) {
-  if (handle_ == kClosed) return true;
-  const bool closed = ::CloseHandle(handleOf(handle_)) != 0;
-  handle_ = kClosed;
-  if (!closed) {
+class SystemOperations final : public Operations {
+ public:
+  Created create(const std::string& path, std::intptr_t& file, std::string& reason) override {
+    const HANDLE created =
+        ::CreateFileW(platform::wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (created != INVALID_HANDLE_VALUE) {
+      file = reinterpret_cast<std::intptr_t>(created);
+      return Created::kCreated;
+    }
+    // CREATE_NEW fails for any name already taken, by a file or a link.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return Created::kNameTaken;
+    reason = platform::errorText(platform::errorNumber(error));
+    return Created::kFailed;
+  }
+
+  bool write(std::intptr_t file, const std::uint8_t* data, std::size_t size,
+             std::string& reason) override {
+    while (size > 0) {
+      const DWORD chunk = size > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (::WriteFile(handleOf(file), data, chunk, &written, nullptr) == 0 || written == 0) {
+        reason = written == 0 && ::GetLastError() == ERROR_SUCCESS ? platform::errorText(ENOSPC)
+                                                                   : lastErrorText();
+        return false;
+      }
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+
+  bool flush(std::intptr_t file, std::string& reason) override {
+    if (::FlushFileBuffers(handleOf(file)) != 0) return true;
     reason = lastErrorText();
     return false;
   }
-  return true;
+
+  bool close(std::intptr_t file, std::string& reason) override {
+    if (::CloseHandle(handleOf(file)) != 0) return true;
+    reason = lastErrorText();
+    return false;
+  }
+
+  bool move(const std::string& from, const std::string& to, std::string& reason) override {
+    return moveFile(from, to, reason);
+  }
+
+  bool remove(const std::string& path) override { return removeFile(path); }
+
+  // Every move was on disk before it returned (see moveFile).
+  bool flushFolder(const std::string&, std::string&) override { return true; }
+};
+
+}  // namespace
+
+Operations& systemOperations() {
+  static SystemOperations system;
+  return system;
 }
 
 ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
@@ -123,7 +158,7 @@ ProcessLock::Outcome ProcessLock::acquire(const std::string& path,
     if (!identify(file, held, &attributes) ||
         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
       ::CloseHandle(file);
-      if (planted++ < 8 && entryAt(path) == Entry::kOther && removeEntry(path)) continue;
+      if (planted++ < 8 && entryAt(path) == Entry::kOther && removeFile(path)) continue;
       reason = platform::errorText(EINVAL);
       return Outcome::kFailed;
     }
@@ -160,11 +195,11 @@ void ProcessLock::release() {
   // last handle is closed, and a waiter holds one, so the file is first renamed out of the way,
   // then removed (it goes when the last waiter closes it).
   const std::string aside = path_ + kTemporaryMark + platform::randomPart(kRandomPartLength);
-  std::string ignored;
-  if (moveEntry(path_, aside, ignored)) {
-    removeEntry(aside);
+  // Nothing depends on this move lasting: it need not be write-through.
+  if (::MoveFileExW(platform::wide(path_).c_str(), platform::wide(aside).c_str(), 0) != 0) {
+    removeFile(aside);
   } else {
-    removeEntry(path_);
+    removeFile(path_);
   }
   ::CloseHandle(handleOf(handle_));
   handle_ = kClosed;
@@ -177,30 +212,6 @@ Entry entryAt(const std::string& path) {
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Entry::kDirectory;
   if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return Entry::kOther;
   return Entry::kFile;
-}
-
-bool moveEntry(const std::string& from, const std::string& to, std::string& reason) {
-  // A link at `to` is replaced as itself, never written through.
-  if (::MoveFileExW(platform::wide(from).c_str(), platform::wide(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING) != 0) {
-    return true;
-  }
-  reason = lastErrorText();
-  return false;
-}
-
-bool removeEntry(const std::string& path) {
-  const std::wstring name = platform::wide(path);
-  const DWORD attributes = ::GetFileAttributesW(name.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  // A link to a folder is removed as a folder would be; a real folder never is.
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           ::RemoveDirectoryW(name.c_str()) != 0;
-  }
-  if (::DeleteFileW(name.c_str()) != 0) return true;
-  const DWORD error = ::GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 std::vector<std::string> namesIn(const std::string& folder) {

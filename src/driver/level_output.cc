@@ -103,6 +103,8 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
       }
       static_cast<void>(files::moveEntry(temporary, target, ignored));
     }
+    // The moves are on disk before the journal that would redo them goes.
+    static_cast<void>(files::flushFolder(folder, ignored));
     for (const std::string& name : names) files::removeEntry(at(backupName(name)));
     if (!temporaries.empty()) done.push_back("finished its install");
   }
@@ -112,10 +114,12 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
   }
 
   // Temporaries outside a committed install are incomplete, and links at any of the writer's
-  // names are never followed: both go.
+  // names are never followed: both go. So does a lock file that a run killed while letting go
+  // of the lock had renamed aside (only Windows renames it so).
   const std::string journalBase = journalName(level);
+  const std::string lockBase = lockName(level);
   for (const std::string& name : files::namesIn(folder.empty() ? "." : folder)) {
-    bool ours = isTemporaryOf(name, journalBase);
+    bool ours = isTemporaryOf(name, journalBase) || isTemporaryOf(name, lockBase);
     for (std::size_t i = 0; i < names.size() && !ours; ++i) ours = isTemporaryOf(name, names[i]);
     const Entry entry = files::entryAt(at(name));
     if (ours && (entry == Entry::kFile || entry == Entry::kOther) && files::removeEntry(at(name))) {
@@ -123,20 +127,17 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
     }
   }
 
-  // Backups without a journal belong to an install that was being undone: the earlier files
-  // go back into place.
-  bool undone = false;
+  // Only the journal that set a backup aside may act on it. Without one, a backup is never
+  // installed: beside its level file it is what a finished install had not yet removed when the
+  // power went, and goes; alone it may be someone's file, or an earlier level file that could
+  // not be put back, and is left as it is.
   for (const std::string& name : names) {
     const std::string backup = at(backupName(name));
     const Entry entry = files::entryAt(backup);
-    if (entry == Entry::kFile && files::entryAt(at(name)) != Entry::kDirectory &&
-        files::moveEntry(backup, at(name), ignored)) {
-      undone = true;
-    } else if (entry == Entry::kOther && files::removeEntry(backup)) {
-      ++removed;
-    }
+    const bool leftover = entry == Entry::kOther ||
+                          (entry == Entry::kFile && files::entryAt(at(name)) == Entry::kFile);
+    if (leftover && files::removeEntry(backup)) ++removed;
   }
-  if (undone) done.push_back("put back the level files it was replacing");
   if (removed > 0) done.push_back("removed " + counted(removed, "leftover file", "leftover files"));
   if (done.empty()) return {};
   std::string text;
@@ -157,10 +158,12 @@ class AllOrNothingFiles::TemporaryOutput : public FileOutput {
     restart();
     file_ = file;
   }
-  // Writes what is left and closes the file; false, with the reason, when any write failed.
+  // Writes what is left, puts it on disk and closes the file; false, with the reason, when any
+  // of that failed.
   [[nodiscard]] bool finish(std::string& reason) {
     flush();
     if (file_ != nullptr) {
+      if (reason_.empty()) static_cast<void>(file_->flush(reason_));
       std::string closeReason;
       if (!file_->close(closeReason) && reason_.empty()) reason_ = closeReason;
       file_ = nullptr;
@@ -268,6 +271,17 @@ void AllOrNothingFiles::removeTemporaries() {
   temporaries_.clear();
 }
 
+// Removes the journal of an install that was given up, before its temporaries go: a journal
+// that outlived them would install the few that were left.
+void AllOrNothingFiles::dropJournal() {
+  files::removeEntry(journal_);
+  journal_.clear();
+  std::string ignored;
+  static_cast<void>(files::flushFolder(folder_, ignored));
+}
+
+// The journal is on disk, and so are the names of the temporaries it lists, before the first
+// install step: a power loss can then leave a journal only with every file it installs.
 bool AllOrNothingFiles::writeJournal() {
   std::string text = std::string(kJournalHeading) + "\n";
   for (const std::string& temporary : temporaries_) text += temporary + "\n";
@@ -276,7 +290,7 @@ bool AllOrNothingFiles::writeJournal() {
   const std::string journal = path(journalName(level_));
   if (!file.create(journal, reason) ||
       !file.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), reason) ||
-      !file.close(reason)) {
+      !file.flush(reason) || !file.close(reason) || !files::flushFolder(folder_, reason)) {
     files::removeEntry(file.path());
     failAt(names_.size(), journalName(level_), reason);
     return false;
@@ -287,6 +301,12 @@ bool AllOrNothingFiles::writeJournal() {
     return false;
   }
   journal_ = journal;
+  if (!files::flushFolder(folder_, reason)) {
+    // The journal may not last: it goes, so that nothing is installed under it.
+    dropJournal();
+    failAt(names_.size(), journalName(level_), reason);
+    return false;
+  }
   step("journal written");
   return true;
 }
@@ -297,29 +317,47 @@ void AllOrNothingFiles::moveIntoPlace() {
   if (!writeJournal()) return;
   std::vector<bool> backedUp(names_.size(), false);
   std::size_t installed = 0;
-  auto undo = [&](std::size_t index, const std::string& reason) {
-    failAt(index, names_[index], reason);
-    // Without the journal, a run cut short while undoing is undone by the next run.
-    files::removeEntry(journal_);
-    journal_.clear();
-    for (std::size_t j = 0; j < installed; ++j) files::removeEntry(path(names_[j]));
+  auto undo = [&](std::size_t index, const std::string& name, const std::string& reason) {
+    failAt(index, name, reason);
+    // The new files go back to their temporary names and the earlier ones back into place
+    // while the journal stands, and it goes only once that is on disk: a run cut short while
+    // undoing is finished by the next run instead, from the journal. The new files are away
+    // on disk before an earlier file takes a name back, which would otherwise replace a new
+    // file that the journal can no longer find.
     std::string ignored;
+    for (std::size_t j = 0; j < installed; ++j) {
+      if (!files::moveEntry(path(names_[j]), path(temporaries_[j]), ignored)) {
+        files::removeEntry(path(names_[j]));
+      }
+    }
+    static_cast<void>(files::flushFolder(folder_, ignored));
     for (std::size_t j = 0; j < names_.size(); ++j) {
       if (backedUp[j])
         static_cast<void>(files::moveEntry(path(backupName(names_[j])), path(names_[j]), ignored));
     }
+    static_cast<void>(files::flushFolder(folder_, ignored));
+    dropJournal();
   };
   std::string reason;
   for (std::size_t i = 0; i < names_.size(); ++i) {
     const std::string target = path(names_[i]);
     if (files::entryAt(target) != files::Entry::kNone) {
-      if (!files::moveEntry(target, path(backupName(names_[i])), reason)) return undo(i, reason);
+      if (!files::moveEntry(target, path(backupName(names_[i])), reason)) {
+        return undo(i, names_[i], reason);
+      }
       backedUp[i] = true;
       step("set aside " + names_[i]);
     }
-    if (!files::moveEntry(path(temporaries_[i]), target, reason)) return undo(i, reason);
+    if (!files::moveEntry(path(temporaries_[i]), target, reason)) {
+      return undo(i, names_[i], reason);
+    }
     ++installed;
     step("installed " + names_[i]);
+  }
+  // Every move is on disk before the earlier files and the journal go; a folder that cannot be
+  // flushed keeps its earlier files, as when a move fails.
+  if (!files::flushFolder(folder_, reason)) {
+    return undo(names_.size(), journalName(level_), reason);
   }
   temporaries_.clear();
   for (std::size_t i = 0; i < names_.size(); ++i) {

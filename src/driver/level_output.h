@@ -32,10 +32,11 @@ struct OutputOptions {
 [[nodiscard]] std::string journalName(std::string_view level);    // "<level>.tunnelsmith-install"
 [[nodiscard]] std::string backupName(const std::string& target);  // "<target>.tunnelsmith-old"
 
-// Brings `folder` back to one complete set of the level's files after an interrupted run: a
-// committed install is finished, one that was being undone is undone, and temporary files are
-// removed. Returns what was done ("finished its install, removed 2 leftover files"), or an
-// empty text when nothing was found.
+// Brings `folder` back to one complete set of the level's files after an interrupted run, or
+// a power loss during one: a committed install (one with a journal) is finished, and
+// temporary files are removed, as are backups left beside their level files. Returns what was
+// done ("finished its install, removed 2 leftover files"), or an empty text when nothing was
+// found.
 // REQUIRES: the level's lock is held; `names` are the level's six file names.
 std::string recoverInterruptedRun(const std::string& folder, std::string_view level,
                                   const std::vector<std::string>& names);
@@ -68,6 +69,7 @@ class AllOrNothingFiles : public LevelFileSink {
   void removeTemporaries();
   [[nodiscard]] std::string path(const std::string& name) const;
   bool writeJournal();
+  void dropJournal();
   void moveIntoPlace();
 
   std::string folder_;

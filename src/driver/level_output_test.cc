@@ -244,5 +244,43 @@ TEST(AllOrNothingFiles, CleanupIsReportedOnceAndWaitingForTheLockIsBounded) {
   EXPECT_EQ(setIn(folder, compiled), "old");
 }
 
+// Without a journal nothing is installed: a backup beside its level file is a leftover of a
+// finished install, and goes; one with no level file beside it may be anyone's, and stays where
+// it is. A lock file that a run killed while letting go had renamed aside (on Windows) goes too.
+TEST(AllOrNothingFiles, WithoutAJournalLeftoversGoAndNoBackupIsInstalled) {
+  const CompileResult compiled = compileMap(lair1Text());
+  std::vector<std::string> names;
+  for (const LevelFile& file : compiled.files) names.push_back(file.name);
+  struct Case {
+    const char* planted;
+    bool earlierSet;
+    const char* cleanedUp;
+    bool stays;
+  };
+  const Case cases[] = {
+      {"Lair1.tunnelsmith-lock.tunnelsmith-tmp.Ab12Cd", true, "removed 1 leftover file", false},
+      {"Lair1Map.kld.tunnelsmith-old", true, "removed 1 leftover file", false},
+      {"Lair1Things.kld.tunnelsmith-old", false, "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.planted) + (c.earlierSet ? " beside an earlier set" : " alone"));
+    Folder folder;
+    if (c.earlierSet) {
+      for (const LevelFile& file : compiled.files) {
+        std::ofstream(folder.root() / file.name, std::ios::binary) << "old " + file.name;
+      }
+    }
+    std::ofstream(folder.root() / c.planted, std::ios::binary) << "planted";
+    files::ProcessLock lock;
+    std::string reason;
+    ASSERT_EQ(lock.acquire((folder.root() / lockName("Lair1")).string(),
+                           std::chrono::milliseconds(1000), reason),
+              files::ProcessLock::Outcome::kLocked);
+    EXPECT_EQ(recoverInterruptedRun(folder.root().string(), "Lair1", names), c.cleanedUp);
+    EXPECT_EQ(setIn(folder, compiled), c.earlierSet ? "old" : "none");
+    EXPECT_EQ(fs::exists(folder.root() / c.planted), c.stays);
+  }
+}
+
 }  // namespace
 }  // namespace ts

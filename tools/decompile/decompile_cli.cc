@@ -123,14 +123,7 @@ bool readLevel(const std::vector<std::string>& given,
 
 // A new file beside the target, renamed into place when complete.
 bool writeText(const std::string& path, const std::string& text, std::string& reason) {
-  files::NewFile temp;
-  if (!temp.create(path, reason)) return false;
-  if (!temp.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), reason) ||
-      !temp.close(reason) || !files::moveEntry(temp.path(), path, reason)) {
-    files::removeEntry(temp.path());
-    return false;
-  }
-  return true;
+  return files::replaceFile(path, text, std::nullopt, reason);
 }
 
 }  // namespace

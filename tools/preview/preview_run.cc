@@ -86,19 +86,12 @@ bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostr
   return haveMap ? true : usage();
 }
 
-// Writes a new file beside the target, created exclusively under an unpredictable name, and
-// renames it into place: a failed run leaves an earlier picture as it was, and a link planted
-// beside the target is never written through.
+// A failed run leaves an earlier picture as it was, and a link planted beside the target is
+// never written through.
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                std::string& reason) {
-  files::NewFile temp;
-  if (!temp.create(path, reason)) return false;
-  if (!temp.write(bytes.data(), bytes.size(), reason) || !temp.close(reason) ||
-      !files::moveEntry(temp.path(), path, reason)) {
-    files::removeEntry(temp.path());
-    return false;
-  }
-  return true;
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return files::replaceFile(path, text, std::nullopt, reason);
 }
 
 }  // namespace
