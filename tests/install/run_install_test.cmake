@@ -2,7 +2,7 @@
 # program in this folder against that prefix alone. Run with cmake -P and:
 #   BUILD_DIR     the built Tunnelsmith build tree to install
 #   WORK_DIR      scratch folder, emptied first: WORK_DIR/prefix and WORK_DIR/consumer
-#   GENERATOR, MAKE_PROGRAM, CXX_COMPILER, BUILD_TYPE, CXX_FLAGS   as the build tree used them
+#   GENERATOR, MAKE_PROGRAM, CXX_COMPILER, BUILD_TYPE, FLAGS   as the build tree used them
 #   MAP, LEVEL    the map file the consumer compiles and the level name it expects
 cmake_minimum_required(VERSION 3.25)
 
@@ -43,8 +43,8 @@ endif()
 if(BUILD_TYPE)
   list(APPEND configure -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
 endif()
-if(CXX_FLAGS)
-  list(APPEND configure "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
+if(FLAGS)
+  list(APPEND configure "-DCMAKE_CXX_FLAGS=${FLAGS}")
 endif()
 step("configure the consumer" ${configure})
 
