@@ -9,7 +9,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -132,22 +131,36 @@ Json diagnosticJson(const tunnelsmith::Diagnostic& d, const tunnelsmith::TextLin
   return j;
 }
 
-// A fixes document of another shape than apply_fixes takes.
-struct BadFixes : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-// One diagnostic's fixes from the apply_fixes document: its "fixes" array, or an object
-// holding one. Throws BadFixes or nlohmann's exceptions on any other shape.
-std::vector<tunnelsmith::TextEdit> editsOf(const Json& element) {
-  const Json& edits = element.is_object() ? element.at("fixes") : element;
-  if (!edits.is_array()) throw BadFixes("a diagnostic's fixes are not an array");
-  std::vector<tunnelsmith::TextEdit> result;
-  for (const Json& e : edits) {
-    result.push_back({{e.at("start").get<std::size_t>(), e.at("end").get<std::size_t>()},
-                      e.at("replacement").get<std::string>()});
+// The edits of one diagnostic in the apply_fixes document: its "fixes" array, or an object
+// holding one. Empty with `why` said on any other shape. Nothing here throws on a bad document:
+// where exceptions end the program (the WebAssembly module), a bad input must not.
+bool readEdits(const Json& element, std::vector<tunnelsmith::TextEdit>& edits, std::string& why) {
+  const Json* list = &element;
+  if (element.is_object()) {
+    const auto fixes = element.find("fixes");
+    if (fixes == element.end()) {
+      why = "a diagnostic without fixes";
+      return false;
+    }
+    list = &*fixes;
   }
-  return result;
+  if (!list->is_array()) {
+    why = "a diagnostic's fixes are not an array";
+    return false;
+  }
+  for (const Json& e : *list) {
+    const auto start = e.is_object() ? e.find("start") : e.end();
+    const auto end = e.is_object() ? e.find("end") : e.end();
+    const auto replacement = e.is_object() ? e.find("replacement") : e.end();
+    if (start == e.end() || end == e.end() || replacement == e.end() ||
+        !start->is_number_unsigned() || !end->is_number_unsigned() || !replacement->is_string()) {
+      why = "a fix is not {start, end, replacement}";
+      return false;
+    }
+    edits.push_back(
+        {{start->get<std::size_t>(), end->get<std::size_t>()}, replacement->get<std::string>()});
+  }
+  return true;
 }
 
 Json badFixes(std::string_view why) {
@@ -207,19 +220,21 @@ tunnelsmith_result* tunnelsmith_apply_fixes(const char* text, size_t size, const
     const std::string_view mapText = textOf(text, size);
     std::vector<tunnelsmith::Diagnostic> diagnostics;
     Json problems = Json::array();
-    try {
-      const Json fixes = Json::parse(textOf(fixes_json, fixes_size));
-      if (!fixes.is_array()) throw BadFixes("the document is not an array");
+    std::string why;
+    const Json fixes = Json::parse(textOf(fixes_json, fixes_size), nullptr, false);
+    if (fixes.is_discarded()) {
+      why = "the document is not JSON";
+    } else if (!fixes.is_array()) {
+      why = "the document is not an array";
+    } else {
       for (const Json& element : fixes) {
         diagnostics.emplace_back();
-        diagnostics.back().fixes = editsOf(element);
+        if (!readEdits(element, diagnostics.back().fixes, why)) break;
       }
-    } catch (const Json::exception& e) {
+    }
+    if (!why.empty()) {
       diagnostics.clear();
-      problems.push_back(badFixes(e.what()));
-    } catch (const BadFixes& e) {
-      diagnostics.clear();
-      problems.push_back(badFixes(e.what()));
+      problems.push_back(badFixes(why));
     }
     tunnelsmith::FixResult fixed = tunnelsmith::applyFixes(mapText, diagnostics);
     doc["applied"] = fixed.applied;
