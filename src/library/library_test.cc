@@ -385,6 +385,9 @@ TEST(PublicLibrary, VocabularyHoldsTheNamesTheReaderKnows) {
   }
 }
 
+// In the WebAssembly module a C++ exception ends the module instead (the JavaScript interface
+// reports that), so there is nothing to catch.
+#ifndef __EMSCRIPTEN__
 TEST(PublicLibrary, NoExceptionLeavesAnEntryPoint) {
   const auto fail = [](std::string message) { return std::vector<std::string>{message}; };
   const auto thrown = detail::guarded(
@@ -395,6 +398,7 @@ TEST(PublicLibrary, NoExceptionLeavesAnEntryPoint) {
       [](const std::string&) -> std::vector<std::string> { throw std::bad_alloc(); });
   EXPECT_TRUE(failingTwice.empty());
 }
+#endif
 
 }  // namespace
 }  // namespace tunnelsmith
