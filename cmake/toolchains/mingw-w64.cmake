@@ -22,6 +22,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 find_program(TUNNELSMITH_WINE NAMES wine64 wine PATHS /usr/lib/wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all ${TUNNELSMITH_WINE})
 
-# nlohmann-json is header-only: the host's headers serve (see cmake/windows/nlohmann_json).
-set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/../windows/nlohmann_json CACHE PATH
+# nlohmann-json is header-only: the host's headers serve (see cmake/cross/nlohmann_json).
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/../cross/nlohmann_json CACHE PATH
     "nlohmann-json for the cross build: the host's headers")

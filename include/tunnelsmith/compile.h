@@ -59,7 +59,9 @@ struct CompileResult {
 
 // Reads and checks `mapText` (the whole contents of a map file; a UTF-8 byte-order mark is
 // skipped) and, when it is valid, builds the six level files. A bad map never throws: every
-// mistake is a Problem, and offsets count from the first byte of `mapText`.
+// mistake is a Problem, and offsets count from the first byte of `mapText`. Nothing else throws
+// either: a failure inside the library (running out of memory) is an error named
+// "internal-error".
 [[nodiscard]] CompileResult compileMap(std::string_view mapText);
 
 // The version of the library linked, "major.minor". Equal to kVersion from

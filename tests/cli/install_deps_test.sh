@@ -3,15 +3,18 @@
 # stand-ins on PATH, and the script runs from a copy in a scratch checkout, so nothing is ever
 # installed. Cases: nothing missing (nothing done); a package missing without root (the exact
 # command to run, status 1); the same as root (apt-get installs exactly the missing packages);
-# the editor tests' npm packages installed only while missing or older than their lock file; an
+# the editor tests' npm packages installed only while missing or older than their lock file, and
+# the WebAssembly tests' for the wasm set (Chromium and Emscripten installed with the others); an
 # unknown set (status 2).
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/bin" "$work/repo/scripts" "$work/repo/editors/vscode/node_modules"
+mkdir -p "$work/bin" "$work/repo/scripts" "$work/repo/editors/vscode/node_modules" \
+  "$work/repo/js/node_modules"
 cp "$1" "$work/repo/scripts/install-deps"
 script="$work/repo/scripts/install-deps"
 echo '{}' > "$work/repo/editors/vscode/package-lock.json"
+echo '{}' > "$work/repo/js/package-lock.json"
 cat > "$work/bin/dpkg-query" <<'FAKE'
 #!/bin/sh
 for package in $FAKE_MISSING; do [ "$package" = "$3" ] && exit 1; done
@@ -19,7 +22,7 @@ printf installed
 FAKE
 printf '#!/bin/sh\necho "$FAKE_UID"\n' > "$work/bin/id"
 printf '#!/bin/sh\necho "apt-get $*" >> "$FAKE_LOG"\n' > "$work/bin/apt-get"
-printf '#!/bin/sh\necho "npm $1" >> "$FAKE_LOG"\n' > "$work/bin/npm"
+printf '#!/bin/sh\necho "npm $1 $3" >> "$FAKE_LOG"\n' > "$work/bin/npm"
 chmod +x "$work/bin/"*
 export PATH="$work/bin:$PATH" FAKE_LOG="$work/apt.log"
 failures=0
@@ -40,7 +43,7 @@ check() {
 
 FAKE_MISSING="" FAKE_UID=1000 check "nothing missing but the npm packages" 0 \
   "install-deps: every package for 'dev' is installed
-install-deps: installing the npm packages of editors/vscode" "npm ci" --
+install-deps: installing the npm packages of editors/vscode" "npm ci $work/repo/scripts/../editors/vscode" --
 touch "$work/repo/editors/vscode/node_modules/.package-lock.json"
 FAKE_MISSING="" FAKE_UID=1000 check "nothing missing" 0 \
   "install-deps: every package for 'dev' is installed" "" --
@@ -52,6 +55,14 @@ FAKE_MISSING="libgtest-dev" FAKE_UID=1000 check "tests not wanted" 0 \
 FAKE_MISSING="libpng-dev" FAKE_UID=0 check "missing, root" 0 \
   "install-deps: installing libpng-dev" "apt-get update -qq
 apt-get install -y -qq --no-install-recommends libpng-dev" -- release
+FAKE_MISSING="emscripten chromium" FAKE_UID=0 check "the wasm set, as root" 0 \
+  "install-deps: installing emscripten chromium
+install-deps: installing the npm packages of js" "apt-get update -qq
+apt-get install -y -qq --no-install-recommends emscripten chromium
+npm ci $work/repo/scripts/../js" -- wasm
+touch "$work/repo/js/node_modules/.package-lock.json"
+FAKE_MISSING="" FAKE_UID=1000 check "the wasm set, nothing missing" 0 \
+  "install-deps: every package for 'wasm' is installed" "" -- wasm
 FAKE_MISSING="" FAKE_UID=0 check "unknown set" 2 \
-  "usage: scripts/install-deps [compiler|release|dev|ci|windows]" "" -- everything
+  "usage: scripts/install-deps [compiler|release|dev|ci|windows|wasm]" "" -- everything
 exit $((failures > 0))

@@ -2,11 +2,12 @@
 # program in this folder against that prefix alone. Run with cmake -P and:
 #   BUILD_DIR     the built Tunnelsmith build tree to install
 #   WORK_DIR      scratch folder, emptied first: WORK_DIR/prefix and WORK_DIR/consumer
-#   GENERATOR, MAKE_PROGRAM, CXX_COMPILER, BUILD_TYPE, CXX_FLAGS   as the build tree used them
+#   GENERATOR, MAKE_PROGRAM, C_COMPILER, CXX_COMPILER, BUILD_TYPE, FLAGS (C and C++)
+#                 as the build tree used them
 #   MAP, LEVEL    the map file the consumer compiles and the level name it expects
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var BUILD_DIR WORK_DIR GENERATOR CXX_COMPILER MAP LEVEL)
+foreach(var BUILD_DIR WORK_DIR GENERATOR C_COMPILER CXX_COMPILER MAP LEVEL)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_install_test.cmake needs -D${var}=...")
   endif()
@@ -35,7 +36,8 @@ step("install into ${prefix} (build the project first)"
   ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config})
 
 set(configure ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR} -B ${consumer} -G ${GENERATOR}
-  -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
+  -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+  -DCMAKE_PREFIX_PATH=${prefix}
   -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
 if(MAKE_PROGRAM)
   list(APPEND configure -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM})
@@ -43,8 +45,8 @@ endif()
 if(BUILD_TYPE)
   list(APPEND configure -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
 endif()
-if(CXX_FLAGS)
-  list(APPEND configure "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
+if(FLAGS)
+  list(APPEND configure "-DCMAKE_C_FLAGS=${FLAGS}" "-DCMAKE_CXX_FLAGS=${FLAGS}")
 endif()
 step("configure the consumer" ${configure})
 
@@ -60,4 +62,6 @@ endif()
 
 step("build the consumer" ${CMAKE_COMMAND} --build ${consumer} ${config})
 step("run the consumer" ${consumer}/tunnelsmith_consumer ${MAP} ${LEVEL})
+message("${step_output}")
+step("run the C consumer" ${consumer}/tunnelsmith_consumer_c ${MAP})
 message("${step_output}")

@@ -1,5 +1,5 @@
-# nlohmann-json is header-only, so a cross build can use the host's copy (Debian's
-# nlohmann-json3-dev): through a folder that holds that one library, never the host's whole
+# nlohmann-json is header-only, so a cross build (Windows, WebAssembly) can use the host's copy
+# (Debian's nlohmann-json3-dev): through a folder that holds that one library, never the host's whole
 # /usr/include, whose C headers are not the target's.
 set(_tunnelsmith_json_headers /usr/include/nlohmann)
 if(NOT EXISTS ${_tunnelsmith_json_headers}/json.hpp)

@@ -1,0 +1,152 @@
+// Tunnelsmith's JavaScript interface: the level compiler and its tools as WebAssembly.
+
+export type Severity = "error" | "warning" | "note";
+
+export interface Problem {
+  name: string;
+  severity: Severity;
+  /** Byte offset in the map text, or null for the map as a whole. */
+  offset: number | null;
+  message: string;
+}
+
+export interface LevelFile {
+  name: string;
+  bytes: Uint8Array;
+}
+
+export interface CompileResult {
+  /** What the command-line compiler prints for the map, its banner and file list aside. */
+  console: string;
+  valid: boolean;
+  problems: Problem[];
+  /** Map, triggers, things, players, variables and level information; empty when not valid. */
+  files: LevelFile[];
+}
+
+export interface Edit {
+  start: number;
+  end: number;
+  replacement: string;
+}
+
+export interface Square {
+  x: number;
+  y: number;
+}
+
+export interface Note {
+  message: string;
+  start: number;
+  end: number;
+  /** From 1. */
+  line: number;
+  /** From 1, in bytes. */
+  column: number;
+  square?: Square;
+}
+
+export interface Diagnostic {
+  id: string;
+  severity: Severity;
+  message: string;
+  start: number;
+  end: number;
+  line: number;
+  column: number;
+  notes: Note[];
+  fixes: Edit[];
+  suggestions: Edit[];
+  square?: Square;
+  afterFirstError: boolean;
+}
+
+export interface CheckResult {
+  diagnostics: Diagnostic[];
+  errors: number;
+  warnings: number;
+  /** Only when the module failed inside. */
+  problems?: Problem[];
+}
+
+/** The inspector's JSON document of one level file (tunnelsmith-inspect --json). */
+export interface Inspection {
+  path: string;
+  kind: string;
+  length: number;
+  wellFormed: boolean;
+  chunks: unknown[];
+  records: unknown[];
+  map?: unknown;
+  triggerTree?: unknown[];
+  problems: { offset: number; message: string }[];
+}
+
+/** The inspector's --diff document. */
+export interface Diff {
+  a: { path: string; kind: string; problems: { offset: number; message: string }[] };
+  b: { path: string; kind: string; problems: { offset: number; message: string }[] };
+  identical: boolean;
+  squaresChanged: number;
+  byteRuns: number;
+  differences: unknown[];
+  /** "different-kinds" when the files could not be compared. */
+  problems: Problem[];
+}
+
+export interface Finding {
+  /** Index of the file in the compiler's order. */
+  file: number;
+  offset: number;
+  message: string;
+}
+
+export interface Decompilation {
+  /** The map text, UTF-8. */
+  text: Uint8Array;
+  /** The text compiles to the same six files, byte for byte. */
+  exact: boolean;
+  damaged: boolean;
+  problems: Finding[];
+}
+
+export interface NamedValue {
+  name: string;
+  value: number;
+}
+
+export interface Vocabulary {
+  terrains: NamedValue[];
+  creatures: NamedValue[];
+  objects: NamedValue[];
+  doors: NamedValue[];
+  traps: NamedValue[];
+  rooms: NamedValue[];
+  spells: NamedValue[];
+  players: NamedValue[];
+  levels: NamedValue[];
+}
+
+/** A string is encoded as UTF-8; a Uint8Array is taken as it is. */
+export type Text = string | Uint8Array;
+
+export interface Tunnelsmith {
+  /** "major.minor" */
+  readonly version: string;
+  compile(text: Text): CompileResult;
+  check(text: Text): CheckResult;
+  /** `fixes`: check's diagnostics, or their fixes arrays. Gives the mended text. */
+  applyFixes(text: Text, fixes: (Diagnostic | Edit[])[]): Uint8Array;
+  inspect(bytes: Uint8Array): Inspection;
+  diff(bytesA: Uint8Array, bytesB: Uint8Array): Diff;
+  /** `files`: the six level files in the compiler's order, as compile gives them. */
+  decompile(files: LevelFile[]): Decompilation;
+  vocabulary(): Vocabulary;
+}
+
+export interface LoadOptions {
+  /** The module's bytes, or the URL to fetch them from, instead of the file beside the glue. */
+  wasm?: Uint8Array | ArrayBuffer | URL | string;
+}
+
+export function loadTunnelsmith(options?: LoadOptions): Promise<Tunnelsmith>;
