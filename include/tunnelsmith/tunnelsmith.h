@@ -6,5 +6,6 @@
 #include "tunnelsmith/compile.h"
 #include "tunnelsmith/decompile.h"
 #include "tunnelsmith/inspect.h"
+#include "tunnelsmith/outline.h"
 #include "tunnelsmith/version.h"
 #include "tunnelsmith/vocabulary.h"

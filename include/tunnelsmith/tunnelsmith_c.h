@@ -60,6 +60,13 @@ tunnelsmith_result* tunnelsmith_diff(const unsigned char* a, size_t a_size, cons
 tunnelsmith_result* tunnelsmith_decompile(const unsigned char* const files[6],
                                           const size_t sizes[6]);
 tunnelsmith_result* tunnelsmith_vocabulary(void);
+/* The outline of a map text (tunnelsmith/outline.h): {levelName, players, grid: {width, height,
+   twoCharacters, rowStarts, terrain}, sections: [{section, keyword, span, count, firstEntry,
+   entryCount}], entries: [{section, number, span, words: [{kind, start, end}], square?,
+   covers?}], references: [{target, number, span, entry}]}, spans as {start, end}. When every row
+   was read, file 0 is "terrain": each square's terrain code, 32 bits little-endian, row 0 first,
+   and grid.terrain is 0 (the file's index); otherwise grid.terrain is null. */
+tunnelsmith_result* tunnelsmith_outline(const char* text, size_t size);
 
 /* "major.minor", of the library linked. */
 const char* tunnelsmith_version(void);

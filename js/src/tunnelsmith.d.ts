@@ -127,6 +127,73 @@ export interface Vocabulary {
   levels: NamedValue[];
 }
 
+/** Bytes [start, end) of the map text. */
+export interface Span {
+  start: number;
+  end: number;
+}
+
+export type SectionName =
+  | "header"
+  | "grid"
+  | "MAP_CODES"
+  | "THINGS"
+  | "CREATURES"
+  | "DOORS"
+  | "TRAPS"
+  | "HEARTS_AND_GOLD"
+  | "HERO_BANDS"
+  | "AREAS"
+  | "HERO_GATES"
+  | "TRIGGERS"
+  | "SCENARIO_DESCRIPTION";
+
+export interface OutlineWord extends Span {
+  /** What the reader read the word as: "keyword", "x", "y", "creature", "player", ... */
+  kind: string;
+}
+
+export interface OutlineEntry {
+  section: SectionName;
+  /** From 1, within its section. */
+  number: number;
+  span: Span;
+  words: OutlineWord[];
+  /** The square a placement, heart centre or gate names. */
+  square?: Square;
+  /** The squares an entrance area covers, or a gate's extent on the grid. */
+  covers?: { left: number; top: number; right: number; bottom: number };
+}
+
+export interface OutlineSection {
+  section: SectionName;
+  keyword: Span;
+  span: Span;
+  count: Span | null;
+  firstEntry: number;
+  entryCount: number;
+}
+
+export interface Outline {
+  levelName: string;
+  players: number;
+  grid: {
+    width: number;
+    height: number;
+    /** The map-drawing tool's format: two characters a square. */
+    twoCharacters: boolean;
+    rowStarts: number[];
+    /** Each square's terrain code, row 0 first; null unless every row was read. */
+    terrain: Uint32Array | null;
+  };
+  sections: OutlineSection[];
+  entries: OutlineEntry[];
+  /** Numbers in triggers naming a band, an area or a gate, and the entry they name. */
+  references: { target: SectionName; number: number; span: Span; entry: number | null }[];
+  /** Only when the module failed inside. */
+  problems?: Problem[];
+}
+
 /** A string is encoded as UTF-8; a Uint8Array is taken as it is. */
 export type Text = string | Uint8Array;
 
@@ -142,6 +209,7 @@ export interface Tunnelsmith {
   /** `files`: the six level files in the compiler's order, as compile gives them. */
   decompile(files: LevelFile[]): Decompilation;
   vocabulary(): Vocabulary;
+  outline(text: Text): Outline;
 }
 
 export interface LoadOptions {

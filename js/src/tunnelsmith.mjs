@@ -159,6 +159,19 @@ class Tunnelsmith {
   vocabulary() {
     return this.#call("vocabulary", [], () => []).document;
   }
+
+  // The map's sections, entries with their words, grid and cross-references; the terrain of
+  // every square as a Uint32Array (row 0 first), or null when the grid was not read whole.
+  outline(text) {
+    const { document, files } = this.#call("outline", [bytesOf(text)]);
+    if (document.grid === undefined) return document;
+    const bytes = files[0]?.bytes;
+    const terrain =
+      bytes === undefined
+        ? null
+        : new Uint32Array(bytes.buffer, bytes.byteOffset, bytes.byteLength / 4);
+    return { ...document, grid: { ...document.grid, terrain } };
+  }
 }
 
 // Resolves once the module is ready. `options.wasm`: the module's bytes or their URL, where

@@ -139,6 +139,23 @@ describe("inspect, diff, decompile and the vocabularies", () => {
     assert.equal(ts.diff(compiled.files[0].bytes, compiled.files[2].bytes).problems[0].name, "different-kinds");
     assert.equal(ts.inspect(new Uint8Array([1, 2, 3])).wellFormed, false);
   });
+  test("the outline holds what the reader read, word by word", () => {
+    const text = readFileSync(new URL("../../examples/lair1.txt", import.meta.url), "utf8");
+    const outline = ts.outline(text);
+    assert.equal(outline.levelName, "Lair1");
+    assert.deepEqual([outline.grid.width, outline.grid.height], [12, 10]);
+    assert.equal(outline.grid.terrain.length, 120);
+    // The square (0, 0) is SOLID_ROCK, which the legend gives '#'.
+    const rock = ts.vocabulary().terrains.find((t) => t.name === "SOLID_ROCK").value;
+    assert.equal(outline.grid.terrain[0], rock);
+    const troll = outline.entries.find((e) => e.section === "CREATURES");
+    assert.deepEqual(troll.square, { x: 3, y: 3 });
+    assert.deepEqual(troll.words.map((w) => text.slice(w.start, w.end)), ["TROLL", "3", "3", "L4", "P1"]);
+    assert.deepEqual(troll.words.map((w) => w.kind), ["creature", "x", "y", "level", "player"]);
+    const release = outline.references.find((r) => r.target === "HERO_GATES");
+    assert.equal(outline.entries[release.entry].section, "HERO_GATES");
+    assert.equal(ts.outline("").grid.terrain, null);
+  });
   test("the vocabularies list the names the compiler knows", () => {
     const v = ts.vocabulary();
     for (const list of ["terrains", "creatures", "objects", "doors", "traps", "rooms", "spells", "players", "levels"]) {

@@ -218,4 +218,28 @@ TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
   tunnelsmith_result_free(nullptr);
 }
 
+TEST(CInterface, OutlineSaysWhatTheCppInterfaceSaysWithTheTerrainAsAFile) {
+  const std::string text = readExample("lair1.txt");
+  const tunnelsmith::Outline expected = tunnelsmith::outlineMap(text);
+  const Result r = owned(tunnelsmith_outline(text.data(), text.size()));
+  const Json outline = documentOf(r);
+  EXPECT_EQ(outline["levelName"], "Lair1");
+  EXPECT_EQ(outline["entries"].size(), expected.entries.size());
+  EXPECT_EQ(outline["sections"].size(), expected.sections.size());
+  EXPECT_EQ(outline["references"].size(), expected.references.size());
+  EXPECT_EQ(outline["entries"][0]["words"][0]["kind"], "character");
+  EXPECT_EQ(outline["grid"]["terrain"], 0);
+  const std::vector<std::uint8_t> terrain = fileOf(r, 0);
+  ASSERT_EQ(terrain.size(), expected.grid.terrain.size() * 4);
+  for (std::size_t i = 0; i < expected.grid.terrain.size(); ++i) {
+    const std::uint32_t code = terrain[4 * i] | terrain[4 * i + 1] << 8 | terrain[4 * i + 2] << 16 |
+                               static_cast<std::uint32_t>(terrain[4 * i + 3]) << 24;
+    ASSERT_EQ(code, expected.grid.terrain[i]) << i;
+  }
+  // A text without a grid: no terrain file.
+  const Result empty = owned(tunnelsmith_outline(nullptr, 0));
+  EXPECT_TRUE(documentOf(empty)["grid"]["terrain"].is_null());
+  EXPECT_EQ(tunnelsmith_result_file_count(empty.get()), 0u);
+}
+
 }  // namespace

@@ -400,5 +400,55 @@ TEST(PublicLibrary, NoExceptionLeavesAnEntryPoint) {
 }
 #endif
 
+// The outline is the checker's trace, word by word, with the grid's terrain and the squares and
+// entries the words name; on every pinned map and example.
+TEST(PublicLibrary, OutlineGivesWhatTheReaderRead) {
+  const ts::NameMaps names;
+  for (const std::string& text : mapsToCheck()) {
+    const ts::check::MapAnalysis analysis = ts::check::analyseMap(text, names);
+    const Outline outline = outlineMap(text);
+    ASSERT_EQ(outline.sections.size(), analysis.trace.sections.size());
+    ASSERT_EQ(outline.entries.size(), analysis.trace.entries.size());
+    for (std::size_t e = 0; e < outline.entries.size(); ++e) {
+      const ts::check::TraceEntry& read = analysis.trace.entries[e];
+      const OutlineEntry& entry = outline.entries[e];
+      ASSERT_EQ(entry.words.size(), read.wordCount);
+      for (std::size_t w = 0; w < entry.words.size(); ++w) {
+        const ts::check::TraceWord& word = analysis.trace.words[read.firstWord + w];
+        EXPECT_EQ(entry.words[w].span.start, word.start);
+        EXPECT_EQ(static_cast<int>(entry.words[w].kind), static_cast<int>(word.kind));
+      }
+    }
+    for (const CrossReference& r : outline.references) {
+      if (!r.entry) continue;
+      EXPECT_EQ(outline.entries[*r.entry].section, r.target);
+    }
+  }
+  // What the words name: lair1's first creature stands on (3, 3), gate 1 covers its G squares,
+  // square (0, 0) is SOLID_ROCK, and the first release names band 1.
+  const Outline lair = outlineMap(readExample("lair1.txt"));
+  EXPECT_EQ(lair.levelName, "Lair1");
+  ASSERT_EQ(lair.grid.terrain.size(), 12u * 10u);
+  EXPECT_EQ(lair.grid.terrain[0],
+            static_cast<std::uint32_t>(ts::NameMaps().findTerrainCode("SOLID_ROCK")));
+  const auto first = [&](SectionKind section) {
+    for (const OutlineEntry& e : lair.entries) {
+      if (e.section == section) return e;
+    }
+    return OutlineEntry{};
+  };
+  EXPECT_EQ(squareText(first(SectionKind::kCreatures).square), " square 3,3");
+  const OutlineEntry gate = first(SectionKind::kGates);
+  ASSERT_TRUE(gate.covers);
+  EXPECT_EQ((std::array<std::int32_t, 4>{gate.covers->left, gate.covers->top, gate.covers->right,
+                                         gate.covers->bottom}),
+            (std::array<std::int32_t, 4>{9, 6, 10, 7}));
+  ASSERT_FALSE(lair.references.empty());
+  EXPECT_EQ(lair.references[0].target, SectionKind::kBands);
+  EXPECT_EQ(wordKindName(WordKind::kPlayer), "player");
+  EXPECT_EQ(sectionName(SectionKind::kGrid), "grid");
+  EXPECT_TRUE(outlineMap("").grid.terrain.empty());
+}
+
 }  // namespace
 }  // namespace tunnelsmith

@@ -124,6 +124,13 @@ int main(int argc, char** argv) {
   std::cout << '\n';
   expect(vocabulary.creatures.size() > 10 && vocabulary.terrains.size() > 10,
          "the vocabularies are listed");
+  const tunnelsmith::Outline outline = tunnelsmith::outlineMap(text);
+  std::cout << "outline: " << outline.sections.size() << " sections, " << outline.entries.size()
+            << " entries\n";
+  expect(outline.levelName == argv[2] && !outline.entries.empty() &&
+             outline.grid.terrain.size() ==
+                 static_cast<std::size_t>(outline.grid.width) * outline.grid.height,
+         "the outline holds the level's entries and every square's terrain");
 
   std::cout << (failures == 0 ? "ok\n" : "failed\n");
   return failures == 0 ? 0 : 1;

@@ -74,6 +74,10 @@ int main(int argc, char** argv) {
   expect(says(r, "\"creatures\":[{\"name\":"), "the vocabularies");
   tunnelsmith_result_free(r);
 
+  r = tunnelsmith_outline(text, (size_t)length);
+  expect(says(r, "\"entries\":[{") && tunnelsmith_result_file_count(r) == 1, "the outline");
+  tunnelsmith_result_free(r);
+
   tunnelsmith_result_free(compiled);
   free(text);
   printf(failures == 0 ? "ok\n" : "failed\n");
