@@ -125,6 +125,10 @@ export interface Vocabulary {
   spells: NamedValue[];
   players: NamedValue[];
   levels: NamedValue[];
+  /** The section keywords, in the order they are read. */
+  sections: string[];
+  /** The words that start a statement: hearts and gold, triggers, actions, scenario, EOF. */
+  statements: { word: string; section: string; operands: string[]; summary: string }[];
 }
 
 /** Bytes [start, end) of the map text. */

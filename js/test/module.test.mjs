@@ -163,5 +163,8 @@ describe("inspect, diff, decompile and the vocabularies", () => {
     }
     assert.ok(v.creatures.some((c) => c.name === "TROLL"));
     assert.deepEqual(v.levels[0], { name: "L1", value: 1 });
+    assert.equal(v.sections[0], "MAP_CODES");
+    const release = v.statements.find((s) => s.word === "ACTION_HERO_RELEASE");
+    assert.deepEqual([release.section, release.operands], ["TRIGGERS", ["<band>", "G|A", "<number>"]]);
   });
 });

@@ -367,6 +367,15 @@ tunnelsmith_result* tunnelsmith_vocabulary(void) {
            {"traps", namesJson(v.traps)},       {"rooms", namesJson(v.rooms)},
            {"spells", namesJson(v.spells)},     {"players", namesJson(v.players)},
            {"levels", namesJson(v.levels)}};
+    doc["sections"] = v.sections;
+    Json statements = Json::array();
+    for (const tunnelsmith::StatementWord& s : v.statements) {
+      statements.push_back({{"word", s.word},
+                            {"section", s.section},
+                            {"operands", s.operands},
+                            {"summary", s.summary}});
+    }
+    doc["statements"] = std::move(statements);
   });
 }
 

@@ -205,6 +205,10 @@ TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
        {"terrains", "objects", "doors", "traps", "rooms", "spells", "players", "levels"}) {
     EXPECT_FALSE(vocabulary[list].empty()) << list;
   }
+  EXPECT_EQ(vocabulary["sections"].size(), v.sections.size());
+  ASSERT_EQ(vocabulary["statements"].size(), v.statements.size());
+  EXPECT_EQ(vocabulary["statements"][0]["word"], "KPR1_HEART_CENTER");
+  EXPECT_EQ(vocabulary["statements"][0]["operands"], (Json{"<x>", "<y>"}));
   EXPECT_EQ(tunnelsmith_version(), tunnelsmith::version());
 
   // No input gives NULL or a document that is not JSON.

@@ -24,6 +24,7 @@
 #include "decompile/decompile.h"
 #include "driver/compile.h"
 #include "library/guarded.h"
+#include "model/grammar.h"
 #include "model/vocabulary.h"
 #include "tunnelsmith/tunnelsmith.h"
 
@@ -356,6 +357,15 @@ TEST(PublicLibrary, DecompileGivesTheDecompilersTextAndFindings) {
 TEST(PublicLibrary, VocabularyHoldsTheNamesTheReaderKnows) {
   const Vocabulary v = vocabulary();
   const ts::NameMaps names;
+  // The grammar: every section keyword the reader searches for, every statement word it knows.
+  ASSERT_EQ(v.sections.size(), ts::kSectionCount - 2);
+  for (const std::string& keyword : v.sections) EXPECT_TRUE(ts::sectionOfKeyword(keyword));
+  ASSERT_EQ(v.statements.size(), ts::kStatementCount);
+  for (const StatementWord& s : v.statements) {
+    const ts::StatementInfo* info = ts::findStatement(*ts::sectionOfKeyword(s.section), s.word);
+    ASSERT_NE(info, nullptr) << s.word;
+    EXPECT_EQ(s.operands.size(), info->operands.size()) << s.word;
+  }
   struct List {
     const char* what;
     const std::vector<NamedValue>* names;
