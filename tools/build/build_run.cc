@@ -12,6 +12,7 @@
 
 #include "base/file_system.h"
 #include "map_build.h"
+#include "options.h"
 #include "tool_cli.h"
 
 namespace ts::build {
@@ -126,27 +127,15 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   std::string folder = ".";
   bool werror = false;
   bool watching = false;
-  bool optionsEnded = false;
   std::vector<std::string> paths;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnded || arg.empty() || arg[0] != '-') {
-      paths.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "--werror") {
-      werror = true;
-    } else if (arg == "--watch") {
-      watching = true;
-    } else if (arg == "-o" && i + 1 < args.size()) {
-      folder = args[++i];
-    } else if (arg == "-o") {
-      out << "option -o needs the output folder after it\n" << kUsage;
-      return cli::kUsage;
-    } else {
-      out << "unknown option: " << arg << "\n" << kUsage;
-      return cli::kUsage;
-    }
+  std::string error;
+  if (!cli::OptionParser()
+           .flag("--werror", werror)
+           .flag("--watch", watching)
+           .value("-o", folder, "the output folder")
+           .parse(args, paths, error)) {
+    out << error << "\n" << kUsage;
+    return cli::kUsage;
   }
   if (paths.empty()) {
     out << kUsage;

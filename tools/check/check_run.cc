@@ -9,6 +9,7 @@
 #include "base/file_io.h"
 #include "fix.h"
 #include "model/problems.h"
+#include "options.h"
 #include "render/diagnostics.h"
 #include "tool_cli.h"
 
@@ -47,40 +48,28 @@ struct Options {
 // The options, or nothing after printing what is wrong.
 std::optional<Options> parse(const std::vector<std::string>& args, std::ostream& out) {
   Options options;
-  const auto wrong = [&out](std::string_view what) {
-    out << what << "\n" << kUsage;
+  std::string color = "auto";
+  std::string format = "text";
+  std::string error;
+  const bool parsed = cli::OptionParser()
+                          .flag("--werror", options.werror)
+                          .flag("--fix", options.fix)
+                          .flag("--backup", options.backup)
+                          .choice("--color", {"auto", "always", "never"}, color, "always")
+                          .choice("--format", {"text", "json", "sarif"}, format)
+                          .parse(args, options.paths, error);
+  if (parsed && options.backup && !options.fix) error = "--backup needs --fix";
+  if (parsed && error.empty() && options.paths.empty()) error = "no map file given";
+  if (!error.empty()) {
+    out << error << "\n" << kUsage;
     return std::nullopt;
-  };
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (arg == "--werror") {
-      options.werror = true;
-    } else if (arg == "--fix") {
-      options.fix = true;
-    } else if (arg == "--backup") {
-      options.backup = true;
-    } else if (arg == "--color" || arg == "--color=always") {
-      options.color = Options::Color::kAlways;
-    } else if (arg == "--color=never") {
-      options.color = Options::Color::kNever;
-    } else if (arg == "--color=auto") {
-      options.color = Options::Color::kAuto;
-    } else if (arg == "--format=text") {
-      options.format = OutputFormat::kText;
-    } else if (arg == "--format=json") {
-      options.format = OutputFormat::kJson;
-    } else if (arg == "--format=sarif") {
-      options.format = OutputFormat::kSarif;
-    } else if (arg.starts_with("--color") || arg.starts_with("--format")) {
-      return wrong("unknown value: " + std::string(arg));
-    } else if (!arg.empty() && arg[0] == '-') {
-      return wrong("unknown option: " + std::string(arg));
-    } else {
-      options.paths.push_back(args[i]);
-    }
   }
-  if (options.backup && !options.fix) return wrong("--backup needs --fix");
-  if (options.paths.empty()) return wrong("no map file given");
+  options.color = color == "always"  ? Options::Color::kAlways
+                  : color == "never" ? Options::Color::kNever
+                                     : Options::Color::kAuto;
+  options.format = format == "json"    ? OutputFormat::kJson
+                   : format == "sarif" ? OutputFormat::kSarif
+                                       : OutputFormat::kText;
   return options;
 }
 

@@ -6,6 +6,7 @@
 #include "base/file_system.h"
 #include "decompile/decompile.h"
 #include "format/level_files.h"
+#include "options.h"
 #include "tool_cli.h"
 
 namespace ts::decompile {
@@ -40,21 +41,12 @@ struct Options {
 };
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::ostream& err) {
-  bool optionsDone = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.files.push_back(arg);
-    } else if (arg == "--") {
-      optionsDone = true;
-    } else if (arg == "-o" && i + 1 < args.size() && options.output.empty()) {
-      options.output = args[++i];
-    } else {
-      err << kProgram << ": " << (arg == "-o" ? "-o needs one file name" : "unknown option " + arg)
-          << '\n'
-          << kHelp;
-      return false;
-    }
+  std::string error;
+  if (!cli::OptionParser()
+           .value("-o", options.output, "the map text's file name")
+           .parse(args, options.files, error)) {
+    err << kProgram << ": " << error << '\n' << kHelp;
+    return false;
   }
   if (options.files.empty() || options.files.size() > kLevelFileCount) {
     err << kHelp;

@@ -21,6 +21,7 @@
 #include "base/file_io.h"
 #include "model/grammar.h"
 #include "model/vocabulary.h"
+#include "options.h"
 #include "tool_cli.h"
 
 namespace {
@@ -259,15 +260,10 @@ int main(int argc, char** argv) {
   const std::vector<List> all = lists();
   bool check = false;
   std::vector<std::string> files;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--check") {
-      check = true;
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      std::cout << "Syntax is " << argv[0] << " [--check] [FILE]... (--help explains)\n";
-      return ts::cli::kUsage;
-    } else {
-      files.push_back(args[i]);
-    }
+  std::string error;
+  if (!ts::cli::OptionParser().flag("--check", check).parse(args, files, error)) {
+    std::cout << error << "\nSyntax is " << argv[0] << " [--check] [FILE]... (--help explains)\n";
+    return ts::cli::kUsage;
   }
   if (files.empty()) {
     if (check) {

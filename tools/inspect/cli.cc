@@ -5,6 +5,7 @@
 #include "base/file_io.h"
 #include "decoding/diff.h"
 #include "decoding/inspection.h"
+#include "options.h"
 #include "render/inspection_json.h"
 #include "render_text.h"
 
@@ -38,21 +39,13 @@ struct Options {
 };
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::ostream& err) {
-  bool optionsDone = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.files.push_back(arg);
-    } else if (arg == "--") {
-      optionsDone = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--diff") {
-      options.diff = true;
-    } else {
-      err << kProgram << ": unknown option " << arg << '\n' << kHelp;
-      return false;
-    }
+  std::string error;
+  if (!cli::OptionParser()
+           .flag("--json", options.json)
+           .flag("--diff", options.diff)
+           .parse(args, options.files, error)) {
+    err << kProgram << ": " << error << '\n' << kHelp;
+    return false;
   }
   if (options.files.empty() || (options.diff && options.files.size() != 2)) {
     err << kHelp;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "server.h"
 #include "tool_cli.h"
 
@@ -33,11 +34,19 @@ int main(int argc, char** argv) {
   if (ts::cli::answersHelpOrVersion(args, "tunnelsmith-lsp", kHelp, std::cout)) {
     return ts::cli::kSuccess;
   }
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    // Clients add these; the server always talks over standard input and output.
-    if (args[i] == "--stdio" || args[i].starts_with("--clientProcessId")) continue;
-    std::cerr << "tunnelsmith-lsp: unknown argument '" << args[i]
-              << "' (try tunnelsmith-lsp --help)\n";
+  // Clients add these; the server always talks over standard input and output.
+  bool stdio = false;
+  std::string client;
+  std::vector<std::string> operands;
+  std::string error;
+  if (!ts::cli::OptionParser()
+           .flag("--stdio", stdio)
+           .value("--clientProcessId", client, "the client's process number")
+           .parse(args, operands, error) ||
+      !operands.empty()) {
+    std::cerr << "tunnelsmith-lsp: "
+              << (error.empty() ? "unknown argument: " + operands.front() : error)
+              << " (try tunnelsmith-lsp --help)\n";
     return ts::cli::kUsage;
   }
   std::ios::sync_with_stdio(false);

@@ -9,6 +9,7 @@
 #include "draw.h"
 #include "model/level_description.h"
 #include "model/problems.h"
+#include "options.h"
 #include "png_encode.h"
 #include "reader/map_reader.h"
 #include "tool_cli.h"
@@ -60,30 +61,29 @@ bool parseArgs(const std::vector<std::string>& args, Options& options, std::ostr
             << std::endl;
     return false;
   };
-  bool haveMap = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o" || arg == "--scale") {
-      if (i + 1 == args.size()) return usage();
-      const std::string& value = args[++i];
-      if (arg == "-o") {
-        options.output = value;
-        continue;
-      }
-      const std::optional<int> scale = parseScale(value);
-      if (!scale) {
-        console << "Bad scale: " << value << "; a square is 1 to " << kMaxScale << " pixels"
-                << std::endl;
-        return false;
-      }
-      options.scale = *scale;
-      continue;
-    }
-    if (haveMap || (arg.size() > 1 && arg[0] == '-')) return usage();
-    options.mapFile = arg;
-    haveMap = true;
+  std::string output;
+  std::string scale;
+  std::vector<std::string> maps;
+  std::string error;
+  if (!cli::OptionParser()
+           .value("-o", output, "the picture's file name")
+           .value("--scale", scale, "the pixels of a square")
+           .parse(args, maps, error) ||
+      maps.size() != 1) {
+    return usage();
   }
-  return haveMap ? true : usage();
+  options.mapFile = maps.front();
+  if (!output.empty()) options.output = output;
+  if (!scale.empty()) {
+    const std::optional<int> pixels = parseScale(scale);
+    if (!pixels) {
+      console << "Bad scale: " << scale << "; a square is 1 to " << kMaxScale << " pixels"
+              << std::endl;
+      return false;
+    }
+    options.scale = *pixels;
+  }
+  return true;
 }
 
 // A failed run leaves an earlier picture as it was, and a link planted beside the target is
