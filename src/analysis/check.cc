@@ -96,32 +96,6 @@ void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector
 
 }  // namespace
 
-std::string closestName(std::string_view word, const std::vector<std::string_view>& candidates) {
-  std::string best;
-  std::size_t bestDistance = std::max<std::size_t>(1, word.size() / 3) + 1;
-  std::vector<std::size_t> previous;
-  std::vector<std::size_t> current;
-  for (std::string_view candidate : candidates) {
-    previous.resize(candidate.size() + 1);
-    current.resize(candidate.size() + 1);
-    for (std::size_t j = 0; j <= candidate.size(); ++j) previous[j] = j;
-    for (std::size_t i = 1; i <= word.size(); ++i) {
-      current[0] = i;
-      for (std::size_t j = 1; j <= candidate.size(); ++j) {
-        const std::size_t substitution =
-            previous[j - 1] + (word[i - 1] == candidate[j - 1] ? 0 : 1);
-        current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
-      }
-      std::swap(previous, current);
-    }
-    if (previous[candidate.size()] < bestDistance) {
-      bestDistance = previous[candidate.size()];
-      best = std::string(candidate);
-    }
-  }
-  return best;
-}
-
 namespace {
 
 // The reader's own warnings and notes; the fatal problem is explained on its own.

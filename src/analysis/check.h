@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/check_ids.h"
+#include "analysis/spelling.h"
 #include "analysis/trace.h"
 #include "model/level_description.h"
 #include "model/problems.h"
@@ -95,9 +96,5 @@ struct MapAnalysis {
   bool gui = false;               // the map-drawing tool's format
 };
 [[nodiscard]] MapAnalysis analyseMap(std::string_view text, const NameMaps& names);
-
-// The closest name of `candidates` to `word`, when one is near enough to be a likely typo.
-[[nodiscard]] std::string closestName(std::string_view word,
-                                      const std::vector<std::string_view>& candidates);
 
 }  // namespace ts::check

@@ -38,8 +38,7 @@ struct Hint {
   std::string text;
 };
 Hint didYouMean(std::string_view word, const std::vector<std::string_view>& names) {
-  std::string upperWord(word);
-  for (char& c : upperWord) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  const std::string upperWord = upperCase(word);
   for (std::string_view name : names) {
     if (name == upperWord)
       return {upperWord, "did you mean " + upperWord + "? names are upper case"};

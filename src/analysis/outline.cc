@@ -24,14 +24,6 @@ constexpr std::array<bool, 256> kBlanks = [] {
 
 inline bool blank(char c) { return kBlanks[static_cast<unsigned char>(c)]; }
 
-std::string upper(std::string_view word) {
-  std::string text(word);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 }  // namespace
 
 Section sectionOf(Stage stage) {
@@ -298,7 +290,7 @@ const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& h
       kind = line == keyword ? KeywordLine::kExact
              : alone         ? KeywordLine::kBlanks
                              : KeywordLine::kWithText;
-    } else if (alone ? upper(first) == keyword || closestName(first, names) == keyword
+    } else if (alone ? upperCase(first) == keyword || closestName(first, names) == keyword
                      : words.size() <= kLongestNearMiss && spacedKeyword(words, keyword)) {
       kind = KeywordLine::kNearMiss;
     } else {

@@ -70,12 +70,12 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
     const std::string w(word);
     Located l{offset, Severity::kWarning, "", CheckId::kNone, offset + word.size()};
     const bool hearts = section == ts::keywordOf(Section::kHearts);
-    std::string upper = w;
-    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const std::string upper = upperCase(word);
     const std::vector<std::string_view>& known = hearts ? kHeartWords : kStatements;
-    std::string near = std::find(known.begin(), known.end(), upper) != known.end()
-                           ? upper
-                           : (word.size() > 3 ? closestName(word, known) : std::string());
+    std::string near =
+        std::find(known.begin(), known.end(), upper) != known.end()
+            ? upper
+            : (word.size() >= kShortestTypo ? closestName(word, known) : std::string());
     if (hearts && word == "GOLD") {
       l.kind = CheckId::kGoldWithoutKeeper;
       l.text = "GOLD names no keeper and is ignored (the gold stays 0): write GOLD1 to GOLD4";

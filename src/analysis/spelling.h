@@ -1,0 +1,30 @@
+// "Did you mean": the name of a list a misspelt word most likely stands for. One helper for every
+// suggestion the checker and the editor server make, with its thresholds named.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ts::check {
+
+// A name is a likely typo of a word when it is at most one edit (a letter added, dropped or
+// changed) away for every kTypoLettersPerEdit letters of the word, and at least kFewestTypoEdits.
+inline constexpr std::size_t kTypoLettersPerEdit = 3;
+inline constexpr std::size_t kFewestTypoEdits = 1;
+// Words this short are no typo of anything: too many names lie within one edit of them.
+inline constexpr std::size_t kShortestTypo = 4;
+
+// The number of letters to add, drop or change to turn `a` into `b`.
+[[nodiscard]] std::size_t editDistance(std::string_view a, std::string_view b);
+
+// The closest name of `candidates` to `word`, when one is near enough to be a likely typo; empty
+// otherwise. Of two equally near names, the first.
+[[nodiscard]] std::string closestName(std::string_view word,
+                                      const std::vector<std::string_view>& candidates);
+
+// `word` in upper case, as every name and keyword of a map is written.
+[[nodiscard]] std::string upperCase(std::string_view word);
+
+}  // namespace ts::check
