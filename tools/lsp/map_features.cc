@@ -178,40 +178,22 @@ json diagnosticsOf(const std::string& uri, Document& doc) {
   return out;
 }
 
-json completion(Document& doc, Position at, bool snippets) {
-  const LineIndex& lines = doc.lines();
-  const std::string_view text = doc.text();
-  const std::size_t offset = offsetOf(lines, at);
-  const std::size_t lineStart = lines.lineStart(at.line);
-  std::size_t wordStart = offset;
-  while (wordStart > lineStart && !isBlank(text[wordStart - 1])) --wordStart;
-  std::vector<std::string_view> before;  // the line's words before the one being written
-  for (std::size_t i = lineStart; i < wordStart;) {
-    while (i < wordStart && isBlank(text[i])) ++i;
-    const std::size_t start = i;
-    while (i < wordStart && !isBlank(text[i])) ++i;
-    if (i > start) before.push_back(text.substr(start, i - start));
-  }
-  const std::size_t n = before.size();
-  const auto first = [&](std::string_view w) { return n > 0 && before[0] == w; };
+namespace {
 
-  const MapIndex& index = doc.index();
-  const Section section = index.sectionAt(lineStart);
-  const std::int32_t keepers = index.level().playerCount >= 1 && index.level().playerCount <= 4
-                                   ? index.level().playerCount
-                                   : 4;
-  Completions c(lines, {wordStart, offset}, snippets);
+// Where a completion is asked for: the section, the words of the line before the one being
+// written, and the level's keepers.
+struct CompletionPlace {
+  Section section;
+  std::vector<std::string_view> before;
+  std::int32_t keepers;
 
-  const bool pastRows = index.rowCount() == 0 || lineStart > index.rowStart(index.rowCount() - 1);
-  if (n == 0 && section != Section::kHeader && (section != Section::kGrid || pastRows)) {
-    for (const SectionInfo& s : sections()) {
-      if (!s.keyword.empty() && s.section >= section) c.add(s.keyword, kItemKeyword, "section");
-    }
-  }
-  switch (section) {
-    case Section::kHeader:
-    case Section::kGrid:
-      break;
+  [[nodiscard]] std::size_t words() const { return before.size(); }
+  [[nodiscard]] bool first(std::string_view w) const { return !before.empty() && before[0] == w; }
+};
+
+void completePlacement(Completions& c, const CompletionPlace& at) {
+  const std::size_t n = at.words();
+  switch (at.section) {
     case Section::kMapCodes:
       if (n == 1) c.addTable(kTerrainTable, kItemConstant, "terrain");
       break;
@@ -235,81 +217,141 @@ json completion(Document& doc, Position at, bool snippets) {
       if (n == 0) c.addTable(kTrapTable, kItemConstant, "trap");
       if (n == 3) c.addPlayers();
       break;
-    case Section::kHearts:
-      if (n % 2 == 0) {
-        for (std::int32_t k = 1; k <= keepers; ++k) {
-          const std::string heart = "KPR" + std::to_string(k) + "_HEART_CENTER";
-          c.add(heart, kItemKeyword, "keeper " + std::to_string(k) + "'s heart centre",
-                heart + " ${1:x} ${2:y}");
-          c.add("GOLD" + std::to_string(k), kItemKeyword,
-                "keeper " + std::to_string(k) + "'s starting gold",
-                "GOLD" + std::to_string(k) + " ${1:amount}");
-        }
-      }
+    default:
       break;
-    case Section::kBands: {
-      const bool member = n > 0 && index.level().heroBands.size() < 1000 &&
-                          doc.names().findCreatureId(before[0]) >= 0;
-      if (n == 0) c.addTable(kCreatureTable, kItemConstant, "creature");
-      if (n == 1 && member) c.addTable(kLevelTokens, kItemEnumMember, "experience level");
-      if (n == 2 && !member) c.addPlayers();
-      break;
+  }
+}
+
+void completeHearts(Completions& c, const CompletionPlace& at) {
+  if (at.words() % 2 != 0) return;
+  for (std::int32_t k = 1; k <= at.keepers; ++k) {
+    const std::string heart = "KPR" + std::to_string(k) + "_HEART_CENTER";
+    c.add(heart, kItemKeyword, "keeper " + std::to_string(k) + "'s heart centre",
+          heart + " ${1:x} ${2:y}");
+    c.add("GOLD" + std::to_string(k), kItemKeyword,
+          "keeper " + std::to_string(k) + "'s starting gold",
+          "GOLD" + std::to_string(k) + " ${1:amount}");
+  }
+}
+
+void completeBands(Completions& c, const CompletionPlace& at, const MapIndex& index,
+                   const NameMaps& names) {
+  const std::size_t n = at.words();
+  const bool member =
+      n > 0 && index.level().heroBands.size() < 1000 && names.findCreatureId(at.before[0]) >= 0;
+  if (n == 0) c.addTable(kCreatureTable, kItemConstant, "creature");
+  if (n == 1 && member) c.addTable(kLevelTokens, kItemEnumMember, "experience level");
+  if (n == 2 && !member) c.addPlayers();
+}
+
+void completeTriggers(Completions& c, const CompletionPlace& at, const MapIndex& index) {
+  const std::size_t n = at.words();
+  if (n == 0) triggerWords(c, index);
+  if (at.first("TRIGGER_CONTROL_AREA")) {
+    if (n == 1) c.addPlayers();
+    if (n == 2) c.addEntries(index, EntryKind::kArea);
+  }
+  if (at.first("ACTION_HERO_RELEASE")) {
+    if (n == 1) c.addEntries(index, EntryKind::kBand);
+    if (n == 2) {
+      c.add("G", kItemValue, "at a hero gate");
+      c.add("A", kItemValue, "at an entrance area");
     }
-    case Section::kAreas:
-    case Section::kGates:
+    if (n == 3) c.addEntries(index, at.before[2] == "A" ? EntryKind::kArea : EntryKind::kGate);
+  }
+  if (at.first("ACTION_DESTROY_HERO_GATE") && n == 1) c.addEntries(index, EntryKind::kGate);
+  if (n >= 1 && at.before[0].starts_with("ACTION_ADD_")) {
+    if (n == 1) c.addPlayers();
+    if (n == 2 && at.first("ACTION_ADD_ROOM")) c.addTable(kRoomTable, kItemConstant, "room");
+    if (n == 2 && at.first("ACTION_ADD_DOOR")) c.addTable(kDoorTable, kItemConstant, "door");
+    if (n == 2 && at.first("ACTION_ADD_TRAP")) c.addTable(kTrapTable, kItemConstant, "trap");
+    if (n == 2 && at.first("ACTION_ADD_SPELL")) {
+      c.addTable(kSpellTable, kItemConstant, "keeper spell");
+    }
+  }
+}
+
+void completeScenario(Completions& c, const CompletionPlace& at) {
+  const std::size_t n = at.words();
+  if (n == 0) {
+    std::string players = "${1|";
+    for (std::int32_t k = 1; k <= at.keepers; ++k) {
+      players += "P" + std::to_string(k) + (k < at.keepers ? "," : "|}");
+    }
+    c.add("CREATURE_COUNT", kItemKeyword, "the keeper's pool of a creature",
+          "CREATURE_COUNT " + players + " ${2:creature} ${3:count}");
+    c.add("START_WITH", kItemKeyword, "available from the start",
+          "START_WITH " + players + " ${2:name}");
+    c.add("MUST_RESEARCH", kItemKeyword, "must be researched",
+          "MUST_RESEARCH " + players + " ${2:name}");
+    c.add("NO", kItemKeyword, "not available", "NO " + players + " ${2:name}");
+    c.add("EOF", kItemKeyword, "the end of the level");
+  }
+  const bool statement = at.first("CREATURE_COUNT") || at.first("START_WITH") ||
+                         at.first("MUST_RESEARCH") || at.first("NO");
+  if (statement && n == 1) c.addPlayers(at.keepers, false);
+  if (at.first("CREATURE_COUNT") && n == 2) c.addTable(kCreatureTable, kItemConstant, "creature");
+  if (statement && !at.first("CREATURE_COUNT") && n == 2) {
+    c.addTable(kRoomTable, kItemConstant, "room");
+    c.addTable(kTrapTable, kItemConstant, "trap");
+    c.addTable(kDoorTable, kItemConstant, "door");
+    c.addTable(kSpellTable, kItemConstant, "keeper spell");
+  }
+}
+
+// The words of the line from `lineStart` up to `wordStart`.
+std::vector<std::string_view> wordsBetween(std::string_view text, std::size_t lineStart,
+                                           std::size_t wordStart) {
+  std::vector<std::string_view> words;
+  for (std::size_t i = lineStart; i < wordStart;) {
+    while (i < wordStart && isBlank(text[i])) ++i;
+    const std::size_t start = i;
+    while (i < wordStart && !isBlank(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+}  // namespace
+
+json completion(Document& doc, Position at, bool snippets) {
+  const LineIndex& lines = doc.lines();
+  const std::string_view text = doc.text();
+  const std::size_t offset = offsetOf(lines, at);
+  const std::size_t lineStart = lines.lineStart(at.line);
+  std::size_t wordStart = offset;
+  while (wordStart > lineStart && !isBlank(text[wordStart - 1])) --wordStart;
+  const MapIndex& index = doc.index();
+  const std::int32_t players = index.level().playerCount;
+  const CompletionPlace place{index.sectionAt(lineStart), wordsBetween(text, lineStart, wordStart),
+                              players >= 1 && players <= 4 ? players : 4};
+  Completions c(lines, {wordStart, offset}, snippets);
+
+  const bool pastRows = index.rowCount() == 0 || lineStart > index.rowStart(index.rowCount() - 1);
+  if (place.words() == 0 && place.section != Section::kHeader &&
+      (place.section != Section::kGrid || pastRows)) {
+    for (const SectionInfo& s : sections()) {
+      if (!s.keyword.empty() && s.section >= place.section) {
+        c.add(s.keyword, kItemKeyword, "section");
+      }
+    }
+  }
+  switch (place.section) {
+    case Section::kHearts:
+      completeHearts(c, place);
+      break;
+    case Section::kBands:
+      completeBands(c, place, index, doc.names());
       break;
     case Section::kTriggers:
-      if (n == 0) triggerWords(c, index);
-      if (first("TRIGGER_CONTROL_AREA")) {
-        if (n == 1) c.addPlayers();
-        if (n == 2) c.addEntries(index, EntryKind::kArea);
-      }
-      if (first("ACTION_HERO_RELEASE")) {
-        if (n == 1) c.addEntries(index, EntryKind::kBand);
-        if (n == 2) {
-          c.add("G", kItemValue, "at a hero gate");
-          c.add("A", kItemValue, "at an entrance area");
-        }
-        if (n == 3) c.addEntries(index, before[2] == "A" ? EntryKind::kArea : EntryKind::kGate);
-      }
-      if (first("ACTION_DESTROY_HERO_GATE") && n == 1) c.addEntries(index, EntryKind::kGate);
-      if (n >= 1 && before[0].starts_with("ACTION_ADD_")) {
-        if (n == 1) c.addPlayers();
-        if (n == 2 && first("ACTION_ADD_ROOM")) c.addTable(kRoomTable, kItemConstant, "room");
-        if (n == 2 && first("ACTION_ADD_DOOR")) c.addTable(kDoorTable, kItemConstant, "door");
-        if (n == 2 && first("ACTION_ADD_TRAP")) c.addTable(kTrapTable, kItemConstant, "trap");
-        if (n == 2 && first("ACTION_ADD_SPELL")) {
-          c.addTable(kSpellTable, kItemConstant, "keeper spell");
-        }
-      }
+      completeTriggers(c, place, index);
       break;
-    case Section::kScenario: {
-      if (n == 0) {
-        std::string players = "${1|";
-        for (std::int32_t k = 1; k <= keepers; ++k) {
-          players += "P" + std::to_string(k) + (k < keepers ? "," : "|}");
-        }
-        c.add("CREATURE_COUNT", kItemKeyword, "the keeper's pool of a creature",
-              "CREATURE_COUNT " + players + " ${2:creature} ${3:count}");
-        c.add("START_WITH", kItemKeyword, "available from the start",
-              "START_WITH " + players + " ${2:name}");
-        c.add("MUST_RESEARCH", kItemKeyword, "must be researched",
-              "MUST_RESEARCH " + players + " ${2:name}");
-        c.add("NO", kItemKeyword, "not available", "NO " + players + " ${2:name}");
-        c.add("EOF", kItemKeyword, "the end of the level");
-      }
-      const bool statement =
-          first("CREATURE_COUNT") || first("START_WITH") || first("MUST_RESEARCH") || first("NO");
-      if (statement && n == 1) c.addPlayers(keepers, false);
-      if (first("CREATURE_COUNT") && n == 2) c.addTable(kCreatureTable, kItemConstant, "creature");
-      if (statement && !first("CREATURE_COUNT") && n == 2) {
-        c.addTable(kRoomTable, kItemConstant, "room");
-        c.addTable(kTrapTable, kItemConstant, "trap");
-        c.addTable(kDoorTable, kItemConstant, "door");
-        c.addTable(kSpellTable, kItemConstant, "keeper spell");
-      }
+    case Section::kScenario:
+      completeScenario(c, place);
       break;
-    }
+    default:
+      completePlacement(c, place);
+      break;
   }
   return c.take();
 }

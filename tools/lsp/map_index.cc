@@ -212,6 +212,7 @@ class EntryWords {
   [[nodiscard]] std::string_view at(std::size_t i) const {
     return text_.substr(first_[i].start, first_[i].end - first_[i].start);
   }
+  [[nodiscard]] std::int32_t value(std::size_t i) const { return numberOf(at(i)).value_or(0); }
   // Words [from, to) joined by single blanks.
   [[nodiscard]] std::string joined(std::size_t from, std::size_t to) const {
     std::string s;
@@ -221,6 +222,7 @@ class EntryWords {
     }
     return s;
   }
+  [[nodiscard]] Span whole() const { return {span(0).start, span(size() - 1).end}; }
 
  private:
   std::string_view text_;
@@ -230,209 +232,211 @@ class EntryWords {
 
 }  // namespace
 
-void MapIndex::readSection(const SectionSpan& s, const check::Trace& trace,
-                           const check::TraceSection* read) {
-  Symbol section{std::string(keywordOf(s.section)), {}, kSymbolNamespace, s.span, s.keyword, {}};
-  const auto add = [&](Symbol symbol) {
-    if (section.children.size() < kMaxOutlineEntries) section.children.push_back(std::move(symbol));
-  };
-  const auto value = [&](std::string_view word) { return numberOf(word).value_or(0); };
-  const auto coordinate = [&](const EntryWords& w, std::size_t x, std::size_t y) {
-    const std::int32_t vx = value(w.at(x));
-    const std::int32_t vy = value(w.at(y));
-    tokens_.push_back({w.span(x), Token::kX, EntryKind::kBand, vx, vy});
-    tokens_.push_back({w.span(y), Token::kY, EntryKind::kBand, vx, vy});
-    return squareText(vx, vy);
-  };
-  const auto numbered = [&](Span word, Token::Kind kind, EntryKind entry, std::int32_t number) {
-    tokens_.push_back({word, kind, entry, number, 0});
-  };
-  const auto reference = [&](const EntryWords& w, std::size_t i, EntryKind entry) {
-    if (const std::optional<std::int32_t> n = numberOf(w.at(i))) {
-      numbered(w.span(i), Token::kReference, entry, *n);
-    }
-  };
+// Indexes the entries of one section: their outline symbols, and the tokens, entries and legend
+// lines the features look up.
+class MapIndex::SectionIndexer {
+ public:
+  SectionIndexer(MapIndex& index, Symbol& section) : index_(index), section_(section) {}
 
-  switch (s.section) {
-    case Section::kHeader: {
-      const std::string name = level_.levelName.empty() ? "header" : level_.levelName;
-      symbols_.push_back({name, "level", kSymbolNamespace, s.span, s.span, {}});
-      return;
-    }
-    case Section::kGrid:
-      symbols_.push_back(
-          {"map rows",
-           std::to_string(level_.mapWidth) + " x " + std::to_string(level_.mapHeight),
-           kSymbolNamespace,
-           s.span,
-           {s.span.start, s.span.start},
-           {}});
-      return;
-    default:
-      break;
-  }
-  const std::size_t first = read == nullptr ? 0 : read->firstEntry;
-  const std::size_t count = read == nullptr ? 0 : read->entryCount;
-  const std::size_t shape = sectionInfo(s.section).entry.size();
-  for (std::size_t n = 0; n < count; ++n) {
-    const EntryWords w(text_, trace, trace.entries[first + n]);
-    const auto number = static_cast<std::int32_t>(n + 1);
-    switch (s.section) {
-      case Section::kMapCodes: {
-        if (w.size() < 2) break;
-        const Span c = w.span(0);
-        const Span name = w.span(1);
-        const TerrainCode code = names_.findTerrainCode(w.at(1));
-        legend_.push_back({text_[c.start], c, name, code < 1 ? kUnknownTerrainCode : code});
-        add({std::string(w.at(0)) + " " + std::string(w.at(1)),
-             {},
-             kSymbolEnumMember,
-             {c.start, name.end},
-             c,
-             {}});
+  void entry(Section section, const EntryWords& w, std::int32_t number) {
+    if (w.size() < sectionInfo(section).entry.size()) return;  // cut short by the end
+    switch (section) {
+      case Section::kMapCodes:
+        legendLine(w);
         break;
-      }
       case Section::kThings:
       case Section::kCreatures:
       case Section::kDoors:
-      case Section::kTraps: {
-        if (w.size() < shape) break;
-        const std::string at = coordinate(w, 1, 2);
+      case Section::kTraps:
         add({std::string(w.at(0)),
-             at + " " + w.joined(3, w.size()),
+             coordinate(w, 1, 2) + " " + w.joined(3, w.size()),
              kSymbolObject,
-             {w.span(0).start, w.span(w.size() - 1).end},
+             w.whole(),
              w.span(0),
              {}});
         break;
-      }
-      case Section::kHearts: {
-        if (w.size() == 3) {
-          add({std::string(w.at(0)),
-               coordinate(w, 1, 2),
-               kSymbolProperty,
-               {w.span(0).start, w.span(2).end},
-               w.span(0),
-               {}});
-        } else if (w.size() == 2) {
-          add({std::string(w.at(0)),
-               std::string(w.at(1)),
-               kSymbolProperty,
-               {w.span(0).start, w.span(1).end},
-               w.span(0),
-               {}});
-        }
-        break;
-      }
-      case Section::kBands: {
-        if (w.size() < 3) break;
-        numbered(w.span(0), Token::kEntryNumber, EntryKind::kBand, number);
-        Symbol band{std::string(w.at(0)),
-                    "hero band " + std::to_string(number),
-                    kSymbolClass,
-                    {w.span(0).start, w.span(2).end},
-                    w.span(0),
-                    {}};
-        std::string list;
-        const std::int32_t members = value(w.at(1));
-        for (std::size_t m = 0; 3 + 2 * m + 1 < w.size(); ++m) {
-          const std::size_t creature = 3 + 2 * m;
-          const std::string member = w.joined(creature, creature + 2);
-          if (m < kMaxBandMembers) list += (list.empty() ? "" : ", ") + member;
-          band.children.push_back({member,
-                                   {},
-                                   kSymbolField,
-                                   {w.span(creature).start, w.span(creature + 1).end},
-                                   w.span(creature),
-                                   {}});
-          band.range.end = w.span(creature + 1).end;
-        }
-        entries_.push_back(
-            {EntryKind::kBand, number, w.span(0), band.range,
-             "hero band " + std::to_string(number) + ": " + std::string(w.at(0)) + ", " +
-                 std::to_string(members) + (members == 1 ? " member" : " members") +
-                 (list.empty() ? "" : " (" + list + ")") + ", owner " + std::string(w.at(2))});
-        add(std::move(band));
-        break;
-      }
-      case Section::kAreas: {
-        if (w.size() < shape) break;
-        numbered(w.span(0), Token::kEntryNumber, EntryKind::kArea, number);
-        const std::string from = coordinate(w, 1, 2);
-        const std::string to = coordinate(w, 3, 4);
-        const std::string label = "entrance area " + std::to_string(number);
-        const Span whole{w.span(0).start, w.span(4).end};
-        entries_.push_back(
-            {EntryKind::kArea, number, w.span(0), whole, label + ": from " + from + " to " + to});
-        add({label, from + " to " + to, kSymbolObject, whole, w.span(0), {}});
-        break;
-      }
-      case Section::kGates: {
-        if (w.size() < shape) break;
-        numbered(w.span(0), Token::kEntryNumber, EntryKind::kGate, number);
-        const std::string at = coordinate(w, 1, 2);
-        std::string summary = "hero gate " + std::to_string(number) + " at " + at;
-        const Square square{numberOf(w.at(1)).value_or(-1), numberOf(w.at(2)).value_or(-1)};
-        if (const std::optional<TerrainCode> t = terrainAt(square)) {
-          summary += ", " + terrainName(*t);
-        }
-        if (const std::optional<GateExtent> e = extentOf(EntryKind::kGate, number)) {
-          summary +=
-              ", squares " + squareText(e->left, e->top) + " to " + squareText(e->right, e->bottom);
-        }
-        const Span whole{w.span(0).start, w.span(2).end};
-        entries_.push_back({EntryKind::kGate, number, w.span(0), whole, summary});
-        add({"hero gate " + std::to_string(number), at, kSymbolObject, whole, w.span(0), {}});
-        break;
-      }
-      case Section::kTriggers: {
-        // The condition and its operands, then the action count, then each action's words.
-        std::size_t i = 1;
-        for (; i < w.size() && w.kind(i) != WordKind::kCount; ++i) {
-          if (w.kind(i) == WordKind::kArea) reference(w, i, EntryKind::kArea);
-        }
-        Symbol trigger{w.joined(0, i), {}, kSymbolEvent, {w.span(0).start, w.span(i - 1).end},
-                       w.span(0),      {}};
-        for (++i; i < w.size();) {
-          const std::size_t action = i;
-          for (++i; i < w.size() && w.kind(i) != WordKind::kKeyword; ++i) {
-            if (w.kind(i) == WordKind::kBand) reference(w, i, EntryKind::kBand);
-            if (w.kind(i) == WordKind::kGate) reference(w, i, EntryKind::kGate);
-            if (w.kind(i) == WordKind::kLocation && w.kind(i - 1) == WordKind::kSwitch) {
-              const char which = w.at(i - 1)[0];
-              if (which == 'G' || which == 'A') {
-                reference(w, i, which == 'G' ? EntryKind::kGate : EntryKind::kArea);
-              }
-            }
-          }
-          trigger.children.push_back({w.joined(action, i),
-                                      {},
-                                      kSymbolFunction,
-                                      {w.span(action).start, w.span(i - 1).end},
-                                      w.span(action),
-                                      {}});
-          trigger.range.end = w.span(i - 1).end;
-        }
-        add(std::move(trigger));
-        break;
-      }
-      case Section::kScenario: {
-        const StatementInfo* statement = findStatement(Section::kScenario, w.at(0));
-        if (statement == nullptr || statement->id == Statement::kEof ||
-            w.size() < 1 + statement->operands.size()) {
-          break;
-        }
-        add({w.joined(0, w.size()),
-             {},
+      case Section::kHearts:
+        // A heart centre and its square, or a keeper's gold and its amount.
+        add({std::string(w.at(0)),
+             w.size() == 3 ? coordinate(w, 1, 2) : std::string(w.at(1)),
              kSymbolProperty,
-             {w.span(0).start, w.span(w.size() - 1).end},
+             w.whole(),
              w.span(0),
              {}});
         break;
-      }
+      case Section::kBands:
+        band(w, number);
+        break;
+      case Section::kAreas:
+        area(w, number);
+        break;
+      case Section::kGates:
+        gate(w, number);
+        break;
+      case Section::kTriggers:
+        trigger(w);
+        break;
+      case Section::kScenario:
+        statement(w);
+        break;
       default:
         break;
     }
+  }
+
+ private:
+  void add(Symbol symbol) {
+    if (section_.children.size() < kMaxOutlineEntries)
+      section_.children.push_back(std::move(symbol));
+  }
+  std::string coordinate(const EntryWords& w, std::size_t x, std::size_t y) {
+    const std::int32_t vx = w.value(x);
+    const std::int32_t vy = w.value(y);
+    index_.tokens_.push_back({w.span(x), Token::kX, EntryKind::kBand, vx, vy});
+    index_.tokens_.push_back({w.span(y), Token::kY, EntryKind::kBand, vx, vy});
+    return squareText(vx, vy);
+  }
+  void numbered(Span word, Token::Kind kind, EntryKind entry, std::int32_t number) {
+    index_.tokens_.push_back({word, kind, entry, number, 0});
+  }
+  void reference(const EntryWords& w, std::size_t i, EntryKind entry) {
+    if (const std::optional<std::int32_t> n = numberOf(w.at(i))) {
+      numbered(w.span(i), Token::kReference, entry, *n);
+    }
+  }
+
+  void legendLine(const EntryWords& w) {
+    const Span c = w.span(0);
+    const TerrainCode code = index_.names_.findTerrainCode(w.at(1));
+    index_.legend_.push_back(
+        {index_.text_[c.start], c, w.span(1), code < 1 ? kUnknownTerrainCode : code});
+    add({w.joined(0, 2), {}, kSymbolEnumMember, w.whole(), c, {}});
+  }
+
+  void band(const EntryWords& w, std::int32_t number) {
+    numbered(w.span(0), Token::kEntryNumber, EntryKind::kBand, number);
+    Symbol band{std::string(w.at(0)),
+                "hero band " + std::to_string(number),
+                kSymbolClass,
+                {w.span(0).start, w.span(2).end},
+                w.span(0),
+                {}};
+    std::string list;
+    const std::int32_t members = w.value(1);
+    for (std::size_t m = 0; 3 + 2 * m + 1 < w.size(); ++m) {
+      const std::size_t creature = 3 + 2 * m;
+      const std::string member = w.joined(creature, creature + 2);
+      if (m < kMaxBandMembers) list += (list.empty() ? "" : ", ") + member;
+      band.children.push_back({member,
+                               {},
+                               kSymbolField,
+                               {w.span(creature).start, w.span(creature + 1).end},
+                               w.span(creature),
+                               {}});
+      band.range.end = w.span(creature + 1).end;
+    }
+    index_.entries_.push_back(
+        {EntryKind::kBand, number, w.span(0), band.range,
+         "hero band " + std::to_string(number) + ": " + std::string(w.at(0)) + ", " +
+             std::to_string(members) + (members == 1 ? " member" : " members") +
+             (list.empty() ? "" : " (" + list + ")") + ", owner " + std::string(w.at(2))});
+    add(std::move(band));
+  }
+
+  void area(const EntryWords& w, std::int32_t number) {
+    numbered(w.span(0), Token::kEntryNumber, EntryKind::kArea, number);
+    const std::string from = coordinate(w, 1, 2);
+    const std::string to = coordinate(w, 3, 4);
+    const std::string label = "entrance area " + std::to_string(number);
+    index_.entries_.push_back(
+        {EntryKind::kArea, number, w.span(0), w.whole(), label + ": from " + from + " to " + to});
+    add({label, from + " to " + to, kSymbolObject, w.whole(), w.span(0), {}});
+  }
+
+  void gate(const EntryWords& w, std::int32_t number) {
+    numbered(w.span(0), Token::kEntryNumber, EntryKind::kGate, number);
+    const std::string at = coordinate(w, 1, 2);
+    std::string summary = "hero gate " + std::to_string(number) + " at " + at;
+    const Square square{numberOf(w.at(1)).value_or(-1), numberOf(w.at(2)).value_or(-1)};
+    if (const std::optional<TerrainCode> t = index_.terrainAt(square)) {
+      summary += ", " + index_.terrainName(*t);
+    }
+    if (const std::optional<GateExtent> e = index_.extentOf(EntryKind::kGate, number)) {
+      summary +=
+          ", squares " + squareText(e->left, e->top) + " to " + squareText(e->right, e->bottom);
+    }
+    index_.entries_.push_back({EntryKind::kGate, number, w.span(0), w.whole(), summary});
+    add({"hero gate " + std::to_string(number), at, kSymbolObject, w.whole(), w.span(0), {}});
+  }
+
+  // The condition and its operands, then the action count, then each action's words.
+  void trigger(const EntryWords& w) {
+    std::size_t i = 1;
+    for (; i < w.size() && w.kind(i) != WordKind::kCount; ++i) {
+      if (w.kind(i) == WordKind::kArea) reference(w, i, EntryKind::kArea);
+    }
+    Symbol trigger{w.joined(0, i), {}, kSymbolEvent, {w.span(0).start, w.span(i - 1).end},
+                   w.span(0),      {}};
+    for (++i; i < w.size();) {
+      const std::size_t action = i;
+      for (++i; i < w.size() && w.kind(i) != WordKind::kKeyword; ++i) actionReference(w, i);
+      trigger.children.push_back({w.joined(action, i),
+                                  {},
+                                  kSymbolFunction,
+                                  {w.span(action).start, w.span(i - 1).end},
+                                  w.span(action),
+                                  {}});
+      trigger.range.end = w.span(i - 1).end;
+    }
+    add(std::move(trigger));
+  }
+
+  // A band, gate or area an action's word names.
+  void actionReference(const EntryWords& w, std::size_t i) {
+    if (w.kind(i) == WordKind::kBand) reference(w, i, EntryKind::kBand);
+    if (w.kind(i) == WordKind::kGate) reference(w, i, EntryKind::kGate);
+    if (w.kind(i) == WordKind::kLocation && w.kind(i - 1) == WordKind::kSwitch) {
+      const char which = w.at(i - 1)[0];
+      if (which == 'G' || which == 'A') {
+        reference(w, i, which == 'G' ? EntryKind::kGate : EntryKind::kArea);
+      }
+    }
+  }
+
+  void statement(const EntryWords& w) {
+    const StatementInfo* statement = findStatement(Section::kScenario, w.at(0));
+    if (statement == nullptr || statement->id == Statement::kEof ||
+        w.size() < 1 + statement->operands.size()) {
+      return;
+    }
+    add({w.joined(0, w.size()), {}, kSymbolProperty, w.whole(), w.span(0), {}});
+  }
+
+  MapIndex& index_;
+  Symbol& section_;
+};
+
+void MapIndex::readSection(const SectionSpan& s, const check::Trace& trace,
+                           const check::TraceSection* read) {
+  if (s.section == Section::kHeader) {
+    const std::string name = level_.levelName.empty() ? "header" : level_.levelName;
+    symbols_.push_back({name, "level", kSymbolNamespace, s.span, s.span, {}});
+    return;
+  }
+  if (s.section == Section::kGrid) {
+    symbols_.push_back({"map rows",
+                        std::to_string(level_.mapWidth) + " x " + std::to_string(level_.mapHeight),
+                        kSymbolNamespace,
+                        s.span,
+                        {s.span.start, s.span.start},
+                        {}});
+    return;
+  }
+  Symbol section{std::string(keywordOf(s.section)), {}, kSymbolNamespace, s.span, s.keyword, {}};
+  SectionIndexer indexer(*this, section);
+  for (std::size_t n = 0; read != nullptr && n < read->entryCount; ++n) {
+    const EntryWords w(text_, trace, trace.entries[read->firstEntry + n]);
+    if (w.size() > 0) indexer.entry(s.section, w, static_cast<std::int32_t>(n + 1));
   }
   symbols_.push_back(std::move(section));
 }

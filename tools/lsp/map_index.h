@@ -113,6 +113,8 @@ class MapIndex {
   [[nodiscard]] std::size_t rowStart(std::size_t row) const { return rows_[row]; }
 
  private:
+  class SectionIndexer;
+
   // The sections, and the trace's section each keyword section is (null for the header and grid).
   std::vector<const check::TraceSection*> findSections(const check::Trace& trace);
   void readSection(const SectionSpan& s, const check::Trace& trace,
