@@ -107,6 +107,40 @@ struct TextView {
   [[nodiscard]] std::vector<std::size_t> lineWords(std::size_t offset) const;
 };
 
+// The terrain of the grid's squares as the compiler writes them.
+class GridTerrain {
+ public:
+  GridTerrain(const LevelDescription& level, const NameMaps& names)
+      : level_(level), names_(names), codes_(level.mapCodes) {}
+
+  // Every row was read, and a legend gives the squares their terrain.
+  [[nodiscard]] bool whole() const {
+    return level_.mapHeight > 0 &&
+           level_.mapRows.size() == static_cast<std::size_t>(level_.mapHeight) &&
+           !level_.mapCodes.empty();
+  }
+  // The square lies on a row that was read.
+  [[nodiscard]] bool inside(std::int64_t x, std::int64_t y) const {
+    return x >= 0 && y >= 0 && x < level_.mapWidth && y < level_.mapHeight &&
+           static_cast<std::size_t>(y) < level_.mapRows.size();
+  }
+  // REQUIRES: inside(x, y).
+  [[nodiscard]] TerrainCode at(std::int64_t x, std::int64_t y) const {
+    return codes_.terrainOf(static_cast<unsigned char>(
+        level_.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+  }
+  [[nodiscard]] std::string name(TerrainCode code) const {
+    const auto it = names_.terrainNames().find(code);
+    return it == names_.terrainNames().end() ? std::string("no terrain") : it->second;
+  }
+  [[nodiscard]] const LevelDescription& level() const { return level_; }
+
+ private:
+  const LevelDescription& level_;
+  const NameMaps& names_;
+  CharacterCodes codes_;
+};
+
 // True when `word` is a whole number as the reader takes it, with nothing after it.
 bool isWholeNumber(std::string_view word);
 

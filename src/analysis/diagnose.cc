@@ -204,45 +204,56 @@ class Explainer {
     const std::size_t from =
         r_.seen.sections.empty() ? r_.start : r_.seen.sections.back().offset + 1;
     d_.error.kind = CheckId::kMissingKeyword;
-    if (stage == Stage::kGrid) {
-      const std::vector<std::size_t> first = view_.lineWords(0);
-      if (first.size() > 1 && view_.wordAt(first[1]) == "GUI_GENERATED_MAP") {
-        atWord(first[1], CheckId::kGuiWordAfterName);
-        explainHere(
-            "GUI_GENERATED_MAP must come before the level name; after it, the word is ignored "
-            "and the map is read as a text map, which needs MAP_CODES");
-        d_.minStage = Stage::kEnd;
-        return true;
-      }
-    }
+    if (stage == Stage::kGrid && guiWordAfterName()) return true;
     if (const KeywordLine* k = r_.outline.find(stage, from); k != nullptr) {
-      switch (k->kind) {
-        case KeywordLine::kExact:
-          // MAP_CODES as it should be, yet not found: the size asked for more rows, and the
-          // keyword was read as one.
-          return stage == Stage::kGrid && swallowedByRows(k->line);
-        case KeywordLine::kBlanks:
-          at(view_.lineStart(k->word), view_.lineEnd(k->word), CheckId::kKeywordWithBlanks);
-          explainHere("the keyword " + keyword +
-                      " must stand alone on its line, with no blank before or after it");
-          d_.error.fixes.push_back({k->line, view_.lineEnd(k->line) - k->line, keyword});
-          break;
-        case KeywordLine::kWithText:
-          at(k->word, view_.lineEnd(k->word), CheckId::kKeywordWithText);
-          explainHere("the keyword " + keyword +
-                      " must stand alone on its line; put what follows it on the next line");
-          break;
-        case KeywordLine::kNearMiss:
-          at(k->word, view_.lineEnd(k->word), CheckId::kMisspeltKeyword);
-          explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
-          suggest(k->word, keyword);
-          break;
-      }
-      d_.resumeLine = k->line;
-      d_.minStage = stage;
-      return true;
+      return keywordWritten(*k, stage, keyword);
     }
-    // No line looks like it: the section is missing. Point at the next section that is there.
+    return sectionMissing(from, stage, keyword);
+  }
+
+  // GUI_GENERATED_MAP after the level name: the map is read as a text map, without MAP_CODES.
+  bool guiWordAfterName() {
+    const std::vector<std::size_t> first = view_.lineWords(0);
+    if (first.size() < 2 || view_.wordAt(first[1]) != kGuiWord) return false;
+    atWord(first[1], CheckId::kGuiWordAfterName);
+    explainHere(
+        "GUI_GENERATED_MAP must come before the level name; after it, the word is ignored "
+        "and the map is read as a text map, which needs MAP_CODES");
+    d_.minStage = Stage::kEnd;
+    return true;
+  }
+
+  // The keyword line `k` of `stage`, written so that the reader did not find it.
+  bool keywordWritten(const KeywordLine& k, Stage stage, const std::string& keyword) {
+    switch (k.kind) {
+      case KeywordLine::kExact:
+        // MAP_CODES as it should be, yet not found: the size asked for more rows, and the
+        // keyword was read as one.
+        return stage == Stage::kGrid && swallowedByRows(k.line);
+      case KeywordLine::kBlanks:
+        at(view_.lineStart(k.word), view_.lineEnd(k.word), CheckId::kKeywordWithBlanks);
+        explainHere("the keyword " + keyword +
+                    " must stand alone on its line, with no blank before or after it");
+        d_.error.fixes.push_back({k.line, view_.lineEnd(k.line) - k.line, keyword});
+        break;
+      case KeywordLine::kWithText:
+        at(k.word, view_.lineEnd(k.word), CheckId::kKeywordWithText);
+        explainHere("the keyword " + keyword +
+                    " must stand alone on its line; put what follows it on the next line");
+        break;
+      case KeywordLine::kNearMiss:
+        at(k.word, view_.lineEnd(k.word), CheckId::kMisspeltKeyword);
+        explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+        suggest(k.word, keyword);
+        break;
+    }
+    d_.resumeLine = k.line;
+    d_.minStage = stage;
+    return true;
+  }
+
+  // No line looks like the keyword: the section is missing. Points at the next section there is.
+  bool sectionMissing(std::size_t from, Stage stage, const std::string& keyword) {
     for (const KeywordLine& k : r_.outline.keywords) {
       if (k.line >= from && k.stage > stage) {
         at(k.line, view_.lineEnd(k.line), CheckId::kMissingSection);
@@ -268,37 +279,53 @@ class Explainer {
   }
 
   void specific() {
-    using P = ProblemId;
-    const LevelDescription& level = r_.level;
     const Header header = headerLines(view_);
+    if (headerOrGrid(header) || heroSection() || triggerWord()) return;
+    if (fatal_.id == ProblemId::kScenarioError || fatal_.id == ProblemId::kLoopScenario) {
+      endOfFile();
+    }
+  }
+
+  // The header, the grid and the hearts; false for any other problem.
+  bool headerOrGrid(const Header& header) {
+    using P = ProblemId;
     switch (fatal_.id) {
       case P::kHeaderError:
       case P::kBadSize:
       case P::kMapTooWide:
         sizeLine(header);
-        break;
+        return true;
       case P::kBadPlayerCount:
         atWord(view_.wordsBefore(view_.wordEnd(d_.error.offset), 1), ProblemId::kBadPlayerCount);
         explainHere("the second line gives the number of keepers, 1 to 4");
-        break;
+        return true;
       case P::kMapRowTooShort:
       case P::kMapSectionError:
       case P::kLoopMapRows:
         rows(header);
-        break;
+        return true;
       case P::kHeartCount:
         hearts(header);
-        break;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // The areas and the gates; false for any other problem.
+  bool heroSection() {
+    using P = ProblemId;
+    switch (fatal_.id) {
       case P::kNoGateTerrain:
         gateSquare();
-        break;
+        return true;
       case P::kGateConflictsWithArea:
       case P::kGateConflictsWithGate:
         atWord(view_.wordsBefore(d_.error.offset, 2), d_.error.kind);
         explainHere(
             "gates and entrance areas must not share a square (HERO_GATE_3 counts one "
             "square more on every side)");
-        break;
+        return true;
       case P::kGateIdOrder:
       case P::kAreaIdOrder: {
         const std::size_t id =
@@ -306,8 +333,19 @@ class Explainer {
         atWord(id, d_.error.kind);
         explainHere("entries are numbered 1, 2, 3, ... in order: this one must be " +
                     (fatal_.args.empty() ? std::string("the next") : fatal_.args[0]));
-        break;
+        return true;
       }
+      default:
+        return false;
+    }
+  }
+
+  // A trigger or an action with a word or a number that names nothing; false for any other
+  // problem.
+  bool triggerWord() {
+    using P = ProblemId;
+    const LevelDescription& level = r_.level;
+    switch (fatal_.id) {
       case P::kInvalidGateId: {
         atWord(d_.error.offset, CheckId::kDestroyGateOutOfRange);
         const std::size_t gates = level.heroGates.size();
@@ -315,40 +353,37 @@ class Explainer {
                     " names no gate (the message shows the number less one): " +
                     (gates == 0 ? std::string("the level has no hero gates")
                                 : "the gate numbers are 1 to " + std::to_string(gates)));
-        break;
+        return true;
       }
       case P::kInvalidTrigger:
         word(wordsOf(triggerWords()), CheckId::kUnknownTrigger, "ACTION_");
-        break;
+        return true;
       case P::kInvalidAction:
         word(wordsOf(actionWords()), CheckId::kUnknownAction, "TRIGGER_");
-        break;
+        return true;
       case P::kInvalidRoom:
         word(namesOf(kRoomTable), CheckId::kUnknownRoom, "");
-        break;
+        return true;
       case P::kInvalidDoor:
         word(namesOf(kDoorTable), CheckId::kUnknownDoor, "");
-        break;
+        return true;
       case P::kInvalidTrap:
         word(namesOf(kTrapTable), CheckId::kUnknownTrap, "");
-        break;
+        return true;
       case P::kInvalidSpell:
         word(namesOf(kSpellTable), CheckId::kUnknownSpell, "");
-        break;
+        return true;
       case P::kInvalidActionPlayer:
-        d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
-        word(namesOf(kPlayerTokens), CheckId::kUnknownPlayer, "");
-        break;
       case P::kControlAreaPlayer:
         d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
         word(namesOf(kPlayerTokens), CheckId::kUnknownPlayer, "");
-        break;
+        return true;
       case P::kControlAreaArea:
         atWord(d_.error.offset, CheckId::kControlAreaOutOfRange);
         explainHere(level.areas.empty()
                         ? std::string("the level has no entrance areas")
                         : "the entrance areas are 1 to " + std::to_string(level.areas.size()));
-        break;
+        return true;
       case P::kInvalidSwitch: {
         std::size_t which = d_.error.offset;
         which =
@@ -357,14 +392,10 @@ class Explainer {
         explainHere(
             "the switch is G (release at a hero gate) or A (at an entrance area), upper "
             "case");
-        break;
+        return true;
       }
-      case P::kScenarioError:
-      case P::kLoopScenario:
-        endOfFile();
-        break;
       default:
-        break;
+        return false;
     }
   }
 
@@ -549,49 +580,38 @@ class Explainer {
   }
 
   void gateSquare() {
-    const LevelDescription& level = r_.level;
     const std::size_t yAt = d_.error.offset;
     const std::size_t xAt = view_.wordsBefore(yAt, 1);
     at(xAt, view_.wordEnd(yAt), CheckId::kGateSquare);
     const std::int64_t x = numberAt(view_, xAt);
     const std::int64_t y = numberAt(view_, yAt);
-    auto inside = [&](std::int64_t cx, std::int64_t cy) {
-      return cx >= 0 && cy >= 0 && cx < level.mapWidth && cy < level.mapHeight &&
-             static_cast<std::size_t>(cy) < level.mapRows.size();
-    };
-    const CharacterCodes codes(level.mapCodes);
-    auto terrainAt = [&](std::int64_t cx, std::int64_t cy) {
-      const auto c = static_cast<unsigned char>(
-          level.mapRows[static_cast<std::size_t>(cy)][static_cast<std::size_t>(cx)]);
-      return codes.has(c) ? codes.code(c) : kUnknownTerrainCode;
-    };
-    auto terrainName = [&](TerrainCode code) {
-      const auto it = r_.names.terrainNames().find(code);
-      return it == r_.names.terrainNames().end() ? std::string("no terrain") : it->second;
-    };
-    if (!inside(x, y)) {
-      explainHere(squareText(x, y) + " is outside the " + std::to_string(level.mapWidth) + " by " +
-                  std::to_string(level.mapHeight) +
+    const GridTerrain grid(r_.level, r_.names);
+    if (!grid.inside(x, y)) {
+      explainHere(squareText(x, y) + " is outside the " + std::to_string(grid.level().mapWidth) +
+                  " by " + std::to_string(grid.level().mapHeight) +
                   " map (x is the column, y the row, both from 0)");
+    } else if (grid.at(x, y) == kHeroGate3Code) {
+      explainHere(
+          "a HERO_GATE_3 gate grows by one square on every side; drawn in column 0 it "
+          "would start in column -1, which the compiler takes for no gate: keep it one "
+          "square away from the left edge");
+      return;
     } else {
-      const TerrainCode code = terrainAt(x, y);
-      if (code == kHeroGate3Code) {
-        explainHere(
-            "a HERO_GATE_3 gate grows by one square on every side; drawn in column 0 it "
-            "would start in column -1, which the compiler takes for no gate: keep it one "
-            "square away from the left edge");
-        return;
-      }
-      explainHere("the square " + squareText(x, y) + " is " + terrainName(code) +
+      explainHere("the square " + squareText(x, y) + " is " + grid.name(grid.at(x, y)) +
                       ", not a gate terrain (x is the column, y the row, both from 0)",
                   squareAt(x, y));
     }
+    nearestGateSquare(grid, x, y);
+  }
+
+  // Says which gate square the designer probably meant instead of (x, y).
+  void nearestGateSquare(const GridTerrain& grid, std::int64_t x, std::int64_t y) {
     std::int64_t best = -1;
     std::int64_t bx = 0;
     std::int64_t by = 0;
-    for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(level.mapRows.size()); ++cy) {
-      for (std::int64_t cx = 0; cx < level.mapWidth; ++cx) {
-        if (!inside(cx, cy) || !isGateTerrain(terrainAt(cx, cy))) continue;
+    for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(grid.level().mapRows.size()); ++cy) {
+      for (std::int64_t cx = 0; cx < grid.level().mapWidth; ++cx) {
+        if (!grid.inside(cx, cy) || !isGateTerrain(grid.at(cx, cy))) continue;
         const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
         if (best < 0 || distance < best) {
           best = distance;
@@ -603,12 +623,12 @@ class Explainer {
     if (best < 0) {
       explainHere("the map has no square of a gate terrain (HERO_GATE_1 to HERO_GATE_10)");
     } else if (bx == y && by == x) {
-      explainHere("the gate square is " + squareText(bx, by) + " (" +
-                      terrainName(terrainAt(bx, by)) + "): x and y are swapped",
+      explainHere("the gate square is " + squareText(bx, by) + " (" + grid.name(grid.at(bx, by)) +
+                      "): x and y are swapped",
                   squareAt(bx, by));
     } else {
       explainHere("the nearest gate square is " + squareText(bx, by) + " (" +
-                      terrainName(terrainAt(bx, by)) + ")",
+                      grid.name(grid.at(bx, by)) + ")",
                   squareAt(bx, by));
     }
   }

@@ -9,6 +9,10 @@ namespace ts::check {
 
 namespace {
 
+std::string squareText(std::int64_t x, std::int64_t y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
 std::string terrainName(const NameMaps& names, TerrainCode code) {
   const auto it = names.terrainNames().find(code);
   return it == names.terrainNames().end() ? std::string("no terrain") : it->second;
@@ -96,65 +100,65 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
   }
 }
 
+// A heart centre off its keeper's heart, or of a keeper who does not play.
+void heartCentre(const Reading& r, const GridTerrain& grid, const Seen::Placement& p,
+                 std::vector<Located>& out) {
+  const LevelDescription& level = r.level;
+  const std::string_view name = r.view.wordAt(p.offset);
+  const int keeper = name[3] - '0';
+  if (keeper > level.playerCount) {
+    out.push_back({p.offset, Severity::kWarning,
+                   std::string(name) + " in a level of " + std::to_string(level.playerCount) +
+                       (level.playerCount == 1 ? " keeper" : " keepers") + ": keeper " +
+                       std::to_string(keeper) + " does not play",
+                   CheckId::kHeartOfAbsentKeeper, p.offset + name.size()});
+    return;
+  }
+  if (!grid.whole() || !grid.inside(p.x, p.y)) return;
+  const TerrainCode heart = r.names.findTerrainCode("KPR" + std::to_string(keeper) + "_HEART");
+  const TerrainCode here = grid.at(p.x, p.y);
+  if (here == heart) return;
+  std::int32_t left = level.mapWidth, top = level.mapHeight, right = -1, bottom = -1;
+  for (std::int32_t y = 0; y < level.mapHeight; ++y) {
+    for (std::int32_t x = 0; x < level.mapWidth; ++x) {
+      if (grid.at(x, y) != heart) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  // A map without that keeper's heart drawn is a sketch: nothing to compare with.
+  if (right < 0) return;
+  Located l{p.offset, Severity::kWarning,
+            "the heart centre " + squareText(p.x, p.y) + " of keeper " + std::to_string(keeper) +
+                " is " + grid.name(here) + ", not KPR" + std::to_string(keeper) + "_HEART",
+            CheckId::kHeartCentreOffHeart, p.offset + name.size()};
+  const Square centre{(left + right) / 2, (top + bottom) / 2};
+  l.notes.emplace_back(
+      p.offset,
+      "the KPR" + std::to_string(keeper) + "_HEART squares are " + std::to_string(left) + ".." +
+          std::to_string(right) + " by " + std::to_string(top) + ".." + std::to_string(bottom) +
+          "; their centre is (" + std::to_string(centre.x) + ", " + std::to_string(centre.y) + ")",
+      centre);
+  out.push_back(std::move(l));
+}
+
 // Hearts, creatures and doors whose squares or words say something else than was meant.
 void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  const LevelDescription& level = r.level;
   const TextView& view = r.view;
-  const CharacterCodes codes(level.mapCodes);
-  const bool grid = level.mapRows.size() == static_cast<std::size_t>(level.mapHeight) &&
-                    level.mapHeight > 0 && !level.mapCodes.empty();
-  auto terrainAt = [&](std::int32_t x, std::int32_t y) -> TerrainCode {
-    if (!grid || x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) return 0;
-    return codes.terrainOf(static_cast<unsigned char>(
-        level.mapRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
-  };
+  const GridTerrain grid(r.level, r.names);
   for (const Seen::Placement& p : r.seen.placements) {
     if (p.offset < from || p.offset >= to) continue;
-    if (p.what == "thing" || p.what == "trap") continue;
     const std::string_view name = view.wordAt(p.offset);
-    auto square = [&] { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; };
     if (p.what == "heart") {
-      const int keeper = name[3] - '0';
-      if (keeper > level.playerCount) {
-        out.push_back({p.offset, Severity::kWarning,
-                       std::string(name) + " in a level of " + std::to_string(level.playerCount) +
-                           (level.playerCount == 1 ? " keeper" : " keepers") + ": keeper " +
-                           std::to_string(keeper) + " does not play",
-                       CheckId::kHeartOfAbsentKeeper, p.offset + name.size()});
-        continue;
-      }
-      const TerrainCode heart = r.names.findTerrainCode("KPR" + std::to_string(keeper) + "_HEART");
-      const TerrainCode here = terrainAt(p.x, p.y);
-      if (here == 0 || here == heart) continue;
-      Located l{p.offset, Severity::kWarning,
-                "the heart centre " + square() + " of keeper " + std::to_string(keeper) + " is " +
-                    terrainName(r.names, here) + ", not KPR" + std::to_string(keeper) + "_HEART",
-                CheckId::kHeartCentreOffHeart, p.offset + name.size()};
-      std::int32_t left = level.mapWidth, top = level.mapHeight, right = -1, bottom = -1;
-      for (std::int32_t y = 0; y < level.mapHeight; ++y) {
-        for (std::int32_t x = 0; x < level.mapWidth; ++x) {
-          if (terrainAt(x, y) != heart) continue;
-          left = std::min(left, x);
-          right = std::max(right, x);
-          top = std::min(top, y);
-          bottom = std::max(bottom, y);
-        }
-      }
-      // A map without that keeper's heart drawn is a sketch: nothing to compare with.
-      if (right < 0) continue;
-      const Square centre{(left + right) / 2, (top + bottom) / 2};
-      l.notes.emplace_back(p.offset,
-                           "the KPR" + std::to_string(keeper) + "_HEART squares are " +
-                               std::to_string(left) + ".." + std::to_string(right) + " by " +
-                               std::to_string(top) + ".." + std::to_string(bottom) +
-                               "; their centre is (" + std::to_string(centre.x) + ", " +
-                               std::to_string(centre.y) + ")",
-                           centre);
-      out.push_back(std::move(l));
-    } else if (p.what == "creature" && terrainAt(p.x, p.y) == kSolidRockCode) {
-      out.push_back({p.offset, Severity::kWarning,
-                     std::string(name) + " at " + square() + " stands inside solid rock",
-                     CheckId::kCreatureInRock, p.offset + name.size()});
+      heartCentre(r, grid, p, out);
+    } else if (p.what == "creature" && grid.whole() && grid.inside(p.x, p.y) &&
+               grid.at(p.x, p.y) == kSolidRockCode) {
+      out.push_back(
+          {p.offset, Severity::kWarning,
+           std::string(name) + " at " + squareText(p.x, p.y) + " stands inside solid rock",
+           CheckId::kCreatureInRock, p.offset + name.size()});
     } else if (p.what == "door") {
       std::size_t lock = p.offset;
       for (int i = 0; i < 4; ++i) lock = view.skipBlanks(view.wordEnd(lock));
