@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/table_order.h"
+
 namespace ts::check {
 
 namespace {
@@ -69,13 +71,7 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};
 
-constexpr bool inOrder() {
-  for (std::size_t i = 0; i < kChecks.size(); ++i) {
-    if (static_cast<std::size_t>(kChecks[i].id) != i) return false;
-  }
-  return true;
-}
-static_assert(inOrder(), "kChecks must list every CheckId in order");
+static_assert(rowsInIdOrder(kChecks, &CheckInfo::id), "kChecks must list every CheckId in order");
 
 }  // namespace
 

@@ -312,6 +312,32 @@ class Explainer {
     }
   }
 
+  // A trigger, action, room, door, trap or spell word that names nothing the compiler knows.
+  bool unknownName() {
+    struct Unknown {
+      ProblemId problem;
+      CheckId check;
+      std::vector<std::string_view> (*names)();
+      std::string_view countWord;  // the prefix of words that show an action count gone wrong
+    };
+    static constexpr Unknown kUnknown[] = {
+        {ProblemId::kInvalidTrigger, CheckId::kUnknownTrigger,
+         [] { return wordsOf(triggerWords()); }, "ACTION_"},
+        {ProblemId::kInvalidAction, CheckId::kUnknownAction, [] { return wordsOf(actionWords()); },
+         "TRIGGER_"},
+        {ProblemId::kInvalidRoom, CheckId::kUnknownRoom, [] { return namesOf(kRoomTable); }, ""},
+        {ProblemId::kInvalidDoor, CheckId::kUnknownDoor, [] { return namesOf(kDoorTable); }, ""},
+        {ProblemId::kInvalidTrap, CheckId::kUnknownTrap, [] { return namesOf(kTrapTable); }, ""},
+        {ProblemId::kInvalidSpell, CheckId::kUnknownSpell, [] { return namesOf(kSpellTable); }, ""},
+    };
+    for (const Unknown& u : kUnknown) {
+      if (fatal_.id != u.problem) continue;
+      word(u.names(), u.check, u.countWord);
+      return true;
+    }
+    return false;
+  }
+
   // The areas and the gates; false for any other problem.
   bool heroSection() {
     using P = ProblemId;
@@ -355,24 +381,6 @@ class Explainer {
                                 : "the gate numbers are 1 to " + std::to_string(gates)));
         return true;
       }
-      case P::kInvalidTrigger:
-        word(wordsOf(triggerWords()), CheckId::kUnknownTrigger, "ACTION_");
-        return true;
-      case P::kInvalidAction:
-        word(wordsOf(actionWords()), CheckId::kUnknownAction, "TRIGGER_");
-        return true;
-      case P::kInvalidRoom:
-        word(namesOf(kRoomTable), CheckId::kUnknownRoom, "");
-        return true;
-      case P::kInvalidDoor:
-        word(namesOf(kDoorTable), CheckId::kUnknownDoor, "");
-        return true;
-      case P::kInvalidTrap:
-        word(namesOf(kTrapTable), CheckId::kUnknownTrap, "");
-        return true;
-      case P::kInvalidSpell:
-        word(namesOf(kSpellTable), CheckId::kUnknownSpell, "");
-        return true;
       case P::kInvalidActionPlayer:
       case P::kControlAreaPlayer:
         d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
@@ -395,7 +403,7 @@ class Explainer {
         return true;
       }
       default:
-        return false;
+        return unknownName();
     }
   }
 

@@ -12,10 +12,7 @@
 namespace ts::check {
 namespace {
 
-using test_support::lineAt;
-using test_support::names;
-using test_support::replaced;
-using test_support::where;
+using namespace test_support;  // NOLINT: the tests' shared helpers
 
 // A valid one-keeper map with a heart and a gate; each case changes one piece of it.
 std::string baseMap() {

@@ -43,68 +43,59 @@ Section sectionOf(Stage stage) {
 std::string_view keywordOf(Stage stage) { return ts::keywordOf(sectionOf(stage)); }
 
 Stage stageOf(ProblemId id) {
-  using P = ProblemId;
-  switch (id) {
-    case P::kLoopMapRows:
-    case P::kMapSectionError:
-    case P::kMapRowTooShort:
-    case P::kLoopMap:
-    case P::kMapCodesError:
-      return Stage::kGrid;
-    case P::kLoopThings:
-    case P::kThingsError:
-      return Stage::kThings;
-    case P::kLoopCreatures:
-    case P::kCreaturesError:
-      return Stage::kCreatures;
-    case P::kLoopDoors:
-    case P::kDoorsError:
-      return Stage::kDoors;
-    case P::kLoopTraps:
-    case P::kTrapsError:
-      return Stage::kTraps;
-    case P::kLoopHearts:
-    case P::kHeartsError:
-    case P::kHeartCount:
-      return Stage::kHearts;
-    case P::kLoopBandData:
-    case P::kLoopBands:
-    case P::kBandsError:
-      return Stage::kBands;
-    case P::kLoopAreas:
-    case P::kAreasError:
-    case P::kAreaIdOrder:
-      return Stage::kAreas;
-    case P::kLoopGates:
-    case P::kGatesError:
-    case P::kGateIdOrder:
-    case P::kNoGateTerrain:
-    case P::kGateConflictsWithArea:
-    case P::kGateConflictsWithGate:
-      return Stage::kGates;
-    case P::kLoopTriggers:
-    case P::kBeforeTriggersError:
-    case P::kTriggersError:
-    case P::kInvalidTrigger:
-    case P::kControlAreaPlayer:
-    case P::kControlAreaArea:
-    case P::kInvalidSwitch:
-    case P::kInvalidRoom:
-    case P::kInvalidDoor:
-    case P::kInvalidTrap:
-    case P::kInvalidSpell:
-    case P::kInvalidActionPlayer:
-    case P::kInvalidGateId:
-    case P::kInvalidAction:
-      return Stage::kTriggers;
-    case P::kLoopDescription:
-    case P::kBeforeDescriptionError:
-    case P::kLoopScenario:
-    case P::kScenarioError:
-      return Stage::kScenario;
-    default:
-      return Stage::kHeader;
+  // The stage whose reading reports each fatal problem; the header's are not listed.
+  static constexpr std::pair<ProblemId, Stage> kStages[] = {
+      {ProblemId::kLoopMapRows, Stage::kGrid},
+      {ProblemId::kMapSectionError, Stage::kGrid},
+      {ProblemId::kMapRowTooShort, Stage::kGrid},
+      {ProblemId::kLoopMap, Stage::kGrid},
+      {ProblemId::kMapCodesError, Stage::kGrid},
+      {ProblemId::kLoopThings, Stage::kThings},
+      {ProblemId::kThingsError, Stage::kThings},
+      {ProblemId::kLoopCreatures, Stage::kCreatures},
+      {ProblemId::kCreaturesError, Stage::kCreatures},
+      {ProblemId::kLoopDoors, Stage::kDoors},
+      {ProblemId::kDoorsError, Stage::kDoors},
+      {ProblemId::kLoopTraps, Stage::kTraps},
+      {ProblemId::kTrapsError, Stage::kTraps},
+      {ProblemId::kLoopHearts, Stage::kHearts},
+      {ProblemId::kHeartsError, Stage::kHearts},
+      {ProblemId::kHeartCount, Stage::kHearts},
+      {ProblemId::kLoopBandData, Stage::kBands},
+      {ProblemId::kLoopBands, Stage::kBands},
+      {ProblemId::kBandsError, Stage::kBands},
+      {ProblemId::kLoopAreas, Stage::kAreas},
+      {ProblemId::kAreasError, Stage::kAreas},
+      {ProblemId::kAreaIdOrder, Stage::kAreas},
+      {ProblemId::kLoopGates, Stage::kGates},
+      {ProblemId::kGatesError, Stage::kGates},
+      {ProblemId::kGateIdOrder, Stage::kGates},
+      {ProblemId::kNoGateTerrain, Stage::kGates},
+      {ProblemId::kGateConflictsWithArea, Stage::kGates},
+      {ProblemId::kGateConflictsWithGate, Stage::kGates},
+      {ProblemId::kLoopTriggers, Stage::kTriggers},
+      {ProblemId::kBeforeTriggersError, Stage::kTriggers},
+      {ProblemId::kTriggersError, Stage::kTriggers},
+      {ProblemId::kInvalidTrigger, Stage::kTriggers},
+      {ProblemId::kControlAreaPlayer, Stage::kTriggers},
+      {ProblemId::kControlAreaArea, Stage::kTriggers},
+      {ProblemId::kInvalidSwitch, Stage::kTriggers},
+      {ProblemId::kInvalidRoom, Stage::kTriggers},
+      {ProblemId::kInvalidDoor, Stage::kTriggers},
+      {ProblemId::kInvalidTrap, Stage::kTriggers},
+      {ProblemId::kInvalidSpell, Stage::kTriggers},
+      {ProblemId::kInvalidActionPlayer, Stage::kTriggers},
+      {ProblemId::kInvalidGateId, Stage::kTriggers},
+      {ProblemId::kInvalidAction, Stage::kTriggers},
+      {ProblemId::kLoopDescription, Stage::kScenario},
+      {ProblemId::kBeforeDescriptionError, Stage::kScenario},
+      {ProblemId::kLoopScenario, Stage::kScenario},
+      {ProblemId::kScenarioError, Stage::kScenario},
+  };
+  for (const auto& [problem, stage] : kStages) {
+    if (problem == id) return stage;
   }
+  return Stage::kHeader;
 }
 
 std::size_t TextView::lineStart(std::size_t offset) const {

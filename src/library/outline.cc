@@ -165,14 +165,10 @@ std::string_view wordKindName(WordKind kind) {
 }
 
 std::string_view sectionName(SectionKind kind) {
-  switch (kind) {
-    case SectionKind::kHeader:
-      return "header";
-    case SectionKind::kGrid:
-      return "grid";
-    default:
-      return ts::keywordOf(static_cast<ts::Section>(kind));
-  }
+  // The two sections without a keyword are named for what they are.
+  if (kind == SectionKind::kHeader) return "header";
+  if (kind == SectionKind::kGrid) return "grid";
+  return ts::keywordOf(static_cast<ts::Section>(kind));
 }
 
 Outline outlineMap(std::string_view mapText) {

@@ -1,5 +1,7 @@
 #include "model/grammar.h"
 
+#include "model/table_order.h"
+
 namespace ts {
 
 namespace {
@@ -144,74 +146,23 @@ constexpr std::span<const StatementInfo> kTriggers = kAll.subspan(8, 3);
 constexpr std::span<const StatementInfo> kActions = kAll.subspan(11, 6);
 constexpr std::span<const StatementInfo> kScenario = kAll.subspan(17, 5);
 
-constexpr bool statementsInOrder() {
-  for (std::size_t i = 0; i < kStatements.size(); ++i) {
-    if (static_cast<std::size_t>(kStatements[i].id) != i) return false;
-  }
-  return true;
-}
-static_assert(statementsInOrder(), "kStatements must list every Statement in order");
+static_assert(rowsInIdOrder(kStatements, &StatementInfo::id),
+              "kStatements must list every Statement in order");
 
-constexpr bool sectionsInOrder() {
-  for (std::size_t i = 0; i < kSections.size(); ++i) {
-    if (static_cast<std::size_t>(kSections[i].section) != i) return false;
-  }
-  return true;
-}
-static_assert(sectionsInOrder(), "kSections must list every Section in order");
+static_assert(rowsInIdOrder(kSections, &SectionInfo::section),
+              "kSections must list every Section in order");
 
 }  // namespace
 
 std::string_view placeholderOf(WordKind kind) {
-  switch (kind) {
-    case W::kKeyword:
-      return "<keyword>";
-    case W::kCount:
-      return "<count>";
-    case W::kCharacter:
-      return "<character>";
-    case W::kTerrain:
-      return "<terrain>";
-    case W::kObject:
-      return "<object>";
-    case W::kCreature:
-      return "<creature>";
-    case W::kDoor:
-      return "<door>";
-    case W::kTrap:
-      return "<trap>";
-    case W::kRoom:
-      return "<room>";
-    case W::kSpell:
-      return "<spell>";
-    case W::kAvailable:
-      return "<name>";
-    case W::kX:
-      return "<x>";
-    case W::kY:
-      return "<y>";
-    case W::kLevel:
-      return "<level>";
-    case W::kPlayer:
-      return "<player>";
-    case W::kLock:
-      return "<lock>";
-    case W::kName:
-      return "<name>";
-    case W::kBand:
-      return "<band>";
-    case W::kArea:
-      return "<area>";
-    case W::kGate:
-      return "<gate>";
-    case W::kSwitch:
-      return "G|A";
-    case W::kLocation:
-      return "<number>";
-    case W::kNumber:
-      return "<number>";
-  }
-  return {};
+  // In the order of WordKind.
+  static constexpr std::array<std::string_view, 23> kPlaceholders = {
+      "<keyword>", "<count>", "<character>", "<terrain>", "<object>", "<creature>",
+      "<door>",    "<trap>",  "<room>",      "<spell>",   "<name>",   "<x>",
+      "<y>",       "<level>", "<player>",    "<lock>",    "<name>",   "<band>",
+      "<area>",    "<gate>",  "G|A",         "<number>",  "<number>"};
+  static_assert(kPlaceholders.size() == static_cast<std::size_t>(WordKind::kNumber) + 1);
+  return kPlaceholders[static_cast<std::size_t>(kind)];
 }
 
 std::span<const SectionInfo> sections() { return kSections; }

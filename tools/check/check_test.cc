@@ -15,10 +15,7 @@
 namespace ts::check {
 namespace {
 
-using test_support::lineAt;
-using test_support::names;
-using test_support::replaced;
-using test_support::where;
+using namespace test_support;  // NOLINT: the tests' shared helpers
 
 // A valid two-keeper map; each case replaces one piece of it.
 std::string baseMap() {

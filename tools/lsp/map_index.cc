@@ -46,15 +46,9 @@ std::string hex(std::int32_t value) {
 }  // namespace
 
 std::string_view entryKindName(EntryKind kind) {
-  switch (kind) {
-    case EntryKind::kBand:
-      return "hero band";
-    case EntryKind::kArea:
-      return "entrance area";
-    case EntryKind::kGate:
-      return "hero gate";
-  }
-  return {};
+  static constexpr std::array<std::string_view, 3> kNames = {"hero band", "entrance area",
+                                                             "hero gate"};
+  return kNames[static_cast<std::size_t>(kind)];
 }
 
 MapIndex::MapIndex(std::string_view text, const NameMaps& names, const check::MapAnalysis& analysis)
