@@ -327,74 +327,93 @@ Stage stageOfSection(Section section) {
 
 }  // namespace
 
-std::vector<CountedSection> countedSections(const Reading& r) {
-  const Trace& trace = r.seen.trace();
+namespace {
+
+// The entries of a counted section that the reader read before `end`: begun there, and whole.
+struct EntriesRead {
+  std::int64_t begun = 0;
+  std::int64_t whole = 0;
+  std::size_t lastEnd;  // the end of the last whole one, or of the count
+  std::size_t reached;  // the end of the last word the section read
+};
+
+EntriesRead entriesBefore(const Trace& trace, const TraceSection& s, std::size_t end,
+                          std::size_t afterCount) {
+  EntriesRead read{0, 0, afterCount, afterCount};
+  for (std::size_t e = s.firstEntry; e < s.firstEntry + s.entryCount; ++e) {
+    const std::size_t entryEnd = trace.entryEnd(trace.entries[e]);
+    read.reached = std::max(read.reached, entryEnd);
+    if (trace.entryStart(trace.entries[e]) < end) ++read.begun;
+    if (entryEnd > end) continue;
+    ++read.whole;
+    read.lastEnd = entryEnd;
+  }
+  return read;
+}
+
+// One counted section of the reading, ending at the next keyword-like line; `stopped` is where a
+// fatal problem stopped the reading, if it did.
+CountedSection countedSection(const Reading& r, const TraceSection& s, std::size_t stopped) {
   const TextView& view = r.view;
+  CountedSection c{stageOfSection(s.section), view.lineStart(s.start)};
+  c.end = view.text.size();
+  for (const KeywordLine& k : r.outline.keywords) {
+    if (k.line > c.keywordLine) {
+      c.end = k.line;
+      break;
+    }
+  }
+  if (s.countAt != kNoOffset && isWholeNumber(view.wordAt(s.countAt))) {
+    c.countAt = s.countAt;
+    c.count = std::strtoll(std::string(view.wordAt(s.countAt)).c_str(), nullptr, 0);
+  }
+  const EntriesRead read =
+      entriesBefore(r.seen.trace(), s, c.end,
+                    c.countAt != kNoOffset ? view.wordEnd(c.countAt) : view.lineEnd(s.start));
+  // The section read on into the next keyword line, or stopped there or at the end of the text:
+  // not at a mistake of its own entries.
+  const bool ranOn = read.reached > c.end || (stopped != kNoOffset && stopped >= c.end);
+  if (c.countAt == kNoOffset) {
+    // Without a count, the entries written are those the reader would read after the keyword.
+    c.entries = static_cast<std::int64_t>(
+        readEntries(view.text, view.nextLine(s.start), c.end, s.section, r.level, r.names).size());
+    return c;
+  }
+  if (c.count > read.begun && ranOn) {
+    // The count takes in words beyond the next keyword line.
+    c.entries = read.begun;
+    return c;
+  }
+  c.consistent = true;
+  if (c.count > read.whole) {
+    // The reading stopped at a mistake inside the section: its count is not to blame.
+    c.entries = c.count;
+    return c;
+  }
+  c.entries = read.whole;
+  // Whole entries right after the ones read, which the count leaves out; text that is no whole
+  // entry (a note, say) is only skipped, as the compiler skips it.
+  if (view.skipBlanks(read.lastEnd) >= c.end) return c;
+  const std::vector<EntryRead> written =
+      readEntries(view.text, view.wordEnd(c.countAt), c.end, s.section, r.level, r.names);
+  for (auto e = static_cast<std::size_t>(read.whole); e < written.size() && written[e].clean; ++e) {
+    ++c.entries;
+    c.consistent = false;
+  }
+  return c;
+}
+
+}  // namespace
+
+std::vector<CountedSection> countedSections(const Reading& r) {
   // Where a fatal problem stopped this reading.
   std::size_t stopped = kNoOffset;
   if (!r.seen.problems.empty() && r.seen.problems.back().severity() == Severity::kError) {
-    stopped = std::min(r.seen.problems.back().offset, view.text.size());
+    stopped = std::min(r.seen.problems.back().offset, r.view.text.size());
   }
   std::vector<CountedSection> out;
-  for (const TraceSection& s : trace.sections) {
-    if (!sectionInfo(s.section).counted) continue;
-    CountedSection c{stageOfSection(s.section), view.lineStart(s.start)};
-    // The section's text runs to the next line that is, or looks like, a keyword line.
-    c.end = view.text.size();
-    for (const KeywordLine& k : r.outline.keywords) {
-      if (k.line > c.keywordLine) {
-        c.end = k.line;
-        break;
-      }
-    }
-    if (s.countAt != kNoOffset && isWholeNumber(view.wordAt(s.countAt))) {
-      c.countAt = s.countAt;
-      c.count = std::strtoll(std::string(view.wordAt(s.countAt)).c_str(), nullptr, 0);
-    }
-    // The entries the reader read before that line: begun, and whole.
-    std::int64_t begun = 0;
-    std::int64_t before = 0;
-    std::size_t lastEnd = c.countAt != kNoOffset ? view.wordEnd(c.countAt) : view.lineEnd(s.start);
-    std::size_t reached = lastEnd;  // the end of the last word the section read
-    for (std::size_t e = s.firstEntry; e < s.firstEntry + s.entryCount; ++e) {
-      const std::size_t end = trace.entryEnd(trace.entries[e]);
-      reached = std::max(reached, end);
-      if (trace.entryStart(trace.entries[e]) < c.end) ++begun;
-      if (end > c.end) continue;
-      ++before;
-      lastEnd = end;
-    }
-    // The section read on into the next keyword line, or stopped there or at the end of the text:
-    // not at a mistake of its own entries.
-    const bool ranOn = reached > c.end || (stopped != kNoOffset && stopped >= c.end);
-    if (c.countAt == kNoOffset) {
-      // Without a count, the entries written are those the reader would read after the keyword.
-      c.entries = static_cast<std::int64_t>(
-          readEntries(view.text, view.nextLine(s.start), c.end, s.section, r.level, r.names)
-              .size());
-    } else if (c.count > begun && ranOn) {
-      // The count takes in words beyond the next keyword line.
-      c.entries = begun;
-    } else if (c.count > before) {
-      // The reading stopped at a mistake inside the section: its count is not to blame.
-      c.entries = c.count;
-      c.consistent = true;
-    } else {
-      c.entries = before;
-      c.consistent = true;
-      // Whole entries right after the ones read, which the count leaves out; text that is no
-      // whole entry (a note, say) is only skipped, as the compiler skips it.
-      if (view.skipBlanks(lastEnd) < c.end) {
-        const std::vector<EntryRead> written =
-            readEntries(view.text, view.wordEnd(c.countAt), c.end, s.section, r.level, r.names);
-        for (std::size_t e = static_cast<std::size_t>(before);
-             e < written.size() && written[e].clean; ++e) {
-          ++c.entries;
-          c.consistent = false;
-        }
-      }
-    }
-    out.push_back(c);
+  for (const TraceSection& s : r.seen.trace().sections) {
+    if (sectionInfo(s.section).counted) out.push_back(countedSection(r, s, stopped));
   }
   return out;
 }

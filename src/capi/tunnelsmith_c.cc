@@ -176,6 +176,47 @@ Json namesJson(const Names& names) {
   return list;
 }
 
+Json spanJson(const tunnelsmith::Span& s) { return {{"start", s.start}, {"end", s.end}}; }
+
+// The grid of an outline; the terrain of every square goes as a file of little-endian 32-bit
+// codes, row 0 first (a large map has a million of them), and the document names its index.
+Json gridJson(const tunnelsmith::OutlineGrid& grid, std::vector<tunnelsmith_result_file>& files) {
+  std::vector<std::uint8_t> terrain;
+  terrain.reserve(grid.terrain.size() * 4);
+  for (const std::uint32_t code : grid.terrain) {
+    for (int shift = 0; shift < 32; shift += 8)
+      terrain.push_back(static_cast<std::uint8_t>(code >> shift));
+  }
+  Json j = {{"width", grid.width},
+            {"height", grid.height},
+            {"twoCharacters", grid.twoCharacters},
+            {"rowStarts", grid.rowStarts},
+            {"terrain", terrain.empty() ? Json() : Json(files.size())}};
+  if (!terrain.empty()) files.push_back({"terrain", std::move(terrain)});
+  return j;
+}
+
+Json entryJson(const tunnelsmith::OutlineEntry& e) {
+  Json words = Json::array();
+  for (const tunnelsmith::OutlineWord& w : e.words) {
+    words.push_back({{"kind", tunnelsmith::wordKindName(w.kind)},
+                     {"start", w.span.start},
+                     {"end", w.span.end}});
+  }
+  Json entry = {{"section", tunnelsmith::sectionName(e.section)},
+                {"number", e.number},
+                {"span", spanJson(e.span)},
+                {"words", std::move(words)}};
+  if (e.square) entry["square"] = squareJson(*e.square);
+  if (e.covers) {
+    entry["covers"] = {{"left", e.covers->left},
+                       {"top", e.covers->top},
+                       {"right", e.covers->right},
+                       {"bottom", e.covers->bottom}};
+  }
+  return entry;
+}
+
 }  // namespace
 
 extern "C" {
@@ -296,63 +337,27 @@ tunnelsmith_result* tunnelsmith_decompile(const unsigned char* const files[6],
 tunnelsmith_result* tunnelsmith_outline(const char* text, size_t size) {
   return resultOf([&](Json& doc, std::vector<tunnelsmith_result_file>& files) {
     tunnelsmith::Outline outline = tunnelsmith::outlineMap(textOf(text, size));
-    const auto span = [](const tunnelsmith::Span& s) {
-      return Json{{"start", s.start}, {"end", s.end}};
-    };
     doc["levelName"] = outline.levelName;
     doc["players"] = outline.players;
-    // The terrain of every square goes as a file of little-endian 32-bit codes, row 0 first: a
-    // large map has a million of them.
-    std::vector<std::uint8_t> terrain;
-    terrain.reserve(outline.grid.terrain.size() * 4);
-    for (const std::uint32_t code : outline.grid.terrain) {
-      for (int shift = 0; shift < 32; shift += 8) {
-        terrain.push_back(static_cast<std::uint8_t>(code >> shift));
-      }
-    }
-    doc["grid"] = {{"width", outline.grid.width},
-                   {"height", outline.grid.height},
-                   {"twoCharacters", outline.grid.twoCharacters},
-                   {"rowStarts", outline.grid.rowStarts},
-                   {"terrain", outline.grid.terrain.empty() ? Json() : Json(0)}};
-    if (!terrain.empty()) files.push_back({"terrain", std::move(terrain)});
+    doc["grid"] = gridJson(outline.grid, files);
     Json sections = Json::array();
     for (const tunnelsmith::OutlineSection& s : outline.sections) {
       sections.push_back({{"section", tunnelsmith::sectionName(s.section)},
-                          {"keyword", span(s.keyword)},
-                          {"span", span(s.span)},
-                          {"count", s.count ? span(*s.count) : Json()},
+                          {"keyword", spanJson(s.keyword)},
+                          {"span", spanJson(s.span)},
+                          {"count", s.count ? spanJson(*s.count) : Json()},
                           {"firstEntry", s.firstEntry},
                           {"entryCount", s.entryCount}});
     }
     doc["sections"] = std::move(sections);
     Json entries = Json::array();
-    for (const tunnelsmith::OutlineEntry& e : outline.entries) {
-      Json words = Json::array();
-      for (const tunnelsmith::OutlineWord& w : e.words) {
-        words.push_back({{"kind", tunnelsmith::wordKindName(w.kind)},
-                         {"start", w.span.start},
-                         {"end", w.span.end}});
-      }
-      Json entry = {{"section", tunnelsmith::sectionName(e.section)},
-                    {"number", e.number},
-                    {"span", span(e.span)},
-                    {"words", std::move(words)}};
-      if (e.square) entry["square"] = squareJson(*e.square);
-      if (e.covers) {
-        entry["covers"] = {{"left", e.covers->left},
-                           {"top", e.covers->top},
-                           {"right", e.covers->right},
-                           {"bottom", e.covers->bottom}};
-      }
-      entries.push_back(std::move(entry));
-    }
+    for (const tunnelsmith::OutlineEntry& e : outline.entries) entries.push_back(entryJson(e));
     doc["entries"] = std::move(entries);
     Json references = Json::array();
     for (const tunnelsmith::CrossReference& r : outline.references) {
       references.push_back({{"target", tunnelsmith::sectionName(r.target)},
                             {"number", r.number},
-                            {"span", span(r.span)},
+                            {"span", spanJson(r.span)},
                             {"entry", r.entry ? Json(*r.entry) : Json()}});
     }
     doc["references"] = std::move(references);
