@@ -54,6 +54,7 @@ struct Diagnostic {
   std::vector<Note> notes;
   // Edits applied together by applyFixes; empty when the intent is not certain.
   std::vector<TextEdit> fixes;
+  std::string fixTitle;  // what the fixes do, as an editor offers them: "Set the count to 13"
   // Words the designer probably meant ("did you mean IMP?"), each for the bytes it would replace;
   // never applied by applyFixes.
   std::vector<TextEdit> suggestions;

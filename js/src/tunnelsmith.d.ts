@@ -56,6 +56,8 @@ export interface Diagnostic {
   column: number;
   notes: Note[];
   fixes: Edit[];
+  /** What the fixes do, as an editor offers them: "Set the count to 13"; empty without fixes. */
+  fixTitle: string;
   suggestions: Edit[];
   square?: Square;
   afterFirstError: boolean;

@@ -56,6 +56,7 @@ struct Located {
   std::size_t end = kNoOffset;  // one past the token's last byte; kNoOffset: one byte
   std::vector<LocatedNote> notes;
   std::vector<Edit> fixes;
+  std::string fixTitle;  // what the fix does, as an editor offers it
   std::vector<Suggestion> suggestions;
   std::optional<Square> square;
   bool afterFirstError = false;
@@ -327,8 +328,9 @@ void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vect
 // Counts that differ from the entries written (smaller ones only: larger ones are fatal).
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
 
-// The fix that makes a counted section's count match its entries.
+// The fix that makes a counted section's count match its entries, and what it does.
 Edit recount(const TextView& view, const CountedSection& section);
+std::string recountTitle(const CountedSection& section);
 
 // The word list for "did you mean" among the names of a table.
 template <std::size_t N>

@@ -212,6 +212,7 @@ std::vector<Diagnostic> located(std::string_view text, std::vector<Located> foun
       d.notes.push_back({{at, at}, std::move(note.text), note.square});
     }
     d.fixes = std::move(l.fixes);
+    d.fixTitle = std::move(l.fixTitle);
     d.suggestions = std::move(l.suggestions);
     d.square = l.square;
     d.afterFirstError = l.afterFirstError;
@@ -341,6 +342,7 @@ void keepOnlySafeFixes(std::string_view text, const NameMaps& names, std::vector
   for (Located& l : found) {
     if (l.fixes.empty()) continue;
     l.fixes.clear();
+    l.fixTitle.clear();
     l.notes.emplace_back(l.offset,
                          "--fix leaves this alone: with the count corrected, the map would no "
                          "longer compile");

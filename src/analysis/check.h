@@ -70,6 +70,7 @@ struct Diagnostic {
   std::string text;
   std::vector<Note> notes;
   std::vector<Edit> fixes;  // applied together by --fix; empty when the intent is not certain
+  std::string fixTitle;     // what the fixes do, as an editor offers them: "Set the count to 13"
   std::vector<Suggestion> suggestions;
   std::optional<Square> square;  // the square the diagnostic is about, if any
   bool afterFirstError = false;  // an error found after resuming past an earlier fatal error

@@ -155,6 +155,7 @@ class Explainer {
                     "follow");
       }
       d_.error.fixes.push_back(recount(view_, c));
+      d_.error.fixTitle = recountTitle(c);
       d_.quietFrom = c.keywordLine;
       d_.resumeFrom = c.keywordLine + 1;
       d_.minStage = static_cast<Stage>(static_cast<int>(c.stage) + 1);
@@ -235,6 +236,7 @@ class Explainer {
         explainHere("the keyword " + keyword +
                     " must stand alone on its line, with no blank before or after it");
         d_.error.fixes.push_back({k.line, view_.lineEnd(k.line) - k.line, keyword});
+        d_.error.fixTitle = "Remove the blanks around " + keyword;
         break;
       case KeywordLine::kWithText:
         at(k.word, view_.lineEnd(k.word), CheckId::kKeywordWithText);
@@ -654,6 +656,7 @@ class Explainer {
     lastLine(CheckId::kMissingEof,
              "the level must end with the word EOF: add EOF as the last line");
     const std::string_view text = view_.text;
+    d_.error.fixTitle = "Add EOF as the last line";
     d_.error.fixes.push_back(
         {text.size(), 0, (text.empty() || text.back() == '\n' ? "" : "\n") + std::string("EOF\n")});
     d_.minStage = Stage::kEnd;

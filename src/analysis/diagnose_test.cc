@@ -68,7 +68,9 @@ void expectReported(const Case& c) {
   EXPECT_EQ(it->severity, c.severity);
   EXPECT_NE(withNotes(*it).find(c.words), std::string::npos) << withNotes(*it);
   EXPECT_FALSE(it->afterFirstError);
-  // A fix mends the mistake: the map then compiles without an error.
+  // A fix mends the mistake: the map then compiles without an error; an editor can say what it
+  // does.
+  EXPECT_EQ(it->fixes.empty(), it->fixTitle.empty()) << it->fixTitle;
   if (!it->fixes.empty()) {
     for (const Diagnostic& d : checkMap(fixed(text, *it), names())) {
       EXPECT_NE(d.severity, Severity::kError) << withNotes(d);

@@ -418,6 +418,11 @@ std::vector<CountedSection> countedSections(const Reading& r) {
   return out;
 }
 
+std::string recountTitle(const CountedSection& section) {
+  return (section.countAt != kNoOffset ? "Set the count to " : "Write the count ") +
+         std::to_string(section.entries);
+}
+
 Edit recount(const TextView& view, const CountedSection& section) {
   const std::string entries = std::to_string(section.entries);
   if (section.countAt != kNoOffset) {

@@ -274,6 +274,7 @@ void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vec
                   std::to_string(c.entries) + " entries follow; the rest are never read",
               CheckId::kCountTooSmall, r.view.wordEnd(c.countAt)};
     l.fixes.push_back(recount(r.view, c));
+    l.fixTitle = recountTitle(c);
     out.push_back(std::move(l));
   }
 }

@@ -125,6 +125,7 @@ Json diagnosticJson(const tunnelsmith::Diagnostic& d, const tunnelsmith::TextLin
   }
   j["notes"] = std::move(notes);
   j["fixes"] = editsJson(d.fixes);
+  j["fixTitle"] = d.fixTitle;
   j["suggestions"] = editsJson(d.suggestions);
   if (d.square) j["square"] = squareJson(*d.square);
   j["afterFirstError"] = d.afterFirstError;

@@ -40,6 +40,7 @@ Diagnostic publicDiagnostic(ts::check::Diagnostic&& d) {
   for (ts::check::Suggestion& suggestion : d.suggestions) {
     result.suggestions.push_back({publicSpan(suggestion.span), std::move(suggestion.replacement)});
   }
+  result.fixTitle = std::move(d.fixTitle);
   result.square = publicSquare(d.square);
   result.afterFirstError = d.afterFirstError;
   return result;
