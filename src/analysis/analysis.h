@@ -196,6 +196,8 @@ class Seen : public TraceRecorder {
     std::string_view what;  // "thing", "creature", "door", "trap" or "heart"
     std::int32_t x, y;
     std::size_t offset;
+    std::int32_t owner = 0;  // the player of a creature, door or trap; 0 for the others
+    bool clean = true;       // every word read as written (no number cut short)
   };
   struct Area {
     std::int32_t number;
@@ -265,9 +267,9 @@ class Seen : public TraceRecorder {
   int skipped = 0;
   std::vector<std::size_t> rowOffsets;
   std::vector<Located> found;
-  // The placements that can matter to the checks: every heart, and what lies off the map, a
-  // creature that may stand in solid rock and a door with a lower-case lock flag. A large map
-  // has too many of the others to keep.
+  // The placements that can matter to the checks: every heart, and what lies off the map, in
+  // solid rock, on another keeper's ground, belongs to a keeper who does not play, and a door with
+  // a lower-case lock flag. A large map has too many of the others to keep.
   std::vector<Placement> placements;
   std::vector<Area> areas;
   std::vector<std::pair<std::size_t, std::size_t>> gold;  // keeper, offset
@@ -281,8 +283,10 @@ class Seen : public TraceRecorder {
   std::size_t eofEnd = kNoOffset;
 
  private:
-  // True when a placement of `what` at (x, y), named at `offset` of the reading, is to be kept.
-  bool worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset);
+  // True when a placement of `what` at (x, y), named at `offset` of the reading and owned by
+  // `owner`, is to be kept.
+  bool worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset,
+                    std::int32_t owner);
 
   std::string_view reading_;
   const LevelDescription& level_;
@@ -303,6 +307,19 @@ struct Reading {
   std::size_t start = 0;  // where this reading began in the text
   // The counted sections this reading read, with what their counts left out or took in.
   std::vector<CountedSection> counted = {};
+  // Where each map row the first reading took starts, and whether a square is two characters.
+  const std::vector<std::size_t>* rows = nullptr;
+  bool gui = false;
+  // The header gave the number of keepers (a reading resumed after a broken header assumes one).
+  bool keepersKnown = true;
+
+  // The offset of square (x, y) in the text; kNoOffset for a row not read.
+  [[nodiscard]] std::size_t squareOffset(std::int64_t x, std::int64_t y) const {
+    if (rows == nullptr || y < 0 || static_cast<std::size_t>(y) >= rows->size() || x < 0) {
+      return kNoOffset;
+    }
+    return (*rows)[static_cast<std::size_t>(y)] + static_cast<std::size_t>(x) * (gui ? 2 : 1);
+  }
 };
 
 // The counted sections of a reading: each with its count, the entries the reader read before the
@@ -324,6 +341,15 @@ Diagnosis diagnoseFatal(const Reading& r, const Problem& fatal);
 
 // Warnings for what the compiler changes or drops without a word, in [from, to).
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
+
+// What the grid says otherwise than meant: rows longer than the width, gates that are no
+// rectangle or that no entry lists, owner letters the map-drawing tool reads as neutral, terrain
+// of keepers who do not play.
+void gridChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
+
+// Words read otherwise than meant: a number split by a blank, a keeper who does not play, a lock
+// word longer than its flag, a hero band that no trigger releases.
+void wordChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
 
 // Counts that differ from the entries written (smaller ones only: larger ones are fatal).
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);

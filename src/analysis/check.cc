@@ -440,6 +440,8 @@ class Checker {
     appendTrace(out_.trace, seen.trace());
     Reading first{view_, outline_, level, seen, names_};
     first.counted = countedSections(first);
+    first.rows = &out_.rows;
+    first.gui = out_.gui;
     if (level.isValid) {
       warnings(first, false, 0, kNoOffset, found_);
       if (level.mapCodes.size() > 0 || !level.mapRows.empty()) {
@@ -491,6 +493,7 @@ class Checker {
     learn(known_, level, Stage::kThings, failed);
     if (known_.level.playerCount < 1 || known_.level.playerCount > 4) {
       known_.level.playerCount = 1;
+      keepersKnown_ = false;
     }
     std::size_t last = 0;
     for (int round = 0; round < kMostReadings && d.minStage < Stage::kEnd; ++round) {
@@ -534,6 +537,9 @@ class Checker {
     appendTrace(out_.trace, again.trace());
     Reading reading{view_, outline_, next, again, names_, resume.line};
     reading.counted = countedSections(reading);
+    reading.rows = &out_.rows;
+    reading.gui = out_.gui;
+    reading.keepersKnown = keepersKnown_;
     if (next.isValid || again.problems.empty() ||
         again.problems.back().severity() != Severity::kError) {
       warnings(reading, false, rest, kNoOffset, found_);
@@ -563,6 +569,7 @@ class Checker {
   MapAnalysis& out_;
   ProblemSink problems_{nullptr};
   Known known_;
+  bool keepersKnown_ = true;
   std::vector<Located> found_;
 };
 

@@ -68,6 +68,18 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kMissingEof, "missing-eof", S::kError, Section::kScenario},
     {C::kMisspeltEof, "misspelt-eof", S::kError, Section::kScenario},
     {C::kTextAfterEof, "text-after-eof", S::kWarning, std::nullopt},
+    {C::kNumberSplit, "number-split", S::kWarning, std::nullopt},
+    {C::kRowTooLong, "row-too-long", S::kWarning, Section::kGrid},
+    {C::kGateNotRectangle, "gate-not-rectangle", S::kWarning, Section::kGates},
+    {C::kGateNotListed, "gate-not-listed", S::kWarning, Section::kGates},
+    {C::kPlacedInRock, "placed-in-rock", S::kWarning, std::nullopt},
+    {C::kOnOtherKeepersGround, "on-other-keepers-ground", S::kWarning, std::nullopt},
+    {C::kKeeperNotPlaying, "keeper-not-playing", S::kWarning, std::nullopt},
+    {C::kLockWord, "lock-word", S::kWarning, Section::kDoors},
+    {C::kGuiOwnerLetter, "gui-owner-letter", S::kWarning, Section::kGrid},
+    {C::kBandNeverReleased, "band-never-released", S::kWarning, Section::kBands},
+    {C::kSwappedWords, "swapped-words", S::kWarning, std::nullopt},
+    {C::kSwitchMissing, "switch-missing", S::kError, Section::kTriggers},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};
 

@@ -75,6 +75,19 @@ enum class CheckId : std::uint16_t {
   kMissingEof,
   kMisspeltEof,
   kTextAfterEof,
+  // What the compiler reads otherwise than it was meant.
+  kNumberSplit,
+  kRowTooLong,
+  kGateNotRectangle,
+  kGateNotListed,
+  kPlacedInRock,
+  kOnOtherKeepersGround,
+  kKeeperNotPlaying,
+  kLockWord,
+  kGuiOwnerLetter,
+  kBandNeverReleased,
+  kSwappedWords,
+  kSwitchMissing,
   // What --fix did.
   kFixed,
   kCount

@@ -96,7 +96,8 @@ class Explainer {
 
   Diagnosis explain() {
     // A broken header breaks every read after it: the header's own check comes first.
-    if (stage_ == Stage::kHeader || (!countTooLarge() && !brokenNumber() && !missingKeyword())) {
+    if (stage_ == Stage::kHeader ||
+        (!countTooLarge() && !switchMissing() && !brokenNumber() && !missingKeyword())) {
       specific();
     }
     if (d_.error.offset != stopped() && fatal_.offset != Problem::kNowhere) {
@@ -107,6 +108,30 @@ class Explainer {
 
  private:
   std::size_t stopped() const { return std::min(fatal_.offset, view_.text.size()); }
+
+  // A release written without its G or A: the reader took the location's number as the switch,
+  // and whatever follows as the location.
+  bool switchMissing() {
+    if (fatal_.id != ProblemId::kInvalidSwitch) return false;
+    const Trace& trace = r_.seen.trace();
+    const auto last = std::find_if(trace.words.rbegin(), trace.words.rend(),
+                                   [](const TraceWord& w) { return w.kind == WordKind::kSwitch; });
+    if (last == trace.words.rend() || last->start >= view_.text.size() ||
+        view_.text[last->start] < '0' || view_.text[last->start] > '9') {
+      return false;
+    }
+    const std::string_view number = view_.wordAt(last->start);
+    const std::string_view band = view_.wordAt(view_.wordsBefore(last->start, 1));
+    at(last->start, view_.wordEnd(last->start), CheckId::kSwitchMissing);
+    explainHere(
+        "the switch is missing: write G (release at a hero gate) or A (at an entrance "
+        "area) before the number, as in ACTION_HERO_RELEASE " +
+        std::string(band) + " G " + std::string(number));
+    d_.quietFrom = last->start;
+    d_.resumeFrom = last->start;
+    d_.minStage = Stage::kScenario;
+    return true;
+  }
 
   void at(std::size_t offset, std::size_t end, DiagnosticKind kind) {
     d_.error.offset = offset;

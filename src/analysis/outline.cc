@@ -460,9 +460,21 @@ void Seen::rowRead(std::int32_t row, std::size_t offset) {
 }
 
 void Seen::unknownSquare(std::size_t offset) {
-  found.push_back({original(offset), Severity::kWarning,
-                   "these two characters spell no terrain name; the square becomes SOLID_ROCK",
-                   CheckId::kUnknownSquare, original(offset) + 2});
+  const std::size_t at = original(offset);
+  Located l{at, Severity::kWarning,
+            "these two characters spell no terrain name; the square becomes SOLID_ROCK",
+            CheckId::kUnknownSquare, at + 2};
+  // An owner letter written as a look-alike: a zero or a lower-case o for O, h for H.
+  if (offset + 1 < reading_.size()) {
+    const char owner = reading_[offset];
+    const char meant = owner == '0' || owner == 'o' ? 'O' : owner == 'h' ? 'H' : owner;
+    if (meant != owner) {
+      const std::string square{meant, reading_[offset + 1]};
+      l.text += "; did you mean " + square + "?";
+      l.suggestions.push_back({{at, at + 2}, square});
+    }
+  }
+  found.push_back(std::move(l));
 }
 
 void Seen::legendReplaced(TerrainCode code, char previous, char replacement, std::size_t offset) {
@@ -504,23 +516,13 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
   }
 }
 
-bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
+bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset,
+                        std::int32_t owner) {
   const LevelDescription& level = level_;
   if (what == "heart" || x < 0 || y < 0 || x >= level.mapWidth || y >= level.mapHeight) {
     return true;
   }
-  if (what == "creature") {
-    // Without a whole grid and its legend, no terrain is known (as the creature check has it).
-    if (level.mapRows.size() != static_cast<std::size_t>(level.mapHeight) ||
-        level.mapCodes.empty()) {
-      return false;
-    }
-    if (!codes_) codes_.emplace(level.mapCodes);
-    const std::string& row = level.mapRows[static_cast<std::size_t>(y)];
-    return static_cast<std::size_t>(x) >= row.size() ||
-           codes_->terrainOf(static_cast<unsigned char>(row[static_cast<std::size_t>(x)])) ==
-               kSolidRockCode;
-  }
+  if (owner >= kFirstKeeperPlayer && owner - kFirstKeeperPlayer >= level.playerCount) return true;
   if (what == "door") {
     // The lock flag is the fifth word: name, x, y, player, flag.
     std::size_t at = offset;
@@ -528,19 +530,40 @@ bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, s
       while (at < reading_.size() && !isBlank(reading_[at])) ++at;
       while (at < reading_.size() && isBlank(reading_[at])) ++at;
     }
-    return at < reading_.size() && reading_[at] == 'l';
+    if (at < reading_.size() && reading_[at] == 'l') return true;
   }
-  return false;
+  // Without a whole grid and its legend, no terrain is known.
+  if (level.mapRows.size() != static_cast<std::size_t>(level.mapHeight) || level.mapCodes.empty()) {
+    return false;
+  }
+  if (!codes_) codes_.emplace(level.mapCodes);
+  const std::string& row = level.mapRows[static_cast<std::size_t>(y)];
+  if (static_cast<std::size_t>(x) >= row.size()) return true;
+  const TerrainCode code =
+      codes_->terrainOf(static_cast<unsigned char>(row[static_cast<std::size_t>(x)]));
+  if (code == kSolidRockCode) return true;
+  // A keeper's door or trap on ground another keeper owns.
+  const std::int32_t ground = ownerOf(code);
+  return (what == "door" || what == "trap") && owner >= kFirstKeeperPlayer &&
+         ground >= kFirstKeeperPlayer && ground != owner;
 }
 
 void Seen::placed(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset) {
   static constexpr std::array<std::string_view, 5> kKinds = {"thing", "creature", "door", "trap",
                                                              "heart"};
   const std::size_t at = original(offset);
-  if (at == kNoOffset || !worthKeeping(what, x, y, offset)) return;
+  if (at == kNoOffset) return;
+  // The record just read: its owner.
+  std::int32_t owner = 0;
+  if (what == "creature" && !level_.creatures.empty()) owner = level_.creatures.back().owner;
+  if (what == "door" && !level_.doors.empty()) owner = level_.doors.back().owner;
+  if (what == "trap" && !level_.traps.empty()) owner = level_.traps.back().owner;
+  if (!worthKeeping(what, x, y, offset, owner)) return;
   // Kept as one of the names above, which outlive the reading.
   const auto kind = std::find(kKinds.begin(), kKinds.end(), what);
-  placements.push_back({kind == kKinds.end() ? std::string_view("entry") : *kind, x, y, at});
+  const bool clean = trace().entries.empty() || trace().entries.back().clean;
+  placements.push_back(
+      {kind == kKinds.end() ? std::string_view("entry") : *kind, x, y, at, owner, clean});
 }
 
 void Seen::areaRead(std::int32_t number, const EntranceArea& area, std::size_t offset) {

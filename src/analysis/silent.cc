@@ -13,6 +13,13 @@ std::string squareText(std::int64_t x, std::int64_t y) {
   return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
 }
 
+// A keeper's room: owned terrain other than claimed floor and owned rock.
+bool isRoom(const NameMaps& names, TerrainCode code) {
+  const auto it = names.terrainNames().find(code);
+  if (it == names.terrainNames().end() || ownerOf(code) < kFirstKeeperPlayer) return false;
+  return !it->second.ends_with("_CLAIMED_SQ") && !it->second.ends_with("_OWNED_ROCK");
+}
+
 std::string terrainName(const NameMaps& names, TerrainCode code) {
   const auto it = names.terrainNames().find(code);
   return it == names.terrainNames().end() ? std::string("no terrain") : it->second;
@@ -153,16 +160,36 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
     const std::string_view name = view.wordAt(p.offset);
     if (p.what == "heart") {
       heartCentre(r, grid, p, out);
-    } else if (p.what == "creature" && grid.whole() && grid.inside(p.x, p.y) &&
-               grid.at(p.x, p.y) == kSolidRockCode) {
+      continue;
+    }
+    // An entry whose numbers were cut short stands where the mistake put it: that is said.
+    const bool onGrid = p.clean && grid.whole() && grid.inside(p.x, p.y);
+    const TerrainCode ground = onGrid ? grid.at(p.x, p.y) : 0;
+    if (p.what == "creature" && ground == kSolidRockCode) {
       out.push_back(
           {p.offset, Severity::kWarning,
            std::string(name) + " at " + squareText(p.x, p.y) + " stands inside solid rock",
            CheckId::kCreatureInRock, p.offset + name.size()});
-    } else if (p.what == "door") {
+    } else if (ground == kSolidRockCode) {
+      out.push_back({p.offset, Severity::kWarning,
+                     std::string(name) + " at " + squareText(p.x, p.y) +
+                         " lies inside solid rock, where the game places no " + std::string(p.what),
+                     CheckId::kPlacedInRock, p.offset + name.size()});
+    } else if (onGrid && (p.what == "door" || p.what == "trap") && isRoom(r.names, ground) &&
+               ownerOf(ground) >= kFirstKeeperPlayer && p.owner >= kFirstKeeperPlayer &&
+               ownerOf(ground) != p.owner) {
+      out.push_back(
+          {p.offset, Severity::kWarning,
+           std::string(name) + " of keeper " + std::to_string(p.owner - kFirstKeeperPlayer + 1) +
+               " at " + squareText(p.x, p.y) + " stands in " + grid.name(ground) +
+               ", a room of keeper " + std::to_string(ownerOf(ground) - kFirstKeeperPlayer + 1),
+           CheckId::kOnOtherKeepersGround, p.offset + name.size()});
+    }
+    if (p.what == "door") {
       std::size_t lock = p.offset;
       for (int i = 0; i < 4; ++i) lock = view.skipBlanks(view.wordEnd(lock));
-      if (lock < view.text.size() && view.text[lock] == 'l') {
+      // A longer lock word is said of as such (word_checks.cc).
+      if (lock < view.text.size() && view.text[lock] == 'l' && view.wordEnd(lock) == lock + 1) {
         out.push_back({lock, Severity::kWarning,
                        "the lock flag is 'l': only an upper-case L locks the door, so this door "
                        "is unlocked",
@@ -252,6 +279,8 @@ void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
 }  // namespace
 
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  gridChecks(r, from, to, out);
+  wordChecks(r, from, to, out);
   wordsAfterTheName(r, from, to, out);
   numbers(r, from, to, out);
   ignoredWords(r, from, to, out);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "analysis/check_test_support.h"
+#include "analysis/line_index.h"
 #include "check_run.h"
 
 namespace ts::check {
@@ -65,8 +67,8 @@ TEST(CheckMap, EachWarningAtItsLineAndColumn) {
        "entrance area 1 from (1, 2) to (9, 2) is not a rectangle inside the 6 by 4 map"},
       {"GOLD1 100", "GOLD1 100\nGOLD3 5", "GOLD3",
        "GOLD3 for keeper 3, who has no heart centre: the gold is never used"},
-      {"ACTION_HERO_RELEASE 1 A 1", "ACTION_HERO_RELEASE 2 A 1", "ACTION_HERO",
-       "hero release names band 2, but the level has 1 band"},
+      {"1\nACTION_HERO_RELEASE 1 A 1", "2\nACTION_HERO_RELEASE 1 A 1\nACTION_HERO_RELEASE 2 A 1",
+       "ACTION_HERO_RELEASE 2", "hero release names band 2, but the level has 1 band"},
       {"ACTION_HERO_RELEASE 1 A 1", "ACTION_HERO_RELEASE 1 G 1", "ACTION_HERO",
        "hero release names gate 1, but the level has 0 hero gates"},
       {"NO P1 CASINO", "START_WITH P1 CASINO", "START_WITH",
@@ -125,6 +127,36 @@ TEST(CheckMap, SuggestsOnlyNearNames) {
   EXPECT_EQ(closestName("TROL", creatures), "TROLL");
   EXPECT_EQ(closestName("IMPS", creatures), "IMP");
   EXPECT_EQ(closestName("DRAGON", creatures), "");
+}
+
+// A corpus of realistic designer mistakes, each on a known line: the checker points at every one,
+// with a diagnostic or one of its notes.
+TEST(CheckMap, LocatesEveryMistakeInTheCorpus) {
+  const std::string dir = std::string(TUNNELSMITH_SOURCE_DIR) + "/tests/mistakes/";
+  std::ifstream list(dir + "lines.txt");
+  ASSERT_TRUE(list) << "the corpus list is missing";
+  std::size_t mistakes = 0;
+  for (std::string entry; std::getline(list, entry);) {
+    if (entry.empty() || entry[0] == '#') continue;
+    std::istringstream fields(entry);
+    std::string name;
+    std::size_t line = 0;
+    fields >> name >> line;
+    std::ifstream file(dir + name + ".txt");
+    ASSERT_TRUE(file) << name;
+    const std::string map{std::istreambuf_iterator<char>(file), {}};
+    const LineIndex lines(map);
+    const std::vector<Diagnostic> found = checkMap(map, names());
+    const auto at = [&](const Span& s) { return placeOf(lines, s.start, s.end).line == line; };
+    // The diagnostic itself or one of its notes may stand at the mistake.
+    const bool located = std::any_of(found.begin(), found.end(), [&](const Diagnostic& d) {
+      return at(d.span) ||
+             std::any_of(d.notes.begin(), d.notes.end(), [&](const Note& n) { return at(n.span); });
+    });
+    EXPECT_TRUE(located) << name << ": nothing said at line " << line;
+    ++mistakes;
+  }
+  EXPECT_GE(mistakes, 40U);
 }
 
 TEST(CheckRun, SummaryStatusesAndWerror) {
