@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -141,6 +142,14 @@ class GridTerrain {
   const NameMaps& names_;
   CharacterCodes codes_;
 };
+
+// Gate regions larger than this are fields of gate terrain, not gates: they are not followed.
+inline constexpr std::size_t kLargestGate = 4096;
+
+// The squares of the 4-connected region of character `c` through (x, y), up to kLargestGate + 1.
+// REQUIRES: every row of the level was read.
+[[nodiscard]] std::set<std::pair<std::int32_t, std::int32_t>> regionOf(
+    const LevelDescription& level, char c, std::int32_t x, std::int32_t y);
 
 // True when `word` is a whole number as the reader takes it, with nothing after it.
 bool isWholeNumber(std::string_view word);

@@ -70,7 +70,8 @@ void unmappedCharacters(const LevelDescription& level, const Seen& seen,
                    "map character '" + std::string(1, static_cast<char>(ch)) +
                        "' has no terrain in MAP_CODES (" + std::to_string(count[ch]) +
                        (count[ch] == 1 ? " square" : " squares") +
-                       "); the compiler writes it as terrain 0x01010101"});
+                       "); the compiler writes it as terrain 0x01010101",
+                   CheckId::kUnmappedCharacter});
   }
 }
 
@@ -99,7 +100,8 @@ void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector
 namespace {
 
 // The reader's own warnings and notes; the fatal problem is explained on its own.
-void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
+void readerProblems(const Seen& seen, std::int32_t playerCount, bool fatal,
+                    std::vector<Located>& out) {
   const std::size_t count = seen.problems.size() - (fatal ? 1 : 0);
   for (std::size_t i = 0; i < count; ++i) {
     const Problem& p = seen.problems[i];
@@ -112,22 +114,42 @@ void readerProblems(const Seen& seen, bool fatal, std::vector<Located>& out) {
               std::string(trim(consoleText(p))), p.id};
     static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
     static const std::vector<std::string_view> kPlayers = namesOf(kPlayerTokens);
-    static std::vector<std::string_view> kObjects = [] {
+    static const std::vector<std::string_view> kTerrains = namesOf(kTerrainTable);
+    static const std::vector<std::string_view> kObjects = [] {
       std::vector<std::string_view> names = namesOf(kRoomTable);
       for (auto table : {namesOf(kTrapTable), namesOf(kDoorTable), namesOf(kSpellTable)}) {
         names.insert(names.end(), table.begin(), table.end());
       }
       return names;
     }();
-    const std::vector<std::string_view>* names = p.id == ProblemId::kScenarioCreature ? &kCreatures
-                                                 : p.id == ProblemId::kScenarioPlayer ? &kPlayers
-                                                 : p.id == ProblemId::kScenarioObject ? &kObjects
-                                                                                      : nullptr;
-    if (names != nullptr && !p.args.empty()) {
-      l.end = p.offset + p.args[0].size();
-      if (const std::string near = closestName(p.args[0], *names); !near.empty()) {
+    // The problems about a name, which of their words is the name and what it may stand for.
+    static const struct {
+      ProblemId id;
+      std::size_t word;
+      const std::vector<std::string_view>* names;
+    } kNamed[] = {{ProblemId::kScenarioCreature, 0, &kCreatures},
+                  {ProblemId::kScenarioPlayer, 0, &kPlayers},
+                  {ProblemId::kScenarioObject, 0, &kObjects},
+                  {ProblemId::kMapCodeNotFound, 1, &kTerrains}};
+    const auto named = std::find_if(std::begin(kNamed), std::end(kNamed),
+                                    [&](const auto& n) { return n.id == p.id; });
+    if (named != std::end(kNamed) && named->word < p.args.size()) {
+      const std::string& word = p.args[named->word];
+      l.end = p.offset + word.size();
+      if (const std::string near = closestName(word, *named->names); !near.empty()) {
         l.notes.emplace_back(p.offset, "did you mean " + near + "?");
         l.suggestions.push_back({{p.offset, l.end}, near});
+      } else if (p.id == ProblemId::kScenarioPlayer && word.size() == 2 && word[0] == 'P' &&
+                 word[1] >= '1' && word[1] <= '4') {
+        l.notes.emplace_back(p.offset, "keeper " + word.substr(1) +
+                                           " does not play: the level has " +
+                                           std::to_string(playerCount) +
+                                           (playerCount == 1 ? " player" : " players"));
+      } else if (p.id == ProblemId::kScenarioPlayer && (word == "PH" || word == "PN")) {
+        l.notes.emplace_back(
+            p.offset,
+            "the statement is about a keeper: " +
+                (playerCount > 1 ? "P1 to P" + std::to_string(playerCount) : std::string("P1")));
       }
     }
     out.push_back(std::move(l));
@@ -312,7 +334,7 @@ void readSections(ReadState& s) {
 void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
               std::vector<Located>& out) {
   std::vector<Located> all;
-  readerProblems(r.seen, fatal, all);
+  readerProblems(r.seen, r.level.playerCount, fatal, all);
   for (const Located& l : r.seen.found) all.push_back(l);
   outsideTheMap(r.level, r.seen, all);
   goldWithoutHeart(r.level, r.seen, all);

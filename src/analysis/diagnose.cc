@@ -1,6 +1,9 @@
 // The line to fix: for each fatal error of the compiler, the designer's mistake that caused it.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <set>
+#include <utility>
 
 #include "analysis/analysis.h"
 #include "model/problems.h"
@@ -636,36 +639,72 @@ class Explainer {
                       ", not a gate terrain (x is the column, y the row, both from 0)",
                   squareAt(x, y));
     }
-    nearestGateSquare(grid, x, y);
+    meantGateSquare(grid, x, y, xAt, view_.wordEnd(yAt));
   }
 
-  // Says which gate square the designer probably meant instead of (x, y).
-  void nearestGateSquare(const GridTerrain& grid, std::int64_t x, std::int64_t y) {
-    std::int64_t best = -1;
-    std::int64_t bx = 0;
-    std::int64_t by = 0;
-    for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(grid.level().mapRows.size()); ++cy) {
-      for (std::int64_t cx = 0; cx < grid.level().mapWidth; ++cx) {
-        if (!grid.inside(cx, cy) || !isGateTerrain(grid.at(cx, cy))) continue;
-        const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
-        if (best < 0 || distance < best) {
-          best = distance;
-          bx = cx;
-          by = cy;
+  // Says which gate square the designer probably meant instead of (x, y), written in [from, to):
+  // the square with x and y swapped, else the nearest square of a drawn gate no other entry lists.
+  void meantGateSquare(const GridTerrain& grid, std::int64_t x, std::int64_t y, std::size_t from,
+                       std::size_t to) {
+    if (grid.inside(y, x) && isGateTerrain(grid.at(y, x))) {
+      explainHere("the square " + squareText(y, x) + " is " + grid.name(grid.at(y, x)) +
+                      ": x and y are swapped",
+                  squareAt(y, x));
+      d_.error.suggestions.push_back({{from, to}, std::to_string(y) + " " + std::to_string(x)});
+      return;
+    }
+    // The squares of the gates the other entries list.
+    const LevelDescription& level = grid.level();
+    std::set<std::pair<std::int32_t, std::int32_t>> listed;
+    const auto claim = [&](std::int64_t gx, std::int64_t gy) {
+      if (!grid.whole() || !grid.inside(gx, gy) || !isGateTerrain(grid.at(gx, gy))) return;
+      const auto cx = static_cast<std::int32_t>(gx);
+      const auto cy = static_cast<std::int32_t>(gy);
+      const char c = level.mapRows[static_cast<std::size_t>(cy)][static_cast<std::size_t>(cx)];
+      const auto region = regionOf(level, c, cx, cy);
+      listed.insert(region.begin(), region.end());
+    };
+    for (const HeroGate& gate : level.heroGates) claim(gate.x, gate.y);
+    // The entries after this one, up to the first line that is no entry.
+    for (std::size_t line = view_.nextLine(from); line < view_.text.size();
+         line = view_.nextLine(line)) {
+      const std::vector<std::size_t> words = view_.lineWords(line);
+      if (words.size() != 3 || !std::all_of(words.begin(), words.end(), [&](std::size_t w) {
+            const std::string_view word = view_.wordAt(w);
+            return !word.empty() && std::all_of(word.begin(), word.end(),
+                                                [](char c) { return c >= '0' && c <= '9'; });
+          })) {
+        break;
+      }
+      claim(numberAt(view_, words[1]), numberAt(view_, words[2]));
+    }
+    std::optional<std::pair<std::int64_t, std::int64_t>> best;
+    for (const bool unlisted : {true, false}) {
+      std::int64_t bestDistance = -1;
+      for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(level.mapRows.size()); ++cy) {
+        for (std::int64_t cx = 0; cx < level.mapWidth; ++cx) {
+          if (!grid.inside(cx, cy) || !isGateTerrain(grid.at(cx, cy))) continue;
+          if (unlisted &&
+              listed.count({static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy)})) {
+            continue;
+          }
+          const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
+          if (bestDistance < 0 || distance < bestDistance) {
+            bestDistance = distance;
+            best = {cx, cy};
+          }
         }
       }
+      if (best) break;
     }
-    if (best < 0) {
+    if (!best) {
       explainHere("the map has no square of a gate terrain (HERO_GATE_1 to HERO_GATE_10)");
-    } else if (bx == y && by == x) {
-      explainHere("the gate square is " + squareText(bx, by) + " (" + grid.name(grid.at(bx, by)) +
-                      "): x and y are swapped",
-                  squareAt(bx, by));
-    } else {
-      explainHere("the nearest gate square is " + squareText(bx, by) + " (" +
-                      grid.name(grid.at(bx, by)) + ")",
-                  squareAt(bx, by));
+      return;
     }
+    const auto [bx, by] = *best;
+    explainHere("the nearest gate square is " + squareText(bx, by) + " (" +
+                    grid.name(grid.at(bx, by)) + ")",
+                squareAt(bx, by));
   }
 
   void endOfFile() {

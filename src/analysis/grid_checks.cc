@@ -57,10 +57,8 @@ void longRows(const Reading& r, std::size_t from, std::size_t to, std::vector<Lo
   add(out, from, to, std::move(l));
 }
 
-// Gate regions larger than this are fields of gate terrain, not gates: they are not followed.
-constexpr std::size_t kLargestGate = 4096;
+}  // namespace
 
-// The squares of the 4-connected region of character `c` through (x, y), up to kLargestGate + 1.
 std::set<std::pair<std::int32_t, std::int32_t>> regionOf(const LevelDescription& level, char c,
                                                          std::int32_t x, std::int32_t y) {
   std::set<std::pair<std::int32_t, std::int32_t>> region;
@@ -78,6 +76,8 @@ std::set<std::pair<std::int32_t, std::int32_t>> regionOf(const LevelDescription&
   return region;
 }
 
+namespace {
+
 // Gates whose squares are no rectangle, and gate squares no listed gate covers.
 void gates(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
   const LevelDescription& level = r.level;
@@ -94,7 +94,8 @@ void gates(const Reading& r, std::size_t from, std::size_t to, std::vector<Locat
       e = {e.left + 1, e.top + 1, e.right - 1, e.bottom - 1};
     }
     listed.push_back(e);
-    const char c = level.mapRows[static_cast<std::size_t>(gate.y)][static_cast<std::size_t>(gate.x)];
+    const char c =
+        level.mapRows[static_cast<std::size_t>(gate.y)][static_cast<std::size_t>(gate.x)];
     const auto region = regionOf(level, c, gate.x, gate.y);
     if (region.size() > kLargestGate) continue;  // a painted field, not a gate's squares
     std::vector<std::pair<std::int32_t, std::int32_t>> left;  // drawn, not taken
@@ -194,7 +195,8 @@ void absentKeepersTerrain(const Reading& r, std::size_t from, std::size_t to,
       }
       Located l{r.squareOffset(x, y), Severity::kWarning,
                 grid.name(code) + " at " + squareText(x, y) + " belongs to keeper " +
-                    std::to_string(owner - kFirstKeeperPlayer + 1) + ", who does not play in a level of " +
+                    std::to_string(owner - kFirstKeeperPlayer + 1) +
+                    ", who does not play in a level of " +
                     plural(static_cast<std::size_t>(level.playerCount), "keeper", "keepers"),
                 CheckId::kKeeperNotPlaying, r.squareOffset(x, y) + (r.gui ? 2 : 1)};
       l.square = Square{x, y};

@@ -497,23 +497,71 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
     std::string_view what;
     CheckId id;
     const std::vector<std::string_view>* names;
-  } kinds[] = {{"object or magic item name", CheckId::kUnknownObject, &kObjects},
-               {"creature name", CheckId::kUnknownCreature, &kCreatures},
-               {"door name", CheckId::kUnknownDoor, &kDoors},
-               {"trap name", CheckId::kUnknownTrap, &kTraps},
-               {"player token (P1 to P4, PH, PN)", CheckId::kUnknownPlayer, &kPlayers},
-               {"level token (L1 to L10)", CheckId::kUnknownLevel, &kLevels}};
+  } kinds[] = {{"an object or magic item name", CheckId::kUnknownObject, &kObjects},
+               {"a creature name", CheckId::kUnknownCreature, &kCreatures},
+               {"a door name", CheckId::kUnknownDoor, &kDoors},
+               {"a trap name", CheckId::kUnknownTrap, &kTraps},
+               {"a player token (P1 to P4, PH, PN)", CheckId::kUnknownPlayer, &kPlayers},
+               {"a level token (L1 to L10)", CheckId::kUnknownLevel, &kLevels}};
   const auto& kind = kinds[static_cast<std::size_t>(expected)];
-  std::string text = std::string(section) + " entry dropped: '" + std::string(word) +
-                     "' is not a " + std::string(kind.what);
+  const std::size_t at = original(offset);
+  if (at == kNoOffset) return;
+  const auto known = [](const std::vector<std::string_view>& names, std::string_view w) {
+    return std::find(names.begin(), names.end(), w) != names.end();
+  };
+  // Two words written in each other's place: the dropped word is a name of another kind, and the
+  // word next to it on the same line the name this place wants.
+  const bool otherKind = std::any_of(std::begin(kinds), std::end(kinds), [&](const auto& k) {
+    return k.names != kind.names && known(*k.names, word);
+  });
+  std::size_t next = offset + word.size();
+  while (next < reading_.size() && (reading_[next] == ' ' || reading_[next] == '\t')) ++next;
+  std::size_t nextEnd = next;
+  while (nextEnd < reading_.size() && !isBlank(reading_[nextEnd])) ++nextEnd;
+  std::size_t previousEnd = offset;
+  while (previousEnd > 0 &&
+         (reading_[previousEnd - 1] == ' ' || reading_[previousEnd - 1] == '\t')) {
+    --previousEnd;
+  }
+  std::size_t previous = previousEnd;
+  while (previous > 0 && !isBlank(reading_[previous - 1])) --previous;
+  // [first, last) holds both words, `other` is the word next to the dropped one.
+  std::size_t first = kNoOffset;
+  std::size_t last = 0;
+  std::string_view other;
+  if (otherKind && known(*kind.names, reading_.substr(next, nextEnd - next))) {
+    first = offset;
+    last = nextEnd;
+    other = reading_.substr(next, nextEnd - next);
+  } else if (otherKind && previous < previousEnd && previousEnd < offset &&
+             known(*kind.names, reading_.substr(previous, previousEnd - previous))) {
+    first = previous;
+    last = offset + word.size();
+    other = reading_.substr(previous, previousEnd - previous);
+  }
+  // The two words stand in the text as they were read.
+  if (first != kNoOffset && original(first) != kNoOffset &&
+      original(last - 1) == original(first) + (last - 1 - first)) {
+    const bool wordFirst = first == offset;
+    const std::string meant = wordFirst ? std::string(other) + " " + std::string(word)
+                                        : std::string(word) + " " + std::string(other);
+    Located l{at, Severity::kWarning,
+              std::string(section) + " entry dropped: '" + std::string(wordFirst ? word : other) +
+                  "' and '" + std::string(wordFirst ? other : word) + "' are swapped: write " +
+                  meant,
+              CheckId::kSwappedWords, at + word.size()};
+    const std::size_t start = original(first);
+    l.suggestions.push_back({{start, start + (last - first)}, meant});
+    found.push_back(std::move(l));
+    return;
+  }
+  std::string text = std::string(section) + " entry dropped: '" + std::string(word) + "' is not " +
+                     std::string(kind.what);
   const std::string near = closestName(word, *kind.names);
   if (!near.empty()) text += "; did you mean " + near + "?";
-  const std::size_t at = original(offset);
-  if (at != kNoOffset) {
-    Located l{at, Severity::kWarning, text, kind.id, at + word.size()};
-    if (!near.empty()) l.suggestions.push_back({{at, at + word.size()}, near});
-    found.push_back(std::move(l));
-  }
+  Located l{at, Severity::kWarning, text, kind.id, at + word.size()};
+  if (!near.empty()) l.suggestions.push_back({{at, at + word.size()}, near});
+  found.push_back(std::move(l));
 }
 
 bool Seen::worthKeeping(std::string_view what, std::int32_t x, std::int32_t y, std::size_t offset,

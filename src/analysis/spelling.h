@@ -19,8 +19,10 @@ inline constexpr std::size_t kShortestTypo = 4;
 // The number of letters to add, drop or change to turn `a` into `b`.
 [[nodiscard]] std::size_t editDistance(std::string_view a, std::string_view b);
 
-// The closest name of `candidates` to `word`, when one is near enough to be a likely typo; empty
-// otherwise. Of two equally near names, the first.
+// The name of `candidates` that `word` most likely stands for: the word in upper case, else the
+// closest likely typo (of two equally near, the first), else the one name that shares whole
+// '_'-separated parts with it (PORTAL for KPR1_PORTAL, MANA_VAULT for MANA). Empty when the word
+// is itself a name, or when nothing fits; letter case does not count.
 [[nodiscard]] std::string closestName(std::string_view word,
                                       const std::vector<std::string_view>& candidates);
 

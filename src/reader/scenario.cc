@@ -38,16 +38,18 @@ void readCreatureCount(ReadState& s, StatementOperands& op) {
   std::string& creature = op.name;
   std::int32_t& count = op.count;
   s.readWord(WordKind::kPlayer, player);
+  const std::size_t playerAt = s.in.tokenStart();
   s.readWord(WordKind::kCreature, creature);
+  const std::size_t creatureAt = s.in.tokenStart();
   s.readInteger(WordKind::kNumber, count);
   const std::int32_t id = s.names.findCreatureId(creature);
   if (id < 0) {
-    s.report(ProblemId::kScenarioCreature, creature);
+    s.reportAt(creatureAt, ProblemId::kScenarioCreature, creature);
     return;
   }
   const std::int32_t k = keeperIndex(s.level, player);
   if (k < 0) {
-    s.report(ProblemId::kScenarioPlayer, player);
+    s.reportAt(playerAt, ProblemId::kScenarioPlayer, player);
     return;
   }
   apply(s, s.level.creatureCounts[static_cast<std::size_t>(k)], id, count, at);
@@ -58,10 +60,11 @@ void readAvailability(ReadState& s, StatementOperands& op, Availability state) {
   std::string& player = op.player;
   std::string& name = op.name;
   s.readWord(WordKind::kPlayer, player);
+  const std::size_t playerAt = s.in.tokenStart();
   s.readWord(WordKind::kAvailable, name);
   const std::int32_t k = keeperIndex(s.level, player);
   if (k < 0) {
-    s.report(ProblemId::kScenarioPlayer, player);
+    s.reportAt(playerAt, ProblemId::kScenarioPlayer, player);
     return;
   }
   const auto keeper = static_cast<std::size_t>(k);

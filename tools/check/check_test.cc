@@ -52,7 +52,7 @@ TEST(CheckMap, EachWarningAtItsLineAndColumn) {
       {"TROLL 1 1 L4 P1", "TROLL 1 1 L11 P1", "L11",
        "CREATURES entry dropped: 'L11' is not a level token (L1 to L10); did you mean L1?"},
       {"TH_BARREL 2 2", "TH_BARRELL 2 2", "TH_BARRELL",
-       "THINGS entry dropped: 'TH_BARRELL' is not a object or magic item name; did you mean "
+       "THINGS entry dropped: 'TH_BARRELL' is not an object or magic item name; did you mean "
        "TH_BARREL?"},
       {"KNIGHT L2", "KNIGHT L0", "L0",
        "HERO_BANDS entry dropped: 'L0' is not a level token (L1 to L10); did you mean L1?"},
@@ -120,6 +120,58 @@ TEST(CheckMap, LevelNameAndByteOrderMarkOnTheFirstLine) {
   EXPECT_EQ(found[0].severity, Severity::kNote);
   EXPECT_EQ(found[0].span.start, 0u);
   EXPECT_NE(found[0].text.find("byte-order mark"), std::string::npos);
+}
+
+// What a word most likely stands for: a name in the wrong case, a typo, a part added or dropped,
+// two words swapped, the gate square with x and y swapped; never the word as it stands.
+TEST(CheckMap, SuggestsWhatTheWordMeant) {
+  const std::string gates =
+      replaced(replaced(replaced(baseMap(), "#....#\n######", "#...G#\n######"), "3\n# SOLID_ROCK",
+                        "4\nG HERO_GATE_1\n# SOLID_ROCK"),
+               "HERO_GATES\n0", "HERO_GATES\n1\n1 2 4");
+  const struct {
+    std::string map, from, to;
+    std::string at;           // where the suggested text goes
+    std::string replacement;  // empty: no suggestion at all
+    std::string says;         // in the diagnostic's text or one of its notes
+  } cases[] = {
+      {baseMap(), "TROLL 1 1 L4 P1", "troll 1 1 L4 P1", "troll", "TROLL", "did you mean TROLL?"},
+      {baseMap(), "TROLL 1 1 L4 P1", "TROLL 1 1 P1 L4", "P1 L4", "L4 P1",
+       "CREATURES entry dropped: 'P1' and 'L4' are swapped: write L4 P1"},
+      {baseMap(), "KNIGHT L2", "L2 KNIGHT", "L2 KNIGHT", "KNIGHT L2", "are swapped"},
+      {baseMap(), "g GOLD", "g GOLDD", "GOLDD", "GOLD", "did you mean GOLD?"},
+      {baseMap(), "NO P1 CASINO", "NO P1 casino", "casino", "CASINO", "did you mean CASINO?"},
+      {baseMap(), "NO P1 CASINO", "NO P1 KPR1_PORTAL", "KPR1_PORTAL", "PORTAL",
+       "did you mean PORTAL?"},
+      {baseMap(), "ACTION_HERO_RELEASE 1 A 1", "ACTION_ADD_ROOM P1 MANA", "MANA", "MANA_VAULT",
+       "did you mean MANA_VAULT?"},
+      {baseMap(), "NO P1 CASINO", "NO P3 CASINO", "P3", "",
+       "keeper 3 does not play: the level has 2 players"},
+      {baseMap(), "NO P1 CASINO", "NO PH CASINO", "PH", "",
+       "the statement is about a keeper: P1 to P2"},
+      {gates, "1 2 4", "1 2 4", "2 4", "4 2",
+       "the square (4, 2) is HERO_GATE_1: x and y are swapped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    const std::string text = replaced(c.map, c.from, c.to);
+    const std::size_t at = text.find(c.at);
+    const std::vector<Diagnostic> found = checkMap(text, names());
+    const auto about = std::find_if(found.begin(), found.end(), [&](const Diagnostic& d) {
+      return d.text.find(c.says) != std::string::npos ||
+             std::any_of(d.notes.begin(), d.notes.end(),
+                         [&](const Note& n) { return n.text.find(c.says) != std::string::npos; });
+    });
+    ASSERT_NE(about, found.end());
+    if (c.replacement.empty()) {
+      EXPECT_TRUE(about->suggestions.empty());
+      continue;
+    }
+    ASSERT_EQ(about->suggestions.size(), 1u);
+    EXPECT_EQ(about->suggestions[0].span.start, at);
+    EXPECT_EQ(about->suggestions[0].span.end, at + c.at.size());
+    EXPECT_EQ(about->suggestions[0].replacement, c.replacement);
+  }
 }
 
 TEST(CheckMap, SuggestsOnlyNearNames) {
