@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const ts::check::Diagnostic& d : diagnostics) {
     if (d.span.start > text.size()) fail("a diagnostic past the end of the text");
+    if (d.name().empty()) fail("a diagnostic without its stable identifier");
     for (const ts::check::Note& n : d.notes) {
       if (n.span.start > text.size()) fail("a note past the end of the text");
     }

@@ -83,14 +83,16 @@ void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector
     if (r.band < 1 || r.band > bands) {
       out.push_back({r.offset, Severity::kWarning,
                      "hero release names band " + std::to_string(r.band) + ", but the level has " +
-                         std::to_string(bands) + (bands == 1 ? " band" : " bands")});
+                         std::to_string(bands) + (bands == 1 ? " band" : " bands"),
+                     CheckId::kReleaseTargetMissing});
     }
     const std::int64_t limit = r.which == 'G' ? gates : areas;
     if (r.n < 1 || r.n > limit) {
       out.push_back({r.offset, Severity::kWarning,
                      std::string("hero release names ") + (r.which == 'G' ? "gate " : "area ") +
                          std::to_string(r.n) + ", but the level has " + std::to_string(limit) +
-                         (r.which == 'G' ? " hero gates" : " entrance areas")});
+                         (r.which == 'G' ? " hero gates" : " entrance areas"),
+                     CheckId::kReleaseTargetMissing});
     }
   }
 }

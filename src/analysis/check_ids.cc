@@ -80,6 +80,7 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kBandNeverReleased, "band-never-released", S::kWarning, Section::kBands},
     {C::kSwappedWords, "swapped-words", S::kWarning, std::nullopt},
     {C::kSwitchMissing, "switch-missing", S::kError, Section::kTriggers},
+    {C::kReleaseTargetMissing, "release-target-missing", S::kWarning, Section::kTriggers},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};
 

@@ -88,6 +88,7 @@ enum class CheckId : std::uint16_t {
   kBandNeverReleased,
   kSwappedWords,
   kSwitchMissing,
+  kReleaseTargetMissing,
   // What --fix did.
   kFixed,
   kCount

@@ -66,6 +66,9 @@ TEST(CheckGolden, OutputOfEveryFormatIsPinned) {
     const fs::path expected =
         kSource / "tests/golden/check/expected" / (std::string(format) + ".out");
     const std::string actual = checkerOutput(format);
+    // Every diagnostic has its stable identifier, in every format.
+    EXPECT_EQ(actual.find("\"id\":\"\""), std::string::npos);
+    EXPECT_EQ(actual.find("unclassified"), std::string::npos);
     if (update) {
       fs::create_directories(expected.parent_path());
       std::ofstream(expected, std::ios::binary) << actual;
