@@ -41,6 +41,15 @@ json request(int id, const std::string& method, json params = json::object()) {
 json notification(const std::string& method, json params = json::object()) {
   return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
 }
+// kMap with `from` (which it holds) replaced by `to`.
+std::string edited(std::string_view from, std::string_view to,
+                   std::string text = std::string(kMap)) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 json at(std::size_t line, std::size_t character, json params = json::object()) {
   params["textDocument"] = {{"uri", kUri}};
   params["position"] = {{"line", line}, {"character", character}};
@@ -338,6 +347,51 @@ TEST(LspFeatures, AnswerFromTheMap) {
   const json actions = s.answer(23)["result"];
   ASSERT_EQ(actions.size(), 1u);
   EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], "TROLL");
+}
+
+TEST(LspDiagnostics, SayTheExplanationAndKeepTheCompilersWordsAsANote) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string code;
+    std::string explanation;  // a part of the message
+    std::string compiler;     // the compiler's words, when they became a note
+  };
+  const std::vector<Case> cases = {
+      {"the EOF left out", edited("EOF\n", ""), "missing-eof", "EOF",
+       "error near SCENARIO_DESCRIPTION section"},
+      {"an action count too large", edited("2\nACTION", "3\nACTION"), "action-count",
+       "action count", "invalid action: SCENARIO_DESCRIPTION"},
+      {"a gate entry on no gate square", edited("1 6 3", "1 5 3"), "gate-square", "(5, 3)",
+       "no corresponding Gate Terrain on Map Gate # 1"},
+      {"the checker's own warning keeps its text", edited("CENTER 3 3", "CENTER 1 1"),
+       "heart-centre-off-heart", "the heart centre (1, 1) of keeper 1 is", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const json published = Session(withMap({}, c.text)).diagnostics().at(0)["diagnostics"];
+    const auto d = std::find_if(published.begin(), published.end(),
+                                [&](const json& x) { return x["code"] == c.code; });
+    ASSERT_NE(d, published.end()) << published.dump();
+    const std::string message = (*d)["message"];
+    EXPECT_NE(message.find(c.explanation), std::string::npos) << message;
+    const json& related = (*d)["relatedInformation"];
+    ASSERT_FALSE(related.empty());
+    if (c.compiler.empty()) {
+      EXPECT_NE(related[0]["message"], message);  // the note is not the message
+      continue;
+    }
+    EXPECT_EQ(message.find(c.compiler), std::string::npos) << message;
+    // The compiler's words stand where the diagnostic does, and the explanation is not repeated
+    // there.
+    EXPECT_EQ(related[0]["message"], "the compiler's message: " + c.compiler);
+    EXPECT_EQ(related[0]["location"]["range"], (*d)["range"]);
+    for (const json& note : related) {
+      if (note["message"] == message) {
+        EXPECT_NE(note["location"]["range"], (*d)["range"]);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -73,27 +73,45 @@ Span noteSpan(const Document& doc, const check::Note& n) {
   return {from, to};
 }
 
+// A compiler's problem is worded as the compiler prints it ("error near SCENARIO_DESCRIPTION
+// section"), which says where reading stopped, not what is wrong; the checker's explanation of
+// it is its first note when that note stands at the diagnostic's own place. Many clients show
+// only a diagnostic's message, so the explanation is the message and the compiler's wording
+// becomes a note. Every error is the compiler refusing the map, in the compiler's words, also
+// when the checker files it under a kind of its own (missing-eof, gate-square).
+bool explainedByFirstNote(const check::Diagnostic& d) {
+  const bool compilers = d.problem != ProblemId::kCount || d.severity == Severity::kError;
+  return compilers && !d.notes.empty() && d.notes.front().span.start == d.span.start;
+}
+
 json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnostic& d) {
   const Span span = diagnosticSpan(doc, d);
   const int severity = d.severity == Severity::kError     ? 1
                        : d.severity == Severity::kWarning ? 2
                                                           : 3;
+  const bool explained = explainedByFirstNote(d);
+  const std::string& message = explained ? d.notes.front().text : d.text;
   json out = {{"range", rangeJson(doc.lines(), span.start, span.end)},
               {"severity", severity},
               {"source", "tunnelsmith"},
-              {"message", d.afterFirstError ? d.text + " [after first error]" : d.text}};
+              {"message", d.afterFirstError ? message + " [after first error]" : message}};
   if (!d.name().empty()) out["code"] = d.name();
-  if (!d.notes.empty()) {
-    json related = json::array();
-    for (const check::Note& n : d.notes) {
-      // A note about a square of the grid points at the square itself.
-      std::optional<Span> square;
-      if (n.square) square = doc.index().squareSpan({n.square->x, n.square->y});
-      const Span at = square.value_or(noteSpan(doc, n));
-      related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
-    }
-    out["relatedInformation"] = std::move(related);
+  json related = json::array();
+  if (explained) {
+    related.push_back({{"location", locationJson(uri, doc.lines(), span)},
+                       {"message", "the compiler's message: " + d.text}});
   }
+  for (std::size_t i = 0; i < d.notes.size(); ++i) {
+    const check::Note& n = d.notes[i];
+    // A note about a square of the grid points at the square itself; the explanation, now the
+    // message, is kept there only when it points at a square.
+    std::optional<Span> square;
+    if (n.square) square = doc.index().squareSpan({n.square->x, n.square->y});
+    if (i == 0 && explained && !square) continue;
+    const Span at = square.value_or(noteSpan(doc, n));
+    related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
+  }
+  if (!related.empty()) out["relatedInformation"] = std::move(related);
   return out;
 }
 
