@@ -394,5 +394,35 @@ TEST(LspDiagnostics, SayTheExplanationAndKeepTheCompilersWordsAsANote) {
   }
 }
 
+TEST(LspCodeActions, SayWhatTheyDo) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t line;
+    std::string title;
+    std::string newText;
+  };
+  const std::vector<Case> cases = {
+      {"a suggestion", std::string(kMap), 20, "Change 'TROL' to 'TROLL'", "TROLL"},
+      {"a recount", edited("CREATURES\n1\nTROL ", "CREATURES\n0\nTROLL "), 19, "Set the count to 1",
+       "1"},
+      {"an EOF added", edited("EOF\n", ""), 46, "Add EOF as the last line", "EOF\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const json range = {{"start", {{"line", c.line}, {"character", 0}}},
+                        {"end", {{"line", c.line}, {"character", 1}}}};
+    const Session s(withMap({request(2, "textDocument/codeAction",
+                                     {{"textDocument", {{"uri", kUri}}},
+                                      {"range", range},
+                                      {"context", {{"diagnostics", json::array()}}}})},
+                            c.text));
+    const json actions = s.answer(2)["result"];
+    ASSERT_EQ(actions.size(), 1u) << actions.dump();
+    EXPECT_EQ(actions[0]["title"], c.title);
+    EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], c.newText);
+  }
+}
+
 }  // namespace
 }  // namespace ts::lsp

@@ -575,7 +575,9 @@ json codeActions(const std::string& uri, Document& doc, Position from, Position 
         edits.push_back({{"range", rangeJson(lines, e.offset, e.offset + e.length)},
                          {"newText", e.replacement}});
       }
-      action("Fix: " + d.text, d, std::move(edits), true);
+      // The checker says what each of its fixes does ("Set the count to 13").
+      action(d.fixTitle.empty() ? "Apply the checker's fix" : d.fixTitle, d, std::move(edits),
+             true);
     }
     for (const check::Suggestion& suggestion : d.suggestions) {
       const Span target{std::min(suggestion.span.start, doc.text().size()),
@@ -585,7 +587,7 @@ json codeActions(const std::string& uri, Document& doc, Position from, Position 
       if (name.empty() || target.start == target.end || old == name) continue;
       if (!offered.insert({target.start, target.end, name}).second) continue;
       action(
-          "Replace '" + std::string(old) + "' with '" + name + "'", d,
+          "Change '" + std::string(old) + "' to '" + name + "'", d,
           json::array({{{"range", rangeJson(lines, target.start, target.end)}, {"newText", name}}}),
           d.fixes.empty());
     }
