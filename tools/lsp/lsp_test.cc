@@ -87,8 +87,8 @@ struct Session {
 
 // initialize, then the map opened, then `rest`, then shutdown and exit.
 std::string withMap(const std::vector<json>& rest, std::string_view text = kMap,
-                    const std::string& raw = {}) {
-  std::string in = frame(request(1, "initialize", {{"capabilities", json::object()}}));
+                    const std::string& raw = {}, const json& capabilities = json::object()) {
+  std::string in = frame(request(1, "initialize", {{"capabilities", capabilities}}));
   in += frame(notification("initialized"));
   in += frame(notification(
       "textDocument/didOpen",
@@ -422,6 +422,54 @@ TEST(LspCodeActions, SayWhatTheyDo) {
     EXPECT_EQ(actions[0]["title"], c.title);
     EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], c.newText);
   }
+}
+
+TEST(LspCompletion, OffersTheLevelsPlayersInNumericOrder) {
+  // Two keepers: P3 and P4 are no player of this level.
+  const std::string twoKeepers = edited("Players 1", "Players 2");
+  struct Case {
+    const char* what;
+    std::size_t line;
+    std::size_t character;
+    std::vector<std::string> labels;  // in the order of their sort texts
+  };
+  const std::vector<Case> cases = {
+      {"a creature's level", 20, 9, {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10"}},
+      {"a creature's owner", 20, 12, {"P1", "P2", "PH", "PN"}},
+      {"a hero band's owner", 30, 9, {"P1", "P2", "PH"}},
+      {"a scenario statement's keeper", 46, 11, {"P1", "P2"}},
+      {"the keepers' hearts and gold",
+       27,
+       0,
+       {"AREAS", "GOLD1", "GOLD2", "HEARTS_AND_GOLD", "HERO_BANDS", "HERO_GATES",
+        "KPR1_HEART_CENTER", "KPR2_HEART_CENTER", "SCENARIO_DESCRIPTION", "TRIGGERS"}},
+  };
+  std::vector<json> requests;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    requests.push_back(request(static_cast<int>(10 + i), "textDocument/completion",
+                               at(cases[i].line, cases[i].character)));
+  }
+  requests.push_back(request(2, "textDocument/completion", at(47, 0)));
+  const json snippets = {
+      {"textDocument", {{"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}};
+  const Session s(withMap(requests, twoKeepers, {}, snippets));
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    json items = s.answer(static_cast<int>(10 + i))["result"]["items"];
+    std::stable_sort(items.begin(), items.end(), [](const json& a, const json& b) {
+      return a["sortText"].get<std::string>() < b["sortText"].get<std::string>();
+    });
+    std::vector<std::string> labels;
+    for (const json& item : items) labels.push_back(item["label"]);
+    EXPECT_EQ(labels, cases[i].labels);
+  }
+  // A statement's snippet chooses among the same players.
+  std::string startWith;
+  const json statements = s.answer(2)["result"]["items"];
+  for (const json& item : statements) {
+    if (item["label"] == "START_WITH") startWith = item["textEdit"]["newText"];
+  }
+  EXPECT_EQ(startWith, "START_WITH ${1|P1,P2|} ${2:name}");
 }
 
 }  // namespace

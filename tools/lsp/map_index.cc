@@ -435,6 +435,12 @@ void MapIndex::readSection(const SectionSpan& s, const check::Trace& trace,
   symbols_.push_back(std::move(section));
 }
 
+std::string playerName(std::int32_t player) {
+  if (player == kHeroPlayer) return "the heroes";
+  if (player == kNeutralPlayer) return "the neutral player";
+  return "keeper " + std::to_string(player - kFirstKeeperPlayer + 1);
+}
+
 std::string describeName(std::string_view word, const NameMaps& names) {
   const std::string w(word);
   const auto id = [&](std::string_view what, std::int32_t value) {
@@ -453,10 +459,7 @@ std::string describeName(std::string_view word, const NameMaps& names) {
   if (const std::int32_t v = roomIdOrZero(word); v != 0) return id("room", v);
   if (const std::int32_t v = spellIdOrZero(word); v != 0) return id("keeper spell", v);
   if (const std::int32_t v = parsePlayerToken(word); v != 0) {
-    const std::string who = v == kHeroPlayer      ? "the heroes"
-                            : v == kNeutralPlayer ? "the neutral player"
-                                                  : "keeper " + std::to_string(v - 2);
-    return w + ": player token, " + who + " (player " + std::to_string(v) + ")";
+    return w + ": player token, " + playerName(v) + " (player " + std::to_string(v) + ")";
   }
   if (const std::int32_t v = parseLevelToken(word); v != 0) {
     return w + ": experience level " + std::to_string(v);

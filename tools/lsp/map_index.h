@@ -132,6 +132,9 @@ class MapIndex {
   std::vector<Symbol> symbols_;
 };
 
+// Who a player number (as parsePlayerToken gives it) stands for: "keeper 1", "the heroes".
+[[nodiscard]] std::string playerName(std::int32_t player);
+
 // The vocabulary's description of a word: "creature TROLL (id 7)"; empty for an unknown word.
 [[nodiscard]] std::string describeName(std::string_view word, const NameMaps& names);
 
