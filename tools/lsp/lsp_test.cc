@@ -472,5 +472,36 @@ TEST(LspCompletion, OffersTheLevelsPlayersInNumericOrder) {
   EXPECT_EQ(startWith, "START_WITH ${1|P1,P2|} ${2:name}");
 }
 
+TEST(LspHover, SaysWhatNumbersMean) {
+  const std::string slaps = edited("START_WITH P1 PORTAL", "CREATURE_COUNT P1 IMP 3",
+                                   edited("TRIGGER_TIME 1200", "TRIGGER_SLAP_COUNT_EQUALS 7"));
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t line;
+    std::size_t character;
+    std::string value;
+  };
+  const std::vector<Case> cases = {
+      {"a section's count", std::string(kMap), 19, 0, "CREATURES: 1 creature follows"},
+      {"a legend's count", std::string(kMap), 11, 0, "MAP_CODES: 4 legend entries follow"},
+      {"a keeper's gold", std::string(kMap), 27, 6, "keeper 1's starting gold: 5000"},
+      {"a band's members", std::string(kMap), 30, 7, "hero band 1, Scouts: 2 members follow"},
+      {"a trigger's time", edited("1200", "3725"), 41, 13,
+       "trigger: fires after 3725 seconds of play (62 min 5 s)"},
+      {"a trigger's actions", std::string(kMap), 42, 0, "trigger 1: 2 actions follow"},
+      {"a slap count", slaps, 41, 26, "trigger: fires when the slap count equals 7"},
+      {"a creature pool", slaps, 46, 22, "P1's creature pool: 3 IMP"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Session s(withMap({request(2, "textDocument/hover", at(c.line, c.character))}, c.text));
+    const json result = s.answer(2)["result"];
+    ASSERT_TRUE(result.is_object()) << result.dump();
+    EXPECT_EQ(result["contents"]["value"], c.value);
+    EXPECT_EQ(result["range"]["start"]["character"], c.character);
+  }
+}
+
 }  // namespace
 }  // namespace ts::lsp

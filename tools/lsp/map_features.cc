@@ -441,7 +441,9 @@ json hover(Document& doc, Position at) {
   };
   if (const Token* t = index.tokenAt(offset)) {
     span = t->span;
-    if (t->kind == Token::kX || t->kind == Token::kY) {
+    if (t->kind == Token::kValue) {
+      value = index.meaning(*t);
+    } else if (t->kind == Token::kX || t->kind == Token::kY) {
       value = squareText({t->x, t->y});
     } else if (const Entry* e = index.entry(t->entry, t->x)) {
       value = e->summary;
