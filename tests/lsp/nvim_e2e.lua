@@ -1,9 +1,12 @@
--- Neovim as a designer's editor on a map with a mistake: the server's diagnostic, a completion,
--- a hover and a jump to a definition, through Neovim's own client.
---   TUNNELSMITH_LSP=<server> TUNNELSMITH_MAP=<map> nvim --headless --clean -c 'luafile nvim_e2e.lua'
+-- Neovim as a designer's editor, set up by the README's Neovim block as it stands there: two maps
+-- get the filetype and one server between them; on the map with a mistake, the server's
+-- diagnostic, a completion, a hover and a jump to a definition, through Neovim's own client.
+--   TUNNELSMITH_README=<README.md> TUNNELSMITH_MAP=<maps/lair1.txt> TUNNELSMITH_SECOND_MAP=<x.tsmap>
+--   nvim --headless --clean -c 'luafile nvim_e2e.lua'   (with tunnelsmith-lsp on the PATH)
 -- The map is examples/lair1.txt with "TROLL 3 3 L4 P1" (line 29) misspelt "TROL 3 3 L4 P1".
-local server = assert(os.getenv('TUNNELSMITH_LSP'), 'TUNNELSMITH_LSP is not set')
+local readme = assert(os.getenv('TUNNELSMITH_README'), 'TUNNELSMITH_README is not set')
 local map = assert(os.getenv('TUNNELSMITH_MAP'), 'TUNNELSMITH_MAP is not set')
+local second = assert(os.getenv('TUNNELSMITH_SECOND_MAP'), 'TUNNELSMITH_SECOND_MAP is not set')
 local failures = 0
 
 local function check(condition, what)
@@ -13,12 +16,42 @@ local function check(condition, what)
   end
 end
 
+-- The README's block: the fenced lua block whose first line is its heading comment.
+local heading = '-- Tunnelsmith maps and their language server (Neovim 0.7 or later)'
+local block, inside = {}, false
+for line in io.lines(readme) do
+  if inside and line == '```' then break end
+  if inside then table.insert(block, line) end
+  if line == heading then
+    inside = true
+    table.insert(block, line)
+  end
+end
+if #block == 0 then
+  io.stderr:write('FAIL: the README has no Neovim block starting "' .. heading .. '"\n')
+  vim.cmd('cquit 1')
+end
+assert(loadstring(table.concat(block, '\n'), 'README.md'))()
+
+-- The clients attached to a buffer, on every Neovim the block is for.
+local function clients(buf)
+  if vim.lsp.get_clients then return vim.lsp.get_clients({ bufnr = buf }) end
+  return vim.tbl_values(vim.lsp.buf_get_clients(buf))
+end
+
+vim.cmd('edit ' .. vim.fn.fnameescape(second))
+local other = vim.api.nvim_get_current_buf()
 vim.cmd('edit ' .. vim.fn.fnameescape(map))
 local buf = vim.api.nvim_get_current_buf()
 local uri = vim.uri_from_bufnr(buf)
-local client = vim.lsp.start_client({ name = 'tunnelsmith', cmd = { server } })
-check(client ~= nil, 'the server starts')
-vim.lsp.buf_attach_client(buf, client)
+check(vim.bo[buf].filetype == 'tunnelsmith', 'a .txt map in maps/ is a map: ' .. vim.bo[buf].filetype)
+check(vim.bo[other].filetype == 'tunnelsmith', 'a .tsmap file is a map: ' .. vim.bo[other].filetype)
+-- A client counts as attached once the server has answered its initialize request.
+vim.wait(10000, function() return #clients(buf) > 0 and #clients(other) > 0 end, 20)
+local attached, others = clients(buf), clients(other)
+check(#attached == 1 and #others == 1 and attached[1].id == others[1].id,
+      'one server serves both maps')
+local client = attached[1] and attached[1].id
 
 -- The diagnostic of the misspelt creature, at its word.
 vim.wait(10000, function() return #vim.diagnostic.get(buf) > 0 end, 20)
@@ -57,7 +90,7 @@ vim.wait(10000, function() return vim.api.nvim_win_get_cursor(0)[1] ~= 60 end, 2
 local cursor = vim.api.nvim_win_get_cursor(0)
 check(cursor[1] == 55 and cursor[2] == 0, 'the jump lands on HERO_GATES entry 2, at ' .. vim.inspect(cursor))
 
-vim.lsp.stop_client(client)
+if client then vim.lsp.stop_client(client) end
 if failures > 0 then
   vim.cmd('cquit 1')
 end

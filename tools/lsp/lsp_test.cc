@@ -41,6 +41,15 @@ json request(int id, const std::string& method, json params = json::object()) {
 json notification(const std::string& method, json params = json::object()) {
   return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
 }
+// kMap with `from` (which it holds) replaced by `to`.
+std::string edited(std::string_view from, std::string_view to,
+                   std::string text = std::string(kMap)) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 json at(std::size_t line, std::size_t character, json params = json::object()) {
   params["textDocument"] = {{"uri", kUri}};
   params["position"] = {{"line", line}, {"character", character}};
@@ -78,8 +87,8 @@ struct Session {
 
 // initialize, then the map opened, then `rest`, then shutdown and exit.
 std::string withMap(const std::vector<json>& rest, std::string_view text = kMap,
-                    const std::string& raw = {}) {
-  std::string in = frame(request(1, "initialize", {{"capabilities", json::object()}}));
+                    const std::string& raw = {}, const json& capabilities = json::object()) {
+  std::string in = frame(request(1, "initialize", {{"capabilities", capabilities}}));
   in += frame(notification("initialized"));
   in += frame(notification(
       "textDocument/didOpen",
@@ -338,6 +347,160 @@ TEST(LspFeatures, AnswerFromTheMap) {
   const json actions = s.answer(23)["result"];
   ASSERT_EQ(actions.size(), 1u);
   EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], "TROLL");
+}
+
+TEST(LspDiagnostics, SayTheExplanationAndKeepTheCompilersWordsAsANote) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string code;
+    std::string explanation;  // a part of the message
+    std::string compiler;     // the compiler's words, when they became a note
+  };
+  const std::vector<Case> cases = {
+      {"the EOF left out", edited("EOF\n", ""), "missing-eof", "EOF",
+       "error near SCENARIO_DESCRIPTION section"},
+      {"an action count too large", edited("2\nACTION", "3\nACTION"), "action-count",
+       "action count", "invalid action: SCENARIO_DESCRIPTION"},
+      {"a gate entry on no gate square", edited("1 6 3", "1 5 3"), "gate-square", "(5, 3)",
+       "no corresponding Gate Terrain on Map Gate # 1"},
+      {"the checker's own warning keeps its text", edited("CENTER 3 3", "CENTER 1 1"),
+       "heart-centre-off-heart", "the heart centre (1, 1) of keeper 1 is", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const json published = Session(withMap({}, c.text)).diagnostics().at(0)["diagnostics"];
+    const auto d = std::find_if(published.begin(), published.end(),
+                                [&](const json& x) { return x["code"] == c.code; });
+    ASSERT_NE(d, published.end()) << published.dump();
+    const std::string message = (*d)["message"];
+    EXPECT_NE(message.find(c.explanation), std::string::npos) << message;
+    const json& related = (*d)["relatedInformation"];
+    ASSERT_FALSE(related.empty());
+    if (c.compiler.empty()) {
+      EXPECT_NE(related[0]["message"], message);  // the note is not the message
+      continue;
+    }
+    EXPECT_EQ(message.find(c.compiler), std::string::npos) << message;
+    // The compiler's words stand where the diagnostic does, and the explanation is not repeated
+    // there.
+    EXPECT_EQ(related[0]["message"], "the compiler's message: " + c.compiler);
+    EXPECT_EQ(related[0]["location"]["range"], (*d)["range"]);
+    for (const json& note : related) {
+      if (note["message"] == message) {
+        EXPECT_NE(note["location"]["range"], (*d)["range"]);
+      }
+    }
+  }
+}
+
+TEST(LspCodeActions, SayWhatTheyDo) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t line;
+    std::string title;
+    std::string newText;
+  };
+  const std::vector<Case> cases = {
+      {"a suggestion", std::string(kMap), 20, "Change 'TROL' to 'TROLL'", "TROLL"},
+      {"a recount", edited("CREATURES\n1\nTROL ", "CREATURES\n0\nTROLL "), 19, "Set the count to 1",
+       "1"},
+      {"an EOF added", edited("EOF\n", ""), 46, "Add EOF as the last line", "EOF\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const json range = {{"start", {{"line", c.line}, {"character", 0}}},
+                        {"end", {{"line", c.line}, {"character", 1}}}};
+    const Session s(withMap({request(2, "textDocument/codeAction",
+                                     {{"textDocument", {{"uri", kUri}}},
+                                      {"range", range},
+                                      {"context", {{"diagnostics", json::array()}}}})},
+                            c.text));
+    const json actions = s.answer(2)["result"];
+    ASSERT_EQ(actions.size(), 1u) << actions.dump();
+    EXPECT_EQ(actions[0]["title"], c.title);
+    EXPECT_EQ(actions[0]["edit"]["changes"][std::string(kUri)][0]["newText"], c.newText);
+  }
+}
+
+TEST(LspCompletion, OffersTheLevelsPlayersInNumericOrder) {
+  // Two keepers: P3 and P4 are no player of this level.
+  const std::string twoKeepers = edited("Players 1", "Players 2");
+  struct Case {
+    const char* what;
+    std::size_t line;
+    std::size_t character;
+    std::vector<std::string> labels;  // in the order of their sort texts
+  };
+  const std::vector<Case> cases = {
+      {"a creature's level", 20, 9, {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10"}},
+      {"a creature's owner", 20, 12, {"P1", "P2", "PH", "PN"}},
+      {"a hero band's owner", 30, 9, {"P1", "P2", "PH"}},
+      {"a scenario statement's keeper", 46, 11, {"P1", "P2"}},
+      {"the keepers' hearts and gold",
+       27,
+       0,
+       {"AREAS", "GOLD1", "GOLD2", "HEARTS_AND_GOLD", "HERO_BANDS", "HERO_GATES",
+        "KPR1_HEART_CENTER", "KPR2_HEART_CENTER", "SCENARIO_DESCRIPTION", "TRIGGERS"}},
+  };
+  std::vector<json> requests;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    requests.push_back(request(static_cast<int>(10 + i), "textDocument/completion",
+                               at(cases[i].line, cases[i].character)));
+  }
+  requests.push_back(request(2, "textDocument/completion", at(47, 0)));
+  const json snippets = {
+      {"textDocument", {{"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}};
+  const Session s(withMap(requests, twoKeepers, {}, snippets));
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    json items = s.answer(static_cast<int>(10 + i))["result"]["items"];
+    std::stable_sort(items.begin(), items.end(), [](const json& a, const json& b) {
+      return a["sortText"].get<std::string>() < b["sortText"].get<std::string>();
+    });
+    std::vector<std::string> labels;
+    for (const json& item : items) labels.push_back(item["label"]);
+    EXPECT_EQ(labels, cases[i].labels);
+  }
+  // A statement's snippet chooses among the same players.
+  std::string startWith;
+  const json statements = s.answer(2)["result"]["items"];
+  for (const json& item : statements) {
+    if (item["label"] == "START_WITH") startWith = item["textEdit"]["newText"];
+  }
+  EXPECT_EQ(startWith, "START_WITH ${1|P1,P2|} ${2:name}");
+}
+
+TEST(LspHover, SaysWhatNumbersMean) {
+  const std::string slaps = edited("START_WITH P1 PORTAL", "CREATURE_COUNT P1 IMP 3",
+                                   edited("TRIGGER_TIME 1200", "TRIGGER_SLAP_COUNT_EQUALS 7"));
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t line;
+    std::size_t character;
+    std::string value;
+  };
+  const std::vector<Case> cases = {
+      {"a section's count", std::string(kMap), 19, 0, "CREATURES: 1 creature follows"},
+      {"a legend's count", std::string(kMap), 11, 0, "MAP_CODES: 4 legend entries follow"},
+      {"a keeper's gold", std::string(kMap), 27, 6, "keeper 1's starting gold: 5000"},
+      {"a band's members", std::string(kMap), 30, 7, "hero band 1, Scouts: 2 members follow"},
+      {"a trigger's time", edited("1200", "3725"), 41, 13,
+       "trigger: fires after 3725 seconds of play (62 min 5 s)"},
+      {"a trigger's actions", std::string(kMap), 42, 0, "trigger 1: 2 actions follow"},
+      {"a slap count", slaps, 41, 26, "trigger: fires when the slap count equals 7"},
+      {"a creature pool", slaps, 46, 22, "P1's creature pool: 3 IMP"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Session s(withMap({request(2, "textDocument/hover", at(c.line, c.character))}, c.text));
+    const json result = s.answer(2)["result"];
+    ASSERT_TRUE(result.is_object()) << result.dump();
+    EXPECT_EQ(result["contents"]["value"], c.value);
+    EXPECT_EQ(result["range"]["start"]["character"], c.character);
+  }
 }
 
 }  // namespace

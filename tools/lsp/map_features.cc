@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <span>
+#include <string_view>
+#include <tuple>
 
 #include "reader/text_reader.h"
 
@@ -73,28 +76,124 @@ Span noteSpan(const Document& doc, const check::Note& n) {
   return {from, to};
 }
 
+// A compiler's problem is worded as the compiler prints it ("error near SCENARIO_DESCRIPTION
+// section"), which says where reading stopped, not what is wrong; the checker's explanation of
+// it is its first note when that note stands at the diagnostic's own place. Many clients show
+// only a diagnostic's message, so the explanation is the message and the compiler's wording
+// becomes a note. Every error is the compiler refusing the map, in the compiler's words, also
+// when the checker files it under a kind of its own (missing-eof, gate-square).
+bool explainedByFirstNote(const check::Diagnostic& d) {
+  const bool compilers = d.problem != ProblemId::kCount || d.severity == Severity::kError;
+  return compilers && !d.notes.empty() && d.notes.front().span.start == d.span.start;
+}
+
 json diagnosticJson(const std::string& uri, Document& doc, const check::Diagnostic& d) {
   const Span span = diagnosticSpan(doc, d);
   const int severity = d.severity == Severity::kError     ? 1
                        : d.severity == Severity::kWarning ? 2
                                                           : 3;
+  const bool explained = explainedByFirstNote(d);
+  const std::string& message = explained ? d.notes.front().text : d.text;
   json out = {{"range", rangeJson(doc.lines(), span.start, span.end)},
               {"severity", severity},
               {"source", "tunnelsmith"},
-              {"message", d.afterFirstError ? d.text + " [after first error]" : d.text}};
+              {"message", d.afterFirstError ? message + " [after first error]" : message}};
   if (!d.name().empty()) out["code"] = d.name();
-  if (!d.notes.empty()) {
-    json related = json::array();
-    for (const check::Note& n : d.notes) {
-      // A note about a square of the grid points at the square itself.
-      std::optional<Span> square;
-      if (n.square) square = doc.index().squareSpan({n.square->x, n.square->y});
-      const Span at = square.value_or(noteSpan(doc, n));
-      related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
-    }
-    out["relatedInformation"] = std::move(related);
+  json related = json::array();
+  if (explained) {
+    related.push_back({{"location", locationJson(uri, doc.lines(), span)},
+                       {"message", "the compiler's message: " + d.text}});
   }
+  for (std::size_t i = 0; i < d.notes.size(); ++i) {
+    const check::Note& n = d.notes[i];
+    // A note about a square of the grid points at the square itself; the explanation, now the
+    // message, is kept there only when it points at a square.
+    std::optional<Span> square;
+    if (n.square) square = doc.index().squareSpan({n.square->x, n.square->y});
+    if (i == 0 && explained && !square) continue;
+    const Span at = square.value_or(noteSpan(doc, n));
+    related.push_back({{"location", locationJson(uri, doc.lines(), at)}, {"message", n.text}});
+  }
+  if (!related.empty()) out["relatedInformation"] = std::move(related);
   return out;
+}
+
+// The key that sorts labels as a designer counts: every run of digits padded to one width, so
+// that L2 comes before L10 and gate 9 before gate 10. Clients sort by it, not by the label.
+std::string sortKey(std::string_view label) {
+  constexpr std::size_t kWidth = 10;  // the digits of the largest number a map holds
+  std::string key;
+  for (std::size_t i = 0; i < label.size();) {
+    std::size_t end = i;
+    while (end < label.size() && label[end] >= '0' && label[end] <= '9') ++end;
+    if (end == i) {
+      key += label[i++];
+      continue;
+    }
+    if (end - i < kWidth) key.append(kWidth - (end - i), '0');
+    key += label.substr(i, end - i);
+    i = end;
+  }
+  return key;
+}
+
+// The players a word may name at one place: the level's keepers, and the heroes and the neutral
+// player where the game gives them something.
+struct Players {
+  std::int32_t keepers = 4;
+  bool heroes = false;
+  bool neutral = false;
+
+  [[nodiscard]] bool has(std::int32_t player) const {
+    if (player == kHeroPlayer) return heroes;
+    if (player == kNeutralPlayer) return neutral;
+    return player >= kFirstKeeperPlayer && player - kFirstKeeperPlayer < keepers;
+  }
+};
+
+// Anyone owns a creature, door or trap; a hero band belongs to the heroes or a keeper (the
+// reader takes PN for the heroes, so it is not offered); only a keeper controls an area, is given
+// a room, door, trap or spell, or has creature pools and research.
+Players playersIn(Section section, std::int32_t keepers) {
+  switch (section) {
+    case Section::kCreatures:
+    case Section::kDoors:
+    case Section::kTraps:
+      return {keepers, true, true};
+    case Section::kBands:
+      return {keepers, true, false};
+    default:
+      return {keepers, false, false};
+  }
+}
+
+// The keeper a heart or gold statement is about (from 1), or 0 for other statements.
+std::int32_t keeperOf(Statement id) {
+  const auto at = [&](Statement first) {
+    return static_cast<std::int32_t>(id) - static_cast<std::int32_t>(first) + 1;
+  };
+  if (id >= Statement::kHeart1 && id <= Statement::kHeart4) return at(Statement::kHeart1);
+  if (id >= Statement::kGold1 && id <= Statement::kGold4) return at(Statement::kGold1);
+  return 0;
+}
+
+// How a snippet names a word of a statement: the grammar's placeholder, and for a plain number
+// what it counts.
+std::string placeholderName(Statement statement, WordKind kind) {
+  if (kind == WordKind::kNumber) {
+    switch (statement) {
+      case Statement::kTriggerTime:
+        return "seconds";
+      case Statement::kTriggerSlapCount:
+      case Statement::kCreatureCount:
+        return "count";
+      default:
+        return "amount";
+    }
+  }
+  std::string_view name = placeholderOf(kind);
+  if (name.starts_with('<') && name.ends_with('>')) name = name.substr(1, name.size() - 2);
+  return std::string(name);
 }
 
 class Completions {
@@ -103,7 +202,7 @@ class Completions {
       : lines_(lines), replaced_(replaced), snippets_(snippets) {}
 
   void add(std::string_view label, int kind, std::string detail, std::string snippet = {}) {
-    json item = {{"label", label}, {"kind", kind}};
+    json item = {{"label", label}, {"kind", kind}, {"sortText", sortKey(label)}};
     if (!detail.empty()) item["detail"] = std::move(detail);
     std::string insert(label);
     if (!snippet.empty() && snippets_) {
@@ -119,19 +218,37 @@ class Completions {
   void addTable(const std::array<NameValue, N>& table, int kind, std::string_view what) {
     for (const NameValue& entry : table) add(entry.name, kind, std::string(what));
   }
-  void addPlayers(std::int32_t keepers = 4, bool others = true) {
-    for (std::int32_t k = 1; k <= keepers; ++k) {
-      add("P" + std::to_string(k), kItemEnumMember, "keeper " + std::to_string(k));
-    }
-    if (others) {
-      add("PH", kItemEnumMember, "the heroes");
-      add("PN", kItemEnumMember, "the neutral player");
+  void addPlayers(const Players& players) {
+    for (const NameValue& token : kPlayerTokens) {
+      if (players.has(token.value)) add(token.name, kItemEnumMember, playerName(token.value));
     }
   }
   void addEntries(const MapIndex& index, EntryKind kind) {
     for (const Entry& e : index.entries()) {
       if (e.kind == kind) add(std::to_string(e.number), kItemReference, e.summary);
     }
+  }
+  // A statement with its words as a snippet.
+  void addStatement(const StatementInfo& s, const Players& players) {
+    std::string snippet(s.word);
+    int n = 0;
+    for (const WordKind kind : s.operands) {
+      const std::string number = std::to_string(++n);
+      if (kind == WordKind::kPlayer) {
+        std::string choice;
+        for (const NameValue& token : kPlayerTokens) {
+          if (!players.has(token.value)) continue;
+          if (!choice.empty()) choice += ',';
+          choice += token.name;
+        }
+        snippet += " ${" + number + "|" + choice + "|}";
+      } else if (kind == WordKind::kSwitch) {
+        snippet += " ${" + number + "|G,A|}";
+      } else {
+        snippet += " ${" + number + ":" + placeholderName(s.id, kind) + "}";
+      }
+    }
+    add(s.word, kItemKeyword, std::string(s.summary), n > 0 ? snippet : std::string());
   }
   json take() { return {{"isIncomplete", false}, {"items", std::move(items_)}}; }
 
@@ -141,34 +258,6 @@ class Completions {
   bool snippets_;
   json items_ = json::array();
 };
-
-std::string playerChoice(std::int32_t keepers) {
-  std::string s = "${1|";
-  for (std::int32_t k = 1; k <= keepers; ++k) s += "P" + std::to_string(k) + ",";
-  return s + "PH,PN|}";
-}
-
-void triggerWords(Completions& c, const MapIndex& index) {
-  const std::string players = playerChoice(4);
-  c.add("TRIGGER_TIME", kItemKeyword, "trigger: after a time", "TRIGGER_TIME ${1:time}");
-  c.add("TRIGGER_SLAP_COUNT_EQUALS", kItemKeyword, "trigger: on a slap count",
-        "TRIGGER_SLAP_COUNT_EQUALS ${1:count}");
-  c.add("TRIGGER_CONTROL_AREA", kItemKeyword, "trigger: a player controls an entrance area",
-        "TRIGGER_CONTROL_AREA " + players + " ${2:area}");
-  c.add("ACTION_HERO_RELEASE", kItemKeyword, "action: release a hero band",
-        "ACTION_HERO_RELEASE ${1:band} ${2|G,A|} ${3:location}");
-  for (std::string_view what : {"ROOM", "DOOR", "TRAP", "SPELL"}) {
-    const std::string keyword = "ACTION_ADD_" + std::string(what);
-    std::string lower(what);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char ch) { return static_cast<char>(ch - 'A' + 'a'); });
-    c.add(keyword, kItemKeyword, "action: give the player a " + lower,
-          keyword + " " + players + " ${2:" + lower + "}");
-  }
-  c.add("ACTION_DESTROY_HERO_GATE", kItemKeyword, "action: destroy a hero gate",
-        "ACTION_DESTROY_HERO_GATE ${1:gate}");
-  (void)index;
-}
 
 }  // namespace
 
@@ -188,115 +277,97 @@ struct CompletionPlace {
   std::int32_t keepers;
 
   [[nodiscard]] std::size_t words() const { return before.size(); }
-  [[nodiscard]] bool first(std::string_view w) const { return !before.empty() && before[0] == w; }
 };
 
-void completePlacement(Completions& c, const CompletionPlace& at) {
-  const std::size_t n = at.words();
-  switch (at.section) {
-    case Section::kMapCodes:
-      if (n == 1) c.addTable(kTerrainTable, kItemConstant, "terrain");
+// The names, tokens and numbers that a word of `kind` may be.
+void completeWord(Completions& c, WordKind kind, const CompletionPlace& at, const MapIndex& index) {
+  switch (kind) {
+    case WordKind::kTerrain:
+      c.addTable(kTerrainTable, kItemConstant, "terrain");
       break;
-    case Section::kThings:
-      if (n == 0) c.addTable(kObjectTable, kItemConstant, "object or magic item");
+    case WordKind::kObject:
+      c.addTable(kObjectTable, kItemConstant, "object or magic item");
       break;
-    case Section::kCreatures:
-      if (n == 0) c.addTable(kCreatureTable, kItemConstant, "creature");
-      if (n == 3) c.addTable(kLevelTokens, kItemEnumMember, "experience level");
-      if (n == 4) c.addPlayers();
+    case WordKind::kCreature:
+      c.addTable(kCreatureTable, kItemConstant, "creature");
       break;
-    case Section::kDoors:
-      if (n == 0) c.addTable(kDoorTable, kItemConstant, "door");
-      if (n == 3) c.addPlayers();
-      if (n == 4) {
-        c.add("L", kItemValue, "locked");
-        c.add("U", kItemValue, "unlocked");
+    case WordKind::kRoom:
+      c.addTable(kRoomTable, kItemConstant, "room");
+      break;
+    case WordKind::kAvailable:
+      for (const WordKind each :
+           {WordKind::kRoom, WordKind::kTrap, WordKind::kDoor, WordKind::kSpell}) {
+        completeWord(c, each, at, index);
       }
       break;
-    case Section::kTraps:
-      if (n == 0) c.addTable(kTrapTable, kItemConstant, "trap");
-      if (n == 3) c.addPlayers();
+    case WordKind::kDoor:
+      c.addTable(kDoorTable, kItemConstant, "door");
       break;
-    default:
+    case WordKind::kTrap:
+      c.addTable(kTrapTable, kItemConstant, "trap");
       break;
-  }
-}
-
-void completeHearts(Completions& c, const CompletionPlace& at) {
-  if (at.words() % 2 != 0) return;
-  for (std::int32_t k = 1; k <= at.keepers; ++k) {
-    const std::string heart = "KPR" + std::to_string(k) + "_HEART_CENTER";
-    c.add(heart, kItemKeyword, "keeper " + std::to_string(k) + "'s heart centre",
-          heart + " ${1:x} ${2:y}");
-    c.add("GOLD" + std::to_string(k), kItemKeyword,
-          "keeper " + std::to_string(k) + "'s starting gold",
-          "GOLD" + std::to_string(k) + " ${1:amount}");
-  }
-}
-
-void completeBands(Completions& c, const CompletionPlace& at, const MapIndex& index,
-                   const NameMaps& names) {
-  const std::size_t n = at.words();
-  const bool member =
-      n > 0 && index.level().heroBands.size() < 1000 && names.findCreatureId(at.before[0]) >= 0;
-  if (n == 0) c.addTable(kCreatureTable, kItemConstant, "creature");
-  if (n == 1 && member) c.addTable(kLevelTokens, kItemEnumMember, "experience level");
-  if (n == 2 && !member) c.addPlayers();
-}
-
-void completeTriggers(Completions& c, const CompletionPlace& at, const MapIndex& index) {
-  const std::size_t n = at.words();
-  if (n == 0) triggerWords(c, index);
-  if (at.first("TRIGGER_CONTROL_AREA")) {
-    if (n == 1) c.addPlayers();
-    if (n == 2) c.addEntries(index, EntryKind::kArea);
-  }
-  if (at.first("ACTION_HERO_RELEASE")) {
-    if (n == 1) c.addEntries(index, EntryKind::kBand);
-    if (n == 2) {
+    case WordKind::kSpell:
+      c.addTable(kSpellTable, kItemConstant, "keeper spell");
+      break;
+    case WordKind::kLevel:
+      c.addTable(kLevelTokens, kItemEnumMember, "experience level");
+      break;
+    case WordKind::kPlayer:
+      c.addPlayers(playersIn(at.section, at.keepers));
+      break;
+    case WordKind::kLock:
+      c.add("L", kItemValue, "locked");
+      c.add("U", kItemValue, "unlocked");
+      break;
+    case WordKind::kSwitch:
       c.add("G", kItemValue, "at a hero gate");
       c.add("A", kItemValue, "at an entrance area");
-    }
-    if (n == 3) c.addEntries(index, at.before[2] == "A" ? EntryKind::kArea : EntryKind::kGate);
-  }
-  if (at.first("ACTION_DESTROY_HERO_GATE") && n == 1) c.addEntries(index, EntryKind::kGate);
-  if (n >= 1 && at.before[0].starts_with("ACTION_ADD_")) {
-    if (n == 1) c.addPlayers();
-    if (n == 2 && at.first("ACTION_ADD_ROOM")) c.addTable(kRoomTable, kItemConstant, "room");
-    if (n == 2 && at.first("ACTION_ADD_DOOR")) c.addTable(kDoorTable, kItemConstant, "door");
-    if (n == 2 && at.first("ACTION_ADD_TRAP")) c.addTable(kTrapTable, kItemConstant, "trap");
-    if (n == 2 && at.first("ACTION_ADD_SPELL")) {
-      c.addTable(kSpellTable, kItemConstant, "keeper spell");
-    }
+      break;
+    case WordKind::kBand:
+      c.addEntries(index, EntryKind::kBand);
+      break;
+    case WordKind::kArea:
+      c.addEntries(index, EntryKind::kArea);
+      break;
+    case WordKind::kGate:
+      c.addEntries(index, EntryKind::kGate);
+      break;
+    case WordKind::kLocation:
+      c.addEntries(index, at.before.back() == "A" ? EntryKind::kArea : EntryKind::kGate);
+      break;
+    default:
+      break;  // numbers, coordinates and names of the designer's own
   }
 }
 
-void completeScenario(Completions& c, const CompletionPlace& at) {
-  const std::size_t n = at.words();
-  if (n == 0) {
-    std::string players = "${1|";
-    for (std::int32_t k = 1; k <= at.keepers; ++k) {
-      players += "P" + std::to_string(k) + (k < at.keepers ? "," : "|}");
+// The statements that start a line of a section, or the word a statement's operand is.
+void completeStatement(Completions& c, const CompletionPlace& at, const MapIndex& index) {
+  const Players players = playersIn(at.section, at.keepers);
+  if (at.words() == 0) {
+    for (const auto statements : {heartsWords(), triggerWords(), actionWords(), scenarioWords()}) {
+      for (const StatementInfo& s : statements) {
+        if (s.section == at.section && keeperOf(s.id) <= at.keepers) c.addStatement(s, players);
+      }
     }
-    c.add("CREATURE_COUNT", kItemKeyword, "the keeper's pool of a creature",
-          "CREATURE_COUNT " + players + " ${2:creature} ${3:count}");
-    c.add("START_WITH", kItemKeyword, "available from the start",
-          "START_WITH " + players + " ${2:name}");
-    c.add("MUST_RESEARCH", kItemKeyword, "must be researched",
-          "MUST_RESEARCH " + players + " ${2:name}");
-    c.add("NO", kItemKeyword, "not available", "NO " + players + " ${2:name}");
-    c.add("EOF", kItemKeyword, "the end of the level");
+    return;
   }
-  const bool statement = at.first("CREATURE_COUNT") || at.first("START_WITH") ||
-                         at.first("MUST_RESEARCH") || at.first("NO");
-  if (statement && n == 1) c.addPlayers(at.keepers, false);
-  if (at.first("CREATURE_COUNT") && n == 2) c.addTable(kCreatureTable, kItemConstant, "creature");
-  if (statement && !at.first("CREATURE_COUNT") && n == 2) {
-    c.addTable(kRoomTable, kItemConstant, "room");
-    c.addTable(kTrapTable, kItemConstant, "trap");
-    c.addTable(kDoorTable, kItemConstant, "door");
-    c.addTable(kSpellTable, kItemConstant, "keeper spell");
+  const StatementInfo* s = findStatement(at.section, at.before[0]);
+  if (s != nullptr && at.words() <= s->operands.size()) {
+    completeWord(c, s->operands[at.words() - 1], at, index);
   }
+}
+
+// A hero band's first line (name, member count, owner) or one of its members (creature, level).
+void completeBand(Completions& c, const CompletionPlace& at, const MapIndex& index,
+                  const NameMaps& names) {
+  const SectionInfo& bands = sectionInfo(Section::kBands);
+  if (at.words() == 0) {
+    completeWord(c, bands.member[0], at, index);
+    return;
+  }
+  const bool member = names.findCreatureId(at.before[0]) >= 0;
+  const std::span<const WordKind> words = member ? bands.member : bands.entry;
+  if (at.words() < words.size()) completeWord(c, words[at.words()], at, index);
 }
 
 // The words of the line from `lineStart` up to `wordStart`.
@@ -338,19 +409,20 @@ json completion(Document& doc, Position at, bool snippets) {
   }
   switch (place.section) {
     case Section::kHearts:
-      completeHearts(c, place);
+    case Section::kTriggers:
+    case Section::kScenario:
+      completeStatement(c, place, index);
       break;
     case Section::kBands:
-      completeBands(c, place, index, doc.names());
-      break;
-    case Section::kTriggers:
-      completeTriggers(c, place, index);
-      break;
-    case Section::kScenario:
-      completeScenario(c, place);
+      completeBand(c, place, index, doc.names());
       break;
     default:
-      completePlacement(c, place);
+      // An area's or a gate's own number is a new one: the numbers in use are not offered.
+      if (const std::span<const WordKind> words = sectionInfo(place.section).entry;
+          place.words() < words.size() && words[place.words()] != WordKind::kArea &&
+          words[place.words()] != WordKind::kGate) {
+        completeWord(c, words[place.words()], place, index);
+      }
       break;
   }
   return c.take();
@@ -369,7 +441,9 @@ json hover(Document& doc, Position at) {
   };
   if (const Token* t = index.tokenAt(offset)) {
     span = t->span;
-    if (t->kind == Token::kX || t->kind == Token::kY) {
+    if (t->kind == Token::kValue) {
+      value = index.meaning(*t);
+    } else if (t->kind == Token::kX || t->kind == Token::kY) {
       value = squareText({t->x, t->y});
     } else if (const Entry* e = index.entry(t->entry, t->x)) {
       value = e->summary;
@@ -557,7 +631,9 @@ json codeActions(const std::string& uri, Document& doc, Position from, Position 
         edits.push_back({{"range", rangeJson(lines, e.offset, e.offset + e.length)},
                          {"newText", e.replacement}});
       }
-      action("Fix: " + d.text, d, std::move(edits), true);
+      // The checker says what each of its fixes does ("Set the count to 13").
+      action(d.fixTitle.empty() ? "Apply the checker's fix" : d.fixTitle, d, std::move(edits),
+             true);
     }
     for (const check::Suggestion& suggestion : d.suggestions) {
       const Span target{std::min(suggestion.span.start, doc.text().size()),
@@ -567,7 +643,7 @@ json codeActions(const std::string& uri, Document& doc, Position from, Position 
       if (name.empty() || target.start == target.end || old == name) continue;
       if (!offered.insert({target.start, target.end, name}).second) continue;
       action(
-          "Replace '" + std::string(old) + "' with '" + name + "'", d,
+          "Change '" + std::string(old) + "' to '" + name + "'", d,
           json::array({{{"range", rangeJson(lines, target.start, target.end)}, {"newText", name}}}),
           d.fixes.empty());
     }

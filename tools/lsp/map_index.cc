@@ -37,6 +37,40 @@ std::string squareText(std::int32_t x, std::int32_t y) {
   return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
 }
 
+// "25 creatures follow", "1 legend entry follows".
+std::string following(std::int32_t count, std::string_view what) {
+  std::string noun(what);
+  if (count != 1) noun = noun.ends_with('y') ? noun.substr(0, noun.size() - 1) + "ies" : noun + "s";
+  return std::to_string(count) + " " + noun + (count == 1 ? " follows" : " follow");
+}
+
+// What the plain number of a statement stands for, or nothing when the statement has none. A
+// time is in seconds of play, which a designer thinks of in minutes.
+std::string numberMeaning(const StatementInfo& statement, std::int32_t value,
+                          std::string_view player, std::string_view creature) {
+  const std::string n = std::to_string(value);
+  switch (statement.id) {
+    case Statement::kTriggerTime: {
+      std::string text = "trigger: fires after " + n + " seconds of play";
+      if (value >= 0) {
+        text += " (" + std::to_string(value / 60) + " min " + std::to_string(value % 60) + " s)";
+      }
+      return text;
+    }
+    case Statement::kTriggerSlapCount:
+      return "trigger: fires when the slap count equals " + n;
+    case Statement::kGold1:
+    case Statement::kGold2:
+    case Statement::kGold3:
+    case Statement::kGold4:
+      return std::string(statement.summary) + ": " + n;
+    case Statement::kCreatureCount:
+      return std::string(player) + "'s creature pool: " + n + " " + std::string(creature);
+    default:
+      return {};
+  }
+}
+
 std::string hex(std::int32_t value) {
   std::array<char, 16> buffer{};
   std::snprintf(buffer.data(), buffer.size(), "0x%08X", static_cast<unsigned>(value));
@@ -232,6 +266,17 @@ class MapIndex::SectionIndexer {
  public:
   SectionIndexer(MapIndex& index, Symbol& section) : index_(index), section_(section) {}
 
+  // The section's count, before its entries.
+  void count(const check::TraceSection& read) {
+    if (read.countAt == static_cast<std::size_t>(-1)) return;
+    const Span word{read.countAt, read.countEnd};
+    if (const std::optional<std::int32_t> n =
+            numberOf(index_.text_.substr(word.start, word.end - word.start))) {
+      value(word, std::string(keywordOf(read.section)) + ": " +
+                      following(*n, sectionInfo(read.section).what));
+    }
+  }
+
   void entry(Section section, const EntryWords& w, std::int32_t number) {
     if (w.size() < sectionInfo(section).entry.size()) return;  // cut short by the end
     switch (section) {
@@ -251,6 +296,9 @@ class MapIndex::SectionIndexer {
         break;
       case Section::kHearts:
         // A heart centre and its square, or a keeper's gold and its amount.
+        if (w.size() == 2 && w.kind(1) == WordKind::kNumber) {
+          statementNumber(w, 1, findStatement(section, w.at(0)));
+        }
         add({std::string(w.at(0)),
              w.size() == 3 ? coordinate(w, 1, 2) : std::string(w.at(1)),
              kSymbolProperty,
@@ -268,7 +316,7 @@ class MapIndex::SectionIndexer {
         gate(w, number);
         break;
       case Section::kTriggers:
-        trigger(w);
+        trigger(w, number);
         break;
       case Section::kScenario:
         statement(w);
@@ -293,6 +341,20 @@ class MapIndex::SectionIndexer {
   void numbered(Span word, Token::Kind kind, EntryKind entry, std::int32_t number) {
     index_.tokens_.push_back({word, kind, entry, number, 0});
   }
+  // A number whose meaning hover spells out.
+  void value(Span word, std::string meaning) {
+    if (meaning.empty()) return;
+    index_.tokens_.push_back({word, Token::kValue, EntryKind::kBand,
+                              static_cast<std::int32_t>(index_.meanings_.size()), 0});
+    index_.meanings_.push_back(std::move(meaning));
+  }
+  // The plain number at word `i` of a statement.
+  void statementNumber(const EntryWords& w, std::size_t i, const StatementInfo* statement) {
+    const std::optional<std::int32_t> n = numberOf(w.at(i));
+    if (statement == nullptr || !n) return;
+    const bool pool = statement->id == Statement::kCreatureCount;
+    value(w.span(i), numberMeaning(*statement, *n, pool ? w.at(1) : "", pool ? w.at(2) : ""));
+  }
   void reference(const EntryWords& w, std::size_t i, EntryKind entry) {
     if (const std::optional<std::int32_t> n = numberOf(w.at(i))) {
       numbered(w.span(i), Token::kReference, entry, *n);
@@ -309,6 +371,10 @@ class MapIndex::SectionIndexer {
 
   void band(const EntryWords& w, std::int32_t number) {
     numbered(w.span(0), Token::kEntryNumber, EntryKind::kBand, number);
+    if (const std::optional<std::int32_t> members = numberOf(w.at(1))) {
+      value(w.span(1), "hero band " + std::to_string(number) + ", " + std::string(w.at(0)) + ": " +
+                           following(*members, "member"));
+    }
     Symbol band{std::string(w.at(0)),
                 "hero band " + std::to_string(number),
                 kSymbolClass,
@@ -364,10 +430,18 @@ class MapIndex::SectionIndexer {
   }
 
   // The condition and its operands, then the action count, then each action's words.
-  void trigger(const EntryWords& w) {
+  void trigger(const EntryWords& w, std::int32_t number) {
+    const StatementInfo* condition = findStatement(Section::kTriggers, w.at(0));
     std::size_t i = 1;
     for (; i < w.size() && w.kind(i) != WordKind::kCount; ++i) {
       if (w.kind(i) == WordKind::kArea) reference(w, i, EntryKind::kArea);
+      if (w.kind(i) == WordKind::kNumber) statementNumber(w, i, condition);
+    }
+    if (i < w.size()) {
+      if (const std::optional<std::int32_t> actions = numberOf(w.at(i))) {
+        value(w.span(i),
+              "trigger " + std::to_string(number) + ": " + following(*actions, "action"));
+      }
     }
     Symbol trigger{w.joined(0, i), {}, kSymbolEvent, {w.span(0).start, w.span(i - 1).end},
                    w.span(0),      {}};
@@ -403,6 +477,9 @@ class MapIndex::SectionIndexer {
         w.size() < 1 + statement->operands.size()) {
       return;
     }
+    for (std::size_t i = 1; i < w.size(); ++i) {
+      if (w.kind(i) == WordKind::kNumber) statementNumber(w, i, statement);
+    }
     add({w.joined(0, w.size()), {}, kSymbolProperty, w.whole(), w.span(0), {}});
   }
 
@@ -428,11 +505,18 @@ void MapIndex::readSection(const SectionSpan& s, const check::Trace& trace,
   }
   Symbol section{std::string(keywordOf(s.section)), {}, kSymbolNamespace, s.span, s.keyword, {}};
   SectionIndexer indexer(*this, section);
+  if (read != nullptr) indexer.count(*read);
   for (std::size_t n = 0; read != nullptr && n < read->entryCount; ++n) {
     const EntryWords w(text_, trace, trace.entries[read->firstEntry + n]);
     if (w.size() > 0) indexer.entry(s.section, w, static_cast<std::int32_t>(n + 1));
   }
   symbols_.push_back(std::move(section));
+}
+
+std::string playerName(std::int32_t player) {
+  if (player == kHeroPlayer) return "the heroes";
+  if (player == kNeutralPlayer) return "the neutral player";
+  return "keeper " + std::to_string(player - kFirstKeeperPlayer + 1);
 }
 
 std::string describeName(std::string_view word, const NameMaps& names) {
@@ -453,10 +537,7 @@ std::string describeName(std::string_view word, const NameMaps& names) {
   if (const std::int32_t v = roomIdOrZero(word); v != 0) return id("room", v);
   if (const std::int32_t v = spellIdOrZero(word); v != 0) return id("keeper spell", v);
   if (const std::int32_t v = parsePlayerToken(word); v != 0) {
-    const std::string who = v == kHeroPlayer      ? "the heroes"
-                            : v == kNeutralPlayer ? "the neutral player"
-                                                  : "keeper " + std::to_string(v - 2);
-    return w + ": player token, " + who + " (player " + std::to_string(v) + ")";
+    return w + ": player token, " + playerName(v) + " (player " + std::to_string(v) + ")";
   }
   if (const std::int32_t v = parseLevelToken(word); v != 0) {
     return w + ": experience level " + std::to_string(v);

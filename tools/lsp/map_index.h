@@ -46,13 +46,16 @@ struct Entry {
   std::string summary;  // "hero band 1: Scouts, 2 members (DWARF L2, THIEF L1), owner PH"
 };
 
-// A number with a meaning of its own in the text.
+// A number with a meaning of its own in the text: a coordinate, a reference to an entry or an
+// entry's own number, or a value whose meaning the index spells out (a count, a time, an amount).
 struct Token {
-  enum Kind { kX, kY, kReference, kEntryNumber };
+  enum Kind { kX, kY, kReference, kEntryNumber, kValue };
   Span span;
   Kind kind;
   EntryKind entry = EntryKind::kBand;  // kReference, kEntryNumber
-  std::int32_t x = 0;                  // kX, kY: the pair; kReference, kEntryNumber: the number
+  // kX, kY: the pair; kReference, kEntryNumber: the number in x; kValue: where its meaning is
+  // kept, in x (MapIndex::meaning gives it).
+  std::int32_t x = 0;
   std::int32_t y = 0;
 };
 
@@ -95,6 +98,10 @@ class MapIndex {
   // The section holding `offset`; the header before the first row.
   [[nodiscard]] Section sectionAt(std::size_t offset) const;
   [[nodiscard]] const Token* tokenAt(std::size_t offset) const;
+  // What a kValue token's number means: "trigger: fires after 3000 seconds of play (50 min 0 s)".
+  [[nodiscard]] const std::string& meaning(const Token& value) const {
+    return meanings_[static_cast<std::size_t>(value.x)];
+  }
   [[nodiscard]] const Entry* entry(EntryKind kind, std::int32_t number) const;
 
   // The grid square drawn at `offset`, if a map row holds it.
@@ -128,9 +135,13 @@ class MapIndex {
   std::vector<SectionSpan> sections_;
   std::vector<Entry> entries_;
   std::vector<Token> tokens_;  // in the order of the text
+  std::vector<std::string> meanings_;
   std::vector<LegendLine> legend_;
   std::vector<Symbol> symbols_;
 };
+
+// Who a player number (as parsePlayerToken gives it) stands for: "keeper 1", "the heroes".
+[[nodiscard]] std::string playerName(std::int32_t player);
 
 // The vocabulary's description of a word: "creature TROLL (id 7)"; empty for an unknown word.
 [[nodiscard]] std::string describeName(std::string_view word, const NameMaps& names);
