@@ -67,13 +67,19 @@ struct Field {
 };
 
 struct Record {
-  std::string kind;        // "creature", "trigger", "player", ...
-  std::size_t number = 0;  // 1-based position among the records of its kind
+  std::string kind;  // "creature", "trigger", "player", ...
+  // 1-based position among the records of its kind; a trigger's is its identifier (its place in
+  // the TRIGGERS section for the triggers written there), an action's its place among its
+  // trigger's actions.
+  std::size_t number = 0;
   std::size_t offset = 0;  // file offset of the record's first byte
   std::size_t size = 0;    // bytes that belong to the record, its parts included
   std::vector<Field> fields;
   std::vector<Record> parts;  // a hero band's members
   std::string note;           // what a reader would guess wrong about the fields; mostly empty
+  // What a designer calls the record where that is not its kind and number: "keeper 2",
+  // "trigger 1, action 2", "entrance area 1"; else empty.
+  std::string label;
 };
 
 // The map file's grid: its size as announced and the terrain codes actually present.
@@ -106,18 +112,22 @@ struct ByteRange {
 // One difference between file A and file B: a field changed, a record in one file only, a map
 // square changed, or a run of bytes that none of those explains.
 struct Difference {
-  std::string label;        // "creature 2", "hero band 1, member 3", "square (4, 5)"
-  std::string record;       // the record kind, "square", "chunk" or "file"
-  std::size_t number = 0;   // the record's number in A, or in B when A lacks it
-  std::size_t part = 0;     // 1-based member number, 0 for the record itself
-  std::string field;        // empty: a whole record in one file only, or a run of bytes
+  std::string label;       // "creature 2", "keeper 2", "hero band 1, member 3", "square (4, 5)"
+  std::string record;      // the record kind, "square", "chunk" or "file"
+  std::size_t number = 0;  // the record's number in A, or in B when A lacks it
+  std::size_t part = 0;    // 1-based member number, 0 for the record itself
+  // The changed field, or the field or slot of undecoded bytes ("flag", "undecoded u32") that
+  // holds a run of bytes; empty: a whole record in one file only, or bytes after the last chunk.
+  std::string field;
   std::string description;  // for a record in one file only: what it is; else empty
-  std::optional<Field> a;   // absent: not in file A
+  std::optional<Field> a;   // absent: not in file A; a short run of bytes: the bytes in hex
   std::optional<Field> b;
   std::optional<std::size_t> offsetA;  // of the record (chunk) in A
   std::optional<std::size_t> offsetB;
   std::optional<ByteRange> bytesA;  // a run of differing bytes, where it lies in each file
   std::optional<ByteRange> bytesB;
+  std::optional<ByteRange> within;  // a run's bytes counted from its record's (chunk's) start
+  bool undecoded = false;           // the run lies in bytes no field decodes
 };
 
 struct LevelFileDiff {

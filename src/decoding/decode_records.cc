@@ -7,6 +7,7 @@
 #include "decoding/names.h"
 #include "format/chunks.h"
 #include "format/layouts.h"
+#include "model/vocabulary.h"
 
 namespace ts::inspect {
 
@@ -37,9 +38,26 @@ constexpr std::string_view kPlayerPositionNote =
     "x and y are a screen position fixed by the keeper number, the same in every level "
     "(0, 0 for the good and neutral players), not the keeper's heart square";
 
+// The rest of the template between the flag and the keeper's number.
+constexpr Slot kPlayerSlots[] = {
+    {layout::kPlayerFlag + 1, layout::kPlayerKeeper - layout::kPlayerFlag - 1, "template"}};
+// Every known entry type gives its type word no field of its own: it is the record's kind.
+constexpr Slot kEntrySlots[] = {{layout::kEntryType, 4, "entry type"}};
+
+// The level information chunk's bytes after the name up to the player count, and after it.
+constexpr std::size_t kLevelNameWidth = layout::kLevelNameEnd - layout::kLevelNameOffset;
+constexpr std::size_t kLevelPlayers = layout::kPlayerCountOffset - layout::kLevelNameOffset;
+constexpr Slot kLevelSlots[] = {
+    {kLevelNameWidth, kLevelPlayers - kLevelNameWidth, {}},
+    {kLevelPlayers + 1, layout::kLevelInfoSize - kLevelPlayers - 1, {}}};
+
 void decodePlayer(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("player", at, layout::kPlayerRecordSize);
   r.note = kPlayerPositionNote;
+  r.undecoded = kPlayerSlots;
+  // Records are by keeper; the hero and neutral players by name.
+  const std::int64_t player = d.u8(at + layout::kPlayerId);
+  if (!playerName(player).empty()) r.label = playerWords(player);
   r.fields.push_back(d.narrowText("name", at + layout::kPlayerName, layout::kPlayerNameWidth));
   r.fields.push_back(d.player("player", at + layout::kPlayerId, 1));
   r.fields.push_back(d.u("keeper", at + layout::kPlayerKeeper, 2));
@@ -53,6 +71,14 @@ void decodeEntry(Decoder& d, std::size_t at) {
   const std::uint32_t type = d.u32(at + layout::kEntryType);
   const std::string_view kind = entryTypeName(type);
   Record& r = d.addRecord(kind.empty() ? "entry" : kind, at, layout::kVariableEntrySize);
+  if (!kind.empty()) r.undecoded = kEntrySlots;
+  // Named by whose entry it is and what it counts or makes available: "keeper 1 TROLL count",
+  // "keeper 1 player entry".
+  auto label = [&r](std::string_view what) {
+    const Field* player = r.find("player");
+    if (player == nullptr || playerName(player->value).empty()) return;
+    r.label = playerWords(player->value) + " " + std::string(what);
+  };
   switch (type) {
     case layout::kEntryCreatureCount: {
       const std::size_t creature = at + layout::kCountCreature;
@@ -60,6 +86,7 @@ void decodeEntry(Decoder& d, std::size_t at) {
       r.fields.push_back(d.named("creature", d.u32(creature), creatureName(d.u32(creature)),
                                  creature, 4, "creature"));
       r.fields.push_back(d.s32("count", at + layout::kCountValue));
+      if (!r.fields[1].text.empty()) label(r.fields[1].text + " count");
       break;
     }
     case layout::kEntryAvailability: {
@@ -75,6 +102,7 @@ void decodeEntry(Decoder& d, std::size_t at) {
       const std::int64_t state = d.i32(stateAt);
       r.fields.push_back(
           d.named("state", state, availabilityName(state), stateAt, 4, "availability"));
+      if (!r.fields[2].text.empty()) label(r.fields[2].text + " availability");
       break;
     }
     case layout::kEntryPlayer: {
@@ -84,6 +112,7 @@ void decodeEntry(Decoder& d, std::size_t at) {
       const std::string_view word = role == 1 ? "neutral" : role == 2 ? "keeper" : "";
       r.fields.push_back(d.named("role", role, word, roleAt, 4, "player role"));
       r.fields.push_back(Decoder::minor(d.u("fourth", at + layout::kEntryFourth, 4)));
+      label(r.fields[0].value == kNeutralPlayer ? "entry" : "player entry");
       break;
     }
     case layout::kEntryGlobal:
@@ -125,9 +154,10 @@ Field wideText(Decoder& d, std::string_view name, std::size_t at, std::size_t wi
 void decodeLevel(Decoder& d, const Chunk& c) {
   const std::size_t at = dataBegin(c);
   const std::size_t end = dataEnd(c, d.size());
-  constexpr std::size_t kNameWidth = layout::kLevelNameEnd - layout::kLevelNameOffset;
-  constexpr std::size_t kPlayers = layout::kPlayerCountOffset - layout::kLevelNameOffset;
+  constexpr std::size_t kNameWidth = kLevelNameWidth;
+  constexpr std::size_t kPlayers = kLevelPlayers;
   Record& r = d.addRecord("level", at, end - at);
+  r.undecoded = kLevelSlots;
   if (d.has(at, kNameWidth, end)) r.fields.push_back(wideText(d, "name", at, kNameWidth));
   if (d.has(at + kPlayers, 1, end)) {
     const std::uint8_t players = d.u8(at + kPlayers);

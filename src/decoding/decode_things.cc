@@ -16,6 +16,50 @@ namespace ts::inspect {
 namespace {
 
 constexpr std::uint8_t kLeaderCode = kBandMemberCode - 2;  // the first member of a band
+constexpr TerrainCode kKeeperHeartCode = 0x0101030E;       // KPR1_HEART: a heart's terrain id
+
+// The bytes of each record that no field decodes: the constants the writer puts between them.
+constexpr Slot kCreatureSlots[] = {{8, 4, {}},  {12, 2, {}}, {15, 1, {}},
+                                   {16, 4, {}}, {20, 4, {}}, {24, 2, {}}};
+constexpr Slot kObjectSlots[] = {{8, 12, {}}, {20, 2, {}}};
+constexpr Slot kDoorSlots[] = {{8, 4, {}}, {12, 2, {}}, {17, 1, {}}, {18, 1, {}}, {19, 1, {}}};
+constexpr Slot kTrapSlots[] = {{8, 4, {}}, {12, 1, {}}, {15, 1, {}}};
+constexpr Slot kAreaSlots[] = {{16, 2, {}},  {18, 1, {}}, {19, 1, {}},
+                               {23, 25, {}}, {48, 4, {}}, {52, 4, {}}};
+constexpr Slot kMemberSlots[] = {
+    {0, 12, {}}, {12, 1, {}}, {13, 1, {}},
+    {16, 4, {}}, {20, 1, {}}, {21, 5, {}},
+    {27, 1, {}}, {29, 1, {}}, {layout::kMemberBandIndex, 1, "band index"},
+    {31, 1, {}}};
+constexpr Slot kStructureSlots[] = {
+    {8, 4, {}}, {12, 2, {}}, {layout::kStructureFlag, 1, "flag"}, {16, 1, {}}, {17, 1, {}}};
+
+// A band's head around its index, then its member slots: an empty slot has no member record.
+constexpr std::array<std::string_view, kMaxBandMembers> kMemberSlotNames = {
+    "member slot 1",  "member slot 2",  "member slot 3",  "member slot 4",
+    "member slot 5",  "member slot 6",  "member slot 7",  "member slot 8",
+    "member slot 9",  "member slot 10", "member slot 11", "member slot 12",
+    "member slot 13", "member slot 14", "member slot 15", "member slot 16"};
+constexpr std::array<Slot, 12 + kMaxBandMembers> bandSlots() {
+  std::array<Slot, 12 + kMaxBandMembers> slots = {{{0, 4, {}},
+                                                   {4, 4, {}},
+                                                   {8, 4, {}},
+                                                   {12, 4, {}},
+                                                   {16, 4, {}},
+                                                   {20, 4, {}},
+                                                   {24, 4, {}},
+                                                   {28, 4, {}},
+                                                   {32, 2, {}},
+                                                   {35, 1, {}},
+                                                   {36, 4, {}},
+                                                   {40, 3, {}}}};
+  for (std::size_t j = 0; j < kMaxBandMembers; ++j) {
+    slots[12 + j] = {layout::kBandHeadSize + j * layout::kBandMemberSlotSize,
+                     layout::kBandMemberSlotSize, kMemberSlotNames[j]};
+  }
+  return slots;
+}
+constexpr std::array<Slot, 12 + kMaxBandMembers> kBandSlots = bandSlots();
 
 void position(Decoder& d, Record& r, std::size_t at) {
   r.fields.push_back(d.s32("x", at + layout::kThingX));
@@ -30,6 +74,7 @@ Field vocabulary(Decoder& d, std::string_view name, std::size_t at,
 
 void decodeCreature(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("creature", at, layout::kCreatureRecordSize);
+  r.undecoded = kCreatureSlots;
   r.fields.push_back(vocabulary(d, "creature", at + layout::kCreatureId, creatureName));
   r.fields.push_back(vocabulary(d, "level", at + layout::kCreatureLevel, levelName));
   r.fields.push_back(d.player("owner", at + layout::kCreatureOwner, 1));
@@ -38,6 +83,7 @@ void decodeCreature(Decoder& d, std::size_t at) {
 
 void decodeObject(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("object", at, layout::kObjectRecordSize);
+  r.undecoded = kObjectSlots;
   r.fields.push_back(vocabulary(d, "object", at + layout::kObjectId, objectName));
   r.fields.push_back(d.player("owner", at + layout::kObjectOwner, 1));
   position(d, r, at);
@@ -45,6 +91,7 @@ void decodeObject(Decoder& d, std::size_t at) {
 
 void decodeDoor(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("door", at, layout::kDoorRecordSize);
+  r.undecoded = kDoorSlots;
   r.fields.push_back(vocabulary(d, "door", at + layout::kDoorId, doorName));
   r.fields.push_back(d.player("owner", at + layout::kDoorOwner, 1));
   position(d, r, at);
@@ -55,6 +102,7 @@ void decodeDoor(Decoder& d, std::size_t at) {
 
 void decodeTrap(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("trap", at, layout::kTrapRecordSize);
+  r.undecoded = kTrapSlots;
   r.fields.push_back(vocabulary(d, "trap", at + layout::kTrapId, trapName));
   r.fields.push_back(d.player("owner", at + layout::kTrapOwner, 1));
   position(d, r, at);
@@ -62,16 +110,20 @@ void decodeTrap(Decoder& d, std::size_t at) {
 
 void decodeArea(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("area", at, layout::kAreaRecordSize);
+  r.undecoded = kAreaSlots;
   Field number = d.u("number", at + layout::kAreaNumber, 1);
   // The number is stored as its low byte.
   if (static_cast<std::size_t>(number.value) != (r.number & 0xFF)) {
     d.problem(number.offset, "area record " + std::to_string(r.number) + " holds area number " +
                                  std::to_string(number.value));
   }
-  if (number.value >= 1) {
-    number.text = number.value <= d.heroGates
-                      ? "hero gate " + std::to_string(number.value)
-                      : "entrance area " + std::to_string(number.value - d.heroGates);
+  // Named as the map text names them: the gate's area, or the entrance area `A n`.
+  if (number.value >= 1 && number.value <= d.heroGates) {
+    number.text = "hero gate " + std::to_string(number.value);
+    r.label = "area of " + number.text;
+  } else if (number.value >= 1) {
+    number.text = "entrance area " + std::to_string(number.value - d.heroGates);
+    r.label = number.text;
   }
   r.fields.push_back(std::move(number));
   r.fields.push_back(d.s32("left", at + layout::kAreaLeft));
@@ -85,6 +137,7 @@ void decodeArea(Decoder& d, std::size_t at) {
 
 void decodeBand(Decoder& d, std::size_t at) {
   Record& band = d.addRecord("hero band", at, layout::kBandRecordSize);
+  band.undecoded = kBandSlots;
   const std::size_t indexAt = at + layout::kBandIndex;
   const std::uint8_t index = d.u8(indexAt);
   band.fields.push_back(d.u("index", indexAt, 1));
@@ -96,7 +149,12 @@ void decodeBand(Decoder& d, std::size_t at) {
     const std::size_t slot = at + layout::kBandHeadSize + j * layout::kBandMemberSlotSize;
     const auto bytes = d.span(slot, layout::kBandMemberSlotSize);
     if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) continue;
-    Record member{"member", band.parts.size() + 1, slot, layout::kBandMemberSlotSize, {}, {}, {}};
+    Record member;
+    member.kind = "member";
+    member.number = band.parts.size() + 1;
+    member.offset = slot;
+    member.size = layout::kBandMemberSlotSize;
+    member.undecoded = kMemberSlots;
     member.fields.push_back(
         vocabulary(d, "creature", slot + layout::kMemberCreature, creatureName));
     member.fields.push_back(vocabulary(d, "level", slot + layout::kMemberLevel, levelName));
@@ -119,8 +177,16 @@ void decodeBand(Decoder& d, std::size_t at) {
 
 void decodeStructure(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("structure", at, layout::kStructureRecordSize);
+  r.undecoded = kStructureSlots;
   const std::uint8_t terrain = d.u8(at + layout::kStructureTerrain);
   const std::uint8_t owner = d.u8(at + layout::kStructureOwner);
+  // The gates' structures come in the gates' order; a heart is its keeper's.
+  if (owner == kHeroPlayer) {
+    r.label = "structure of hero gate " + std::to_string(++d.gateStructures);
+  } else if (terrain == terrainIdOf(kKeeperHeartCode) && owner >= kFirstKeeperPlayer &&
+             !playerName(owner).empty()) {
+    r.label = "heart of " + playerWords(owner);
+  }
   // The terrain id with its owner makes the terrain code of the structure's squares.
   const TerrainCode code = terrainCodeOf(terrain, owner);
   std::string_view name = terrainName(code);

@@ -16,6 +16,15 @@ namespace ts::inspect {
 
 namespace {
 
+// Two bytes after the next link and one after the type, all constants.
+constexpr Slot kActionSlots[] = {{12, 1, {}}, {13, 1, {}}, {15, 1, {}}};
+
+// Said once: the numbers a designer reads here are those of the map text.
+constexpr std::string_view kTriggerNumbering =
+    "a trigger's number is its identifier: the TRIGGERS section's triggers are 1, 2, 3 ... in "
+    "the section's order, the compiler's own (gate releases, the triggers of gates that open by "
+    "themselves) follow them; an action is numbered by its place among its trigger's actions";
+
 Field link(Decoder& d, std::string_view name, std::size_t at) {
   Field f = d.u(name, at, 2);
   if (f.value == 0) f.text = "none";
@@ -24,6 +33,7 @@ Field link(Decoder& d, std::string_view name, std::size_t at) {
 
 void decodeTrigger(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("trigger", at, layout::kTriggerElementSize);
+  r.note = kTriggerNumbering;
   const std::uint8_t kind = d.u8(at + layout::kTriggerKind);
   r.fields.push_back(d.u("id", at + layout::kTriggerId, 2));
   r.fields.push_back(
@@ -51,6 +61,8 @@ void decodeTrigger(Decoder& d, std::size_t at) {
 
 void decodeAction(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("action", at, layout::kTriggerElementSize);
+  r.note = kTriggerNumbering;
+  r.undecoded = kActionSlots;
   const std::uint8_t type = d.u8(at + layout::kActionType);
   r.fields.push_back(d.u("id", at + layout::kActionId, 2));
   r.fields.push_back(
@@ -143,6 +155,8 @@ class TreeBuilder {
   // The element a link names, checked against the kinds it may name.
   bool resolve(const Field* link, bool triggers, bool actions, Target& target);
   void walkFrom(std::size_t root);
+  // Numbers the elements as a designer does, once the tree is drawn.
+  void number();
 
   Decoder& d_;
   Inspection& in_;
@@ -269,6 +283,29 @@ void TreeBuilder::build() {
     d_.problem(r.offset,
                "action " + std::to_string(r.find("id")->value) + " hangs from no trigger");
     in_.triggerTree.push_back({actions_[i].record, 0, true, r.find("id")->value});
+  }
+  number();
+}
+
+void TreeBuilder::number() {
+  // The trigger each depth of the tree belongs to: a gate release belongs to the trigger it
+  // hangs from, whose actions hang from it.
+  std::vector<std::size_t> ownerAt;
+  std::unordered_map<std::size_t, std::size_t> actionsOf;
+  for (const TreeLine& line : in_.triggerTree) {
+    Record& r = in_.records[line.record];
+    if (!line.action) {
+      const Field* kind = r.find("kind");
+      if (line.id > 0) r.number = static_cast<std::size_t>(line.id);
+      const bool release = kind != nullptr && kind->value == kTriggerGateRelease;
+      ownerAt.resize(line.depth + 1);
+      ownerAt[line.depth] = release && line.depth > 0 ? ownerAt[line.depth - 1] : line.record;
+      continue;
+    }
+    if (line.depth == 0 || ownerAt.size() < line.depth) continue;  // hangs from no trigger
+    const Record& owner = in_.records[ownerAt[line.depth - 1]];
+    r.number = ++actionsOf[ownerAt[line.depth - 1]];
+    r.label = "trigger " + std::to_string(owner.number) + ", action " + std::to_string(r.number);
   }
 }
 

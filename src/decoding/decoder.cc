@@ -144,6 +144,11 @@ const Field* Record::find(std::string_view name) const {
   return nullptr;
 }
 
+std::string Record::name() const {
+  if (!label.empty()) return label;
+  return std::string(kind) + " " + std::to_string(number);
+}
+
 std::string_view fileKindName(FileKind kind) {
   switch (kind) {
     case FileKind::kMap:

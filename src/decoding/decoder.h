@@ -87,6 +87,8 @@ class Decoder {
   // The things file's hero gates (structures owned by the hero player), counted before its
   // elements are decoded: area numbers count the gates first, then the entrance areas.
   std::int64_t heroGates = 0;
+  // The hero gates' structures decoded so far.
+  std::int64_t gateStructures = 0;
 
  private:
   // Hands the kept records to the sink, unless they are held.

@@ -1,6 +1,7 @@
 #include "decoding/diff.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "decoding/decoder.h"
@@ -11,10 +12,9 @@ namespace ts::inspect {
 
 namespace {
 
-std::string labelOf(std::string_view kind, std::size_t number, std::size_t part) {
-  std::string label = std::string(kind) + " " + std::to_string(number);
-  if (part != 0) label += ", member " + std::to_string(part);
-  return label;
+// A record as a designer calls it, a member after its band: "hero band 1, member 3".
+std::string labelOf(const Record& r, const Record* band) {
+  return band != nullptr ? band->name() + ", " + r.name() : r.name();
 }
 
 // A field's value in a few words: its name where it has one, its text quoted, else what it is
@@ -205,21 +205,23 @@ struct RecordPair {
   std::string_view kind;
   std::size_t number;
   std::size_t part;
+  const Record* band;  // a member's band (in A, else in B), null for a record
 };
 
 // `number` is the record's (for a band member: its band's), `part` a member's number or 0.
 // Every pair, members included, is added to `pairs`, a record before its members.
 void compareRecords(const Record* a, const Record* b, std::string_view kind, std::size_t number,
-                    std::size_t part, DiffResult& out, std::vector<RecordPair>& pairs) {
-  pairs.push_back({a, b, kind, number, part});
+                    std::size_t part, const Record* band, DiffResult& out,
+                    std::vector<RecordPair>& pairs) {
+  pairs.push_back({a, b, kind, number, part, band});
   if (a != nullptr && b != nullptr && sameRecord(*a, *b)) {
     for (std::size_t j = 0; j < a->parts.size(); ++j) {
-      compareRecords(&a->parts[j], &b->parts[j], kind, number, a->parts[j].number, out, pairs);
+      compareRecords(&a->parts[j], &b->parts[j], kind, number, a->parts[j].number, a, out, pairs);
     }
     return;
   }
   Difference base;
-  base.label = labelOf(kind, number, part);
+  base.label = labelOf(a != nullptr ? *a : *b, band);
   base.record = kind;
   base.number = number;
   base.part = part;
@@ -248,7 +250,7 @@ void compareRecords(const Record* a, const Record* b, std::string_view kind, std
     out.differences.push_back(std::move(d));
   }
   for (const auto& [ma, mb] : align(pointers(a->parts), pointers(b->parts))) {
-    compareRecords(ma, mb, kind, number, ma != nullptr ? ma->number : mb->number, out, pairs);
+    compareRecords(ma, mb, kind, number, ma != nullptr ? ma->number : mb->number, a, out, pairs);
   }
 }
 
@@ -322,7 +324,67 @@ struct Holder {
   std::size_t part = 0;
   std::optional<Extent> a;  // absent: not in that file
   std::optional<Extent> b;
+  const Record* record = nullptr;  // a record holder's record, in A if it is there
+  const Record* band = nullptr;    // a member's band
 };
+
+// The field or slot of a record or chunk that holds a byte: bytes [begin, end) from its start.
+struct Piece {
+  std::string name;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool undecoded = false;
+};
+
+// An unnamed slot by its encoding.
+std::string slotName(std::size_t width) {
+  switch (width) {
+    case 1:
+      return "undecoded u8";
+    case 2:
+      return "undecoded u16";
+    case 4:
+      return "undecoded u32";
+    default:
+      return "undecoded " + std::to_string(width) + " bytes";
+  }
+}
+
+// The piece of `h` that holds the byte at distance `at` from its start.
+Piece pieceAt(const Holder& h, std::size_t at) {
+  if (h.kind == Holder::Kind::kChunk) {
+    if (at < 4) return {"chunk identifier", 0, 4};
+    if (at < kChunkHeaderSize) return {"chunk size", 4, kChunkHeaderSize};
+    return {"chunk data", kChunkHeaderSize, SIZE_MAX};
+  }
+  if (h.kind == Holder::Kind::kFile) return {{}, at, SIZE_MAX};
+  const Record& r = *h.record;
+  std::size_t next = SIZE_MAX;  // the start of the first field or slot after `at`
+  for (const Field& f : r.fields) {
+    const std::size_t begin = f.offset - r.offset;
+    if (at >= begin && at < begin + f.width) return {std::string(f.name), begin, begin + f.width};
+    if (begin > at) next = std::min(next, begin);
+  }
+  for (const Slot& s : r.undecoded) {
+    if (at >= s.offset && at < s.offset + s.width) {
+      return {s.name.empty() ? slotName(s.width) : std::string(s.name), s.offset,
+              s.offset + s.width, true};
+    }
+    if (s.offset > at) next = std::min(next, s.offset);
+  }
+  return {"undecoded bytes", at, next, true};
+}
+
+std::string hexBytes(std::span<const std::uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::uint8_t b : bytes) {
+    if (!text.empty()) text += ' ';
+    text += kDigits[b >> 4];
+    text += kDigits[b & 0xF];
+  }
+  return text;
+}
 
 // The comparison of every byte. A byte is "claimed" once something explains it: a changed
 // field or square, a record or chunk in one file only, or a byte for byte comparison with its
@@ -362,6 +424,8 @@ class ByteComparison {
   void compare(const Holder& h, std::span<const Record> partsA = {},
                std::span<const Record> partsB = {});
   void report(const Holder& h, State state, std::size_t first, std::size_t last);
+  void reportPiece(const Holder& h, State state, const Piece& piece, std::size_t first,
+                   std::size_t last);
   [[nodiscard]] Holder chunkHolder(const Chunk* inA, const Chunk* inB, std::size_t number) const;
 
   const Inspection& a_;
@@ -389,7 +453,14 @@ void ByteComparison::run(const std::vector<RecordPair>& pairs) {
   if (out_.differences.empty()) {
     claimedA_.assign(bytesA_.size(), false);
     claimedB_.assign(bytesB_.size(), false);
-    compare({Holder::Kind::kFile, {}, 0, 0, Extent{0, bytesA_.size()}, Extent{0, bytesB_.size()}});
+    compare({Holder::Kind::kFile,
+             {},
+             0,
+             0,
+             Extent{0, bytesA_.size()},
+             Extent{0, bytesB_.size()},
+             nullptr,
+             nullptr});
   }
 }
 
@@ -418,7 +489,8 @@ void ByteComparison::compareRecords(const std::vector<RecordPair>& pairs) {
   }
   for (const RecordPair& p : pairs) {
     if (p.a == nullptr || p.b == nullptr) continue;
-    compare({Holder::Kind::kRecord, p.kind, p.number, p.part, extentOf(*p.a), extentOf(*p.b)},
+    compare({Holder::Kind::kRecord, p.kind, p.number, p.part, extentOf(*p.a), extentOf(*p.b), p.a,
+             p.band},
             p.a->parts, p.b->parts);
   }
 }
@@ -429,7 +501,9 @@ Holder ByteComparison::chunkHolder(const Chunk* inA, const Chunk* inB, std::size
            number,
            0,
            {},
-           {}};
+           {},
+           nullptr,
+           nullptr};
   if (inA != nullptr) h.a = extentOf(*inA, bytesA_.size());
   if (inB != nullptr) h.b = extentOf(*inB, bytesB_.size());
   return h;
@@ -488,7 +562,14 @@ void ByteComparison::compareChunks() {
   auto rest = [](const Inspection& in, std::size_t size) {
     return Extent{in.chunks.empty() ? 0 : dataEnd(in.chunks.back(), size), size};
   };
-  compare({Holder::Kind::kFile, {}, 0, 0, rest(a_, bytesA_.size()), rest(b_, bytesB_.size())});
+  compare({Holder::Kind::kFile,
+           {},
+           0,
+           0,
+           rest(a_, bytesA_.size()),
+           rest(b_, bytesB_.size()),
+           nullptr,
+           nullptr});
 }
 
 void ByteComparison::compare(const Holder& h, std::span<const Record> partsA,
@@ -535,13 +616,27 @@ void ByteComparison::compare(const Holder& h, std::span<const Record> partsA,
 }
 
 void ByteComparison::report(const Holder& h, State state, std::size_t first, std::size_t last) {
+  // One run for each field or slot that holds a part of it.
+  for (std::size_t from = first; from <= last;) {
+    const Piece piece = pieceAt(h, from);
+    const std::size_t to = std::min(last, piece.end - 1);
+    reportPiece(h, state, piece, from, to);
+    from = to + 1;
+  }
+}
+
+void ByteComparison::reportPiece(const Holder& h, State state, const Piece& piece,
+                                 std::size_t first, std::size_t last) {
   if (++out_.byteRuns > kMaxListedByteRuns) return;
   Difference d;
   d.number = h.number;
   d.part = h.part;
+  d.field = piece.name;
+  d.undecoded = piece.undecoded;
+  if (h.kind != Holder::Kind::kFile) d.within = ByteRange{first, last};
   switch (h.kind) {
     case Holder::Kind::kRecord:
-      d.label = labelOf(h.name, h.number, h.part);
+      d.label = labelOf(*h.record, h.band);
       d.record = h.name;
       break;
     case Holder::Kind::kChunk:
@@ -559,6 +654,19 @@ void ByteComparison::report(const Holder& h, State state, std::size_t first, std
   }
   if (state != State::kOnlyB) d.bytesA = ByteRange{h.a->begin + first, h.a->begin + last};
   if (state != State::kOnlyA) d.bytesB = ByteRange{h.b->begin + first, h.b->begin + last};
+  if (d.bytesA && d.bytesB && last - first < kMaxShownRunBytes) {
+    auto value = [&](std::span<const std::uint8_t> bytes, const ByteRange& run) {
+      Field f;
+      f.name = "bytes";
+      f.text = hexBytes(bytes.subspan(run.first, run.last - run.first + 1));
+      f.isText = true;
+      f.offset = run.first;
+      f.width = static_cast<std::uint32_t>(run.last - run.first + 1);
+      return f;
+    };
+    d.a = value(bytesA_, *d.bytesA);
+    d.b = value(bytesB_, *d.bytesB);
+  }
   out_.differences.push_back(std::move(d));
 }
 
@@ -579,7 +687,7 @@ DiffResult compareAll(const Inspection& a, const Inspection& b, std::vector<Reco
     const std::vector<const Record*> ra = ofKind(a, kind);
     const std::vector<const Record*> rb = ofKind(b, kind);
     for (const auto& [pa, pb] : align(ra, rb)) {
-      compareRecords(pa, pb, kind, pa != nullptr ? pa->number : pb->number, 0, out, pairs);
+      compareRecords(pa, pb, kind, pa != nullptr ? pa->number : pb->number, 0, nullptr, out, pairs);
     }
   }
   if (a.kind == FileKind::kMap) compareSquares(a.map, b.map, out);
@@ -605,6 +713,30 @@ DiffResult diff(const Inspection& a, std::span<const std::uint8_t> bytesA, const
   });
   ByteComparison(a, bytesA, b, bytesB, out).run(pairs);
   return out;
+}
+
+std::vector<KindNote> notesOf(const DiffResult& result, const Inspection& a, const Inspection& b) {
+  std::vector<KindNote> notes;
+  for (const Difference& d : result.differences) {
+    if (std::any_of(notes.begin(), notes.end(),
+                    [&d](const KindNote& n) { return n.kind == d.record; })) {
+      continue;
+    }
+    const auto known = [&notes](std::string_view note) {
+      return std::any_of(notes.begin(), notes.end(),
+                         [note](const KindNote& n) { return n.note == note; });
+    };
+    for (const Inspection* in : {&a, &b}) {
+      const auto it = std::find_if(in->records.begin(), in->records.end(), [&d](const Record& r) {
+        return r.kind == d.record && !r.note.empty();
+      });
+      if (it == in->records.end()) continue;
+      // Kinds that share a note (triggers and actions) say it once.
+      if (!known(it->note)) notes.push_back({it->kind, it->note});
+      break;
+    }
+  }
+  return notes;
 }
 
 }  // namespace ts::inspect

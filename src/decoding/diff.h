@@ -5,9 +5,10 @@
 //
 // Given the files' bytes, every byte is compared as well: the bytes that no changed field, no
 // changed square and no record found in one file only explains are reported as runs of
-// differing bytes, under the innermost record, else chunk, that holds them. Paired records and
-// chunks are compared byte for byte at the same distance from their start, so bytes that only
-// moved do not differ.
+// differing bytes, under the innermost record, else chunk, that holds them, one run for each
+// field or slot of undecoded bytes that holds a part of it, with its place in the record. Paired
+// records and chunks are compared byte for byte at the same distance from their start, so bytes
+// that only moved do not differ.
 #pragma once
 
 #include <cstddef>
@@ -29,14 +30,21 @@ struct ByteRange {
 };
 
 struct Difference {
-  std::string label;       // "creature 2", "hero band 1, member 3", "square (4, 5)", "body chunk"
+  // What a designer calls it: "creature 2", "keeper 2", "trigger 1, action 2", "hero band 1,
+  // member 3", "square (4, 5)", "body chunk".
+  std::string label;
   std::string record;      // the record kind, "square", "chunk" or "file"
   std::size_t number = 0;  // the record's (chunk's) number in A, or in B when A lacks it
   std::size_t part = 0;    // 1-based member number, 0 for the record itself
-  std::string field;       // empty: the whole record is in one file only, or a run of bytes
+  // The field that changed or that holds a run of bytes: a decoded field, a slot of undecoded
+  // bytes ("flag", "undecoded u32"), a part of a chunk ("chunk size"). Empty: the whole record
+  // is in one file only, or a run of bytes after the last chunk.
+  std::string field;
   // For a record in one file only: what it is, "TROLL L4, keeper 2, at 12,7"; else empty.
   std::string description;
-  std::optional<Field> a;  // absent: not in file A
+  // The field's value in A and in B; absent when the record is not in that file. For a run of
+  // at most kMaxShownRunBytes bytes in both files, its bytes in hex ("01 00").
+  std::optional<Field> a;
   std::optional<Field> b;
   std::optional<std::size_t> offsetA;  // of the record (chunk) in A
   std::optional<std::size_t> offsetB;
@@ -44,6 +52,9 @@ struct Difference {
   // in that file only (a longer record or chunk, bytes after the last chunk).
   std::optional<ByteRange> bytesA;
   std::optional<ByteRange> bytesB;
+  // A run's bytes counted from the start of its record or chunk (its header's first byte).
+  std::optional<ByteRange> within;
+  bool undecoded = false;  // the run lies in bytes that no field decodes
 
   [[nodiscard]] bool isByteRun() const { return bytesA.has_value() || bytesB.has_value(); }
 };
@@ -58,6 +69,7 @@ struct DiffResult {
 // Squares and runs of bytes listed in `differences` at most; the rest are only counted.
 inline constexpr std::size_t kMaxListedSquares = 50;
 inline constexpr std::size_t kMaxListedByteRuns = 50;
+inline constexpr std::size_t kMaxShownRunBytes = 8;
 
 // The decoded fields only. REQUIRES: a.kind == b.kind.
 [[nodiscard]] DiffResult diff(const Inspection& a, const Inspection& b);
@@ -65,5 +77,14 @@ inline constexpr std::size_t kMaxListedByteRuns = 50;
 // `bytesA` and `bytesB` (keeping their records).
 [[nodiscard]] DiffResult diff(const Inspection& a, std::span<const std::uint8_t> bytesA,
                               const Inspection& b, std::span<const std::uint8_t> bytesB);
+
+// The notes of the record kinds that differ, each once, in the order of the differences: what
+// a reader would guess wrong about them (how triggers are numbered, say).
+struct KindNote {
+  std::string_view kind;
+  std::string_view note;
+};
+[[nodiscard]] std::vector<KindNote> notesOf(const DiffResult& result, const Inspection& a,
+                                            const Inspection& b);
 
 }  // namespace ts::inspect

@@ -43,19 +43,38 @@ struct Field {
   }
 };
 
+// Bytes of a record that no field decodes, as the writer lays them out: `width` bytes from
+// `offset`, counted from the record's start. `name` says what is known of them; empty when
+// nothing is.
+struct Slot {
+  std::size_t offset = 0;
+  std::size_t width = 0;
+  std::string_view name;
+};
+
 struct Record {
-  std::string_view kind;   // "creature", "trigger", "player", ... (always a literal)
-  std::size_t number = 0;  // 1-based position among the records of its kind
+  std::string_view kind;  // "creature", "trigger", "player", ... (always a literal)
+  // 1-based: the position among the records of its kind, except where a designer numbers them
+  // otherwise: a trigger by its identifier, which is its place in the TRIGGERS section for the
+  // triggers written there; an action by its place among its trigger's actions.
+  std::size_t number = 0;
   std::size_t offset = 0;  // file offset of the record's first byte
   std::size_t size = 0;    // bytes from `offset` that belong to the record, its parts included
   std::vector<Field> fields;
   std::vector<Record> parts;  // a hero band's members
+  // What a designer calls the record where that is not its kind and number: "keeper 2" (the
+  // players file's fourth record), "trigger 1, action 2", "entrance area 1". Empty otherwise.
+  std::string label;
+  // The bytes between the fields, slot by slot; shared by every record of a kind.
+  std::span<const Slot> undecoded;
   // What a reader would guess wrong about the record's fields, said once per file; empty for
   // most kinds. Always a literal, as `kind`.
   std::string_view note;
 
   // The field called `name`, or null.
   [[nodiscard]] const Field* find(std::string_view name) const;
+  // Its label, or its kind and number: "creature 2".
+  [[nodiscard]] std::string name() const;
 };
 
 struct TerrainCount {

@@ -148,6 +148,14 @@ std::string_view chunkName(FileKind kind, std::uint32_t id) {
 
 std::string_view referencedKindName(std::uint32_t kind) { return find(kReferencedKinds, kind); }
 std::string_view playerName(std::int64_t player) { return vocabulary(kPlayerTokens, player); }
+std::string playerWords(std::int64_t player) {
+  if (player == kHeroPlayer) return "hero player";
+  if (player == kNeutralPlayer) return "neutral player";
+  if (!playerName(player).empty())
+    return "keeper " + std::to_string(player - kFirstKeeperPlayer + 1);
+  return "player " + std::to_string(player);
+}
+
 std::string_view levelName(std::int64_t level) { return vocabulary(kLevelTokens, level); }
 std::string_view creatureName(std::int64_t id) { return vocabulary(kCreatureTable, id); }
 std::string_view objectName(std::int64_t id) { return vocabulary(kObjectTable, id); }

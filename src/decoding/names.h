@@ -18,7 +18,10 @@ namespace ts::inspect {
 // The file kinds the level-information file lists (its referenced files).
 [[nodiscard]] std::string_view referencedKindName(std::uint32_t kind);
 [[nodiscard]] std::string_view playerName(std::int64_t player);  // P1..P4, PH, PN
-[[nodiscard]] std::string_view levelName(std::int64_t level);    // L1..L10
+// A player as a designer says it: "keeper 2", "hero player", "neutral player"; "player 9" for a
+// value that names no player.
+[[nodiscard]] std::string playerWords(std::int64_t player);
+[[nodiscard]] std::string_view levelName(std::int64_t level);  // L1..L10
 [[nodiscard]] std::string_view creatureName(std::int64_t id);
 [[nodiscard]] std::string_view objectName(std::int64_t id);
 [[nodiscard]] std::string_view doorName(std::int64_t id);

@@ -47,7 +47,8 @@ Field publicField(const in::Field& f) {
 }
 
 Record publicRecord(const in::Record& r) {
-  Record result{std::string(r.kind), r.number, r.offset, r.size, {}, {}, std::string(r.note)};
+  Record result{std::string(r.kind), r.number, r.offset, r.size, {}, {},
+                std::string(r.note), r.label};
   result.fields.reserve(r.fields.size());
   for (const in::Field& f : r.fields) result.fields.push_back(publicField(f));
   for (const in::Record& part : r.parts) result.parts.push_back(publicRecord(part));
@@ -97,7 +98,9 @@ Difference publicDifference(in::Difference&& d) {
           d.offsetA,
           d.offsetB,
           publicRange(d.bytesA),
-          publicRange(d.bytesB)};
+          publicRange(d.bytesB),
+          publicRange(d.within),
+          d.undecoded};
 }
 
 }  // namespace

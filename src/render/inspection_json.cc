@@ -19,7 +19,9 @@ Json fieldJson(const Field& f) {
 }
 
 Json recordJson(const Record& r) {
-  Json j{{"kind", r.kind}, {"number", r.number}, {"offset", r.offset}};
+  Json j{{"kind", r.kind}, {"number", r.number}};
+  if (!r.label.empty()) j["label"] = r.label;
+  j["offset"] = r.offset;
   Json fields = Json::object();
   for (const Field& f : r.fields) fields[std::string(f.name)] = fieldJson(f);
   j["fields"] = std::move(fields);
@@ -203,16 +205,22 @@ Json diffToJson(const std::string& pathA, const Inspection& a, const std::string
         return r ? Json::array({r->first, r->last}) : Json();
       };
       j["bytes"] = {{"a", range(d.bytesA)}, {"b", range(d.bytesB)}};
+      // Where the run lies in its record or chunk, and whether any field decodes it.
+      if (d.within) j["within"] = range(d.within);
+      j["undecoded"] = d.undecoded;
     }
     differences.push_back(std::move(j));
   }
+  Json notes = Json::object();
+  for (const KindNote& n : notesOf(result, a, b)) notes[std::string(n.kind)] = n.note;
   return Json{
       {"a", {{"path", pathA}, {"kind", fileKindName(a.kind)}, {"problems", problemsJson(a)}}},
       {"b", {{"path", pathB}, {"kind", fileKindName(b.kind)}, {"problems", problemsJson(b)}}},
       {"identical", result.identical},
       {"squaresChanged", result.squaresChanged},
       {"byteRuns", result.byteRuns},
-      {"differences", std::move(differences)}};
+      {"differences", std::move(differences)},
+      {"notes", std::move(notes)}};
 }
 
 }  // namespace ts::inspect

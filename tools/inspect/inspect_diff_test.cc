@@ -45,7 +45,8 @@ std::string listed(const DiffResult& r) {
   for (const Difference& d : r.differences) {
     if (d.isByteRun()) {
       const ByteRange& run = d.bytesA ? *d.bytesA : *d.bytesB;
-      text += d.label + " bytes " + std::to_string(run.first) + ".." + std::to_string(run.last) +
+      text += d.label + " " + d.field + " bytes " + std::to_string(run.first) + ".." +
+              std::to_string(run.last) +
               (!d.bytesB   ? " in A"
                : !d.bytesA ? " in B"
                            : "") +
@@ -80,7 +81,10 @@ TEST(InspectDiffTest, OneChangedCreatureLevelIsTheOnlyDifference) {
   EXPECT_EQ(d.offsetB, std::optional<std::size_t>(100));
 }
 
-TEST(InspectDiffTest, ChangesNameTheirRecordsAndFields) {
+// Records are named as a designer names them: players by keeper, triggers by their place in the
+// TRIGGERS section (the file holds them in another order), actions under their trigger,
+// variables by keeper and item, areas and structures by their gate, area or keeper.
+TEST(InspectDiffTest, ChangesNameTheirRecordsAndFieldsInTheDesignersTerms) {
   const std::string lair = readExample("lair1.txt");
   const struct {
     const char* from;
@@ -96,14 +100,24 @@ TEST(InspectDiffTest, ChangesNameTheirRecordsAndFields) {
        "file size 1 length: 1674 -> 1710\n"
        "information 1 elements: 15 -> 16\n"
        "creature 1 : - -> -\n"
-       "body chunk bytes 52..52\n"},
+       "body chunk chunk size bytes 52..52\n"},
       // One square of row 1 from claimed floor to gold.
       {"#..........#\n#.1111", "#g.........#\n#.1111", 0,
        "square (1, 1) terrain: KPR1_CLAIMED_SQ -> GOLD\n"},
-      // Keeper 2's gold.
-      {"GOLD2 7000", "GOLD2 7500", 3, "player 4 gold: 7000 -> 7500\n"},
+      // Keeper 2's gold, in the players file's fourth record.
+      {"GOLD2 7000", "GOLD2 7500", 3, "keeper 2 gold: 7000 -> 7500\n"},
       // The time of the first trigger.
       {"TRIGGER_TIME 600", "TRIGGER_TIME 900", 1, "trigger 1 value: 600 -> 900\n"},
+      // The second trigger of the section is the file's third trigger element.
+      {"TRIGGER_CONTROL_AREA P1 1", "TRIGGER_CONTROL_AREA P2 1", 1, "trigger 2 player: P1 -> P2\n"},
+      // The first trigger's second action, below the gate release the compiler adds.
+      {"ACTION_ADD_ROOM P1 TEMPLE", "ACTION_ADD_ROOM P1 CASINO", 1,
+       "trigger 1, action 2 item: TEMPLE -> CASINO\n"
+       "trigger 1, action 3 item: TEMPLE -> CASINO\n"},
+      {"CREATURE_COUNT P1 TROLL 5", "CREATURE_COUNT P1 TROLL 6", 4,
+       "keeper 1 TROLL count count: 5 -> 6\n"},
+      {"1 1 1 2 2", "1 1 1 2 3", kThings, "entrance area 1 bottom: 2 -> 3\n"},
+      {"KPR2_HEART_CENTER 8 3", "KPR2_HEART_CENTER 8 4", kThings, "heart of keeper 2 y: 3 -> 4\n"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.to);
@@ -111,6 +125,20 @@ TEST(InspectDiffTest, ChangesNameTheirRecordsAndFields) {
     ASSERT_GT(results.size(), c.file);
     EXPECT_EQ(listed(results[c.file]), c.differences);
   }
+
+  // The tree calls the section's second trigger as the diff does, and says how once.
+  const Inspection triggers = inspect(testing::compiledFile(lair, "Triggers.kld"));
+  std::ostringstream tree;
+  renderText("t", triggers, tree);
+  EXPECT_NE(tree.str().find("\n    trigger 2: TRIGGER_CONTROL_AREA value=4 player=P1 next=3"),
+            std::string::npos)
+      << tree.str();
+  EXPECT_NE(tree.str().find("\n        action 2 (id 65534): ADD player=P1"), std::string::npos)
+      << tree.str();
+  const std::string numbering = "the TRIGGERS section's triggers are 1, 2, 3";
+  const std::size_t said = tree.str().find(numbering);
+  EXPECT_NE(said, std::string::npos);
+  EXPECT_EQ(tree.str().find(numbering, said + 1), std::string::npos) << "said once";
 }
 
 TEST(InspectDiffTest, ManyChangedSquaresAreCountedButListedOnlyUpToTheLimit) {
@@ -160,9 +188,9 @@ TEST(InspectDiffTest, EveryFlippedByteOfEveryFileIsNamed) {
   }
 }
 
-// Bytes that no field decodes, in each kind of file: the run names exactly the changed byte,
-// under the record or chunk that holds it.
-TEST(InspectDiffTest, UndecodedBytesAreReportedUnderTheirRecordOrChunk) {
+// Bytes that no field's value shows, in each kind of file: the run names exactly the changed
+// byte by the field or slot that holds it and its place in the record or chunk.
+TEST(InspectDiffTest, UndecodedBytesAreNamedByTheirFieldAndPlaceInTheRecord) {
   const CompileResult result = compileMap(readExample("lair1.txt"));
   const struct {
     const char* suffix;
@@ -170,15 +198,21 @@ TEST(InspectDiffTest, UndecodedBytesAreReportedUnderTheirRecordOrChunk) {
     const char* line;
   } kFlips[] = {
       // The high byte of the map information chunk's size: the file is damaged as well.
-      {"Map.kld", 19, "map information chunk (A @12): bytes 19..19 differ"},
+      {"Map.kld", 19, "map information chunk (A @12): chunk size (byte 7 of the chunk): 00 -> 01"},
       // An action holds two bytes nothing reads, after its links.
-      {"Triggers.kld", 212 + 12, "action 1 (A @212): bytes 224..224 differ"},
+      {"Triggers.kld", 212 + 12,
+       "trigger 1, action 1 (A @212): undecoded u8 (byte 12 of the record): 00 -> 01"},
       // A byte between creature 1's level and its creature id.
-      {"Things.kld", 64 + 21, "creature 1 (A @64): bytes 85..85 differ"},
-      {"Players.kld", 56 + 100, "player 1 (A @56): bytes 156..156 differ"},
-      // A filler byte of the first date stamp.
-      {"Variables.kld", 20 + 8 + 9, "information 1 (A @20): bytes 37..37 differ"},
-      {".kwd", 48 + 8 + 200, "level 1 (A @56): bytes 256..256 differ"},
+      {"Things.kld", 64 + 21,
+       "creature 1 (A @64): undecoded u32 (byte 21 of the record): 00 -> 01"},
+      // A gate's structure: the byte that tells gates from hearts.
+      {"Things.kld", 1570 + 15,
+       "structure of hero gate 1 (A @1570): flag (undecoded, byte 15 of the record): 01 -> 00"},
+      {"Players.kld", 56 + 100,
+       "hero player (A @56): template (undecoded, byte 100 of the record): 00 -> 01"},
+      // A filler byte of the first date stamp, whose text does not show it.
+      {"Variables.kld", 20 + 8 + 9, "information 1 (A @20): firstStamp (byte 17 of the record): "},
+      {".kwd", 48 + 8 + 200, "level 1 (A @56): name (byte 200 of the record): 00 -> 01"},
   };
   for (const auto& flip : kFlips) {
     SCOPED_TRACE(flip.suffix);
@@ -189,8 +223,7 @@ TEST(InspectDiffTest, UndecodedBytesAreReportedUnderTheirRecordOrChunk) {
     const Inspection b = inspect(flipped);
     std::ostringstream text;
     renderDiffText("a", a, "b", b, diff(a, bytes, b, flipped), text);
-    EXPECT_NE(text.str().find(std::string("\n") + flip.line + "\n"), std::string::npos)
-        << text.str();
+    EXPECT_NE(text.str().find(std::string("\n") + flip.line), std::string::npos) << text.str();
   }
 }
 
@@ -298,7 +331,8 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   const std::string c = write("c", bytes);
   out.str("");
   EXPECT_EQ(runInspector({"tunnelsmith-inspect", "--diff", a, c}, out, err), cli::kProblems);
-  EXPECT_NE(out.str().find("\ncreature 1 (A @64): bytes 85..85 differ\n1 difference\n"),
+  EXPECT_NE(out.str().find("\ncreature 1 (A @64): undecoded u32 (byte 21 of the record): 00 -> "
+                           "01\n1 difference\n"),
             std::string::npos)
       << out.str();
   out.str("");
@@ -310,6 +344,10 @@ TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   ASSERT_EQ(bytesDoc["differences"].size(), 1u);
   EXPECT_EQ(bytesDoc["differences"][0]["label"], "creature 1");
   EXPECT_EQ(bytesDoc["differences"][0]["bytes"], Json::parse(R"({"a": [85, 85], "b": [85, 85]})"));
+  EXPECT_EQ(bytesDoc["differences"][0]["field"], "undecoded u32");
+  EXPECT_EQ(bytesDoc["differences"][0]["within"], Json::parse("[21, 21]"));
+  EXPECT_EQ(bytesDoc["differences"][0]["undecoded"], true);
+  EXPECT_EQ(bytesDoc["differences"][0]["a"], "00");
   std::filesystem::remove_all(dir);
 }
 

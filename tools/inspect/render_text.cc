@@ -33,10 +33,12 @@ std::string fieldsText(const Record& r, bool withMinor,
   return text;
 }
 
+// `prefix`: words of the record's name that the heading above it already says ("keeper 1 ").
 void recordLine(const Record& r, const std::string& indent, std::ostream& out,
-                std::initializer_list<std::string_view> skip = {}) {
-  out << indent << r.kind << ' ' << r.number << " @" << r.offset << ": "
-      << fieldsText(r, true, skip) << '\n';
+                std::initializer_list<std::string_view> skip = {}, std::string_view prefix = {}) {
+  std::string name = r.name();
+  if (!prefix.empty() && name.starts_with(prefix)) name.erase(0, prefix.size());
+  out << indent << name << " @" << r.offset << ": " << fieldsText(r, true, skip) << '\n';
   for (const Record& part : r.parts) recordLine(part, indent + "  ", out);
 }
 
@@ -87,8 +89,12 @@ void renderTriggerTree(const Inspection& in, std::ostream& out) {
     const Record& r = in.records[line.record];
     const Field* id = r.find("id");
     const Field* kind = r.find(r.kind == "trigger" ? "kind" : "action");
-    out << "    " << std::string(2 * line.depth, ' ') << r.kind << ' ' << id->value << ": "
-        << formatValue(*kind) << ' ' << fieldsText(r, false, {"id", "kind", "action"}) << '\n';
+    // A trigger's number is its identifier; an action's is its place under its trigger, and
+    // its identifier is what the links name.
+    out << "    " << std::string(2 * line.depth, ' ') << r.kind << ' ' << r.number;
+    if (line.action) out << " (id " << id->value << ')';
+    out << ": " << formatValue(*kind) << ' ' << fieldsText(r, false, {"id", "kind", "action"})
+        << '\n';
   }
 }
 
@@ -105,9 +111,12 @@ void renderVariables(const Inspection& in, std::ostream& out) {
     }
   }
   for (const auto& [player, records] : byPlayer) {
-    const std::string_view name = playerName(player);
-    out << "  player " << (name.empty() ? std::to_string(player) : std::string(name)) << ":\n";
-    for (const Record* r : records) recordLine(*r, "    ", out, {"player"});
+    const std::string_view token = playerName(player);
+    out << "  " << playerWords(player);
+    if (!token.empty()) out << " (" << token << ')';
+    out << ":\n";
+    const std::string prefix = playerWords(player) + " ";
+    for (const Record* r : records) recordLine(*r, "    ", out, {"player"}, prefix);
   }
   if (!others.empty()) out << "  other entries:\n";
   for (const Record* r : others) recordLine(*r, "    ", out);
@@ -115,12 +124,12 @@ void renderVariables(const Inspection& in, std::ostream& out) {
 
 // Each record kind's note once, after the records.
 void noteLines(const Inspection& in, std::ostream& out) {
-  std::vector<std::pair<std::string_view, std::string_view>> notes;
+  std::vector<std::string_view> notes;
   for (const Record& r : in.records) {
     if (r.note.empty()) continue;
-    const std::pair note{r.kind, r.note};
-    if (std::find(notes.begin(), notes.end(), note) != notes.end()) continue;
-    notes.push_back(note);
+    // Kinds that share a note (triggers and actions) say it once.
+    if (std::find(notes.begin(), notes.end(), r.note) != notes.end()) continue;
+    notes.push_back(r.note);
     out << "  note on the " << r.kind << " records: " << r.note << '\n';
   }
 }
@@ -187,6 +196,28 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
           out << (d.offsetA ? ", " : "") << "B @" << *d.offsetB;
         out << ')';
       }
+      if (d.within) {
+        // Named by the field or slot that holds the bytes, and placed within its record.
+        const ByteRange& w = *d.within;
+        out << ": " << d.field << " (";
+        if (d.undecoded && !d.field.starts_with("undecoded")) out << "undecoded, ";
+        if (w.first == w.last) {
+          out << "byte " << w.first;
+        } else {
+          out << "bytes " << w.first << ".." << w.last;
+        }
+        out << " of the " << (d.record == "chunk" ? "chunk" : "record") << "): ";
+        if (!d.bytesB) {
+          out << "only in A\n";
+        } else if (!d.bytesA) {
+          out << "only in B\n";
+        } else if (d.a && d.b) {
+          out << d.a->text << " -> " << d.b->text << '\n';
+        } else {
+          out << (w.last - w.first + 1) << " bytes differ\n";
+        }
+        continue;
+      }
       const ByteRange& run = d.bytesA ? *d.bytesA : *d.bytesB;
       out << ": bytes " << run.first << ".." << run.last;
       if (!d.bytesB) {
@@ -220,6 +251,9 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
       result.byteRuns > kMaxListedByteRuns ? result.byteRuns - kMaxListedByteRuns : 0;
   if (unlistedSquares != 0) out << "... and " << unlistedSquares << " more squares differ\n";
   if (unlistedRuns != 0) out << "... and " << unlistedRuns << " more runs of bytes differ\n";
+  for (const KindNote& n : notesOf(result, a, b)) {
+    out << "note on the " << n.kind << " records: " << n.note << '\n';
+  }
   for (const auto& [name, in] : {std::pair{"A", &a}, std::pair{"B", &b}}) {
     for (const Problem& p : in->problems) {
       out << name << " problem at offset " << offsetText(p.offset) << ": " << p.message << '\n';

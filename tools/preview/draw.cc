@@ -14,34 +14,47 @@ namespace ts::preview {
 namespace {
 
 // The terrain code of every square, resolved as the map writer resolves it: the smallest code
-// that carries the square's character, or the unknown-terrain code when none does.
+// that carries the square's character, or the unknown-terrain code when none does. A rejected
+// map's reading may have stopped before the last row (or before the grid): the rows it did not
+// read are kNotReadCode, and only the rows read are held.
 class TerrainGrid {
  public:
   explicit TerrainGrid(const LevelDescription& level)
-      : width_(level.mapWidth), height_(level.mapHeight) {
+      : width_(std::max(level.mapWidth, 0)),
+        height_(std::max(level.mapHeight, 0)),
+        rows_(static_cast<std::int32_t>(
+            std::min(level.mapRows.size(), static_cast<std::size_t>(height_)))) {
     const CharacterCodes codes(level.mapCodes);
-    codes_.reserve(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-    for (const std::string& row : level.mapRows) {
+    codes_.reserve(static_cast<std::size_t>(width_) * static_cast<std::size_t>(rows_));
+    for (std::int32_t y = 0; y < rows_; ++y) {
+      const std::string& row = level.mapRows[static_cast<std::size_t>(y)];
       for (std::int32_t x = 0; x < width_; ++x) {
-        const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(x)]);
-        codes_.push_back(codes.terrainOf(c));
+        const auto at = static_cast<std::size_t>(x);
+        codes_.push_back(at < row.size() ? codes.terrainOf(static_cast<unsigned char>(row[at]))
+                                         : kNotReadCode);
       }
     }
+    used_.insert(codes_.begin(), codes_.end());
+    if (rows_ < height_ && width_ > 0) used_.insert(kNotReadCode);
   }
 
   [[nodiscard]] bool inside(std::int32_t x, std::int32_t y) const {
     return x >= 0 && x < width_ && y >= 0 && y < height_;
   }
   [[nodiscard]] TerrainCode at(std::int32_t x, std::int32_t y) const {
+    if (y >= rows_) return kNotReadCode;
     return codes_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                   static_cast<std::size_t>(x)];
   }
-  [[nodiscard]] const std::vector<TerrainCode>& all() const { return codes_; }
+  // Every code on the map, once.
+  [[nodiscard]] const std::set<TerrainCode>& used() const { return used_; }
 
  private:
   std::int32_t width_;
   std::int32_t height_;
+  std::int32_t rows_;  // the rows read
   std::vector<TerrainCode> codes_;
+  std::set<TerrainCode> used_;
 };
 
 // UNCLAIMED: the ground the legend draws its markers on.
@@ -77,6 +90,15 @@ struct Sides {
 
 void drawTile(Image& image, PixelRect tile, const TileLook& look, Sides framed) {
   image.fill(tile, look.fill);
+  // Stripes need room to read as stripes; a small square keeps its flat colour.
+  if (look.stripes && tile.w >= 6) {
+    const int period = std::max(4, tile.w / 3);
+    for (int y = 0; y < tile.h; ++y) {
+      for (int x = 0; x < tile.w; ++x) {
+        if ((x + y) % period < period / 3) image.set(tile.x + x, tile.y + y, *look.stripes);
+      }
+    }
+  }
   if (!look.frame) return;
   const int t = std::max(1, tile.w / 8);
   if (framed.left) image.fill({tile.x, tile.y, t, tile.h}, *look.frame);
@@ -152,11 +174,11 @@ PixelRect squaresRect(const LevelDescription& level, const MapView& view, std::i
   return {x(left), y(top), x(right) - x(left) + scale, y(bottom) - y(top) + scale};
 }
 
-// The release number beside an outlined rectangle: above its top-left corner when there is
-// room within `bounds`, else below it, else inside its top-left corner.
-void drawReleaseLabel(Image& image, PixelRect outlined, int number, int scale, PixelRect bounds,
-                      Rgb colour) {
-  const std::string text = std::to_string(number);
+// The name a release gives a gate or area ("G 2", "A 1") beside its outlined rectangle: above
+// its top-left corner when there is room within `bounds`, else below it, else inside its
+// top-left corner.
+void drawReleaseLabel(Image& image, PixelRect outlined, const std::string& text, int scale,
+                      PixelRect bounds, Rgb colour) {
   const int dot = labelDot(scale);
   const int w = textWidth(text, dot) + 2 * dot + 2;
   const int h = kGlyphHeight * dot + 2 * dot + 2;
@@ -217,11 +239,10 @@ void drawHearts(Image& image, const LevelDescription& level, const TerrainGrid& 
   }
 }
 
-// Every gate's extent and entrance area outlined, then labelled with its release location.
+// Every gate's extent and entrance area outlined, then labelled as a release names it.
 void drawGatesAndAreas(Image& image, const LevelDescription& level, const MapView& view,
                        PixelRect bounds) {
   const int scale = view.scale;
-  const auto gateCount = static_cast<int>(level.heroGates.size());
   for (const EntranceArea& a : level.areas) {
     drawOutline(image, squaresRect(level, view, a.left, a.top, a.right, a.bottom), scale,
                 kAreaOutline);
@@ -235,21 +256,48 @@ void drawGatesAndAreas(Image& image, const LevelDescription& level, const MapVie
   for (std::size_t i = 0; i < level.areas.size(); ++i) {
     const EntranceArea& a = level.areas[i];
     drawReleaseLabel(image, squaresRect(level, view, a.left, a.top, a.right, a.bottom),
-                     gateCount + static_cast<int>(i) + 1, scale, bounds, kAreaOutline);
+                     "A " + std::to_string(i + 1), scale, bounds, kAreaOutline);
   }
   for (std::size_t i = 0; i < level.heroGates.size(); ++i) {
     const GateExtent& e = level.heroGates[i].extent;
     drawReleaseLabel(image, squaresRect(level, view, e.left, e.top, e.right, e.bottom),
-                     static_cast<int>(i) + 1, scale, bounds, kGateOutline);
+                     "G " + std::to_string(i + 1), scale, bounds, kGateOutline);
   }
+}
+
+// The square a rejected map's error is about: a thick frame around it, rimmed on both sides so
+// that it shows on any ground, reaching half a square beyond it.
+void drawErrorMark(Image& image, const MapView& view, PixelPoint square) {
+  const int scale = view.scale;
+  const int reach = std::max(2, scale / 2);
+  const int t = std::max(2, scale / 5);
+  const PixelRect tile = view.square(square.x, square.y);
+  const PixelRect outer{tile.x - reach, tile.y - reach, tile.w + 2 * reach, tile.h + 2 * reach};
+  image.frame({outer.x - 1, outer.y - 1, outer.w + 2, outer.h + 2}, t + 2, kMarkerEdge);
+  image.frame(outer, t, kErrorMark);
 }
 
 // ---- Rulers and margins ------------------------------------------------------------------
 
-constexpr int kRulerStep = 10;  // squares between coordinates on a ruler
 constexpr int kPicturePad = 4;  // between the picture's edge and the rulers
 
-int rulerDot(int scale) { return scale >= 16 ? 2 : 1; }
+// Squares between ticks: every square on large squares, else every five or ten.
+int tickStep(int scale) { return scale >= kEverySquare ? 1 : scale >= 8 ? 5 : 10; }
+
+// The smallest of 1, 2, 5, 10, 20, 50, ... squares that is a multiple of `step` and leaves `room`
+// pixels from one label to the next.
+int labelStep(int step, int room, int scale) {
+  for (int base = 1;; base *= 10) {
+    for (int m : {1, 2, 5}) {
+      if (base * m % step == 0 && base * m * scale >= room) return base * m;
+    }
+  }
+}
+
+// Room from one label's start to the next: its width and a gap of four dots, wider than any gap
+// inside a label, so that neighbouring labels never run together.
+int columnRoom(int labelWidth, int dot) { return labelWidth + 4 * dot; }
+int rowRoom(int dot) { return (kGlyphHeight + 3) * dot; }
 int releaseLabelHeight(int scale) {
   return kGlyphHeight * labelDot(scale) + 2 * labelDot(scale) + 2;
 }
@@ -262,40 +310,37 @@ struct Surround {
   int margin = 0;      // between the map and the rulers, the legend and the picture's edge
   int left = 0;        // the map's left edge in the picture
   int top = 0;         // the map's top edge in the picture
-  int columnStep = 0;  // squares between the top ruler's labels, a multiple of kRulerStep
+  int tickStep = 0;    // squares between ticks
+  int columnStep = 0;  // squares between the top ruler's labels, a multiple of tickStep
   int rowStep = 0;     // squares between the left ruler's labels
 };
 
-// The smallest of 10, 20, 50, 100, ... squares that leaves `room` pixels between labels.
-int labelStep(int room, int scale) {
-  for (int step = kRulerStep;; step *= 10) {
-    for (int m : {1, 2, 5}) {
-      if (step * m * scale >= room) return step * m;
-    }
-  }
-}
-
 Surround surroundOf(std::int32_t mapWidth, std::int32_t mapHeight, int scale) {
   Surround s;
-  s.dot = rulerDot(scale);
-  const std::int32_t longSide = std::max(mapWidth, mapHeight);
-  s.labelWidth = textWidth(std::to_string((longSide - 1) / kRulerStep * kRulerStep), s.dot);
+  const std::string widest = std::to_string(std::max({mapWidth, mapHeight, 1}) - 1);
+  s.tickStep = tickStep(scale);
+  // Large text where it still names every tick, else small text.
+  s.dot =
+      scale >= 16 && labelStep(s.tickStep, columnRoom(textWidth(widest, 2), 2), scale) == s.tickStep
+          ? 2
+          : 1;
+  s.labelWidth = textWidth(widest, s.dot);
   s.margin = std::max(scale + edgeWidth(scale), releaseLabelHeight(scale)) + 2;
   s.left = kPicturePad + s.labelWidth + 2 * s.dot + s.margin;
   s.top = kPicturePad + kGlyphHeight * s.dot + 2 * s.dot + s.margin;
-  s.columnStep = labelStep(s.labelWidth + 3 * s.dot, scale);
-  s.rowStep = labelStep((kGlyphHeight + 2) * s.dot, scale);
+  s.columnStep = labelStep(s.tickStep, columnRoom(s.labelWidth, s.dot), scale);
+  s.rowStep = labelStep(s.tickStep, rowRoom(s.dot), scale);
   return s;
 }
 
-// A coordinate every kRulerStep squares along the top and the left of the map, each with a tick
-// that reaches across the margin to the square it names; where labels would crowd, only every
-// second, fifth or tenth keeps its number and the others keep a short tick.
+// A tick every tickStep squares along the top and the left of the map, reaching across the
+// margin to the square it names; a coordinate on each tick where labels have room, else on every
+// second, fifth or tenth, the others keeping a short tick.
 void drawRulers(Image& image, const LevelDescription& level, const MapView& view,
                 const Surround& s) {
   const int dot = s.dot;
   const int textHeight = kGlyphHeight * dot;
-  for (std::int32_t x = 0; x < level.mapWidth; x += kRulerStep) {
+  for (std::int32_t x = 0; x < level.mapWidth; x += s.tickStep) {
     const int cx = view.left + x * view.scale + view.scale / 2;
     const bool labelled = x % s.columnStep == 0;
     const int tickTop = labelled ? kPicturePad + textHeight + dot : view.top - s.margin / 2;
@@ -305,7 +350,7 @@ void drawRulers(Image& image, const LevelDescription& level, const MapView& view
     const int w = textWidth(text, dot);
     drawText(image, std::max(0, cx - w / 2), kPicturePad, text, dot, kLegendText);
   }
-  for (std::int32_t y = 0; y < level.mapHeight; y += kRulerStep) {
+  for (std::int32_t y = 0; y < level.mapHeight; y += s.tickStep) {
     const int cy = view.top + y * view.scale + view.scale / 2;
     const bool labelled = y % s.rowStep == 0;
     const int tickLeft = labelled ? kPicturePad + s.labelWidth + dot : view.left - s.margin / 2;
@@ -318,7 +363,8 @@ void drawRulers(Image& image, const LevelDescription& level, const MapView& view
 }
 
 // The map and its rulers. Marks near the map's edge may reach into the margin, never beyond it.
-void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale) {
+void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& grid, int scale,
+             const Rejection* rejection) {
   const Surround s = surroundOf(level.mapWidth, level.mapHeight, scale);
   const MapView view{s.left, s.top, scale};
   drawRulers(image, level, view, s);
@@ -330,6 +376,10 @@ void drawMap(Image& image, const LevelDescription& level, const TerrainGrid& gri
   drawMarkers(image, level, grid, view);
   drawHearts(image, level, grid, view);
   drawGatesAndAreas(image, level, view, bounds);
+  if (rejection != nullptr && rejection->square &&
+      grid.inside(rejection->square->x, rejection->square->y)) {
+    drawErrorMark(image, view, *rejection->square);
+  }
   image.clearClip();
 }
 
@@ -345,7 +395,8 @@ enum class Swatch {
   kLockedDoor,
   kTrap,
   kGate,
-  kArea
+  kArea,
+  kError
 };
 
 struct LegendEntry {
@@ -354,30 +405,40 @@ struct LegendEntry {
   std::string label;
 };
 
-std::string rangeLabel(const char* one, const char* many, int first, int count) {
-  if (count == 1) return std::string(one) + " (RELEASE " + std::to_string(first) + ")";
-  return std::string(many) + " (RELEASE " + std::to_string(first) + "-" +
-         std::to_string(first + count - 1) + ")";
+// "HERO GATES (G 1-3)": how releases name them.
+std::string rangeLabel(const char* one, const char* many, const char* letter, int count) {
+  const std::string first = std::string(letter) + " 1";
+  if (count == 1) return std::string(one) + " (" + first + ")";
+  return std::string(many) + " (" + first + "-" + std::to_string(count) + ")";
+}
+
+std::string terrainLabel(TerrainCode code, const LevelDescription& level) {
+  if (code == kNotReadCode) return "NOT READ";
+  if (code == kUnknownTerrainCode) {
+    return level.mapCodes.empty() ? "NO TERRAIN: MAP_CODES NOT READ"
+                                  : "UNKNOWN TERRAIN: NO MAP_CODES LINE";
+  }
+  const std::string_view name = nameOf(kTerrainTable, code);
+  return name.empty() ? "UNKNOWN TERRAIN" : std::string(name);
 }
 
 std::vector<LegendEntry> legendEntries(const LevelDescription& level, const TerrainGrid& grid) {
   std::vector<LegendEntry> entries;
 
-  // Terrains in the order designers know them from the name table; unnamed codes last.
-  const std::set<TerrainCode> used(grid.all().begin(), grid.all().end());
+  // Terrains in the order designers know them from the name table; unnamed codes, then the
+  // squares not read, last.
+  const std::set<TerrainCode>& used = grid.used();
   auto rank = [](TerrainCode code) {
     for (std::size_t i = 0; i < kTerrainTable.size(); ++i) {
       if (kTerrainTable[i].value == code) return i;
     }
-    return kTerrainTable.size();
+    return kTerrainTable.size() + (code == kNotReadCode ? 1 : 0);
   };
   std::vector<TerrainCode> codes(used.begin(), used.end());
   std::stable_sort(codes.begin(), codes.end(),
                    [&](TerrainCode a, TerrainCode b) { return rank(a) < rank(b); });
   for (TerrainCode code : codes) {
-    const std::string_view name = nameOf(kTerrainTable, code);
-    entries.push_back(
-        {Swatch::kTerrain, code, name.empty() ? "UNKNOWN TERRAIN" : std::string(name)});
+    entries.push_back({Swatch::kTerrain, code, terrainLabel(code, level)});
   }
 
   // Owners: every keeper of the level, and any other player that owns something on the map.
@@ -411,11 +472,81 @@ std::vector<LegendEntry> legendEntries(const LevelDescription& level, const Terr
   if (!level.traps.empty()) entries.push_back({Swatch::kTrap, 0, "TRAP"});
   const auto gates = static_cast<int>(level.heroGates.size());
   const auto areas = static_cast<int>(level.areas.size());
-  if (gates > 0) entries.push_back({Swatch::kGate, 0, rangeLabel("GATE", "GATES", 1, gates)});
+  if (gates > 0) {
+    entries.push_back({Swatch::kGate, 0, rangeLabel("HERO GATE", "HERO GATES", "G", gates)});
+  }
   if (areas > 0) {
-    entries.push_back({Swatch::kArea, 0, rangeLabel("AREA", "AREAS", gates + 1, areas)});
+    entries.push_back(
+        {Swatch::kArea, 0, rangeLabel("ENTRANCE AREA", "ENTRANCE AREAS", "A", areas)});
   }
   return entries;
+}
+
+// Lines of at most `width` characters, broken between words; a line's continuation is indented.
+std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    std::string word = text.substr(at, end - at);
+    at = end + 1;
+    if (word.empty()) continue;
+    // "G 2" and "A 1" name one gate or area: they stay on one line.
+    if (word.size() == 1 && word[0] >= 'A' && word[0] <= 'Z' && at < text.size()) {
+      const std::size_t next = std::min(text.find(' ', at), text.size());
+      word += ' ' + text.substr(at, next - at);
+      at = next + 1;
+    }
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      lines.push_back(line);
+      line = "  ";
+    }
+    // A word longer than a line is cut.
+    while (line.size() + word.size() > width && word.size() > width / 2) {
+      const std::size_t fits = width - line.size();
+      lines.push_back(line + word.substr(0, fits));
+      word.erase(0, fits);
+      line = "  ";
+    }
+    if (!line.empty() && line != "  ") line += ' ';
+    line += word;
+  }
+  if (!line.empty() && line != "  ") lines.push_back(line);
+  return lines;
+}
+
+// A line of text below the title (what the compiler said of a rejected map) or below the
+// swatches (the triggers).
+struct LegendLine {
+  std::string text;
+  Rgb colour;
+};
+
+constexpr std::size_t kLegendLineWidth = 52;  // characters
+
+std::vector<LegendLine> rejectionLines(const Rejection& r) {
+  std::vector<LegendLine> lines;
+  auto add = [&lines](const std::string& text) {
+    for (std::string& line : wrapped(text, kLegendLineWidth)) {
+      lines.push_back({std::move(line), kErrorText});
+    }
+  };
+  add("REJECTED: " + (r.message.empty() ? std::string("THE MAP WAS REJECTED") : r.message));
+  if (r.line > 0) add("LINE " + std::to_string(r.line) + ": " + r.lineText);
+  for (const std::string& text : r.explanation) add(text);
+  add("DRAWN: WHAT WAS READ BEFORE THE ERROR");
+  return lines;
+}
+
+std::vector<LegendLine> triggerLegend(const LevelDescription& level) {
+  std::vector<LegendLine> lines;
+  for (const std::string& trigger : triggerLines(level)) {
+    for (std::string& line : wrapped(trigger, kLegendLineWidth)) {
+      lines.push_back({std::move(line), kLegendText});
+    }
+  }
+  return lines;
 }
 
 std::string legendTitle(const LevelDescription& level) {
@@ -435,11 +566,14 @@ struct LegendLayout {
   int columnWidth = 0;
   int columns = 0;
   int rows = 0;
+  int lineHeight = 0;  // of a line of text
+  int headHeight = 0;  // the lines under the title
   int width = 0;
   int height = 0;
 };
 
 LegendLayout layoutLegend(const std::vector<LegendEntry>& entries, const std::string& title,
+                          const std::vector<LegendLine>& head, const std::vector<LegendLine>& foot,
                           int mapPixelHeight, int scale) {
   LegendLayout l;
   l.swatch = std::clamp(scale, 12, 20);
@@ -449,21 +583,29 @@ LegendLayout layoutLegend(const std::vector<LegendEntry>& entries, const std::st
   l.rule = std::max(1, scale / 12);
   l.rowHeight = std::max(l.swatch, kGlyphHeight * l.dot) + l.gap;
   l.titleHeight = kGlyphHeight * l.dot + 2 * l.gap;
+  l.lineHeight = (kGlyphHeight + 3) * l.dot;
+  l.headHeight = head.empty() ? 0 : static_cast<int>(head.size()) * l.lineHeight + l.gap;
+  const int footHeight = foot.empty() ? 0 : static_cast<int>(foot.size()) * l.lineHeight + l.gap;
 
   int labelWidth = 0;
   for (const LegendEntry& e : entries) labelWidth = std::max(labelWidth, textWidth(e.label, l.dot));
   l.columnWidth = l.swatch + 2 * l.gap + labelWidth;
+  int linesWidth = textWidth(title, l.dot);
+  for (const std::vector<LegendLine>* lines : {&head, &foot}) {
+    for (const LegendLine& line : *lines) {
+      linesWidth = std::max(linesWidth, textWidth(line.text, l.dot));
+    }
+  }
 
   // Columns as tall as the map (but at least eight rows), so the legend keeps beside it.
-  const int available = mapPixelHeight - 2 * l.pad - l.titleHeight;
+  const int available = mapPixelHeight - 2 * l.pad - l.titleHeight - l.headHeight - footHeight;
   const int maxRows = std::max(8, available / l.rowHeight);
   const auto count = static_cast<int>(entries.size());
   l.columns = std::max(1, (count + maxRows - 1) / maxRows);
   l.rows = (count + l.columns - 1) / l.columns;
-  l.width =
-      l.rule + 2 * l.pad +
-      std::max(l.columns * l.columnWidth + (l.columns - 1) * l.swatch, textWidth(title, l.dot));
-  l.height = 2 * l.pad + l.titleHeight + l.rows * l.rowHeight - l.gap;
+  l.width = l.rule + 2 * l.pad +
+            std::max(l.columns * l.columnWidth + (l.columns - 1) * l.swatch, linesWidth);
+  l.height = 2 * l.pad + l.titleHeight + l.headHeight + l.rows * l.rowHeight + footHeight;
   return l;
 }
 
@@ -480,6 +622,10 @@ void drawSwatch(Image& image, PixelRect r, const LegendEntry& e) {
     case Swatch::kArea:
       image.fill(r, ground.fill);
       drawOutline(image, r, r.w, e.swatch == Swatch::kGate ? kGateOutline : kAreaOutline);
+      return;
+    case Swatch::kError:
+      image.fill(r, ground.fill);
+      image.frame(r, std::max(2, r.w / 4), kErrorMark);
       return;
     default:
       break;
@@ -509,12 +655,22 @@ void drawSwatch(Image& image, PixelRect r, const LegendEntry& e) {
 }
 
 void drawLegend(Image& image, int left, const std::vector<LegendEntry>& entries,
-                const std::string& title, const LegendLayout& l) {
+                const std::string& title, const std::vector<LegendLine>& head,
+                const std::vector<LegendLine>& foot, const LegendLayout& l) {
   // A rule between map and legend, so that dark squares at the map's edge keep their shape.
   image.fill({left, 0, l.rule, image.height()}, kLegendText);
   left += l.rule;
   drawText(image, left + l.pad, l.pad + l.gap, title, l.dot, kLegendText);
-  const int top = l.pad + l.titleHeight;
+  for (std::size_t i = 0; i < head.size(); ++i) {
+    drawText(image, left + l.pad, l.pad + l.titleHeight + static_cast<int>(i) * l.lineHeight,
+             head[i].text, l.dot, head[i].colour);
+  }
+  const int top = l.pad + l.titleHeight + l.headHeight;
+  const int footTop = top + l.rows * l.rowHeight;
+  for (std::size_t i = 0; i < foot.size(); ++i) {
+    drawText(image, left + l.pad, footTop + static_cast<int>(i) * l.lineHeight, foot[i].text, l.dot,
+             foot[i].colour);
+  }
   const int textOffset = (l.swatch - kGlyphHeight * l.dot) / 2;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const int column = static_cast<int>(i) / l.rows;
@@ -543,21 +699,96 @@ PixelPoint mapOrigin(std::int32_t mapWidth, std::int32_t mapHeight, int scale) {
 }
 
 std::optional<Image> renderLevel(const LevelDescription& level, int scale, std::int64_t maxPixels,
-                                 PictureSize& size) {
-  const TerrainGrid grid(level);
-  const std::vector<LegendEntry> entries = legendEntries(level, grid);
-  const std::string title = legendTitle(level);
-  const Surround s = surroundOf(level.mapWidth, level.mapHeight, scale);
-  const std::int64_t mapRight = s.left + std::int64_t{level.mapWidth} * scale + s.margin;
-  const std::int64_t mapBottom = s.top + std::int64_t{level.mapHeight} * scale + s.margin;
-  const LegendLayout l = layoutLegend(entries, title, static_cast<int>(mapBottom), scale);
+                                 PictureSize& size, const Rejection* rejection) {
+  // A reading that stopped in the header may have left no size, or one the reader would have
+  // refused: then there is no grid to draw.
+  LevelDescription sized;
+  const bool noGrid = level.mapWidth <= 0 || level.mapHeight <= 0;
+  if (noGrid) {
+    sized = level;
+    sized.mapWidth = 0;
+    sized.mapHeight = 0;
+  }
+  const LevelDescription& drawn = noGrid ? sized : level;
+  const TerrainGrid grid(drawn);
+  std::vector<LegendEntry> entries = legendEntries(drawn, grid);
+  if (rejection != nullptr && rejection->square) {
+    entries.push_back({Swatch::kError, 0,
+                       "ERROR AT (" + std::to_string(rejection->square->x) + ", " +
+                           std::to_string(rejection->square->y) + ")"});
+  }
+  const std::vector<LegendLine> head =
+      rejection != nullptr ? rejectionLines(*rejection) : std::vector<LegendLine>();
+  const std::vector<LegendLine> foot = triggerLegend(drawn);
+  const std::string title = legendTitle(drawn);
+  const Surround s = surroundOf(drawn.mapWidth, drawn.mapHeight, scale);
+  const std::int64_t mapRight = s.left + std::int64_t{drawn.mapWidth} * scale + s.margin;
+  const std::int64_t mapBottom = s.top + std::int64_t{drawn.mapHeight} * scale + s.margin;
+  if (mapRight * mapBottom > maxPixels) {
+    size = {mapRight, mapBottom};
+    return std::nullopt;
+  }
+  const LegendLayout l =
+      layoutLegend(entries, title, head, foot, static_cast<int>(mapBottom), scale);
   size = {mapRight + l.width, std::max<std::int64_t>(mapBottom, l.height)};
   if (size.width * size.height > maxPixels) return std::nullopt;
 
   Image image(static_cast<int>(size.width), static_cast<int>(size.height), kLegendBackground);
-  drawMap(image, level, grid, scale);
-  drawLegend(image, static_cast<int>(mapRight), entries, title, l);
+  drawMap(image, drawn, grid, scale, rejection);
+  drawLegend(image, static_cast<int>(mapRight), entries, title, head, foot, l);
   return image;
+}
+
+std::vector<std::string> triggerLines(const LevelDescription& level) {
+  const auto gates = static_cast<std::int64_t>(level.heroGates.size());
+  // A release location counts the gates first, then the entrance areas.
+  auto location = [gates](std::int64_t n) {
+    if (n >= 1 && n <= gates) return "G " + std::to_string(n);
+    if (n > gates) return "A " + std::to_string(n - gates);
+    return "LOCATION " + std::to_string(n);
+  };
+  auto item = [](std::int32_t category, std::int32_t id) {
+    std::string_view name;
+    if (category == kActionCategoryRoom) name = nameOf(kRoomTable, id);
+    if (category == kActionCategoryDoor) name = nameOf(kDoorTable, id);
+    if (category == kActionCategoryTrap) name = nameOf(kTrapTable, id);
+    if (category == kActionCategorySpell) name = nameOf(kSpellTable, id);
+    return name.empty() ? "ITEM " + std::to_string(id) : std::string(name);
+  };
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < level.triggers.size(); ++i) {
+    const Trigger& t = level.triggers[i];
+    std::string line = "TRIGGER " + std::to_string(i + 1) + ": ";
+    if (t.kind == kTriggerTime) {
+      // TRIGGER_TIME counts seconds of play.
+      line += "AFTER " + std::to_string(t.value) + " S OF PLAY";
+      if (t.value >= 60) {
+        const std::string seconds = std::to_string(t.value % 60);
+        line += " (" + std::to_string(t.value / 60) + ":" + (seconds.size() == 1 ? "0" : "") +
+                seconds + ")";
+      }
+    } else if (t.kind == kTriggerSlapCount) {
+      line += "AT " + std::to_string(t.value) + " SLAPS";
+    } else if (t.kind == kTriggerControlArea) {
+      line += "WHEN " + ownerLabel(t.param3) + " HOLDS A " + std::to_string(t.value + 1);
+    } else {
+      line += "KIND " + std::to_string(t.kind);
+    }
+    std::vector<std::string> does;
+    for (const TriggerAction& a : t.actions) {
+      if (a.actionType == kActionHeroRelease) {
+        does.push_back("BAND " + std::to_string(std::int64_t{a.arg1} + 1) + " AT " +
+                       location(a.arg5));
+      } else if (a.actionType == kActionGrant) {
+        does.push_back("GIVES " + ownerLabel(a.arg1) + " " + item(a.arg2, a.arg3));
+      } else if (a.actionType == kActionDestroyGate) {
+        does.push_back("DESTROYS G " + std::to_string(std::int64_t{a.arg1} + 1));
+      }
+    }
+    for (std::size_t k = 0; k < does.size(); ++k) line += (k == 0 ? ": " : ", ") + does[k];
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace ts::preview

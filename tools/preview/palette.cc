@@ -52,6 +52,9 @@ constexpr std::int32_t kHeartId = 14;
 constexpr Rgb kFloorGround{90, 90, 90};
 constexpr Rgb kRockGround{60, 56, 54};
 constexpr Rgb kUnknownFill{128, 128, 128};
+constexpr Rgb kWarningFill{190, 255, 0};  // a yellow-green no terrain or owner comes near
+constexpr Rgb kNotReadFill{44, 48, 58};
+constexpr Rgb kNotReadStripes{64, 68, 80};
 
 // Index: PlayerId 1 (hero) to 6 (keeper 4).
 constexpr std::array<Rgb, 6> kOwnerHues = {{
@@ -112,17 +115,19 @@ std::string ownerLabel(std::int32_t player) {
 }
 
 TileLook tileLook(TerrainCode code) {
+  if (code == kUnknownTerrainCode) return {kWarningFill, std::nullopt, Rgb{0, 0, 0}};
+  if (code == kNotReadCode) return {kNotReadFill, std::nullopt, kNotReadStripes};
   for (std::size_t i = 0; i < kGateCodes.size(); ++i) {
-    if (kGateCodes[i] == code) return {kGateFills[i], kGateFrame};
+    if (kGateCodes[i] == code) return {kGateFills[i], kGateFrame, std::nullopt};
   }
   const std::int32_t id = terrainIdOf(code);
   const Rgb hue = ownerHue(ownerOf(code));
-  if (id == kHeartId) return {mix(hue, kMarkerEdge, 0.35), hue};
-  if (id == kClaimedFloorId) return {mix(kFloorGround, hue, 0.55), std::nullopt};
-  if (id == kOwnedRockId) return {mix(kRockGround, hue, 0.3), std::nullopt};
-  if (const Rgb* room = colourOf(kRoomColours, id)) return {*room, hue};
-  if (const Rgb* plain = colourOf(kPlainColours, id)) return {*plain, std::nullopt};
-  return {kUnknownFill, std::nullopt};
+  if (id == kHeartId) return {mix(hue, kMarkerEdge, 0.35), hue, std::nullopt};
+  if (id == kClaimedFloorId) return {mix(kFloorGround, hue, 0.55), std::nullopt, std::nullopt};
+  if (id == kOwnedRockId) return {mix(kRockGround, hue, 0.3), std::nullopt, std::nullopt};
+  if (const Rgb* room = colourOf(kRoomColours, id)) return {*room, hue, std::nullopt};
+  if (const Rgb* plain = colourOf(kPlainColours, id)) return {*plain, std::nullopt, std::nullopt};
+  return {kUnknownFill, std::nullopt, std::nullopt};
 }
 
 }  // namespace ts::preview

@@ -25,6 +25,12 @@ inline constexpr Rgb kLegendBackground{36, 40, 48};
 inline constexpr Rgb kLegendText{235, 235, 235};
 inline constexpr Rgb kLegendMarker{225, 225, 225};  // markers drawn in the legend's swatches
 inline constexpr Rgb kRulerTick{95, 100, 112};      // from a ruler's label to the map's edge
+// What the reader rejected: the square marked on the map and the legend's lines about it.
+inline constexpr Rgb kErrorMark{255, 230, 0};
+inline constexpr Rgb kErrorText{255, 120, 90};
+
+// Squares of a rejected map's grid that the reader never read: no terrain code is 0.
+inline constexpr TerrainCode kNotReadCode = 0;
 
 // Claimed floor, owned rock and the rooms: the terrains that carry an owner.
 [[nodiscard]] bool isOwnedTerrain(TerrainCode code);
@@ -37,11 +43,14 @@ inline constexpr Rgb kRulerTick{95, 100, 112};      // from a ruler's label to t
 
 struct TileLook {
   Rgb fill;
-  std::optional<Rgb> frame;  // rooms: drawn along the sides where the room ends
+  std::optional<Rgb> frame;    // rooms: drawn along the sides where the room ends
+  std::optional<Rgb> stripes;  // diagonal stripes over the fill, on squares large enough
 };
 
-// How one square of the given terrain is drawn. Codes with no colour of their own (the
-// unknown-name code among them) are drawn by their terrain id, as the game would.
+// How one square of the given terrain is drawn. A grid character that no MAP_CODES line gives a
+// terrain (the unknown-terrain code) is striped in a warning colour unlike any terrain's, and a
+// square the reader never read (kNotReadCode) in the legend's colour with faint stripes. Other
+// codes with no colour of their own are drawn by their terrain id.
 [[nodiscard]] TileLook tileLook(TerrainCode code);
 
 }  // namespace ts::preview

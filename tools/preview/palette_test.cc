@@ -51,6 +51,21 @@ TEST(PaletteTest, EachGateAndTheMapBorderStandApartFromEveryOtherTerrain) {
   for (const auto& fill : gateFills) EXPECT_EQ(otherFills.count(fill), 0u);
 }
 
+// A grid character without terrain is striped in a colour far from every terrain's and owner's,
+// solid rock's above all, and is not what a square the reader never read looks like.
+TEST(PaletteTest, UnknownTerrainIsAWarningUnlikeAnyTerrain) {
+  const TileLook unknown = tileLook(kUnknownTerrainCode);
+  ASSERT_TRUE(unknown.stripes.has_value());
+  for (const NameValue& t : kTerrainTable) {
+    SCOPED_TRACE(std::string(t.name));
+    EXPECT_GT(distance(unknown.fill, tileLook(t.value).fill), 80.0);
+  }
+  for (std::int32_t player = kHeroPlayer; player < kFirstKeeperPlayer + 4; ++player) {
+    EXPECT_GT(distance(unknown.fill, ownerHue(player)), 80.0) << player;
+  }
+  EXPECT_GT(distance(unknown.fill, tileLook(kNotReadCode).fill), 80.0);
+}
+
 // The keepers' hues mark what a keeper owns, so no terrain of its own colour comes near them;
 // each keeper's heart is drawn in a shade of its own hue.
 TEST(PaletteTest, KeeperHuesAreKeptForKeepers) {

@@ -17,6 +17,7 @@
 #include "draw.h"
 #include "palette.h"
 #include "preview_run.h"
+#include "reader/map_reader.h"
 
 namespace ts::preview {
 namespace {
@@ -112,6 +113,11 @@ struct Picture {
     return ::testing::AssertionFailure() << path << ": " << png.message;
   }
   return ::testing::AssertionSuccess();
+}
+
+std::string readExample(const std::string& name) {
+  std::ifstream in(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::ptrdiff_t filesIn(const fs::path& dir) {
@@ -246,58 +252,104 @@ TEST_F(PreviewTest, DefaultScaleMakesTheLongSideAbout800Pixels) {
   }
 }
 
-// Coordinates every ten squares on the top and the left, and a margin that keeps the ring of a
-// heart on the top row whole.
-TEST_F(PreviewTest, RulersNameEveryTenthSquareAndTheMarginKeepsMarksWhole) {
-  const fs::path map = writeMap(plainMap(24, 12, 1, 0));
+// Labels along one ruler of a map `squares` long: runs of text pixels in the band above the map
+// (or left of it) that are more than three dots apart. Labels that touched or overlapped would
+// be counted as one.
+int rulerLabels(const Picture& p, bool top, int squares, int dot) {
+  const int first = (top ? p.origin.x : p.origin.y) - p.scale;  // the other ruler lies before
+  const int length = first + (squares + 1) * p.scale;
+  int labels = 0;
+  int gap = 4 * dot;
+  for (int along = first; along < length; ++along) {
+    bool text = false;
+    for (int across = 0; across < (top ? p.origin.y : p.origin.x) && !text; ++across) {
+      text = (top ? p.at(along, across) : p.at(across, along)) == kLegendText;
+    }
+    if (text && gap > 3 * dot) ++labels;
+    gap = text ? 0 : gap + 1;
+  }
+  return labels;
+}
+
+// Coordinates every square on squares of 24 pixels or more, every five or ten below, never
+// touching; and a margin that keeps the ring of a heart on the top row whole.
+TEST_F(PreviewTest, RulersNameEverySquareWhenLargeAndNeverOverlap) {
+  const fs::path map = writeMap(plainMap(30, 12, 1, 0));
+  struct Case {
+    int scale, dot, columns, rows;
+  };
+  // 30 columns and 12 rows: every square at 24 and 32 (in large text where it fits), every
+  // fifth at 16 (0 to 25 and 0, 5, 10), every tenth at 5 (0, 10, 20 and 0, 10).
+  for (const Case& c :
+       {Case{32, 2, 30, 12}, Case{24, 1, 30, 12}, Case{16, 2, 6, 3}, Case{5, 1, 3, 2}}) {
+    SCOPED_TRACE(c.scale);
+    ASSERT_EQ(
+        run({map.string(), "-o", (dir_ / "r.png").string(), "--scale", std::to_string(c.scale)}),
+        0);
+    Picture p;
+    ASSERT_TRUE(decodePng(dir_ / "r.png", p));
+    p.place(30, 12, c.scale);
+    EXPECT_EQ(rulerLabels(p, true, 30, c.dot), c.columns);
+    EXPECT_EQ(rulerLabels(p, false, 12, c.dot), c.rows);
+  }
+
+  // The heart at (1, 0): its ring shows above the map's top edge.
   ASSERT_EQ(run({map.string(), "-o", (dir_ / "r.png").string(), "--scale", "16"}), 0);
   Picture p;
   ASSERT_TRUE(decodePng(dir_ / "r.png", p));
-  p.place(24, 12, 16);
-  // Text pixels in a box of ruler above (or beside) the centre of a square.
-  auto textAbove = [&](int x) {
-    const int cx = p.origin.x + x * 16 + 8;
-    for (int y = 0; y < p.origin.y; ++y) {
-      for (int px = cx - 12; px <= cx + 12; ++px) {
-        if (p.at(px, y) == kLegendText) return true;
-      }
-    }
-    return false;
-  };
-  auto textBeside = [&](int y) {
-    const int cy = p.origin.y + y * 16 + 8;
-    for (int x = 0; x < p.origin.x; ++x) {
-      for (int py = cy - 8; py <= cy + 8; ++py) {
-        if (p.at(x, py) == kLegendText) return true;
-      }
-    }
-    return false;
-  };
-  EXPECT_TRUE(textAbove(0));
-  EXPECT_TRUE(textAbove(10));
-  EXPECT_TRUE(textAbove(20));
-  EXPECT_FALSE(textAbove(5));
-  EXPECT_FALSE(textAbove(15));
-  EXPECT_TRUE(textBeside(0));
-  EXPECT_TRUE(textBeside(10));
-  EXPECT_FALSE(textBeside(5));
-
-  // The heart at (1, 0): its ring shows above the map's top edge.
+  p.place(30, 12, 16);
   const int cx = 1 * 16 + 8;
   bool ringAbove = false;
   for (int d = 1; d <= 16; ++d) ringAbove = ringAbove || p.mapAt(cx, -d) == ownerHue(3);
   EXPECT_TRUE(ringAbove);
 }
 
-TEST_F(PreviewTest, RejectedMapPrintsTheReadersMessageAndWritesNoPicture) {
-  std::string text(kProbeMap);
-  text.erase(text.find("KPR2_HEART_CENTER 6 7"), 21);  // two keepers, one heart
+// A rejected map still gets its picture: what was read before the error (here everything up to
+// hero gate 2, written one row off its squares), the error's square marked, the compiler's
+// message in the legend, and status 1.
+TEST_F(PreviewTest, RejectedMapGetsAPictureOfWhatWasReadWithTheErrorMarked) {
+  std::string text = readExample("lair1.txt");
+  text.replace(text.find("\n2 3 8\n"), 7, "\n2 3 7\n");
   const fs::path map = writeMap(text);
   const fs::path out = dir_ / "rejected.png";
-  EXPECT_EQ(run({map.string(), "-o", out.string()}), 1);
-  EXPECT_EQ(console_.str(), " Heart Center info not correct!\nNo picture: the map was rejected\n");
-  EXPECT_FALSE(fs::exists(out));
-  EXPECT_EQ(filesIn(dir_), 1);  // the map itself, no temporary left behind
+  EXPECT_EQ(run({map.string(), "-o", out.string(), "--scale", "20"}), 1);
+  EXPECT_NE(console_.str().find("no corresponding Gate Terrain on Map Gate # 2\n"),
+            std::string::npos)
+      << console_.str();
+  EXPECT_NE(console_.str().find("The map was rejected; produced a picture of what was read : " +
+                                out.string()),
+            std::string::npos)
+      << console_.str();
+  Picture p;
+  ASSERT_TRUE(decodePng(out, p));
+  p.place(12, 10, 20);
+  EXPECT_EQ(p.square(4, 5), tileLook(0x01010206).fill);  // gold, read
+  // The mark's frame crosses the row through the middle of (3, 7), not of (9, 2).
+  auto framed = [&p](int x, int y) {
+    for (int d = -20; d < 40; ++d) {
+      if (p.mapAt(x * 20 + d, y * 20 + 10) == kErrorMark) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(framed(3, 7));
+  EXPECT_FALSE(framed(9, 2));
+  // The legend carries the message in its own colour.
+  int errorText = 0;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = p.origin.x + 12 * 20; x < p.width; ++x) errorText += p.at(x, y) == kErrorText;
+  }
+  EXPECT_GT(errorText, 500);
+
+  // A reading that stopped in the grid, a row short: the rows it read have no terrain (it never
+  // reached MAP_CODES), the row it did not read is drawn as not read. (A pixel off the stripes.)
+  std::string cut = readExample("lair1.txt");
+  cut.erase(cut.find("#.AAA......#\n"), 13);
+  EXPECT_EQ(run({writeMap(cut).string(), "-o", out.string(), "--scale", "8"}), 1);
+  ASSERT_TRUE(decodePng(out, p));
+  p.place(12, 10, 8);
+  EXPECT_EQ(p.mapAt(8 * 1 + 1, 8 * 1 + 1), tileLook(kUnknownTerrainCode).fill);
+  EXPECT_EQ(p.mapAt(8 * 1 + 1, 8 * 9 + 1), tileLook(kNotReadCode).fill);
+  EXPECT_EQ(filesIn(dir_), 2);  // the map and the picture, no temporary left behind
 }
 
 TEST_F(PreviewTest, BadArgumentsPrintWhyAndWriteNothing) {
@@ -340,8 +392,24 @@ TEST_F(PreviewTest, HelpDocumentsTheExitStatuses) {
   EXPECT_EQ(run({"--help"}), 0);
   EXPECT_NE(console_.str().find("Usage: tunnelsmith-preview MAPFILE [-o OUT.png] [--scale N]"),
             std::string::npos);
-  EXPECT_NE(console_.str().find("Exit status: 0 the picture was written; 1 no picture"),
-            std::string::npos);
+  EXPECT_NE(console_.str().find("Exit status: 0 the map was accepted and the picture written; 1 "
+                                "a picture written for a\nrejected map, or no picture"),
+            std::string::npos)
+      << console_.str();
+}
+
+// Each trigger in a line of the legend: areas and gates as releases name them, times in seconds
+// of play.
+TEST(PreviewLegendTest, TriggerLinesSayWhatIsReleasedWhere) {
+  const NameMaps names;
+  std::ostringstream console;
+  const LevelDescription level = readLevel(readExample("lair1.txt"), names, console);
+  ASSERT_TRUE(level.isValid) << console.str();
+  EXPECT_EQ(triggerLines(level),
+            (std::vector<std::string>{
+                "TRIGGER 1: AFTER 600 S OF PLAY (10:00): BAND 1 AT G 2, GIVES KEEPER 1 TEMPLE",
+                "TRIGGER 2: WHEN KEEPER 1 HOLDS A 1: DESTROYS G 2",
+                "TRIGGER 3: AT 5 SLAPS: BAND 2 AT A 1"}));
 }
 
 TEST_F(PreviewTest, OversizedPictureIsRefused) {
