@@ -5,7 +5,7 @@ import { zipSync } from "fflate";
 import type { Diagnostic, Edit, LevelFile, Vocabulary } from "tunnelsmith";
 
 import { MapEditor } from "./editor/editor";
-import { MapDocument, type Analysed } from "./model/document";
+import { MapDocument, type Analysed, type Checked } from "./model/document";
 import type { Entity, Rect } from "./model/map-model";
 import { describeSquare } from "./ui/describe";
 import { byId, el, fill } from "./ui/dom";
@@ -87,6 +87,7 @@ class Studio {
       hover: (square) => this.#hover(square),
       choose: (square, entity) => this.#choose(square, entity),
     });
+    this.#document.onChecked((checked) => this.#checked(checked));
     this.#document.onAnalysed((analysed) => this.#analysed(analysed));
     this.#wire();
     void this.#openFirst();
@@ -153,15 +154,27 @@ class Studio {
 
   // ---- The analysis ---------------------------------------------------------------------
 
+  /** The diagnostics of a version of the text: into the text pane, the problem list and the status. */
+  #checked(checked: Checked): void {
+    if (checked.version !== this.#document.version) return;
+    const { check } = checked;
+    this.#editor.showDiagnostics(check.diagnostics ?? [], checked.bytes);
+    renderProblems(byId("problems"), check, { show: (d) => this.#showDiagnostic(d), fix: (d, edits) => this.#applyFix(d, edits) });
+    byId("problem-count").textContent = String((check.diagnostics ?? []).filter((d) => d.severity !== "note").length);
+    const { errors, warnings } = check;
+    say(`${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(checked.checkTime)} ms`, true);
+    document.body.dataset.diagnosed = String(checked.version);
+    performance.mark("studio:diagnostics", { detail: { version: checked.version, check: checked.checkTime } });
+  }
+
+  /** The map model of a version of the text: onto the canvas and into the trigger panel. */
   #analysed(analysed: Analysed): void {
     const current = analysed.version === this.#document.version;
-    const { model, analysis } = analysed;
-    if (current) this.#editor.showDiagnostics(model.check.diagnostics ?? [], analysed.bytes);
+    const { model } = analysed;
     this.#view.setModel(model, this.#fitNext);
     this.#fitNext = false;
-    byId("level-name").textContent = model.outline.levelName ?? "";
+    byId("level-name").textContent = model.outline.levelName;
     document.title = `${model.outline.levelName || this.#document.source} — Tunnelsmith Studio`;
-    renderProblems(byId("problems"), model, { show: (d) => this.#showDiagnostic(d), fix: (d, edits) => this.#applyFix(d, edits) });
     renderTriggers(byId("triggers"), model, {
       showTrigger: (trigger) => {
         this.#select(trigger.span, trigger.word === "TRIGGER_CONTROL_AREA" ? this.#rectsOf(model.area(Number(trigger.operands[1]))) : [], true);
@@ -173,10 +186,9 @@ class Studio {
         this.#hoverText([`${action.word} ${action.operands.join(" ")}: ${actionText(model, action)}, ${conditionText(trigger)}`]);
       },
     });
-    byId("problem-count").textContent = String((model.check.diagnostics ?? []).filter((d) => d.severity !== "note").length);
-    const { errors, warnings } = model.check;
     if (current) {
-      say(`${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(analysis.timings.check + analysis.timings.outline)} ms`);
+      const { errors, warnings } = model.check;
+      say(`${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(analysed.checkTime)} ms, outlined in ${Math.round(analysed.outlineTime)} ms`);
       document.body.dataset.checked = String(analysed.version);
       this.#cursorMoved(this.#editor.view.state.selection.main.head);
     }
@@ -190,14 +202,14 @@ class Studio {
 
   /** Selects a span in the text and highlights squares on the map. */
   #select(span: { start: number; end: number }, rects: Rect[], focusText: boolean): void {
-    const latest = this.#document.latest;
+    const latest = this.#document.analysed;
     if (!latest || latest.version !== this.#document.version) return;
     this.#editor.select(span.start, span.end, latest.bytes, focusText);
     this.#view.setSelection(rects, true);
   }
 
   #cursorMoved(index: number): void {
-    const latest = this.#document.latest;
+    const latest = this.#document.analysed;
     if (!latest || latest.version !== this.#document.version) return;
     const { model, bytes } = latest;
     const offset = bytes.toByte(index);
@@ -218,7 +230,7 @@ class Studio {
   #choose(square: Square, entity: Entity | null): void {
     const model = this.#view.model;
     if (!model) return;
-    const span = entity ? model.outline.entries[entity.entry]!.span : model.squareSpan(square.x, square.y);
+    const span = entity ? model.entries.span(entity.entry) : model.squareSpan(square.x, square.y);
     if (span) this.#select(span, entity ? [entity.rect] : [{ left: square.x, top: square.y, right: square.x, bottom: square.y }], false);
   }
 
@@ -236,12 +248,15 @@ class Studio {
   }
 
   #showDiagnostic(d: Diagnostic): void {
-    const model = this.#view.model;
-    this.#select({ start: d.start, end: d.end }, model ? model.diagnosticRects(d) : [], true);
+    const checked = this.#document.checked;
+    if (!checked || checked.version !== this.#document.version) return;
+    this.#editor.select(d.start, d.end, checked.bytes, true);
+    const model = this.#document.analysed?.version === checked.version ? this.#document.analysed.model : null;
+    if (model) this.#view.setSelection(model.diagnosticRects(d), true);
   }
 
   #applyFix(_diagnostic: Diagnostic, edits: Edit[]): void {
-    const latest = this.#document.latest;
+    const latest = this.#document.checked;
     if (!latest || latest.version !== this.#document.version) {
       say("The map changed since it was checked: try the fix again in a moment.");
       return;

@@ -2,9 +2,10 @@
 // outline: the entities that stand on squares (placements, heart centres, gates, areas), found by
 // square or by text offset; the triggers with what they release where; and the squares each
 // diagnostic names. Offsets are the library's, in bytes; `bytes` converts them.
-import type { CheckResult, Diagnostic, Outline, OutlineEntry, Span } from "tunnelsmith";
+import type { CheckResult, Diagnostic, Span } from "tunnelsmith";
 
 import type { ByteIndex } from "../text/bytes";
+import { Entries, type PackedOutline, type Word } from "./entries";
 
 export type EntityKind = "creature" | "object" | "door" | "trap" | "heart" | "gate" | "area";
 
@@ -69,7 +70,8 @@ export interface Players {
 }
 
 export class MapModel {
-  readonly outline: Outline;
+  readonly outline: PackedOutline;
+  readonly entries: Entries;
   readonly check: CheckResult;
   readonly text: string;
   readonly bytes: ByteIndex;
@@ -83,12 +85,13 @@ export class MapModel {
   /** Entity of each outline entry that has one. */
   readonly #entityOfEntry = new Map<number, number>();
 
-  constructor(outline: Outline, check: CheckResult, text: string, bytes: ByteIndex, players: Players = defaultPlayers) {
+  constructor(outline: PackedOutline, check: CheckResult, text: string, bytes: ByteIndex, players: Players = defaultPlayers) {
     this.outline = outline;
+    this.entries = new Entries(outline);
     this.check = check;
     this.text = text;
     this.bytes = bytes;
-    (outline.entries ?? []).forEach((entry, index) => this.#read(entry, index, players));
+    for (let i = 0; i < this.entries.length; ++i) this.#read(i, players);
   }
 
   get width(): number {
@@ -136,17 +139,17 @@ export class MapModel {
 
   /** The outline entry whose words hold a byte offset (or end there), if any. */
   entryAt(offset: number): number | null {
-    const entries = this.outline.entries ?? [];
+    const entries = this.entries;
     let low = 0;
     let high = entries.length;
     while (low < high) {
       const middle = (low + high) >> 1;
-      if (entries[middle]!.span.start <= offset) low = middle + 1;
+      if (entries.start(middle) <= offset) low = middle + 1;
       else high = middle;
     }
     const candidate = low - 1;
     if (candidate < 0) return null;
-    return offset <= entries[candidate]!.span.end ? candidate : null;
+    return offset <= entries.end(candidate) ? candidate : null;
   }
 
   entityOfEntry(entry: number): Entity | null {
@@ -229,12 +232,15 @@ export class MapModel {
     return null;
   }
 
-  #read(entry: OutlineEntry, index: number, players: Players): void {
-    const word = (kind: string, nth = 0): string => {
-      const found = entry.words.filter((w) => w.kind === kind)[nth];
+  #read(index: number, players: Players): void {
+    const section = this.entries.section(index);
+    if (section === "header" || section === "grid" || section === "MAP_CODES" || section === "SCENARIO_DESCRIPTION") return;
+    const entry = { section, number: this.entries.number(index), span: this.entries.span(index), words: this.entries.words(index), covers: this.entries.covers(index) };
+    const word = (kind: string): string => {
+      const found = entry.words.find((w) => w.kind === kind);
       return found ? this.slice(found) : "";
     };
-    const square = entry.square;
+    const square = this.entries.square(index);
     const at = (s: { x: number; y: number }): Rect => ({ left: s.x, top: s.y, right: s.x, bottom: s.y });
     switch (entry.section) {
       case "THINGS":
@@ -282,7 +288,7 @@ export class MapModel {
 
   // A trigger's words: its keyword and operands, the action count, then each action's keyword
   // and operands.
-  #trigger(entry: OutlineEntry, index: number): Trigger {
+  #trigger(entry: { number: number; span: Span; words: Word[] }, index: number): Trigger {
     const groups: { word: string; span: Span; operands: { kind: string; text: string }[] }[] = [];
     for (const w of entry.words) {
       if (w.kind === "keyword") groups.push({ word: this.slice(w), span: { start: w.start, end: w.end }, operands: [] });

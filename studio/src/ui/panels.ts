@@ -1,7 +1,7 @@
 // The side panels: the checker's problems with their fixes, the triggers with what they release
 // where, the compiler's console and the inspector's decoded records. Each renders from values;
 // what a click does is the caller's.
-import type { Diagnostic, Edit, Inspection, LevelFile } from "tunnelsmith";
+import type { CheckResult, Diagnostic, Edit, Inspection, LevelFile } from "tunnelsmith";
 
 import type { Action, MapModel, Trigger } from "../model/map-model";
 import { el, fill } from "./dom";
@@ -11,9 +11,9 @@ export interface ProblemEvents {
   fix(diagnostic: Diagnostic, edits: Edit[]): void;
 }
 
-export function renderProblems(container: HTMLElement, model: MapModel, events: ProblemEvents): void {
-  const diagnostics = model.check.diagnostics ?? [];
-  const problems = model.check.problems ?? [];
+export function renderProblems(container: HTMLElement, check: CheckResult, events: ProblemEvents): void {
+  const diagnostics = check.diagnostics ?? [];
+  const problems = check.problems ?? [];
   if (diagnostics.length === 0 && problems.length === 0) {
     fill(container, el("p", { class: "empty" }, "No problems: the map compiles without a warning."));
     return;

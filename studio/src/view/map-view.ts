@@ -48,6 +48,7 @@ export class MapView {
   #cursor: Square | null = null;
   /** Milliseconds the last frame took to draw. */
   lastFrame = 0;
+  #newModel = false;
 
   constructor(canvas: HTMLCanvasElement, palette: Palette, theme: Theme, events: MapViewEvents) {
     this.canvas = canvas;
@@ -66,8 +67,9 @@ export class MapView {
 
   /** A new analysis of the map. `fit`: show the whole map (a map just opened). */
   setModel(model: MapModel, fit: boolean): void {
-    const sameGrid = this.#model?.outline.grid?.terrain === model.outline.grid?.terrain;
+    const sameGrid = sameTerrain(this.#model?.outline.grid.terrain, model.outline.grid.terrain) && this.#model?.width === model.width;
     this.#model = model;
+    this.#newModel = true;
     if (!sameGrid) this.#ground = null;
     if (fit) this.viewport.fit(model.width, model.height);
     this.redraw();
@@ -135,9 +137,15 @@ export class MapView {
       this.#drawSelection();
     }
     this.lastFrame = performance.now() - started;
-    // Where the map lies, for tools that read the canvas's pixels (the browser tests).
+    // Where the map lies and how long it took, for tools that read the canvas (the browser tests
+    // and the budgets); a performance mark when a new analysis of the map is first drawn.
     const v = this.viewport;
     this.canvas.dataset.view = `${v.scale} ${v.left} ${v.top}`;
+    this.canvas.dataset.frame = this.lastFrame.toFixed(2);
+    if (this.#newModel && model) {
+      this.#newModel = false;
+      performance.mark("studio:map-drawn");
+    }
   }
 
   // ---- Drawing ---------------------------------------------------------------------------
@@ -497,6 +505,13 @@ export class MapView {
     if (!model) return [];
     return (model.check.diagnostics ?? []).filter((d) => model.diagnosticRects(d).some((r) => square.x >= r.left && square.x <= r.right && square.y >= r.top && square.y <= r.bottom));
   }
+}
+
+/** Whether two grids hold the same codes: then the ground need not be made again after an edit. */
+function sameTerrain(a: Uint32Array | null | undefined, b: Uint32Array | null | undefined): boolean {
+  if (!a || !b || a.length !== b.length) return false;
+  for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+  return true;
 }
 
 function triangle(ctx: CanvasRenderingContext2D, x: number, y: number, w: number, h: number): void {

@@ -1,19 +1,17 @@
 // The messages between the page and the worker that holds the library. The page never loads the
 // module itself: everything that reads a map or level files runs in the worker, so a large map
 // never freezes the page.
-import type { CheckResult, CompileResult, Decompilation, Diff, Inspection, LevelFile, Outline, Vocabulary } from "tunnelsmith";
+import type { CheckResult, CompileResult, Decompilation, Diff, Inspection, LevelFile, Vocabulary } from "tunnelsmith";
 
-export interface Analysis {
-  check: CheckResult;
-  outline: Outline;
-  /** Milliseconds the worker spent on each. */
-  timings: { check: number; outline: number };
-}
+import type { PackedOutline } from "../model/entries";
 
 /** Each operation's argument and result. */
 export interface Operations {
   ready: { argument: null; result: { version: string; vocabulary: Vocabulary } };
-  analyse: { argument: string; result: Analysis };
+  /** The checker's diagnostics, and the milliseconds it took. */
+  check: { argument: string; result: { check: CheckResult; milliseconds: number } };
+  /** The outline, its entries packed, and the milliseconds it took. */
+  outline: { argument: string; result: { outline: PackedOutline; milliseconds: number } };
   compile: { argument: string; result: CompileResult };
   applyFixes: { argument: { text: string; fixes: { start: number; end: number; replacement: string }[][] }; result: string };
   inspect: { argument: Uint8Array; result: Inspection };

@@ -2,6 +2,7 @@
 // page's requests one at a time, in the order they came.
 import { loadTunnelsmith, type Tunnelsmith } from "tunnelsmith";
 
+import { packOutline, transferablesOf } from "../model/entries";
 import type { OperationName, Operations, Request, Response } from "./protocol";
 
 declare const self: DedicatedWorkerGlobalScope;
@@ -13,13 +14,15 @@ type Handlers = { [N in OperationName]: (ts: Tunnelsmith, argument: Operations[N
 
 const handlers: Handlers = {
   ready: (ts) => ({ version: ts.version, vocabulary: ts.vocabulary() }),
-  analyse: (ts, text) => {
-    const bytes = new TextEncoder().encode(text);
+  check: (ts, text) => {
     const started = performance.now();
-    const check = ts.check(bytes);
-    const checked = performance.now();
-    const outline = ts.outline(bytes);
-    return { check, outline, timings: { check: checked - started, outline: performance.now() - checked } };
+    const check = ts.check(text);
+    return { check, milliseconds: performance.now() - started };
+  },
+  outline: (ts, text) => {
+    const started = performance.now();
+    const outline = packOutline(ts.outline(text));
+    return { outline, milliseconds: performance.now() - started };
   },
   compile: (ts, text) => ts.compile(text),
   applyFixes: (ts, { text, fixes }) => decoder.decode(ts.applyFixes(text, fixes)),
@@ -34,8 +37,8 @@ const handlers: Handlers = {
 // Large results travel without a copy: the terrain grid and the level files' bytes.
 function transferables(result: unknown): Transferable[] {
   const list: Transferable[] = [];
-  const outline = (result as { outline?: { grid?: { terrain?: Uint32Array | null } } }).outline;
-  if (outline?.grid?.terrain) list.push(outline.grid.terrain.buffer);
+  const outline = (result as { outline?: Parameters<typeof transferablesOf>[0] }).outline;
+  if (outline?.entries instanceof Int32Array) list.push(...transferablesOf(outline));
   const files = (result as { files?: { bytes: Uint8Array }[] }).files;
   if (Array.isArray(files)) for (const file of files) list.push(file.bytes.buffer);
   return list;

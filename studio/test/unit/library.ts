@@ -7,6 +7,7 @@ import { pathToFileURL } from "node:url";
 import type { Tunnelsmith } from "tunnelsmith";
 
 import { ByteIndex } from "../../src/text/bytes";
+import { packOutline } from "../../src/model/entries";
 import { MapModel } from "../../src/model/map-model";
 
 function required(name: string): string {
@@ -31,5 +32,5 @@ export function source(path: string): string {
 export async function modelOf(text: string): Promise<MapModel> {
   const ts = await library();
   const players = Object.fromEntries(ts.vocabulary().players.map((p) => [p.name, p.value]));
-  return new MapModel(ts.outline(text), ts.check(text), text, new ByteIndex(text), players);
+  return new MapModel(packOutline(ts.outline(text)), ts.check(text), text, new ByteIndex(text), players);
 }

@@ -30,8 +30,8 @@ test("entities are found by square and by text offset, gates and areas by every 
   const text = source("examples/lair1.txt");
   const model = await modelOf(text);
   for (const entity of model.entities) {
-    const entry = model.outline.entries[entity.entry]!;
-    for (const offset of [entry.span.start, entry.span.end - 1]) assert.equal(model.entryAt(offset), entity.entry);
+    const span = model.entries.span(entity.entry);
+    for (const offset of [span.start, span.end - 1]) assert.equal(model.entryAt(offset), entity.entry);
     assert.equal(model.entityOfEntry(entity.entry), entity);
     const { left, top, right, bottom } = entity.rect;
     for (let y = top; y <= bottom; ++y) for (let x = left; x <= right; ++x) assert.ok(model.entitiesAt(x, y).includes(entity), `${entity.name} at (${x}, ${y})`);
