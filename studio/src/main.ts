@@ -51,12 +51,42 @@ function download(name: string, bytes: Uint8Array, type: string): void {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
+/** The example maps' names, listed in the examples menu. */
+async function loadExamples(): Promise<string[]> {
+  try {
+    const response = await fetch(new URL("examples/index.json", location.href));
+    const names = (await response.json()) as string[];
+    const select = byId<HTMLSelectElement>("examples");
+    for (const name of names) select.append(el("option", { value: name }, name));
+    return names;
+  } catch {
+    return [];
+  }
+}
+
+/** The map to show first: the ?map= address, else an example. Fetched while the library loads. */
+async function firstMap(): Promise<Opened | null> {
+  const address = new URLSearchParams(location.search).get("map");
+  if (address) return fetchMap(address, location.href);
+  const examples = await loadExamples();
+  if (examples.length === 0) return null;
+  const name = examples.includes("lair1.txt") ? "lair1.txt" : examples[0]!;
+  return fetchMap(`examples/${encodeURIComponent(name)}`, location.href);
+}
+
 async function start(): Promise<void> {
-  say("Loading the library…", true);
+  const address = new URLSearchParams(location.search).get("map");
+  say(address ? `Loading the library and ${address}…` : "Loading the library…", true);
   const library = new LibraryClient(new URL("worker.js", import.meta.url));
+  const first = firstMap();
+  if (address) void loadExamples();
   const { version, vocabulary } = await library.call("ready", null);
+  performance.mark("studio:library-ready");
   byId("version").textContent = `library ${version}`;
-  new Studio(library, vocabulary);
+  const studio = new Studio(library, vocabulary);
+  const opened = await first;
+  if (opened) await studio.open(opened);
+  else say("Open a map text or the six files of a level.");
 }
 
 class Studio {
@@ -90,42 +120,16 @@ class Studio {
     this.#document.onChecked((checked) => this.#checked(checked));
     this.#document.onAnalysed((analysed) => this.#analysed(analysed));
     this.#wire();
-    void this.#openFirst();
   }
 
   // ---- Opening --------------------------------------------------------------------------
 
-  async #openFirst(): Promise<void> {
-    const address = new URLSearchParams(location.search).get("map");
-    const examples = await this.#loadExamples();
-    if (address) {
-      say(`Opening ${address}…`, true);
-      await this.#open(await fetchMap(address, location.href));
-    } else if (examples.length > 0) {
-      await this.#openExample(examples.includes("lair1.txt") ? "lair1.txt" : examples[0]!);
-    } else {
-      say("Open a map text or the six files of a level.");
-    }
-  }
-
-  async #loadExamples(): Promise<string[]> {
-    try {
-      const response = await fetch(new URL("examples/index.json", location.href));
-      const names = (await response.json()) as string[];
-      const select = byId<HTMLSelectElement>("examples");
-      for (const name of names) select.append(el("option", { value: name }, name));
-      return names;
-    } catch {
-      return [];
-    }
-  }
-
   async #openExample(name: string): Promise<void> {
     say(`Opening ${name}…`, true);
-    await this.#open(await fetchMap(`examples/${encodeURIComponent(name)}`, location.href));
+    await this.open(await fetchMap(`examples/${encodeURIComponent(name)}`, location.href));
   }
 
-  async #open(opened: Opened): Promise<void> {
+  async open(opened: Opened): Promise<void> {
     if (opened.kind === "error") {
       say(opened.message);
       return;
@@ -144,11 +148,13 @@ class Studio {
     }
     const large = text.length > 1_000_000;
     say(large ? `Reading ${opened.name} (${(text.length / 1e6).toFixed(1)} MB)…` : `Reading ${opened.name}…`, true);
+    performance.mark("studio:map-read");
     this.#document.source = opened.name;
     this.#showTab("problems");
     this.#fitNext = true;
     this.#built = null;
     this.#editor.setText(text);
+    performance.mark("studio:text-shown");
     this.#document.setText(text, true);
   }
 
@@ -341,7 +347,7 @@ class Studio {
     byId("inspect").addEventListener("click", () => void this.#inspect());
     const picker = byId<HTMLInputElement>("open-file");
     picker.addEventListener("change", async () => {
-      if (picker.files && picker.files.length > 0) await this.#open(await readPicked([...picker.files]));
+      if (picker.files && picker.files.length > 0) await this.open(await readPicked([...picker.files]));
       picker.value = "";
     });
     const examples = byId<HTMLSelectElement>("examples");
@@ -357,7 +363,7 @@ class Studio {
       event.preventDefault();
       document.body.classList.remove("dropping");
       const files = [...(event.dataTransfer?.files ?? [])];
-      if (files.length > 0) await this.#open(await readPicked(files));
+      if (files.length > 0) await this.open(await readPicked(files));
     });
     const tabs = [...document.querySelectorAll<HTMLButtonElement>("[role=tab]")];
     tabs.forEach((tab, i) => {
@@ -370,7 +376,11 @@ class Studio {
         next.focus();
       });
     });
-    matchMedia("(prefers-color-scheme: dark)").addEventListener("change", () => this.#view.setTheme(theme()));
+    const dark = matchMedia("(prefers-color-scheme: dark)");
+    dark.addEventListener("change", () => {
+      this.#view.setTheme(theme());
+      this.#editor.setDark(dark.matches);
+    });
   }
 }
 

@@ -37,14 +37,16 @@ export async function openBrowser(folder, { colorScheme = "light", width = 1400,
     browser,
     origin,
     profile,
-    async page(path = "/", { errors = [], requests = [] } = {}) {
+    // `requests` collects every address the page asks for; left out, the browser's network
+    // events stay off, as they slow large downloads down.
+    async page(path = "/", { errors = [], requests = null } = {}) {
       const page = await browser.newPage();
       await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: colorScheme }]);
       page.on("console", (message) => {
         if (message.type() === "error") errors.push(message.text());
       });
       page.on("pageerror", (error) => errors.push(String(error)));
-      page.on("request", (request) => requests.push(request.url()));
+      if (requests) page.on("request", (request) => requests.push(request.url()));
       page.on("dialog", async (dialog) => {
         errors.push(`dialog: ${dialog.message()}`);
         await dialog.dismiss();

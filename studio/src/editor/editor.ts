@@ -5,7 +5,7 @@
 import { defaultKeymap, history, historyKeymap } from "@codemirror/commands";
 import { syntaxHighlighting } from "@codemirror/language";
 import { type Diagnostic as LintDiagnostic, lintGutter, lintKeymap, setDiagnostics } from "@codemirror/lint";
-import { EditorSelection, EditorState } from "@codemirror/state";
+import { Compartment, EditorSelection, EditorState, type Extension } from "@codemirror/state";
 import { EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap, lineNumbers } from "@codemirror/view";
 import type { Diagnostic, Edit, Vocabulary } from "tunnelsmith";
 
@@ -21,8 +21,29 @@ export interface EditorEvents {
   fix(diagnostic: Diagnostic, edits: Edit[]): void;
 }
 
+/**
+ * The editor's colours from the page's custom properties, so that they follow the light or dark
+ * scheme; `dark` also tells CodeMirror which of its own defaults to use.
+ */
+function pageTheme(dark: boolean): Extension {
+  return EditorView.theme(
+    {
+      "&": { color: "var(--text)", backgroundColor: "var(--surface)", height: "100%" },
+      ".cm-scroller": { fontFamily: 'ui-monospace, "DejaVu Sans Mono", monospace', fontSize: "13px" },
+      ".cm-content": { caretColor: "var(--text)" },
+      ".cm-cursor, .cm-dropCursor": { borderLeftColor: "var(--text)" },
+      ".cm-gutters": { backgroundColor: "var(--background)", color: "var(--muted)", borderRight: "1px solid var(--border)" },
+      ".cm-activeLine, .cm-activeLineGutter": { backgroundColor: "color-mix(in srgb, var(--accent) 10%, transparent)" },
+      "&.cm-focused > .cm-scroller > .cm-selectionLayer .cm-selectionBackground, .cm-selectionBackground": { backgroundColor: "color-mix(in srgb, var(--accent) 35%, transparent)" },
+      ".cm-tooltip": { backgroundColor: "var(--surface)", color: "var(--text)", border: "1px solid var(--border)" },
+    },
+    { dark },
+  );
+}
+
 export class MapEditor {
   readonly view: EditorView;
+  readonly #theme = new Compartment();
   #quiet = false;
 
   /**
@@ -70,6 +91,7 @@ export class MapEditor {
       state: EditorState.create({
         doc: "",
         extensions: [
+          this.#theme.of(pageTheme(matchMedia("(prefers-color-scheme: dark)").matches)),
           lineNumbers(),
           highlightActiveLineGutter(),
           history(),
@@ -93,6 +115,11 @@ export class MapEditor {
   }
 
   readonly #fix: EditorEvents["fix"];
+
+  /** The system's light or dark preference changed. */
+  setDark(dark: boolean): void {
+    this.view.dispatch({ effects: this.#theme.reconfigure(pageTheme(dark)) });
+  }
 
   get text(): string {
     return this.view.state.doc.toString();

@@ -160,7 +160,9 @@ export class MapView {
     if (range.x1 <= range.x0 || range.y1 <= range.y0) return;
     const { px, py } = v.toCanvas(range.x0, range.y0);
     const ctx = this.#context;
-    ctx.imageSmoothingEnabled = false;
+    // Below a pixel a square the squares are blended, so that a whole large map reads as its mix
+    // of terrain rather than as whichever squares the pixels happen to fall on.
+    ctx.imageSmoothingEnabled = v.scale < 1;
     ctx.drawImage(this.#ground, range.x0, range.y0, range.x1 - range.x0, range.y1 - range.y0, px, py, (range.x1 - range.x0) * v.scale, (range.y1 - range.y0) * v.scale);
   }
 
@@ -417,6 +419,7 @@ export class MapView {
         const delta = event.deltaMode === 1 ? event.deltaY * 16 : event.deltaY;
         this.viewport.zoomAt(event.clientX - box.left, event.clientY - box.top, Math.exp(-delta * 0.0015));
         this.redraw();
+        this.#events.hover(this.#squareOf(event));
       },
       { passive: false },
     );
