@@ -207,6 +207,31 @@ test("a hostile level name and messages stay text", async () => {
   }
 });
 
+test("the six level files open as the decompiled map text", async () => {
+  const native = join(work, "six");
+  mkdirSync(native, { recursive: true });
+  spawnSync(nativeCompiler, [join(sourceDir, "examples/showcase.txt")], { cwd: native });
+  const names = readdirSync(native).sort();
+  const { page, errors } = await open("/?map=examples/lair1.txt");
+  try {
+    const before = await page.evaluate(() => document.body.dataset.checked);
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
+    await chooser.accept(names.map((name) => join(native, name)));
+    await page.waitForFunction((b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"), { timeout: 60000 }, before);
+    const order = ["Map.kld", "Triggers.kld", "Things.kld", "Players.kld", "Variables.kld", ".kwd"].map((suffix) => names.find((n) => n.endsWith(suffix) && !(suffix === ".kwd" && n.endsWith(".kld"))));
+    const expected = ts.decompile(order.map((name) => ({ name, bytes: new Uint8Array(readFileSync(join(native, name))) })));
+    assert.equal(expected.exact, true);
+    // The lines in view (the editor draws only those): the start of the decompiled text.
+    const shown = await page.$$eval("#text-pane >>> .cm-line", (lines) => lines.slice(0, 20).map((l) => l.textContent));
+    assert.deepEqual(shown, new TextDecoder().decode(expected.text).split("\n").slice(0, 20));
+    assert.match(await page.$eval("#console-output", (e) => e.textContent), /compiles to the same six files/);
+    assert.equal(await page.$eval("#level-name", (e) => e.textContent), "Showcase");
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
 test("keyboard alone: every control is labelled, the canvas takes focus and moves its cursor", async () => {
   const { page, errors } = await open("/?map=examples/lair1.txt");
   try {
