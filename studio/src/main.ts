@@ -116,7 +116,7 @@ class Studio {
     this.#view = new MapView(byId<HTMLCanvasElement>("map"), new Palette(vocabulary.terrains), theme(), {
       hover: (square) => this.#hover(square),
       choose: (square, entity) => this.#choose(square, entity),
-    });
+    }, [vocabulary.creatures, vocabulary.objects, vocabulary.doors, vocabulary.traps].map((list) => list.map((v) => v.name)));
     this.#document.onChecked((checked) => this.#checked(checked));
     this.#document.onAnalysed((analysed) => this.#analysed(analysed));
     this.#wire();

@@ -10,6 +10,7 @@
 import type { Diagnostic } from "tunnelsmith";
 
 import type { Entity, MapModel, Rect } from "../model/map-model";
+import { abbreviations } from "./abbreviations";
 import { Layers, detailAt, pick, squareColour } from "./layers";
 import { Palette, type Rgb, areaOutline, gateOutline, markerEdge, ownerHue } from "./palette";
 import { Viewport, type Square } from "./viewport";
@@ -50,7 +51,11 @@ export class MapView {
   lastFrame = 0;
   #newModel = false;
 
-  constructor(canvas: HTMLCanvasElement, palette: Palette, theme: Theme, events: MapViewEvents) {
+  /** Each creature, object, door and trap kind's two letters, drawn on its mark at high zoom. */
+  readonly #labels: Map<string, string>;
+
+  constructor(canvas: HTMLCanvasElement, palette: Palette, theme: Theme, events: MapViewEvents, kinds: readonly (readonly string[])[] = []) {
+    this.#labels = new Map(kinds.flatMap((names) => [...abbreviations(names)]));
     this.canvas = canvas;
     this.#context = canvas.getContext("2d", { alpha: false })!;
     this.#palette = palette;
@@ -228,6 +233,7 @@ export class MapView {
     for (const entity of model.pointsInRows(range.y0, range.y1)) {
       if (entity.kind !== "heart" && entity.rect.left >= range.x0 && entity.rect.left < range.x1 && this.layers.shows(entity)) visible.push(entity);
     }
+    const labelled = s >= 20;
     for (const kind of order) {
       for (const entity of visible) {
         if (entity.kind !== kind) continue;
@@ -267,8 +273,29 @@ export class MapView {
             ctx.fillRect(px + (s - k) / 2, py + (s - k) / 2, k, k);
           }
         }
+        if (labelled) this.#drawLabel(entity, px, py, s);
       }
     }
+  }
+
+  // The kind's two letters beside its mark: creatures in the disc, objects in the top-left
+  // corner, traps in the bottom-right, doors at the bar's left end.
+  #drawLabel(entity: Entity, px: number, py: number, s: number): void {
+    const label = this.#labels.get(entity.name);
+    if (!label) return;
+    const ctx = this.#context;
+    const size = Math.round(Math.min(s * 0.24, 14));
+    ctx.font = `bold ${size}px system-ui, sans-serif`;
+    ctx.textBaseline = "middle";
+    ctx.textAlign = "center";
+    const at: Record<string, [number, number]> = { creature: [0.5, 0.5], object: [0.2, 0.2], trap: [0.78, 0.8], door: [0.2, 0.5] };
+    const [fx, fy] = at[entity.kind] ?? [0.5, 0.5];
+    ctx.lineWidth = 3;
+    ctx.strokeStyle = "rgba(0,0,0,0.85)";
+    ctx.strokeText(label, px + s * fx, py + s * fy);
+    ctx.fillStyle = "#fff";
+    ctx.fillText(label, px + s * fx, py + s * fy);
+    ctx.textAlign = "start";
   }
 
   // A ring around each heart's centre, wide enough to enclose the squares next to it; never
