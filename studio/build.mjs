@@ -56,6 +56,9 @@ if (options.out) {
     ...common,
     entryPoints: { studio: join(here, "src/main.ts"), worker: join(here, "src/worker/worker.ts") },
     outdir: out,
+    // The page's code in a chunk of its own, which loads while the worker starts.
+    splitting: true,
+    chunkNames: "[name]-[hash]",
     minify: true,
     sourcemap: false,
     plugins: [library],
