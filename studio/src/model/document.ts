@@ -76,6 +76,7 @@ export class MapDocument {
 
   /** A new text: `immediately` checks it now (a map just opened), else after CHECK_DELAY. */
   setText(text: string, immediately = false): void {
+    performance.mark("studio:change");
     this.#text = text;
     ++this.#version;
     this.#changedAt = performance.now();
