@@ -207,6 +207,31 @@ test("a hostile level name and messages stay text", async () => {
   }
 });
 
+test("a fix offered as a button mends the text where the checker said, after text beyond ASCII", async () => {
+  const lair = readFileSync(join(sourceDir, "examples/lair1.txt"), "utf8");
+  // A remark between the grid and MAP_CODES (skipped by the compiler) moves every later byte
+  // offset away from its string index.
+  const remark = "Höhle der Drachen \u{1f409}, ночь\n";
+  const broken = lair.replace("MAP_CODES\n", `${remark}MAP_CODES\n`).replace("\nTRAPS\n", "\nTRAPS  \n");
+  const expected = ts.check(broken).diagnostics.find((d) => d.id === "keyword-with-blanks");
+  assert.ok(expected && expected.fixes.length > 0);
+  const { page, errors } = await open("/?map=examples/lair1.txt");
+  try {
+    await pick(page, "blanks.txt", broken);
+    const item = await page.$(`#problems li[data-id="keyword-with-blanks"]`);
+    assert.equal(await item.evaluate((e) => e.dataset.line), String(expected.line));
+    const before = await page.evaluate(() => document.body.dataset.checked);
+    await (await item.$("button.fix")).click();
+    await page.waitForFunction((b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"), { timeout: 60000 }, before);
+    assert.equal(await page.$eval("#problems", (e) => e.textContent), "No problems: the map compiles without a warning.");
+    const lines = await page.$$eval("#text-pane >>> .cm-line", (all) => all.map((l) => l.textContent));
+    assert.deepEqual(lines.slice(0, 40), lair.replace("MAP_CODES\n", `${remark}MAP_CODES\n`).split("\n").slice(0, 40));
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
 test("the six level files open as the decompiled map text", async () => {
   const native = join(work, "six");
   mkdirSync(native, { recursive: true });
