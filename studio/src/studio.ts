@@ -131,8 +131,19 @@ export class Studio {
   #analysed(analysed: Analysed): void {
     const current = analysed.version === this.#document.version;
     const { model } = analysed;
-    this.#view.setModel(model, this.#fitNext);
-    this.#fitNext = false;
+    // A text whose grid cannot be read (an error above it) keeps the map last drawn in view,
+    // marked as such, rather than emptying the canvas at each keystroke.
+    const readable = model.outline.grid.terrain !== null;
+    const note = byId("map-note");
+    if (readable || this.#fitNext || !this.#view.model) {
+      this.#view.setModel(model, this.#fitNext);
+      this.#fitNext = false;
+      note.hidden = readable;
+      note.textContent = readable ? "" : "The grid could not be read: see Problems.";
+    } else {
+      note.hidden = false;
+      note.textContent = "The grid could not be read: the map as it last was. See Problems.";
+    }
     byId("level-name").textContent = model.outline.levelName;
     document.title = `${model.outline.levelName || this.#document.source} — Tunnelsmith Studio`;
     renderTriggers(byId("triggers"), model, {
@@ -237,8 +248,10 @@ export class Studio {
     say("Building…", true);
     const result = await this.#library.call("compile", this.#document.text);
     const produced = result.files.map((f) => `produced file : ${f.name}`).join("\n");
-    const problems = result.problems.map((p) => `${p.severity}: ${p.message}`).join("\n");
-    this.#showConsole([result.console.trimEnd(), problems, produced].filter((s) => s !== "").join("\n") || "(no output)");
+    // The console holds the compiler's messages; the problems say the same as values, and are
+    // shown only when the console is empty (a failure inside the module).
+    const output = result.console.trimEnd() || result.problems.map((p) => `${p.severity}: ${p.message}`).join("\n");
+    this.#showConsole([output, produced].filter((s) => s !== "").join("\n") || "(no output)");
     if (!result.valid) {
       say("Not built: the compiler rejected the map (see the console).");
       return null;
