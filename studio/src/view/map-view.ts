@@ -178,18 +178,27 @@ export class MapView {
     canvas.width = width;
     canvas.height = height;
     const image = new ImageData(width, height);
-    const pixels = new Uint32Array(image.data.buffer);
-    const colours = new Map<number, number>();
+    // Whole pixels as 32-bit numbers. The loop runs once per version of a map of up to a million
+    // squares, mostly before the engine has optimised it, so it looks colours up in typed arrays
+    // indexed by the code's low two bytes (terrain id and owner), the full code beside to confirm.
+    const pixels = new Int32Array(image.data.buffer);
+    const keys = new Uint32Array(0x10000);
+    const known = new Uint8Array(0x10000);
+    const table = new Int32Array(0x10000);
     const little = new Uint8Array(new Uint32Array([1]).buffer)[0] === 1;
+    const colourOf = (code: number): number => {
+      const [r, g, b] = squareColour(this.#palette, code, this.layers, this.#theme.background);
+      return little ? (255 << 24) | (b << 16) | (g << 8) | r : (r << 24) | (g << 16) | (b << 8) | 255;
+    };
     for (let i = 0; i < terrain.length; ++i) {
       const code = terrain[i]!;
-      let colour = colours.get(code);
-      if (colour === undefined) {
-        const [r, g, b] = squareColour(this.#palette, code, this.layers, this.#theme.background);
-        colour = little ? ((255 << 24) | (b << 16) | (g << 8) | r) >>> 0 : ((r << 24) | (g << 16) | (b << 8) | 255) >>> 0;
-        colours.set(code, colour);
+      const k = code & 0xffff;
+      if (keys[k] !== code || known[k] === 0) {
+        keys[k] = code;
+        known[k] = 1;
+        table[k] = colourOf(code);
       }
-      pixels[i] = colour;
+      pixels[i] = table[k]!;
     }
     canvas.getContext("2d")!.putImageData(image, 0, 0);
     return canvas;
