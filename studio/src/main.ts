@@ -1,5 +1,6 @@
-// Tunnelsmith Studio: starts the worker that holds the library and fetches the first map at
-// once, while the rest of the page's code (./studio) loads, then hands both to the page.
+// Tunnelsmith Studio: starts the two workers that hold the library (one checks, builds and
+// inspects; the other outlines the map for the canvas) and fetches the first map at once, while
+// the rest of the page's code (./studio) loads, then hands them to the page.
 import { byId, el } from "./ui/dom";
 import { fetchMap, type Opened } from "./ui/open";
 import { say } from "./ui/status";
@@ -31,16 +32,18 @@ async function firstMap(): Promise<Opened | null> {
 async function start(): Promise<void> {
   const address = new URLSearchParams(location.search).get("map");
   say(address ? `Loading the library and ${address}…` : "Loading the library…", true);
-  const library = new LibraryClient(new URL("worker.js", import.meta.url));
+  const worker = new URL("worker.js", import.meta.url);
+  const checker = new LibraryClient(worker);
+  const outliner = new LibraryClient(worker);
   const first = firstMap();
   // The page's own code (the editor above all) loads while the worker loads the library.
   const page = import("./studio");
   if (address) void loadExamples();
-  const { version, vocabulary } = await library.call("ready", null);
+  const [{ version, vocabulary }] = await Promise.all([checker.call("ready", null), outliner.call("ready", null)]);
   performance.mark("studio:library-ready");
   byId("version").textContent = `library ${version}`;
   const { Studio } = await page;
-  const studio = new Studio(library, vocabulary);
+  const studio = new Studio(checker, outliner, vocabulary);
   const opened = await first;
   if (opened) await studio.open(opened);
   else say("Open a map text or the six files of a level.");

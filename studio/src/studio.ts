@@ -1,6 +1,6 @@
-// Tunnelsmith Studio's page, once the library is ready: it wires the text pane, the map canvas and the panels to one
-// MapDocument (the text and its latest analysis) and keeps the view state (zoom, layers,
-// selection) in the MapView. The library runs in a worker.
+// Tunnelsmith Studio's page, once the library is ready: it wires the text pane, the map canvas
+// and the panels to one MapDocument (the text and its latest analysis) and keeps the view state
+// (zoom, layers, selection) in the MapView. The library runs in workers.
 import { zipSync } from "fflate";
 import type { Diagnostic, Edit, LevelFile, Vocabulary } from "tunnelsmith";
 
@@ -54,11 +54,12 @@ export class Studio {
   /** The level last built, for Inspect. */
   #built: { version: number; files: LevelFile[] } | null = null;
 
-  constructor(library: LibraryClient, vocabulary: Vocabulary) {
+  /** `library` checks, builds and inspects; `outliner` outlines the map for the canvas. */
+  constructor(library: LibraryClient, outliner: LibraryClient, vocabulary: Vocabulary) {
     this.#library = library;
     for (const { name, value } of vocabulary.terrains) if (!this.#terrainNames.has(value)) this.#terrainNames.set(value, name);
     const players = Object.fromEntries(vocabulary.players.map((p) => [p.name, p.value]));
-    this.#document = new MapDocument(library, players);
+    this.#document = new MapDocument(library, outliner, players);
     this.#editor = new MapEditor(byId("text-pane"), "editor.css", vocabulary, {
       changed: (text) => {
         this.#document.setText(text);

@@ -1,13 +1,18 @@
 // The open map. Its text is the one source of truth: everything else here is an analysis of one
-// version of that text, made by the worker a moment after each change: first the checker's
-// diagnostics (quick, for the text pane and the problem list), then the outline and the map
-// model derived from it (for the canvas and the trigger panel), which on a map with hundreds of
-// thousands of entries takes longer. Whoever shows the map listens; whoever changes it calls
-// setText. View state (zoom, layers, selection) lives elsewhere.
+// version of that text, made a moment after each change by two workers that each hold the
+// library: the checker's diagnostics (quick, for the text pane and the problem list) and the
+// outline, from which the map model is derived (for the canvas and the trigger panel). On a map
+// with hundreds of thousands of entries the outline takes seconds; in its own worker it never
+// holds up the diagnostics of the next change. The outline of a version starts once its
+// diagnostics are out, so that the two do not share the processor while the designer waits for
+// the diagnostics; each worker then takes the latest text whenever it is free, and a map model is
+// made when both have read the same version. Whoever shows the map
+// listens; whoever changes it calls setText. View state (zoom, layers, selection) lives elsewhere.
 import type { CheckResult } from "tunnelsmith";
 
 import type { LibraryClient } from "../worker/client";
 import { ByteIndex } from "../text/bytes";
+import type { PackedOutline } from "./entries";
 import { MapModel, type Players } from "./map-model";
 
 export interface Checked {
@@ -29,7 +34,8 @@ export interface Analysed extends Checked {
 export const CHECK_DELAY = 10;
 
 export class MapDocument {
-  readonly #library: LibraryClient;
+  readonly #checker: LibraryClient;
+  readonly #outliner: LibraryClient;
   readonly #players: Players;
   readonly #checkedListeners: ((checked: Checked) => void)[] = [];
   readonly #analysedListeners: ((analysed: Analysed) => void)[] = [];
@@ -37,14 +43,22 @@ export class MapDocument {
   #version = 0;
   #changedAt = 0;
   #timer: ReturnType<typeof setTimeout> | null = null;
-  #running = false;
+  #checking = false;
+  #outlining = false;
+  /** The versions each worker last read. */
+  #checkedVersion = 0;
+  #outlinedVersion = 0;
+  /** Results waiting for their other half, by version. */
+  readonly #checks = new Map<number, Checked>();
+  readonly #outlines = new Map<number, { outline: PackedOutline; time: number }>();
   #checked: Checked | null = null;
   #analysed: Analysed | null = null;
   /** Where the map came from, for the page's title and messages. */
   source = "";
 
-  constructor(library: LibraryClient, players: Players) {
-    this.#library = library;
+  constructor(checker: LibraryClient, outliner: LibraryClient, players: Players) {
+    this.#checker = checker;
+    this.#outliner = outliner;
     this.#players = players;
   }
 
@@ -74,41 +88,68 @@ export class MapDocument {
     this.#analysedListeners.push(listener);
   }
 
-  /** A new text: `immediately` checks it now (a map just opened), else after CHECK_DELAY. */
+  /** A new text: `immediately` reads it now (a map just opened), else after CHECK_DELAY. */
   setText(text: string, immediately = false): void {
     performance.mark("studio:change");
     this.#text = text;
     ++this.#version;
     this.#changedAt = performance.now();
     if (this.#timer !== null) clearTimeout(this.#timer);
-    this.#timer = setTimeout(() => void this.#analyse(), immediately ? 0 : CHECK_DELAY);
+    this.#timer = setTimeout(() => {
+      this.#timer = null;
+      void this.#check();
+    }, immediately ? 0 : CHECK_DELAY);
   }
 
-  // One analysis at a time: a change while one runs waits for it, then the latest text is read.
-  // The outline of a text that changed while it was being checked is not made.
-  async #analyse(): Promise<void> {
-    this.#timer = null;
-    if (this.#running) return;
-    this.#running = true;
-    const version = this.#version;
-    const text = this.#text;
-    const changedAt = this.#changedAt;
+  async #check(): Promise<void> {
+    if (this.#checking) return;
+    this.#checking = true;
     try {
-      performance.mark("studio:check-sent");
-      const { check, milliseconds: checkTime } = await this.#library.call("check", text);
-      performance.mark("studio:check-received");
-      const checked: Checked = { version, text, bytes: new ByteIndex(text), check, latency: performance.now() - changedAt, checkTime };
-      this.#checked = checked;
-      for (const listener of this.#checkedListeners) listener(checked);
-      if (this.#version !== version) return;
-      const { outline, milliseconds: outlineTime } = await this.#library.call("outline", text);
-      const model = new MapModel(outline, check, text, checked.bytes, this.#players);
-      const analysed: Analysed = { ...checked, model, outlineTime };
-      this.#analysed = analysed;
-      for (const listener of this.#analysedListeners) listener(analysed);
+      while (this.#checkedVersion !== this.#version) {
+        const version = this.#version;
+        const text = this.#text;
+        const changedAt = this.#changedAt;
+        performance.mark("studio:check-sent");
+        const { check, milliseconds } = await this.#checker.call("check", text);
+        performance.mark("studio:check-received");
+        this.#checkedVersion = version;
+        const checked: Checked = { version, text, bytes: new ByteIndex(text), check, latency: performance.now() - changedAt, checkTime: milliseconds };
+        this.#checked = checked;
+        this.#checks.set(version, checked);
+        for (const listener of this.#checkedListeners) listener(checked);
+        this.#pair(version);
+        void this.#outline();
+      }
     } finally {
-      this.#running = false;
-      if (this.#version !== version && this.#timer === null) void this.#analyse();
+      this.#checking = false;
     }
+  }
+
+  async #outline(): Promise<void> {
+    if (this.#outlining) return;
+    this.#outlining = true;
+    try {
+      while (this.#outlinedVersion !== this.#version) {
+        const version = this.#version;
+        const { outline, milliseconds } = await this.#outliner.call("outline", this.#text);
+        this.#outlinedVersion = version;
+        this.#outlines.set(version, { outline, time: milliseconds });
+        this.#pair(version);
+      }
+    } finally {
+      this.#outlining = false;
+    }
+  }
+
+  // Both halves of one version: its map model. Halves of older versions are dropped.
+  #pair(version: number): void {
+    const checked = this.#checks.get(version);
+    const outlined = this.#outlines.get(version);
+    if (!checked || !outlined || (this.#analysed !== null && this.#analysed.version >= version)) return;
+    for (const map of [this.#checks, this.#outlines]) for (const v of map.keys()) if (v <= version) map.delete(v);
+    const model = new MapModel(outlined.outline, checked.check, checked.text, checked.bytes, this.#players);
+    const analysed: Analysed = { ...checked, model, outlineTime: outlined.time };
+    this.#analysed = analysed;
+    for (const listener of this.#analysedListeners) listener(analysed);
   }
 }

@@ -84,6 +84,10 @@ export class MapModel {
   readonly bands: Band[] = [];
   /** Entity of each outline entry that has one. */
   readonly #entityOfEntry = new Map<number, number>();
+  /** The heart centres, and each trigger action by the place ("G 2", "A 1") and band it releases. */
+  readonly hearts: Entity[] = [];
+  readonly #releasesAt = new Map<string, { trigger: Trigger; action: Action }[]>();
+  readonly #releasesOf = new Map<number, { trigger: Trigger; action: Action }[]>();
 
   constructor(outline: PackedOutline, check: CheckResult, text: string, bytes: ByteIndex, players: Players = defaultPlayers) {
     this.outline = outline;
@@ -92,6 +96,18 @@ export class MapModel {
     this.text = text;
     this.bytes = bytes;
     for (let i = 0; i < this.entries.length; ++i) this.#read(i, players);
+    for (const trigger of this.triggers) {
+      for (const action of trigger.actions) {
+        if (!action.release) continue;
+        const place = `${action.release.switch} ${action.release.location}`;
+        const at = this.#releasesAt.get(place) ?? [];
+        at.push({ trigger, action });
+        this.#releasesAt.set(place, at);
+        const of = this.#releasesOf.get(action.release.band) ?? [];
+        of.push({ trigger, action });
+        this.#releasesOf.set(action.release.band, of);
+      }
+    }
   }
 
   get width(): number {
@@ -198,22 +214,12 @@ export class MapModel {
 
   /** Where a band is released, from the triggers: each action with its trigger. */
   releasesOf(band: number): { trigger: Trigger; action: Action }[] {
-    const found: { trigger: Trigger; action: Action }[] = [];
-    for (const trigger of this.triggers) {
-      for (const action of trigger.actions) if (action.release?.band === band) found.push({ trigger, action });
-    }
-    return found;
+    return this.#releasesOf.get(band) ?? [];
   }
 
   /** The releases at a gate ("G") or area ("A"). */
   releasesAt(kind: "G" | "A", location: number): { trigger: Trigger; action: Action }[] {
-    const found: { trigger: Trigger; action: Action }[] = [];
-    for (const trigger of this.triggers) {
-      for (const action of trigger.actions) {
-        if (action.release?.switch === kind && action.release.location === location) found.push({ trigger, action });
-      }
-    }
-    return found;
+    return this.#releasesAt.get(`${kind} ${location}`) ?? [];
   }
 
   gate(number: number): Entity | null {
@@ -225,12 +231,11 @@ export class MapModel {
   }
 
   #region(kind: EntityKind, number: number): Entity | null {
-    for (const i of this.regions) {
-      const e = this.entities[i]!;
-      if (e.kind === kind && e.number === number) return e;
-    }
-    return null;
+    const i = this.#regionByNumber.get(`${kind} ${number}`);
+    return i === undefined ? null : this.entities[i]!;
   }
+
+  readonly #regionByNumber = new Map<string, number>();
 
   #read(index: number, players: Players): void {
     const section = this.entries.section(index);
@@ -325,6 +330,7 @@ export class MapModel {
   }
 
   #addPoint(entity: Entity): void {
+    if (entity.kind === "heart") this.hearts.push(entity);
     const i = this.entities.push(entity) - 1;
     this.#entityOfEntry.set(entity.entry, i);
     const row = this.#byRow.get(entity.rect.top);
@@ -336,6 +342,7 @@ export class MapModel {
     const i = this.entities.push(entity) - 1;
     this.#entityOfEntry.set(entity.entry, i);
     this.regions.push(i);
+    if (!this.#regionByNumber.has(`${entity.kind} ${entity.number}`)) this.#regionByNumber.set(`${entity.kind} ${entity.number}`, i);
   }
 }
 

@@ -6,6 +6,22 @@ import type { CheckResult, Diagnostic, Edit, Inspection, LevelFile } from "tunne
 import type { Action, MapModel, Trigger } from "../model/map-model";
 import { el, fill } from "./dom";
 
+/** Items shown at first in a long list, and added by each press of its "Show more" button. */
+export const LIST_STEP = 500;
+
+/** Appends `items` to `list` a step at a time, with a button for the next step. */
+function appendInSteps<T>(list: HTMLElement, items: readonly T[], make: (item: T) => HTMLElement, from = 0): void {
+  const end = Math.min(items.length, from + LIST_STEP);
+  for (let i = from; i < end; ++i) list.append(make(items[i]!));
+  if (end >= items.length) return;
+  const more: HTMLElement = el(
+    "li",
+    { class: "more" },
+    el("button", { type: "button", onclick: () => { more.remove(); appendInSteps(list, items, make, end); } }, `Show ${Math.min(LIST_STEP, items.length - end)} more of ${items.length - end}`),
+  );
+  list.append(more);
+}
+
 export interface ProblemEvents {
   show(diagnostic: Diagnostic): void;
   fix(diagnostic: Diagnostic, edits: Edit[]): void;
@@ -19,10 +35,9 @@ export function renderProblems(container: HTMLElement, check: CheckResult, event
     return;
   }
   const list = el("ul", { class: "problems", "aria-label": "Problems" });
-  for (const d of diagnostics) {
+  appendInSteps(list, diagnostics, (d) => {
     const fixes = [...(d.fixes.length > 0 ? [{ label: "Apply fix", edits: d.fixes }] : []), ...d.suggestions.map((s) => ({ label: `Use ${s.replacement === "" ? "nothing" : s.replacement}`, edits: [s] }))];
-    list.append(
-      el(
+    return el(
         "li",
         { class: `problem ${d.severity}`, "data-line": d.line, "data-id": d.id },
         el(
@@ -37,9 +52,8 @@ export function renderProblems(container: HTMLElement, check: CheckResult, event
         ),
         d.notes.length > 0 ? el("ul", { class: "notes" }, ...d.notes.map((n) => el("li", {}, `note (${n.line}:${n.column}): ${n.message}`))) : null,
         ...fixes.map((f) => el("button", { class: "fix", type: "button", onclick: () => events.fix(d, f.edits) }, f.label)),
-      ),
-    );
-  }
+      );
+  });
   for (const p of problems) list.append(el("li", { class: `problem ${p.severity}` }, p.message));
   fill(container, list);
 }
@@ -86,8 +100,7 @@ export function renderTriggers(container: HTMLElement, model: MapModel, events: 
     return;
   }
   const list = el("ol", { class: "triggers", "aria-label": "Triggers" });
-  for (const trigger of model.triggers) {
-    list.append(
+  appendInSteps(list, model.triggers, (trigger) =>
       el(
         "li",
         {},
@@ -101,8 +114,7 @@ export function renderTriggers(container: HTMLElement, model: MapModel, events: 
           trigger.actions.length === 0 ? el("li", { class: "empty" }, "no actions") : null,
         ),
       ),
-    );
-  }
+  );
   fill(container, list);
 }
 

@@ -312,8 +312,7 @@ export class MapView {
   #drawHearts(model: MapModel): void {
     const ctx = this.#context;
     const s = this.viewport.scale;
-    for (const entity of model.entities) {
-      if (entity.kind !== "heart") continue;
+    for (const entity of model.hearts) {
       const { px, py } = this.viewport.toCanvas(entity.rect.left + 0.5, entity.rect.top + 0.5);
       const radius = Math.max(1.45 * s, 6);
       const thickness = Math.max(2, s / 5);
@@ -332,7 +331,10 @@ export class MapView {
   #drawRegions(model: MapModel, labels: boolean): void {
     const ctx = this.#context;
     const s = this.viewport.scale;
-    const regions = model.regions.map((i) => model.entities[i]!).filter((e) => this.layers.shows(e));
+    const range = this.viewport.visible(model.width, model.height);
+    const regions = model.regions
+      .map((i) => model.entities[i]!)
+      .filter((e) => this.layers.shows(e) && e.rect.right >= range.x0 - 1 && e.rect.left <= range.x1 && e.rect.bottom >= range.y0 - 1 && e.rect.top <= range.y1);
     const line = s < 8 ? 1.5 : Math.max(2, s / 6);
     for (const e of regions) {
       const r = this.#rectOnCanvas(e.rect);
