@@ -3,10 +3,10 @@
 // library: the checker's diagnostics (quick, for the text pane and the problem list) and the
 // outline, from which the map model is derived (for the canvas and the trigger panel). On a map
 // with hundreds of thousands of entries the outline takes seconds; in its own worker it never
-// holds up the diagnostics of the next change. The outline of a version starts once its
-// diagnostics are out, so that the two do not share the processor while the designer waits for
-// the diagnostics; each worker then takes the latest text whenever it is free, and a map model is
-// made when both have read the same version. Whoever shows the map
+// holds up the diagnostics of the next change. The checker takes the latest text whenever it is
+// free; the outliner the latest text whose diagnostics are out, so that the two do not share the
+// processor while the designer waits for the diagnostics. A map model is made from the two
+// halves of one version. Whoever shows the map
 // listens; whoever changes it calls setText. View state (zoom, layers, selection) lives elsewhere.
 import type { CheckResult } from "tunnelsmith";
 
@@ -125,13 +125,14 @@ export class MapDocument {
     }
   }
 
+  // Outlines the latest text whose diagnostics are out (never one the checker has not read).
   async #outline(): Promise<void> {
     if (this.#outlining) return;
     this.#outlining = true;
     try {
-      while (this.#outlinedVersion !== this.#version) {
-        const version = this.#version;
-        const { outline, milliseconds } = await this.#outliner.call("outline", this.#text);
+      while (this.#checked !== null && this.#outlinedVersion !== this.#checked.version) {
+        const { version, text } = this.#checked;
+        const { outline, milliseconds } = await this.#outliner.call("outline", text);
         this.#outlinedVersion = version;
         this.#outlines.set(version, { outline, time: milliseconds });
         this.#pair(version);
