@@ -11,14 +11,18 @@ import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { parseArgs } from "node:util";
 
-
 const here = dirname(fileURLToPath(import.meta.url));
 const esbuild = await import("esbuild").catch(() => {
   console.error(`build.mjs: esbuild is missing from ${join(here, "node_modules")}: run scripts/install-deps wasm`);
   process.exit(1);
 });
 const { values: options } = parseArgs({
-  options: { out: { type: "string" }, module: { type: "string" }, examples: { type: "string" }, tests: { type: "string" } },
+  options: {
+    out: { type: "string" },
+    module: { type: "string" },
+    examples: { type: "string" },
+    tests: { type: "string" },
+  },
 });
 
 // The library is loaded beside the scripts, never bundled: its glue finds its .wasm file there.
@@ -44,11 +48,19 @@ if (options.tests) {
     plugins: [library],
   });
   // The palette for the browser tests, which compare the canvas's pixels with it.
-  await esbuild.build({ ...common, entryPoints: { palette: join(here, "src/view/palette.ts") }, outdir: join(options.tests, "lib"), outExtension: { ".js": ".mjs" }, platform: "node" });
+  await esbuild.build({
+    ...common,
+    entryPoints: { palette: join(here, "src/view/palette.ts") },
+    outdir: join(options.tests, "lib"),
+    outExtension: { ".js": ".mjs" },
+    platform: "node",
+  });
 }
 if (options.out) {
   for (const name of ["module", "examples"]) if (!options[name]) throw new Error(`build.mjs: --${name} is missing`);
-  execFileSync(process.execPath, [join(here, "node_modules/typescript/bin/tsc"), "--noEmit", "-p", here], { stdio: "inherit" });
+  execFileSync(process.execPath, [join(here, "node_modules/typescript/bin/tsc"), "--noEmit", "-p", here], {
+    stdio: "inherit",
+  });
   const out = options.out;
   rmSync(out, { recursive: true, force: true });
   mkdirSync(join(out, "examples"), { recursive: true });
@@ -63,9 +75,13 @@ if (options.out) {
     sourcemap: false,
     plugins: [library],
   });
-  for (const name of ["index.html", "studio.css", "editor.css", "favicon.svg"]) copyFileSync(join(here, "static", name), join(out, name));
-  for (const name of ["tunnelsmith.mjs", "tunnelsmith-core.mjs", "tunnelsmith-core.wasm"]) copyFileSync(join(options.module, name), join(out, name));
-  const examples = readdirSync(options.examples).filter((name) => name.endsWith(".txt")).sort();
+  for (const name of ["index.html", "studio.css", "editor.css", "favicon.svg"])
+    copyFileSync(join(here, "static", name), join(out, name));
+  for (const name of ["tunnelsmith.mjs", "tunnelsmith-core.mjs", "tunnelsmith-core.wasm"])
+    copyFileSync(join(options.module, name), join(out, name));
+  const examples = readdirSync(options.examples)
+    .filter((name) => name.endsWith(".txt"))
+    .sort();
   for (const name of examples) copyFileSync(join(options.examples, name), join(out, "examples", name));
   writeFileSync(join(out, "examples/index.json"), JSON.stringify(examples));
 }

@@ -70,7 +70,10 @@ export function serveFolder(folder, port = 0) {
 }
 
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
-  const { values, positionals } = parseArgs({ options: { port: { type: "string", default: "0" } }, allowPositionals: true });
+  const { values, positionals } = parseArgs({
+    options: { port: { type: "string", default: "0" } },
+    allowPositionals: true,
+  });
   if (positionals.length !== 1) {
     console.error("usage: node serve.mjs FOLDER [--port N]");
     process.exit(2);

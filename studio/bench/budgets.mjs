@@ -28,10 +28,19 @@ const maps = {
   BenchGui: ["--gui", "--width", "499", "--height", "1000"],
   BenchLists: ["--width", "200", "--height", "200", "--entries", "200000", "--triggers", "65535"],
 };
-for (const [name, args] of Object.entries(maps)) execFileSync(mapgen, ["--name", name, ...args, join(site, "bench", `${name}.txt`)]);
+for (const [name, args] of Object.entries(maps))
+  execFileSync(mapgen, ["--name", name, ...args, join(site, "bench", `${name}.txt`)]);
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
-const frame = (page) => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(() => resolve(Number(document.getElementById("map").dataset.frame))))));
+const frame = (page) =>
+  page.evaluate(
+    () =>
+      new Promise((resolve) =>
+        requestAnimationFrame(() =>
+          requestAnimationFrame(() => resolve(Number(document.getElementById("map").dataset.frame))),
+        ),
+      ),
+  );
 
 // Size: everything the page loads, gzipped one file at a time as a web server sends them.
 let gzipped = 0;
@@ -54,7 +63,9 @@ try {
       times.push(await page.evaluate(() => performance.getEntriesByName("studio:map-drawn")[0].startTime));
       await page.close();
     }
-    console.log(`${name}: opened and first drawn in ${Math.min(...times).toFixed(0)} ms (median ${median(times).toFixed(0)}; budget 1500)`);
+    console.log(
+      `${name}: opened and first drawn in ${Math.min(...times).toFixed(0)} ms (median ${median(times).toFixed(0)}; budget 1500)`,
+    );
   }
 
   // Pan and zoom steps on the 999 x 1000 map: the drawing time of each frame, at the whole map
@@ -91,7 +102,9 @@ try {
       await page.mouse.wheel({ deltaY: i % 2 === 0 ? -60 : 60 });
       zooms.push(await frame(page));
     }
-    console.log(`BenchText at ${scale.toFixed(2)} px a square: pan step ${median(pans).toFixed(2)} ms (worst ${Math.max(...pans).toFixed(2)}), zoom step ${median(zooms).toFixed(2)} ms (worst ${Math.max(...zooms).toFixed(2)}); budget 16`);
+    console.log(
+      `BenchText at ${scale.toFixed(2)} px a square: pan step ${median(pans).toFixed(2)} ms (worst ${Math.max(...pans).toFixed(2)}), zoom step ${median(zooms).toFixed(2)} ms (worst ${Math.max(...zooms).toFixed(2)}); budget 16`,
+    );
   }
   await page.close();
 
@@ -121,7 +134,9 @@ try {
       // Let the outline of this version finish before the next key, as a designer's pause would.
       await checked(edit, 120000);
     }
-    console.log(`${name}: edit to diagnostics ${median(latencies).toFixed(0)} ms (worst ${Math.max(...latencies).toFixed(0)}; the checker's share ${median(worker).toFixed(0)} ms; budget 100)`);
+    console.log(
+      `${name}: edit to diagnostics ${median(latencies).toFixed(0)} ms (worst ${Math.max(...latencies).toFixed(0)}; the checker's share ${median(worker).toFixed(0)} ms; budget 100)`,
+    );
     await edit.close();
   }
 } finally {

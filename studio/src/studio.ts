@@ -18,7 +18,6 @@ import { Palette, type Rgb } from "./view/palette";
 import type { Square } from "./view/viewport";
 import type { LibraryClient } from "./worker/client";
 
-
 function theme(): Theme {
   const style = getComputedStyle(document.documentElement);
   const rgb = (name: string): Rgb => {
@@ -57,7 +56,8 @@ export class Studio {
   /** `library` checks, builds and inspects; `outliner` outlines the map for the canvas. */
   constructor(library: LibraryClient, outliner: LibraryClient, vocabulary: Vocabulary) {
     this.#library = library;
-    for (const { name, value } of vocabulary.terrains) if (!this.#terrainNames.has(value)) this.#terrainNames.set(value, name);
+    for (const { name, value } of vocabulary.terrains)
+      if (!this.#terrainNames.has(value)) this.#terrainNames.set(value, name);
     const players = Object.fromEntries(vocabulary.players.map((p) => [p.name, p.value]));
     this.#document = new MapDocument(library, outliner, players);
     this.#editor = new MapEditor(byId("text-pane"), "editor.css", vocabulary, {
@@ -68,10 +68,18 @@ export class Studio {
       cursor: (index) => this.#cursorMoved(index),
       fix: (diagnostic, edits) => this.#applyFix(diagnostic, edits),
     });
-    this.#view = new MapView(byId<HTMLCanvasElement>("map"), new Palette(vocabulary.terrains), theme(), {
-      hover: (square) => this.#hover(square),
-      choose: (square, entity) => this.#choose(square, entity),
-    }, [vocabulary.creatures, vocabulary.objects, vocabulary.doors, vocabulary.traps].map((list) => list.map((v) => v.name)));
+    this.#view = new MapView(
+      byId<HTMLCanvasElement>("map"),
+      new Palette(vocabulary.terrains),
+      theme(),
+      {
+        hover: (square) => this.#hover(square),
+        choose: (square, entity) => this.#choose(square, entity),
+      },
+      [vocabulary.creatures, vocabulary.objects, vocabulary.doors, vocabulary.traps].map((list) =>
+        list.map((v) => v.name),
+      ),
+    );
     this.#document.onChecked((checked) => this.#checked(checked));
     this.#document.onAnalysed((analysed) => this.#analysed(analysed));
     this.#wire();
@@ -94,7 +102,9 @@ export class Studio {
       say(`Decompiling ${opened.name}…`, true);
       const result = await this.#library.call("decompile", opened.files);
       text = result.text;
-      const findings = result.problems.map((p) => `${opened.files[p.file]?.name ?? p.file} at ${p.offset}: ${p.message}`);
+      const findings = result.problems.map(
+        (p) => `${opened.files[p.file]?.name ?? p.file} at ${p.offset}: ${p.message}`,
+      );
       this.#showConsole(
         `Decompiled ${opened.name}: ${result.exact ? "the text compiles to the same six files" : "the text does not give back the same six files"}${result.damaged ? " (a file is damaged)" : ""}\n${findings.join("\n")}`,
       );
@@ -120,10 +130,16 @@ export class Studio {
     if (checked.version !== this.#document.version) return;
     const { check } = checked;
     this.#editor.showDiagnostics(check.diagnostics ?? [], checked.bytes);
-    renderProblems(byId("problems"), check, { show: (d) => this.#showDiagnostic(d), fix: (d, edits) => this.#applyFix(d, edits) });
+    renderProblems(byId("problems"), check, {
+      show: (d) => this.#showDiagnostic(d),
+      fix: (d, edits) => this.#applyFix(d, edits),
+    });
     byId("problem-count").textContent = String((check.diagnostics ?? []).filter((d) => d.severity !== "note").length);
     const { errors, warnings } = check;
-    say(`${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(checked.checkTime)} ms`, true);
+    say(
+      `${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(checked.checkTime)} ms`,
+      true,
+    );
     document.body.dataset.diagnosed = String(checked.version);
     performance.mark("studio:diagnostics", { detail: { version: checked.version, check: checked.checkTime } });
   }
@@ -149,18 +165,32 @@ export class Studio {
     document.title = `${model.outline.levelName || this.#document.source} — Tunnelsmith Studio`;
     renderTriggers(byId("triggers"), model, {
       showTrigger: (trigger) => {
-        this.#select(trigger.span, trigger.word === "TRIGGER_CONTROL_AREA" ? this.#rectsOf(model.area(Number(trigger.operands[1]))) : [], true);
+        this.#select(
+          trigger.span,
+          trigger.word === "TRIGGER_CONTROL_AREA" ? this.#rectsOf(model.area(Number(trigger.operands[1]))) : [],
+          true,
+        );
         this.#hoverText([`${trigger.word} ${trigger.operands.join(" ")}: fires ${conditionText(trigger)}`]);
       },
       showAction: (trigger, action) => {
-        const place = action.release ? (action.release.switch === "G" ? model.gate(action.release.location) : model.area(action.release.location)) : action.destroys !== null ? model.gate(action.destroys) : null;
+        const place = action.release
+          ? action.release.switch === "G"
+            ? model.gate(action.release.location)
+            : model.area(action.release.location)
+          : action.destroys !== null
+            ? model.gate(action.destroys)
+            : null;
         this.#select(action.span, this.#rectsOf(place), true);
-        this.#hoverText([`${action.word} ${action.operands.join(" ")}: ${actionText(model, action)}, ${conditionText(trigger)}`]);
+        this.#hoverText([
+          `${action.word} ${action.operands.join(" ")}: ${actionText(model, action)}, ${conditionText(trigger)}`,
+        ]);
       },
     });
     if (current) {
       const { errors, warnings } = model.check;
-      say(`${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(analysed.checkTime)} ms, outlined in ${Math.round(analysed.outlineTime)} ms`);
+      say(
+        `${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(analysed.checkTime)} ms, outlined in ${Math.round(analysed.outlineTime)} ms`,
+      );
       document.body.dataset.checked = String(analysed.version);
       this.#cursorMoved(this.#editor.view.state.selection.main.head);
     }
@@ -203,7 +233,12 @@ export class Studio {
     const model = this.#view.model;
     if (!model) return;
     const span = entity ? model.entries.span(entity.entry) : model.squareSpan(square.x, square.y);
-    if (span) this.#select(span, entity ? [entity.rect] : [{ left: square.x, top: square.y, right: square.x, bottom: square.y }], false);
+    if (span)
+      this.#select(
+        span,
+        entity ? [entity.rect] : [{ left: square.x, top: square.y, right: square.x, bottom: square.y }],
+        false,
+      );
   }
 
   #hover(square: Square | null): void {
@@ -233,7 +268,11 @@ export class Studio {
       say("The map changed since it was checked: try the fix again in a moment.");
       return;
     }
-    const changes = edits.map((e) => ({ from: latest.bytes.toIndex(e.start), to: latest.bytes.toIndex(e.end), insert: e.replacement }));
+    const changes = edits.map((e) => ({
+      from: latest.bytes.toIndex(e.start),
+      to: latest.bytes.toIndex(e.end),
+      insert: e.replacement,
+    }));
     this.#editor.view.dispatch({ changes, userEvent: "input.fix" });
   }
 
@@ -351,4 +390,3 @@ export class Studio {
     });
   }
 }
-

@@ -64,5 +64,8 @@ export async function openBrowser(folder, { colorScheme = "light", width = 1400,
 
 /** Waits until the page has checked the current text (after opening or editing a map). */
 export async function checked(page, timeout = 60000) {
-  await page.waitForFunction(() => document.body.dataset.checked !== undefined && !document.body.hasAttribute("data-busy"), { timeout });
+  await page.waitForFunction(
+    () => document.body.dataset.checked !== undefined && !document.body.hasAttribute("data-busy"),
+    { timeout },
+  );
 }

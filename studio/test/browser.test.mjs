@@ -31,7 +31,9 @@ const vocabulary = ts.vocabulary();
 const palette = new Palette(vocabulary.terrains);
 const terrainName = new Map();
 for (const { name, value } of vocabulary.terrains) if (!terrainName.has(value)) terrainName.set(value, name);
-const examples = readdirSync(join(sourceDir, "examples")).filter((n) => n.endsWith(".txt")).sort();
+const examples = readdirSync(join(sourceDir, "examples"))
+  .filter((n) => n.endsWith(".txt"))
+  .sort();
 
 let session;
 let work;
@@ -61,7 +63,11 @@ async function pick(page, name, text) {
   const before = await page.evaluate(() => document.body.dataset.checked);
   const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
   await chooser.accept([path]);
-  await page.waitForFunction((b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"), { timeout: 60000 }, before);
+  await page.waitForFunction(
+    (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
+    { timeout: 60000 },
+    before,
+  );
 }
 
 /** The canvas point at the centre of a square, in page coordinates and in canvas pixels. */
@@ -85,7 +91,12 @@ async function pixel(page, px, py) {
     (px, py) => {
       const canvas = document.getElementById("map");
       const ratio = canvas.width / canvas.getBoundingClientRect().width;
-      return Array.from(canvas.getContext("2d").getImageData(Math.floor(px * ratio), Math.floor(py * ratio), 1, 1).data.slice(0, 3));
+      return Array.from(
+        canvas
+          .getContext("2d")
+          .getImageData(Math.floor(px * ratio), Math.floor(py * ratio), 1, 1)
+          .data.slice(0, 3),
+      );
     },
     px,
     py,
@@ -117,21 +128,35 @@ for (const example of examples) {
     try {
       assert.deepEqual(errors, [], "no console error");
       const origin = session.origin;
-      assert.deepEqual(requests.filter((url) => !url.startsWith(`${origin}/`) && !url.startsWith("data:")), [], "no request beyond the page's own files");
+      assert.deepEqual(
+        requests.filter((url) => !url.startsWith(`${origin}/`) && !url.startsWith("data:")),
+        [],
+        "no request beyond the page's own files",
+      );
       assert.equal(await page.$eval("#level-name", (e) => e.textContent), outline.levelName);
 
       // Terrain and ownership alone: a square's centre pixel is its terrain's colour. The squares:
       // the first heart centre (or the middle) and the top-left one.
       await setLayers(page, ["terrain", "ownership"]);
-      const heart = outline.entries.find((e) => e.section === "HEARTS_AND_GOLD" && e.square)?.square ?? { x: width >> 1, y: height >> 1 };
+      const heart = outline.entries.find((e) => e.section === "HEARTS_AND_GOLD" && e.square)?.square ?? {
+        x: width >> 1,
+        y: height >> 1,
+      };
       for (const square of [heart, { x: 0, y: 0 }, { x: width - 1, y: height - 1 }]) {
         const code = terrain[square.y * width + square.x];
         const point = await squarePoint(page, square.x, square.y);
-        assert.deepEqual(await pixel(page, point.px, point.py), [...palette.look(code).fill], `${example}: the colour of (${square.x}, ${square.y})`);
+        assert.deepEqual(
+          await pixel(page, point.px, point.py),
+          [...palette.look(code).fill],
+          `${example}: the colour of (${square.x}, ${square.y})`,
+        );
         await page.mouse.move(point.pageX, point.pageY);
         const hover = await hoverText(page);
         assert.ok(hover.startsWith(`(${square.x}, ${square.y})`), hover);
-        assert.ok(hover.includes(terrainName.get(code)), `${example}: hovering (${square.x}, ${square.y}) names ${terrainName.get(code)}: ${hover}`);
+        assert.ok(
+          hover.includes(terrainName.get(code)),
+          `${example}: hovering (${square.x}, ${square.y}) names ${terrainName.get(code)}: ${hover}`,
+        );
       }
 
       // Build level: the zip holds the native compiler's six files.
@@ -141,8 +166,11 @@ for (const example of examples) {
       await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
       await page.click("#build");
       const zipName = `${outline.levelName}.zip`;
-      await page.waitForFunction(() => /^Built /.test(document.getElementById("status-text").textContent), { timeout: 60000 });
-      for (let i = 0; i < 200 && !existsSync(join(downloads, zipName)); ++i) await new Promise((r) => setTimeout(r, 50));
+      await page.waitForFunction(() => /^Built /.test(document.getElementById("status-text").textContent), {
+        timeout: 60000,
+      });
+      for (let i = 0; i < 200 && !existsSync(join(downloads, zipName)); ++i)
+        await new Promise((r) => setTimeout(r, 50));
       const zipped = unzipSync(new Uint8Array(readFileSync(join(downloads, zipName))));
       const native = join(work, example, "native");
       mkdirSync(native, { recursive: true });
@@ -150,7 +178,8 @@ for (const example of examples) {
       const expected = readdirSync(native).sort();
       assert.equal(expected.length, 6);
       assert.deepEqual(Object.keys(zipped).sort(), expected);
-      for (const name of expected) assert.ok(Buffer.from(zipped[name]).equals(readFileSync(join(native, name))), `${example}: ${name}`);
+      for (const name of expected)
+        assert.ok(Buffer.from(zipped[name]).equals(readFileSync(join(native, name))), `${example}: ${name}`);
 
       // A broken copy: the first creature moved into solid rock, opened through the file picker.
       const creature = outline.entries.find((e) => e.section === "CREATURES" && e.square);
@@ -160,7 +189,13 @@ for (const example of examples) {
         const target = { x: inRock % width, y: Math.floor(inRock / width) };
         const [xWord, yWord] = ["x", "y"].map((k) => creature.words.find((w) => w.kind === k));
         const bytes = Buffer.from(text);
-        const broken = Buffer.concat([bytes.subarray(0, xWord.start), Buffer.from(`${target.x}`), bytes.subarray(xWord.end, yWord.start), Buffer.from(`${target.y}`), bytes.subarray(yWord.end)]).toString();
+        const broken = Buffer.concat([
+          bytes.subarray(0, xWord.start),
+          Buffer.from(`${target.x}`),
+          bytes.subarray(xWord.end, yWord.start),
+          Buffer.from(`${target.y}`),
+          bytes.subarray(yWord.end),
+        ]).toString();
         const line = lineOf(broken, creature.span.start);
         await pick(page, `broken-${example}`, broken);
         await setLayers(page, ["terrain", "ownership", "diagnostics"]);
@@ -175,9 +210,15 @@ for (const example of examples) {
         await page.mouse.move(point.pageX, point.pageY);
         assert.match(await hoverText(page), new RegExp(`warning \\(line ${line}\\): .*stands inside solid rock`));
         // The mark around the square, in the warning colour (3 pixels wide, 2 outside the square).
-        const warning = await page.evaluate(() => getComputedStyle(document.documentElement).getPropertyValue("--warning").trim());
+        const warning = await page.evaluate(() =>
+          getComputedStyle(document.documentElement).getPropertyValue("--warning").trim(),
+        );
         const mark = await pixel(page, point.px - Math.max(point.scale, 8) / 2 - 2, point.py);
-        assert.equal(`#${mark.map((c) => c.toString(16).padStart(2, "0")).join("")}`, warning, `${example}: the square is marked`);
+        assert.equal(
+          `#${mark.map((c) => c.toString(16).padStart(2, "0")).join("")}`,
+          warning,
+          `${example}: the square is marked`,
+        );
       }
       assert.deepEqual(errors, [], "no console error");
     } finally {
@@ -222,8 +263,15 @@ test("a fix offered as a button mends the text where the checker said, after tex
     assert.equal(await item.evaluate((e) => e.dataset.line), String(expected.line));
     const before = await page.evaluate(() => document.body.dataset.checked);
     await (await item.$("button.fix")).click();
-    await page.waitForFunction((b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"), { timeout: 60000 }, before);
-    assert.equal(await page.$eval("#problems", (e) => e.textContent), "No problems: the map compiles without a warning.");
+    await page.waitForFunction(
+      (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
+      { timeout: 60000 },
+      before,
+    );
+    assert.equal(
+      await page.$eval("#problems", (e) => e.textContent),
+      "No problems: the map compiles without a warning.",
+    );
     const lines = await page.$$eval("#text-pane >>> .cm-line", (all) => all.map((l) => l.textContent));
     assert.deepEqual(lines.slice(0, 40), lair.replace("MAP_CODES\n", `${remark}MAP_CODES\n`).split("\n").slice(0, 40));
     assert.deepEqual(errors, []);
@@ -242,9 +290,17 @@ test("the six level files open as the decompiled map text", async () => {
     const before = await page.evaluate(() => document.body.dataset.checked);
     const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
     await chooser.accept(names.map((name) => join(native, name)));
-    await page.waitForFunction((b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"), { timeout: 60000 }, before);
-    const order = ["Map.kld", "Triggers.kld", "Things.kld", "Players.kld", "Variables.kld", ".kwd"].map((suffix) => names.find((n) => n.endsWith(suffix) && !(suffix === ".kwd" && n.endsWith(".kld"))));
-    const expected = ts.decompile(order.map((name) => ({ name, bytes: new Uint8Array(readFileSync(join(native, name))) })));
+    await page.waitForFunction(
+      (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
+      { timeout: 60000 },
+      before,
+    );
+    const order = ["Map.kld", "Triggers.kld", "Things.kld", "Players.kld", "Variables.kld", ".kwd"].map((suffix) =>
+      names.find((n) => n.endsWith(suffix) && !(suffix === ".kwd" && n.endsWith(".kld"))),
+    );
+    const expected = ts.decompile(
+      order.map((name) => ({ name, bytes: new Uint8Array(readFileSync(join(native, name))) })),
+    );
     assert.equal(expected.exact, true);
     // The lines in view (the editor draws only those): the start of the decompiled text.
     const shown = await page.$$eval("#text-pane >>> .cm-line", (lines) => lines.slice(0, 20).map((l) => l.textContent));
@@ -263,7 +319,8 @@ test("keyboard alone: every control is labelled, the canvas takes focus and move
     const unlabelled = await page.evaluate(() =>
       [...document.querySelectorAll("button, input, select, canvas, [tabindex]")]
         .filter((e) => {
-          const labelled = e.getAttribute("aria-label") || e.getAttribute("aria-labelledby") || (e.labels && e.labels.length > 0);
+          const labelled =
+            e.getAttribute("aria-label") || e.getAttribute("aria-labelledby") || (e.labels && e.labels.length > 0);
           return !labelled && e.textContent.trim() === "";
         })
         .map((e) => e.outerHTML.slice(0, 80)),
@@ -282,7 +339,13 @@ test("keyboard alone: every control is labelled, the canvas takes focus and move
     const moved = (await hoverText(page)).match(/^\((\d+), (\d+)\)/);
     assert.deepEqual([Number(moved[1]), Number(moved[2])], [Number(first[1]) + 1, Number(first[2]) + 1]);
     // Enter on the troll's square selects its line in the text.
-    for (const [key, count] of [["ArrowLeft", 40], ["ArrowUp", 40], ["ArrowRight", 3], ["ArrowDown", 3]]) for (let i = 0; i < count; ++i) await page.keyboard.press(key);
+    for (const [key, count] of [
+      ["ArrowLeft", 40],
+      ["ArrowUp", 40],
+      ["ArrowRight", 3],
+      ["ArrowDown", 3],
+    ])
+      for (let i = 0; i < count; ++i) await page.keyboard.press(key);
     await page.keyboard.press("Enter");
     assert.equal(await page.$eval("#text-pane >>> .cm-activeLine", (e) => e.textContent), "TROLL 3 3 L4 P1");
     assert.deepEqual(errors, []);

@@ -6,7 +6,15 @@ import { defaultKeymap, history, historyKeymap } from "@codemirror/commands";
 import { syntaxHighlighting } from "@codemirror/language";
 import { type Diagnostic as LintDiagnostic, lintGutter, lintKeymap, setDiagnostics } from "@codemirror/lint";
 import { Compartment, EditorSelection, EditorState, type Extension } from "@codemirror/state";
-import { EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap, lineNumbers } from "@codemirror/view";
+import {
+  EditorView,
+  drawSelection,
+  highlightActiveLine,
+  highlightActiveLineGutter,
+  hoverTooltip,
+  keymap,
+  lineNumbers,
+} from "@codemirror/view";
 import type { Diagnostic, Edit, Vocabulary } from "tunnelsmith";
 
 import type { ByteIndex } from "../text/bytes";
@@ -32,9 +40,15 @@ function pageTheme(dark: boolean): Extension {
       ".cm-scroller": { fontFamily: 'ui-monospace, "DejaVu Sans Mono", monospace', fontSize: "13px" },
       ".cm-content": { caretColor: "var(--text)" },
       ".cm-cursor, .cm-dropCursor": { borderLeftColor: "var(--text)" },
-      ".cm-gutters": { backgroundColor: "var(--background)", color: "var(--muted)", borderRight: "1px solid var(--border)" },
+      ".cm-gutters": {
+        backgroundColor: "var(--background)",
+        color: "var(--muted)",
+        borderRight: "1px solid var(--border)",
+      },
       ".cm-activeLine, .cm-activeLineGutter": { backgroundColor: "color-mix(in srgb, var(--accent) 10%, transparent)" },
-      "&.cm-focused > .cm-scroller > .cm-selectionLayer .cm-selectionBackground, .cm-selectionBackground": { backgroundColor: "color-mix(in srgb, var(--accent) 35%, transparent)" },
+      "&.cm-focused > .cm-scroller > .cm-selectionLayer .cm-selectionBackground, .cm-selectionBackground": {
+        backgroundColor: "color-mix(in srgb, var(--accent) 35%, transparent)",
+      },
       ".cm-tooltip": { backgroundColor: "var(--surface)", color: "var(--text)", border: "1px solid var(--border)" },
     },
     { dark },
@@ -129,7 +143,10 @@ export class MapEditor {
   setText(text: string): void {
     this.#quiet = true;
     try {
-      this.view.dispatch({ changes: { from: 0, to: this.view.state.doc.length, insert: text }, selection: { anchor: 0 } });
+      this.view.dispatch({
+        changes: { from: 0, to: this.view.state.doc.length, insert: text },
+        selection: { anchor: 0 },
+      });
     } finally {
       this.#quiet = false;
     }
@@ -140,7 +157,11 @@ export class MapEditor {
     const length = this.view.state.doc.length;
     const from = Math.min(bytes.toIndex(start), length);
     const to = Math.min(bytes.toIndex(end), length);
-    this.view.dispatch({ selection: EditorSelection.single(from, to), scrollIntoView: true, effects: EditorView.scrollIntoView(from, { y: "center" }) });
+    this.view.dispatch({
+      selection: EditorSelection.single(from, to),
+      scrollIntoView: true,
+      effects: EditorView.scrollIntoView(from, { y: "center" }),
+    });
     if (focus) this.view.focus();
   }
 
@@ -158,7 +179,10 @@ export class MapEditor {
         source: d.id,
         message: d.message + notes,
         actions: [...(d.fixes.length > 0 ? [d.fixes] : []), ...d.suggestions.map((s) => [s])].map((edits) => ({
-          name: edits.length === 1 && edits[0]!.replacement !== "" ? `Fix: ${JSON.stringify(edits[0]!.replacement).slice(0, 40)}` : "Fix",
+          name:
+            edits.length === 1 && edits[0]!.replacement !== ""
+              ? `Fix: ${JSON.stringify(edits[0]!.replacement).slice(0, 40)}`
+              : "Fix",
           apply: () => this.#fix(d, edits),
         })),
       };

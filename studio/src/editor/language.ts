@@ -22,7 +22,15 @@ export interface Words {
 
 export function wordsOf(vocabulary: Vocabulary): Words {
   const names = new Set<string>();
-  for (const list of [vocabulary.terrains, vocabulary.creatures, vocabulary.objects, vocabulary.doors, vocabulary.traps, vocabulary.rooms, vocabulary.spells]) {
+  for (const list of [
+    vocabulary.terrains,
+    vocabulary.creatures,
+    vocabulary.objects,
+    vocabulary.doors,
+    vocabulary.traps,
+    vocabulary.rooms,
+    vocabulary.spells,
+  ]) {
     for (const { name } of list) names.add(name);
   }
   return {

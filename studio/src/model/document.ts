@@ -95,10 +95,13 @@ export class MapDocument {
     ++this.#version;
     this.#changedAt = performance.now();
     if (this.#timer !== null) clearTimeout(this.#timer);
-    this.#timer = setTimeout(() => {
-      this.#timer = null;
-      void this.#check();
-    }, immediately ? 0 : CHECK_DELAY);
+    this.#timer = setTimeout(
+      () => {
+        this.#timer = null;
+        void this.#check();
+      },
+      immediately ? 0 : CHECK_DELAY,
+    );
   }
 
   async #check(): Promise<void> {
@@ -113,7 +116,14 @@ export class MapDocument {
         const { check, milliseconds } = await this.#checker.call("check", text);
         performance.mark("studio:check-received");
         this.#checkedVersion = version;
-        const checked: Checked = { version, text, bytes: new ByteIndex(text), check, latency: performance.now() - changedAt, checkTime: milliseconds };
+        const checked: Checked = {
+          version,
+          text,
+          bytes: new ByteIndex(text),
+          check,
+          latency: performance.now() - changedAt,
+          checkTime: milliseconds,
+        };
         this.#checked = checked;
         this.#checks.set(version, checked);
         for (const listener of this.#checkedListeners) listener(checked);

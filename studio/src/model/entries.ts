@@ -3,7 +3,21 @@
 // take the page seconds to receive. Everything else of the outline travels as it is.
 import type { Outline, OutlineSection, SectionName, Span, Square } from "tunnelsmith";
 
-const sectionNames: SectionName[] = ["header", "grid", "MAP_CODES", "THINGS", "CREATURES", "DOORS", "TRAPS", "HEARTS_AND_GOLD", "HERO_BANDS", "AREAS", "HERO_GATES", "TRIGGERS", "SCENARIO_DESCRIPTION"];
+const sectionNames: SectionName[] = [
+  "header",
+  "grid",
+  "MAP_CODES",
+  "THINGS",
+  "CREATURES",
+  "DOORS",
+  "TRAPS",
+  "HEARTS_AND_GOLD",
+  "HERO_BANDS",
+  "AREAS",
+  "HERO_GATES",
+  "TRIGGERS",
+  "SCENARIO_DESCRIPTION",
+];
 
 /** Per entry: section, number, span start and end, square x and y, covers left, top, right, bottom, first word. */
 const FIELDS = 11;

@@ -89,7 +89,13 @@ export class MapModel {
   readonly #releasesAt = new Map<string, { trigger: Trigger; action: Action }[]>();
   readonly #releasesOf = new Map<number, { trigger: Trigger; action: Action }[]>();
 
-  constructor(outline: PackedOutline, check: CheckResult, text: string, bytes: ByteIndex, players: Players = defaultPlayers) {
+  constructor(
+    outline: PackedOutline,
+    check: CheckResult,
+    text: string,
+    bytes: ByteIndex,
+    players: Players = defaultPlayers,
+  ) {
     this.outline = outline;
     this.entries = new Entries(outline);
     this.check = check;
@@ -239,8 +245,15 @@ export class MapModel {
 
   #read(index: number, players: Players): void {
     const section = this.entries.section(index);
-    if (section === "header" || section === "grid" || section === "MAP_CODES" || section === "SCENARIO_DESCRIPTION") return;
-    const entry = { section, number: this.entries.number(index), span: this.entries.span(index), words: this.entries.words(index), covers: this.entries.covers(index) };
+    if (section === "header" || section === "grid" || section === "MAP_CODES" || section === "SCENARIO_DESCRIPTION")
+      return;
+    const entry = {
+      section,
+      number: this.entries.number(index),
+      span: this.entries.span(index),
+      words: this.entries.words(index),
+      covers: this.entries.covers(index),
+    };
     const word = (kind: string): string => {
       const found = entry.words.find((w) => w.kind === kind);
       return found ? this.slice(found) : "";
@@ -249,20 +262,65 @@ export class MapModel {
     const at = (s: { x: number; y: number }): Rect => ({ left: s.x, top: s.y, right: s.x, bottom: s.y });
     switch (entry.section) {
       case "THINGS":
-        if (square) this.#addPoint({ kind: "object", entry: index, name: word("object"), owner: 2, number: entry.number, rect: at(square), detail: "" });
+        if (square)
+          this.#addPoint({
+            kind: "object",
+            entry: index,
+            name: word("object"),
+            owner: 2,
+            number: entry.number,
+            rect: at(square),
+            detail: "",
+          });
         break;
       case "CREATURES":
-        if (square) this.#addPoint({ kind: "creature", entry: index, name: word("creature"), owner: players[word("player")] ?? 0, number: entry.number, rect: at(square), detail: word("level") });
+        if (square)
+          this.#addPoint({
+            kind: "creature",
+            entry: index,
+            name: word("creature"),
+            owner: players[word("player")] ?? 0,
+            number: entry.number,
+            rect: at(square),
+            detail: word("level"),
+          });
         break;
       case "DOORS":
-        if (square) this.#addPoint({ kind: "door", entry: index, name: word("door"), owner: players[word("player")] ?? 0, number: entry.number, rect: at(square), detail: word("lock") === "L" ? "locked" : "unlocked" });
+        if (square)
+          this.#addPoint({
+            kind: "door",
+            entry: index,
+            name: word("door"),
+            owner: players[word("player")] ?? 0,
+            number: entry.number,
+            rect: at(square),
+            detail: word("lock") === "L" ? "locked" : "unlocked",
+          });
         break;
       case "TRAPS":
-        if (square) this.#addPoint({ kind: "trap", entry: index, name: word("trap"), owner: players[word("player")] ?? 0, number: entry.number, rect: at(square), detail: "" });
+        if (square)
+          this.#addPoint({
+            kind: "trap",
+            entry: index,
+            name: word("trap"),
+            owner: players[word("player")] ?? 0,
+            number: entry.number,
+            rect: at(square),
+            detail: "",
+          });
         break;
       case "HEARTS_AND_GOLD": {
         const keeper = /^KPR(\d)_HEART_CENTER$/.exec(word("keyword"));
-        if (square && keeper) this.#addPoint({ kind: "heart", entry: index, name: word("keyword"), owner: 2 + Number(keeper[1]), number: Number(keeper[1]), rect: at(square), detail: "" });
+        if (square && keeper)
+          this.#addPoint({
+            kind: "heart",
+            entry: index,
+            name: word("keyword"),
+            owner: 2 + Number(keeper[1]),
+            number: Number(keeper[1]),
+            rect: at(square),
+            detail: "",
+          });
         break;
       }
       case "AREAS":
@@ -270,7 +328,15 @@ export class MapModel {
         if (entry.covers) {
           const kind = entry.section === "AREAS" ? "area" : "gate";
           const name = kind === "area" ? `A ${entry.number}` : `G ${entry.number}`;
-          this.#addRegion({ kind, entry: index, name, owner: 1, number: entry.number, rect: { ...entry.covers }, detail: "" });
+          this.#addRegion({
+            kind,
+            entry: index,
+            name,
+            owner: 1,
+            number: entry.number,
+            rect: { ...entry.covers },
+            detail: "",
+          });
         }
         break;
       case "HERO_BANDS": {
@@ -296,7 +362,8 @@ export class MapModel {
   #trigger(entry: { number: number; span: Span; words: Word[] }, index: number): Trigger {
     const groups: { word: string; span: Span; operands: { kind: string; text: string }[] }[] = [];
     for (const w of entry.words) {
-      if (w.kind === "keyword") groups.push({ word: this.slice(w), span: { start: w.start, end: w.end }, operands: [] });
+      if (w.kind === "keyword")
+        groups.push({ word: this.slice(w), span: { start: w.start, end: w.end }, operands: [] });
       else if (w.kind !== "count" && groups.length > 0) {
         const group = groups[groups.length - 1]!;
         group.operands.push({ kind: w.kind, text: this.slice(w) });
@@ -304,7 +371,8 @@ export class MapModel {
       }
     }
     const [condition, ...actions] = groups;
-    const operand = (group: (typeof groups)[number], kind: string): string => group.operands.find((o) => o.kind === kind)?.text ?? "";
+    const operand = (group: (typeof groups)[number], kind: string): string =>
+      group.operands.find((o) => o.kind === kind)?.text ?? "";
     return {
       entry: index,
       number: entry.number,
@@ -321,7 +389,11 @@ export class MapModel {
           operands: group.operands.map((o) => o.text),
           span: group.span,
           release: isRelease
-            ? { band: parseNumber(operand(group, "band")), switch: switchWord.slice(0, 1).toUpperCase(), location: parseNumber(location.replace(/^[GA]/i, "")) }
+            ? {
+                band: parseNumber(operand(group, "band")),
+                switch: switchWord.slice(0, 1).toUpperCase(),
+                location: parseNumber(location.replace(/^[GA]/i, "")),
+              }
             : null,
           destroys: group.word === "ACTION_DESTROY_HERO_GATE" ? parseNumber(operand(group, "gate")) : null,
         };
@@ -342,7 +414,8 @@ export class MapModel {
     const i = this.entities.push(entity) - 1;
     this.#entityOfEntry.set(entity.entry, i);
     this.regions.push(i);
-    if (!this.#regionByNumber.has(`${entity.kind} ${entity.number}`)) this.#regionByNumber.set(`${entity.kind} ${entity.number}`, i);
+    if (!this.#regionByNumber.has(`${entity.kind} ${entity.number}`))
+      this.#regionByNumber.set(`${entity.kind} ${entity.number}`, i);
   }
 }
 
@@ -357,6 +430,10 @@ export function parseNumber(text: string): number {
   const match = /^([+-]?)(0[xX][0-9a-fA-F]+|0[0-7]*|[1-9]\d*)/.exec(text.trim());
   if (!match) return NaN;
   const digits = match[2]!;
-  const value = /^0[xX]/.test(digits) ? parseInt(digits.slice(2), 16) : digits.length > 1 && digits[0] === "0" ? parseInt(digits, 8) : parseInt(digits, 10);
+  const value = /^0[xX]/.test(digits)
+    ? parseInt(digits.slice(2), 16)
+    : digits.length > 1 && digits[0] === "0"
+      ? parseInt(digits, 8)
+      : parseInt(digits, 10);
   return match[1] === "-" ? -value : value;
 }

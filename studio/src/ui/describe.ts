@@ -27,7 +27,13 @@ function entityText(e: Entity): string {
   }
 }
 
-export function describeSquare(model: MapModel, x: number, y: number, names: ReadonlyMap<number, string>, diagnostics: Diagnostic[]): string[] {
+export function describeSquare(
+  model: MapModel,
+  x: number,
+  y: number,
+  names: ReadonlyMap<number, string>,
+  diagnostics: Diagnostic[],
+): string[] {
   const code = model.terrainAt(x, y);
   if (code === null) return [`(${x}, ${y}) is off the map`];
   const lines = [`(${x}, ${y})  ${terrainName(names, code)}  owner: ${ownerLabel(ownerOf(code))}`];

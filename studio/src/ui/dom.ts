@@ -4,7 +4,11 @@
 type Child = Node | string | number | null | undefined | false;
 type Attributes = Record<string, string | number | boolean | null | undefined | ((event: Event) => void)>;
 
-export function el<K extends keyof HTMLElementTagNameMap>(tag: K, attributes: Attributes = {}, ...children: Child[]): HTMLElementTagNameMap[K] {
+export function el<K extends keyof HTMLElementTagNameMap>(
+  tag: K,
+  attributes: Attributes = {},
+  ...children: Child[]
+): HTMLElementTagNameMap[K] {
   const element = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes)) {
     if (value === null || value === undefined || value === false) continue;

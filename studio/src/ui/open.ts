@@ -22,7 +22,8 @@ export async function readPicked(files: readonly File[]): Promise<Opened> {
   let level = "";
   for (const suffix of levelSuffixes) {
     const file = levelFiles.find((f) => f.name.endsWith(suffix) && (suffix !== ".kwd" || !f.name.endsWith(".kld")));
-    if (!file) return { kind: "error", message: `The level's ${suffix} file is missing: open all six level files together.` };
+    if (!file)
+      return { kind: "error", message: `The level's ${suffix} file is missing: open all six level files together.` };
     if (suffix === "Map.kld") level = file.name.slice(0, -suffix.length);
     ordered.push({ name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
   }
@@ -37,10 +38,12 @@ export async function fetchMap(address: string, base: string): Promise<Opened> {
   } catch {
     return { kind: "error", message: `Not an address: ${address}` };
   }
-  if (url.protocol !== "http:" && url.protocol !== "https:") return { kind: "error", message: `Cannot open ${url.protocol} addresses.` };
+  if (url.protocol !== "http:" && url.protocol !== "https:")
+    return { kind: "error", message: `Cannot open ${url.protocol} addresses.` };
   try {
     const response = await fetch(url, { credentials: "same-origin", redirect: "follow" });
-    if (!response.ok) return { kind: "error", message: `Could not open ${url.href}: ${response.status} ${response.statusText}` };
+    if (!response.ok)
+      return { kind: "error", message: `Could not open ${url.href}: ${response.status} ${response.statusText}` };
     const name = decodeURIComponent(url.pathname.split("/").pop() || url.href);
     return { kind: "text", name, text: await response.text() };
   } catch (error) {

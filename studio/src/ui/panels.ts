@@ -17,7 +17,17 @@ function appendInSteps<T>(list: HTMLElement, items: readonly T[], make: (item: T
   const more: HTMLElement = el(
     "li",
     { class: "more" },
-    el("button", { type: "button", onclick: () => { more.remove(); appendInSteps(list, items, make, end); } }, `Show ${Math.min(LIST_STEP, items.length - end)} more of ${items.length - end}`),
+    el(
+      "button",
+      {
+        type: "button",
+        onclick: () => {
+          more.remove();
+          appendInSteps(list, items, make, end);
+        },
+      },
+      `Show ${Math.min(LIST_STEP, items.length - end)} more of ${items.length - end}`,
+    ),
   );
   list.append(more);
 }
@@ -36,23 +46,39 @@ export function renderProblems(container: HTMLElement, check: CheckResult, event
   }
   const list = el("ul", { class: "problems", "aria-label": "Problems" });
   appendInSteps(list, diagnostics, (d) => {
-    const fixes = [...(d.fixes.length > 0 ? [{ label: "Apply fix", edits: d.fixes }] : []), ...d.suggestions.map((s) => ({ label: `Use ${s.replacement === "" ? "nothing" : s.replacement}`, edits: [s] }))];
+    const fixes = [
+      ...(d.fixes.length > 0 ? [{ label: "Apply fix", edits: d.fixes }] : []),
+      ...d.suggestions.map((s) => ({ label: `Use ${s.replacement === "" ? "nothing" : s.replacement}`, edits: [s] })),
+    ];
     return el(
-        "li",
-        { class: `problem ${d.severity}`, "data-line": d.line, "data-id": d.id },
-        el(
-          "button",
-          { class: "link", type: "button", onclick: () => events.show(d), "aria-label": `${d.severity} at line ${d.line}, column ${d.column}: ${d.message}` },
-          el("span", { class: "where" }, `${d.line}:${d.column}`),
-          " ",
-          el("span", { class: "severity" }, d.severity),
-          " ",
-          el("span", { class: "message" }, d.message),
-          d.afterFirstError ? el("span", { class: "after" }, " [after first error]") : null,
-        ),
-        d.notes.length > 0 ? el("ul", { class: "notes" }, ...d.notes.map((n) => el("li", {}, `note (${n.line}:${n.column}): ${n.message}`))) : null,
-        ...fixes.map((f) => el("button", { class: "fix", type: "button", onclick: () => events.fix(d, f.edits) }, f.label)),
-      );
+      "li",
+      { class: `problem ${d.severity}`, "data-line": d.line, "data-id": d.id },
+      el(
+        "button",
+        {
+          class: "link",
+          type: "button",
+          onclick: () => events.show(d),
+          "aria-label": `${d.severity} at line ${d.line}, column ${d.column}: ${d.message}`,
+        },
+        el("span", { class: "where" }, `${d.line}:${d.column}`),
+        " ",
+        el("span", { class: "severity" }, d.severity),
+        " ",
+        el("span", { class: "message" }, d.message),
+        d.afterFirstError ? el("span", { class: "after" }, " [after first error]") : null,
+      ),
+      d.notes.length > 0
+        ? el(
+            "ul",
+            { class: "notes" },
+            ...d.notes.map((n) => el("li", {}, `note (${n.line}:${n.column}): ${n.message}`)),
+          )
+        : null,
+      ...fixes.map((f) =>
+        el("button", { class: "fix", type: "button", onclick: () => events.fix(d, f.edits) }, f.label),
+      ),
+    );
   });
   for (const p of problems) list.append(el("li", { class: `problem ${p.severity}` }, p.message));
   fill(container, list);
@@ -83,7 +109,9 @@ export function actionText(model: MapModel, action: Action): string {
   if (action.release) {
     const { band, switch: kind, location } = action.release;
     const found = model.bands.find((b) => b.number === band);
-    const who = found ? `${found.name} (band ${band}: ${found.members.join(", ") || "no members"})` : `band ${band}, which does not exist`;
+    const who = found
+      ? `${found.name} (band ${band}: ${found.members.join(", ") || "no members"})`
+      : `band ${band}, which does not exist`;
     const place = kind === "G" ? model.gate(location) : model.area(location);
     const where = `${kind === "G" ? "gate" : "area"} ${kind} ${location}${place ? "" : ", which does not exist"}`;
     return `releases ${who} at ${where}`;
@@ -101,19 +129,33 @@ export function renderTriggers(container: HTMLElement, model: MapModel, events: 
   }
   const list = el("ol", { class: "triggers", "aria-label": "Triggers" });
   appendInSteps(list, model.triggers, (trigger) =>
+    el(
+      "li",
+      {},
       el(
-        "li",
-        {},
-        el("button", { class: "link trigger", type: "button", onclick: () => events.showTrigger(trigger) }, `${trigger.word} ${trigger.operands.join(" ")}`, el("span", { class: "gloss" }, ` — ${conditionText(trigger)}`)),
-        el(
-          "ul",
-          { class: "actions" },
-          ...trigger.actions.map((action) =>
-            el("li", {}, el("button", { class: "link action", type: "button", onclick: () => events.showAction(trigger, action) }, `${action.word} ${action.operands.join(" ")}`, el("span", { class: "gloss" }, ` — ${actionText(model, action)}, ${conditionText(trigger)}`))),
-          ),
-          trigger.actions.length === 0 ? el("li", { class: "empty" }, "no actions") : null,
-        ),
+        "button",
+        { class: "link trigger", type: "button", onclick: () => events.showTrigger(trigger) },
+        `${trigger.word} ${trigger.operands.join(" ")}`,
+        el("span", { class: "gloss" }, ` — ${conditionText(trigger)}`),
       ),
+      el(
+        "ul",
+        { class: "actions" },
+        ...trigger.actions.map((action) =>
+          el(
+            "li",
+            {},
+            el(
+              "button",
+              { class: "link action", type: "button", onclick: () => events.showAction(trigger, action) },
+              `${action.word} ${action.operands.join(" ")}`,
+              el("span", { class: "gloss" }, ` — ${actionText(model, action)}, ${conditionText(trigger)}`),
+            ),
+          ),
+        ),
+        trigger.actions.length === 0 ? el("li", { class: "empty" }, "no actions") : null,
+      ),
+    ),
   );
   fill(container, list);
 }
@@ -131,20 +173,60 @@ function fieldText(value: unknown): string {
 
 /** The decoded records of one level file: its chunks, its records and its problems. */
 export function renderInspection(container: HTMLElement, file: LevelFile, inspection: Inspection): void {
-  const records = inspection.records as { kind: string; number: number; offset: number; fields: Record<string, unknown> }[];
-  const chunks = inspection.chunks as { id: number; name: string; offset: number; size: number; children?: unknown[] }[];
+  const records = inspection.records as {
+    kind: string;
+    number: number;
+    offset: number;
+    fields: Record<string, unknown>;
+  }[];
+  const chunks = inspection.chunks as {
+    id: number;
+    name: string;
+    offset: number;
+    size: number;
+    children?: unknown[];
+  }[];
   const problems = inspection.problems ?? [];
-  const map = inspection.map as { width: number; height: number; terrain: { name: string; owner: string; count: number }[] } | undefined;
+  const map = inspection.map as
+    { width: number; height: number; terrain: { name: string; owner: string; count: number }[] } | undefined;
   fill(
     container,
-    el("h3", {}, `${file.name}: ${inspection.kind}, ${inspection.length} bytes, ${inspection.wellFormed ? "well-formed" : "not well-formed"}`),
-    problems.length > 0 ? el("ul", { class: "problems" }, ...problems.map((p) => el("li", { class: "problem error" }, `offset ${p.offset}: ${p.message}`))) : null,
+    el(
+      "h3",
+      {},
+      `${file.name}: ${inspection.kind}, ${inspection.length} bytes, ${inspection.wellFormed ? "well-formed" : "not well-formed"}`,
+    ),
+    problems.length > 0
+      ? el(
+          "ul",
+          { class: "problems" },
+          ...problems.map((p) => el("li", { class: "problem error" }, `offset ${p.offset}: ${p.message}`)),
+        )
+      : null,
     el(
       "table",
       { class: "chunks" },
       el("caption", {}, "Chunks"),
-      el("tr", {}, el("th", {}, "id"), el("th", {}, "name"), el("th", {}, "offset"), el("th", {}, "size"), el("th", {}, "inner chunks")),
-      ...chunks.map((c) => el("tr", {}, el("td", {}, c.id), el("td", {}, c.name), el("td", {}, c.offset), el("td", {}, c.size), el("td", {}, c.children?.length ?? 0))),
+      el(
+        "tr",
+        {},
+        el("th", {}, "id"),
+        el("th", {}, "name"),
+        el("th", {}, "offset"),
+        el("th", {}, "size"),
+        el("th", {}, "inner chunks"),
+      ),
+      ...chunks.map((c) =>
+        el(
+          "tr",
+          {},
+          el("td", {}, c.id),
+          el("td", {}, c.name),
+          el("td", {}, c.offset),
+          el("td", {}, c.size),
+          el("td", {}, c.children?.length ?? 0),
+        ),
+      ),
     ),
     map
       ? el(
@@ -158,7 +240,13 @@ export function renderInspection(container: HTMLElement, file: LevelFile, inspec
     el(
       "table",
       { class: "records" },
-      el("caption", {}, records.length > RECORDS_SHOWN ? `Records: the first ${RECORDS_SHOWN} of ${records.length}` : `Records: ${records.length}`),
+      el(
+        "caption",
+        {},
+        records.length > RECORDS_SHOWN
+          ? `Records: the first ${RECORDS_SHOWN} of ${records.length}`
+          : `Records: ${records.length}`,
+      ),
       el("tr", {}, el("th", {}, "record"), el("th", {}, "offset"), el("th", {}, "fields")),
       ...records.slice(0, RECORDS_SHOWN).map((r) =>
         el(
@@ -166,7 +254,13 @@ export function renderInspection(container: HTMLElement, file: LevelFile, inspec
           {},
           el("td", {}, `${r.kind} ${r.number}`),
           el("td", {}, r.offset),
-          el("td", {}, Object.entries(r.fields ?? {}).map(([k, v]) => `${k}=${fieldText(v)}`).join("  ")),
+          el(
+            "td",
+            {},
+            Object.entries(r.fields ?? {})
+              .map(([k, v]) => `${k}=${fieldText(v)}`)
+              .join("  "),
+          ),
         ),
       ),
     ),

@@ -30,7 +30,8 @@ export interface Theme {
   warning: string;
 }
 
-const css = (c: Rgb, alpha = 1): string => (alpha === 1 ? `rgb(${c[0]},${c[1]},${c[2]})` : `rgba(${c[0]},${c[1]},${c[2]},${alpha})`);
+const css = (c: Rgb, alpha = 1): string =>
+  alpha === 1 ? `rgb(${c[0]},${c[1]},${c[2]})` : `rgba(${c[0]},${c[1]},${c[2]},${alpha})`;
 
 export class MapView {
   readonly viewport = new Viewport();
@@ -54,7 +55,13 @@ export class MapView {
   /** Each creature, object, door and trap kind's two letters, drawn on its mark at high zoom. */
   readonly #labels: Map<string, string>;
 
-  constructor(canvas: HTMLCanvasElement, palette: Palette, theme: Theme, events: MapViewEvents, kinds: readonly (readonly string[])[] = []) {
+  constructor(
+    canvas: HTMLCanvasElement,
+    palette: Palette,
+    theme: Theme,
+    events: MapViewEvents,
+    kinds: readonly (readonly string[])[] = [],
+  ) {
     this.#labels = new Map(kinds.flatMap((names) => [...abbreviations(names)]));
     this.canvas = canvas;
     this.#context = canvas.getContext("2d", { alpha: false })!;
@@ -72,7 +79,8 @@ export class MapView {
 
   /** A new analysis of the map. `fit`: show the whole map (a map just opened). */
   setModel(model: MapModel, fit: boolean): void {
-    const sameGrid = sameTerrain(this.#model?.outline.grid.terrain, model.outline.grid.terrain) && this.#model?.width === model.width;
+    const sameGrid =
+      sameTerrain(this.#model?.outline.grid.terrain, model.outline.grid.terrain) && this.#model?.width === model.width;
     this.#model = model;
     this.#newModel = true;
     if (!sameGrid) this.#ground = null;
@@ -102,7 +110,9 @@ export class MapView {
   }
 
   zoom(factor: number): void {
-    const anchor = this.#cursor ? this.viewport.toCanvas(this.#cursor.x + 0.5, this.#cursor.y + 0.5) : { px: this.viewport.width / 2, py: this.viewport.height / 2 };
+    const anchor = this.#cursor
+      ? this.viewport.toCanvas(this.#cursor.x + 0.5, this.#cursor.y + 0.5)
+      : { px: this.viewport.width / 2, py: this.viewport.height / 2 };
     this.viewport.zoomAt(anchor.px, anchor.py, factor);
     this.redraw();
   }
@@ -168,7 +178,17 @@ export class MapView {
     // Below a pixel a square the squares are blended, so that a whole large map reads as its mix
     // of terrain rather than as whichever squares the pixels happen to fall on.
     ctx.imageSmoothingEnabled = v.scale < 1;
-    ctx.drawImage(this.#ground, range.x0, range.y0, range.x1 - range.x0, range.y1 - range.y0, px, py, (range.x1 - range.x0) * v.scale, (range.y1 - range.y0) * v.scale);
+    ctx.drawImage(
+      this.#ground,
+      range.x0,
+      range.y0,
+      range.x1 - range.x0,
+      range.y1 - range.y0,
+      px,
+      py,
+      (range.x1 - range.x0) * v.scale,
+      (range.y1 - range.y0) * v.scale,
+    );
   }
 
   #makeGround(model: MapModel): HTMLCanvasElement {
@@ -218,7 +238,8 @@ export class MapView {
         const code = terrain[y * w + x]!;
         const frame = this.#palette.look(code).frame;
         if (!frame) continue;
-        const differs = (nx: number, ny: number): boolean => nx < 0 || ny < 0 || nx >= w || ny >= model.height || terrain[ny * w + nx] !== code;
+        const differs = (nx: number, ny: number): boolean =>
+          nx < 0 || ny < 0 || nx >= w || ny >= model.height || terrain[ny * w + nx] !== code;
         const { px, py } = v.toCanvas(x, y);
         ctx.fillStyle = css(frame);
         if (differs(x - 1, y)) ctx.fillRect(px, py, t, s);
@@ -240,7 +261,13 @@ export class MapView {
     const order = ["door", "object", "trap", "creature"] as const;
     const visible: Entity[] = [];
     for (const entity of model.pointsInRows(range.y0, range.y1)) {
-      if (entity.kind !== "heart" && entity.rect.left >= range.x0 && entity.rect.left < range.x1 && this.layers.shows(entity)) visible.push(entity);
+      if (
+        entity.kind !== "heart" &&
+        entity.rect.left >= range.x0 &&
+        entity.rect.left < range.x1 &&
+        this.layers.shows(entity)
+      )
+        visible.push(entity);
     }
     const labelled = s >= 20;
     for (const kind of order) {
@@ -297,7 +324,12 @@ export class MapView {
     ctx.font = `bold ${size}px system-ui, sans-serif`;
     ctx.textBaseline = "middle";
     ctx.textAlign = "center";
-    const at: Record<string, [number, number]> = { creature: [0.5, 0.5], object: [0.2, 0.2], trap: [0.78, 0.8], door: [0.2, 0.5] };
+    const at: Record<string, [number, number]> = {
+      creature: [0.5, 0.5],
+      object: [0.2, 0.2],
+      trap: [0.78, 0.8],
+      door: [0.2, 0.5],
+    };
     const [fx, fy] = at[entity.kind] ?? [0.5, 0.5];
     ctx.lineWidth = 3;
     ctx.strokeStyle = "rgba(0,0,0,0.85)";
@@ -334,7 +366,14 @@ export class MapView {
     const range = this.viewport.visible(model.width, model.height);
     const regions = model.regions
       .map((i) => model.entities[i]!)
-      .filter((e) => this.layers.shows(e) && e.rect.right >= range.x0 - 1 && e.rect.left <= range.x1 && e.rect.bottom >= range.y0 - 1 && e.rect.top <= range.y1);
+      .filter(
+        (e) =>
+          this.layers.shows(e) &&
+          e.rect.right >= range.x0 - 1 &&
+          e.rect.left <= range.x1 &&
+          e.rect.bottom >= range.y0 - 1 &&
+          e.rect.top <= range.y1,
+      );
     const line = s < 8 ? 1.5 : Math.max(2, s / 6);
     for (const e of regions) {
       const r = this.#rectOnCanvas(e.rect);
@@ -352,7 +391,9 @@ export class MapView {
       const r = this.#rectOnCanvas(e.rect);
       let text = e.name;
       if (this.layers.has("bands")) {
-        const bands = model.releasesAt(e.kind === "gate" ? "G" : "A", e.number).map((r) => `B${r.action.release!.band}`);
+        const bands = model
+          .releasesAt(e.kind === "gate" ? "G" : "A", e.number)
+          .map((r) => `B${r.action.release!.band}`);
         if (bands.length > 0) text += ` \u2190 ${[...new Set(bands)].join(" ")}`;
       }
       const metrics = ctx.measureText(text);
@@ -390,7 +431,10 @@ export class MapView {
       ctx.strokeRect(r.x - 4, r.y - 4, r.w + 8, r.h + 8);
     }
     if (this.#cursor && document.activeElement === this.canvas) {
-      const r = this.#rectOnCanvas({ left: this.#cursor.x, top: this.#cursor.y, right: this.#cursor.x, bottom: this.#cursor.y }, 6);
+      const r = this.#rectOnCanvas(
+        { left: this.#cursor.x, top: this.#cursor.y, right: this.#cursor.x, bottom: this.#cursor.y },
+        6,
+      );
       ctx.strokeStyle = this.#theme.hover;
       ctx.setLineDash([]);
       ctx.strokeRect(r.x - 1, r.y - 1, r.w + 2, r.h + 2);
@@ -496,7 +540,10 @@ export class MapView {
       const model = this.#model;
       if (!this.#cursor && model) {
         const centre = this.viewport.squareAt(this.viewport.width / 2, this.viewport.height / 2);
-        this.#cursor = { x: Math.min(Math.max(centre.x, 0), model.width - 1), y: Math.min(Math.max(centre.y, 0), model.height - 1) };
+        this.#cursor = {
+          x: Math.min(Math.max(centre.x, 0), model.width - 1),
+          y: Math.min(Math.max(centre.y, 0), model.height - 1),
+        };
       }
       this.#events.hover(this.#cursor);
       this.redraw();
@@ -508,14 +555,22 @@ export class MapView {
   #key(event: KeyboardEvent): void {
     const model = this.#model;
     if (!model || event.ctrlKey || event.metaKey || event.altKey) return;
-    const steps: Record<string, [number, number]> = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+    const steps: Record<string, [number, number]> = {
+      ArrowLeft: [-1, 0],
+      ArrowRight: [1, 0],
+      ArrowUp: [0, -1],
+      ArrowDown: [0, 1],
+    };
     const step = steps[event.key];
     if (step) {
       if (event.shiftKey) {
         this.viewport.panBy(-step[0] * this.viewport.width * 0.2, -step[1] * this.viewport.height * 0.2);
       } else {
         const c = this.#cursor ?? { x: 0, y: 0 };
-        this.#cursor = { x: Math.min(Math.max(c.x + step[0], 0), model.width - 1), y: Math.min(Math.max(c.y + step[1], 0), model.height - 1) };
+        this.#cursor = {
+          x: Math.min(Math.max(c.x + step[0], 0), model.width - 1),
+          y: Math.min(Math.max(c.y + step[1], 0), model.height - 1),
+        };
         this.viewport.reveal(this.#cursor.x, this.#cursor.y, this.#cursor.x, this.#cursor.y);
         this.#events.hover(this.#cursor);
       }
@@ -544,7 +599,11 @@ export class MapView {
   diagnosticsAt(square: Square): Diagnostic[] {
     const model = this.#model;
     if (!model) return [];
-    return (model.check.diagnostics ?? []).filter((d) => model.diagnosticRects(d).some((r) => square.x >= r.left && square.x <= r.right && square.y >= r.top && square.y <= r.bottom));
+    return (model.check.diagnostics ?? []).filter((d) =>
+      model
+        .diagnosticRects(d)
+        .some((r) => square.x >= r.left && square.x <= r.right && square.y >= r.top && square.y <= r.bottom),
+    );
   }
 }
 

@@ -131,9 +131,7 @@ export class Palette {
   /** Claimed floor, owned rock and the rooms: the terrains that carry an owner. */
   isOwned(code: number): boolean {
     const id = terrainIdOf(code);
-    return (
-      this.gateNumber(code) === 0 && (id === CLAIMED_FLOOR_ID || id === OWNED_ROCK_ID || roomColours.has(id))
-    );
+    return this.gateNumber(code) === 0 && (id === CLAIMED_FLOOR_ID || id === OWNED_ROCK_ID || roomColours.has(id));
   }
 
   /** How a square of this terrain is drawn, as the preview draws it. */

@@ -23,7 +23,11 @@ export class LibraryClient {
     };
   }
 
-  call<N extends OperationName>(operation: N, argument: Operations[N]["argument"], transfer: Transferable[] = []): Promise<Operations[N]["result"]> {
+  call<N extends OperationName>(
+    operation: N,
+    argument: Operations[N]["argument"],
+    transfer: Transferable[] = [],
+  ): Promise<Operations[N]["result"]> {
     const id = this.#next++;
     return new Promise((resolve, reject) => {
       this.#pending.set(id, { resolve: resolve as (value: unknown) => void, reject });

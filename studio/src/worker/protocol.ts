@@ -13,10 +13,16 @@ export interface Operations {
   /** The outline, its entries packed, and the milliseconds it took. */
   outline: { argument: string; result: { outline: PackedOutline; milliseconds: number } };
   compile: { argument: string; result: CompileResult };
-  applyFixes: { argument: { text: string; fixes: { start: number; end: number; replacement: string }[][] }; result: string };
+  applyFixes: {
+    argument: { text: string; fixes: { start: number; end: number; replacement: string }[][] };
+    result: string;
+  };
   inspect: { argument: Uint8Array; result: Inspection };
   diff: { argument: [Uint8Array, Uint8Array]; result: Diff };
-  decompile: { argument: LevelFile[]; result: { text: string; exact: boolean; damaged: boolean; problems: Decompilation["problems"] } };
+  decompile: {
+    argument: LevelFile[];
+    result: { text: string; exact: boolean; damaged: boolean; problems: Decompilation["problems"] };
+  };
 }
 
 export type OperationName = keyof Operations;
@@ -27,6 +33,4 @@ export interface Request<N extends OperationName = OperationName> {
   argument: Operations[N]["argument"];
 }
 
-export type Response =
-  | { id: number; ok: true; result: unknown }
-  | { id: number; ok: false; error: string };
+export type Response = { id: number; ok: true; result: unknown } | { id: number; ok: false; error: string };

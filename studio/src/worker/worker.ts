@@ -10,7 +10,9 @@ declare const self: DedicatedWorkerGlobalScope;
 const decoder = new TextDecoder();
 const library: Promise<Tunnelsmith> = loadTunnelsmith();
 
-type Handlers = { [N in OperationName]: (ts: Tunnelsmith, argument: Operations[N]["argument"]) => Operations[N]["result"] };
+type Handlers = {
+  [N in OperationName]: (ts: Tunnelsmith, argument: Operations[N]["argument"]) => Operations[N]["result"];
+};
 
 const handlers: Handlers = {
   ready: (ts) => ({ version: ts.version, vocabulary: ts.vocabulary() }),
@@ -30,7 +32,12 @@ const handlers: Handlers = {
   diff: (ts, [a, b]) => ts.diff(a, b),
   decompile: (ts, files) => {
     const result = ts.decompile(files);
-    return { text: decoder.decode(result.text), exact: result.exact, damaged: result.damaged, problems: result.problems };
+    return {
+      text: decoder.decode(result.text),
+      exact: result.exact,
+      damaged: result.damaged,
+      problems: result.problems,
+    };
   },
 };
 

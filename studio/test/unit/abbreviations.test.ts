@@ -17,5 +17,8 @@ test("every creature, object, door and trap kind has two letters of its own with
       assert.ok(name.includes(label[0]!), `${label} starts with a letter of ${name}`);
     }
   }
-  assert.deepEqual(["TR_BOULDER", "WOOD_BARRICADE", "STEEL_DOOR"].map((n) => abbreviations([n]).get(n)), ["BO", "WB", "ST"]);
+  assert.deepEqual(
+    ["TR_BOULDER", "WOOD_BARRICADE", "STEEL_DOOR"].map((n) => abbreviations([n]).get(n)),
+    ["BO", "WB", "ST"],
+  );
 });

@@ -13,14 +13,22 @@ import type { LibraryClient } from "../../src/worker/client";
 
 function random(seed: number): () => number {
   let s = seed;
-  return () => ((s = (s * 1103515245 + 12345) & 0x7fffffff) / 0x7fffffff);
+  return () => (s = (s * 1103515245 + 12345) & 0x7fffffff) / 0x7fffffff;
 }
 
 /** A worker that checks or outlines a text: its answer names the text it read. */
 function standIn(next: () => number, calls: string[]): LibraryClient {
   const answer = (operation: string, text: string): unknown => {
-    if (operation === "check") return { check: { diagnostics: [], errors: text.length, warnings: 0 } as CheckResult, milliseconds: 1 };
-    const outline = { levelName: text, players: 1, grid: { width: 0, height: 0, twoCharacters: false, rowStarts: [], terrain: null }, sections: [], entries: [], references: [] } as Outline;
+    if (operation === "check")
+      return { check: { diagnostics: [], errors: text.length, warnings: 0 } as CheckResult, milliseconds: 1 };
+    const outline = {
+      levelName: text,
+      players: 1,
+      grid: { width: 0, height: 0, twoCharacters: false, rowStarts: [], terrain: null },
+      sections: [],
+      entries: [],
+      references: [],
+    } as Outline;
     return { outline: packOutline(outline), milliseconds: 1 };
   };
   return {
@@ -54,11 +62,17 @@ test("checks and outlines pair by version and always reach the latest text", asy
     assert.equal(checked.at(-1)?.text, last, `seed ${seed}: the last text is checked`);
     assert.equal(analysed.at(-1)?.text, last, `seed ${seed}: the last text is modelled`);
     for (const c of checked) assert.equal(c.check.errors, c.text.length, "a check answers its own text");
-    for (const a of analysed) assert.equal(a.model.outline.levelName, a.text, `seed ${seed}: a model pairs one text's check and outline`);
+    for (const a of analysed)
+      assert.equal(a.model.outline.levelName, a.text, `seed ${seed}: a model pairs one text's check and outline`);
     const versions = analysed.map((a) => a.version);
-    assert.deepEqual(versions, [...versions].sort((a, b) => a - b), "models come in order");
+    assert.deepEqual(
+      versions,
+      [...versions].sort((a, b) => a - b),
+      "models come in order",
+    );
     assert.equal(new Set(versions).size, versions.length, "each version once");
     // An outline starts only once that text's check is out: never ahead of the checker.
-    for (const call of outlinerCalls) assert.ok(checkerCalls.includes(call.replace("outline", "check")), `seed ${seed}: ${call}`);
+    for (const call of outlinerCalls)
+      assert.ok(checkerCalls.includes(call.replace("outline", "check")), `seed ${seed}: ${call}`);
   }
 });

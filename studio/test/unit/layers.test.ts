@@ -11,7 +11,12 @@ import { library, source } from "./library";
 // Every `{id, {r, g, b}}` of a table, and every `{r, g, b}` of an array, in the preview's palette.
 function tableOf(cc: string, name: string): Map<number, Rgb> {
   const body = cc.slice(cc.indexOf(name)).split("};")[0]!;
-  return new Map([...body.matchAll(/\{(\d+), \{(\d+), (\d+), (\d+)\}\}/g)].map((m) => [Number(m[1]), [Number(m[2]), Number(m[3]), Number(m[4])] as Rgb]));
+  return new Map(
+    [...body.matchAll(/\{(\d+), \{(\d+), (\d+), (\d+)\}\}/g)].map((m) => [
+      Number(m[1]),
+      [Number(m[2]), Number(m[3]), Number(m[4])] as Rgb,
+    ]),
+  );
 }
 function arrayOf(cc: string, name: string): Rgb[] {
   const body = cc.slice(cc.indexOf(name)).split("}};")[0]!;
@@ -56,15 +61,35 @@ test("a square's colour follows the terrain and ownership layers", async () => {
     ["KPR2_LAIR", false, false, background],
   ];
   for (const [name, terrain, ownership, expected] of cases) {
-    assert.deepEqual(squareColour(palette, code(name), layers(terrain, ownership), background), expected, `${name} ${terrain} ${ownership}`);
+    assert.deepEqual(
+      squareColour(palette, code(name), layers(terrain, ownership), background),
+      expected,
+      `${name} ${terrain} ${ownership}`,
+    );
   }
   assert.notDeepEqual(palette.look(code("KPR1_CLAIMED_SQ")).fill, palette.look(code("KPR2_CLAIMED_SQ")).fill);
   assert.deepEqual(palette.look(code("KPR3_TREASURY")).frame, ownerHues[4]);
 });
 
 test("a click picks placements before hearts before gates and areas, among the layers shown", () => {
-  const entity = (kind: Entity["kind"]): Entity => ({ kind, entry: 0, name: kind, owner: 3, number: 1, rect: { left: 0, top: 0, right: 0, bottom: 0 }, detail: "" });
-  const all = [entity("area"), entity("gate"), entity("heart"), entity("object"), entity("trap"), entity("door"), entity("creature")];
+  const entity = (kind: Entity["kind"]): Entity => ({
+    kind,
+    entry: 0,
+    name: kind,
+    owner: 3,
+    number: 1,
+    rect: { left: 0, top: 0, right: 0, bottom: 0 },
+    detail: "",
+  });
+  const all = [
+    entity("area"),
+    entity("gate"),
+    entity("heart"),
+    entity("object"),
+    entity("trap"),
+    entity("door"),
+    entity("creature"),
+  ];
   const layers = new Layers();
   const picked: string[] = [];
   for (const layer of ["creatures", "doors", "traps", "objects", "hearts", "gates", "areas"] as const) {

@@ -20,7 +20,9 @@ export const sourceDir = required("TUNNELSMITH_SOURCE");
 
 let loaded: Promise<Tunnelsmith> | null = null;
 export function library(): Promise<Tunnelsmith> {
-  loaded ??= import(pathToFileURL(join(required("TUNNELSMITH_MODULE"), "tunnelsmith.mjs")).href).then((m: { loadTunnelsmith: () => Promise<Tunnelsmith> }) => m.loadTunnelsmith());
+  loaded ??= import(pathToFileURL(join(required("TUNNELSMITH_MODULE"), "tunnelsmith.mjs")).href).then(
+    (m: { loadTunnelsmith: () => Promise<Tunnelsmith> }) => m.loadTunnelsmith(),
+  );
   return loaded;
 }
 

@@ -34,25 +34,52 @@ test("entities are found by square and by text offset, gates and areas by every 
     for (const offset of [span.start, span.end - 1]) assert.equal(model.entryAt(offset), entity.entry);
     assert.equal(model.entityOfEntry(entity.entry), entity);
     const { left, top, right, bottom } = entity.rect;
-    for (let y = top; y <= bottom; ++y) for (let x = left; x <= right; ++x) assert.ok(model.entitiesAt(x, y).includes(entity), `${entity.name} at (${x}, ${y})`);
+    for (let y = top; y <= bottom; ++y)
+      for (let x = left; x <= right; ++x)
+        assert.ok(model.entitiesAt(x, y).includes(entity), `${entity.name} at (${x}, ${y})`);
     assert.ok(!model.entitiesAt(right + 1, top).includes(entity));
   }
   const kinds = model.entities.map((e) => `${e.kind} ${e.name} ${e.owner}`).sort();
-  assert.deepEqual(kinds, ["area A 1 1", "creature KNIGHT 1", "creature TROLL 3", "door WOODEN_DOOR 4", "gate G 1 1", "gate G 2 1", "heart KPR1_HEART_CENTER 3", "heart KPR2_HEART_CENTER 4", "object MI_REVEAL_MAP 2", "object TH_BARREL 2", "trap TR_BOULDER 3"]);
+  assert.deepEqual(kinds, [
+    "area A 1 1",
+    "creature KNIGHT 1",
+    "creature TROLL 3",
+    "door WOODEN_DOOR 4",
+    "gate G 1 1",
+    "gate G 2 1",
+    "heart KPR1_HEART_CENTER 3",
+    "heart KPR2_HEART_CENTER 4",
+    "object MI_REVEAL_MAP 2",
+    "object TH_BARREL 2",
+    "trap TR_BOULDER 3",
+  ]);
 });
 
 test("triggers tell which band each releases where, and diagnostics name their squares", async () => {
   const text = source("examples/lair1.txt");
   const model = await modelOf(text);
-  const releases = model.triggers.flatMap((t) => t.actions.filter((a) => a.release).map((a) => `${t.word}: band ${a.release!.band} at ${a.release!.switch} ${a.release!.location}`));
+  const releases = model.triggers.flatMap((t) =>
+    t.actions
+      .filter((a) => a.release)
+      .map((a) => `${t.word}: band ${a.release!.band} at ${a.release!.switch} ${a.release!.location}`),
+  );
   assert.deepEqual(releases, ["TRIGGER_TIME: band 1 at G 2", "TRIGGER_SLAP_COUNT_EQUALS: band 2 at A 1"]);
-  assert.deepEqual(model.releasesAt("G", 2).map((r) => r.trigger.number), [1]);
-  assert.deepEqual(model.releasesOf(2).map((r) => r.action.word), ["ACTION_HERO_RELEASE"]);
-  assert.deepEqual(model.bands.map((b) => `${b.name}: ${b.members.join(", ")}`), ["FirstBand: KNIGHT L5, DWARF L3", "SecondBand: WIZARD L2"]);
+  assert.deepEqual(
+    model.releasesAt("G", 2).map((r) => r.trigger.number),
+    [1],
+  );
+  assert.deepEqual(
+    model.releasesOf(2).map((r) => r.action.word),
+    ["ACTION_HERO_RELEASE"],
+  );
+  assert.deepEqual(
+    model.bands.map((b) => `${b.name}: ${b.members.join(", ")}`),
+    ["FirstBand: KNIGHT L5, DWARF L3", "SecondBand: WIZARD L2"],
+  );
   assert.equal(model.triggers[1]!.actions[0]!.destroys, 2);
 
   // A creature moved into the rock, and a grid character without terrain: each diagnostic names its square.
-  const broken = (await modelOf(text.replace("TROLL 3 3", "TROLL 0 9").replace("#.1111.....#", "#.1111..Z..#")));
+  const broken = await modelOf(text.replace("TROLL 3 3", "TROLL 0 9").replace("#.1111.....#", "#.1111..Z..#"));
   const named = broken.check.diagnostics.map((d) => ({ id: d.id, rects: broken.diagnosticRects(d) }));
   assert.deepEqual(named.find((n) => n.id === "creature-in-rock")?.rects, [{ left: 0, top: 9, right: 0, bottom: 9 }]);
   const unknown = named.find((n) => /no terrain/.test(broken.check.diagnostics.find((d) => d.id === n.id)!.message));

@@ -13,9 +13,19 @@ function viewport(scale: number, left: number, top: number, width = 800, height 
 }
 
 test("a square's corner maps to the canvas and back, at any zoom and pan", () => {
-  for (const [scale, left, top] of [[1, 0, 0], [8, -3.5, 2.25], [0.25, 100, 40], [33, 500.5, 999]] as const) {
+  for (const [scale, left, top] of [
+    [1, 0, 0],
+    [8, -3.5, 2.25],
+    [0.25, 100, 40],
+    [33, 500.5, 999],
+  ] as const) {
     const v = viewport(scale, left, top);
-    for (const [x, y] of [[0, 0], [7, 3], [998, 999], [-2, 5]] as const) {
+    for (const [x, y] of [
+      [0, 0],
+      [7, 3],
+      [998, 999],
+      [-2, 5],
+    ] as const) {
       const { px, py } = v.toCanvas(x, y);
       // The centre of the square, not its corner, to stay clear of rounding at the edge.
       assert.deepEqual(v.squareAt(px + scale / 2, py + scale / 2), { x, y }, `scale ${scale}, square ${x},${y}`);
@@ -44,7 +54,11 @@ test("the visible squares cover the canvas and are clamped to the map", () => {
     { scale: 10, left: 2000, top: 0, map: [1000, 1000], expected: { x0: 1000, y0: 0, x1: 1000, y1: 60 } },
   ];
   for (const { scale, left, top, map, expected } of cases) {
-    assert.deepEqual(viewport(scale, left, top).visible(map[0]!, map[1]!), expected, JSON.stringify({ scale, left, top }));
+    assert.deepEqual(
+      viewport(scale, left, top).visible(map[0]!, map[1]!),
+      expected,
+      JSON.stringify({ scale, left, top }),
+    );
   }
 });
 
