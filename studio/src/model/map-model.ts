@@ -136,6 +136,19 @@ export class MapModel {
     return this.text.slice(this.bytes.toIndex(span.start), this.bytes.toIndex(span.end));
   }
 
+  /** How many placements and heart centres stand on rows [y0, y1) of the map, at once. */
+  countInRows(y0: number, y1: number): number {
+    if (this.#rowCounts === null) {
+      this.#rowCounts = new Int32Array(this.height + 1);
+      for (const [y, list] of this.#byRow) if (y >= 0 && y < this.height) this.#rowCounts[y + 1] = list.length;
+      for (let y = 0; y < this.height; ++y) this.#rowCounts[y + 1]! += this.#rowCounts[y]!;
+    }
+    const clamp = (y: number): number => Math.min(Math.max(y, 0), this.height);
+    return this.#rowCounts[clamp(y1)]! - this.#rowCounts[clamp(y0)]!;
+  }
+
+  #rowCounts: Int32Array | null = null;
+
   /** Placements and heart centres on rows [y0, y1). */
   *pointsInRows(y0: number, y1: number): Generator<Entity> {
     if (y1 - y0 > this.#byRow.size) {
@@ -227,6 +240,21 @@ export class MapModel {
   releasesAt(kind: "G" | "A", location: number): { trigger: Trigger; action: Action }[] {
     return this.#releasesAt.get(`${kind} ${location}`) ?? [];
   }
+
+  /** The bands released at a gate or area, each once, in order; the first eight at most. */
+  bandsReleasedAt(kind: "G" | "A", location: number): number[] {
+    const key = `${kind} ${location}`;
+    let bands = this.#bandsAt.get(key);
+    if (bands === undefined) {
+      bands = [...new Set(this.releasesAt(kind, location).map((r) => r.action.release!.band))]
+        .sort((a, b) => a - b)
+        .slice(0, 8);
+      this.#bandsAt.set(key, bands);
+    }
+    return bands;
+  }
+
+  readonly #bandsAt = new Map<string, number[]>();
 
   gate(number: number): Entity | null {
     return this.#region("gate", number);

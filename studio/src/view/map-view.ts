@@ -13,7 +13,10 @@ import type { Entity, MapModel, Rect } from "../model/map-model";
 import { abbreviations } from "./abbreviations";
 import { Layers, detailAt, pick, squareColour } from "./layers";
 import { Palette, type Rgb, areaOutline, gateOutline, markerEdge, ownerHue } from "./palette";
-import { Viewport, type Square } from "./viewport";
+import { Viewport, type Square, type SquareRange } from "./viewport";
+
+/** Placements in view beyond which they are drawn as dots from a bitmap rather than one by one. */
+const MARKS_DRAWN_ONE_BY_ONE = 4000;
 
 export interface MapViewEvents {
   /** The square under the pointer or the keyboard cursor changed (null: off the map). */
@@ -48,6 +51,8 @@ export class MapView {
   /** Rectangles of squares to highlight: the entity or square at the text's cursor. */
   #selection: Rect[] = [];
   #cursor: Square | null = null;
+  /** The placements as dots, for views with too many to draw one by one. */
+  #dots: { model: MapModel; key: string; canvas: HTMLCanvasElement } | null = null;
   /** Milliseconds the last frame took to draw. */
   lastFrame = 0;
   #newModel = false;
@@ -259,6 +264,13 @@ export class MapView {
     const s = v.scale;
     const e = Math.max(1, s / 12);
     const order = ["door", "object", "trap", "creature"] as const;
+    // Too many to draw one by one: the rows in view, and the share of their width in view, say so
+    // without a look at each placement.
+    const columns = (range.x1 - range.x0) / Math.max(1, model.width);
+    if (model.countInRows(range.y0, range.y1) * columns > MARKS_DRAWN_ONE_BY_ONE) {
+      this.#drawDots(model, range);
+      return;
+    }
     const visible: Entity[] = [];
     for (const entity of model.pointsInRows(range.y0, range.y1)) {
       if (
@@ -339,6 +351,54 @@ export class MapView {
     ctx.textAlign = "start";
   }
 
+  // Where the squares in view hold more placements than a frame can draw one by one: a dot in
+  // the middle of each such square, in the owner's hue of what stands on top (a creature before a
+  // door, a trap, an object), copied from a bitmap of three pixels a square made once per map
+  // and choice of layers.
+  #drawDots(model: MapModel, range: SquareRange): void {
+    const key = (["creatures", "doors", "traps", "objects"] as const).map((l) => this.layers.has(l)).join("/");
+    if (this.#dots?.model !== model || this.#dots.key !== key)
+      this.#dots = { model, key, canvas: this.#makeDots(model) };
+    const v = this.viewport;
+    const { px, py } = v.toCanvas(range.x0, range.y0);
+    const w = range.x1 - range.x0;
+    const h = range.y1 - range.y0;
+    this.#context.imageSmoothingEnabled = false;
+    this.#context.drawImage(
+      this.#dots.canvas,
+      range.x0 * 3,
+      range.y0 * 3,
+      w * 3,
+      h * 3,
+      px,
+      py,
+      w * v.scale,
+      h * v.scale,
+    );
+  }
+
+  #makeDots(model: MapModel): HTMLCanvasElement {
+    const canvas = document.createElement("canvas");
+    canvas.width = model.width * 3;
+    canvas.height = model.height * 3;
+    const image = new ImageData(canvas.width, canvas.height);
+    const rank = { creature: 4, door: 3, trap: 2, object: 1 } as Record<string, number>;
+    const top = new Uint8Array(model.width * model.height);
+    for (const e of model.pointsInRows(0, model.height)) {
+      const r = rank[e.kind] ?? 0;
+      const { left: x, top: y } = e.rect;
+      if (r === 0 || !this.layers.shows(e) || x < 0 || y < 0 || x >= model.width || y >= model.height) continue;
+      const i = y * model.width + x;
+      if (r <= top[i]!) continue;
+      top[i] = r;
+      const [cr, cg, cb] = ownerHue(e.owner);
+      const at = ((y * 3 + 1) * canvas.width + x * 3 + 1) * 4;
+      image.data.set([cr, cg, cb, 255], at);
+    }
+    canvas.getContext("2d")!.putImageData(image, 0, 0);
+    return canvas;
+  }
+
   // A ring around each heart's centre, wide enough to enclose the squares next to it; never
   // smaller than a few pixels, so that it shows on a whole large map.
   #drawHearts(model: MapModel): void {
@@ -391,10 +451,8 @@ export class MapView {
       const r = this.#rectOnCanvas(e.rect);
       let text = e.name;
       if (this.layers.has("bands")) {
-        const bands = model
-          .releasesAt(e.kind === "gate" ? "G" : "A", e.number)
-          .map((r) => `B${r.action.release!.band}`);
-        if (bands.length > 0) text += ` \u2190 ${[...new Set(bands)].join(" ")}`;
+        const bands = model.bandsReleasedAt(e.kind === "gate" ? "G" : "A", e.number);
+        if (bands.length > 0) text += ` \u2190 ${bands.map((b) => `B${b}`).join(" ")}`;
       }
       const metrics = ctx.measureText(text);
       const h = Math.round(Math.min(Math.max(s * 0.7, 10), 16)) + 4;

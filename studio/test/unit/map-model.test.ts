@@ -39,6 +39,11 @@ test("entities are found by square and by text offset, gates and areas by every 
         assert.ok(model.entitiesAt(x, y).includes(entity), `${entity.name} at (${x}, ${y})`);
     assert.ok(!model.entitiesAt(right + 1, top).includes(entity));
   }
+  const points = model.entities.filter((e) => e.kind !== "gate" && e.kind !== "area");
+  for (let y = 0; y <= model.height; ++y) {
+    assert.equal(model.countInRows(0, y), points.filter((e) => e.rect.top < y).length, `rows above ${y}`);
+    assert.deepEqual([...model.pointsInRows(y, y + 1)].sort(), points.filter((e) => e.rect.top === y).sort());
+  }
   const kinds = model.entities.map((e) => `${e.kind} ${e.name} ${e.owner}`).sort();
   assert.deepEqual(kinds, [
     "area A 1 1",
@@ -71,6 +76,10 @@ test("triggers tell which band each releases where, and diagnostics name their s
   assert.deepEqual(
     model.releasesOf(2).map((r) => r.action.word),
     ["ACTION_HERO_RELEASE"],
+  );
+  assert.deepEqual(
+    [model.bandsReleasedAt("A", 1), model.bandsReleasedAt("G", 2), model.bandsReleasedAt("G", 1)],
+    [[2], [1], []],
   );
   assert.deepEqual(
     model.bands.map((b) => `${b.name}: ${b.members.join(", ")}`),
