@@ -135,7 +135,8 @@ export function renderTriggers(container: HTMLElement, model: MapModel, events: 
       el(
         "button",
         { class: "link trigger", type: "button", onclick: () => events.showTrigger(trigger) },
-        `${trigger.word} ${trigger.operands.join(" ")}`,
+        el("span", { class: "number" }, `${trigger.number}.`),
+        ` ${trigger.word} ${trigger.operands.join(" ")}`,
         el("span", { class: "gloss" }, ` — ${conditionText(trigger)}`),
       ),
       el(
