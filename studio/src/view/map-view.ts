@@ -281,7 +281,8 @@ export class MapView {
       )
         visible.push(entity);
     }
-    const labelled = s >= 20;
+    // Text is dear to draw: the two letters only where few placements show.
+    const labelled = s >= 20 && visible.length <= 400;
     for (const kind of order) {
       for (const entity of visible) {
         if (entity.kind !== kind) continue;
