@@ -4,17 +4,18 @@
 # installed. Cases: nothing missing (nothing done); a package missing without root (the exact
 # command to run, status 1); the same as root (apt-get installs exactly the missing packages);
 # the editor tests' npm packages installed only while missing or older than their lock file, and
-# the WebAssembly tests' for the wasm set (Chromium and Emscripten installed with the others); an
-# unknown set (status 2).
+# the WebAssembly tests' and Studio's for the wasm set (Chromium and Emscripten installed with the
+# others), each folder on its own; an unknown set (status 2).
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/repo/scripts" "$work/repo/editors/vscode/node_modules" \
-  "$work/repo/js/node_modules"
+  "$work/repo/js/node_modules" "$work/repo/studio/node_modules"
 cp "$1" "$work/repo/scripts/install-deps"
 script="$work/repo/scripts/install-deps"
 echo '{}' > "$work/repo/editors/vscode/package-lock.json"
 echo '{}' > "$work/repo/js/package-lock.json"
+echo '{}' > "$work/repo/studio/package-lock.json"
 cat > "$work/bin/dpkg-query" <<'FAKE'
 #!/bin/sh
 for package in $FAKE_MISSING; do [ "$package" = "$3" ] && exit 1; done
@@ -57,10 +58,16 @@ FAKE_MISSING="libpng-dev" FAKE_UID=0 check "missing, root" 0 \
 apt-get install -y -qq --no-install-recommends libpng-dev" -- release
 FAKE_MISSING="emscripten chromium" FAKE_UID=0 check "the wasm set, as root" 0 \
   "install-deps: installing emscripten chromium
-install-deps: installing the npm packages of js" "apt-get update -qq
+install-deps: installing the npm packages of js
+install-deps: installing the npm packages of studio" "apt-get update -qq
 apt-get install -y -qq --no-install-recommends emscripten chromium
-npm ci $work/repo/scripts/../js" -- wasm
+npm ci $work/repo/scripts/../js
+npm ci $work/repo/scripts/../studio" -- wasm
 touch "$work/repo/js/node_modules/.package-lock.json"
+FAKE_MISSING="" FAKE_UID=1000 check "the wasm set, Studio's packages missing" 0 \
+  "install-deps: every package for 'wasm' is installed
+install-deps: installing the npm packages of studio" "npm ci $work/repo/scripts/../studio" -- wasm
+touch "$work/repo/studio/node_modules/.package-lock.json"
 FAKE_MISSING="" FAKE_UID=1000 check "the wasm set, nothing missing" 0 \
   "install-deps: every package for 'wasm' is installed" "" -- wasm
 FAKE_MISSING="" FAKE_UID=0 check "unknown set" 2 \

@@ -1,0 +1,192 @@
+// The text pane: CodeMirror 6 with the map language, the checker's diagnostics through its lint
+// integration (with the fixes as actions), and a tooltip on statement words with their operands
+// and summary from the grammar table. Spans from the library are bytes; the pane converts them
+// with the analysis's ByteIndex.
+import { defaultKeymap, history, historyKeymap } from "@codemirror/commands";
+import { syntaxHighlighting } from "@codemirror/language";
+import { type Diagnostic as LintDiagnostic, lintGutter, lintKeymap, setDiagnostics } from "@codemirror/lint";
+import { Compartment, EditorSelection, EditorState, type Extension } from "@codemirror/state";
+import {
+  EditorView,
+  drawSelection,
+  highlightActiveLine,
+  highlightActiveLineGutter,
+  hoverTooltip,
+  keymap,
+  lineNumbers,
+} from "@codemirror/view";
+import type { Diagnostic, Edit, Vocabulary } from "tunnelsmith";
+
+import type { ByteIndex } from "../text/bytes";
+import { mapHighlight, mapLanguage } from "./language";
+
+export interface EditorEvents {
+  /** The text changed by typing (not by setText). */
+  changed(text: string): void;
+  /** The cursor moved: its byte offset is found by the caller's ByteIndex. */
+  cursor(index: number): void;
+  /** A fix was chosen from a diagnostic's actions. */
+  fix(diagnostic: Diagnostic, edits: Edit[]): void;
+}
+
+/**
+ * The editor's colours from the page's custom properties, so that they follow the light or dark
+ * scheme; `dark` also tells CodeMirror which of its own defaults to use.
+ */
+function pageTheme(dark: boolean): Extension {
+  return EditorView.theme(
+    {
+      "&": { color: "var(--text)", backgroundColor: "var(--surface)", height: "100%" },
+      ".cm-scroller": { fontFamily: 'ui-monospace, "DejaVu Sans Mono", monospace', fontSize: "13px" },
+      ".cm-content": { caretColor: "var(--text)" },
+      ".cm-cursor, .cm-dropCursor": { borderLeftColor: "var(--text)" },
+      ".cm-gutters": {
+        backgroundColor: "var(--background)",
+        color: "var(--muted)",
+        borderRight: "1px solid var(--border)",
+      },
+      ".cm-activeLine, .cm-activeLineGutter": { backgroundColor: "color-mix(in srgb, var(--accent) 10%, transparent)" },
+      "&.cm-focused > .cm-scroller > .cm-selectionLayer .cm-selectionBackground, .cm-selectionBackground": {
+        backgroundColor: "color-mix(in srgb, var(--accent) 35%, transparent)",
+      },
+      ".cm-tooltip": { backgroundColor: "var(--surface)", color: "var(--text)", border: "1px solid var(--border)" },
+    },
+    { dark },
+  );
+}
+
+export class MapEditor {
+  readonly view: EditorView;
+  readonly #theme = new Compartment();
+  #quiet = false;
+
+  /**
+   * Mounts the editor in `host`'s shadow root, with the style sheet `styles` (an address): there
+   * CodeMirror's own rules go into a constructed style sheet instead of a <style> element, which
+   * the page's Content-Security-Policy (no inline styles) would refuse.
+   */
+  constructor(host: HTMLElement, styles: string, vocabulary: Vocabulary, events: EditorEvents) {
+    const shadow = host.attachShadow({ mode: "open" });
+    const link = document.createElement("link");
+    link.rel = "stylesheet";
+    link.href = styles;
+    const parent = document.createElement("div");
+    parent.className = "editor-root";
+    shadow.append(link, parent);
+    const statements = new Map(vocabulary.statements.map((s) => [s.word, s]));
+    const statementTip = hoverTooltip((view, pos) => {
+      const line = view.state.doc.lineAt(pos);
+      const text = line.text;
+      let start = pos - line.from;
+      let end = start;
+      while (start > 0 && /\S/.test(text[start - 1]!)) --start;
+      while (end < text.length && /\S/.test(text[end]!)) ++end;
+      const statement = statements.get(text.slice(start, end));
+      if (!statement) return null;
+      return {
+        pos: line.from + start,
+        end: line.from + end,
+        above: true,
+        create: () => {
+          const dom = document.createElement("div");
+          dom.className = "statement-tip";
+          const head = document.createElement("strong");
+          head.textContent = [statement.word, ...statement.operands].join(" ");
+          const summary = document.createElement("div");
+          summary.textContent = statement.summary;
+          dom.append(head, summary);
+          return { dom };
+        },
+      };
+    });
+    this.view = new EditorView({
+      parent,
+      root: shadow,
+      state: EditorState.create({
+        doc: "",
+        extensions: [
+          this.#theme.of(pageTheme(matchMedia("(prefers-color-scheme: dark)").matches)),
+          lineNumbers(),
+          highlightActiveLineGutter(),
+          history(),
+          drawSelection(),
+          highlightActiveLine(),
+          mapLanguage(vocabulary),
+          syntaxHighlighting(mapHighlight),
+          lintGutter(),
+          statementTip,
+          // Tab is left to the page, so that the keyboard moves on from the text to the map.
+          keymap.of([...defaultKeymap, ...historyKeymap, ...lintKeymap]),
+          EditorView.contentAttributes.of({ "aria-label": "Map text" }),
+          EditorView.updateListener.of((update) => {
+            if (update.docChanged && !this.#quiet) events.changed(update.state.doc.toString());
+            if (update.selectionSet || update.docChanged) events.cursor(update.state.selection.main.head);
+          }),
+        ],
+      }),
+    });
+    this.#fix = events.fix;
+  }
+
+  readonly #fix: EditorEvents["fix"];
+
+  /** The system's light or dark preference changed. */
+  setDark(dark: boolean): void {
+    this.view.dispatch({ effects: this.#theme.reconfigure(pageTheme(dark)) });
+  }
+
+  get text(): string {
+    return this.view.state.doc.toString();
+  }
+
+  /** Replaces the whole text (a map opened), without reporting it as typed. */
+  setText(text: string): void {
+    this.#quiet = true;
+    try {
+      this.view.dispatch({
+        changes: { from: 0, to: this.view.state.doc.length, insert: text },
+        selection: { anchor: 0 },
+      });
+    } finally {
+      this.#quiet = false;
+    }
+  }
+
+  /** Selects a span of the text (bytes) and scrolls it into view. */
+  select(start: number, end: number, bytes: ByteIndex, focus = false): void {
+    const length = this.view.state.doc.length;
+    const from = Math.min(bytes.toIndex(start), length);
+    const to = Math.min(bytes.toIndex(end), length);
+    this.view.dispatch({
+      selection: EditorSelection.single(from, to),
+      scrollIntoView: true,
+      effects: EditorView.scrollIntoView(from, { y: "center" }),
+    });
+    if (focus) this.view.focus();
+  }
+
+  /** Shows the checker's diagnostics of the current text. */
+  showDiagnostics(diagnostics: Diagnostic[], bytes: ByteIndex): void {
+    const length = this.view.state.doc.length;
+    const marks: LintDiagnostic[] = diagnostics.map((d) => {
+      const from = Math.min(bytes.toIndex(d.start), length);
+      const to = Math.min(Math.max(bytes.toIndex(d.end), from), length);
+      const notes = d.notes.map((n) => `\nnote: ${n.message}`).join("");
+      return {
+        from,
+        to,
+        severity: d.severity === "note" ? "info" : d.severity,
+        source: d.id,
+        message: d.message + notes,
+        actions: [...(d.fixes.length > 0 ? [d.fixes] : []), ...d.suggestions.map((s) => [s])].map((edits) => ({
+          name:
+            edits.length === 1 && edits[0]!.replacement !== ""
+              ? `Fix: ${JSON.stringify(edits[0]!.replacement).slice(0, 40)}`
+              : "Fix",
+          apply: () => this.#fix(d, edits),
+        })),
+      };
+    });
+    this.view.dispatch(setDiagnostics(this.view.state, marks));
+  }
+}
