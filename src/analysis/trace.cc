@@ -208,8 +208,13 @@ std::string traceProblem(std::string_view text, const Trace& trace, const LevelD
     const TraceSection& s = trace.sections[i];
     const std::size_t next =
         i + 1 < trace.sections.size() ? trace.sections[i + 1].start : text.size();
+    // An entry may run past the next keyword only when it read that keyword as one of its words.
+    const auto readAsWord = [&] {
+      return std::any_of(trace.words.begin(), trace.words.end(),
+                         [&](const TraceWord& w) { return w.start == next; });
+    };
     if (s.entryCount > 0 && s.firstEntry + s.entryCount <= trace.entries.size() &&
-        trace.entryEnd(trace.entries[s.firstEntry + s.entryCount - 1]) > next) {
+        trace.entryEnd(trace.entries[s.firstEntry + s.entryCount - 1]) > next && !readAsWord()) {
       return std::string(keywordOf(s.section)) + " counts words after the next keyword" + at(next);
     }
     if (!sectionInfo(s.section).counted || s.countAt == static_cast<std::size_t>(-1)) continue;

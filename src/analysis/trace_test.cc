@@ -31,6 +31,17 @@ std::vector<std::pair<std::string, std::string>> maps() {
                        std::string(std::istreambuf_iterator<char>(in), {}));
     }
   }
+  // A band that counts one member more than it lists reads the next keyword as a creature's
+  // name, and the reader then finds that keyword in the word it has just read.
+  const auto quartet = std::find_if(out.begin(), out.end(),
+                                    [](const auto& m) { return m.first == "quartet_gui.txt"; });
+  if (quartet != out.end()) {
+    std::string text = quartet->second;
+    const std::string band = "Raiders 3 PH\nKNIGHT L4\n";
+    if (const std::size_t at = text.find(band); at != std::string::npos) {
+      out.emplace_back("band-takes-next-keyword", text.replace(at, band.size(), "Raiders 3 L4\n"));
+    }
+  }
   testing::LargeMapShape shape;
   shape.width = 200;
   shape.height = 150;
@@ -60,6 +71,22 @@ TEST(OneReading, TheTraceIsWhatTheReaderReadAndFixesKeepIt) {
     EXPECT_EQ(readingChanged(analysis.trace, after.trace, fixed, analysis.diagnostics), "");
   }
   EXPECT_GT(entries, 3000u);
+}
+
+TEST(OneReading, AKeywordReadAsAnEntrysWordStandsWhereItIsWritten) {
+  static const NameMaps names;
+  const auto all = maps();
+  const auto it = std::find_if(all.begin(), all.end(),
+                               [](const auto& m) { return m.first == "band-takes-next-keyword"; });
+  ASSERT_NE(it, all.end());
+  const std::string& text = it->second;
+  const MapAnalysis analysis = analyseMap(text, names);
+  const auto areas =
+      std::find_if(analysis.trace.sections.begin(), analysis.trace.sections.end(),
+                   [](const TraceSection& s) { return s.section == Section::kAreas; });
+  ASSERT_NE(areas, analysis.trace.sections.end());
+  EXPECT_EQ(areas->start, text.find("\nAREAS\n") + 1);
+  EXPECT_EQ(text.substr(areas->start, areas->end - areas->start), "AREAS");
 }
 
 // The property catches a trace that counts what the reader skipped.

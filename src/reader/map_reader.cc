@@ -1,8 +1,29 @@
 #include "reader/map_reader.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace ts {
+
+namespace {
+
+bool isBlankAt(std::string_view text, std::size_t i) {
+  return i >= text.size() || isBlank(text[i]);
+}
+
+// The start of the last whole word `word` that begins before `before`; `before` when none does.
+std::size_t wordBefore(std::string_view text, std::string_view word, std::size_t before) {
+  std::size_t from = std::min(before, text.size());
+  while (from > 0) {
+    const std::size_t at = text.rfind(word, from - 1);
+    if (at == std::string_view::npos) break;
+    if ((at == 0 || isBlankAt(text, at - 1)) && isBlankAt(text, at + word.size())) return at;
+    from = at;
+  }
+  return before;
+}
+
+}  // namespace
 
 ReadState::ReadState(std::string_view text, LevelDescription& level, const NameMaps& names,
                      ProblemSink& problems, ReaderObserver* observer)
@@ -10,6 +31,9 @@ ReadState::ReadState(std::string_view text, LevelDescription& level, const NameM
 
 bool ReadState::searchKeyword(Section section, ProblemId loop, std::optional<ProblemId> fail) {
   const std::string_view keyword = keywordOf(section);
+  // The keyword may already be in the buffer, read as a word of the entries before it (a band
+  // that counts more members than it lists takes the next keyword as a creature's name).
+  const bool readBefore = buffer == keyword;
   int skipped = 0;
   while (buffer != keyword) {
     if (guardStep()) {
@@ -26,8 +50,10 @@ bool ReadState::searchKeyword(Section section, ProblemId loop, std::optional<Pro
     }
   }
   if (observer != nullptr) {
-    observer->sectionFound(keyword, in.tokenStart());
-    observer->sectionStarted(section, in.tokenStart(), in.tokenStart() + keyword.size());
+    const std::size_t at =
+        readBefore ? wordBefore(in.text(), keyword, in.tokenStart()) : in.tokenStart();
+    observer->sectionFound(keyword, at);
+    observer->sectionStarted(section, at, at + keyword.size());
   }
   return true;
 }
