@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "map_generator.h"
@@ -21,8 +22,20 @@ std::string message(const std::string& method, json params) {
   return json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}.dump();
 }
 
-void changeBenchmark(benchmark::State& state, const MapShape& shape) {
-  const std::string text = ts::bench::generateMap(shape);
+// A map whose ground became solid rock, as when its grid shifted: every creature then stands in
+// rock, one warning each.
+std::string intoRock(std::string text) {
+  const std::size_t codes = text.find("\nMAP_CODES\n");
+  std::size_t at = text.find('\n', text.find('\n', text.find('\n') + 1) + 1) + 1;
+  for (; at < codes; ++at) {
+    if (std::string_view(".,dgewlr").find(text[at]) != std::string_view::npos) text[at] = '#';
+  }
+  return text;
+}
+
+void changeBenchmark(benchmark::State& state, const MapShape& shape, bool rock = false) {
+  const std::string text =
+      rock ? intoRock(ts::bench::generateMap(shape)) : ts::bench::generateMap(shape);
   // The designer's edit: one square of the first row, back and forth.
   std::string edited = text;
   const std::size_t row = edited.find('\n', edited.find('\n', edited.find('\n') + 1) + 1) + 1;
@@ -80,10 +93,21 @@ void BM_LspChangeEntries(benchmark::State& state) {
   changeBenchmark(state, shape);
 }
 
+// 200,000 creatures, most of them in rock: the warnings past the first few of their kind are
+// published as one line.
+void BM_LspChangeCreaturesInRock(benchmark::State& state) {
+  MapShape shape;
+  shape.name = "BenchRock";
+  shape.width = 500;
+  shape.creatures = 200000;
+  changeBenchmark(state, shape, true);
+}
+
 }  // namespace
 
 BENCHMARK(BM_LspChangeTextMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LspChangeGuiMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LspChangeEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LspChangeCreaturesInRock)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

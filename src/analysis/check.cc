@@ -218,11 +218,19 @@ void triggerBudget(const LevelDescription& level, std::vector<Located>& out) {
 
 // In the order of the text, with spans clamped to the text.
 std::vector<Diagnostic> located(std::string_view text, std::vector<Located> found) {
-  std::stable_sort(found.begin(), found.end(),
-                   [](const Located& a, const Located& b) { return a.offset < b.offset; });
+  // Found mostly in the order of the text already: a sorted list is not sorted again, and
+  // otherwise only the order is sorted, not the large values.
+  const auto before = [](const Located& a, const Located& b) { return a.offset < b.offset; };
+  std::vector<std::size_t> order(found.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  if (!std::is_sorted(found.begin(), found.end(), before)) {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return before(found[a], found[b]); });
+  }
   std::vector<Diagnostic> diagnostics;
   diagnostics.reserve(found.size());
-  for (Located& l : found) {
+  for (const std::size_t i : order) {
+    Located& l = found[i];
     Diagnostic d;
     d.span.start = std::min(l.offset, text.size());
     // An end past the text still marks a range: it is kept, and renderers cut it.
@@ -336,8 +344,9 @@ void readSections(ReadState& s) {
 void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
               std::vector<Located>& out) {
   std::vector<Located> all;
+  all.reserve(r.seen.found.size() + 16);
   readerProblems(r.seen, r.level.playerCount, fatal, all);
-  for (const Located& l : r.seen.found) all.push_back(l);
+  all.insert(all.end(), r.seen.found.begin(), r.seen.found.end());
   outsideTheMap(r.level, r.seen, all);
   goldWithoutHeart(r.level, r.seen, all);
   textAfterEof(r.view.text, r.seen, all);

@@ -81,6 +81,7 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kSwappedWords, "swapped-words", S::kWarning, std::nullopt},
     {C::kSwitchMissing, "switch-missing", S::kError, Section::kTriggers},
     {C::kReleaseTargetMissing, "release-target-missing", S::kWarning, Section::kTriggers},
+    {C::kMoreOfOneKind, "more-of-one-kind", S::kNote, std::nullopt},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};
 

@@ -89,6 +89,8 @@ enum class CheckId : std::uint16_t {
   kSwappedWords,
   kSwitchMissing,
   kReleaseTargetMissing,
+  // The diagnostics of one kind past the first few, summed up.
+  kMoreOfOneKind,
   // What --fix did.
   kFixed,
   kCount

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "analysis/check.h"
+#include "analysis/grouping.h"
 #include "base/file_io.h"
 #include "driver/compile.h"
 #include "driver/level_output.h"
@@ -86,7 +87,7 @@ Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
   std::size_t errors = 0;
   std::size_t warnings = 0;
   const std::vector<check::Diagnostic> diagnostics = check::checkMap(text, names_);
-  renderer_->map(path, text, diagnostics);
+  renderer_->map(path, text, check::grouped(diagnostics));
   out_ << std::flush;
   for (const check::Diagnostic& d : diagnostics) {
     if (d.severity == Severity::kError) ++errors;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/fixes.h"
+#include "analysis/grouping.h"
 #include "check_run.h"
 #include "fix.h"
 #include "render/diagnostics.h"
@@ -126,6 +127,70 @@ TEST(CheckOutput, ColourOnlyWhenAskedOrOnATerminal) {
   EXPECT_NE(piped.find("warning: "), std::string::npos);
   EXPECT_EQ(piped.find("\x1b["), std::string::npos);
   std::remove(path.c_str());
+}
+
+// Many problems of one kind: the text shows the first 20 and a note with the number of the rest;
+// --all, JSON and SARIF list every one, and the summary counts every one.
+TEST(CheckOutput, ManyOfOneKindAreSummedUpInTheText) {
+  const auto made = [](std::size_t i, Severity severity, CheckId check) {
+    Diagnostic d;
+    d.span = {i, i + 1};
+    d.severity = severity;
+    d.check = check;
+    return d;
+  };
+  struct Case {
+    std::size_t rock, errors, kept;
+    std::string notes;
+  };
+  for (const Case& c : std::vector<Case>{
+           {20, 0, 20, ""},
+           {21, 0, 21, ""},
+           {25, 0, 21, "and 5 more creature-in-rock warnings;"},
+           {25, 30, 42,
+            "and 10 more count-too-small errors;and 5 more creature-in-rock warnings;"}}) {
+    SCOPED_TRACE(c.notes);
+    std::vector<Diagnostic> all;
+    for (std::size_t i = 0; i < std::max(c.rock, c.errors); ++i) {
+      if (i < c.errors) all.push_back(made(i, Severity::kError, CheckId::kCountTooSmall));
+      if (i < c.rock) all.push_back(made(i, Severity::kWarning, CheckId::kCreatureInRock));
+    }
+    const std::vector<Diagnostic> shown = grouped(all);
+    EXPECT_EQ(shown.size(), c.kept);
+    std::string notes;
+    for (const Diagnostic& d : shown) {
+      if (d.check == CheckId::kMoreOfOneKind) notes += d.text + ";";
+    }
+    EXPECT_EQ(notes, c.notes);
+    EXPECT_EQ(grouped(all, 0).size(), all.size());
+  }
+  EXPECT_EQ(withThousands(199980), "199,980");
+  EXPECT_EQ(withThousands(1000000), "1,000,000");
+  EXPECT_EQ(withThousands(999), "999");
+
+  std::string creatures = "CREATURES\n25\n";
+  for (int i = 0; i < 25; ++i) creatures += "TROLL 0 " + std::to_string(i % 10) + " L4 P1\n";
+  const std::string path =
+      exampleMap("rock.txt", "CREATURES\n2\nTROLL 3 3 L4 P1\nKNIGHT 9 8 L5 PH\n", creatures);
+  const auto count = [](const std::string& out, std::string_view what) {
+    std::size_t n = 0;
+    for (std::size_t at = out.find(what); at != std::string::npos; at = out.find(what, at + 1)) ++n;
+    return n;
+  };
+  for (const auto& [option, warnings, more] :
+       std::vector<std::tuple<std::string, std::size_t, std::size_t>>{
+           {"--color=never", 20, 1}, {"--all", 25, 0}, {"--format=json", 25, 0}}) {
+    SCOPED_TRACE(option);
+    std::ostringstream out;
+    EXPECT_EQ(runChecker({"tunnelsmith-check", option, path}, out), 0);
+    const std::string text = out.str();
+    EXPECT_EQ(count(text, option == "--format=json" ? "creature-in-rock" : "warning: TROLL"),
+              warnings);
+    EXPECT_EQ(count(text, "and 5 more creature-in-rock warnings"), more);
+    if (option != "--format=json") {
+      EXPECT_NE(text.find("0 errors, 25 warnings"), std::string::npos);
+    }
+  }
 }
 
 TEST(CheckOutput, JsonLinesOneObjectPerProblem) {

@@ -6,6 +6,7 @@
 
 #include "analysis/check.h"
 #include "analysis/fixes.h"
+#include "analysis/grouping.h"
 #include "base/file_io.h"
 #include "fix.h"
 #include "model/problems.h"
@@ -30,6 +31,8 @@ constexpr std::string_view kUsage =
     "  --fix             apply the certain fixes to each map, rewriting it in place, and\n"
     "                    report each as a note; then check the map again\n"
     "  --backup          with --fix, keep the map as it was in MAPFILE.orig\n"
+    "  --all             list every problem; by default the text shows the first 20 of each\n"
+    "                    kind and the number of the rest (json and sarif list every one)\n"
     "  --help            this text\n"
     "  --version         the version of Tunnelsmith\n"
     "\n"
@@ -40,6 +43,7 @@ struct Options {
   bool werror = false;
   bool fix = false;
   bool backup = false;
+  bool all = false;
   OutputFormat format = OutputFormat::kText;
   enum class Color { kAuto, kAlways, kNever } color = Color::kAuto;
   std::vector<std::string> paths;
@@ -55,6 +59,7 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::ostream&
                           .flag("--werror", options.werror)
                           .flag("--fix", options.fix)
                           .flag("--backup", options.backup)
+                          .flag("--all", options.all)
                           .choice("--color", {"auto", "always", "never"}, color, "always")
                           .choice("--format", {"text", "json", "sarif"}, format)
                           .parse(args, options.paths, error);
@@ -139,7 +144,8 @@ int runChecker(const std::vector<std::string>& args, std::ostream& out,
         ++errors;
       }
     }
-    renderer->map(path, text, diagnostics);
+    const bool listAll = options->all || options->format != OutputFormat::kText;
+    renderer->map(path, text, listAll ? diagnostics : grouped(diagnostics));
     for (const Diagnostic& d : diagnostics) {
       if (d.severity == Severity::kError) ++errors;
       if (d.severity == Severity::kWarning) ++warnings;
