@@ -427,13 +427,19 @@ void appendTrace(Trace& into, const Trace& later) {
   if (later.sections.empty()) return;
   const std::size_t from = later.sections.front().start;
   while (!into.sections.empty() && into.sections.back().start >= from) into.sections.pop_back();
-  while (!into.entries.empty() && into.words[into.entries.back().firstWord].start >= from) {
+  while (!into.entries.empty() && (into.entries.back().firstWord >= into.words.size() ||
+                                   into.words[into.entries.back().firstWord].start >= from)) {
     into.entries.pop_back();
   }
   if (into.entries.empty()) {
     into.words.clear();
   } else {
-    const TraceEntry& last = into.entries.back();
+    // An entry that started earlier may have read on into the later reading's text (a band
+    // counting more members than it lists): the later reading has the say there.
+    TraceEntry& last = into.entries.back();
+    while (last.wordCount > 0 && into.words[last.firstWord + last.wordCount - 1].start >= from) {
+      --last.wordCount;
+    }
     into.words.resize(last.firstWord + last.wordCount);
   }
   for (TraceSection& s : into.sections) {
