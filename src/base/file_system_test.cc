@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts::files {
@@ -38,11 +39,6 @@ class Scratch {
   fs::path root_;
 };
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(FileSystem, NewFileReplacesTheTargetWholeAndNeverReusesAName) {
   Scratch scratch;
   const std::string target = scratch.at("LairMap.kld");
@@ -58,11 +54,11 @@ TEST(FileSystem, NewFileReplacesTheTargetWholeAndNeverReusesAName) {
   ASSERT_TRUE(
       first.write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), reason));
   ASSERT_TRUE(first.close(reason)) << reason;
-  EXPECT_EQ(readAll(target), "old");
+  EXPECT_EQ(testing::readFile(target), "old");
   EXPECT_EQ(entryAt(first.path()), Entry::kFile);
 
   ASSERT_TRUE(moveEntry(first.path(), target, reason)) << reason;
-  EXPECT_EQ(readAll(target), bytes);
+  EXPECT_EQ(testing::readFile(target), bytes);
   EXPECT_EQ(entryAt(first.path()), Entry::kNone);
   ASSERT_TRUE(second.close(reason));
   EXPECT_TRUE(removeEntry(second.path()));

@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -18,6 +17,7 @@
 #include "decoding/inspect_test_support.h"
 #include "decoding/inspection.h"
 #include "render/inspection_json.h"
+#include "testing/read_file.h"
 #include "tunnelsmith/tunnelsmith.h"
 
 namespace {
@@ -64,9 +64,8 @@ TEST(CInterface, CompileAndCheckSayWhatTheCppInterfaceSays) {
       std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "tests/golden/check";
   for (const char* name : {"gold-with-comma.txt", "creature-in-rock.txt", "misspelt-keyword.txt",
                            "unknown-creature.txt", "missing-eof.txt"}) {
-    std::ifstream in(broken / name, std::ios::binary);
-    ASSERT_TRUE(in) << name;
-    texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    texts.push_back(ts::testing::readFile(broken / name));
+    ASSERT_FALSE(texts.back().empty()) << name;
   }
   for (const std::string& text : texts) {
     const tunnelsmith::CompileResult compiled = tunnelsmith::compileMap(text);

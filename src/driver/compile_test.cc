@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -17,6 +15,7 @@
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
@@ -35,11 +34,6 @@ constexpr std::size_t playerRecord(std::size_t n) {
 constexpr std::size_t triggersRecord(std::size_t i) {
   return layout::kFirstTriggerElement + i * (kChunkHeaderSize + layout::kTriggerElementSize) +
          kChunkHeaderSize;
-}
-
-std::string readSource(const std::string& relative) {
-  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A small text-mode level, section by section; tests replace the sections they are about.
@@ -286,7 +280,7 @@ std::uint32_t cellAt(const Bytes& map, std::uint32_t width, std::uint32_t r, std
 }
 
 TEST(EndToEnd, Lair1Example) {
-  const CompileResult result = compileMap(readSource("examples/lair1.txt"));
+  const CompileResult result = compileMap(testing::readExample("lair1.txt"));
   ASSERT_TRUE(result.valid) << result.console;
   EXPECT_EQ(result.console, "");
   ASSERT_EQ(result.files.size(), 6u);
@@ -376,7 +370,7 @@ TEST(EndToEnd, Lair1Example) {
 }
 
 TEST(EndToEnd, GuiGeneratedMap) {
-  const CompileResult result = compileMap(readSource("tests/data/gui_small.txt"));
+  const CompileResult result = compileMap(testing::readSourceFile("tests/data/gui_small.txt"));
   ASSERT_TRUE(result.valid) << result.console;
   // The square "1c" spells KPR1_ROCK, which is no terrain.
   EXPECT_EQ(result.console, "Cellwright Internal Error 1\n");

@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
 #include "base/file_system.h"
 #include "driver/compile.h"
 #include "driver/level_output.h"
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts {
@@ -27,14 +27,7 @@ namespace fs = std::filesystem;
 using testing::FileOperation;
 using testing::FolderFiles;
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string lair1Text() {
-  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
-}
+std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
 // Another version of the same level, whose files differ from lair1's but for the level
 // information file, which holds nothing the changes touch.
@@ -94,7 +87,7 @@ class Scratch {
   [[nodiscard]] FolderFiles files() {
     held_.clear();
     for (const auto& entry : fs::directory_iterator(root_)) {
-      held_[entry.path().filename().string()] = readAll(entry.path());
+      held_[entry.path().filename().string()] = testing::readFile(entry.path());
     }
     return held_;
   }

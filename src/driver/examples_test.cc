@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "format/layouts.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
@@ -53,11 +53,6 @@ constexpr Expected kExamples[] = {
      2 + 4 + 3 + 4 + 3 + 6 + 6 + 2 * 12, 10000},
 };
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(Examples, EveryExampleCompilesCleanly) {
   std::vector<fs::path> maps;
   for (const fs::directory_entry& entry :
@@ -73,7 +68,7 @@ TEST(Examples, EveryExampleCompilesCleanly) {
         std::find_if(std::begin(kExamples), std::end(kExamples),
                      [&](const Expected& e) { return path.filename().string() == e.file; });
     ASSERT_NE(expected, std::end(kExamples)) << "no expected values for this example";
-    const std::string text = readFile(path);
+    const std::string text = testing::readFile(path);
     const CompileResult result = compileMap(text);
     ASSERT_TRUE(result.valid) << result.console;
     // No warning at all; an example in the old layout prints only its note.

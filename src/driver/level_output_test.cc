@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "driver/compile.h"
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts {
@@ -29,14 +29,7 @@ namespace fs = std::filesystem;
 
 using testing::freshFolder;
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string lair1Text() {
-  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
-}
+std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
 class Folder {
  public:
@@ -82,9 +75,9 @@ std::string setIn(const Folder& folder, const CompileResult& compiled) {
     const fs::path path = folder.root() / file.name;
     if (!fs::exists(path)) {
       ++missing;
-    } else if (readAll(path) == "old " + file.name) {
+    } else if (testing::readFile(path) == "old " + file.name) {
       ++old;
-    } else if (readAll(path) == std::string(file.bytes.begin(), file.bytes.end())) {
+    } else if (testing::readFile(path) == std::string(file.bytes.begin(), file.bytes.end())) {
       ++fresh;
     }
   }

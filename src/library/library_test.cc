@@ -26,6 +26,7 @@
 #include "library/guarded.h"
 #include "model/grammar.h"
 #include "model/vocabulary.h"
+#include "testing/read_file.h"
 #include "tunnelsmith/tunnelsmith.h"
 
 namespace tunnelsmith {
@@ -47,8 +48,7 @@ std::vector<std::string> mapsToCheck() {
       std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "tests/golden/check";
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (entry.path().extension() != ".txt") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    texts.push_back(ts::testing::readFile(entry.path()));
   }
   for (const std::string& name : ts::inspect::testing::exampleNames()) {
     texts.push_back(readExample(name));

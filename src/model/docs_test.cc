@@ -6,9 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <regex>
@@ -26,20 +23,16 @@
 #include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
 
 constexpr std::string_view kEndMarker = "<!-- end -->";
 
-std::string readSource(const std::string& relative) {
-  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
-  EXPECT_TRUE(in.good()) << relative;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 const std::string& guide() {
-  static const std::string text = readSource("docs/map-format.md");
+  static const std::string text = testing::readSourceFile("docs/map-format.md");
+  EXPECT_FALSE(text.empty()) << "docs/map-format.md";
   return text;
 }
 
