@@ -253,11 +253,8 @@ void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
   const ThingsBody body = thingsBody(level, heartKeepers.size());
   const std::size_t length = kFrameSize + body.size();
   file.expect(length);
-  Bytes& out = file.bytes();
-  putFileSizeChunk(out, chunk::kThingsFile, length);
-  putFileInfoChunk(out, chunk::kThingsFile, body.elements(),
-                   stampRowFor(kThingsStamps, level.playerCount));
-  putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, body.size());
+  putFrame(file.bytes(), chunk::kThingsFile, {body.elements()},
+           stampRowFor(kThingsStamps, level.playerCount), body.size());
 
   putEntries(file, body.creatures, level.creatures, putCreature);
   putEntries(file, body.objects, level.objects, putObject);

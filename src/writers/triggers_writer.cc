@@ -17,7 +17,6 @@ namespace ts {
 namespace {
 
 constexpr std::size_t kElementSize = layout::kTriggerElementSize;
-using layout::kTriggersInfoSize;
 constexpr int kNone = TriggerNode::kNone;
 
 void putTriggerElements(const TriggerPlan& plan, FileOutput& file, std::int32_t lastKeeper) {
@@ -107,16 +106,9 @@ void buildTriggersFile(const LevelDescription& level, const TriggerPlan& plan, F
   const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
   const std::size_t length = layout::kFirstTriggerElement + bodySize;
   file.expect(length);
-  Bytes& out = file.bytes();
-  putFileSizeChunk(out, chunk::kTriggersFile, length);
-  putChunkHeader(out, chunk::kTriggersFile + chunk::kInfoOffset, kTriggersInfoSize);
-  assert(file.size() == layout::kTriggerCount);
-  putU32(out, static_cast<std::uint32_t>(plan.counts().triggers));
-  putU32(out, static_cast<std::uint32_t>(plan.counts().actions));
-  putU32(out, 1);
-  putBytes(out, stampRowFor(kTriggersStamps, level.playerCount));
-  assert(file.size() == layout::kTriggersBodyChunk);
-  putChunkHeader(out, chunk::kTriggersFile + chunk::kBodyOffset, bodySize);
+  putFrame(file.bytes(), chunk::kTriggersFile, {plan.counts().triggers, plan.counts().actions},
+           stampRowFor(kTriggersStamps, level.playerCount), bodySize);
+  assert(file.size() == layout::kFirstTriggerElement);
   putTriggerElements(plan, file, level.playerCount + kFirstKeeperPlayer - 1);
   putActionElements(plan, file);
   assert(file.size() == length);
