@@ -208,10 +208,8 @@ TerrainCode gateTerrain(const Reader& r, const Record& rec, const LevelText& lev
     findings.add(kThingsFile, at, gate + " stands outside the map, where no gate can be drawn");
     return 0;
   }
-  if (style == 37) {
-    static constexpr std::array<TerrainCode, 4> kMarkers = {kHeroGate7Marker, kHeroGate8Marker,
-                                                            kHeroGate9Marker, kHeroGate10Marker};
-    if (variant % 2 == 0 && variant <= 6) return kMarkers[variant / 2];
+  if (style == kMarkerGateStyle) {
+    if (isGateMarker(kHeroGate7Marker + variant)) return kHeroGate7Marker + variant;
     findings.add(kThingsFile, at + layout::kStructureVariant,
                  gate + " has variant " + std::to_string(variant) +
                      "; gate markers give 0, 2, 4 or 6; drawn with HERO_GATE_7");
@@ -220,7 +218,7 @@ TerrainCode gateTerrain(const Reader& r, const Record& rec, const LevelText& lev
   const TerrainCode square =
       level.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(level.width) +
                   static_cast<std::size_t>(x)];
-  if (style == 33 && isGateTerrain(square) && variant == 0) return square;
+  if (style == kGateStyle && isGateTerrain(square) && variant == 0) return square;
   findings.add(kThingsFile, at + layout::kStructureTerrain,
                gate + " of style " + std::to_string(style) + " and variant " +
                    std::to_string(variant) + " stands on terrain " +
@@ -254,7 +252,7 @@ void decodeThings(const DecodedFiles& files, LevelText& level, std::vector<Drawn
       g.terrain = gateTerrain(r, s, level, findings);
       if (g.terrain == 0) continue;
       gates.push_back(g);
-      level.gates.push_back({g.x, g.y, false, 0, 0, 33, e});
+      level.gates.push_back({g.x, g.y, false, 0, 0, kGateStyle, e});
     } else {
       level.areas.push_back({e.left, e.top, e.right, e.bottom});
       level.areaWatchers.push_back(r.u16(at + layout::kAreaTrigger));

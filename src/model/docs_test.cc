@@ -335,9 +335,8 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
       if (code < 0) {
         code = kSolidRockCode;
         unknownSquares += consoleText(Problem{ProblemId::kGuiUnknownSquare, Problem::kNowhere, {}});
-      } else if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
-                 code == kHeroGate10Marker) {
-        code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
+      } else {
+        code = mapFileCode(code);  // the map file holds markers as HERO_GATE_6
       }
       EXPECT_EQ(ts::testing::u32At(
                     map, layout::kFirstCell + layout::kCellSize * (r * terrains.size() + c)),

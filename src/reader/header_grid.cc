@@ -60,16 +60,8 @@ const GuiTerrainTable& guiTerrainTable(const NameMaps& names) {
 // Skips empty lines before a map row.
 bool skipEmptyLines(ReadState& s) {
   while (s.buffer.empty()) {
-    ++s.guard;
     s.in.readLine(s.buffer);
-    if (s.guard > kLoopLimit) {
-      s.report(ProblemId::kLoopMapRows);
-      return false;
-    }
-    if (s.in.failed()) {
-      s.report(ProblemId::kMapSectionError);
-      return false;
-    }
+    if (!s.stepTaken(ProblemId::kLoopMapRows, ProblemId::kMapSectionError)) return false;
   }
   return true;
 }
@@ -255,9 +247,8 @@ bool readHeader(ReadState& s) {
   s.in.readLine(s.buffer);
   s.guard = 0;
   while (s.buffer.empty()) {
-    ++s.guard;
     s.in.readLine(s.buffer);
-    if (s.guard > kLoopLimit) {
+    if (s.guardStep()) {
       s.report(ProblemId::kLoopBeforeMap);
       return false;
     }
