@@ -20,23 +20,14 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-class Scratch {
+class Scratch : public testing::ScratchFolder {
  public:
-  Scratch() : root_(testing::freshFolder("tunnelsmith-fs-")) {}
-  ~Scratch() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+  Scratch() : ScratchFolder("tunnelsmith-fs-") {}
 
-  [[nodiscard]] std::string at(const std::string& name) const { return (root_ / name).string(); }
+  [[nodiscard]] std::string at(const std::string& name) const { return (root() / name).string(); }
   [[nodiscard]] std::size_t count() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(root_), {}));
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(root()), {}));
   }
-
- private:
-  fs::path root_;
 };
 
 TEST(FileSystem, NewFileReplacesTheTargetWholeAndNeverReusesAName) {

@@ -59,41 +59,34 @@ FolderFiles compiledSet(const std::string& text) {
   return files;
 }
 
-class Scratch {
+class Scratch : public ts::testing::ScratchFolder {
  public:
-  Scratch() : root_(ts::testing::freshFolder("tunnelsmith-crash-")) {}
-  ~Scratch() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+  Scratch() : ScratchFolder("tunnelsmith-crash-") {}
 
-  [[nodiscard]] std::string path() const { return root_.string(); }
+  [[nodiscard]] std::string path() const { return root().string(); }
   // Makes the folder hold exactly `files`, writing only what it does not hold already (for
   // speed: files are slow under Wine).
   void hold(const FolderFiles& files) {
     for (const auto& [name, bytes] : held_) {
-      if (files.count(name) == 0) fs::remove(root_ / name);
+      if (files.count(name) == 0) fs::remove(root() / name);
     }
     for (const auto& [name, bytes] : files) {
       const auto was = held_.find(name);
       if (was == held_.end() || was->second != bytes) {
-        std::ofstream(root_ / name, std::ios::binary | std::ios::trunc) << bytes;
+        std::ofstream(root() / name, std::ios::binary | std::ios::trunc) << bytes;
       }
     }
     held_ = files;
   }
   [[nodiscard]] FolderFiles files() {
     held_.clear();
-    for (const auto& entry : fs::directory_iterator(root_)) {
+    for (const auto& entry : fs::directory_iterator(root())) {
       held_[entry.path().filename().string()] = testing::readFile(entry.path());
     }
     return held_;
   }
 
  private:
-  fs::path root_;
   FolderFiles held_;  // what the folder holds, as far as this knows
 };
 

@@ -27,32 +27,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::freshFolder;
-
 std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
-class Folder {
+class Folder : public testing::ScratchFolder {
  public:
-  Folder() : root_(freshFolder("tunnelsmith-output-")) {}
-  ~Folder() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
+  Folder() : ScratchFolder("tunnelsmith-output-") {}
 
-  [[nodiscard]] const fs::path& root() const { return root_; }
   [[nodiscard]] std::vector<std::string> listing() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_)) {
+    for (const auto& entry : fs::directory_iterator(root())) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  fs::path root_;
 };
 
 // Compiles lair1 into `folder`, with `options`; the console text in `console`.

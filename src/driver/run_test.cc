@@ -22,6 +22,7 @@
 #include "gtest/gtest.h"
 #include "testing/large_map.h"
 #include "testing/read_file.h"
+#include "testing/scratch_folder.h"
 
 namespace ts {
 namespace {
@@ -55,21 +56,11 @@ std::string producedLines(const std::vector<std::string>& names) {
 
 // A scratch directory per test: `work` is the tool's current directory; the captured output
 // lives beside it so that it never shows up among the files the tool wrote.
-class Sandbox {
+class Sandbox : public testing::ScratchFolder {
  public:
-  Sandbox() {
-    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-driver-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-    fs::create_directory(work());
-  }
-  ~Sandbox() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
+  Sandbox() : ScratchFolder("tunnelsmith-driver-") { fs::create_directory(work()); }
 
-  [[nodiscard]] fs::path work() const { return root_ / "work"; }
+  [[nodiscard]] fs::path work() const { return root() / "work"; }
 
   // Runs the tool with `args` (already quoted as the shell needs) inside work(), after the
   // shell commands `setup` if any; returns its exit status and leaves its standard output in
@@ -78,10 +69,10 @@ class Sandbox {
     const std::string command =
         "cd '" + work().string() + "' && " + (setup.empty() ? "" : setup + " && ") + "'" +
         TUNNELSMITH_EXE + "'" + (args.empty() ? "" : " " + args) + " > '" +
-        (root_ / "stdout.txt").string() + "' 2> '" + (root_ / "stderr.txt").string() + "'";
+        (root() / "stdout.txt").string() + "' 2> '" + (root() / "stderr.txt").string() + "'";
     const int status = std::system(command.c_str());
-    out = readFile(root_ / "stdout.txt");
-    err = readFile(root_ / "stderr.txt");
+    out = readFile(root() / "stdout.txt");
+    err = readFile(root() / "stderr.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -97,9 +88,6 @@ class Sandbox {
 
   std::string out;
   std::string err;
-
- private:
-  fs::path root_;
 };
 
 TEST(DriverProcess, WrongArgumentCountPrintsUsage) {
