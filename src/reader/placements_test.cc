@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/level_description.h"
@@ -46,6 +47,27 @@ std::string withHearts(std::string_view hearts, int players = 2) {
   return head(players) + std::string(kNoPlacements) + "HEARTS_AND_GOLD\n" + std::string(hearts);
 }
 
+// The fields of each entry as a tuple, which a test compares and prints whole: owner, id, x and
+// y, then a creature's level or a door's lock.
+using Placed = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+using PlacedCreature =
+    std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+using PlacedDoor = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool>;
+
+Placed fields(const ts::ObjectEntry& e) { return {e.owner, e.objectId, e.x, e.y}; }
+Placed fields(const ts::TrapEntry& e) { return {e.owner, e.trapId, e.x, e.y}; }
+PlacedCreature fields(const ts::CreatureEntry& e) {
+  return {e.owner, e.creatureId, e.x, e.y, e.level};
+}
+PlacedDoor fields(const ts::DoorEntry& e) { return {e.owner, e.doorId, e.x, e.y, e.locked}; }
+
+template <typename Entry>
+auto fieldsOf(const std::vector<Entry>& entries) {
+  std::vector<decltype(fields(Entry{}))> out;
+  for (const Entry& e : entries) out.push_back(fields(e));
+  return out;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(Placements, EntryCountsOfZeroOrLessReadNothing) {
@@ -66,18 +88,8 @@ TEST(Placements, ThingsKeepFileOrderAndDropUnknownNamesSilently) {
                              "CREATURES\n0\nDOORS\n0\nTRAPS\n0\n"));
   EXPECT_EQ(o.console, "");
   ASSERT_TRUE(o.level.isValid);
-  struct Want {
-    std::int32_t id, x, y;
-  };
-  const std::vector<Want> want = {{59, 10, 12}, {118, 20, 5}, {52, -1, 16}};
-  ASSERT_EQ(o.level.objects.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(o.level.objects[i].owner, 2);
-    EXPECT_EQ(o.level.objects[i].objectId, want[i].id);
-    EXPECT_EQ(o.level.objects[i].x, want[i].x);
-    EXPECT_EQ(o.level.objects[i].y, want[i].y);
-  }
+  EXPECT_EQ(fieldsOf(o.level.objects),
+            (std::vector<Placed>{{2, 59, 10, 12}, {2, 118, 20, 5}, {2, 52, -1, 16}}));
 }
 
 TEST(Placements, CreaturesWithBadTokensAreDroppedAndLaterEntriesRead) {
@@ -93,21 +105,9 @@ TEST(Placements, CreaturesWithBadTokensAreDroppedAndLaterEntriesRead) {
                              "DOORS\n0\nTRAPS\n0\n"));
   EXPECT_EQ(o.console, "");
   ASSERT_TRUE(o.level.isValid);
-  struct Want {
-    std::int32_t owner, id, x, y, level;
-  };
-  const std::vector<Want> want = {
-      {3, 10, 30, 31, 4}, {1, 13, 3, 3, 10}, {2, 14, 5, 5, 2}, {6, 31, 0, 0, 1}};
-  ASSERT_EQ(o.level.creatures.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    SCOPED_TRACE(i);
-    const ts::CreatureEntry& c = o.level.creatures[i];
-    EXPECT_EQ(c.owner, want[i].owner);
-    EXPECT_EQ(c.creatureId, want[i].id);
-    EXPECT_EQ(c.x, want[i].x);
-    EXPECT_EQ(c.y, want[i].y);
-    EXPECT_EQ(c.level, want[i].level);
-  }
+  EXPECT_EQ(fieldsOf(o.level.creatures),
+            (std::vector<PlacedCreature>{
+                {3, 10, 30, 31, 4}, {1, 13, 3, 3, 10}, {2, 14, 5, 5, 2}, {6, 31, 0, 0, 1}}));
 }
 
 TEST(Placements, DoorsTakeOwnersAndOnlyUpperCaseLocks) {
@@ -122,22 +122,10 @@ TEST(Placements, DoorsTakeOwnersAndOnlyUpperCaseLocks) {
                              "TRAPS\n0\n"));
   EXPECT_EQ(o.console, "");
   ASSERT_TRUE(o.level.isValid);
-  struct Want {
-    std::int32_t owner, id, x, y;
-    bool locked;
-  };
-  const std::vector<Want> want = {
-      {4, 1, 15, 16, true}, {1, 8, 1, 2, false}, {2, 4, 7, 8, true}, {5, 5, 9, 9, false}};
-  ASSERT_EQ(o.level.doors.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    SCOPED_TRACE(i);
-    const ts::DoorEntry& d = o.level.doors[i];
-    EXPECT_EQ(d.owner, want[i].owner);
-    EXPECT_EQ(d.doorId, want[i].id);
-    EXPECT_EQ(d.x, want[i].x);
-    EXPECT_EQ(d.y, want[i].y);
-    EXPECT_EQ(d.locked, want[i].locked);
-  }
+  EXPECT_EQ(
+      fieldsOf(o.level.doors),
+      (std::vector<PlacedDoor>{
+          {4, 1, 15, 16, true}, {1, 8, 1, 2, false}, {2, 4, 7, 8, true}, {5, 5, 9, 9, false}}));
 }
 
 TEST(Placements, TrapsTakeOwnersAndDropUnknownTokens) {
@@ -150,18 +138,8 @@ TEST(Placements, TrapsTakeOwnersAndDropUnknownTokens) {
                              "TR_GAS 4 4 PH\n"));
   EXPECT_EQ(o.console, "");
   ASSERT_TRUE(o.level.isValid);
-  struct Want {
-    std::int32_t owner, id, x, y;
-  };
-  const std::vector<Want> want = {{3, 2, 17, 18}, {2, 14, 1, 1}, {1, 1, 4, 4}};
-  ASSERT_EQ(o.level.traps.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(o.level.traps[i].owner, want[i].owner);
-    EXPECT_EQ(o.level.traps[i].trapId, want[i].id);
-    EXPECT_EQ(o.level.traps[i].x, want[i].x);
-    EXPECT_EQ(o.level.traps[i].y, want[i].y);
-  }
+  EXPECT_EQ(fieldsOf(o.level.traps),
+            (std::vector<Placed>{{3, 2, 17, 18}, {2, 14, 1, 1}, {1, 1, 4, 4}}));
 }
 
 TEST(Placements, ThingsEntryCutShortFailsTheSection) {
