@@ -1,5 +1,7 @@
 #include "testing/chunk_walker.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -89,6 +91,11 @@ std::string checkFraming(const Bytes& file, std::vector<Chunk>* topLevel,
   if (topLevel != nullptr) *topLevel = top;
   if (elements != nullptr) *elements = inner;
   return {};
+}
+
+Bytes framed(Bytes file) {
+  EXPECT_EQ(checkFraming(file), "");
+  return file;
 }
 
 }  // namespace ts::testing

@@ -13,7 +13,7 @@
 namespace ts {
 namespace {
 
-using testing::checkFraming;
+using testing::framed;
 using testing::hex;
 using testing::slice;
 using testing::u32At;
@@ -35,11 +35,7 @@ LevelDescription infoLevel(std::string name, std::int32_t playerCount) {
   return level;
 }
 
-Bytes write(const LevelDescription& level) {
-  Bytes file = buildLevelInfoFile(level);
-  EXPECT_EQ(checkFraming(file), "");
-  return file;
-}
+Bytes write(const LevelDescription& level) { return framed(buildLevelInfoFile(level)); }
 
 // Offset of the path field of referenced file n (counted from 1).
 std::size_t pathOffset(std::size_t n) {

@@ -16,6 +16,7 @@ namespace ts {
 namespace {
 
 using testing::checkFraming;
+using testing::framed;
 using testing::hex;
 using testing::slice;
 using testing::u16At;
@@ -34,11 +35,7 @@ LevelDescription playersLevel(std::int32_t playerCount, std::array<bool, 4> hear
   return level;
 }
 
-Bytes write(const LevelDescription& level) {
-  Bytes file = buildPlayersFile(level);
-  EXPECT_EQ(checkFraming(file), "");
-  return file;
-}
+Bytes write(const LevelDescription& level) { return framed(buildPlayersFile(level)); }
 
 Bytes record(const Bytes& file, std::size_t n) {
   return slice(file, layout::kFirstPlayerRecord + kRecordSize * n, kRecordSize);

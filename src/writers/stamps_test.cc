@@ -16,7 +16,7 @@
 namespace ts {
 namespace {
 
-using testing::checkFraming;
+using testing::framed;
 using testing::hex;
 using testing::slice;
 
@@ -86,8 +86,7 @@ TEST(Stamps, EveryFileTakesTheRowOfItsPlayerCountAndTheLastForAnyOther) {
   for (const FileStamps& f : files) {
     for (const Count& c : counts) {
       SCOPED_TRACE(std::string(f.file) + " file, player count " + std::to_string(c.players));
-      const Bytes file = f.build(keepers(c.players));
-      EXPECT_EQ(checkFraming(file), "");
+      const Bytes file = framed(f.build(keepers(c.players)));
       EXPECT_EQ(hex(slice(file, f.offset, sizeof(StampPair))), f.rows[c.row]);
     }
   }

@@ -28,9 +28,14 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
+// Creatures, objects, doors, traps and structures start with the square they stand on.
+void putPosition(FieldWriter& r, std::int32_t x, std::int32_t y) {
+  r.at(layout::kThingX).i32(x);
+  r.at(layout::kThingY).i32(y);
+}
+
 void putCreature(FieldWriter& r, const CreatureEntry& c) {
-  r.at(layout::kThingX).i32(c.x);
-  r.at(layout::kThingY).i32(c.y);
+  putPosition(r, c.x, c.y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kCreatureLevel).low8(c.level);
@@ -43,8 +48,7 @@ void putCreature(FieldWriter& r, const CreatureEntry& c) {
 }
 
 void putObject(FieldWriter& r, const ObjectEntry& t) {
-  r.at(layout::kThingX).i32(t.x);
-  r.at(layout::kThingY).i32(t.y);
+  putPosition(r, t.x, t.y);
   r.zeros(12);
   r.u16(0);
   r.at(layout::kObjectId).low8(t.objectId);
@@ -52,8 +56,7 @@ void putObject(FieldWriter& r, const ObjectEntry& t) {
 }
 
 void putDoor(FieldWriter& r, const DoorEntry& d) {
-  r.at(layout::kThingX).i32(d.x);
-  r.at(layout::kThingY).i32(d.y);
+  putPosition(r, d.x, d.y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kDoorId).low8(d.doorId);
@@ -65,8 +68,7 @@ void putDoor(FieldWriter& r, const DoorEntry& d) {
 }
 
 void putTrap(FieldWriter& r, const TrapEntry& t) {
-  r.at(layout::kThingX).i32(t.x);
-  r.at(layout::kThingY).i32(t.y);
+  putPosition(r, t.x, t.y);
   r.u32(0);
   r.u8(4);
   r.at(layout::kTrapId).low8(t.trapId);
@@ -131,8 +133,7 @@ void putBand(FieldWriter& r, const HeroBand& band, std::size_t number) {
 
 void putStructure(FieldWriter& r, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  r.at(layout::kThingX).i32(x);
-  r.at(layout::kThingY).i32(y);
+  putPosition(r, x, y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kStructureVariant).low8(variant);
