@@ -119,6 +119,40 @@ bool makeFolder(const std::string& folder, std::string& reason) {
   return false;
 }
 
+// Builds every map once and, when watching, each again as it changes, until a stop is
+// requested. Returns the exit status.
+int buildAll(const std::vector<std::string>& paths, const std::string& folder, bool werror,
+             bool watching, std::ostream& out) {
+  // Signals are caught from the first build on, so that an interrupt never cuts an install.
+  std::optional<StopOnSignals> stopOnSignals;
+  if (watching) stopOnSignals.emplace();
+  const cli::OutputContext terminal = cli::standardOutput();
+  MapBuilder builder(out, paths, folder, werror, terminal.terminal && !terminal.noColor);
+  std::vector<MapState> built;
+  bool unreadable = false;
+  bool allBuilt = true;
+  for (std::size_t i = 0; i < paths.size() && !(watching && stopRequested != 0); ++i) {
+    if (watching) built.push_back(stateOf(paths[i]));
+    switch (builder.build(i, watching ? clockPrefix() : std::string())) {
+      case Outcome::kBuilt:
+        break;
+      case Outcome::kNotBuilt:
+        allBuilt = false;
+        break;
+      case Outcome::kUnreadable:
+        unreadable = true;
+        break;
+    }
+  }
+  if (watching) {
+    built.resize(paths.size());
+    watch(builder, std::move(built));
+    return cli::kSuccess;
+  }
+  if (unreadable) return cli::kUsage;
+  return allBuilt ? cli::kSuccess : cli::kProblems;
+}
+
 }  // namespace
 
 int runBuild(const std::vector<std::string>& args, std::ostream& out) {
@@ -158,35 +192,7 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
         << "\n";
     return cli::kUsage;
   }
-
-  // Signals are caught from the first build on, so that an interrupt never cuts an install.
-  std::optional<StopOnSignals> stopOnSignals;
-  if (watching) stopOnSignals.emplace();
-  const cli::OutputContext terminal = cli::standardOutput();
-  MapBuilder builder(out, paths, folder, werror, terminal.terminal && !terminal.noColor);
-  std::vector<MapState> built;
-  bool unreadable = false;
-  bool allBuilt = true;
-  for (std::size_t i = 0; i < paths.size() && !(watching && stopRequested != 0); ++i) {
-    if (watching) built.push_back(stateOf(paths[i]));
-    switch (builder.build(i, watching ? clockPrefix() : std::string())) {
-      case Outcome::kBuilt:
-        break;
-      case Outcome::kNotBuilt:
-        allBuilt = false;
-        break;
-      case Outcome::kUnreadable:
-        unreadable = true;
-        break;
-    }
-  }
-  if (watching) {
-    built.resize(paths.size());
-    watch(builder, std::move(built));
-    return cli::kSuccess;
-  }
-  if (unreadable) return cli::kUsage;
-  return allBuilt ? cli::kSuccess : cli::kProblems;
+  return buildAll(paths, folder, werror, watching, out);
 }
 
 }  // namespace ts::build
