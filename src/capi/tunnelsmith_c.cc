@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/diff.h"
 #include "decoding/inspection.h"
 #include "render/inspection_json.h"
@@ -176,6 +177,75 @@ Json namesJson(const Names& names) {
   return list;
 }
 
+// The parts of an outline. A span is given by its start and end offsets.
+Json offsetsJson(const tunnelsmith::Span& s) { return {{"start", s.start}, {"end", s.end}}; }
+
+// The terrain of every square goes as a file of little-endian 32-bit codes, row 0 first: a large
+// map has a million of them.
+Json outlineGridJson(const tunnelsmith::OutlineGrid& grid,
+                     std::vector<tunnelsmith_result_file>& files) {
+  ts::Bytes terrain;
+  terrain.reserve(grid.terrain.size() * 4);
+  for (const std::uint32_t code : grid.terrain) ts::putU32(terrain, code);
+  if (!terrain.empty()) files.push_back({"terrain", std::move(terrain)});
+  return {{"width", grid.width},
+          {"height", grid.height},
+          {"twoCharacters", grid.twoCharacters},
+          {"rowStarts", grid.rowStarts},
+          {"terrain", grid.terrain.empty() ? Json() : Json(0)}};
+}
+
+Json outlineSectionsJson(const std::vector<tunnelsmith::OutlineSection>& outlineSections) {
+  Json sections = Json::array();
+  for (const tunnelsmith::OutlineSection& s : outlineSections) {
+    sections.push_back({{"section", tunnelsmith::sectionName(s.section)},
+                        {"keyword", offsetsJson(s.keyword)},
+                        {"span", offsetsJson(s.span)},
+                        {"count", s.count ? offsetsJson(*s.count) : Json()},
+                        {"firstEntry", s.firstEntry},
+                        {"entryCount", s.entryCount}});
+  }
+  return sections;
+}
+
+Json outlineEntryJson(const tunnelsmith::OutlineEntry& e) {
+  Json words = Json::array();
+  for (const tunnelsmith::OutlineWord& w : e.words) {
+    words.push_back({{"kind", tunnelsmith::wordKindName(w.kind)},
+                     {"start", w.span.start},
+                     {"end", w.span.end}});
+  }
+  Json entry = {{"section", tunnelsmith::sectionName(e.section)},
+                {"number", e.number},
+                {"span", offsetsJson(e.span)},
+                {"words", std::move(words)}};
+  if (e.square) entry["square"] = squareJson(*e.square);
+  if (e.covers) {
+    entry["covers"] = {{"left", e.covers->left},
+                       {"top", e.covers->top},
+                       {"right", e.covers->right},
+                       {"bottom", e.covers->bottom}};
+  }
+  return entry;
+}
+
+Json outlineEntriesJson(const std::vector<tunnelsmith::OutlineEntry>& outlineEntries) {
+  Json entries = Json::array();
+  for (const tunnelsmith::OutlineEntry& e : outlineEntries) entries.push_back(outlineEntryJson(e));
+  return entries;
+}
+
+Json outlineReferencesJson(const std::vector<tunnelsmith::CrossReference>& outlineReferences) {
+  Json references = Json::array();
+  for (const tunnelsmith::CrossReference& r : outlineReferences) {
+    references.push_back({{"target", tunnelsmith::sectionName(r.target)},
+                          {"number", r.number},
+                          {"span", offsetsJson(r.span)},
+                          {"entry", r.entry ? Json(*r.entry) : Json()}});
+  }
+  return references;
+}
+
 }  // namespace
 
 extern "C" {
@@ -295,67 +365,13 @@ tunnelsmith_result* tunnelsmith_decompile(const unsigned char* const files[6],
 
 tunnelsmith_result* tunnelsmith_outline(const char* text, size_t size) {
   return resultOf([&](Json& doc, std::vector<tunnelsmith_result_file>& files) {
-    tunnelsmith::Outline outline = tunnelsmith::outlineMap(textOf(text, size));
-    const auto span = [](const tunnelsmith::Span& s) {
-      return Json{{"start", s.start}, {"end", s.end}};
-    };
+    const tunnelsmith::Outline outline = tunnelsmith::outlineMap(textOf(text, size));
     doc["levelName"] = outline.levelName;
     doc["players"] = outline.players;
-    // The terrain of every square goes as a file of little-endian 32-bit codes, row 0 first: a
-    // large map has a million of them.
-    std::vector<std::uint8_t> terrain;
-    terrain.reserve(outline.grid.terrain.size() * 4);
-    for (const std::uint32_t code : outline.grid.terrain) {
-      for (int shift = 0; shift < 32; shift += 8) {
-        terrain.push_back(static_cast<std::uint8_t>(code >> shift));
-      }
-    }
-    doc["grid"] = {{"width", outline.grid.width},
-                   {"height", outline.grid.height},
-                   {"twoCharacters", outline.grid.twoCharacters},
-                   {"rowStarts", outline.grid.rowStarts},
-                   {"terrain", outline.grid.terrain.empty() ? Json() : Json(0)}};
-    if (!terrain.empty()) files.push_back({"terrain", std::move(terrain)});
-    Json sections = Json::array();
-    for (const tunnelsmith::OutlineSection& s : outline.sections) {
-      sections.push_back({{"section", tunnelsmith::sectionName(s.section)},
-                          {"keyword", span(s.keyword)},
-                          {"span", span(s.span)},
-                          {"count", s.count ? span(*s.count) : Json()},
-                          {"firstEntry", s.firstEntry},
-                          {"entryCount", s.entryCount}});
-    }
-    doc["sections"] = std::move(sections);
-    Json entries = Json::array();
-    for (const tunnelsmith::OutlineEntry& e : outline.entries) {
-      Json words = Json::array();
-      for (const tunnelsmith::OutlineWord& w : e.words) {
-        words.push_back({{"kind", tunnelsmith::wordKindName(w.kind)},
-                         {"start", w.span.start},
-                         {"end", w.span.end}});
-      }
-      Json entry = {{"section", tunnelsmith::sectionName(e.section)},
-                    {"number", e.number},
-                    {"span", span(e.span)},
-                    {"words", std::move(words)}};
-      if (e.square) entry["square"] = squareJson(*e.square);
-      if (e.covers) {
-        entry["covers"] = {{"left", e.covers->left},
-                           {"top", e.covers->top},
-                           {"right", e.covers->right},
-                           {"bottom", e.covers->bottom}};
-      }
-      entries.push_back(std::move(entry));
-    }
-    doc["entries"] = std::move(entries);
-    Json references = Json::array();
-    for (const tunnelsmith::CrossReference& r : outline.references) {
-      references.push_back({{"target", tunnelsmith::sectionName(r.target)},
-                            {"number", r.number},
-                            {"span", span(r.span)},
-                            {"entry", r.entry ? Json(*r.entry) : Json()}});
-    }
-    doc["references"] = std::move(references);
+    doc["grid"] = outlineGridJson(outline.grid, files);
+    doc["sections"] = outlineSectionsJson(outline.sections);
+    doc["entries"] = outlineEntriesJson(outline.entries);
+    doc["references"] = outlineReferencesJson(outline.references);
   });
 }
 

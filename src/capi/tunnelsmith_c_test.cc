@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/inspect_test_support.h"
 #include "decoding/inspection.h"
 #include "render/inspection_json.h"
@@ -235,9 +236,7 @@ TEST(CInterface, OutlineSaysWhatTheCppInterfaceSaysWithTheTerrainAsAFile) {
   const std::vector<std::uint8_t> terrain = fileOf(r, 0);
   ASSERT_EQ(terrain.size(), expected.grid.terrain.size() * 4);
   for (std::size_t i = 0; i < expected.grid.terrain.size(); ++i) {
-    const std::uint32_t code = terrain[4 * i] | terrain[4 * i + 1] << 8 | terrain[4 * i + 2] << 16 |
-                               static_cast<std::uint32_t>(terrain[4 * i + 3]) << 24;
-    ASSERT_EQ(code, expected.grid.terrain[i]) << i;
+    ASSERT_EQ(ts::loadU32(terrain.data() + 4 * i), expected.grid.terrain[i]) << i;
   }
   // A text without a grid: no terrain file.
   const Result empty = owned(tunnelsmith_outline(nullptr, 0));
