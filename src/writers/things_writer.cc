@@ -269,10 +269,7 @@ void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
 }
 
 Bytes buildThingsFile(const LevelDescription& level) {
-  const TriggerPlan plan(level);
-  FileOutput file;
-  buildThingsFile(level, plan, file);
-  return std::move(file.bytes());
+  return wholeFile([&](FileOutput& file) { buildThingsFile(level, TriggerPlan(level), file); });
 }
 
 }  // namespace ts

@@ -115,10 +115,7 @@ void buildTriggersFile(const LevelDescription& level, const TriggerPlan& plan, F
 }
 
 Bytes buildTriggersFile(const LevelDescription& level) {
-  const TriggerPlan plan(level);
-  FileOutput file;
-  buildTriggersFile(level, plan, file);
-  return std::move(file.bytes());
+  return wholeFile([&](FileOutput& file) { buildTriggersFile(level, TriggerPlan(level), file); });
 }
 
 }  // namespace ts
