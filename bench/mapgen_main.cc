@@ -64,11 +64,27 @@ struct Options {
   std::string output;
 };
 
+// The options that set one list's count of the shape.
+struct CountOption {
+  std::string_view name;
+  std::size_t ts::bench::MapShape::*count;
+};
+constexpr CountOption kCountOptions[] = {
+    {"--creatures", &ts::bench::MapShape::creatures},
+    {"--objects", &ts::bench::MapShape::objects},
+    {"--doors", &ts::bench::MapShape::doors},
+    {"--traps", &ts::bench::MapShape::traps},
+    {"--triggers", &ts::bench::MapShape::triggerElements},
+};
+
 // Applies the option `arg`; `value` takes the word after it. False when the option is unknown
 // or its value is not a number.
 template <typename Value>
 bool applyOption(std::string_view arg, Value value, Options& o) {
   ts::bench::MapShape& shape = o.shape;
+  for (const CountOption& option : kCountOptions) {
+    if (arg == option.name) return parseCount(value(), shape.*option.count);
+  }
   if (arg == "--gui") {
     shape.gui = true;
   } else if (arg == "--check") {
@@ -85,16 +101,6 @@ bool applyOption(std::string_view arg, Value value, Options& o) {
     const bool ok = parseCount(value(), n);
     ts::bench::setEntries(shape, n);
     return ok;
-  } else if (arg == "--creatures") {
-    return parseCount(value(), shape.creatures);
-  } else if (arg == "--objects") {
-    return parseCount(value(), shape.objects);
-  } else if (arg == "--doors") {
-    return parseCount(value(), shape.doors);
-  } else if (arg == "--traps") {
-    return parseCount(value(), shape.traps);
-  } else if (arg == "--triggers") {
-    return parseCount(value(), shape.triggerElements);
   } else if (arg == "--seed") {
     std::size_t seed = 0;
     const bool ok = parseCount(value(), seed);
