@@ -18,4 +18,10 @@ Outcome readMap(const std::string& text) {
   return o;
 }
 
+::testing::AssertionResult acceptedQuietly(const Outcome& o) {
+  if (o.level.isValid && o.console.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << (o.level.isValid ? "accepted" : "rejected") << " the level and printed: " << o.console;
+}
+
 }  // namespace ts::testing

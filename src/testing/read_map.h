@@ -1,6 +1,8 @@
 // Test helper: reads a map text into a level and keeps the reader's console text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "model/level_description.h"
@@ -17,5 +19,9 @@ struct Outcome {
 };
 
 Outcome readMap(const std::string& text);
+
+// Success when the reader accepted the level without printing anything; otherwise what it
+// printed.
+::testing::AssertionResult acceptedQuietly(const Outcome& o);
 
 }  // namespace ts::testing
