@@ -24,9 +24,7 @@ const Rows kPlain(6, "........");
 // gate terrain a digit (T for HERO_GATE_10) and the full stop ROCK; `x` is left out of it.
 // `hero` is the text after the word HERO_BANDS, up to the TRIGGERS section.
 std::string heroMap(const Rows& rows, std::string_view hero) {
-  std::string t = "Lv\nPlayers 1\nSize " + std::to_string(rows[0].size()) + " x " +
-                  std::to_string(rows.size()) + "\n";
-  for (const std::string& r : rows) t += r + "\n";
+  std::string t = ts::testing::headerAndRows(1, rows);
   t += "MAP_CODES\n11\n. ROCK\n1 HERO_GATE_1\n2 HERO_GATE_2\n3 HERO_GATE_3\n4 HERO_GATE_4\n"
        "5 HERO_GATE_5\n6 HERO_GATE_6\n7 HERO_GATE_7\n8 HERO_GATE_8\n9 HERO_GATE_9\n"
        "T HERO_GATE_10\n";

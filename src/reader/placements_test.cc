@@ -25,7 +25,7 @@ std::string repeatLine(std::string_view line, int times) {
 
 // Header and an 8 x 6 grid of one terrain; the legend ends on the word ROCK.
 std::string head(int players) {
-  return "Lv\nPlayers " + std::to_string(players) + "\nSize 8 x 6\n" + repeatLine("........", 6) +
+  return ts::testing::headerAndRows(players, std::vector<std::string>(6, "........")) +
          "MAP_CODES\n1\n. ROCK\n";
 }
 

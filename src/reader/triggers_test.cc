@@ -26,9 +26,7 @@ constexpr std::string_view kScenario = "SCENARIO_DESCRIPTION\nEOF\n";
 // the given AREAS and HERO_GATES bodies, and `triggers` (the text after the TRIGGERS line).
 std::string levelText(const Rows& rows, std::string_view areas, std::string_view gates,
                       std::string_view triggers) {
-  std::string t = "Lv\nPlayers 2\nSize " + std::to_string(rows[0].size()) + " x " +
-                  std::to_string(rows.size()) + "\n";
-  for (const std::string& r : rows) t += r + "\n";
+  std::string t = ts::testing::headerAndRows(2, rows);
   t += "MAP_CODES\n3\n. ROCK\n1 HERO_GATE_1\n3 HERO_GATE_3\n"
        "THINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n0\n"
        "HEARTS_AND_GOLD\nKPR1_HEART_CENTER 1 4\nKPR2_HEART_CENTER 6 4\nHERO_BANDS\n0\n";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "model/level_description.h"
 #include "model/vocabulary.h"
@@ -19,6 +20,10 @@ struct Outcome {
 };
 
 Outcome readMap(const std::string& text);
+
+// The start of a text-mode map: the header of a level called Lv with `players` keepers, then
+// the map rows (each as wide as the first).
+std::string headerAndRows(int players, const std::vector<std::string>& rows);
 
 // Success when the reader accepted the level without printing anything; otherwise what it
 // printed.
