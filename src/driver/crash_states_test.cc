@@ -276,24 +276,22 @@ TEST(CrashStates, ModelLosesExactlyWhatWasNotFlushed) {
     std::set<FolderFiles> states;
     std::set<FolderFiles> atEnd;  // once the log is done
   };
+  // Where nothing is flushed, the end of the log leaves every state the log leaves.
+  const std::set<FolderFiles> renamedUnflushed = {{{"a", "old"}},
+                                                  {{"a", "old"}, {"t", ""}},
+                                                  {{"a", "old"}, {"t", "da"}},
+                                                  {{"a", "old"}, {"t", "data"}},
+                                                  {{"a", ""}},
+                                                  {{"a", "da"}},
+                                                  {{"a", "data"}}};
+  const std::set<FolderFiles> removedUnflushed = {
+      {{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}};
   const std::vector<Case> cases = {
       {"a file renamed into place unflushed may be empty or cut",
        {{"a", "old"}},
        {create, write, install},
-       {{{"a", "old"}},
-        {{"a", "old"}, {"t", ""}},
-        {{"a", "old"}, {"t", "da"}},
-        {{"a", "old"}, {"t", "data"}},
-        {{"a", ""}},
-        {{"a", "da"}},
-        {{"a", "data"}}},
-       {{{"a", "old"}},
-        {{"a", "old"}, {"t", ""}},
-        {{"a", "old"}, {"t", "da"}},
-        {{"a", "old"}, {"t", "data"}},
-        {{"a", ""}},
-        {{"a", "da"}},
-        {{"a", "data"}}}},
+       renamedUnflushed,
+       renamedUnflushed},
       {"a file flushed before its rename is whole wherever it shows",
        {{"a", "old"}},
        {create, write, flush, install},
@@ -306,8 +304,8 @@ TEST(CrashStates, ModelLosesExactlyWhatWasNotFlushed) {
       {"a later removal may last while an earlier one is lost",
        {{"a", "1"}, {"b", "2"}},
        {op(Kind::kRemove, "a"), op(Kind::kRemove, "b")},
-       {{{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}},
-       {{{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}}},
+       removedUnflushed,
+       removedUnflushed},
       {"a removal before a folder flush lasts",
        {{"a", "1"}, {"b", "2"}},
        {op(Kind::kRemove, "a"), op(Kind::kFlushFolder), op(Kind::kRemove, "b")},
