@@ -135,6 +135,61 @@ FolderFiles recovered(Scratch& folder, const FolderFiles& state,
   return folder.files();
 }
 
+// "\n  name (n bytes)" for each file of a set, for failure messages.
+std::string listing(const FolderFiles& files) {
+  std::string text;
+  for (const auto& [name, bytes] : files) {
+    text += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
+  }
+  return text;
+}
+
+// A compile of lair1 into a folder holding `start`, and the sets the folder may be left with
+// once the next run has recovered from a power loss during it.
+struct Scenario {
+  std::string what;
+  FolderFiles start;
+  std::vector<FolderFiles> outcomes;
+  std::string refuseMoveTo;  // a move the file system refuses
+};
+
+// Runs the scenario's compile, with its flushes or without, and has the next run recover from
+// every state a power loss could leave. With the flushes, each state recovers to one of the
+// outcomes, or once the run has ended to what it left; without them, some state does not.
+void expectRecovery(const Scenario& scenario, bool flushed, const FolderFiles& fresh,
+                    const FolderFiles& earlier, const std::vector<std::string>& names,
+                    Scratch& folder) {
+  const Recorded run = record(scenario.start, lair1Text(), !flushed, scenario.refuseMoveTo);
+  EXPECT_EQ(run.written, scenario.refuseMoveTo.empty());
+  EXPECT_EQ(run.after, run.written ? fresh : earlier);
+  // The log holds every change the run made: replayed, it gives what the run left.
+  EXPECT_EQ(testing::afterOperations(scenario.start, run.log, run.log.size()), run.after);
+  std::size_t broken = 0;
+  const std::size_t states =
+      testing::forEachCrashState(scenario.start, run.log, [&](const testing::CrashState& s) {
+        const FolderFiles left = recovered(folder, s.files, names);
+        // Once the run has ended, what it said it did lasts.
+        if (s.atEnd ? left == run.after
+                    : std::find(scenario.outcomes.begin(), scenario.outcomes.end(), left) !=
+                          scenario.outcomes.end()) {
+          return true;
+        }
+        ++broken;
+        if (flushed) {
+          ADD_FAILURE() << s.when << "\nleaves" << listing(s.files)
+                        << "\nand after the next run's start:" << listing(left);
+        }
+        return flushed && broken < 3;  // without flushes, one such state is the proof
+      });
+  if (flushed) {
+    EXPECT_EQ(broken, 0u);
+    std::cout << "[          ] " << states << " crash states: " << scenario.what << "\n";
+  } else {
+    EXPECT_GT(broken, 0u) << "without its flushes the run still always recovers: the "
+                             "crash states miss what a power loss can do";
+  }
+}
+
 TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
   const FolderFiles fresh = compiledSet(lair1Text());
   const FolderFiles other = compiledSet(otherLair1Text());
@@ -152,12 +207,6 @@ TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
                                     testing::throughStep(cutShort.log, step));
   };
 
-  struct Scenario {
-    std::string what;
-    FolderFiles start;
-    std::vector<FolderFiles> outcomes;  // the sets a folder may be left with
-    std::string refuseMoveTo;           // a move the file system refuses
-  };
   const std::vector<Scenario> scenarios = {
       {"a first build into an empty folder", {}, {{}, fresh}, ""},
       {"a rebuild over an earlier set", earlier, {earlier, fresh}, ""},
@@ -176,48 +225,11 @@ TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
        {other, fresh},
        ""},
   };
-
   Scratch folder;
   for (const Scenario& scenario : scenarios) {
     SCOPED_TRACE(scenario.what);
     for (const bool flushed : {true, false}) {
-      const Recorded run = record(scenario.start, lair1Text(), !flushed, scenario.refuseMoveTo);
-      EXPECT_EQ(run.written, scenario.refuseMoveTo.empty());
-      EXPECT_EQ(run.after, run.written ? fresh : earlier);
-      // The log holds every change the run made: replayed, it gives what the run left.
-      EXPECT_EQ(testing::afterOperations(scenario.start, run.log, run.log.size()), run.after);
-      std::size_t broken = 0;
-      const std::size_t states =
-          testing::forEachCrashState(scenario.start, run.log, [&](const testing::CrashState& s) {
-            const FolderFiles left = recovered(folder, s.files, names);
-            // Once the run has ended, what it said it did lasts.
-            if (s.atEnd ? left == run.after
-                        : std::find(scenario.outcomes.begin(), scenario.outcomes.end(), left) !=
-                              scenario.outcomes.end()) {
-              return true;
-            }
-            ++broken;
-            if (flushed) {
-              std::string listing;
-              for (const auto& [name, bytes] : left) {
-                listing += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
-              }
-              std::string before;
-              for (const auto& [name, bytes] : s.files) {
-                before += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
-              }
-              ADD_FAILURE() << s.when << "\nleaves" << before
-                            << "\nand after the next run's start:" << listing;
-            }
-            return flushed && broken < 3;  // without flushes, one such state is the proof
-          });
-      if (flushed) {
-        EXPECT_EQ(broken, 0u);
-        std::cout << "[          ] " << states << " crash states: " << scenario.what << "\n";
-      } else {
-        EXPECT_GT(broken, 0u) << "without its flushes the run still always recovers: the "
-                                 "crash states miss what a power loss can do";
-      }
+      expectRecovery(scenario, flushed, fresh, earlier, names, folder);
     }
   }
 }
