@@ -53,6 +53,32 @@ constexpr Expected kExamples[] = {
      2 + 4 + 3 + 4 + 3 + 6 + 6 + 2 * 12, 10000},
 };
 
+// The hero and neutral records, then one per keeper (their flag is 0), keeper 1's with its gold.
+void expectPlayerRecords(const Bytes& players, const Expected& expected) {
+  const std::uint32_t records = u32At(players, layout::kElementCount);
+  auto record = [](std::size_t r) {
+    return layout::kFirstPlayerRecord + r * layout::kPlayerRecordSize;
+  };
+  std::uint32_t keeperRecords = 0;
+  for (std::size_t r = 0; r < records && record(r) + layout::kPlayerFlag < players.size(); ++r) {
+    if (players[record(r) + layout::kPlayerFlag] == 0) ++keeperRecords;
+  }
+  EXPECT_EQ(records, expected.keepers + 2);
+  EXPECT_EQ(keeperRecords, expected.keepers);
+  EXPECT_EQ(u32At(players, record(2) + layout::kPlayerGold), expected.keeper1Gold);
+}
+
+// A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
+void expectSameWithByteOrderMark(const std::string& text, const CompileResult& result) {
+  const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);
+  EXPECT_EQ(marked.console, result.console);
+  ASSERT_EQ(marked.files.size(), result.files.size());
+  for (std::size_t i = 0; i < result.files.size(); ++i) {
+    EXPECT_EQ(marked.files[i].name, result.files[i].name);
+    EXPECT_TRUE(marked.files[i].bytes == result.files[i].bytes) << result.files[i].name;
+  }
+}
+
 TEST(Examples, EveryExampleCompilesCleanly) {
   std::vector<fs::path> maps;
   for (const fs::directory_entry& entry :
@@ -89,30 +115,9 @@ TEST(Examples, EveryExampleCompilesCleanly) {
     EXPECT_EQ(u32At(triggers, layout::kActionCount), expected->actionElements);
     EXPECT_EQ(u32At(result.files[2].bytes, layout::kElementCount), expected->thingsElements);
 
-    // Players: the hero and neutral records, then one per keeper (their flag is 0).
-    const Bytes& players = result.files[3].bytes;
-    const std::uint32_t records = u32At(players, layout::kElementCount);
-    auto record = [](std::size_t r) {
-      return layout::kFirstPlayerRecord + r * layout::kPlayerRecordSize;
-    };
-    std::uint32_t keeperRecords = 0;
-    for (std::size_t r = 0; r < records && record(r) + layout::kPlayerFlag < players.size(); ++r) {
-      if (players[record(r) + layout::kPlayerFlag] == 0) ++keeperRecords;
-    }
-    EXPECT_EQ(records, expected->keepers + 2);
-    EXPECT_EQ(keeperRecords, expected->keepers);
-    EXPECT_EQ(u32At(players, record(2) + layout::kPlayerGold), expected->keeper1Gold);
-
+    expectPlayerRecords(result.files[3].bytes, *expected);
     EXPECT_EQ(result.files[5].bytes.at(layout::kPlayerCountOffset), expected->keepers);
-
-    // A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
-    const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);
-    EXPECT_EQ(marked.console, result.console);
-    ASSERT_EQ(marked.files.size(), result.files.size());
-    for (std::size_t i = 0; i < result.files.size(); ++i) {
-      EXPECT_EQ(marked.files[i].name, result.files[i].name);
-      EXPECT_TRUE(marked.files[i].bytes == result.files[i].bytes) << result.files[i].name;
-    }
+    expectSameWithByteOrderMark(text, result);
   }
 }
 
