@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,99 +56,131 @@ std::string check(const ts::bench::MapShape& shape, const std::string& text) {
   return {};
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
   ts::bench::MapShape shape;
   bool widthGiven = false;
-  bool doCheck = false;
+  bool check = false;
   bool printSizes = false;
   std::string output;
+};
+
+// The options that set one list's count of the shape.
+struct CountOption {
+  std::string_view name;
+  std::size_t ts::bench::MapShape::*count;
+};
+constexpr CountOption kCountOptions[] = {
+    {"--creatures", &ts::bench::MapShape::creatures},
+    {"--objects", &ts::bench::MapShape::objects},
+    {"--doors", &ts::bench::MapShape::doors},
+    {"--traps", &ts::bench::MapShape::traps},
+    {"--triggers", &ts::bench::MapShape::triggerElements},
+};
+
+// Applies the option `arg`; `value` takes the word after it. False when the option is unknown
+// or its value is not a number.
+template <typename Value>
+bool applyOption(std::string_view arg, Value value, Options& o) {
+  ts::bench::MapShape& shape = o.shape;
+  for (const CountOption& option : kCountOptions) {
+    if (arg == option.name) return parseCount(value(), shape.*option.count);
+  }
+  if (arg == "--gui") {
+    shape.gui = true;
+  } else if (arg == "--check") {
+    o.check = true;
+  } else if (arg == "--sizes") {
+    o.printSizes = true;
+  } else if (arg == "--width") {
+    o.widthGiven = true;
+    return parseInt(value(), shape.width);
+  } else if (arg == "--height") {
+    return parseInt(value(), shape.height);
+  } else if (arg == "--entries") {
+    std::size_t n = 0;
+    const bool ok = parseCount(value(), n);
+    ts::bench::setEntries(shape, n);
+    return ok;
+  } else if (arg == "--seed") {
+    std::size_t seed = 0;
+    const bool ok = parseCount(value(), seed);
+    shape.seed = static_cast<std::uint32_t>(seed);
+    return ok;
+  } else if (arg == "--name") {
+    shape.name = std::string(value());
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The command line in `o`. Returns the exit status when the program ends here: 0 after the
+// usage for --help, 2 after naming a bad argument.
+std::optional<int> parseArguments(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     auto value = [&]() -> std::string_view {
       if (i + 1 >= argc) return {};
       return argv[++i];
     };
-    bool ok = true;
-    if (arg == "--gui") {
-      shape.gui = true;
-    } else if (arg == "--check") {
-      doCheck = true;
-    } else if (arg == "--sizes") {
-      printSizes = true;
-    } else if (arg == "--width") {
-      ok = parseInt(value(), shape.width);
-      widthGiven = true;
-    } else if (arg == "--height") {
-      ok = parseInt(value(), shape.height);
-    } else if (arg == "--entries") {
-      std::size_t n = 0;
-      ok = parseCount(value(), n);
-      ts::bench::setEntries(shape, n);
-    } else if (arg == "--creatures") {
-      ok = parseCount(value(), shape.creatures);
-    } else if (arg == "--objects") {
-      ok = parseCount(value(), shape.objects);
-    } else if (arg == "--doors") {
-      ok = parseCount(value(), shape.doors);
-    } else if (arg == "--traps") {
-      ok = parseCount(value(), shape.traps);
-    } else if (arg == "--triggers") {
-      ok = parseCount(value(), shape.triggerElements);
-    } else if (arg == "--seed") {
-      std::size_t seed = 0;
-      ok = parseCount(value(), seed);
-      shape.seed = static_cast<std::uint32_t>(seed);
-    } else if (arg == "--name") {
-      shape.name = std::string(value());
-    } else if (arg == "--help" || arg == "-h") {
+    if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
-    } else if (output.empty() && (arg == "-" || !arg.starts_with("--"))) {
-      output = std::string(arg);
-    } else {
-      ok = false;
     }
-    if (!ok) {
+    if (o.output.empty() && (arg == "-" || !arg.starts_with("--"))) {
+      o.output = std::string(arg);
+    } else if (!applyOption(arg, value, o)) {
       std::cerr << "tunnelsmith-mapgen: bad argument " << arg << "\n" << kUsage;
       return 2;
     }
   }
-  if (shape.gui && !widthGiven) shape.width = ts::kMaxGuiWidth;
-  if (const std::string why = ts::bench::checkShape(shape); !why.empty()) {
-    std::cerr << "tunnelsmith-mapgen: " << why << "\n";
-    return 2;
-  }
-  if (output.empty() && !printSizes) {
-    std::cerr << kUsage;
-    return 2;
-  }
-  if (printSizes) {
-    const ts::bench::ExpectedFiles files = ts::bench::expectedFiles(shape);
-    std::cout << "map " << files.mapFile << "\ntriggers " << files.triggersFile << "\nthings "
-              << files.thingsFile << "\ntrigger_elements " << files.triggerElements << "\n";
-    if (output.empty()) return 0;
-  }
+  return std::nullopt;
+}
 
-  const std::string text = ts::bench::generateMap(shape);
-  if (doCheck) {
-    if (const std::string why = check(shape, text); !why.empty()) {
-      std::cerr << "tunnelsmith-mapgen: the generated map is wrong: " << why << "\n";
-      return 1;
-    }
-  }
+// Writes `text` to `output` ("-": the standard output); false after saying why it could not.
+bool writeText(const std::string& output, const std::string& text) {
   std::FILE* file = output == "-" ? stdout : std::fopen(output.c_str(), "wb");
   if (file == nullptr) {
     std::cerr << "tunnelsmith-mapgen: cannot write " << output << ": " << std::strerror(errno)
               << "\n";
-    return 1;
+    return false;
   }
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = file == stdout ? std::fflush(file) == 0 : std::fclose(file) == 0;
   if (!written || !closed) {
     std::cerr << "tunnelsmith-mapgen: cannot write " << output << "\n";
-    return 1;
+    return false;
   }
-  return 0;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (const std::optional<int> status = parseArguments(argc, argv, o)) return *status;
+  ts::bench::MapShape& shape = o.shape;
+  if (shape.gui && !o.widthGiven) shape.width = ts::kMaxGuiWidth;
+  if (const std::string why = ts::bench::checkShape(shape); !why.empty()) {
+    std::cerr << "tunnelsmith-mapgen: " << why << "\n";
+    return 2;
+  }
+  if (o.output.empty() && !o.printSizes) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (o.printSizes) {
+    const ts::bench::ExpectedFiles files = ts::bench::expectedFiles(shape);
+    std::cout << "map " << files.mapFile << "\ntriggers " << files.triggersFile << "\nthings "
+              << files.thingsFile << "\ntrigger_elements " << files.triggerElements << "\n";
+    if (o.output.empty()) return 0;
+  }
+  const std::string text = ts::bench::generateMap(shape);
+  if (o.check) {
+    if (const std::string why = check(shape, text); !why.empty()) {
+      std::cerr << "tunnelsmith-mapgen: the generated map is wrong: " << why << "\n";
+      return 1;
+    }
+  }
+  return writeText(o.output, text) ? 0 : 1;
 }

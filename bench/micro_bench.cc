@@ -129,6 +129,13 @@ void BM_WriteTriggers65535(benchmark::State& state) {
                  [](ts::LevelDescription& level) { return ts::buildTriggersFile(level); });
 }
 
+// The benchmark's number of placed entries, and as many trigger elements as a file holds.
+MapShape fullShape(const benchmark::State& state) {
+  MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
+  shape.triggerElements = ts::kMaxTriggerElements;
+  return shape;
+}
+
 // The whole in-memory compile (read, check, write six files), per byte of map text.
 void compileBenchmark(benchmark::State& state, const MapShape& shape) {
   const std::string text = ts::bench::generateMap(shape);
@@ -146,11 +153,7 @@ void compileBenchmark(benchmark::State& state, const MapShape& shape) {
 
 void BM_CompileTextMap(benchmark::State& state) { compileBenchmark(state, textShape()); }
 void BM_CompileGuiMap(benchmark::State& state) { compileBenchmark(state, guiShape()); }
-void BM_CompileEntries(benchmark::State& state) {
-  MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
-  shape.triggerElements = ts::kMaxTriggerElements;
-  compileBenchmark(state, shape);
-}
+void BM_CompileEntries(benchmark::State& state) { compileBenchmark(state, fullShape(state)); }
 
 #ifdef TUNNELSMITH_BENCH_CHECK
 // The map checker on the same maps as the compile cases: it should stay within twice their time.
@@ -170,11 +173,7 @@ void checkBenchmark(benchmark::State& state, const MapShape& shape) {
 
 void BM_CheckTextMap(benchmark::State& state) { checkBenchmark(state, textShape()); }
 void BM_CheckGuiMap(benchmark::State& state) { checkBenchmark(state, guiShape()); }
-void BM_CheckEntries(benchmark::State& state) {
-  MapShape shape = entriesShape(static_cast<std::size_t>(state.range(0)));
-  shape.triggerElements = ts::kMaxTriggerElements;
-  checkBenchmark(state, shape);
-}
+void BM_CheckEntries(benchmark::State& state) { checkBenchmark(state, fullShape(state)); }
 #endif
 
 }  // namespace

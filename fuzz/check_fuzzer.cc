@@ -61,55 +61,45 @@ void render(std::string_view text, const std::vector<ts::check::Diagnostic>& dia
   if (log.is_discarded() || !log.contains("runs")) fail("the SARIF log does not parse");
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const ts::NameMaps names;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
-
-  const ts::check::MapAnalysis analysis = ts::check::analyseMap(text, names);
-  const std::vector<ts::check::Diagnostic>& diagnostics = analysis.diagnostics;
-  // One reading: the trace is what the reader read, nothing it skipped.
+// One reading: the trace is what the reader read, nothing it skipped; every diagnostic and note
+// lies inside the text.
+void checkReading(std::string_view text, const ts::check::MapAnalysis& analysis,
+                  const ts::NameMaps& names) {
   if (const std::string problem =
           ts::check::traceProblem(text, analysis.trace, analysis.level, names);
       !problem.empty()) {
     std::fprintf(stderr, "check_fuzzer: %s\n", problem.c_str());
     fail("the trace is not what the reader read");
   }
-  for (const ts::check::Diagnostic& d : diagnostics) {
+  for (const ts::check::Diagnostic& d : analysis.diagnostics) {
     if (d.span.start > text.size()) fail("a diagnostic past the end of the text");
     if (d.name().empty()) fail("a diagnostic without its stable identifier");
     for (const ts::check::Note& n : d.notes) {
       if (n.span.start > text.size()) fail("a note past the end of the text");
     }
   }
-  const auto errors = static_cast<std::size_t>(std::count_if(
-      diagnostics.begin(), diagnostics.end(),
-      [](const ts::check::Diagnostic& d) { return d.severity == ts::check::Severity::kError; }));
-  const bool error = errors > 0;
-  render(text, diagnostics, errors);
+}
 
-  const ts::CompileResult result = ts::compileMap(text, names);
-  if (error && result.valid) fail("the checker reports an error, the compiler accepts the map");
-  if (!error && !result.valid) fail("the compiler rejects the map, the checker reports no error");
-  if (!result.valid) return 0;
-
-  // A fix never turns an accepted level into a rejected one, and never changes how a word the
-  // compiler read before is read.
-  const ts::check::FixedText fixed = ts::check::applyFixes(text, diagnostics);
-  if (!fixed.applied.empty()) {
-    if (!ts::compileMap(fixed.text, names).valid) {
-      fail("applying the checker's fixes makes the compiler reject an accepted map");
-    }
-    const ts::check::MapAnalysis after = ts::check::analyseMap(fixed.text, names);
-    if (const std::string changed =
-            ts::check::readingChanged(analysis.trace, after.trace, fixed, diagnostics);
-        !changed.empty()) {
-      std::fprintf(stderr, "check_fuzzer: %s\n", changed.c_str());
-      fail("applying the checker's fixes changes how the compiler reads an accepted map");
-    }
+// A fix never turns an accepted level into a rejected one, and never changes how a word the
+// compiler read before is read.
+void checkFixes(std::string_view text, const ts::check::MapAnalysis& analysis,
+                const ts::NameMaps& names) {
+  const ts::check::FixedText fixed = ts::check::applyFixes(text, analysis.diagnostics);
+  if (fixed.applied.empty()) return;
+  if (!ts::compileMap(fixed.text, names).valid) {
+    fail("applying the checker's fixes makes the compiler reject an accepted map");
   }
+  const ts::check::MapAnalysis after = ts::check::analyseMap(fixed.text, names);
+  if (const std::string changed =
+          ts::check::readingChanged(analysis.trace, after.trace, fixed, analysis.diagnostics);
+      !changed.empty()) {
+    std::fprintf(stderr, "check_fuzzer: %s\n", changed.c_str());
+    fail("applying the checker's fixes changes how the compiler reads an accepted map");
+  }
+}
 
+// Every file of an accepted level decodes without a problem, as the kind it is.
+void checkCompiledFiles(const ts::CompileResult& result) {
   if (result.files.size() != kFileKinds.size()) fail("a valid level without its six files");
   for (std::size_t i = 0; i < kFileKinds.size(); ++i) {
     const ts::Bytes& bytes = result.files[i].bytes;
@@ -122,5 +112,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (in.kind != kFileKinds[i]) fail("the inspector decodes a compiled file as another kind");
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const ts::NameMaps names;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  const ts::check::MapAnalysis analysis = ts::check::analyseMap(text, names);
+  const std::vector<ts::check::Diagnostic>& diagnostics = analysis.diagnostics;
+  checkReading(text, analysis, names);
+  const auto errors = static_cast<std::size_t>(std::count_if(
+      diagnostics.begin(), diagnostics.end(),
+      [](const ts::check::Diagnostic& d) { return d.severity == ts::check::Severity::kError; }));
+  render(text, diagnostics, errors);
+
+  const ts::CompileResult result = ts::compileMap(text, names);
+  if (errors > 0 && result.valid)
+    fail("the checker reports an error, the compiler accepts the map");
+  if (errors == 0 && !result.valid) {
+    fail("the compiler rejects the map, the checker reports no error");
+  }
+  if (!result.valid) return 0;
+  checkFixes(text, analysis, names);
+  checkCompiledFiles(result);
   return 0;
 }

@@ -55,20 +55,21 @@ export function checkNatively(mapPath) {
     .map((line) => JSON.parse(line));
 }
 
-export function examples() {
-  const dir = join(sourceDir, "examples");
+// The map texts of a folder of the source tree, in name order.
+function mapsIn(folder) {
+  const dir = join(sourceDir, folder);
   return readdirSync(dir)
     .filter((name) => name.endsWith(".txt"))
     .sort()
     .map((name) => join(dir, name));
 }
 
+export function examples() {
+  return mapsIn("examples");
+}
+
 export function brokenMaps() {
-  const dir = join(sourceDir, "tests/golden/check");
-  return readdirSync(dir)
-    .filter((name) => name.endsWith(".txt"))
-    .sort()
-    .map((name) => join(dir, name));
+  return mapsIn("tests/golden/check");
 }
 
 // Large maps from the benchmark generator, into `dir`: a text grid, a GUI grid and long lists.

@@ -15,27 +15,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::freshFolder;
-
-class Scratch {
+class Scratch : public testing::ScratchFolder {
  public:
-  Scratch() : root_(freshFolder("tunnelsmith-io-")) {}
-  ~Scratch() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+  Scratch() : ScratchFolder("tunnelsmith-io-") {}
 
   [[nodiscard]] std::string write(const std::string& name, const std::string& bytes) const {
-    const fs::path path = root_ / name;
+    const fs::path path = root() / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
   }
-  [[nodiscard]] fs::path root() const { return root_; }
-
- private:
-  fs::path root_;
 };
 
 // Bytes of every value, no line end at the end.

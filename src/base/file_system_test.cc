@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts::files {
@@ -19,29 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-class Scratch {
+class Scratch : public testing::ScratchFolder {
  public:
-  Scratch() : root_(testing::freshFolder("tunnelsmith-fs-")) {}
-  ~Scratch() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+  Scratch() : ScratchFolder("tunnelsmith-fs-") {}
 
-  [[nodiscard]] std::string at(const std::string& name) const { return (root_ / name).string(); }
+  [[nodiscard]] std::string at(const std::string& name) const { return (root() / name).string(); }
   [[nodiscard]] std::size_t count() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(root_), {}));
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(root()), {}));
   }
-
- private:
-  fs::path root_;
 };
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(FileSystem, NewFileReplacesTheTargetWholeAndNeverReusesAName) {
   Scratch scratch;
@@ -58,11 +45,11 @@ TEST(FileSystem, NewFileReplacesTheTargetWholeAndNeverReusesAName) {
   ASSERT_TRUE(
       first.write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), reason));
   ASSERT_TRUE(first.close(reason)) << reason;
-  EXPECT_EQ(readAll(target), "old");
+  EXPECT_EQ(testing::readFile(target), "old");
   EXPECT_EQ(entryAt(first.path()), Entry::kFile);
 
   ASSERT_TRUE(moveEntry(first.path(), target, reason)) << reason;
-  EXPECT_EQ(readAll(target), bytes);
+  EXPECT_EQ(testing::readFile(target), bytes);
   EXPECT_EQ(entryAt(first.path()), Entry::kNone);
   ASSERT_TRUE(second.close(reason));
   EXPECT_TRUE(removeEntry(second.path()));

@@ -1,11 +1,15 @@
-// Little-endian encoders shared by every level file writer. Values are split into bytes by
-// shifts, so the files never depend on the host's byte order.
+// Little-endian encoders shared by every level file writer, and the matching reads the
+// decoders and the tests use. Values are split into bytes and joined again by shifts, so the
+// files never depend on the host's byte order.
 #pragma once
 
+#include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -109,6 +113,57 @@ inline void putWideText(Bytes& out, std::string_view text) {
     putU8(out, static_cast<std::uint8_t>(c));
     putU8(out, 0);
   }
+}
+
+// Reads from bytes that are known to be there, least significant byte first.
+inline std::uint16_t loadU16(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(static_cast<std::uint16_t>(at[0]) |
+                                    static_cast<std::uint16_t>(at[1]) << 8);
+}
+
+inline std::uint32_t loadU32(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+// A 32-bit field back into a level value: the inverse of putI32.
+inline std::int32_t loadI32(const std::uint8_t* at) {
+  return static_cast<std::int32_t>(loadU32(at));
+}
+
+// Whether `count` bytes from `offset` lie inside `size` bytes; written so that no sum can wrap.
+constexpr bool fitsIn(std::size_t size, std::size_t offset, std::size_t count) {
+  return offset <= size && count <= size - offset;
+}
+
+// The bounds-checked reads: nothing when the field runs past the end of `bytes`.
+inline std::optional<std::uint8_t> readU8(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  if (!fitsIn(bytes.size(), offset, 1)) return std::nullopt;
+  return bytes[offset];
+}
+
+inline std::optional<std::uint16_t> readU16(std::span<const std::uint8_t> bytes,
+                                            std::size_t offset) {
+  if (!fitsIn(bytes.size(), offset, 2)) return std::nullopt;
+  return loadU16(bytes.data() + offset);
+}
+
+inline std::optional<std::uint32_t> readU32(std::span<const std::uint8_t> bytes,
+                                            std::size_t offset) {
+  if (!fitsIn(bytes.size(), offset, 4)) return std::nullopt;
+  return loadU32(bytes.data() + offset);
+}
+
+// For readers of files that may be cut short: the bytes of the field that are there, and zero
+// for those past the end, as if the file went on with zeros.
+template <std::size_t Width>
+inline std::array<std::uint8_t, Width> padded(std::span<const std::uint8_t> bytes,
+                                              std::size_t offset) {
+  std::array<std::uint8_t, Width> field{};
+  for (std::size_t i = 0; i < Width && offset < bytes.size() && i < bytes.size() - offset; ++i) {
+    field[i] = bytes[offset + i];
+  }
+  return field;
 }
 
 }  // namespace ts

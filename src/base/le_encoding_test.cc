@@ -1,4 +1,5 @@
-// Byte order and text fields of the level file encoders, and the choice of a date stamp row.
+// Byte order of the level file encoders and of the reads that undo them, text fields, and the
+// choice of a date stamp row.
 #include "base/le_encoding.h"
 
 #include <gtest/gtest.h>
@@ -15,41 +16,54 @@ namespace {
 
 using testing::hex;
 
-TEST(EncodingTest, U32IsLeastSignificantByteFirst) {
+TEST(EncodingTest, FieldsAreLeastSignificantByteFirstBothWays) {
   struct Case {
     std::uint32_t value;
-    Bytes expected;
+    Bytes bytes;  // four for a 32-bit field, two for a 16-bit one
   };
   const Case cases[] = {
-      {300, {0x2C, 0x01, 0x00, 0x00}},        {0, {0x00, 0x00, 0x00, 0x00}},
-      {0x01010125, {0x25, 0x01, 0x01, 0x01}}, {65572, {0x24, 0x00, 0x01, 0x00}},
+      {300, {0x2C, 0x01, 0x00, 0x00}},
+      {0, {0x00, 0x00, 0x00, 0x00}},
+      {0x01010125, {0x25, 0x01, 0x01, 0x01}},
+      {65572, {0x24, 0x00, 0x01, 0x00}},
       {0xA1B2C3D4, {0xD4, 0xC3, 0xB2, 0xA1}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
-    Bytes out;
-    putU32(out, c.value);
-    EXPECT_EQ(hex(out), hex(c.expected));
-  }
-}
-
-TEST(EncodingTest, U16IsLeastSignificantByteFirst) {
-  struct Case {
-    std::uint16_t value;
-    Bytes expected;
-  };
-  const Case cases[] = {
       {300, {0x2C, 0x01}},
       {26, {0x1A, 0x00}},
       {0xFFFF, {0xFF, 0xFF}},
       {0x1234, {0x34, 0x12}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
+    SCOPED_TRACE(hex(c.bytes));
     Bytes out;
-    putU16(out, c.value);
-    EXPECT_EQ(hex(out), hex(c.expected));
+    if (c.bytes.size() == 4) {
+      putU32(out, c.value);
+      EXPECT_EQ(loadU32(c.bytes.data()), c.value);
+      EXPECT_EQ(readU32(c.bytes, 0), c.value);
+    } else {
+      putU16(out, static_cast<std::uint16_t>(c.value));
+      EXPECT_EQ(loadU16(c.bytes.data()), c.value);
+      EXPECT_EQ(readU16(c.bytes, 0), c.value);
+    }
+    EXPECT_EQ(hex(out), hex(c.bytes));
   }
+}
+
+TEST(EncodingTest, CheckedReadsStopAtTheEndAndPaddedReadsGoOnWithZeros) {
+  const Bytes bytes = {0x2C, 0x01, 0x00, 0x00, 0x7F};
+  EXPECT_EQ(readU32(bytes, 1), 0x7F000001U);
+  EXPECT_EQ(readU16(bytes, 3), 0x7F00U);
+  EXPECT_EQ(readU8(bytes, 4), 0x7FU);
+  EXPECT_FALSE(readU32(bytes, 2));
+  EXPECT_FALSE(readU16(bytes, 4));
+  EXPECT_FALSE(readU8(bytes, 5));
+  // An offset near the top of the range must not wrap around into the buffer.
+  EXPECT_FALSE(readU32(bytes, SIZE_MAX - 1));
+  EXPECT_FALSE(fitsIn(bytes.size(), 1, SIZE_MAX));
+
+  EXPECT_EQ(loadU32(padded<4>(bytes, 3).data()), 0x7F00U);
+  EXPECT_EQ(loadU32(padded<4>(bytes, 0).data()), 300U);
+  EXPECT_EQ(loadU16(padded<2>(bytes, 5).data()), 0U);
+  EXPECT_EQ(loadU16(padded<2>(bytes, SIZE_MAX).data()), 0U);
 }
 
 TEST(EncodingTest, LevelValuesKeepAllThirtyTwoBitsAndNarrowToTheLowByte) {
@@ -68,6 +82,7 @@ TEST(EncodingTest, LevelValuesKeepAllThirtyTwoBitsAndNarrowToTheLowByte) {
     Bytes wide;
     putI32(wide, c.value);
     EXPECT_EQ(hex(wide), hex(c.asU32));
+    EXPECT_EQ(loadI32(c.asU32.data()), c.value);
     Bytes narrow;
     putLow8(narrow, c.value);
     EXPECT_EQ(hex(narrow), hex(Bytes{c.asU8}));

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/diff.h"
 #include "decoding/inspection.h"
 #include "render/inspection_json.h"
@@ -177,27 +178,40 @@ Json namesJson(const Names& names) {
   return list;
 }
 
-Json spanJson(const tunnelsmith::Span& s) { return {{"start", s.start}, {"end", s.end}}; }
+// The parts of an outline. A span is given by its start and end offsets.
+Json offsetsJson(const tunnelsmith::Span& s) { return {{"start", s.start}, {"end", s.end}}; }
 
-// The grid of an outline; the terrain of every square goes as a file of little-endian 32-bit
-// codes, row 0 first (a large map has a million of them), and the document names its index.
-Json gridJson(const tunnelsmith::OutlineGrid& grid, std::vector<tunnelsmith_result_file>& files) {
-  std::vector<std::uint8_t> terrain;
+// The terrain of every square goes as a file of little-endian 32-bit codes, row 0 first (a large
+// map has a million of them), and the document names its index.
+Json outlineGridJson(const tunnelsmith::OutlineGrid& grid,
+                     std::vector<tunnelsmith_result_file>& files) {
+  ts::Bytes terrain;
   terrain.reserve(grid.terrain.size() * 4);
-  for (const std::uint32_t code : grid.terrain) {
-    for (int shift = 0; shift < 32; shift += 8)
-      terrain.push_back(static_cast<std::uint8_t>(code >> shift));
-  }
-  Json j = {{"width", grid.width},
-            {"height", grid.height},
-            {"twoCharacters", grid.twoCharacters},
-            {"rowStarts", grid.rowStarts},
-            {"terrain", terrain.empty() ? Json() : Json(files.size())}};
+  for (const std::uint32_t code : grid.terrain) ts::putU32(terrain, code);
+  // The document names the file's index among the result's files.
+  const Json index = terrain.empty() ? Json() : Json(files.size());
   if (!terrain.empty()) files.push_back({"terrain", std::move(terrain)});
-  return j;
+  return {{"width", grid.width},
+          {"height", grid.height},
+          {"twoCharacters", grid.twoCharacters},
+          {"rowStarts", grid.rowStarts},
+          {"terrain", index}};
 }
 
-Json entryJson(const tunnelsmith::OutlineEntry& e) {
+Json outlineSectionsJson(const std::vector<tunnelsmith::OutlineSection>& outlineSections) {
+  Json sections = Json::array();
+  for (const tunnelsmith::OutlineSection& s : outlineSections) {
+    sections.push_back({{"section", tunnelsmith::sectionName(s.section)},
+                        {"keyword", offsetsJson(s.keyword)},
+                        {"span", offsetsJson(s.span)},
+                        {"count", s.count ? offsetsJson(*s.count) : Json()},
+                        {"firstEntry", s.firstEntry},
+                        {"entryCount", s.entryCount}});
+  }
+  return sections;
+}
+
+Json outlineEntryJson(const tunnelsmith::OutlineEntry& e) {
   Json words = Json::array();
   for (const tunnelsmith::OutlineWord& w : e.words) {
     words.push_back({{"kind", tunnelsmith::wordKindName(w.kind)},
@@ -206,7 +220,7 @@ Json entryJson(const tunnelsmith::OutlineEntry& e) {
   }
   Json entry = {{"section", tunnelsmith::sectionName(e.section)},
                 {"number", e.number},
-                {"span", spanJson(e.span)},
+                {"span", offsetsJson(e.span)},
                 {"words", std::move(words)}};
   if (e.square) entry["square"] = squareJson(*e.square);
   if (e.covers) {
@@ -216,6 +230,23 @@ Json entryJson(const tunnelsmith::OutlineEntry& e) {
                        {"bottom", e.covers->bottom}};
   }
   return entry;
+}
+
+Json outlineEntriesJson(const std::vector<tunnelsmith::OutlineEntry>& outlineEntries) {
+  Json entries = Json::array();
+  for (const tunnelsmith::OutlineEntry& e : outlineEntries) entries.push_back(outlineEntryJson(e));
+  return entries;
+}
+
+Json outlineReferencesJson(const std::vector<tunnelsmith::CrossReference>& outlineReferences) {
+  Json references = Json::array();
+  for (const tunnelsmith::CrossReference& r : outlineReferences) {
+    references.push_back({{"target", tunnelsmith::sectionName(r.target)},
+                          {"number", r.number},
+                          {"span", offsetsJson(r.span)},
+                          {"entry", r.entry ? Json(*r.entry) : Json()}});
+  }
+  return references;
 }
 
 }  // namespace
@@ -337,31 +368,13 @@ tunnelsmith_result* tunnelsmith_decompile(const unsigned char* const files[6],
 
 tunnelsmith_result* tunnelsmith_outline(const char* text, size_t size) {
   return resultOf([&](Json& doc, std::vector<tunnelsmith_result_file>& files) {
-    tunnelsmith::Outline outline = tunnelsmith::outlineMap(textOf(text, size));
+    const tunnelsmith::Outline outline = tunnelsmith::outlineMap(textOf(text, size));
     doc["levelName"] = outline.levelName;
     doc["players"] = outline.players;
-    doc["grid"] = gridJson(outline.grid, files);
-    Json sections = Json::array();
-    for (const tunnelsmith::OutlineSection& s : outline.sections) {
-      sections.push_back({{"section", tunnelsmith::sectionName(s.section)},
-                          {"keyword", spanJson(s.keyword)},
-                          {"span", spanJson(s.span)},
-                          {"count", s.count ? spanJson(*s.count) : Json()},
-                          {"firstEntry", s.firstEntry},
-                          {"entryCount", s.entryCount}});
-    }
-    doc["sections"] = std::move(sections);
-    Json entries = Json::array();
-    for (const tunnelsmith::OutlineEntry& e : outline.entries) entries.push_back(entryJson(e));
-    doc["entries"] = std::move(entries);
-    Json references = Json::array();
-    for (const tunnelsmith::CrossReference& r : outline.references) {
-      references.push_back({{"target", tunnelsmith::sectionName(r.target)},
-                            {"number", r.number},
-                            {"span", spanJson(r.span)},
-                            {"entry", r.entry ? Json(*r.entry) : Json()}});
-    }
-    doc["references"] = std::move(references);
+    doc["grid"] = outlineGridJson(outline.grid, files);
+    doc["sections"] = outlineSectionsJson(outline.sections);
+    doc["entries"] = outlineEntriesJson(outline.entries);
+    doc["references"] = outlineReferencesJson(outline.references);
   });
 }
 

@@ -9,15 +9,16 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/inspect_test_support.h"
 #include "decoding/inspection.h"
 #include "render/inspection_json.h"
+#include "testing/read_file.h"
 #include "tunnelsmith/tunnelsmith.h"
 
 namespace {
@@ -57,89 +58,109 @@ Json editsJson(const std::vector<tunnelsmith::TextEdit>& edits) {
   return list;
 }
 
-TEST(CInterface, CompileAndCheckSayWhatTheCppInterfaceSays) {
-  const std::string lair = readExample("lair1.txt");
-  std::vector<std::string> texts = {lair, "", "\xFF\xFE garbage\n"};
+// Maps to compare on: an example, no text, bytes that are no text, and broken maps.
+std::vector<std::string> sampleTexts() {
+  std::vector<std::string> texts = {readExample("lair1.txt"), "", "\xFF\xFE garbage\n"};
   const std::filesystem::path broken =
       std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "tests/golden/check";
   for (const char* name : {"gold-with-comma.txt", "creature-in-rock.txt", "misspelt-keyword.txt",
                            "unknown-creature.txt", "missing-eof.txt"}) {
-    std::ifstream in(broken / name, std::ios::binary);
-    ASSERT_TRUE(in) << name;
-    texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    texts.push_back(ts::testing::readFile(broken / name));
+    EXPECT_FALSE(texts.back().empty()) << name;
   }
-  for (const std::string& text : texts) {
-    const tunnelsmith::CompileResult compiled = tunnelsmith::compileMap(text);
-    const Result c = owned(tunnelsmith_compile(text.data(), text.size()));
-    const Json doc = documentOf(c);
-    EXPECT_EQ(doc["console"], compiled.console);
-    EXPECT_EQ(doc["valid"], compiled.valid);
-    ASSERT_EQ(doc["problems"].size(), compiled.problems.size());
-    for (std::size_t i = 0; i < compiled.problems.size(); ++i) {
-      const tunnelsmith::Problem& p = compiled.problems[i];
-      EXPECT_EQ(doc["problems"][i], (Json{{"name", p.name},
-                                          {"severity", severityWord(p.severity)},
-                                          {"offset", p.offset ? Json(*p.offset) : Json()},
-                                          {"message", p.message}}));
-    }
-    ASSERT_EQ(tunnelsmith_result_file_count(c.get()), compiled.files.size());
-    for (std::size_t f = 0; f < compiled.files.size(); ++f) {
-      EXPECT_EQ(tunnelsmith_result_file_name(c.get(), f), compiled.files[f].name);
-      EXPECT_EQ(doc["files"][f]["size"], compiled.files[f].bytes.size());
-      EXPECT_TRUE(fileOf(c, f) == compiled.files[f].bytes);
-    }
-    EXPECT_EQ(tunnelsmith_result_file_name(c.get(), compiled.files.size()), nullptr);
+  return texts;
+}
 
+void expectCompileAgrees(const std::string& text) {
+  const tunnelsmith::CompileResult compiled = tunnelsmith::compileMap(text);
+  const Result c = owned(tunnelsmith_compile(text.data(), text.size()));
+  const Json doc = documentOf(c);
+  EXPECT_EQ(doc["console"], compiled.console);
+  EXPECT_EQ(doc["valid"], compiled.valid);
+  ASSERT_EQ(doc["problems"].size(), compiled.problems.size());
+  for (std::size_t i = 0; i < compiled.problems.size(); ++i) {
+    const tunnelsmith::Problem& p = compiled.problems[i];
+    EXPECT_EQ(doc["problems"][i], (Json{{"name", p.name},
+                                        {"severity", severityWord(p.severity)},
+                                        {"offset", p.offset ? Json(*p.offset) : Json()},
+                                        {"message", p.message}}));
+  }
+  ASSERT_EQ(tunnelsmith_result_file_count(c.get()), compiled.files.size());
+  for (std::size_t f = 0; f < compiled.files.size(); ++f) {
+    EXPECT_EQ(tunnelsmith_result_file_name(c.get(), f), compiled.files[f].name);
+    EXPECT_EQ(doc["files"][f]["size"], compiled.files[f].bytes.size());
+    EXPECT_TRUE(fileOf(c, f) == compiled.files[f].bytes);
+  }
+  EXPECT_EQ(tunnelsmith_result_file_name(c.get(), compiled.files.size()), nullptr);
+}
+
+void expectDiagnosticAgrees(const std::string& text, const tunnelsmith::Diagnostic& d,
+                            const Json& j) {
+  const tunnelsmith::TextPosition at = tunnelsmith::positionOf(text, d.span.start);
+  EXPECT_EQ(j["id"], d.id);
+  EXPECT_EQ(j["severity"], severityWord(d.severity));
+  EXPECT_EQ(j["message"], d.message);
+  EXPECT_EQ(j["start"], d.span.start);
+  EXPECT_EQ(j["end"], d.span.end);
+  EXPECT_EQ(j["line"], at.line);
+  EXPECT_EQ(j["column"], at.column);
+  EXPECT_EQ(j["afterFirstError"], d.afterFirstError);
+  EXPECT_EQ(j["fixes"], editsJson(d.fixes));
+  EXPECT_EQ(j["suggestions"], editsJson(d.suggestions));
+  EXPECT_EQ(j.contains("square"), d.square.has_value());
+  if (d.square) {
+    EXPECT_EQ(j["square"], (Json{{"x", d.square->x}, {"y", d.square->y}}));
+  }
+  ASSERT_EQ(j["notes"].size(), d.notes.size());
+  for (std::size_t n = 0; n < d.notes.size(); ++n) {
+    EXPECT_EQ(j["notes"][n]["message"], d.notes[n].message);
+    EXPECT_EQ(j["notes"][n]["start"], d.notes[n].span.start);
+    EXPECT_EQ(j["notes"][n]["line"], tunnelsmith::positionOf(text, d.notes[n].span.start).line);
+    EXPECT_EQ(j["notes"][n].contains("square"), d.notes[n].square.has_value());
+  }
+}
+
+// Fixes given as check's diagnostics as they are, or as only their fixes arrays.
+void expectFixesAgree(const std::string& text, const tunnelsmith::CheckResult& checked,
+                      const Json& check) {
+  const tunnelsmith::FixResult fixed = tunnelsmith::applyFixes(text, checked.diagnostics);
+  Json onlyFixes = Json::array();
+  for (const Json& d : check["diagnostics"]) onlyFixes.push_back(d["fixes"]);
+  for (const Json& fixes : {check["diagnostics"], onlyFixes}) {
+    const std::string given = fixes.dump();
+    const Result r =
+        owned(tunnelsmith_apply_fixes(text.data(), text.size(), given.data(), given.size()));
+    const Json applied = documentOf(r);
+    EXPECT_EQ(applied["applied"], fixed.applied);
+    EXPECT_EQ(applied["skipped"], fixed.skipped);
+    EXPECT_TRUE(applied["problems"].empty());
+    const std::vector<std::uint8_t> mended = fileOf(r, 0);
+    EXPECT_EQ(std::string(mended.begin(), mended.end()), fixed.text);
+  }
+}
+
+TEST(CInterface, CompileSaysWhatTheCppInterfaceSays) {
+  for (const std::string& text : sampleTexts()) {
+    SCOPED_TRACE(text.substr(0, 40));
+    expectCompileAgrees(text);
+  }
+}
+
+TEST(CInterface, CheckAndFixesSayWhatTheCppInterfaceSays) {
+  for (const std::string& text : sampleTexts()) {
+    SCOPED_TRACE(text.substr(0, 40));
     const tunnelsmith::CheckResult checked = tunnelsmith::checkMap(text);
-    const Result k = owned(tunnelsmith_check(text.data(), text.size()));
-    const Json check = documentOf(k);
+    const Json check = documentOf(owned(tunnelsmith_check(text.data(), text.size())));
     EXPECT_EQ(check["errors"], checked.errors);
     EXPECT_EQ(check["warnings"], checked.warnings);
     ASSERT_EQ(check["diagnostics"].size(), checked.diagnostics.size());
     for (std::size_t i = 0; i < checked.diagnostics.size(); ++i) {
-      const tunnelsmith::Diagnostic& d = checked.diagnostics[i];
-      const Json& j = check["diagnostics"][i];
-      const tunnelsmith::TextPosition at = tunnelsmith::positionOf(text, d.span.start);
-      EXPECT_EQ(j["id"], d.id);
-      EXPECT_EQ(j["severity"], severityWord(d.severity));
-      EXPECT_EQ(j["message"], d.message);
-      EXPECT_EQ(j["start"], d.span.start);
-      EXPECT_EQ(j["end"], d.span.end);
-      EXPECT_EQ(j["line"], at.line);
-      EXPECT_EQ(j["column"], at.column);
-      EXPECT_EQ(j["afterFirstError"], d.afterFirstError);
-      EXPECT_EQ(j["fixes"], editsJson(d.fixes));
-      EXPECT_EQ(j["suggestions"], editsJson(d.suggestions));
-      EXPECT_EQ(j.contains("square"), d.square.has_value());
-      if (d.square) {
-        EXPECT_EQ(j["square"], (Json{{"x", d.square->x}, {"y", d.square->y}}));
-      }
-      ASSERT_EQ(j["notes"].size(), d.notes.size());
-      for (std::size_t n = 0; n < d.notes.size(); ++n) {
-        EXPECT_EQ(j["notes"][n]["message"], d.notes[n].message);
-        EXPECT_EQ(j["notes"][n]["start"], d.notes[n].span.start);
-        EXPECT_EQ(j["notes"][n]["line"], tunnelsmith::positionOf(text, d.notes[n].span.start).line);
-        EXPECT_EQ(j["notes"][n].contains("square"), d.notes[n].square.has_value());
-      }
+      expectDiagnosticAgrees(text, checked.diagnostics[i], check["diagnostics"][i]);
     }
-
-    // Fixes: check's diagnostics as they are, or only their fixes arrays.
-    const tunnelsmith::FixResult fixed = tunnelsmith::applyFixes(text, checked.diagnostics);
-    Json onlyFixes = Json::array();
-    for (const Json& d : check["diagnostics"]) onlyFixes.push_back(d["fixes"]);
-    for (const Json& fixes : {check["diagnostics"], onlyFixes}) {
-      const std::string given = fixes.dump();
-      const Result r =
-          owned(tunnelsmith_apply_fixes(text.data(), text.size(), given.data(), given.size()));
-      const Json applied = documentOf(r);
-      EXPECT_EQ(applied["applied"], fixed.applied);
-      EXPECT_EQ(applied["skipped"], fixed.skipped);
-      EXPECT_TRUE(applied["problems"].empty());
-      const std::vector<std::uint8_t> mended = fileOf(r, 0);
-      EXPECT_EQ(std::string(mended.begin(), mended.end()), fixed.text);
-    }
+    expectFixesAgree(text, checked, check);
   }
   // A fixes document of another shape leaves the text as it was.
+  const std::string lair = readExample("lair1.txt");
   for (const std::string fixes : {"{", "{}", "[[{\"start\": 1}]]", "[3]", "[{\"fixes\": 1}]"}) {
     const Result r =
         owned(tunnelsmith_apply_fixes(lair.data(), lair.size(), fixes.data(), fixes.size()));
@@ -152,15 +173,12 @@ TEST(CInterface, CompileAndCheckSayWhatTheCppInterfaceSays) {
   }
 }
 
-TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
+TEST(CInterface, InspectAndDiffSayWhatTheCppInterfaceSays) {
   const tunnelsmith::CompileResult a = tunnelsmith::compileMap(readExample("lair1.txt"));
   ASSERT_EQ(a.files.size(), 6u);
-  std::array<const unsigned char*, 6> data{};
-  std::array<std::size_t, 6> sizes{};
-  for (std::size_t f = 0; f < 6; ++f) {
-    const std::vector<std::uint8_t>& bytes = a.files[f].bytes;
-    data[f] = bytes.data();
-    sizes[f] = bytes.size();
+  for (const tunnelsmith::LevelFile& file : a.files) {
+    SCOPED_TRACE(file.name);
+    const std::vector<std::uint8_t>& bytes = file.bytes;
     // The inspector's own document, and the public values' records.
     const Json inspected = documentOf(owned(tunnelsmith_inspect(bytes.data(), bytes.size())));
     EXPECT_EQ(inspected, ts::inspect::toJson("", ts::inspect::inspect(bytes)));
@@ -179,11 +197,24 @@ TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
       EXPECT_TRUE(diff["problems"].empty());
     }
   }
-  const Json kinds = documentOf(owned(tunnelsmith_diff(data[0], sizes[0], data[2], sizes[2])));
+  const std::vector<std::uint8_t>& map = a.files[0].bytes;
+  const std::vector<std::uint8_t>& things = a.files[2].bytes;
+  const Json kinds =
+      documentOf(owned(tunnelsmith_diff(map.data(), map.size(), things.data(), things.size())));
   EXPECT_EQ(kinds["identical"], false);
   ASSERT_EQ(kinds["problems"].size(), 1u);
   EXPECT_EQ(kinds["problems"][0]["name"], "different-kinds");
+}
 
+TEST(CInterface, DecompileSaysWhatTheCppInterfaceSays) {
+  const tunnelsmith::CompileResult a = tunnelsmith::compileMap(readExample("lair1.txt"));
+  ASSERT_EQ(a.files.size(), 6u);
+  std::array<const unsigned char*, 6> data{};
+  std::array<std::size_t, 6> sizes{};
+  for (std::size_t f = 0; f < 6; ++f) {
+    data[f] = a.files[f].bytes.data();
+    sizes[f] = a.files[f].bytes.size();
+  }
   const tunnelsmith::Decompilation expected = tunnelsmith::decompileLevel(a.files);
   const Result d = owned(tunnelsmith_decompile(data.data(), sizes.data()));
   const Json decompiled = documentOf(d);
@@ -195,7 +226,9 @@ TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
   const Json missing = documentOf(owned(tunnelsmith_decompile(data.data(), sizes.data())));
   EXPECT_EQ(missing["damaged"], true);
   EXPECT_FALSE(missing["findings"].empty());
+}
 
+TEST(CInterface, VocabularyAndVersionSayWhatTheCppInterfaceSays) {
   const tunnelsmith::Vocabulary v = tunnelsmith::vocabulary();
   const Json vocabulary = documentOf(owned(tunnelsmith_vocabulary()));
   ASSERT_EQ(vocabulary["creatures"].size(), v.creatures.size());
@@ -210,8 +243,10 @@ TEST(CInterface, InspectDiffDecompileAndVocabularySayWhatTheCppInterfaceSays) {
   EXPECT_EQ(vocabulary["statements"][0]["word"], "KPR1_HEART_CENTER");
   EXPECT_EQ(vocabulary["statements"][0]["operands"], (Json{"<x>", "<y>"}));
   EXPECT_EQ(tunnelsmith_version(), tunnelsmith::version());
+}
 
-  // No input gives NULL or a document that is not JSON.
+// No input gives NULL or a document that is not JSON.
+TEST(CInterface, NoInputStillGivesADocument) {
   for (tunnelsmith_result* r :
        {tunnelsmith_compile(nullptr, 0), tunnelsmith_check(nullptr, 0),
         tunnelsmith_apply_fixes(nullptr, 0, nullptr, 0), tunnelsmith_inspect(nullptr, 0),
@@ -236,9 +271,7 @@ TEST(CInterface, OutlineSaysWhatTheCppInterfaceSaysWithTheTerrainAsAFile) {
   const std::vector<std::uint8_t> terrain = fileOf(r, 0);
   ASSERT_EQ(terrain.size(), expected.grid.terrain.size() * 4);
   for (std::size_t i = 0; i < expected.grid.terrain.size(); ++i) {
-    const std::uint32_t code = terrain[4 * i] | terrain[4 * i + 1] << 8 | terrain[4 * i + 2] << 16 |
-                               static_cast<std::uint32_t>(terrain[4 * i + 3]) << 24;
-    ASSERT_EQ(code, expected.grid.terrain[i]) << i;
+    ASSERT_EQ(ts::loadU32(terrain.data() + 4 * i), expected.grid.terrain[i]) << i;
   }
   // A text without a grid: no terrain file.
   const Result empty = owned(tunnelsmith_outline(nullptr, 0));

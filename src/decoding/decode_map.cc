@@ -18,42 +18,43 @@ std::string hexCode(std::uint32_t code) {
   return text;
 }
 
-}  // namespace
+// The map information chunk: the map's width and height. False when the chunk does not hold
+// them.
+bool decodeSize(Decoder& d, MapGrid& grid) {
+  const Chunk* info = topChunk(d.out(), 1);
+  if (info == nullptr) return false;
+  const std::size_t at = dataBegin(*info);
+  if (!d.has(at, layout::kMapInfoSize, dataEnd(*info, d.size()))) return false;
+  grid.width = d.i32(at);
+  grid.height = d.i32(at + 4);
+  Record& r = d.addRecord("map information", at, layout::kMapInfoSize);
+  r.fields.push_back(d.s32("width", at));
+  r.fields.push_back(d.s32("height", at + 4));
+  if (grid.width < 1) {
+    d.problem(at, "the map width " + std::to_string(grid.width) + " is not positive");
+  }
+  if (grid.height < 1) {
+    d.problem(at + 4, "the map height " + std::to_string(grid.height) + " is not positive");
+  }
+  return true;
+}
 
-void decodeMap(Decoder& d) {
-  Inspection& out = d.out();
-  MapGrid& grid = out.map;
-  bool sizeKnown = false;
-  if (const Chunk* info = topChunk(out, 1)) {
-    const std::size_t at = dataBegin(*info);
-    const std::size_t end = dataEnd(*info, d.size());
-    if (d.has(at, layout::kMapInfoSize, end)) {
-      grid.width = d.i32(at);
-      grid.height = d.i32(at + 4);
-      Record& r = d.addRecord("map information", at, layout::kMapInfoSize);
-      r.fields.push_back(d.s32("width", at));
-      r.fields.push_back(d.s32("height", at + 4));
-      sizeKnown = true;
-      if (grid.width < 1)
-        d.problem(at, "the map width " + std::to_string(grid.width) + " is not positive");
-      if (grid.height < 1)
-        d.problem(at + 4, "the map height " + std::to_string(grid.height) + " is not positive");
-    }
+// Reports a cells chunk whose size is not that of the map's squares.
+void checkCellsSize(Decoder& d, const MapGrid& grid, const Chunk& cells) {
+  if (grid.width <= 0 || grid.height <= 0) return;
+  const auto needed = static_cast<std::uint64_t>(grid.width) *
+                      static_cast<std::uint64_t>(grid.height) * layout::kCellSize;
+  if (cells.size != needed) {
+    d.problem(cells.offset + 4, "the cells chunk announces " + std::to_string(cells.size) +
+                                    " bytes; a " + std::to_string(grid.width) + " by " +
+                                    std::to_string(grid.height) + " map needs " +
+                                    std::to_string(needed));
   }
-  const Chunk* cells = topChunk(out, 2);
-  if (cells == nullptr) return;
-  const std::size_t at = dataBegin(*cells);
-  const std::size_t end = dataEnd(*cells, d.size());
-  if (sizeKnown && grid.width > 0 && grid.height > 0) {
-    const auto needed = static_cast<std::uint64_t>(grid.width) *
-                        static_cast<std::uint64_t>(grid.height) * layout::kCellSize;
-    if (cells->size != needed) {
-      d.problem(cells->offset + 4, "the cells chunk announces " + std::to_string(cells->size) +
-                                       " bytes; a " + std::to_string(grid.width) + " by " +
-                                       std::to_string(grid.height) + " map needs " +
-                                       std::to_string(needed));
-    }
-  }
+}
+
+// Keeps each whole cell of [at, end), reports the first square of each unknown terrain, and
+// counts the squares of each terrain, the most common first.
+void decodeCells(Decoder& d, MapGrid& grid, std::size_t at, std::size_t end) {
   const std::size_t count = (end - at) / layout::kCellSize;
   if (const std::size_t partial = (end - at) % layout::kCellSize; partial != 0) {
     d.problem(at + layout::kCellSize * count,
@@ -77,6 +78,17 @@ void decodeMap(Decoder& d) {
   for (const auto& [code, n] : counts) grid.terrain.push_back({code, n});
   std::stable_sort(grid.terrain.begin(), grid.terrain.end(),
                    [](const TerrainCount& a, const TerrainCount& b) { return a.count > b.count; });
+}
+
+}  // namespace
+
+void decodeMap(Decoder& d) {
+  MapGrid& grid = d.out().map;
+  const bool sizeKnown = decodeSize(d, grid);
+  const Chunk* cells = topChunk(d.out(), 2);
+  if (cells == nullptr) return;
+  if (sizeKnown) checkCellsSize(d, grid, *cells);
+  decodeCells(d, grid, dataBegin(*cells), dataEnd(*cells, d.size()));
 }
 
 }  // namespace ts::inspect

@@ -13,25 +13,6 @@ namespace ts::inspect {
 
 namespace {
 
-// Calls `decode` for each whole record of the body chunk at index 2 and reports a record cut
-// short; returns the number of whole records.
-template <typename Decode>
-std::size_t walkRecords(Decoder& d, std::size_t recordSize, std::string_view what, Decode decode) {
-  const Chunk* body = topChunk(d.out(), 2);
-  if (body == nullptr) return 0;
-  const std::size_t begin = dataBegin(*body);
-  const std::size_t end = dataEnd(*body, d.size());
-  std::size_t count = 0;
-  std::size_t at = begin;
-  for (; d.has(at, recordSize, end); at += recordSize, ++count) decode(at);
-  if (at < end) {
-    d.problem(at, std::string(what) + " " + std::to_string(count + 1) +
-                      " is cut short: " + std::to_string(end - at) + " of its " +
-                      std::to_string(recordSize) + " bytes are present");
-  }
-  return count;
-}
-
 // The writer stores a screen position that only the keeper number decides, never the heart's
 // square: a reader of "x=26 y=26" would take it for the heart.
 constexpr std::string_view kPlayerPositionNote =
@@ -192,24 +173,34 @@ void decodeReferencedFiles(Decoder& d, const Chunk& c) {
       .fields.push_back(Decoder::text("values", values, list, listSize));
 }
 
+// A body of records without headers of their own: decodes the information chunk, calls `decode`
+// for each whole record of the body chunk, reports a record cut short ("entry 7 is cut short")
+// and a count that differs from the one announced ("... entries").
+void decodeRecordBody(Decoder& d, std::size_t recordSize, std::string_view one,
+                      std::string_view many, void (*decode)(Decoder& d, std::size_t at)) {
+  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
+  const Chunk* body = topChunk(d.out(), 2);
+  if (body == nullptr) return;
+  const std::size_t end = dataEnd(*body, d.size());
+  std::size_t count = 0;
+  std::size_t at = dataBegin(*body);
+  for (; d.has(at, recordSize, end); at += recordSize, ++count) decode(d, at);
+  if (at < end) {
+    d.problem(at, std::string(one) + " " + std::to_string(count + 1) +
+                      " is cut short: " + std::to_string(end - at) + " of its " +
+                      std::to_string(recordSize) + " bytes are present");
+  }
+  checkCount(d, announced, count, dataBegin(d.out().chunks[1]), many);
+}
+
 }  // namespace
 
 void decodePlayers(Decoder& d) {
-  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
-  const std::size_t found = walkRecords(d, layout::kPlayerRecordSize, "player record",
-                                        [&d](std::size_t at) { decodePlayer(d, at); });
-  if (topChunk(d.out(), 2) != nullptr) {
-    checkCount(d, announced, found, dataBegin(d.out().chunks[1]), "player records");
-  }
+  decodeRecordBody(d, layout::kPlayerRecordSize, "player record", "player records", decodePlayer);
 }
 
 void decodeVariables(Decoder& d) {
-  const std::int64_t announced = decodeInformation(d, topChunk(d.out(), 1));
-  const std::size_t found = walkRecords(d, layout::kVariableEntrySize, "entry",
-                                        [&d](std::size_t at) { decodeEntry(d, at); });
-  if (topChunk(d.out(), 2) != nullptr) {
-    checkCount(d, announced, found, dataBegin(d.out().chunks[1]), "entries");
-  }
+  decodeRecordBody(d, layout::kVariableEntrySize, "entry", "entries", decodeEntry);
 }
 
 void decodeLevelInfo(Decoder& d) {

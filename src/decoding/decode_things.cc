@@ -81,31 +81,37 @@ void decodeCreature(Decoder& d, std::size_t at) {
   position(d, r, at);
 }
 
-void decodeObject(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("object", at, layout::kObjectRecordSize);
-  r.undecoded = kObjectSlots;
-  r.fields.push_back(vocabulary(d, "object", at + layout::kObjectId, objectName));
-  r.fields.push_back(d.player("owner", at + layout::kObjectOwner, 1));
+// An object, a door or a trap: what it is, its owner, then its position. `kind` names the record
+// and the vocabulary, and must outlive the Inspection.
+Record& decodePlaced(Decoder& d, std::size_t at, std::string_view kind, std::size_t size,
+                     std::size_t idOffset, std::string_view (*nameOf)(std::int64_t),
+                     std::size_t ownerOffset) {
+  Record& r = d.addRecord(kind, at, size);
+  r.fields.push_back(vocabulary(d, kind, at + idOffset, nameOf));
+  r.fields.push_back(d.player("owner", at + ownerOffset, 1));
   position(d, r, at);
+  return r;
+}
+
+void decodeObject(Decoder& d, std::size_t at) {
+  decodePlaced(d, at, "object", layout::kObjectRecordSize, layout::kObjectId, objectName,
+               layout::kObjectOwner)
+      .undecoded = kObjectSlots;
 }
 
 void decodeDoor(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("door", at, layout::kDoorRecordSize);
+  Record& r = decodePlaced(d, at, "door", layout::kDoorRecordSize, layout::kDoorId, doorName,
+                           layout::kDoorOwner);
   r.undecoded = kDoorSlots;
-  r.fields.push_back(vocabulary(d, "door", at + layout::kDoorId, doorName));
-  r.fields.push_back(d.player("owner", at + layout::kDoorOwner, 1));
-  position(d, r, at);
   const std::uint8_t locked = d.u8(at + layout::kDoorLocked);
   const std::string_view word = locked == 0 ? "no" : locked == 1 ? "yes" : "";
   r.fields.push_back(d.named("locked", locked, word, at + layout::kDoorLocked, 1, "lock flag"));
 }
 
 void decodeTrap(Decoder& d, std::size_t at) {
-  Record& r = d.addRecord("trap", at, layout::kTrapRecordSize);
-  r.undecoded = kTrapSlots;
-  r.fields.push_back(vocabulary(d, "trap", at + layout::kTrapId, trapName));
-  r.fields.push_back(d.player("owner", at + layout::kTrapOwner, 1));
-  position(d, r, at);
+  decodePlaced(d, at, "trap", layout::kTrapRecordSize, layout::kTrapId, trapName,
+               layout::kTrapOwner)
+      .undecoded = kTrapSlots;
 }
 
 void decodeArea(Decoder& d, std::size_t at) {

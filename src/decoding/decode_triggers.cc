@@ -31,6 +31,12 @@ Field link(Decoder& d, std::string_view name, std::size_t at) {
   return f;
 }
 
+// A field naming a 0-based index by its place in its section, counted from 1 ("hero gate 2").
+Field counted(Field f, std::string_view what) {
+  f.text = std::string(what) + " " + std::to_string(f.value + 1);
+  return f;
+}
+
 void decodeTrigger(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("trigger", at, layout::kTriggerElementSize);
   r.note = kTriggerNumbering;
@@ -45,9 +51,7 @@ void decodeTrigger(Decoder& d, std::size_t at) {
   if (kind == kTriggerControlArea) {
     r.fields.push_back(d.player("player", param3At, 1));
   } else if (kind == kTriggerGateRelease) {
-    Field gate = d.u("gate", param3At, 1);
-    gate.text = "hero gate " + std::to_string(gate.value + 1);  // stored as a 0-based index
-    r.fields.push_back(gate);
+    r.fields.push_back(counted(d.u("gate", param3At, 1), "hero gate"));
   } else {
     r.fields.push_back(Decoder::minor(d.u("param3", param3At, 1)));
   }
@@ -59,6 +63,76 @@ void decodeTrigger(Decoder& d, std::size_t at) {
   r.fields.push_back(Decoder::minor(d.u("param5", at + layout::kTriggerParam5, 1)));
 }
 
+// The five arguments of an action element as the fields its type makes of them. Arguments 1 to 4
+// are single bytes, argument 5 a 32-bit value; one that no field takes is listed after the rest
+// as a minor field of its own.
+class ActionFields {
+ public:
+  ActionFields(Decoder& d, Record& r, std::size_t at) : d_(d), r_(r), args_(arguments(d, at)) {}
+
+  [[nodiscard]] Decoder& decoder() const { return d_; }
+  [[nodiscard]] const Field& arg(std::size_t i) const { return args_[i]; }
+  // Argument i under the name of what it means.
+  [[nodiscard]] Field arg(std::size_t i, std::string_view name) const {
+    Field f = args_[i];
+    f.name = name;
+    return f;
+  }
+  // Adds `f`, the field made of argument i.
+  void use(std::size_t i, Field f) {
+    used_[i] = true;
+    r_.fields.push_back(std::move(f));
+  }
+  // Arguments i and i + 1: an item's category, then the item.
+  void item(std::size_t i) {
+    const Field& category = args_[i];
+    use(i, d_.named("category", category.value, actionCategoryName(category.value), category.offset,
+                    1, "item category"));
+    const Field& id = args_[i + 1];
+    use(i + 1,
+        d_.named("item", id.value, actionItemName(category.value, id.value), id.offset, 1, "item"));
+  }
+  // The link to the next action, then the arguments no field took.
+  void finish(std::size_t nextAt) {
+    r_.fields.push_back(link(d_, "next", nextAt));
+    for (std::size_t i = 0; i < args_.size(); ++i) {
+      if (!used_[i]) r_.fields.push_back(Decoder::minor(args_[i]));
+    }
+  }
+
+ private:
+  static std::array<Field, 5> arguments(const Decoder& d, std::size_t at) {
+    const std::size_t first = at + layout::kActionArg1;
+    return {d.u("arg1", first, 1), d.u("arg2", first + 1, 1), d.u("arg3", first + 2, 1),
+            d.u("arg4", first + 3, 1), d.s32("arg5", at + layout::kActionArg5)};
+  }
+
+  Decoder& d_;
+  Record& r_;
+  std::array<Field, 5> args_;
+  std::array<bool, 5> used_{};
+};
+
+void heroReleaseFields(ActionFields& a) {
+  a.use(0, counted(a.arg(0, "band"), "hero band"));
+  a.use(4, a.arg(4, "location"));
+}
+
+void grantFields(ActionFields& a) {
+  a.use(0, a.decoder().player("player", a.arg(0).offset, 1));
+  a.item(1);
+}
+
+void makeAvailableFields(ActionFields& a) { a.item(0); }
+
+// The fifth argument holds the gate's corner, x in its low half.
+void gateLocationFields(ActionFields& a) {
+  a.use(4, a.decoder().u("x", a.arg(4).offset, 2));
+  a.use(4, a.decoder().u("y", a.arg(4).offset + 2, 2));
+}
+
+void destroyGateFields(ActionFields& a) { a.use(0, counted(a.arg(0, "gate"), "hero gate")); }
+
 void decodeAction(Decoder& d, std::size_t at) {
   Record& r = d.addRecord("action", at, layout::kTriggerElementSize);
   r.note = kTriggerNumbering;
@@ -67,65 +141,27 @@ void decodeAction(Decoder& d, std::size_t at) {
   r.fields.push_back(d.u("id", at + layout::kActionId, 2));
   r.fields.push_back(
       d.named("action", type, actionTypeName(type), at + layout::kActionType, 1, "action type"));
-  // Arguments 1 to 4 are single bytes, argument 5 a 32-bit value.
-  static constexpr std::array<std::string_view, 5> kArgNames = {"arg1", "arg2", "arg3", "arg4",
-                                                                "arg5"};
-  const std::size_t args = at + layout::kActionArg1;
-  const std::array<Field, 5> arg = {d.u(kArgNames[0], args, 1), d.u(kArgNames[1], args + 1, 1),
-                                    d.u(kArgNames[2], args + 2, 1), d.u(kArgNames[3], args + 3, 1),
-                                    d.s32(kArgNames[4], at + layout::kActionArg5)};
-  std::array<bool, 5> used{};
-  auto use = [&](std::size_t i, Field f) {
-    used[i] = true;
-    r.fields.push_back(std::move(f));
-  };
-  // `a` with another name.
-  auto as = [](std::string_view name, Field a) {
-    a.name = name;
-    return a;
-  };
-  auto item = [&](std::size_t categoryArg) {
-    const Field& category = arg[categoryArg];
-    use(categoryArg, d.named("category", category.value, actionCategoryName(category.value),
-                             category.offset, 1, "item category"));
-    const Field& id = arg[categoryArg + 1];
-    use(categoryArg + 1,
-        d.named("item", id.value, actionItemName(category.value, id.value), id.offset, 1, "item"));
-  };
+  ActionFields fields(d, r, at);
   switch (type) {
-    case kActionHeroRelease: {
-      Field band = as("band", arg[0]);
-      band.text = "hero band " + std::to_string(arg[0].value + 1);
-      use(0, band);
-      use(4, as("location", arg[4]));
+    case kActionHeroRelease:
+      heroReleaseFields(fields);
       break;
-    }
     case kActionGrant:
-      use(0, d.player("player", arg[0].offset, 1));
-      item(1);
+      grantFields(fields);
       break;
     case kActionMakeAvailable:
-      item(0);
+      makeAvailableFields(fields);
       break;
     case kActionGateLocation:
-      // The fifth argument holds the gate's corner, x in its low half.
-      used[4] = true;
-      r.fields.push_back(d.u("x", arg[4].offset, 2));
-      r.fields.push_back(d.u("y", arg[4].offset + 2, 2));
+      gateLocationFields(fields);
       break;
-    case kActionDestroyGate: {
-      Field gate = as("gate", arg[0]);
-      gate.text = "hero gate " + std::to_string(arg[0].value + 1);
-      use(0, gate);
+    case kActionDestroyGate:
+      destroyGateFields(fields);
       break;
-    }
     default:
       break;
   }
-  r.fields.push_back(link(d, "next", at + layout::kActionNext));
-  for (std::size_t i = 0; i < arg.size(); ++i) {
-    if (!used[i]) r.fields.push_back(Decoder::minor(arg[i]));
-  }
+  fields.finish(at + layout::kActionNext);
 }
 
 constexpr std::array<ElementKind, 2> kTriggerElements = {{

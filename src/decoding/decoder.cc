@@ -30,6 +30,7 @@ struct KindLayout {
   FileKind kind;
   std::array<ExpectedChunk, 4> chunks;
   std::size_t chunkCount;
+  void (*decode)(Decoder& d);  // the kind's own records, from the chunks the walk found
 };
 
 constexpr std::uint32_t info(std::uint32_t base) { return base + chunk::kInfoOffset; }
@@ -40,33 +41,39 @@ constexpr std::array<KindLayout, 6> kLayouts = {{
      {{{chunk::kMapFile, kFileSizeDataSize},
        {chunk::kMapInfo, layout::kMapInfoSize},
        {chunk::kMapCells, 0}}},
-     3},
+     3,
+     decodeMap},
     {FileKind::kTriggers,
      {{{chunk::kTriggersFile, kFileSizeDataSize},
        {info(chunk::kTriggersFile), layout::kTriggersInfoSize},
        {body(chunk::kTriggersFile), 0}}},
-     3},
+     3,
+     decodeTriggers},
     {FileKind::kThings,
      {{{chunk::kThingsFile, kFileSizeDataSize},
        {info(chunk::kThingsFile), kInfoSize},
        {body(chunk::kThingsFile), 0}}},
-     3},
+     3,
+     decodeThings},
     {FileKind::kPlayers,
      {{{chunk::kPlayersFile, kFileSizeDataSize},
        {info(chunk::kPlayersFile), kInfoSize},
        {body(chunk::kPlayersFile), 0}}},
-     3},
+     3,
+     decodePlayers},
     {FileKind::kVariables,
      {{{chunk::kVariablesFile, kFileSizeDataSize},
        {info(chunk::kVariablesFile), kInfoSize},
        {body(chunk::kVariablesFile), 0}}},
-     3},
+     3,
+     decodeVariables},
     {FileKind::kLevelInfo,
      {{{chunk::kLevelInfoFile, kFileSizeDataSize},
        {info(chunk::kLevelInfoFile), kInfoSize},
        {chunk::kLevelInfo, layout::kLevelInfoSize},
        {chunk::kReferencedFiles, layout::kReferencedFilesSize}}},
-     4},
+     4,
+     decodeLevelInfo},
 }};
 
 std::string describe(FileKind kind, std::uint32_t id) {
@@ -372,28 +379,7 @@ Inspection inspectInto(std::span<const std::uint8_t> bytes, RecordSink* sink) {
   out.kind = layout->kind;
   walkTopLevel(d, *layout);
   checkFileSize(d);
-  switch (out.kind) {
-    case FileKind::kMap:
-      decodeMap(d);
-      break;
-    case FileKind::kTriggers:
-      decodeTriggers(d);
-      break;
-    case FileKind::kThings:
-      decodeThings(d);
-      break;
-    case FileKind::kPlayers:
-      decodePlayers(d);
-      break;
-    case FileKind::kVariables:
-      decodeVariables(d);
-      break;
-    case FileKind::kLevelInfo:
-      decodeLevelInfo(d);
-      break;
-    case FileKind::kUnknown:
-      break;
-  }
+  layout->decode(d);
   d.finish();
   return out;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/inspection.h"
 
 namespace ts::inspect {
@@ -25,20 +26,18 @@ class Decoder {
   [[nodiscard]] std::size_t size() const { return bytes_.size(); }
   // Whether `count` bytes from `offset` lie inside [offset, end) and inside the file.
   [[nodiscard]] bool has(std::size_t offset, std::size_t count, std::size_t end = SIZE_MAX) const {
-    const std::size_t limit = end < bytes_.size() ? end : bytes_.size();
-    return offset <= limit && count <= limit - offset;
+    return fitsIn(end < bytes_.size() ? end : bytes_.size(), offset, count);
   }
   // REQUIRES for the reads: has(offset, width).
   [[nodiscard]] std::uint8_t u8(std::size_t offset) const { return bytes_[offset]; }
   [[nodiscard]] std::uint16_t u16(std::size_t offset) const {
-    return static_cast<std::uint16_t>(bytes_[offset] | bytes_[offset + 1] << 8);
+    return loadU16(bytes_.data() + offset);
   }
   [[nodiscard]] std::uint32_t u32(std::size_t offset) const {
-    return static_cast<std::uint32_t>(u16(offset)) | static_cast<std::uint32_t>(u16(offset + 2))
-                                                         << 16;
+    return loadU32(bytes_.data() + offset);
   }
   [[nodiscard]] std::int32_t i32(std::size_t offset) const {
-    return static_cast<std::int32_t>(u32(offset));
+    return loadI32(bytes_.data() + offset);
   }
   [[nodiscard]] std::span<const std::uint8_t> span(std::size_t offset, std::size_t count) const {
     return bytes_.subspan(offset, count);

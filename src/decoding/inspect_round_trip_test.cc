@@ -133,6 +133,27 @@ TEST(InspectRoundTripTest, Lair1ThingsHoldDoorsTrapsAreasBandsAndStructures) {
   EXPECT_EQ(show(recordsOf(in, "information")[0]->find("elements")), "15");
 }
 
+// The fields a line of the trigger tree shows: a trigger's kind, player or gate, value (none
+// for a gate release) and links; an action's type, its major fields and its next link.
+std::vector<std::string> treeFields(const Record& r) {
+  if (r.kind == "trigger") {
+    std::vector<std::string> names = {"kind"};
+    if (r.find("player") != nullptr) names.push_back("player");
+    if (r.find("gate") != nullptr) names.push_back("gate");
+    if (show(r.find("kind")) != "GATE_RELEASE") names.push_back("value");
+    names.insert(names.end(), {"next", "child"});
+    return names;
+  }
+  std::vector<std::string> names = {"action"};
+  for (const Field& f : r.fields) {
+    if (!f.minor && f.name != "id" && f.name != "action" && f.name != "next") {
+      names.emplace_back(f.name);
+    }
+  }
+  names.push_back("next");
+  return names;
+}
+
 TEST(InspectRoundTripTest, Lair1TriggerTreeFollowsTheTriggersSection) {
   const std::string text = readExample("lair1.txt");
   const Inspection in = inspect(compiledFile(text, "Triggers.kld"));
@@ -175,24 +196,7 @@ TEST(InspectRoundTripTest, Lair1TriggerTreeFollowsTheTriggersSection) {
     const Record& r = in.records[in.triggerTree[i].record];
     EXPECT_EQ(in.triggerTree[i].depth, kTree[i].depth);
     EXPECT_EQ(show(r.find("id")), kTree[i].id);
-    const bool trigger = r.kind == "trigger";
-    std::vector<std::string> names;
-    if (trigger) {
-      names = {"kind"};
-      if (r.find("player") != nullptr) names.push_back("player");
-      if (r.find("gate") != nullptr) names.push_back("gate");
-      if (show(r.find("kind")) != "GATE_RELEASE") names.push_back("value");
-      names.insert(names.end(), {"next", "child"});
-    } else {
-      names = {"action"};
-      for (const Field& f : r.fields) {
-        if (!f.minor && f.name != "id" && f.name != "action" && f.name != "next") {
-          names.emplace_back(f.name);
-        }
-      }
-      names.push_back("next");
-    }
-    EXPECT_EQ(fieldsOf(r, names), kTree[i].fields);
+    EXPECT_EQ(fieldsOf(r, treeFields(r)), kTree[i].fields);
   }
   EXPECT_EQ(fieldsOf(*recordsOf(in, "information")[0], {"triggers", "actions"}),
             "triggers=6 actions=10");

@@ -6,24 +6,17 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "decoding/inspection.h"
 #include "driver/compile.h"
+#include "testing/read_file.h"
 
 namespace ts::inspect::testing {
 
-inline std::string readExample(std::string_view name) {
-  std::ifstream in(std::string(TUNNELSMITH_SOURCE_DIR) + "/examples/" + std::string(name),
-                   std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using ts::testing::readExample;
 
 // The map texts in examples/, by file name.
 inline std::vector<std::string> exampleNames() {

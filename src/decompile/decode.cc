@@ -103,11 +103,6 @@ void decodeGrid(const DecodedFiles& files, LevelText& level, Findings& findings)
   }
 }
 
-std::optional<std::int32_t> playerOf(std::uint8_t value) {
-  if (nameOf(kPlayerTokens, value).empty()) return std::nullopt;
-  return value;
-}
-
 // The things file's records, sorted by kind. Areas and structures are split later.
 struct Things {
   std::vector<const Record*> areas;
@@ -115,84 +110,129 @@ struct Things {
   std::vector<const Record*> hearts;  // keepers' hearts
 };
 
-void decodePlaced(const Reader& r, const Record& rec, LevelText& level, Things& things,
-                  Findings& findings) {
-  const std::size_t at = rec.offset;
-  const std::int32_t x = r.i32(at + layout::kThingX);
-  const std::int32_t y = r.i32(at + layout::kThingY);
-  auto drop = [&](std::size_t offset, const std::string& what) {
-    findings.add(kThingsFile, offset,
+// One record of the things file with the file's bytes, and where findings about it go.
+struct Placed {
+  const Reader& r;
+  const Record& rec;
+  Findings& findings;
+
+  [[nodiscard]] std::uint8_t u8(std::size_t field) const { return r.u8(rec.offset + field); }
+  [[nodiscard]] std::int32_t x() const { return r.i32(rec.offset + layout::kThingX); }
+  [[nodiscard]] std::int32_t y() const { return r.i32(rec.offset + layout::kThingY); }
+
+  // Reports the field at `field` that a map text cannot give; the entry is left out.
+  void drop(std::size_t field, const std::string& what) const {
+    findings.add(kThingsFile, rec.offset + field,
                  std::string(rec.kind) + " " + std::to_string(rec.number) + ": " + what +
                      ", which a map text cannot give; the entry is left out");
-  };
+  }
+  // The id at `field` when `table` names it; otherwise the entry is dropped.
+  template <std::size_t N>
+  [[nodiscard]] std::optional<std::uint8_t> named(std::size_t field,
+                                                  const std::array<NameValue, N>& table,
+                                                  std::string_view what) const {
+    const std::uint8_t id = u8(field);
+    if (!nameOf(table, id).empty()) return id;
+    drop(field, std::string(what) + " " + std::to_string(id));
+    return std::nullopt;
+  }
+  // The player at `field` when it has a token in the text; otherwise the entry is dropped.
+  [[nodiscard]] std::optional<std::int32_t> owner(std::size_t field) const {
+    const std::uint8_t player = u8(field);
+    if (!nameOf(kPlayerTokens, player).empty()) return player;
+    drop(field, "owner " + std::to_string(player));
+    return std::nullopt;
+  }
+};
+
+bool isKeeper(std::uint8_t player) {
+  return player >= kFirstKeeperPlayer && player < kFirstKeeperPlayer + 4;
+}
+
+void decodeCreature(const Placed& p, LevelText& level) {
+  const auto id = p.named(layout::kCreatureId, kCreatureTable, "creature");
+  if (!id) return;
+  const std::uint8_t lvl = p.u8(layout::kCreatureLevel);
+  if (lvl < 1 || lvl > 10) return p.drop(layout::kCreatureLevel, "level " + std::to_string(lvl));
+  const auto owner = p.owner(layout::kCreatureOwner);
+  if (!owner) return;
+  level.creatures.push_back({*owner, *id, p.x(), p.y(), lvl});
+}
+
+void decodeObject(const Placed& p, LevelText& level) {
+  const auto id = p.named(layout::kObjectId, kObjectTable, "object");
+  if (!id) return;
+  level.objects.push_back({kNeutralPlayer, *id, p.x(), p.y()});
+}
+
+void decodeDoor(const Placed& p, LevelText& level) {
+  const auto id = p.named(layout::kDoorId, kDoorTable, "door");
+  if (!id) return;
+  const auto owner = p.owner(layout::kDoorOwner);
+  if (!owner) return;
+  level.doors.push_back({*owner, *id, p.x(), p.y(), p.u8(layout::kDoorLocked) == 1});
+}
+
+void decodeTrap(const Placed& p, LevelText& level) {
+  const auto id = p.named(layout::kTrapId, kTrapTable, "trap");
+  if (!id) return;
+  const auto owner = p.owner(layout::kTrapOwner);
+  if (!owner) return;
+  level.traps.push_back({*owner, *id, p.x(), p.y()});
+}
+
+// Hero gates and keepers' hearts are kept for later; any other structure is dropped.
+void sortStructure(const Placed& p, Things& things) {
+  const std::uint8_t owner = p.u8(layout::kStructureOwner);
+  const std::uint8_t terrain = p.u8(layout::kStructureTerrain);
+  if (owner == kHeroPlayer) {
+    things.gates.push_back(&p.rec);
+  } else if (isKeeper(owner) && terrain == 14) {
+    things.hearts.push_back(&p.rec);
+  } else {
+    p.drop(layout::kStructureOwner, "a structure of terrain " + std::to_string(terrain) +
+                                        " owned by player " + std::to_string(owner));
+  }
+}
+
+// A band keeps the members a map text can give; its owner is its first member's keeper.
+void decodeBand(const Placed& p, LevelText& level) {
+  TextBand band;
+  for (const Record& m : p.rec.parts) {
+    const std::size_t slot = m.offset;
+    const std::uint8_t id = p.r.u8(slot + layout::kMemberCreature);
+    const std::uint8_t lvl = p.r.u8(slot + layout::kMemberLevel);
+    const std::uint8_t owner = p.r.u8(slot + layout::kMemberOwner);
+    if (nameOf(kCreatureTable, id).empty() || lvl < 1 || lvl > 10) {
+      p.findings.add(kThingsFile, slot,
+                     "hero band " + std::to_string(p.rec.number) + ", member " +
+                         std::to_string(m.number) +
+                         ": no creature and level of a map text; the member is left out");
+      continue;
+    }
+    if (band.members.empty() && isKeeper(owner)) band.owner = owner;
+    band.members.push_back({lvl, id, kBandMemberCode, owner});
+  }
+  level.bands.push_back(std::move(band));
+}
+
+void decodePlaced(const Reader& r, const Record& rec, LevelText& level, Things& things,
+                  Findings& findings) {
+  const Placed p{r, rec, findings};
   if (rec.kind == "creature") {
-    const std::uint8_t id = r.u8(at + layout::kCreatureId);
-    const std::uint8_t lvl = r.u8(at + layout::kCreatureLevel);
-    const auto owner = playerOf(r.u8(at + layout::kCreatureOwner));
-    if (nameOf(kCreatureTable, id).empty())
-      return drop(at + layout::kCreatureId, "creature " + std::to_string(id));
-    if (lvl < 1 || lvl > 10)
-      return drop(at + layout::kCreatureLevel, "level " + std::to_string(lvl));
-    if (!owner)
-      return drop(at + layout::kCreatureOwner,
-                  "owner " + std::to_string(r.u8(at + layout::kCreatureOwner)));
-    level.creatures.push_back({*owner, id, x, y, lvl});
+    decodeCreature(p, level);
   } else if (rec.kind == "object") {
-    const std::uint8_t id = r.u8(at + layout::kObjectId);
-    if (nameOf(kObjectTable, id).empty())
-      return drop(at + layout::kObjectId, "object " + std::to_string(id));
-    level.objects.push_back({kNeutralPlayer, id, x, y});
+    decodeObject(p, level);
   } else if (rec.kind == "door") {
-    const std::uint8_t id = r.u8(at + layout::kDoorId);
-    const auto owner = playerOf(r.u8(at + layout::kDoorOwner));
-    if (nameOf(kDoorTable, id).empty())
-      return drop(at + layout::kDoorId, "door " + std::to_string(id));
-    if (!owner)
-      return drop(at + layout::kDoorOwner,
-                  "owner " + std::to_string(r.u8(at + layout::kDoorOwner)));
-    level.doors.push_back({*owner, id, x, y, r.u8(at + layout::kDoorLocked) == 1});
+    decodeDoor(p, level);
   } else if (rec.kind == "trap") {
-    const std::uint8_t id = r.u8(at + layout::kTrapId);
-    const auto owner = playerOf(r.u8(at + layout::kTrapOwner));
-    if (nameOf(kTrapTable, id).empty())
-      return drop(at + layout::kTrapId, "trap " + std::to_string(id));
-    if (!owner)
-      return drop(at + layout::kTrapOwner,
-                  "owner " + std::to_string(r.u8(at + layout::kTrapOwner)));
-    level.traps.push_back({*owner, id, x, y});
+    decodeTrap(p, level);
   } else if (rec.kind == "area") {
     things.areas.push_back(&rec);
   } else if (rec.kind == "structure") {
-    const std::uint8_t owner = r.u8(at + layout::kStructureOwner);
-    const std::uint8_t terrain = r.u8(at + layout::kStructureTerrain);
-    if (owner == kHeroPlayer) {
-      things.gates.push_back(&rec);
-    } else if (owner >= kFirstKeeperPlayer && owner < kFirstKeeperPlayer + 4 && terrain == 14) {
-      things.hearts.push_back(&rec);
-    } else {
-      drop(at + layout::kStructureOwner, "a structure of terrain " + std::to_string(terrain) +
-                                             " owned by player " + std::to_string(owner));
-    }
+    sortStructure(p, things);
   } else if (rec.kind == "hero band") {
-    TextBand band;
-    for (const Record& m : rec.parts) {
-      const std::size_t slot = m.offset;
-      const std::uint8_t id = r.u8(slot + layout::kMemberCreature);
-      const std::uint8_t lvl = r.u8(slot + layout::kMemberLevel);
-      const std::uint8_t owner = r.u8(slot + layout::kMemberOwner);
-      if (nameOf(kCreatureTable, id).empty() || lvl < 1 || lvl > 10) {
-        findings.add(kThingsFile, slot,
-                     "hero band " + std::to_string(rec.number) + ", member " +
-                         std::to_string(m.number) +
-                         ": no creature and level of a map text; the member is left out");
-        continue;
-      }
-      if (band.members.empty() && owner >= kFirstKeeperPlayer && owner < kFirstKeeperPlayer + 4) {
-        band.owner = owner;
-      }
-      band.members.push_back({lvl, id, kBandMemberCode, owner});
-    }
-    level.bands.push_back(std::move(band));
+    decodeBand(p, level);
   }
 }
 
@@ -208,10 +248,8 @@ TerrainCode gateTerrain(const Reader& r, const Record& rec, const LevelText& lev
     findings.add(kThingsFile, at, gate + " stands outside the map, where no gate can be drawn");
     return 0;
   }
-  if (style == 37) {
-    static constexpr std::array<TerrainCode, 4> kMarkers = {kHeroGate7Marker, kHeroGate8Marker,
-                                                            kHeroGate9Marker, kHeroGate10Marker};
-    if (variant % 2 == 0 && variant <= 6) return kMarkers[variant / 2];
+  if (style == kMarkerGateStyle) {
+    if (isGateMarker(kHeroGate7Marker + variant)) return kHeroGate7Marker + variant;
     findings.add(kThingsFile, at + layout::kStructureVariant,
                  gate + " has variant " + std::to_string(variant) +
                      "; gate markers give 0, 2, 4 or 6; drawn with HERO_GATE_7");
@@ -220,7 +258,7 @@ TerrainCode gateTerrain(const Reader& r, const Record& rec, const LevelText& lev
   const TerrainCode square =
       level.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(level.width) +
                   static_cast<std::size_t>(x)];
-  if (style == 33 && isGateTerrain(square) && variant == 0) return square;
+  if (style == kGateStyle && isGateTerrain(square) && variant == 0) return square;
   findings.add(kThingsFile, at + layout::kStructureTerrain,
                gate + " of style " + std::to_string(style) + " and variant " +
                    std::to_string(variant) + " stands on terrain " +
@@ -254,7 +292,7 @@ void decodeThings(const DecodedFiles& files, LevelText& level, std::vector<Drawn
       g.terrain = gateTerrain(r, s, level, findings);
       if (g.terrain == 0) continue;
       gates.push_back(g);
-      level.gates.push_back({g.x, g.y, false, 0, 0, 33, e});
+      level.gates.push_back({g.x, g.y, false, 0, 0, kGateStyle, e});
     } else {
       level.areas.push_back({e.left, e.top, e.right, e.bottom});
       level.areaWatchers.push_back(r.u16(at + layout::kAreaTrigger));
@@ -339,8 +377,8 @@ std::string_view statementWord(std::int32_t state) {
   }
 }
 
-void decodeScenario(const DecodedFiles& files, LevelText& level, Findings& findings) {
-  const Reader r(files.bytes[kVariablesFile]);
+// The entries of the variables file, in file order.
+std::vector<const Record*> variableEntries(const DecodedFiles& files) {
   std::vector<const Record*> entries;
   for (const Record& rec : files.inspections[kVariablesFile].records) {
     if (rec.size == layout::kVariableEntrySize && rec.kind != "information" &&
@@ -348,87 +386,106 @@ void decodeScenario(const DecodedFiles& files, LevelText& level, Findings& findi
       entries.push_back(&rec);
     }
   }
-  // The keepers' tables; behind them the compiler's 40 entries for each heart and the closing
-  // entries, which the text gives no say over.
+  return entries;
+}
+
+// How many of `entries` hold the keepers' tables: behind them the compiler writes 40 entries
+// for each heart and the closing entries, which the text gives no say over.
+std::size_t keeperTableEntries(std::size_t entries, const LevelText& level) {
   std::size_t hearts = 0;
   for (bool h : level.hearts) hearts += h ? 1 : 0;
   const std::size_t fixedTail = 40 * hearts + 2 + hearts;
-  const std::size_t tables = entries.size() >= fixedTail ? entries.size() - fixedTail : 0;
-  const auto keepers = static_cast<std::size_t>(level.players);
-  const KeeperTables defaults = defaultTables();
-  std::vector<KeeperTables> found(keepers);
-  for (std::size_t i = 0; i < tables; ++i) {
-    const std::size_t at = entries[i]->offset;
-    const std::uint32_t type = r.u32(at + layout::kEntryType);
-    std::size_t player = 0;
-    if (type == layout::kEntryCreatureCount) {
-      player = r.u32(at + layout::kCountPlayer);
-    } else if (type == layout::kEntryAvailability) {
-      player = r.u16(at + layout::kAvailabilityPlayer);
-    }
-    const std::size_t k = player - kFirstKeeperPlayer;
-    if (player < kFirstKeeperPlayer || k >= keepers) {
-      findings.add(kVariablesFile, at,
-                   "an entry for player " + std::to_string(player) +
-                       ", who is no keeper of the level; a map text cannot give it");
-      continue;
-    }
-    if (type == layout::kEntryCreatureCount) {
-      const std::int32_t id = r.i32(at + layout::kCountCreature);
-      if (nameOf(kCreatureTable, id).empty()) {
-        findings.add(kVariablesFile, at,
-                     "a creature count of creature " + std::to_string(id) +
-                         ", which a map text cannot name");
-        continue;
-      }
-      found[k].creatures[id] = r.i32(at + layout::kCountValue);
-      continue;
-    }
-    const std::uint16_t category = r.u16(at + layout::kAvailabilityCategory);
-    if (category == layout::kCategoryCreature) continue;  // follows from the creature counts
-    const std::int32_t id = r.i32(at + layout::kAvailabilityItem);
-    const std::int32_t state = r.i32(at + layout::kAvailabilityState);
-    const auto* kind = std::find_if(std::begin(kStateKinds), std::end(kStateKinds),
-                                    [&](const StateKind& s) { return s.category == category; });
-    if (kind == std::end(kStateKinds) || kind->name(id).empty() || statementWord(state).empty()) {
-      findings.add(kVariablesFile, at,
-                   "availability " + std::to_string(state) + " of item " + std::to_string(id) +
-                       " in category " + std::to_string(category) +
-                       ", which no scenario statement gives");
-      continue;
-    }
-    found[k].states[static_cast<std::size_t>(kind - std::begin(kStateKinds))][id] = state;
+  return entries >= fixedTail ? entries - fixedTail : 0;
+}
+
+// Adds the entry at `at` to the table of the keeper it is for; what no statement gives goes to
+// `findings`.
+void readKeeperEntry(const Reader& r, std::size_t at, std::vector<KeeperTables>& found,
+                     Findings& findings) {
+  const std::uint32_t type = r.u32(at + layout::kEntryType);
+  std::size_t player = 0;
+  if (type == layout::kEntryCreatureCount) {
+    player = r.u32(at + layout::kCountPlayer);
+  } else if (type == layout::kEntryAvailability) {
+    player = r.u16(at + layout::kAvailabilityPlayer);
   }
+  const std::size_t k = player - kFirstKeeperPlayer;
+  if (player < kFirstKeeperPlayer || k >= found.size()) {
+    findings.add(kVariablesFile, at,
+                 "an entry for player " + std::to_string(player) +
+                     ", who is no keeper of the level; a map text cannot give it");
+    return;
+  }
+  if (type == layout::kEntryCreatureCount) {
+    const std::int32_t id = r.i32(at + layout::kCountCreature);
+    if (nameOf(kCreatureTable, id).empty()) {
+      findings.add(
+          kVariablesFile, at,
+          "a creature count of creature " + std::to_string(id) + ", which a map text cannot name");
+      return;
+    }
+    found[k].creatures[id] = r.i32(at + layout::kCountValue);
+    return;
+  }
+  const std::uint16_t category = r.u16(at + layout::kAvailabilityCategory);
+  if (category == layout::kCategoryCreature) return;  // follows from the creature counts
+  const std::int32_t id = r.i32(at + layout::kAvailabilityItem);
+  const std::int32_t state = r.i32(at + layout::kAvailabilityState);
+  const auto* kind = std::find_if(std::begin(kStateKinds), std::end(kStateKinds),
+                                  [&](const StateKind& s) { return s.category == category; });
+  if (kind == std::end(kStateKinds) || kind->name(id).empty() || statementWord(state).empty()) {
+    findings.add(kVariablesFile, at,
+                 "availability " + std::to_string(state) + " of item " + std::to_string(id) +
+                     " in category " + std::to_string(category) +
+                     ", which no scenario statement gives");
+    return;
+  }
+  found[k].states[static_cast<std::size_t>(kind - std::begin(kStateKinds))][id] = state;
+}
+
+// The statements that turn the default tables into keeper k's `found` ones. A default entry
+// the file lacks is reported at `tablesEnd`: no statement removes one.
+void writeKeeperStatements(std::size_t k, const KeeperTables& found, const KeeperTables& defaults,
+                           std::size_t tablesEnd, LevelText& level, Findings& findings) {
+  const std::string player = "P" + std::to_string(k + 1);
+  auto missing = [&](std::string_view what) {
+    findings.add(kVariablesFile, tablesEnd,
+                 "keeper " + std::to_string(k + 1) + " lacks the default entry for " +
+                     std::string(what) + ", which no scenario statement removes");
+  };
+  for (const auto& [id, count] : defaults.creatures) {
+    if (found.creatures.count(id) == 0) missing(nameOf(kCreatureTable, id));
+  }
+  for (const auto& [id, count] : found.creatures) {
+    const auto d = defaults.creatures.find(id);
+    if (d != defaults.creatures.end() && d->second == count) continue;
+    level.scenario.push_back(std::string(wordOf(Statement::kCreatureCount)) + " " + player + " " +
+                             std::string(nameOf(kCreatureTable, id)) + " " + std::to_string(count));
+  }
+  for (std::size_t t = 0; t < std::size(kStateKinds); ++t) {
+    for (const auto& [id, state] : defaults.states[t]) {
+      if (found.states[t].count(id) == 0) missing(kStateKinds[t].name(id));
+    }
+    for (const auto& [id, state] : found.states[t]) {
+      const auto d = defaults.states[t].find(id);
+      if (d != defaults.states[t].end() && d->second == state) continue;
+      level.scenario.push_back(std::string(statementWord(state)) + " " + player + " " +
+                               std::string(kStateKinds[t].name(id)));
+    }
+  }
+}
+
+void decodeScenario(const DecodedFiles& files, LevelText& level, Findings& findings) {
+  const Reader r(files.bytes[kVariablesFile]);
+  const std::vector<const Record*> entries = variableEntries(files);
+  const std::size_t tables = keeperTableEntries(entries.size(), level);
+  std::vector<KeeperTables> found(static_cast<std::size_t>(level.players));
+  for (std::size_t i = 0; i < tables; ++i) readKeeperEntry(r, entries[i]->offset, found, findings);
   const std::size_t tablesEnd =
       tables < entries.size() ? entries[tables]->offset : files.bytes[kVariablesFile].size();
-  for (std::size_t k = 0; k < keepers; ++k) {
-    const std::string player = "P" + std::to_string(k + 1);
-    auto missing = [&](std::string_view what) {
-      findings.add(kVariablesFile, tablesEnd,
-                   "keeper " + std::to_string(k + 1) + " lacks the default entry for " +
-                       std::string(what) + ", which no scenario statement removes");
-    };
-    for (const auto& [id, count] : defaults.creatures) {
-      if (found[k].creatures.count(id) == 0) missing(nameOf(kCreatureTable, id));
-    }
-    for (const auto& [id, count] : found[k].creatures) {
-      const auto d = defaults.creatures.find(id);
-      if (d != defaults.creatures.end() && d->second == count) continue;
-      level.scenario.push_back(std::string(wordOf(Statement::kCreatureCount)) + " " + player + " " +
-                               std::string(nameOf(kCreatureTable, id)) + " " +
-                               std::to_string(count));
-    }
-    for (std::size_t t = 0; t < std::size(kStateKinds); ++t) {
-      for (const auto& [id, state] : defaults.states[t]) {
-        if (found[k].states[t].count(id) == 0) missing(kStateKinds[t].name(id));
-      }
-      for (const auto& [id, state] : found[k].states[t]) {
-        const auto d = defaults.states[t].find(id);
-        if (d != defaults.states[t].end() && d->second == state) continue;
-        level.scenario.push_back(std::string(statementWord(state)) + " " + player + " " +
-                                 std::string(kStateKinds[t].name(id)));
-      }
-    }
+  const KeeperTables defaults = defaultTables();
+  for (std::size_t k = 0; k < found.size(); ++k) {
+    writeKeeperStatements(k, found[k], defaults, tablesEnd, level, findings);
   }
 }
 

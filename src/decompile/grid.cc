@@ -99,6 +99,92 @@ int sixLikeIndex(TerrainCode code) {
   return it == kSixLike.end() ? -1 : static_cast<int>(it - kSixLike.begin());
 }
 
+// The marker each square of HERO_GATE_6 gets: the one a gate's cross forces, else the one of a
+// gate whose rectangle holds the square, unless that marker is forbidden there because it would
+// lengthen another gate's cross. Markers are kept as their index in kSixLike.
+class MarkerChoices {
+ public:
+  explicit MarkerChoices(LevelText& level)
+      : level_(level),
+        width_(level.width),
+        height_(level.height),
+        forced_(level.cells.size(), kFree),
+        preferred_(level.cells.size(), 0),
+        forbidden_(level.cells.size(), 0),
+        fillBudget_(level.cells.size()) {}
+
+  // The squares of the gate's rectangle prefer marker k; a square keeps its first preference.
+  void prefer(const GateExtent& e, int k) {
+    const std::int64_t left = std::max<std::int64_t>(e.left, 0);
+    const std::int64_t right = std::min<std::int64_t>(e.right, width_ - 1);
+    const std::int64_t top = std::max<std::int64_t>(e.top, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(e.bottom, height_ - 1);
+    for (std::int64_t y = top; y <= bottom && fillBudget_ > 0; ++y) {
+      for (std::int64_t x = left; x <= right && fillBudget_ > 0; ++x, --fillBudget_) {
+        if (const std::size_t i = at(x, y); i != SIZE_MAX && preferred_[i] == 0) {
+          preferred_[i] = static_cast<std::uint8_t>(k);
+        }
+      }
+    }
+  }
+
+  // The squares of the gate's cross take marker k (the first gate to claim a square keeps
+  // it), and the square beyond each end of the cross may not.
+  void keepCross(const DrawnGate& g, int k) {
+    const GateExtent& e = g.extent;
+    // Only squares of the map can be drawn.
+    const std::int64_t rowEnd = std::min<std::int64_t>(e.right, width_ - 1);
+    const std::int64_t columnEnd = std::min<std::int64_t>(e.bottom, height_ - 1);
+    for (std::int64_t x = std::max<std::int64_t>(e.left, 0); x <= rowEnd; ++x) force(x, g.y, k);
+    for (std::int64_t y = std::max<std::int64_t>(e.top, 0); y <= columnEnd; ++y) force(g.x, y, k);
+    forbid(std::int64_t{e.left} - 1, g.y, k);
+    forbid(std::int64_t{e.right} + 1, g.y, k);
+    forbid(g.x, std::int64_t{e.top} - 1, k);
+    forbid(g.x, std::int64_t{e.bottom} + 1, k);
+  }
+
+  // Puts the chosen markers into the level's squares.
+  void apply() {
+    for (std::size_t i = 0; i < level_.cells.size(); ++i) {
+      if (level_.cells[i] != kHeroGate6Code) continue;
+      std::uint8_t choice = forced_[i];
+      if (choice == kFree) {
+        choice = preferred_[i];
+        for (std::uint8_t k = 0; (forbidden_[i] >> choice & 1U) != 0 && k < kSixLike.size(); ++k) {
+          choice = k;
+        }
+      }
+      level_.cells[i] = kSixLike[choice];
+    }
+  }
+
+ private:
+  static constexpr std::uint8_t kFree = 0xFF;
+
+  // The index of square (x, y) when it is on the map and holds HERO_GATE_6, else SIZE_MAX.
+  [[nodiscard]] std::size_t at(std::int64_t x, std::int64_t y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return SIZE_MAX;
+    const auto i = static_cast<std::size_t>(y * width_ + x);
+    return level_.cells[i] == kHeroGate6Code ? i : SIZE_MAX;
+  }
+  void force(std::int64_t x, std::int64_t y, int k) {
+    if (const std::size_t i = at(x, y); i != SIZE_MAX && forced_[i] == kFree) {
+      forced_[i] = static_cast<std::uint8_t>(k);
+    }
+  }
+  void forbid(std::int64_t x, std::int64_t y, int k) {
+    if (const std::size_t i = at(x, y); i != SIZE_MAX) forbidden_[i] |= 1U << k;
+  }
+
+  LevelText& level_;
+  std::int64_t width_;
+  std::int64_t height_;
+  std::vector<std::uint8_t> forced_;
+  std::vector<std::uint8_t> preferred_;
+  std::vector<std::uint8_t> forbidden_;
+  std::size_t fillBudget_;  // rectangles of a sound file never overlap
+};
+
 }  // namespace
 
 std::map<TerrainCode, unsigned char> terrainCharacters(const std::vector<TerrainCode>& used) {
@@ -127,62 +213,14 @@ void placeGateMarkers(LevelText& level, const std::vector<DrawnGate>& gates) {
   if (width <= 0 || height <= 0 || level.cells.size() != static_cast<std::size_t>(width * height)) {
     return;
   }
-  auto at = [&](std::int64_t x, std::int64_t y) -> std::size_t {
-    if (x < 0 || y < 0 || x >= width || y >= height) return SIZE_MAX;
-    const auto i = static_cast<std::size_t>(y * width + x);
-    return level.cells[i] == kHeroGate6Code ? i : SIZE_MAX;
-  };
-  constexpr std::uint8_t kFree = 0xFF;
-  std::vector<std::uint8_t> forced(level.cells.size(), kFree);
-  std::vector<std::uint8_t> preferred(level.cells.size(), 0);
-  std::vector<std::uint8_t> forbidden(level.cells.size(), 0);
-  std::size_t fillBudget = level.cells.size();  // rectangles of a sound file never overlap
+  MarkerChoices choices(level);
   for (const DrawnGate& g : gates) {
     const int k = sixLikeIndex(g.terrain);
     if (k < 0) continue;
-    const GateExtent& e = g.extent;
-    if (k > 0) {
-      const std::int64_t left = std::max<std::int64_t>(e.left, 0);
-      const std::int64_t right = std::min<std::int64_t>(e.right, width - 1);
-      const std::int64_t top = std::max<std::int64_t>(e.top, 0);
-      const std::int64_t bottom = std::min<std::int64_t>(e.bottom, height - 1);
-      for (std::int64_t y = top; y <= bottom && fillBudget > 0; ++y) {
-        for (std::int64_t x = left; x <= right && fillBudget > 0; ++x, --fillBudget) {
-          if (const std::size_t i = at(x, y); i != SIZE_MAX && preferred[i] == 0) {
-            preferred[i] = static_cast<std::uint8_t>(k);
-          }
-        }
-      }
-    }
-    auto force = [&](std::int64_t x, std::int64_t y) {
-      if (const std::size_t i = at(x, y); i != SIZE_MAX && forced[i] == kFree) {
-        forced[i] = static_cast<std::uint8_t>(k);
-      }
-    };
-    auto forbid = [&](std::int64_t x, std::int64_t y) {
-      if (const std::size_t i = at(x, y); i != SIZE_MAX) forbidden[i] |= 1U << k;
-    };
-    // Only squares of the map can be drawn.
-    const std::int64_t rowEnd = std::min<std::int64_t>(e.right, width - 1);
-    const std::int64_t columnEnd = std::min<std::int64_t>(e.bottom, height - 1);
-    for (std::int64_t x = std::max<std::int64_t>(e.left, 0); x <= rowEnd; ++x) force(x, g.y);
-    for (std::int64_t y = std::max<std::int64_t>(e.top, 0); y <= columnEnd; ++y) force(g.x, y);
-    forbid(std::int64_t{e.left} - 1, g.y);
-    forbid(std::int64_t{e.right} + 1, g.y);
-    forbid(g.x, std::int64_t{e.top} - 1);
-    forbid(g.x, std::int64_t{e.bottom} + 1);
+    if (k > 0) choices.prefer(g.extent, k);
+    choices.keepCross(g, k);
   }
-  for (std::size_t i = 0; i < level.cells.size(); ++i) {
-    if (level.cells[i] != kHeroGate6Code) continue;
-    std::uint8_t choice = forced[i];
-    if (choice == kFree) {
-      choice = preferred[i];
-      for (std::uint8_t k = 0; (forbidden[i] >> choice & 1U) != 0 && k < kSixLike.size(); ++k) {
-        choice = k;
-      }
-    }
-    level.cells[i] = kSixLike[choice];
-  }
+  choices.apply();
 }
 
 }  // namespace ts::decompile

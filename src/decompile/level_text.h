@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/le_encoding.h"
 #include "decoding/inspection.h"
 #include "decompile/decompile.h"
 #include "model/records.h"
@@ -21,17 +22,15 @@ namespace ts::decompile {
 class Reader {
  public:
   explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  [[nodiscard]] std::uint8_t u8(std::size_t at) const {
-    return at < bytes_.size() ? bytes_[at] : 0;
-  }
+  [[nodiscard]] std::uint8_t u8(std::size_t at) const { return readU8(bytes_, at).value_or(0); }
   [[nodiscard]] std::uint16_t u16(std::size_t at) const {
-    return static_cast<std::uint16_t>(u8(at) | u8(at + 1) << 8);
+    return loadU16(padded<2>(bytes_, at).data());
   }
   [[nodiscard]] std::uint32_t u32(std::size_t at) const {
-    return static_cast<std::uint32_t>(u16(at)) | static_cast<std::uint32_t>(u16(at + 2)) << 16;
+    return loadU32(padded<4>(bytes_, at).data());
   }
   [[nodiscard]] std::int32_t i32(std::size_t at) const {
-    return static_cast<std::int32_t>(u32(at));
+    return loadI32(padded<4>(bytes_, at).data());
   }
   [[nodiscard]] std::size_t size() const { return bytes_.size(); }
 

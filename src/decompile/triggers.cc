@@ -117,6 +117,14 @@ struct Action {
   std::int32_t arg5;
 };
 
+// A hero release, whose text waits until the trigger's gate releases are known: its place among
+// the trigger's actions, its band (from 1) and its location as the action holds it.
+struct Release {
+  std::size_t slot;
+  std::int32_t band;
+  std::int32_t location;
+};
+
 class TriggerDecoder {
  public:
   TriggerDecoder(TriggerTree& tree, LevelText& level, Findings& findings)
@@ -132,6 +140,12 @@ class TriggerDecoder {
   // The text of the actions; hero releases are written once the gate releases are known.
   void actions(const Element& trigger, const std::vector<Action>& chain,
                const std::vector<std::uint8_t>& releaseGates, TextTrigger& out);
+  // The text of each action but the releases, whose places it keeps; the releases.
+  std::vector<Release> chainTexts(const std::vector<Action>& chain, TextTrigger& out);
+  // The locations of the releases that name a gate with G.
+  std::set<std::int32_t> releasesAtGates(const Element& trigger,
+                                         const std::vector<Release>& releases,
+                                         const std::vector<std::uint8_t>& releaseGates);
   std::optional<std::string> destroyGate(const Action& location, const Action& destroy);
 
   TriggerTree& tree_;
@@ -189,13 +203,20 @@ std::optional<std::string> TriggerDecoder::destroyGate(const Action& location,
   return std::nullopt;
 }
 
-void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& chain,
-                             const std::vector<std::uint8_t>& releaseGates, TextTrigger& out) {
-  struct Release {
-    std::size_t slot;
-    std::int32_t band;
-    std::int32_t location;
-  };
+// The statement of a grant action followed by its make-available action, when a map text has
+// one for its category, item and player.
+std::optional<std::string> grantText(const Action& a) {
+  const auto* grant = std::find_if(std::begin(kGrants), std::end(kGrants),
+                                   [&](const Grant& g) { return g.category == a.arg[1]; });
+  if (grant == std::end(kGrants) || grant->name(a.arg[2]).empty() || token(a.arg[0]).empty()) {
+    return std::nullopt;
+  }
+  return std::string(wordOf(grant->statement)) + " " + token(a.arg[0]) + " " +
+         std::string(grant->name(a.arg[2]));
+}
+
+std::vector<Release> TriggerDecoder::chainTexts(const std::vector<Action>& chain,
+                                                TextTrigger& out) {
   std::vector<Release> releases;
   for (std::size_t i = 0; i < chain.size(); ++i) {
     const Action& a = chain[i];
@@ -206,12 +227,8 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
       continue;
     }
     if (a.type == kActionGrant && second != nullptr && second->type == kActionMakeAvailable) {
-      const auto* grant = std::find_if(std::begin(kGrants), std::end(kGrants),
-                                       [&](const Grant& g) { return g.category == a.arg[1]; });
-      if (grant != std::end(kGrants) && !grant->name(a.arg[2]).empty() &&
-          !token(a.arg[0]).empty()) {
-        out.actions.push_back(std::string(wordOf(grant->statement)) + " " + token(a.arg[0]) + " " +
-                              std::string(grant->name(a.arg[2])));
+      if (std::optional<std::string> text = grantText(a)) {
+        out.actions.push_back(std::move(*text));
         ++i;
         continue;
       }
@@ -226,8 +243,14 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
     finding(a.offset, "an action of type " + std::to_string(a.type) +
                           " that no action of a map text makes; left out");
   }
-  // A release names a gate with G exactly when the trigger has a release node for the gate
-  // (its index in a byte). The nodes come in ascending order of the gate index.
+  return releases;
+}
+
+// A release names a gate with G exactly when the trigger has a release node for the gate (its
+// index in a byte). The nodes come in ascending order of the gate index.
+std::set<std::int32_t> TriggerDecoder::releasesAtGates(
+    const Element& trigger, const std::vector<Release>& releases,
+    const std::vector<std::uint8_t>& releaseGates) {
   std::set<std::int32_t> candidates;
   for (const Release& rel : releases) candidates.insert(wrap32(std::int64_t{rel.location} - 1));
   std::set<std::int32_t> atGate;
@@ -248,6 +271,13 @@ void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& 
     atGate.insert(*it);
     previous = *it;
   }
+  return atGate;
+}
+
+void TriggerDecoder::actions(const Element& trigger, const std::vector<Action>& chain,
+                             const std::vector<std::uint8_t>& releaseGates, TextTrigger& out) {
+  const std::vector<Release> releases = chainTexts(chain, out);
+  const std::set<std::int32_t> atGate = releasesAtGates(trigger, releases, releaseGates);
   const auto gates = static_cast<std::int64_t>(level_.gates.size());
   for (const Release& rel : releases) {
     std::string& text = out.actions[rel.slot];

@@ -88,42 +88,46 @@ void writeCounted(std::string& out, Section section, const std::vector<Entry>& e
   for (const Entry& e : entries) out += line(e) + "\n";
 }
 
-}  // namespace
+// " x y", the square an entry names.
+std::string at(std::int32_t x, std::int32_t y) { return " " + number(x) + " " + number(y); }
 
-std::string writeMapText(const LevelText& level, Findings& findings) {
-  std::string out;
-  out.reserve(level.cells.size() * 2 + 64 * (level.creatures.size() + level.triggers.size()) +
-              4096);
+void writeHeader(const LevelText& level, std::string& out) {
   // The compiler skips one byte-order mark at the start: a name that starts with one keeps it.
   if (level.name.starts_with(kByteOrderMark)) out += kByteOrderMark;
   if (level.name == kGuiWord) out += std::string(kGuiWord) + " ";
   out += level.name + "\nPlayers " + number(level.players) + "\nSize " + number(level.width) +
          " x " + number(level.height) + "\n";
-  writeGrid(level, out, findings);
+}
 
-  auto at = [](std::int32_t x, std::int32_t y) { return " " + number(x) + " " + number(y); };
-  writeCounted(out, Section::kThings, level.objects, [&](const ObjectEntry& e) {
+// THINGS, CREATURES, DOORS and TRAPS.
+void writePlacements(const LevelText& level, std::string& out) {
+  writeCounted(out, Section::kThings, level.objects, [](const ObjectEntry& e) {
     return std::string(nameOf(kObjectTable, e.objectId)) + at(e.x, e.y);
   });
-  writeCounted(out, Section::kCreatures, level.creatures, [&](const CreatureEntry& e) {
+  writeCounted(out, Section::kCreatures, level.creatures, [](const CreatureEntry& e) {
     return std::string(nameOf(kCreatureTable, e.creatureId)) + at(e.x, e.y) + " " +
            levelToken(e.level) + " " + token(e.owner);
   });
-  writeCounted(out, Section::kDoors, level.doors, [&](const DoorEntry& e) {
+  writeCounted(out, Section::kDoors, level.doors, [](const DoorEntry& e) {
     return std::string(nameOf(kDoorTable, e.doorId)) + at(e.x, e.y) + " " + token(e.owner) +
            (e.locked ? " L" : " U");
   });
-  writeCounted(out, Section::kTraps, level.traps, [&](const TrapEntry& e) {
+  writeCounted(out, Section::kTraps, level.traps, [](const TrapEntry& e) {
     return std::string(nameOf(kTrapTable, e.trapId)) + at(e.x, e.y) + " " + token(e.owner);
   });
+}
 
+void writeHearts(const LevelText& level, std::string& out) {
   out += std::string(keywordOf(Section::kHearts)) + "\n";
   for (std::size_t k = 0; k < 4; ++k) {
     if (!level.hearts[k]) continue;
     out += std::string(heartsWords()[k].word) + at(level.heartX[k], level.heartY[k]) + "\n" +
            std::string(heartsWords()[4 + k].word) + " " + number(level.gold[k]) + "\n";
   }
+}
 
+// HERO_BANDS, AREAS and HERO_GATES; bands, areas and gates are numbered from 1.
+void writeHeroSections(const LevelText& level, std::string& out) {
   out += std::string(keywordOf(Section::kBands)) + "\n" +
          number(static_cast<std::int64_t>(level.bands.size())) + "\n";
   for (std::size_t b = 0; b < level.bands.size(); ++b) {
@@ -141,6 +145,10 @@ std::string writeMapText(const LevelText& level, Findings& findings) {
   id = 0;
   writeCounted(out, Section::kGates, level.gates,
                [&](const HeroGate& g) { return number(++id) + at(g.x, g.y); });
+}
+
+// TRIGGERS, SCENARIO_DESCRIPTION and the EOF that ends the text.
+void writeTriggersAndScenario(const LevelText& level, std::string& out) {
   writeCounted(out, Section::kTriggers, level.triggers, [](const TextTrigger& t) {
     std::string text = t.condition + "\n" + number(static_cast<std::int64_t>(t.actions.size()));
     for (const std::string& action : t.actions) text += "\n" + action;
@@ -149,6 +157,20 @@ std::string writeMapText(const LevelText& level, Findings& findings) {
   out += std::string(keywordOf(Section::kScenario)) + "\n";
   for (const std::string& statement : level.scenario) out += statement + "\n";
   out += std::string(kEofWord) + "\n";
+}
+
+}  // namespace
+
+std::string writeMapText(const LevelText& level, Findings& findings) {
+  std::string out;
+  out.reserve(level.cells.size() * 2 + 64 * (level.creatures.size() + level.triggers.size()) +
+              4096);
+  writeHeader(level, out);
+  writeGrid(level, out, findings);
+  writePlacements(level, out);
+  writeHearts(level, out);
+  writeHeroSections(level, out);
+  writeTriggersAndScenario(level, out);
   return out;
 }
 

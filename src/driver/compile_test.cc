@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -17,6 +15,7 @@
 #include "model/level_description.h"
 #include "reader/map_reader.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
@@ -35,11 +34,6 @@ constexpr std::size_t playerRecord(std::size_t n) {
 constexpr std::size_t triggersRecord(std::size_t i) {
   return layout::kFirstTriggerElement + i * (kChunkHeaderSize + layout::kTriggerElementSize) +
          kChunkHeaderSize;
-}
-
-std::string readSource(const std::string& relative) {
-  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A small text-mode level, section by section; tests replace the sections they are about.
@@ -285,27 +279,40 @@ std::uint32_t cellAt(const Bytes& map, std::uint32_t width, std::uint32_t r, std
   return u32At(map, layout::kFirstCell + layout::kCellSize * (r * width + c));
 }
 
-TEST(EndToEnd, Lair1Example) {
-  const CompileResult result = compileMap(readSource("examples/lair1.txt"));
-  ASSERT_TRUE(result.valid) << result.console;
-  EXPECT_EQ(result.console, "");
-  ASSERT_EQ(result.files.size(), 6u);
-  for (const LevelFile& file : result.files) {
-    SCOPED_TRACE(file.name);
-    EXPECT_EQ(checkFraming(file.bytes), "");
+// The lair1 example, compiled once; each test looks into one of its files.
+class Lair1Example : public ::testing::Test {
+ protected:
+  static const CompileResult& result() {
+    static const CompileResult compiled = compileMap(testing::readExample("lair1.txt"));
+    return compiled;
   }
+  static const Bytes& file(std::size_t index) { return result().files.at(index).bytes; }
+};
 
-  // Map: 12 x 10 squares.
-  const Bytes& map = result.files[0].bytes;
+TEST_F(Lair1Example, CompilesCleanlyIntoSixFramedFiles) {
+  ASSERT_TRUE(result().valid) << result().console;
+  EXPECT_EQ(result().console, "");
+  ASSERT_EQ(result().files.size(), 6u);
+  for (const LevelFile& f : result().files) {
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ(checkFraming(f.bytes), "");
+  }
+}
+
+// 12 x 10 squares.
+TEST_F(Lair1Example, MapHoldsTheCodesOfTheLegend) {
+  const Bytes& map = file(0);
   EXPECT_EQ(map.size(), 36u + 4u * 12u * 10u);
   EXPECT_EQ(cellAt(map, 12, 0, 0), 0x01010201u);   // # SOLID_ROCK
   EXPECT_EQ(cellAt(map, 12, 2, 2), 0x0101030Bu);   // 1 KPR1_LAIR
   EXPECT_EQ(cellAt(map, 12, 3, 8), 0x0101040Au);   // 2 KPR2_TREASURY
   EXPECT_EQ(cellAt(map, 12, 7, 10), 0x01010122u);  // G HERO_GATE_4
+}
 
-  // Triggers: 3 section triggers, 1 gate-release node and 2 automatic triggers (one
-  // HERO_GATE_4 gate, two keepers); 3 + 2 + 1 actions from the text and 2 per automatic trigger.
-  const Bytes& triggers = result.files[1].bytes;
+// 3 section triggers, 1 gate-release node and 2 automatic triggers (one HERO_GATE_4 gate, two
+// keepers); 3 + 2 + 1 actions from the text and 2 per automatic trigger.
+TEST_F(Lair1Example, TriggersCountTheAddedElements) {
+  const Bytes& triggers = file(1);
   EXPECT_EQ(triggers.size(), 60u + 24u * (6u + 10u));
   EXPECT_EQ(u32At(triggers, layout::kTriggerCount), 6u);
   EXPECT_EQ(u32At(triggers, layout::kActionCount), 10u);
@@ -316,10 +323,12 @@ TEST(EndToEnd, Lair1Example) {
   EXPECT_EQ(u16At(triggers, first + layout::kTriggerId), 1u);
   EXPECT_EQ(u16At(triggers, first + layout::kTriggerNext), 2u);
   EXPECT_EQ(u16At(triggers, first + layout::kTriggerChild), 4u);
-  EXPECT_EQ(triggers[first + layout::kTriggerKind], 34u);
+  EXPECT_EQ(triggers.at(first + layout::kTriggerKind), 34u);
+}
 
-  // Things: 2 creatures, 2 things, 1 door, 1 trap, 2 gates, 1 area, 2 bands, 2 keepers.
-  const Bytes& things = result.files[2].bytes;
+// 2 creatures, 2 things, 1 door, 1 trap, 2 gates, 1 area, 2 bands, 2 keepers.
+TEST_F(Lair1Example, ThingsHoldTheElementsInOrderWithTheirTriggers) {
+  const Bytes& things = file(2);
   EXPECT_EQ(things.size(),
             56u + 36u * 2 + 32u * 2 + 28u * 2 + 28u * 1 + 24u * 1 + 92u * 2 + 563u * 2 + 64u * 1);
   EXPECT_EQ(u32At(things, layout::kElementCount), 2u + 2 + 2 + 1 + 1 + 2 + 1 + 2 * 2);
@@ -341,20 +350,24 @@ TEST(EndToEnd, Lair1Example) {
     EXPECT_EQ(things[record + layout::kAreaTrigger + 1], areas[i].high);
     EXPECT_EQ(things[record + layout::kAreaNumber], areas[i].number);
   }
+}
 
-  // Players: good, neutral and two keepers with their gold.
-  const Bytes& players = result.files[3].bytes;
+// Good, neutral and two keepers with their gold.
+TEST_F(Lair1Example, PlayersHoldEachKeepersGold) {
+  const Bytes& players = file(3);
   EXPECT_EQ(players.size(), 56u + 205u * (2 + 2));
   EXPECT_EQ(u32At(players, layout::kElementCount), 4u);
   EXPECT_EQ(u32At(players, playerRecord(0) + layout::kPlayerGold), 3000u);
   EXPECT_EQ(u32At(players, playerRecord(2) + layout::kPlayerGold), 5000u);
   EXPECT_EQ(u32At(players, playerRecord(3) + layout::kPlayerGold), 7000u);
+}
 
-  // Variables: keeper 1 has 11 creatures, 16 rooms (PORTAL added), 11 traps, 6 doors and
-  // 3 spells (CREATE_GOLD_SPELL added); keeper 2 the defaults; 41 per heart and 2 closing.
+// Keeper 1 has 11 creatures, 16 rooms (PORTAL added), 11 traps, 6 doors and 3 spells
+// (CREATE_GOLD_SPELL added); keeper 2 the defaults; 41 per heart and 2 closing.
+TEST_F(Lair1Example, VariablesHoldEachKeepersTables) {
   const std::uint32_t entries =
       (2 * 11 + 16 + 11 + 6 + 3) + (2 * 11 + 15 + 11 + 6 + 2) + 2 * 41 + 2;
-  const Bytes& variables = result.files[4].bytes;
+  const Bytes& variables = file(4);
   EXPECT_EQ(variables.size(), 56u + 16u * entries);
   EXPECT_EQ(u32At(variables, layout::kElementCount), entries);
   // TROLL (id 10) is keeper 1's sixth creature and counts 5.
@@ -363,20 +376,22 @@ TEST(EndToEnd, Lair1Example) {
   EXPECT_EQ(u32At(variables, troll + layout::kCountCreature), 10u);
   EXPECT_EQ(u32At(variables, troll + layout::kCountValue), 5u);
   EXPECT_EQ(u32At(variables, troll + layout::kCountPlayer), 3u);
+}
 
-  // Level information: fixed length, the name as wide text, the player count.
-  const Bytes& info = result.files[5].bytes;
+// Fixed length, the name as wide text, the player count.
+TEST_F(Lair1Example, LevelInformationHoldsTheNameAndPlayerCount) {
+  const Bytes& info = file(5);
   EXPECT_EQ(info.size(), 26887u);
   const std::size_t name = layout::kLevelNameOffset;
-  EXPECT_EQ(info[name], 'L');
-  EXPECT_EQ(info[name + 1], 0u);
-  EXPECT_EQ(info[name + 8], '1');
-  EXPECT_EQ(info[name + 10], 0u);
-  EXPECT_EQ(info[layout::kPlayerCountOffset], 2u);
+  EXPECT_EQ(info.at(name), 'L');
+  EXPECT_EQ(info.at(name + 1), 0u);
+  EXPECT_EQ(info.at(name + 8), '1');
+  EXPECT_EQ(info.at(name + 10), 0u);
+  EXPECT_EQ(info.at(layout::kPlayerCountOffset), 2u);
 }
 
 TEST(EndToEnd, GuiGeneratedMap) {
-  const CompileResult result = compileMap(readSource("tests/data/gui_small.txt"));
+  const CompileResult result = compileMap(testing::readSourceFile("tests/data/gui_small.txt"));
   ASSERT_TRUE(result.valid) << result.console;
   // The square "1c" spells KPR1_ROCK, which is no terrain.
   EXPECT_EQ(result.console, "Cellwright Internal Error 1\n");

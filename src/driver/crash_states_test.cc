@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
 #include "base/file_system.h"
 #include "driver/compile.h"
 #include "driver/level_output.h"
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts {
@@ -27,14 +27,7 @@ namespace fs = std::filesystem;
 using testing::FileOperation;
 using testing::FolderFiles;
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string lair1Text() {
-  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
-}
+std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
 // Another version of the same level, whose files differ from lair1's but for the level
 // information file, which holds nothing the changes touch.
@@ -66,41 +59,34 @@ FolderFiles compiledSet(const std::string& text) {
   return files;
 }
 
-class Scratch {
+class Scratch : public ts::testing::ScratchFolder {
  public:
-  Scratch() : root_(ts::testing::freshFolder("tunnelsmith-crash-")) {}
-  ~Scratch() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+  Scratch() : ScratchFolder("tunnelsmith-crash-") {}
 
-  [[nodiscard]] std::string path() const { return root_.string(); }
+  [[nodiscard]] std::string path() const { return root().string(); }
   // Makes the folder hold exactly `files`, writing only what it does not hold already (for
   // speed: files are slow under Wine).
   void hold(const FolderFiles& files) {
     for (const auto& [name, bytes] : held_) {
-      if (files.count(name) == 0) fs::remove(root_ / name);
+      if (files.count(name) == 0) fs::remove(root() / name);
     }
     for (const auto& [name, bytes] : files) {
       const auto was = held_.find(name);
       if (was == held_.end() || was->second != bytes) {
-        std::ofstream(root_ / name, std::ios::binary | std::ios::trunc) << bytes;
+        std::ofstream(root() / name, std::ios::binary | std::ios::trunc) << bytes;
       }
     }
     held_ = files;
   }
   [[nodiscard]] FolderFiles files() {
     held_.clear();
-    for (const auto& entry : fs::directory_iterator(root_)) {
-      held_[entry.path().filename().string()] = readAll(entry.path());
+    for (const auto& entry : fs::directory_iterator(root())) {
+      held_[entry.path().filename().string()] = testing::readFile(entry.path());
     }
     return held_;
   }
 
  private:
-  fs::path root_;
   FolderFiles held_;  // what the folder holds, as far as this knows
 };
 
@@ -149,6 +135,61 @@ FolderFiles recovered(Scratch& folder, const FolderFiles& state,
   return folder.files();
 }
 
+// "\n  name (n bytes)" for each file of a set, for failure messages.
+std::string listing(const FolderFiles& files) {
+  std::string text;
+  for (const auto& [name, bytes] : files) {
+    text += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
+  }
+  return text;
+}
+
+// A compile of lair1 into a folder holding `start`, and the sets the folder may be left with
+// once the next run has recovered from a power loss during it.
+struct Scenario {
+  std::string what;
+  FolderFiles start;
+  std::vector<FolderFiles> outcomes;
+  std::string refuseMoveTo;  // a move the file system refuses
+};
+
+// Runs the scenario's compile, with its flushes or without, and has the next run recover from
+// every state a power loss could leave. With the flushes, each state recovers to one of the
+// outcomes, or once the run has ended to what it left; without them, some state does not.
+void expectRecovery(const Scenario& scenario, bool flushed, const FolderFiles& fresh,
+                    const FolderFiles& earlier, const std::vector<std::string>& names,
+                    Scratch& folder) {
+  const Recorded run = record(scenario.start, lair1Text(), !flushed, scenario.refuseMoveTo);
+  EXPECT_EQ(run.written, scenario.refuseMoveTo.empty());
+  EXPECT_EQ(run.after, run.written ? fresh : earlier);
+  // The log holds every change the run made: replayed, it gives what the run left.
+  EXPECT_EQ(testing::afterOperations(scenario.start, run.log, run.log.size()), run.after);
+  std::size_t broken = 0;
+  const std::size_t states =
+      testing::forEachCrashState(scenario.start, run.log, [&](const testing::CrashState& s) {
+        const FolderFiles left = recovered(folder, s.files, names);
+        // Once the run has ended, what it said it did lasts.
+        if (s.atEnd ? left == run.after
+                    : std::find(scenario.outcomes.begin(), scenario.outcomes.end(), left) !=
+                          scenario.outcomes.end()) {
+          return true;
+        }
+        ++broken;
+        if (flushed) {
+          ADD_FAILURE() << s.when << "\nleaves" << listing(s.files)
+                        << "\nand after the next run's start:" << listing(left);
+        }
+        return flushed && broken < 3;  // without flushes, one such state is the proof
+      });
+  if (flushed) {
+    EXPECT_EQ(broken, 0u);
+    std::cout << "[          ] " << states << " crash states: " << scenario.what << "\n";
+  } else {
+    EXPECT_GT(broken, 0u) << "without its flushes the run still always recovers: the "
+                             "crash states miss what a power loss can do";
+  }
+}
+
 TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
   const FolderFiles fresh = compiledSet(lair1Text());
   const FolderFiles other = compiledSet(otherLair1Text());
@@ -166,12 +207,6 @@ TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
                                     testing::throughStep(cutShort.log, step));
   };
 
-  struct Scenario {
-    std::string what;
-    FolderFiles start;
-    std::vector<FolderFiles> outcomes;  // the sets a folder may be left with
-    std::string refuseMoveTo;           // a move the file system refuses
-  };
   const std::vector<Scenario> scenarios = {
       {"a first build into an empty folder", {}, {{}, fresh}, ""},
       {"a rebuild over an earlier set", earlier, {earlier, fresh}, ""},
@@ -190,48 +225,11 @@ TEST(CrashStates, EveryStateAPowerLossLeavesBecomesTheEarlierOrTheNewSet) {
        {other, fresh},
        ""},
   };
-
   Scratch folder;
   for (const Scenario& scenario : scenarios) {
     SCOPED_TRACE(scenario.what);
     for (const bool flushed : {true, false}) {
-      const Recorded run = record(scenario.start, lair1Text(), !flushed, scenario.refuseMoveTo);
-      EXPECT_EQ(run.written, scenario.refuseMoveTo.empty());
-      EXPECT_EQ(run.after, run.written ? fresh : earlier);
-      // The log holds every change the run made: replayed, it gives what the run left.
-      EXPECT_EQ(testing::afterOperations(scenario.start, run.log, run.log.size()), run.after);
-      std::size_t broken = 0;
-      const std::size_t states =
-          testing::forEachCrashState(scenario.start, run.log, [&](const testing::CrashState& s) {
-            const FolderFiles left = recovered(folder, s.files, names);
-            // Once the run has ended, what it said it did lasts.
-            if (s.atEnd ? left == run.after
-                        : std::find(scenario.outcomes.begin(), scenario.outcomes.end(), left) !=
-                              scenario.outcomes.end()) {
-              return true;
-            }
-            ++broken;
-            if (flushed) {
-              std::string listing;
-              for (const auto& [name, bytes] : left) {
-                listing += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
-              }
-              std::string before;
-              for (const auto& [name, bytes] : s.files) {
-                before += "\n  " + name + " (" + std::to_string(bytes.size()) + " bytes)";
-              }
-              ADD_FAILURE() << s.when << "\nleaves" << before
-                            << "\nand after the next run's start:" << listing;
-            }
-            return flushed && broken < 3;  // without flushes, one such state is the proof
-          });
-      if (flushed) {
-        EXPECT_EQ(broken, 0u);
-        std::cout << "[          ] " << states << " crash states: " << scenario.what << "\n";
-      } else {
-        EXPECT_GT(broken, 0u) << "without its flushes the run still always recovers: the "
-                                 "crash states miss what a power loss can do";
-      }
+      expectRecovery(scenario, flushed, fresh, earlier, names, folder);
     }
   }
 }
@@ -290,24 +288,22 @@ TEST(CrashStates, ModelLosesExactlyWhatWasNotFlushed) {
     std::set<FolderFiles> states;
     std::set<FolderFiles> atEnd;  // once the log is done
   };
+  // Where nothing is flushed, the end of the log leaves every state the log leaves.
+  const std::set<FolderFiles> renamedUnflushed = {{{"a", "old"}},
+                                                  {{"a", "old"}, {"t", ""}},
+                                                  {{"a", "old"}, {"t", "da"}},
+                                                  {{"a", "old"}, {"t", "data"}},
+                                                  {{"a", ""}},
+                                                  {{"a", "da"}},
+                                                  {{"a", "data"}}};
+  const std::set<FolderFiles> removedUnflushed = {
+      {{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}};
   const std::vector<Case> cases = {
       {"a file renamed into place unflushed may be empty or cut",
        {{"a", "old"}},
        {create, write, install},
-       {{{"a", "old"}},
-        {{"a", "old"}, {"t", ""}},
-        {{"a", "old"}, {"t", "da"}},
-        {{"a", "old"}, {"t", "data"}},
-        {{"a", ""}},
-        {{"a", "da"}},
-        {{"a", "data"}}},
-       {{{"a", "old"}},
-        {{"a", "old"}, {"t", ""}},
-        {{"a", "old"}, {"t", "da"}},
-        {{"a", "old"}, {"t", "data"}},
-        {{"a", ""}},
-        {{"a", "da"}},
-        {{"a", "data"}}}},
+       renamedUnflushed,
+       renamedUnflushed},
       {"a file flushed before its rename is whole wherever it shows",
        {{"a", "old"}},
        {create, write, flush, install},
@@ -320,8 +316,8 @@ TEST(CrashStates, ModelLosesExactlyWhatWasNotFlushed) {
       {"a later removal may last while an earlier one is lost",
        {{"a", "1"}, {"b", "2"}},
        {op(Kind::kRemove, "a"), op(Kind::kRemove, "b")},
-       {{{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}},
-       {{{"a", "1"}, {"b", "2"}}, {{"b", "2"}}, {{"a", "1"}}, {}}},
+       removedUnflushed,
+       removedUnflushed},
       {"a removal before a folder flush lasts",
        {{"a", "1"}, {"b", "2"}},
        {op(Kind::kRemove, "a"), op(Kind::kFlushFolder), op(Kind::kRemove, "b")},

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "format/layouts.h"
 #include "model/problems.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
@@ -53,9 +53,30 @@ constexpr Expected kExamples[] = {
      2 + 4 + 3 + 4 + 3 + 6 + 6 + 2 * 12, 10000},
 };
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The hero and neutral records, then one per keeper (their flag is 0), keeper 1's with its gold.
+void expectPlayerRecords(const Bytes& players, const Expected& expected) {
+  const std::uint32_t records = u32At(players, layout::kElementCount);
+  auto record = [](std::size_t r) {
+    return layout::kFirstPlayerRecord + r * layout::kPlayerRecordSize;
+  };
+  std::uint32_t keeperRecords = 0;
+  for (std::size_t r = 0; r < records && record(r) + layout::kPlayerFlag < players.size(); ++r) {
+    if (players[record(r) + layout::kPlayerFlag] == 0) ++keeperRecords;
+  }
+  EXPECT_EQ(records, expected.keepers + 2);
+  EXPECT_EQ(keeperRecords, expected.keepers);
+  EXPECT_EQ(u32At(players, record(2) + layout::kPlayerGold), expected.keeper1Gold);
+}
+
+// A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
+void expectSameWithByteOrderMark(const std::string& text, const CompileResult& result) {
+  const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);
+  EXPECT_EQ(marked.console, result.console);
+  ASSERT_EQ(marked.files.size(), result.files.size());
+  for (std::size_t i = 0; i < result.files.size(); ++i) {
+    EXPECT_EQ(marked.files[i].name, result.files[i].name);
+    EXPECT_TRUE(marked.files[i].bytes == result.files[i].bytes) << result.files[i].name;
+  }
 }
 
 TEST(Examples, EveryExampleCompilesCleanly) {
@@ -73,7 +94,7 @@ TEST(Examples, EveryExampleCompilesCleanly) {
         std::find_if(std::begin(kExamples), std::end(kExamples),
                      [&](const Expected& e) { return path.filename().string() == e.file; });
     ASSERT_NE(expected, std::end(kExamples)) << "no expected values for this example";
-    const std::string text = readFile(path);
+    const std::string text = testing::readFile(path);
     const CompileResult result = compileMap(text);
     ASSERT_TRUE(result.valid) << result.console;
     // No warning at all; an example in the old layout prints only its note.
@@ -94,30 +115,9 @@ TEST(Examples, EveryExampleCompilesCleanly) {
     EXPECT_EQ(u32At(triggers, layout::kActionCount), expected->actionElements);
     EXPECT_EQ(u32At(result.files[2].bytes, layout::kElementCount), expected->thingsElements);
 
-    // Players: the hero and neutral records, then one per keeper (their flag is 0).
-    const Bytes& players = result.files[3].bytes;
-    const std::uint32_t records = u32At(players, layout::kElementCount);
-    auto record = [](std::size_t r) {
-      return layout::kFirstPlayerRecord + r * layout::kPlayerRecordSize;
-    };
-    std::uint32_t keeperRecords = 0;
-    for (std::size_t r = 0; r < records && record(r) + layout::kPlayerFlag < players.size(); ++r) {
-      if (players[record(r) + layout::kPlayerFlag] == 0) ++keeperRecords;
-    }
-    EXPECT_EQ(records, expected->keepers + 2);
-    EXPECT_EQ(keeperRecords, expected->keepers);
-    EXPECT_EQ(u32At(players, record(2) + layout::kPlayerGold), expected->keeper1Gold);
-
+    expectPlayerRecords(result.files[3].bytes, *expected);
     EXPECT_EQ(result.files[5].bytes.at(layout::kPlayerCountOffset), expected->keepers);
-
-    // A UTF-8 byte-order mark in front, as some editors write one, changes nothing at all.
-    const CompileResult marked = compileMap("\xEF\xBB\xBF" + text);
-    EXPECT_EQ(marked.console, result.console);
-    ASSERT_EQ(marked.files.size(), result.files.size());
-    for (std::size_t i = 0; i < result.files.size(); ++i) {
-      EXPECT_EQ(marked.files[i].name, result.files[i].name);
-      EXPECT_TRUE(marked.files[i].bytes == result.files[i].bytes) << result.files[i].name;
-    }
+    expectSameWithByteOrderMark(text, result);
   }
 }
 

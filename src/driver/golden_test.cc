@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "driver/compile.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
@@ -71,9 +69,7 @@ TEST(GoldenOutput, EveryExampleCompilesToThePinnedBytes) {
   for (const Golden& g : kGolden) {
     SCOPED_TRACE(std::string(g.map) + ": " + g.output);
     if (g.map != lastMap) {
-      std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "examples" / g.map,
-                       std::ios::binary);
-      result = compileMap(std::string(std::istreambuf_iterator<char>(in), {}));
+      result = compileMap(testing::readExample(g.map));
       ASSERT_TRUE(result.valid) << result.console;
       ASSERT_EQ(result.files.size(), 6u);
       lastMap = g.map;

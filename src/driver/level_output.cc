@@ -78,24 +78,26 @@ std::string journalName(std::string_view level) {
 }
 std::string backupName(const std::string& target) { return target + std::string(kBackupSuffix); }
 
-std::string recoverInterruptedRun(const std::string& folder, std::string_view level,
-                                  const std::vector<std::string>& names) {
-  using files::Entry;
-  auto at = [&](const std::string& name) { return files::inFolder(folder, name); };
-  std::vector<std::string> done;
-  std::size_t removed = 0;
-  std::string ignored;
+namespace {
 
-  // A journal commits an install: its temporaries are complete and go into place.
-  const std::string journal = at(journalName(level));
+using files::Entry;
+
+// A journal commits an install: its temporaries are complete and go into place, and the journal
+// goes. Returns whether it finished an install; a journal that finished none (or a link at its
+// name) counts in `removed`.
+bool finishCommittedInstall(const std::string& folder, std::string_view level,
+                            const std::vector<std::string>& names, std::size_t& removed) {
+  std::string ignored;
+  const std::string journal = files::inFolder(folder, journalName(level));
   const Entry journalEntry = files::entryAt(journal);
+  bool finished = false;
   if (journalEntry == Entry::kFile) {
     const std::vector<std::string> temporaries = readJournal(journal, names);
     for (std::size_t i = 0; i < temporaries.size(); ++i) {
-      const std::string temporary = at(temporaries[i]);
+      const std::string temporary = files::inFolder(folder, temporaries[i]);
       if (files::entryAt(temporary) != Entry::kFile) continue;
-      const std::string target = at(names[i]);
-      const std::string backup = at(backupName(names[i]));
+      const std::string target = files::inFolder(folder, names[i]);
+      const std::string backup = files::inFolder(folder, backupName(names[i]));
       const Entry old = files::entryAt(target);
       if (old == Entry::kDirectory) continue;
       if (old != Entry::kNone && files::entryAt(backup) == Entry::kNone) {
@@ -105,41 +107,67 @@ std::string recoverInterruptedRun(const std::string& folder, std::string_view le
     }
     // The moves are on disk before the journal that would redo them goes.
     static_cast<void>(files::flushFolder(folder, ignored));
-    for (const std::string& name : names) files::removeEntry(at(backupName(name)));
-    if (!temporaries.empty()) done.push_back("finished its install");
+    for (const std::string& name : names) {
+      files::removeEntry(files::inFolder(folder, backupName(name)));
+    }
+    finished = !temporaries.empty();
   }
   if (journalEntry == Entry::kFile || journalEntry == Entry::kOther) {
     files::removeEntry(journal);
-    if (done.empty()) ++removed;
+    if (!finished) ++removed;
   }
+  return finished;
+}
 
-  // Temporaries outside a committed install are incomplete, and links at any of the writer's
-  // names are never followed: both go. So does a lock file that a run killed while letting go
-  // of the lock had renamed aside (only Windows renames it so).
+// Temporaries outside a committed install are incomplete, and links at any of the writer's
+// names are never followed: both go. So does a lock file that a run killed while letting go of
+// the lock had renamed aside (only Windows renames it so). Returns how many went.
+std::size_t removeTemporaries(const std::string& folder, std::string_view level,
+                              const std::vector<std::string>& names) {
   const std::string journalBase = journalName(level);
   const std::string lockBase = lockName(level);
+  std::size_t removed = 0;
   for (const std::string& name : files::namesIn(folder.empty() ? "." : folder)) {
     bool ours = isTemporaryOf(name, journalBase) || isTemporaryOf(name, lockBase);
     for (std::size_t i = 0; i < names.size() && !ours; ++i) ours = isTemporaryOf(name, names[i]);
-    const Entry entry = files::entryAt(at(name));
-    if (ours && (entry == Entry::kFile || entry == Entry::kOther) && files::removeEntry(at(name))) {
+    const std::string path = files::inFolder(folder, name);
+    const Entry entry = files::entryAt(path);
+    if (ours && (entry == Entry::kFile || entry == Entry::kOther) && files::removeEntry(path)) {
       ++removed;
     }
   }
+  return removed;
+}
 
-  // Only the journal that set a backup aside may act on it. Without one, a backup is never
-  // installed: beside its level file it is what a finished install had not yet removed when the
-  // power went, and goes; alone it may be someone's file, or an earlier level file that could
-  // not be put back, and is left as it is.
+// Only the journal that set a backup aside may act on it. Without one, a backup is never
+// installed: beside its level file it is what a finished install had not yet removed when the
+// power went, and goes; alone it may be someone's file, or an earlier level file that could not
+// be put back, and is left as it is. Returns how many went.
+std::size_t removeLeftoverBackups(const std::string& folder,
+                                  const std::vector<std::string>& names) {
+  std::size_t removed = 0;
   for (const std::string& name : names) {
-    const std::string backup = at(backupName(name));
+    const std::string backup = files::inFolder(folder, backupName(name));
     const Entry entry = files::entryAt(backup);
-    const bool leftover = entry == Entry::kOther ||
-                          (entry == Entry::kFile && files::entryAt(at(name)) == Entry::kFile);
+    const bool leftover =
+        entry == Entry::kOther ||
+        (entry == Entry::kFile && files::entryAt(files::inFolder(folder, name)) == Entry::kFile);
     if (leftover && files::removeEntry(backup)) ++removed;
   }
+  return removed;
+}
+
+}  // namespace
+
+std::string recoverInterruptedRun(const std::string& folder, std::string_view level,
+                                  const std::vector<std::string>& names) {
+  std::size_t removed = 0;
+  const bool finished = finishCommittedInstall(folder, level, names, removed);
+  removed += removeTemporaries(folder, level, names);
+  removed += removeLeftoverBackups(folder, names);
+  std::vector<std::string> done;
+  if (finished) done.push_back("finished its install");
   if (removed > 0) done.push_back("removed " + counted(removed, "leftover file", "leftover files"));
-  if (done.empty()) return {};
   std::string text;
   for (std::size_t i = 0; i < done.size(); ++i) text += (i == 0 ? "" : ", ") + done[i];
   return text;

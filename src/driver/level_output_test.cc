@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "driver/compile.h"
+#include "testing/read_file.h"
 #include "testing/scratch_folder.h"
 
 namespace ts {
@@ -27,39 +27,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::freshFolder;
+std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string lair1Text() {
-  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
-}
-
-class Folder {
+class Folder : public testing::ScratchFolder {
  public:
-  Folder() : root_(freshFolder("tunnelsmith-output-")) {}
-  ~Folder() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
+  Folder() : ScratchFolder("tunnelsmith-output-") {}
 
-  [[nodiscard]] const fs::path& root() const { return root_; }
   [[nodiscard]] std::vector<std::string> listing() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_)) {
+    for (const auto& entry : fs::directory_iterator(root())) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  fs::path root_;
 };
 
 // Compiles lair1 into `folder`, with `options`; the console text in `console`.
@@ -82,9 +63,9 @@ std::string setIn(const Folder& folder, const CompileResult& compiled) {
     const fs::path path = folder.root() / file.name;
     if (!fs::exists(path)) {
       ++missing;
-    } else if (readAll(path) == "old " + file.name) {
+    } else if (testing::readFile(path) == "old " + file.name) {
       ++old;
-    } else if (readAll(path) == std::string(file.bytes.begin(), file.bytes.end())) {
+    } else if (testing::readFile(path) == std::string(file.bytes.begin(), file.bytes.end())) {
       ++fresh;
     }
   }

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -22,35 +21,31 @@
 #include "driver/compile.h"
 #include "gtest/gtest.h"
 #include "testing/large_map.h"
+#include "testing/read_file.h"
+#include "testing/scratch_folder.h"
 
 namespace ts {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::readFile;
 
 const std::string kBanner = "Tunnelsmith version: 1.2\n";
 const std::vector<std::string> kLair1Files = {"Lair1Map.kld",       "Lair1Triggers.kld",
                                               "Lair1Things.kld",    "Lair1Players.kld",
                                               "Lair1Variables.kld", "Lair1.kwd"};
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void writeAll(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
 }
 
-std::string lair1Text() {
-  return readAll(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / "lair1.txt");
-}
+std::string lair1Text() { return testing::readExample("lair1.txt"); }
 
 // Whether a file still holds the sentinel text written before the run (compared quietly: a
 // replaced level file would print as a page of binary).
 bool keptOld(const fs::path& dir, const std::string& name) {
-  return readAll(dir / name) == "old " + name;
+  return readFile(dir / name) == "old " + name;
 }
 
 std::string producedLines(const std::vector<std::string>& names) {
@@ -61,21 +56,11 @@ std::string producedLines(const std::vector<std::string>& names) {
 
 // A scratch directory per test: `work` is the tool's current directory; the captured output
 // lives beside it so that it never shows up among the files the tool wrote.
-class Sandbox {
+class Sandbox : public testing::ScratchFolder {
  public:
-  Sandbox() {
-    std::string pattern = (fs::temp_directory_path() / "tunnelsmith-driver-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-    fs::create_directory(work());
-  }
-  ~Sandbox() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
+  Sandbox() : ScratchFolder("tunnelsmith-driver-") { fs::create_directory(work()); }
 
-  [[nodiscard]] fs::path work() const { return root_ / "work"; }
+  [[nodiscard]] fs::path work() const { return root() / "work"; }
 
   // Runs the tool with `args` (already quoted as the shell needs) inside work(), after the
   // shell commands `setup` if any; returns its exit status and leaves its standard output in
@@ -84,10 +69,10 @@ class Sandbox {
     const std::string command =
         "cd '" + work().string() + "' && " + (setup.empty() ? "" : setup + " && ") + "'" +
         TUNNELSMITH_EXE + "'" + (args.empty() ? "" : " " + args) + " > '" +
-        (root_ / "stdout.txt").string() + "' 2> '" + (root_ / "stderr.txt").string() + "'";
+        (root() / "stdout.txt").string() + "' 2> '" + (root() / "stderr.txt").string() + "'";
     const int status = std::system(command.c_str());
-    out = readAll(root_ / "stdout.txt");
-    err = readAll(root_ / "stderr.txt");
+    out = readFile(root() / "stdout.txt");
+    err = readFile(root() / "stderr.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -103,9 +88,6 @@ class Sandbox {
 
   std::string out;
   std::string err;
-
- private:
-  fs::path root_;
 };
 
 TEST(DriverProcess, WrongArgumentCountPrintsUsage) {
@@ -203,7 +185,7 @@ TEST(DriverProcess, SuccessfulRunNamesFilesAfterTheLevel) {
   ASSERT_EQ(compiled.files.size(), kLair1Files.size());
   for (const LevelFile& file : compiled.files) {
     SCOPED_TRACE(file.name);
-    EXPECT_EQ(readAll(box.work() / file.name), std::string(file.bytes.begin(), file.bytes.end()));
+    EXPECT_EQ(readFile(box.work() / file.name), std::string(file.bytes.begin(), file.bytes.end()));
   }
 }
 
@@ -215,14 +197,14 @@ TEST(DriverProcess, SecondRunOverwritesFromTheStart) {
 
   ASSERT_EQ(box.run("lair1.txt"), 1);
   std::map<std::string, std::string> first;
-  for (const std::string& name : kLair1Files) first[name] = readAll(box.work() / name);
+  for (const std::string& name : kLair1Files) first[name] = readFile(box.work() / name);
   EXPECT_EQ(first["Lair1Things.kld"].size(), 1674u);
 
   ASSERT_EQ(box.run("lair1.txt"), 1);
   EXPECT_EQ(box.out, kBanner + producedLines(kLair1Files));
   for (const std::string& name : kLair1Files) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(readAll(box.work() / name), first[name]);
+    EXPECT_EQ(readFile(box.work() / name), first[name]);
   }
 }
 
@@ -271,10 +253,10 @@ TEST(DriverProcess, PlantedNamesAreNeverWrittenThrough) {
         fs::create_symlink("victim.txt", box.work() / name);
       }
       EXPECT_EQ(box.run("lair1.txt"), 1) << box.out;
-      EXPECT_EQ(readAll(box.work() / "victim.txt"), "victim");
+      EXPECT_EQ(readFile(box.work() / "victim.txt"), "victim");
       for (const LevelFile& file : compiled.files) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(box.work() / file.name))) << file.name;
-        EXPECT_TRUE(readAll(box.work() / file.name) ==
+        EXPECT_TRUE(readFile(box.work() / file.name) ==
                     std::string(file.bytes.begin(), file.bytes.end()))
             << file.name;
       }
@@ -339,7 +321,7 @@ TEST(DriverProcess, LargeLevelFilesAreExactlyTheCompiledBytes) {
   for (std::size_t i = 0; i < 3; ++i) EXPECT_GT(compiled.files[i].bytes.size(), 1000000u / 3);
   for (const LevelFile& file : compiled.files) {
     SCOPED_TRACE(file.name);
-    const std::string written = readAll(box.work() / file.name);
+    const std::string written = readFile(box.work() / file.name);
     EXPECT_EQ(written.size(), file.bytes.size());
     EXPECT_TRUE(written == std::string(file.bytes.begin(), file.bytes.end()));
   }
@@ -407,11 +389,11 @@ TEST(DriverProcess, ConcurrentRunsOfOneLevelTakeTurns) {
   for (int round = 0; round < 40; ++round) {
     SCOPED_TRACE(round);
     ASSERT_EQ(std::system(("cd '" + box.work().string() + "' && " + pair).c_str()), 0);
-    EXPECT_EQ(readAll(box.work() / "a.status"), "1\n") << readAll(box.work() / "a.out");
-    EXPECT_EQ(readAll(box.work() / "b.status"), "1\n") << readAll(box.work() / "b.out");
-    const CompileResult& last = readAll(box.work() / "Lair1Players.kld") == playersA ? a : b;
+    EXPECT_EQ(readFile(box.work() / "a.status"), "1\n") << readFile(box.work() / "a.out");
+    EXPECT_EQ(readFile(box.work() / "b.status"), "1\n") << readFile(box.work() / "b.out");
+    const CompileResult& last = readFile(box.work() / "Lair1Players.kld") == playersA ? a : b;
     for (const LevelFile& file : last.files) {
-      EXPECT_TRUE(readAll(box.work() / file.name) ==
+      EXPECT_TRUE(readFile(box.work() / file.name) ==
                   std::string(file.bytes.begin(), file.bytes.end()))
           << file.name << " mixes the two runs";
     }

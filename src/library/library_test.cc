@@ -26,6 +26,7 @@
 #include "library/guarded.h"
 #include "model/grammar.h"
 #include "model/vocabulary.h"
+#include "testing/read_file.h"
 #include "tunnelsmith/tunnelsmith.h"
 
 namespace tunnelsmith {
@@ -47,8 +48,7 @@ std::vector<std::string> mapsToCheck() {
       std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "tests/golden/check";
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (entry.path().extension() != ".txt") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    texts.push_back(ts::testing::readFile(entry.path()));
   }
   for (const std::string& name : ts::inspect::testing::exampleNames()) {
     texts.push_back(readExample(name));
@@ -203,6 +203,24 @@ TEST(PublicLibrary, CheckAndFixGiveTheCheckersDiagnosticsAndEdits) {
   EXPECT_EQ(skipped.skipped, 2u);
 }
 
+// The records, with their fields and parts, and the problems of a decoded file, a line each:
+// the decoder's values and the public ones have the same members.
+template <typename Record>
+void describeRecord(std::ostream& out, const Record& r) {
+  out << r.kind << ' ' << r.number << ' ' << r.offset << ' ' << r.size << ' ' << r.note << '\n';
+  for (const auto& f : r.fields) {
+    out << "  " << f.name << '=' << f.value << ' ' << f.text << ' ' << f.isText << ' ' << f.offset
+        << ' ' << f.width << '\n';
+  }
+  for (const auto& part : r.parts) describeRecord(out, part);
+}
+
+template <typename Inspection>
+void describeRecordsAndProblems(std::ostream& out, const Inspection& in) {
+  for (const auto& r : in.records) describeRecord(out, r);
+  for (const auto& p : in.problems) out << "problem " << p.offset << ' ' << p.message << '\n';
+}
+
 // A decoded file written out field by field, from the decoder's value or the public one.
 std::string described(const ts::inspect::Inspection& in) {
   std::ostringstream out;
@@ -213,16 +231,7 @@ std::string described(const ts::inspect::Inspection& in) {
     for (const auto& child : c.children) chunk(child);
   };
   for (const auto& c : in.chunks) chunk(c);
-  std::function<void(const ts::inspect::Record&)> record = [&](const ts::inspect::Record& r) {
-    out << r.kind << ' ' << r.number << ' ' << r.offset << ' ' << r.size << ' ' << r.note << '\n';
-    for (const auto& f : r.fields) {
-      out << "  " << f.name << '=' << f.value << ' ' << f.text << ' ' << f.isText << ' ' << f.offset
-          << ' ' << f.width << '\n';
-    }
-    for (const auto& part : r.parts) record(part);
-  };
-  for (const auto& r : in.records) record(r);
-  for (const auto& p : in.problems) out << "problem " << p.offset << ' ' << p.message << '\n';
+  describeRecordsAndProblems(out, in);
   if (in.kind == ts::inspect::FileKind::kMap) {
     out << "map " << in.map.width << 'x' << in.map.height << ' ' << in.map.cells.size() << '\n';
     for (const std::uint32_t cell : in.map.cells) out << cell << ' ';
@@ -238,16 +247,7 @@ std::string described(const Inspection& in) {
     for (const auto& child : c.children) chunk(child);
   };
   for (const auto& c : in.chunks) chunk(c);
-  std::function<void(const Record&)> record = [&](const Record& r) {
-    out << r.kind << ' ' << r.number << ' ' << r.offset << ' ' << r.size << ' ' << r.note << '\n';
-    for (const auto& f : r.fields) {
-      out << "  " << f.name << '=' << f.value << ' ' << f.text << ' ' << f.isText << ' ' << f.offset
-          << ' ' << f.width << '\n';
-    }
-    for (const auto& part : r.parts) record(part);
-  };
-  for (const auto& r : in.records) record(r);
-  for (const auto& p : in.problems) out << "problem " << p.offset << ' ' << p.message << '\n';
+  describeRecordsAndProblems(out, in);
   if (in.map) {
     out << "map " << in.map->width << 'x' << in.map->height << ' ' << in.map->cells.size() << '\n';
     for (const std::uint32_t cell : in.map->cells) out << cell << ' ';

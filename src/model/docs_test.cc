@@ -6,9 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <regex>
@@ -26,20 +23,16 @@
 #include "model/problems.h"
 #include "model/vocabulary.h"
 #include "testing/chunk_walker.h"
+#include "testing/read_file.h"
 
 namespace ts {
 namespace {
 
 constexpr std::string_view kEndMarker = "<!-- end -->";
 
-std::string readSource(const std::string& relative) {
-  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / relative, std::ios::binary);
-  EXPECT_TRUE(in.good()) << relative;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 const std::string& guide() {
-  static const std::string text = readSource("docs/map-format.md");
+  static const std::string text = testing::readSourceFile("docs/map-format.md");
+  EXPECT_FALSE(text.empty()) << "docs/map-format.md";
   return text;
 }
 
@@ -342,9 +335,8 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
       if (code < 0) {
         code = kSolidRockCode;
         unknownSquares += consoleText(Problem{ProblemId::kGuiUnknownSquare, Problem::kNowhere, {}});
-      } else if (code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
-                 code == kHeroGate10Marker) {
-        code = kHeroGate6Code;  // the map file holds markers as HERO_GATE_6
+      } else {
+        code = mapFileCode(code);  // the map file holds markers as HERO_GATE_6
       }
       EXPECT_EQ(ts::testing::u32At(
                     map, layout::kFirstCell + layout::kCellSize * (r * terrains.size() + c)),

@@ -85,13 +85,17 @@ struct GateExtent {
   return static_cast<std::int32_t>(x | (y << 16));
 }
 
+// The structure style of a hero gate, and of a gate drawn with a gate marker.
+inline constexpr std::int32_t kGateStyle = 33;
+inline constexpr std::int32_t kMarkerGateStyle = 37;
+
 struct HeroGate {
   std::int32_t x = 0;
   std::int32_t y = 0;
   bool autoTrigger = false;
   std::int32_t autoTriggerValue = 0;
   std::int32_t gateVariant = 0;
-  std::int32_t gateStyle = 33;
+  std::int32_t gateStyle = kGateStyle;
   GateExtent extent;
 };
 

@@ -66,12 +66,24 @@ inline constexpr TerrainCode kHeroGate10Marker = 106;
   }
 }
 
+// The four hero gate markers, which draw gates of the marker style (kMarkerGateStyle).
+[[nodiscard]] constexpr bool isGateMarker(TerrainCode code) {
+  return code == kHeroGate7Marker || code == kHeroGate8Marker || code == kHeroGate9Marker ||
+         code == kHeroGate10Marker;
+}
+
+// The structure variant of a marker's gate: the marker's code less HERO_GATE_7's, so 0, 2, 4
+// or 6; HERO_GATE_7's marker plus a variant gives the marker back.
+[[nodiscard]] constexpr std::int32_t markerVariant(TerrainCode marker) {
+  return marker - kHeroGate7Marker;
+}
+static_assert(markerVariant(kHeroGate8Marker) == 2 && markerVariant(kHeroGate9Marker) == 4 &&
+              markerVariant(kHeroGate10Marker) == 6);
+
 // The code a map file holds for a square of terrain `code`: the hero gate markers are written
 // as HERO_GATE_6, which is what the game draws for them.
 [[nodiscard]] constexpr TerrainCode mapFileCode(TerrainCode code) {
-  const bool marker = code == kHeroGate7Marker || code == kHeroGate8Marker ||
-                      code == kHeroGate9Marker || code == kHeroGate10Marker;
-  return marker ? kHeroGate6Code : code;
+  return isGateMarker(code) ? kHeroGate6Code : code;
 }
 
 // The code a legend entry with an unknown terrain name stands for, and the code the map

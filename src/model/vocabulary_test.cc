@@ -93,14 +93,22 @@ std::map<std::string, std::int32_t> expectedTerrain() {
   return out;
 }
 
+using Lookup = std::int32_t (NameMaps::*)(std::string_view) const;
+
+// Each name of `expected` resolves to its value with `find`.
+template <typename NameValues>
+void expectEachResolves(const NameMaps& names, Lookup find, const NameValues& expected) {
+  for (const auto& [name, value] : expected) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ((names.*find)(name), value);
+  }
+}
+
 TEST(VocabularyTerrain, EveryNameResolvesToItsCodeAndNothingElseIsInTheMap) {
   const NameMaps names;
   const auto expected = expectedTerrain();
   ASSERT_EQ(expected.size(), 139u);
-  for (const auto& [name, code] : expected) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(names.findTerrainCode(name), code);
-  }
+  expectEachResolves(names, &NameMaps::findTerrainCode, expected);
   ASSERT_EQ(names.terrainNames().size(), 139u);
   for (const auto& [code, name] : names.terrainNames()) {
     SCOPED_TRACE(name);
@@ -110,37 +118,11 @@ TEST(VocabularyTerrain, EveryNameResolvesToItsCodeAndNothingElseIsInTheMap) {
   }
 }
 
-TEST(VocabularyTerrain, SingledOutNamesAndUnknowns) {
-  const NameMaps names;
-  const NameCase cases[] = {
-      {"KPR1_LAIR", 0x0101030B},
-      {"HERO_GATE_7", 100},  // a whole-value marker, no owner or flag bytes
-      {"KPR4_MANA", 0x01010620},
-      {"MANA_VAULT", -1},  // a room, but no terrain: mana floors are KPRn_MANA
-      {"MANA", -1},
-      {"solid_rock", -1},
-      {"Solid_Rock", -1},
-      {"SOLID_ROCK ", -1},
-      {"KPR1_ROCK", -1},
-      {"NEUTRAL_SOLID_ROCK", -1},
-      {"CLAIMED_SQ", -1},
-      {"KPR5_LAIR", -1},
-      {"", -1},
-  };
-  for (const NameCase& c : cases) {
-    SCOPED_TRACE(std::string(c.name));
-    EXPECT_EQ(names.findTerrainCode(c.name), c.expected);
-  }
-}
-
 TEST(VocabularyObjects, EveryObjectAndMagicItemResolves) {
   const NameMaps names;
   const auto expected = parseList(kObjectList);
   ASSERT_EQ(expected.size(), 83u);
-  for (const auto& [name, id] : expected) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(names.findObjectId(name), id);
-  }
+  expectEachResolves(names, &NameMaps::findObjectId, expected);
   // The table holds these 83 names and no others.
   ASSERT_EQ(kObjectTable.size(), expected.size());
   const std::map<std::string, std::int32_t> byName(expected.begin(), expected.end());
@@ -150,21 +132,42 @@ TEST(VocabularyObjects, EveryObjectAndMagicItemResolves) {
   }
 }
 
-TEST(VocabularyObjects, SingledOutNamesAndUnknowns) {
+// Terrain names and object names that stand out, and names that are neither: another case, a
+// trailing blank, a room's or a creature's name, a keeper that does not exist.
+TEST(VocabularyTerrainAndObjects, SingledOutNamesAndUnknowns) {
   const NameMaps names;
-  const NameCase cases[] = {
-      {"TH_WOOD_DR_CRATE", 52},
-      {"TH_FREEZE_TR_CRATE", 39},
-      {"MI_SECRET_LEVEL", 129},
-      {"th_target", -1},
-      {"TH_TARGET2", -1},
-      {"MI_SECRET", -1},
-      {"IMP", -1},
-      {"", -1},
+  constexpr auto terrain = &NameMaps::findTerrainCode;
+  constexpr auto object = &NameMaps::findObjectId;
+  const struct {
+    Lookup find;
+    std::string_view name;
+    std::int32_t expected;
+  } cases[] = {
+      {terrain, "KPR1_LAIR", 0x0101030B},
+      {terrain, "HERO_GATE_7", 100},  // a whole-value marker, no owner or flag bytes
+      {terrain, "KPR4_MANA", 0x01010620},
+      {terrain, "MANA_VAULT", -1},  // a room, but no terrain: mana floors are KPRn_MANA
+      {terrain, "MANA", -1},
+      {terrain, "solid_rock", -1},
+      {terrain, "Solid_Rock", -1},
+      {terrain, "SOLID_ROCK ", -1},
+      {terrain, "KPR1_ROCK", -1},
+      {terrain, "NEUTRAL_SOLID_ROCK", -1},
+      {terrain, "CLAIMED_SQ", -1},
+      {terrain, "KPR5_LAIR", -1},
+      {terrain, "", -1},
+      {object, "TH_WOOD_DR_CRATE", 52},
+      {object, "TH_FREEZE_TR_CRATE", 39},
+      {object, "MI_SECRET_LEVEL", 129},
+      {object, "th_target", -1},
+      {object, "TH_TARGET2", -1},
+      {object, "MI_SECRET", -1},
+      {object, "IMP", -1},
+      {object, "", -1},
   };
-  for (const NameCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name));
-    EXPECT_EQ(names.findObjectId(c.name), c.expected);
+    EXPECT_EQ((names.*c.find)(c.name), c.expected);
   }
 }
 
@@ -172,10 +175,7 @@ TEST(VocabularyCreatures, EveryCreatureResolvesAndLookupIsCaseSensitive) {
   const NameMaps names;
   const auto expected = parseList(kCreatureList);
   ASSERT_EQ(expected.size(), 31u);
-  for (const auto& [name, id] : expected) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(names.findCreatureId(name), id);
-  }
+  expectEachResolves(names, &NameMaps::findCreatureId, expected);
   EXPECT_EQ(names.creatureNames().size(), 31u);
   EXPECT_EQ(names.findCreatureId("imp"), -1);
   EXPECT_EQ(names.findCreatureId("Troll"), -1);

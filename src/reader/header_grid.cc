@@ -60,16 +60,8 @@ const GuiTerrainTable& guiTerrainTable(const NameMaps& names) {
 // Skips empty lines before a map row.
 bool skipEmptyLines(ReadState& s) {
   while (s.buffer.empty()) {
-    ++s.guard;
     s.in.readLine(s.buffer);
-    if (s.guard > kLoopLimit) {
-      s.report(ProblemId::kLoopMapRows);
-      return false;
-    }
-    if (s.in.failed()) {
-      s.report(ProblemId::kMapSectionError);
-      return false;
-    }
+    if (!s.stepTaken(ProblemId::kLoopMapRows, ProblemId::kMapSectionError)) return false;
   }
   return true;
 }
@@ -197,11 +189,10 @@ std::string printableName(std::string_view name) {
   return text;
 }
 
-}  // namespace
-
-bool readHeader(ReadState& s) {
+// The first line: the level's name, behind the map-drawing tool's word when the tool wrote the
+// map. Returns where the name starts.
+std::size_t readNameLine(ReadState& s) {
   LevelDescription& level = s.level;
-  s.section(Section::kHeader, 0, 0);
   if (s.in.skipByteOrderMark() && s.observer != nullptr) s.observer->byteOrderMark();
   s.in.readWord(level.levelName);
   std::size_t nameAt = s.in.tokenStart();
@@ -211,7 +202,13 @@ bool readHeader(ReadState& s) {
     nameAt = s.in.tokenStart();
   }
   s.in.readLine(s.buffer);
+  return nameAt;
+}
 
+// "Players n" and "Size w x h"; false after reporting a count or a size out of range, or a text
+// that ended or failed before them.
+bool readCountAndSize(ReadState& s) {
+  LevelDescription& level = s.level;
   std::string label;
   s.in.readWord(label);
   s.readInteger(level.playerCount);
@@ -219,7 +216,6 @@ bool readHeader(ReadState& s) {
     s.report(ProblemId::kBadPlayerCount, level.playerCount);
     return false;
   }
-
   s.in.readWord(label);
   s.readInteger(level.mapWidth);
   char separator = ' ';
@@ -234,6 +230,12 @@ bool readHeader(ReadState& s) {
     s.report(ProblemId::kBadSize, level.mapWidth, level.mapHeight);
     return false;
   }
+  return true;
+}
+
+// False after reporting a name that cannot name the level files, or rows too wide to be read.
+bool nameAndWidthFit(ReadState& s, std::size_t nameAt) {
+  const LevelDescription& level = s.level;
   // Every level file is named after the level, and the level-information file holds those
   // names in 64-byte fields.
   if (level.levelName.size() > kMaxLevelNameLength) {
@@ -249,20 +251,32 @@ bool readHeader(ReadState& s) {
              s.gui ? "a map-drawing-tool map" : "a text map");
     return false;
   }
-  // Rows are stored as they are read, so a huge height costs nothing until its rows exist.
-  level.mapRows.reserve(static_cast<std::size_t>(std::min(level.mapHeight, kLoopLimit)));
+  return true;
+}
 
+// Skips the empty lines between the header and the map's first row.
+bool skipToMap(ReadState& s) {
   s.in.readLine(s.buffer);
   s.guard = 0;
   while (s.buffer.empty()) {
-    ++s.guard;
     s.in.readLine(s.buffer);
-    if (s.guard > kLoopLimit) {
+    if (s.guardStep()) {
       s.report(ProblemId::kLoopBeforeMap);
       return false;
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool readHeader(ReadState& s) {
+  s.section(Section::kHeader, 0, 0);
+  const std::size_t nameAt = readNameLine(s);
+  if (!readCountAndSize(s) || !nameAndWidthFit(s, nameAt)) return false;
+  // Rows are stored as they are read, so a huge height costs nothing until its rows exist.
+  s.level.mapRows.reserve(static_cast<std::size_t>(std::min(s.level.mapHeight, kLoopLimit)));
+  return skipToMap(s);
 }
 
 bool readLegendSection(ReadState& s) { return readLegend(s); }

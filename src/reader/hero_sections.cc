@@ -70,14 +70,7 @@ bool readBands(ReadState& s) {
       }
     }
     s.level.heroBands.push_back(std::move(band));
-    if (s.guardStep()) {
-      s.report(ProblemId::kLoopBands);
-      return false;
-    }
-    if (s.in.failed()) {
-      s.report(ProblemId::kBandsError);
-      return false;
-    }
+    if (!s.stepTaken(ProblemId::kLoopBands, ProblemId::kBandsError)) return false;
   }
   return true;
 }
@@ -151,19 +144,11 @@ void setGateProperties(HeroGate& gate, TerrainCode code) {
       gate.autoTriggerValue = squares;
       break;
     case kHeroGate7Marker:
-      gate.gateStyle = 37;
-      break;
     case kHeroGate8Marker:
-      gate.gateStyle = 37;
-      gate.gateVariant = 2;
-      break;
     case kHeroGate9Marker:
-      gate.gateStyle = 37;
-      gate.gateVariant = 4;
-      break;
     case kHeroGate10Marker:
-      gate.gateStyle = 37;
-      gate.gateVariant = 6;
+      gate.gateStyle = kMarkerGateStyle;
+      gate.gateVariant = markerVariant(code);
       break;
     default:
       break;

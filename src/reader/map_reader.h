@@ -90,6 +90,19 @@ struct ReadState {
 
   // Adds one step to the loop guard; true when it has passed the limit.
   bool guardStep() { return ++guard > kLoopLimit; }
+  // Ends one step of a loop over the text: reports `loop` once the loop guard passes its limit,
+  // or `fail` once the text has failed, and is false then.
+  bool stepTaken(ProblemId loop, ProblemId fail) {
+    if (guardStep()) {
+      report(loop);
+      return false;
+    }
+    if (in.failed()) {
+      report(fail);
+      return false;
+    }
+    return true;
+  }
 
   // Compares the buffer with the keyword of `section`, reading lines until it matches. Reports
   // `loop` once the loop guard passes its limit, and `fail` (when given) as soon as the text has

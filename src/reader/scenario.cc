@@ -99,14 +99,7 @@ bool readScenario(ReadState& s) {
       return true;
     }
     s.in.readWord(s.buffer);
-    if (s.guardStep()) {
-      s.report(ProblemId::kLoopScenario);
-      return false;
-    }
-    if (s.in.failed()) {
-      s.report(ProblemId::kScenarioError);
-      return false;
-    }
+    if (!s.stepTaken(ProblemId::kLoopScenario, ProblemId::kScenarioError)) return false;
     const bool statement = findStatement(Section::kScenario, s.buffer) != nullptr;
     if (statement) {
       s.entry(Section::kScenario);

@@ -1,18 +1,33 @@
 #include "testing/chunk_walker.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <optional>
+#include <stdexcept>
 
 namespace ts::testing {
 
+namespace {
+
+// A read past the end is a fault of the file under test: it fails the test that made it.
+template <typename Value>
+Value present(std::optional<Value> value, const Bytes& bytes, std::size_t offset) {
+  if (!value) {
+    throw std::out_of_range("a field at offset " + std::to_string(offset) + " of " +
+                            std::to_string(bytes.size()) + " bytes");
+  }
+  return *value;
+}
+
+}  // namespace
+
 std::uint32_t u32At(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(bytes.at(offset)) |
-         static_cast<std::uint32_t>(bytes.at(offset + 1)) << 8 |
-         static_cast<std::uint32_t>(bytes.at(offset + 2)) << 16 |
-         static_cast<std::uint32_t>(bytes.at(offset + 3)) << 24;
+  return present(readU32(bytes, offset), bytes, offset);
 }
 
 std::uint16_t u16At(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(bytes.at(offset) | bytes.at(offset + 1) << 8);
+  return present(readU16(bytes, offset), bytes, offset);
 }
 
 Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
@@ -76,6 +91,11 @@ std::string checkFraming(const Bytes& file, std::vector<Chunk>* topLevel,
   if (topLevel != nullptr) *topLevel = top;
   if (elements != nullptr) *elements = inner;
   return {};
+}
+
+Bytes framed(Bytes file) {
+  EXPECT_EQ(checkFraming(file), "");
+  return file;
 }
 
 }  // namespace ts::testing

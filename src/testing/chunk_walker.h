@@ -30,4 +30,7 @@ struct Chunk {
 std::string checkFraming(const Bytes& file, std::vector<Chunk>* topLevel = nullptr,
                          std::vector<Chunk>* elements = nullptr);
 
+// A file just written, after failing the test that wrote it when its framing does not hold.
+Bytes framed(Bytes file);
+
 }  // namespace ts::testing

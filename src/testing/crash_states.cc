@@ -244,88 +244,126 @@ std::size_t throughStep(const std::vector<FileOperation>& log, std::string_view 
   return log.size();
 }
 
-std::size_t forEachCrashState(const FolderFiles& start, const std::vector<FileOperation>& log,
-                              const std::function<bool(const CrashState&)>& visit) {
-  std::vector<Contents> contents;
-  Names onDisk;  // as of the last folder flush
-  for (const auto& [name, bytes] : start) {
-    onDisk[name] = contents.size();
-    contents.push_back({name, bytes, bytes.size()});
+namespace {
+
+// Replays a run's log and offers every state a power loss could leave after each operation.
+class CrashStates {
+ public:
+  CrashStates(const FolderFiles& start, const std::function<bool(const CrashState&)>& visit)
+      : visit_(visit) {
+    for (const auto& [name, bytes] : start) {
+      onDisk_[name] = contents_.size();
+      contents_.push_back({name, bytes, bytes.size()});
+    }
   }
-  std::vector<std::size_t> contentsOf;  // by file number
-  std::vector<std::string> createdAs;   // by file number
-  std::vector<const FileOperation*> pending;
+
+  // Offers the states of the whole log; returns how many different states there were.
+  std::size_t run(const std::vector<FileOperation>& log) {
+    std::string lastStep = "before the first step";
+    if (!crash("crash before the run", log.empty())) return seen_.size();
+    for (std::size_t at = 0; at < log.size(); ++at) {
+      const FileOperation& op = log[at];
+      if (op.kind == Kind::kStep) lastStep = op.name;
+      apply(op);
+      const bool atEnd = at + 1 == log.size();
+      if (op.kind == Kind::kStep && !atEnd) continue;  // nothing changed
+      const std::string after =
+          op.kind == Kind::kStep ? "step \"" + op.name + "\""
+                                 : describe(op, createdAs_) + " (after step \"" + lastStep + "\")";
+      if (!crash("crash after " + after, atEnd)) break;
+    }
+    return seen_.size();
+  }
+
+ private:
   // A state is known by each name's file and how much of it is kept.
   using Key = std::map<std::string, std::pair<std::size_t, std::size_t>>;
-  std::set<Key> seen;
-  std::set<Key> seenAtEnd;
 
-  auto crash = [&](const std::string& when, bool atEnd) {
-    const std::vector<Cut> dataCuts = cuts(contents);
-    for (std::size_t kept = 0; kept <= pending.size(); ++kept) {
-      for (std::size_t hole = 0; hole <= kept; ++hole) {  // hole == kept: nothing left out
-        Names names = onDisk;
+  // What the operation changes: data and names are pending until flushed.
+  void apply(const FileOperation& op) {
+    switch (op.kind) {
+      case Kind::kStep:
+        break;
+      case Kind::kCreate:
+        contentsOf_.push_back(contents_.size());
+        createdAs_.push_back(op.name);
+        contents_.push_back({op.name, {}, 0});
+        pending_.push_back(&op);
+        break;
+      case Kind::kWrite:
+        contents_[contentsOf_[op.file]].bytes += op.bytes;
+        break;
+      case Kind::kFlush:
+        contents_[contentsOf_[op.file]].onDisk = contents_[contentsOf_[op.file]].bytes.size();
+        break;
+      case Kind::kMove:
+      case Kind::kRemove:
+        pending_.push_back(&op);
+        break;
+      case Kind::kFlushFolder:
+        for (const FileOperation* done : pending_) change(onDisk_, *done, contentsOf_);
+        pending_.clear();
+        break;
+    }
+  }
+
+  // Offers each state a power loss now could leave: the first `kept` pending name changes but
+  // the one at `hole` (none when hole == kept), with each cut of the unflushed data. False
+  // once the visitor has had enough.
+  bool crash(const std::string& when, bool atEnd) {
+    const std::vector<Cut> dataCuts = cuts(contents_);
+    for (std::size_t kept = 0; kept <= pending_.size(); ++kept) {
+      for (std::size_t hole = 0; hole <= kept; ++hole) {
+        Names names = onDisk_;
         for (std::size_t i = 0; i < kept; ++i) {
-          if (i != hole) change(names, *pending[i], contentsOf);
+          if (i != hole) change(names, *pending_[i], contentsOf_);
         }
         for (const Cut& cut : dataCuts) {
-          Key key;
-          for (const auto& [name, index] : names) key[name] = {index, cut.kept[index]};
-          const bool unseen = seen.insert(key).second;
-          if (atEnd ? !seenAtEnd.insert(std::move(key)).second : !unseen) continue;
-          CrashState state;
-          state.atEnd = atEnd;
-          state.when = when + "; " + std::to_string(kept) + " of " +
-                       std::to_string(pending.size()) + " unflushed name changes kept";
-          if (hole < kept) state.when += " but " + describe(*pending[hole], createdAs);
-          state.when += "; " + cut.what;
-          for (const auto& [name, index] : names) {
-            state.files[name] = contents[index].bytes.substr(0, cut.kept[index]);
-          }
-          if (!visit(state)) return false;
+          if (!offer(names, cut, describeState(when, kept, hole, cut), atEnd)) return false;
         }
       }
     }
     return true;
-  };
-
-  std::string lastStep = "before the first step";
-  if (!crash("crash before the run", log.empty())) return seen.size();
-  for (std::size_t at = 0; at < log.size(); ++at) {
-    const FileOperation& op = log[at];
-    switch (op.kind) {
-      case Kind::kStep:
-        lastStep = op.name;
-        break;
-      case Kind::kCreate:
-        contentsOf.push_back(contents.size());
-        createdAs.push_back(op.name);
-        contents.push_back({op.name, {}, 0});
-        pending.push_back(&op);
-        break;
-      case Kind::kWrite:
-        contents[contentsOf[op.file]].bytes += op.bytes;
-        break;
-      case Kind::kFlush:
-        contents[contentsOf[op.file]].onDisk = contents[contentsOf[op.file]].bytes.size();
-        break;
-      case Kind::kMove:
-      case Kind::kRemove:
-        pending.push_back(&op);
-        break;
-      case Kind::kFlushFolder:
-        for (const FileOperation* done : pending) change(onDisk, *done, contentsOf);
-        pending.clear();
-        break;
-    }
-    const bool atEnd = at + 1 == log.size();
-    if (op.kind == Kind::kStep && !atEnd) continue;  // nothing changed
-    const std::string after = op.kind == Kind::kStep
-                                  ? "step \"" + op.name + "\""
-                                  : describe(op, createdAs) + " (after step \"" + lastStep + "\")";
-    if (!crash("crash after " + after, atEnd)) break;
   }
-  return seen.size();
+
+  [[nodiscard]] std::string describeState(const std::string& when, std::size_t kept,
+                                          std::size_t hole, const Cut& cut) const {
+    std::string text = when + "; " + std::to_string(kept) + " of " +
+                       std::to_string(pending_.size()) + " unflushed name changes kept";
+    if (hole < kept) text += " but " + describe(*pending_[hole], createdAs_);
+    return text + "; " + cut.what;
+  }
+
+  // Offers the state once: a state seen before is offered again only as the end state.
+  bool offer(const Names& names, const Cut& cut, std::string when, bool atEnd) {
+    Key key;
+    for (const auto& [name, index] : names) key[name] = {index, cut.kept[index]};
+    const bool unseen = seen_.insert(key).second;
+    if (atEnd ? !seenAtEnd_.insert(std::move(key)).second : !unseen) return true;
+    CrashState state;
+    state.atEnd = atEnd;
+    state.when = std::move(when);
+    for (const auto& [name, index] : names) {
+      state.files[name] = contents_[index].bytes.substr(0, cut.kept[index]);
+    }
+    return visit_(state);
+  }
+
+  const std::function<bool(const CrashState&)>& visit_;
+  std::vector<Contents> contents_;
+  Names onDisk_;                         // as of the last folder flush
+  std::vector<std::size_t> contentsOf_;  // by file number
+  std::vector<std::string> createdAs_;   // by file number
+  std::vector<const FileOperation*> pending_;
+  std::set<Key> seen_;
+  std::set<Key> seenAtEnd_;
+};
+
+}  // namespace
+
+std::size_t forEachCrashState(const FolderFiles& start, const std::vector<FileOperation>& log,
+                              const std::function<bool(const CrashState&)>& visit) {
+  return CrashStates(start, visit).run(log);
 }
 
 }  // namespace ts::testing

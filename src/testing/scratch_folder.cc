@@ -16,4 +16,9 @@ std::filesystem::path freshFolder(const std::string& prefix) {
   return {};
 }
 
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+}
+
 }  // namespace ts::testing

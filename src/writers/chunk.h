@@ -5,6 +5,7 @@
 
 #include <cassert>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 #include "base/le_encoding.h"
@@ -22,12 +23,24 @@ inline void putFileSizeChunk(Bytes& out, std::uint32_t baseId, std::size_t fileL
   putU32(out, static_cast<std::uint32_t>(fileLength));
 }
 
-inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId, std::size_t elementCount,
-                             const StampPair& stamps) {
-  putChunkHeader(out, baseId + chunk::kInfoOffset, 28);
-  putU32(out, static_cast<std::uint32_t>(elementCount));
+// The information chunk: a u32 for each count (the triggers file counts its triggers and its
+// actions apart, the other files their elements), the format version, then the stamps.
+inline void putFileInfoChunk(Bytes& out, std::uint32_t baseId,
+                             std::initializer_list<std::size_t> counts, const StampPair& stamps) {
+  putChunkHeader(out, baseId + chunk::kInfoOffset, 4 * counts.size() + 4 + sizeof(StampPair));
+  for (std::size_t n : counts) putU32(out, static_cast<std::uint32_t>(n));
   putU32(out, 1);  // format version
   putBytes(out, stamps);
+}
+
+// The frame in front of a file's body: file size, information and the body chunk's header;
+// kFrameSize bytes with one count, four more for each further count.
+inline void putFrame(Bytes& out, std::uint32_t baseId, std::initializer_list<std::size_t> counts,
+                     const StampPair& stamps, std::size_t bodySize) {
+  const std::size_t frameSize = kFrameSize + 4 * (counts.size() - 1);
+  putFileSizeChunk(out, baseId, frameSize + bodySize);
+  putFileInfoChunk(out, baseId, counts, stamps);
+  putChunkHeader(out, baseId + chunk::kBodyOffset, bodySize);
 }
 
 class FieldWriter;
@@ -104,9 +117,7 @@ inline FieldWriter beginElement(Bytes& out, std::uint32_t id, std::size_t size) 
                                      const StampPair& stamps, const Bytes& body) {
   Bytes file;
   file.reserve(kFrameSize + body.size());
-  putFileSizeChunk(file, baseId, kFrameSize + body.size());
-  putFileInfoChunk(file, baseId, elementCount, stamps);
-  putChunkHeader(file, baseId + chunk::kBodyOffset, body.size());
+  putFrame(file, baseId, {elementCount}, stamps, body.size());
   putBytes(file, body);
   return file;
 }

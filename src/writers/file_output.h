@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "base/le_encoding.h"
 
@@ -69,5 +70,13 @@ class FileOutput {
   std::size_t handedOn_ = 0;
   Bytes bytes_;
 };
+
+// The whole file that `write` assembles into an output kept in memory.
+template <typename Write>
+[[nodiscard]] Bytes wholeFile(Write write) {
+  FileOutput file;
+  write(file);
+  return std::move(file.bytes());
+}
 
 }  // namespace ts

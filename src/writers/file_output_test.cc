@@ -6,10 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "format/layouts.h"
 #include "model/problems.h"
 #include "testing/large_map.h"
+#include "testing/read_file.h"
 #include "testing/read_map.h"
 #include "writers/writers.h"
 
@@ -32,12 +30,6 @@ class CollectingOutput : public FileOutput {
  protected:
   void handOn(const Bytes& block) override { blocks.push_back(block); }
 };
-
-std::string example(const std::string& name) {
-  std::ifstream in(std::filesystem::path(TUNNELSMITH_SOURCE_DIR) / "examples" / name,
-                   std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct Written {
   Bytes map;
@@ -73,8 +65,8 @@ TEST(FileOutput, BlocksJoinToTheWholeFile) {
   shape.creatures = 3000;
   shape.triggers = 1500;
   const std::vector<std::pair<std::string, std::string>> texts = {
-      {"showcase", example("showcase.txt")},
-      {"quartet_gui", example("quartet_gui.txt")},
+      {"showcase", testing::readExample("showcase.txt")},
+      {"quartet_gui", testing::readExample("quartet_gui.txt")},
       {"large", testing::largeMapText(shape)},
   };
   // The largest record of a file: a map row of the widest map, or a hero band's chunk.

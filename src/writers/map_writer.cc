@@ -57,9 +57,7 @@ void buildMapFile(const LevelDescription& level, ProblemSink& problems, FileOutp
 }
 
 Bytes buildMapFile(const LevelDescription& level, ProblemSink& problems) {
-  FileOutput file;
-  buildMapFile(level, problems, file);
-  return std::move(file.bytes());
+  return wholeFile([&](FileOutput& file) { buildMapFile(level, problems, file); });
 }
 
 }  // namespace ts

@@ -9,22 +9,12 @@
 
 #include "format/layouts.h"
 #include "writers/chunk.h"
+#include "writers/stamps.h"
 #include "writers/writers.h"
 
 namespace ts {
 
 namespace {
-
-constexpr StampTable kThingsStamps = {{
-    {0xCF, 0x07, 0x04, 0x06, 0xA0, 0xF0, 0x0D, 0x16, 0x2F, 0x98,
-     0xCF, 0x07, 0x04, 0x06, 0x00, 0x00, 0x0D, 0x16, 0x2F, 0x00},
-    {0xCF, 0x07, 0x06, 0x06, 0x18, 0xF2, 0x0C, 0x35, 0x2E, 0x98,
-     0xCF, 0x07, 0x06, 0x06, 0x00, 0x00, 0x0C, 0x35, 0x2E, 0x00},
-    {0xCF, 0x07, 0x08, 0x06, 0x9C, 0xF0, 0x0F, 0x05, 0x09, 0x98,
-     0xCF, 0x07, 0x08, 0x06, 0x00, 0x00, 0x0F, 0x05, 0x09, 0x00},
-    {0xCF, 0x07, 0x0E, 0x07, 0x1C, 0xF2, 0x0D, 0x0F, 0x05, 0x98,
-     0xCF, 0x07, 0x0E, 0x07, 0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00},
-}};
 
 using layout::kAreaRecordSize;
 using layout::kBandMemberSlotSize;
@@ -38,9 +28,14 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
+// Creatures, objects, doors, traps and structures start with the square they stand on.
+void putPosition(FieldWriter& r, std::int32_t x, std::int32_t y) {
+  r.at(layout::kThingX).i32(x);
+  r.at(layout::kThingY).i32(y);
+}
+
 void putCreature(FieldWriter& r, const CreatureEntry& c) {
-  r.at(layout::kThingX).i32(c.x);
-  r.at(layout::kThingY).i32(c.y);
+  putPosition(r, c.x, c.y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kCreatureLevel).low8(c.level);
@@ -53,8 +48,7 @@ void putCreature(FieldWriter& r, const CreatureEntry& c) {
 }
 
 void putObject(FieldWriter& r, const ObjectEntry& t) {
-  r.at(layout::kThingX).i32(t.x);
-  r.at(layout::kThingY).i32(t.y);
+  putPosition(r, t.x, t.y);
   r.zeros(12);
   r.u16(0);
   r.at(layout::kObjectId).low8(t.objectId);
@@ -62,8 +56,7 @@ void putObject(FieldWriter& r, const ObjectEntry& t) {
 }
 
 void putDoor(FieldWriter& r, const DoorEntry& d) {
-  r.at(layout::kThingX).i32(d.x);
-  r.at(layout::kThingY).i32(d.y);
+  putPosition(r, d.x, d.y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kDoorId).low8(d.doorId);
@@ -75,8 +68,7 @@ void putDoor(FieldWriter& r, const DoorEntry& d) {
 }
 
 void putTrap(FieldWriter& r, const TrapEntry& t) {
-  r.at(layout::kThingX).i32(t.x);
-  r.at(layout::kThingY).i32(t.y);
+  putPosition(r, t.x, t.y);
   r.u32(0);
   r.u8(4);
   r.at(layout::kTrapId).low8(t.trapId);
@@ -141,8 +133,7 @@ void putBand(FieldWriter& r, const HeroBand& band, std::size_t number) {
 
 void putStructure(FieldWriter& r, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  r.at(layout::kThingX).i32(x);
-  r.at(layout::kThingY).i32(y);
+  putPosition(r, x, y);
   r.u32(0);
   r.u16(0);
   r.at(layout::kStructureVariant).low8(variant);
@@ -263,11 +254,8 @@ void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
   const ThingsBody body = thingsBody(level, heartKeepers.size());
   const std::size_t length = kFrameSize + body.size();
   file.expect(length);
-  Bytes& out = file.bytes();
-  putFileSizeChunk(out, chunk::kThingsFile, length);
-  putFileInfoChunk(out, chunk::kThingsFile, body.elements(),
-                   stampRowFor(kThingsStamps, level.playerCount));
-  putChunkHeader(out, chunk::kThingsFile + chunk::kBodyOffset, body.size());
+  putFrame(file.bytes(), chunk::kThingsFile, {body.elements()},
+           stampRowFor(kThingsStamps, level.playerCount), body.size());
 
   putEntries(file, body.creatures, level.creatures, putCreature);
   putEntries(file, body.objects, level.objects, putObject);
@@ -281,10 +269,7 @@ void buildThingsFile(const LevelDescription& level, const TriggerPlan& plan, Fil
 }
 
 Bytes buildThingsFile(const LevelDescription& level) {
-  const TriggerPlan plan(level);
-  FileOutput file;
-  buildThingsFile(level, plan, file);
-  return std::move(file.bytes());
+  return wholeFile([&](FileOutput& file) { buildThingsFile(level, TriggerPlan(level), file); });
 }
 
 }  // namespace ts

@@ -259,31 +259,6 @@ TEST(ThingsWriterFile, LengthAndCountOfAFullLevel) {
                                         197, 197, 197, 201, 201, 204, 204, 204, 204, 204}));
 }
 
-TEST(ThingsWriterFile, StampRowFollowsPlayerCount) {
-  const std::array<std::uint8_t, 20> row1 = {0xCF, 0x07, 0x04, 0x06, 0xA0, 0xF0, 0x0D,
-                                             0x16, 0x2F, 0x98, 0xCF, 0x07, 0x04, 0x06,
-                                             0x00, 0x00, 0x0D, 0x16, 0x2F, 0x00};
-  const std::array<std::uint8_t, 20> row2 = {0xCF, 0x07, 0x06, 0x06, 0x18, 0xF2, 0x0C,
-                                             0x35, 0x2E, 0x98, 0xCF, 0x07, 0x06, 0x06,
-                                             0x00, 0x00, 0x0C, 0x35, 0x2E, 0x00};
-  const std::array<std::uint8_t, 20> row3 = {0xCF, 0x07, 0x08, 0x06, 0x9C, 0xF0, 0x0F,
-                                             0x05, 0x09, 0x98, 0xCF, 0x07, 0x08, 0x06,
-                                             0x00, 0x00, 0x0F, 0x05, 0x09, 0x00};
-  const std::array<std::uint8_t, 20> other = {0xCF, 0x07, 0x0E, 0x07, 0x1C, 0xF2, 0x0D,
-                                              0x0F, 0x05, 0x98, 0xCF, 0x07, 0x0E, 0x07,
-                                              0x00, 0x00, 0x0D, 0x0F, 0x05, 0x00};
-  const struct {
-    std::int32_t players;
-    const std::array<std::uint8_t, 20>& row;
-  } cases[] = {{1, row1}, {2, row2}, {3, row3}, {4, other}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE("playerCount " + std::to_string(c.players));
-    const Bytes file = buildThingsFile(keepersOnly(c.players));
-    EXPECT_EQ(checkFraming(file), "");
-    EXPECT_EQ(hex(slice(file, layout::kStampRow, 20)), hex(Bytes(c.row.begin(), c.row.end())));
-  }
-}
-
 TEST(ThingsWriterFile, GateAreaHoldsItsAutomaticTriggerOnly) {
   LevelDescription level = keepersOnly(1);
   Trigger time;

@@ -9,25 +9,14 @@
 
 #include "format/layouts.h"
 #include "writers/chunk.h"
+#include "writers/stamps.h"
 #include "writers/writers.h"
 
 namespace ts {
 
 namespace {
 
-constexpr StampTable kTriggersStamps = {{
-    {0xCF, 0x07, 0x04, 0x06, 0x5C, 0x4C, 0x0D, 0x16, 0x2E, 0x6C,
-     0xCF, 0x07, 0x04, 0x06, 0x69, 0x67, 0x0D, 0x16, 0x2E, 0x73},
-    {0xCF, 0x07, 0x06, 0x06, 0x5C, 0x42, 0x0C, 0x35, 0x2E, 0x6C,
-     0xCF, 0x07, 0x06, 0x06, 0x6B, 0x54, 0x0C, 0x35, 0x2E, 0x67},
-    {0xCF, 0x07, 0x08, 0x06, 0x5C, 0x4F, 0x0F, 0x05, 0x08, 0x61,
-     0xCF, 0x07, 0x08, 0x06, 0x54, 0x72, 0x0F, 0x05, 0x08, 0x65},
-    {0xCF, 0x07, 0x0E, 0x07, 0x5C, 0x4F, 0x0D, 0x0F, 0x05, 0x70,
-     0xCF, 0x07, 0x0E, 0x07, 0x69, 0x67, 0x0D, 0x0F, 0x05, 0x73},
-}};
-
 constexpr std::size_t kElementSize = layout::kTriggerElementSize;
-using layout::kTriggersInfoSize;
 constexpr int kNone = TriggerNode::kNone;
 
 void putTriggerElements(const TriggerPlan& plan, FileOutput& file, std::int32_t lastKeeper) {
@@ -117,26 +106,16 @@ void buildTriggersFile(const LevelDescription& level, const TriggerPlan& plan, F
   const std::size_t bodySize = (kChunkHeaderSize + kElementSize) * elements;
   const std::size_t length = layout::kFirstTriggerElement + bodySize;
   file.expect(length);
-  Bytes& out = file.bytes();
-  putFileSizeChunk(out, chunk::kTriggersFile, length);
-  putChunkHeader(out, chunk::kTriggersFile + chunk::kInfoOffset, kTriggersInfoSize);
-  assert(file.size() == layout::kTriggerCount);
-  putU32(out, static_cast<std::uint32_t>(plan.counts().triggers));
-  putU32(out, static_cast<std::uint32_t>(plan.counts().actions));
-  putU32(out, 1);
-  putBytes(out, stampRowFor(kTriggersStamps, level.playerCount));
-  assert(file.size() == layout::kTriggersBodyChunk);
-  putChunkHeader(out, chunk::kTriggersFile + chunk::kBodyOffset, bodySize);
+  putFrame(file.bytes(), chunk::kTriggersFile, {plan.counts().triggers, plan.counts().actions},
+           stampRowFor(kTriggersStamps, level.playerCount), bodySize);
+  assert(file.size() == layout::kFirstTriggerElement);
   putTriggerElements(plan, file, level.playerCount + kFirstKeeperPlayer - 1);
   putActionElements(plan, file);
   assert(file.size() == length);
 }
 
 Bytes buildTriggersFile(const LevelDescription& level) {
-  const TriggerPlan plan(level);
-  FileOutput file;
-  buildTriggersFile(level, plan, file);
-  return std::move(file.bytes());
+  return wholeFile([&](FileOutput& file) { buildTriggersFile(level, TriggerPlan(level), file); });
 }
 
 }  // namespace ts

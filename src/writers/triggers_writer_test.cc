@@ -170,33 +170,6 @@ TEST(TriggersWriterFile, NoTriggersGivesEmptyBody) {
   EXPECT_EQ(TriggerPlan(level).areaTrigger(0) % 256, 0);
 }
 
-TEST(TriggersWriterFile, StampRowFollowsPlayerCount) {
-  const std::array<std::uint8_t, 20> row1 = {0xCF, 0x07, 0x04, 0x06, 0x5C, 0x4C, 0x0D,
-                                             0x16, 0x2E, 0x6C, 0xCF, 0x07, 0x04, 0x06,
-                                             0x69, 0x67, 0x0D, 0x16, 0x2E, 0x73};
-  const std::array<std::uint8_t, 20> row2 = {0xCF, 0x07, 0x06, 0x06, 0x5C, 0x42, 0x0C,
-                                             0x35, 0x2E, 0x6C, 0xCF, 0x07, 0x06, 0x06,
-                                             0x6B, 0x54, 0x0C, 0x35, 0x2E, 0x67};
-  const std::array<std::uint8_t, 20> row3 = {0xCF, 0x07, 0x08, 0x06, 0x5C, 0x4F, 0x0F,
-                                             0x05, 0x08, 0x61, 0xCF, 0x07, 0x08, 0x06,
-                                             0x54, 0x72, 0x0F, 0x05, 0x08, 0x65};
-  const std::array<std::uint8_t, 20> other = {0xCF, 0x07, 0x0E, 0x07, 0x5C, 0x4F, 0x0D,
-                                              0x0F, 0x05, 0x70, 0xCF, 0x07, 0x0E, 0x07,
-                                              0x69, 0x67, 0x0D, 0x0F, 0x05, 0x73};
-  const struct {
-    std::int32_t players;
-    const std::array<std::uint8_t, 20>& row;
-  } cases[] = {{1, row1}, {2, row2}, {3, row3}, {4, other}, {0, other}, {5, other}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE("playerCount " + std::to_string(c.players));
-    LevelDescription level;
-    level.playerCount = c.players;
-    const Bytes file = buildTriggersFile(level);
-    EXPECT_EQ(hex(slice(file, layout::kTriggersStampRow, 20)),
-              hex(Bytes(c.row.begin(), c.row.end())));
-  }
-}
-
 TEST(TriggersWriterTree, OnlyAutomaticGateTriggers) {
   LevelDescription level;
   level.playerCount = 2;

@@ -121,34 +121,10 @@ bool makeFolder(const std::string& folder, std::string& reason) {
   return false;
 }
 
-}  // namespace
-
-int runBuild(const std::vector<std::string>& args, std::ostream& out) {
-  if (cli::answersHelpOrVersion(args, "tunnelsmith-build", kUsage, out)) return cli::kSuccess;
-  std::string folder = ".";
-  bool werror = false;
-  bool watching = false;
-  std::vector<std::string> paths;
-  std::string error;
-  if (!cli::OptionParser()
-           .flag("--werror", werror)
-           .flag("--watch", watching)
-           .value("-o", folder, "the output folder")
-           .parse(args, paths, error)) {
-    out << error << "\n" << kUsage;
-    return cli::kUsage;
-  }
-  if (paths.empty()) {
-    out << kUsage;
-    return cli::kUsage;
-  }
-  std::string reason;
-  if (!makeFolder(folder, reason)) {
-    out << "tunnelsmith-build: error: cannot create the output folder " << folder << ": " << reason
-        << "\n";
-    return cli::kUsage;
-  }
-
+// Builds every map once and, when watching, each again as it changes, until a stop is
+// requested. Returns the exit status.
+int buildAll(const std::vector<std::string>& paths, const std::string& folder, bool werror,
+             bool watching, std::ostream& out) {
   // Signals are caught from the first build on, so that an interrupt never cuts an install.
   std::optional<StopOnSignals> stopOnSignals;
   if (watching) stopOnSignals.emplace();
@@ -177,6 +153,36 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   }
   if (unreadable) return cli::kUsage;
   return allBuilt ? cli::kSuccess : cli::kProblems;
+}
+
+}  // namespace
+
+int runBuild(const std::vector<std::string>& args, std::ostream& out) {
+  if (cli::answersHelpOrVersion(args, "tunnelsmith-build", kUsage, out)) return cli::kSuccess;
+  std::string folder = ".";
+  bool werror = false;
+  bool watching = false;
+  std::vector<std::string> paths;
+  std::string error;
+  if (!cli::OptionParser()
+           .flag("--werror", werror)
+           .flag("--watch", watching)
+           .value("-o", folder, "the output folder")
+           .parse(args, paths, error)) {
+    out << error << "\n" << kUsage;
+    return cli::kUsage;
+  }
+  if (paths.empty()) {
+    out << kUsage;
+    return cli::kUsage;
+  }
+  std::string reason;
+  if (!makeFolder(folder, reason)) {
+    out << "tunnelsmith-build: error: cannot create the output folder " << folder << ": " << reason
+        << "\n";
+    return cli::kUsage;
+  }
+  return buildAll(paths, folder, werror, watching, out);
 }
 
 }  // namespace ts::build

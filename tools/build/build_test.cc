@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/read_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -91,14 +93,7 @@ class Process {
   std::size_t found_ = 0;
 };
 
-std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string example(const std::string& name) {
-  return readText(fs::path(TUNNELSMITH_SOURCE_DIR) / "examples" / name);
-}
+std::string example(const std::string& name) { return ts::testing::readExample(name); }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   return text.replace(text.find(from), from.size(), to);
@@ -107,7 +102,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 Files filesIn(const fs::path& folder) {
   Files files;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-    files[entry.path().filename().string()] = readText(entry.path());
+    files[entry.path().filename().string()] = ts::testing::readFile(entry.path());
   }
   return files;
 }

@@ -68,40 +68,45 @@ std::string MapBuilder::clashWith(std::size_t index, const std::string& level) c
   return {};
 }
 
-Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
-  const std::string& path = paths_[index];
-  std::string text;
+bool MapBuilder::readMap(const std::string& path, std::string_view prefix, std::string& text) {
   switch (readFile(path, text)) {
     case ReadResult::kRead:
-      break;
+      return true;
     case ReadResult::kUnreadable:
       say(prefix, path + ": error: cannot read the map file");
-      return Outcome::kUnreadable;
+      return false;
     case ReadResult::kTooLarge:
       say(prefix, problemText(path, Problem{ProblemId::kMapFileTooLarge,
                                             Problem::kNowhere,
                                             {path, std::to_string(kMaxInputSize >> 20)}}));
-      return Outcome::kUnreadable;
+      return false;
   }
+  return false;
+}
 
-  std::size_t errors = 0;
-  std::size_t warnings = 0;
+MapBuilder::Counts MapBuilder::check(const std::string& path, const std::string& text) {
   const std::vector<check::Diagnostic> diagnostics = check::checkMap(text, names_);
   renderer_->map(path, text, check::grouped(diagnostics));
   out_ << std::flush;
+  Counts counts;
   for (const check::Diagnostic& d : diagnostics) {
-    if (d.severity == Severity::kError) ++errors;
-    if (d.severity == Severity::kWarning) ++warnings;
+    if (d.severity == Severity::kError) ++counts.errors;
+    if (d.severity == Severity::kWarning) ++counts.warnings;
   }
-  auto notBuilt = [&] {
-    std::string why =
-        counted(errors, "error", "errors") + ", " + counted(warnings, "warning", "warnings");
-    if (errors == 0 && werror_) why += " with --werror";
-    say(prefix, path + ": not built (" + why + ")");
-    return Outcome::kNotBuilt;
-  };
-  if (errors > 0 || (werror_ && warnings > 0)) return notBuilt();
+  return counts;
+}
 
+Outcome MapBuilder::notBuilt(std::string_view prefix, const std::string& path, Counts counts) {
+  std::string why = counted(counts.errors, "error", "errors") + ", " +
+                    counted(counts.warnings, "warning", "warnings");
+  if (counts.errors == 0 && werror_) why += " with --werror";
+  say(prefix, path + ": not built (" + why + ")");
+  return Outcome::kNotBuilt;
+}
+
+Outcome MapBuilder::compileAndInstall(std::size_t index, std::string_view prefix,
+                                      const std::string& text, Counts counts) {
+  const std::string& path = paths_[index];
   // The checker has printed all the compiler would say; only the writer's own lines follow.
   LevelFiles files(folder_);
   ProblemSink compiling(nullptr, true);
@@ -110,30 +115,39 @@ Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
     for (const Problem& problem : compiling.takeProblems()) {
       if (problem.severity() != Severity::kError) continue;
       say({}, problemText(path, problem));
-      ++errors;
+      ++counts.errors;
     }
-    if (errors == 0) ++errors;
-    return notBuilt();
+    if (counts.errors == 0) ++counts.errors;
+    return notBuilt(prefix, path, counts);
   }
   const std::string first = clashWith(index, files.level());
   if (!first.empty()) {
     // Not installed: the writer removes its temporary files.
     say({}, path + ": error: level " + files.level() + " was already built from " + first +
                 " in this run; its files would be replaced");
-    ++errors;
-    return notBuilt();
+    ++counts.errors;
+    return notBuilt(prefix, path, counts);
   }
   ProblemSink installing(nullptr, true);
   const bool installed = files.install(installing);
   for (const Problem& problem : installing.takeProblems()) {
     say({}, problemText(path, problem));
-    if (problem.severity() == Severity::kError) ++errors;
+    if (problem.severity() == Severity::kError) ++counts.errors;
   }
-  if (!installed) return notBuilt();
+  if (!installed) return notBuilt(prefix, path, counts);
   levels_[index] = files.level();
   say(prefix, path + ": built " + files.level() + " into " + folder_ + " (" +
                   counted(files.names().size(), "file", "files") + ")");
   return Outcome::kBuilt;
+}
+
+Outcome MapBuilder::build(std::size_t index, std::string_view prefix) {
+  const std::string& path = paths_[index];
+  std::string text;
+  if (!readMap(path, prefix, text)) return Outcome::kUnreadable;
+  const Counts counts = check(path, text);
+  if (counts.errors > 0 || (werror_ && counts.warnings > 0)) return notBuilt(prefix, path, counts);
+  return compileAndInstall(index, prefix, text, counts);
 }
 
 }  // namespace ts::build

@@ -42,8 +42,24 @@ class MapBuilder {
   [[nodiscard]] const std::vector<std::string>& paths() const { return paths_; }
 
  private:
+  // The problems found in a map so far.
+  struct Counts {
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+  };
+
   void say(std::string_view prefix, const std::string& text);
   [[nodiscard]] std::string clashWith(std::size_t index, const std::string& level) const;
+  // Reads the map into `text`; false after saying why it could not.
+  bool readMap(const std::string& path, std::string_view prefix, std::string& text);
+  // Prints the checker's diagnostics of the map and counts them.
+  Counts check(const std::string& path, const std::string& text);
+  // Compiles the checked map and installs its files, unless another map of the run built the
+  // same level.
+  Outcome compileAndInstall(std::size_t index, std::string_view prefix, const std::string& text,
+                            Counts counts);
+  // Says that the map was not built, and why.
+  Outcome notBuilt(std::string_view prefix, const std::string& path, Counts counts);
 
   std::ostream& out_;
   std::unique_ptr<check::Renderer> renderer_;

@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "check_run.h"
+#include "testing/pinned_file.h"
 
 namespace ts::check {
 namespace {
@@ -21,11 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSource = TUNNELSMITH_SOURCE_DIR;
-
-std::string readAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // The maps, by their paths relative to the source folder: the examples first, then the broken
 // maps, each group in name order.
@@ -59,38 +52,15 @@ std::string checkerOutput(const std::string& format) {
 }
 
 TEST(CheckGolden, OutputOfEveryFormatIsPinned) {
-  const bool update = std::getenv("TUNNELSMITH_UPDATE_GOLDEN") != nullptr;
   ASSERT_GE(goldenMaps().size(), 50u);
   for (const char* format : {"text", "json", "sarif"}) {
     SCOPED_TRACE(format);
-    const fs::path expected =
-        kSource / "tests/golden/check/expected" / (std::string(format) + ".out");
     const std::string actual = checkerOutput(format);
     // Every diagnostic has its stable identifier, in every format.
     EXPECT_EQ(actual.find("\"id\":\"\""), std::string::npos);
     EXPECT_EQ(actual.find("unclassified"), std::string::npos);
-    if (update) {
-      fs::create_directories(expected.parent_path());
-      std::ofstream(expected, std::ios::binary) << actual;
-      continue;
-    }
-    const std::string pinned = readAll(expected);
-    if (pinned == actual) continue;
-    // The first line that differs, rather than two whole documents.
-    std::istringstream a(pinned);
-    std::istringstream b(actual);
-    std::string lineA;
-    std::string lineB;
-    for (int line = 1;; ++line) {
-      const bool moreA = static_cast<bool>(std::getline(a, lineA));
-      const bool moreB = static_cast<bool>(std::getline(b, lineB));
-      if (!moreA && !moreB) break;
-      if (lineA != lineB || moreA != moreB) {
-        ADD_FAILURE() << expected.filename() << " line " << line << "\n  pinned: " << lineA
-                      << "\n  now:    " << lineB;
-        break;
-      }
-    }
+    EXPECT_TRUE(ts::testing::matchesPinnedFile(
+        kSource / "tests/golden/check/expected" / (std::string(format) + ".out"), actual));
   }
 }
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include "check_run.h"
 #include "fix.h"
 #include "render/diagnostics.h"
+#include "testing/read_file.h"
 #include "tunnelsmith/version.h"
 
 namespace ts::check {
@@ -24,14 +24,11 @@ namespace {
 
 using nlohmann::json;
 
-std::string readAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
+using ts::testing::readFile;
 
 // The example level with `from` replaced by `to`, written to a file of its own.
 std::string exampleMap(const std::string& name, std::string_view from, std::string_view to) {
-  std::string text = readAll(std::string(TUNNELSMITH_SOURCE_DIR) + "/examples/lair1.txt");
+  std::string text = ts::testing::readExample("lair1.txt");
   const std::size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   text.replace(at, from.size(), to);
@@ -319,17 +316,17 @@ TEST(CheckFix, RewritesInPlaceKeepingABackupOnlyOnRequest) {
   std::string reason;
   std::ofstream(path) << "old";
   ASSERT_TRUE(rewriteMap(path, "old", "new", false, reason)) << reason;
-  EXPECT_EQ(readAll(path), "new");
+  EXPECT_EQ(readFile(path), "new");
   EXPECT_FALSE(fs::exists(path + ".orig"));
   ASSERT_TRUE(rewriteMap(path, "new", "newer", true, reason)) << reason;
-  EXPECT_EQ(readAll(path + ".orig"), "new");
+  EXPECT_EQ(readFile(path + ".orig"), "new");
 #ifndef _WIN32
   // A link at the map's name is replaced, never written through. (Wine, which runs the Windows
   // build's tests, cannot make links.)
   std::ofstream(dir + "target") << "kept";
   fs::create_symlink(dir + "target", dir + "link.txt");
   ASSERT_TRUE(rewriteMap(dir + "link.txt", "kept", "fixed", false, reason)) << reason;
-  EXPECT_EQ(readAll(dir + "target"), "kept");
+  EXPECT_EQ(readFile(dir + "target"), "kept");
   EXPECT_FALSE(fs::is_symlink(dir + "link.txt"));
 #endif
   for (const auto& entry : fs::directory_iterator(dir)) {
@@ -338,12 +335,12 @@ TEST(CheckFix, RewritesInPlaceKeepingABackupOnlyOnRequest) {
 
   // A map with nothing to fix is left alone, down to its time stamp.
   const std::string untouched = exampleMap("check_fix/clean.txt", "TROLL 3 3", "TROL 3 3");
-  const std::string before = readAll(untouched);
+  const std::string before = readFile(untouched);
   ::utimbuf old{1000000000, 1000000000};
   ASSERT_EQ(::utime(untouched.c_str(), &old), 0);
   std::ostringstream out;
   EXPECT_EQ(runChecker({"tunnelsmith-check", "--fix", "--backup", untouched}, out), 0);
-  EXPECT_EQ(readAll(untouched), before);
+  EXPECT_EQ(readFile(untouched), before);
   struct stat after {};
   ASSERT_EQ(::stat(untouched.c_str(), &after), 0);
   EXPECT_EQ(after.st_mtime, old.modtime);
@@ -355,14 +352,14 @@ TEST(CheckFix, RewritesInPlaceKeepingABackupOnlyOnRequest) {
 
 TEST(CheckFix, AMissingEofIsAddedAndTheMapCheckedAgain) {
   const std::string path = exampleMap("no_eof.txt", "EOF\n", "");
-  const std::string original = readAll(path);
+  const std::string original = readFile(path);
   const NameMaps names;
   std::ostringstream out;
   EXPECT_EQ(runChecker({"tunnelsmith-check", "--fix", "--backup", path}, out), 0) << out.str();
   EXPECT_NE(out.str().find(": note: fixed: "), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("0 errors"), std::string::npos) << out.str();
-  EXPECT_EQ(readAll(path + ".orig"), original);
-  EXPECT_TRUE(checkMap(readAll(path), names).empty());
+  EXPECT_EQ(readFile(path + ".orig"), original);
+  EXPECT_TRUE(checkMap(readFile(path), names).empty());
   std::remove(path.c_str());
   std::remove((path + ".orig").c_str());
 }

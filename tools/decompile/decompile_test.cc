@@ -10,16 +10,12 @@
 #include "driver/compile.h"
 #include "format/layouts.h"
 #include "testing/large_map.h"
+#include "testing/read_file.h"
 
 namespace ts::decompile {
 namespace {
 
-std::string readExample(const std::string& name) {
-  std::ifstream in(std::string(TUNNELSMITH_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using ts::testing::readExample;
 
 LevelBytes view(const CompileResult& compiled) {
   LevelBytes bytes;

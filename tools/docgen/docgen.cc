@@ -68,14 +68,10 @@ std::string playerName(std::int32_t player) {
 
 // The owner byte of a terrain code, as a name and its number.
 std::string ownerText(std::int32_t player) {
-  switch (player) {
-    case ts::kHeroPlayer:
-      return "hero (1)";
-    case ts::kNeutralPlayer:
-      return "neutral (2)";
-    default:
-      return playerName(player) + " (" + std::to_string(player) + ")";
-  }
+  const std::string name = player == ts::kHeroPlayer      ? "hero"
+                           : player == ts::kNeutralPlayer ? "neutral"
+                                                          : playerName(player);
+  return name + " (" + std::to_string(player) + ")";
 }
 
 // One terrain a row: its code, then the terrain id and the owner the code's bytes hold.
@@ -250,6 +246,42 @@ bool rewriteGrammar(std::string& json) {
   return true;
 }
 
+enum class Update {
+  kDone,        // up to date, or rewritten
+  kOutOfDate,   // with --check
+  kUnreadable,  // ends the run
+  kFailed,      // a region is missing or the file cannot be written; ends the run
+};
+
+// Brings the generated parts of `file` up to date, or with `check` only says whether they are.
+Update update(const std::string& file, const std::vector<List>& all, bool check) {
+  std::string doc;
+  if (!ts::readWholeFile(file, doc)) {
+    std::cout << "cannot read " << file << "\n";
+    return Update::kUnreadable;
+  }
+  const std::string before = doc;
+  const bool grammar = file.ends_with(".json");
+  if (!(grammar ? rewriteGrammar(doc) : rewrite(doc, all))) return Update::kFailed;
+  if (doc == before) {
+    std::cout << file << " is up to date\n";
+    return Update::kDone;
+  }
+  if (check) {
+    std::cout << file << " is out of date: run tunnelsmith-docgen " << file << "\n";
+    return Update::kOutOfDate;
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << doc;
+  out.close();
+  if (!out) {
+    std::cout << "cannot write " << file << "\n";
+    return Update::kFailed;
+  }
+  std::cout << "rewrote the generated parts of " << file << "\n";
+  return Update::kDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -277,31 +309,17 @@ int main(int argc, char** argv) {
   }
   int status = ts::cli::kSuccess;
   for (const std::string& file : files) {
-    std::string doc;
-    if (!ts::readWholeFile(file, doc)) {
-      std::cout << "cannot read " << file << "\n";
-      return ts::cli::kUsage;
+    switch (update(file, all, check)) {
+      case Update::kDone:
+        break;
+      case Update::kOutOfDate:
+        status = ts::cli::kProblems;
+        break;
+      case Update::kUnreadable:
+        return ts::cli::kUsage;
+      case Update::kFailed:
+        return ts::cli::kProblems;
     }
-    const std::string before = doc;
-    const bool grammar = file.ends_with(".json");
-    if (!(grammar ? rewriteGrammar(doc) : rewrite(doc, all))) return ts::cli::kProblems;
-    if (doc == before) {
-      std::cout << file << " is up to date\n";
-      continue;
-    }
-    if (check) {
-      std::cout << file << " is out of date: run tunnelsmith-docgen " << file << "\n";
-      status = ts::cli::kProblems;
-      continue;
-    }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << doc;
-    out.close();
-    if (!out) {
-      std::cout << "cannot write " << file << "\n";
-      return ts::cli::kProblems;
-    }
-    std::cout << "rewrote the generated parts of " << file << "\n";
   }
   return status;
 }

@@ -4,16 +4,14 @@
 // TUNNELSMITH_UPDATE_GOLDEN=1 rewrites the expected answers after an intended change.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "framing.h"
 #include "server.h"
+#include "testing/pinned_file.h"
 
 namespace ts::lsp {
 namespace {
@@ -23,11 +21,6 @@ using nlohmann::json;
 
 const fs::path kFolder = fs::path(TUNNELSMITH_SOURCE_DIR) / "tests/golden/lsp";
 constexpr std::string_view kUri = "file:///golden/map.txt";
-
-std::string readAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 
 std::string frame(const json& message) {
   std::ostringstream out;
@@ -103,25 +96,8 @@ std::string session(const std::string& text) {
 }
 
 TEST(LspGolden, AnswersOnTheGoldenMapArePinned) {
-  const std::string actual = session(readAll(kFolder / "map.txt"));
-  const fs::path expected = kFolder / "expected.jsonl";
-  if (std::getenv("TUNNELSMITH_UPDATE_GOLDEN") != nullptr) {
-    std::ofstream(expected, std::ios::binary) << actual;
-    return;
-  }
-  std::istringstream a(readAll(expected));
-  std::istringstream b(actual);
-  std::string lineA;
-  std::string lineB;
-  for (int line = 1;; ++line) {
-    const bool moreA = static_cast<bool>(std::getline(a, lineA));
-    const bool moreB = static_cast<bool>(std::getline(b, lineB));
-    if (!moreA && !moreB) break;
-    if (lineA != lineB || moreA != moreB) {
-      FAIL() << "expected.jsonl line " << line << "\n  pinned: " << lineA
-             << "\n  now:    " << lineB;
-    }
-  }
+  EXPECT_TRUE(ts::testing::matchesPinnedFile(kFolder / "expected.jsonl",
+                                             session(ts::testing::readFile(kFolder / "map.txt"))));
 }
 
 }  // namespace
