@@ -34,6 +34,9 @@ void TraceRecorder::wordRead(WordKind kind, std::size_t start, std::size_t end) 
   const std::size_t at = place(start);
   if (at == kNowhere || trace_.sections.empty()) return;
   const TraceWord word{kind, at, at + (end - start)};
+  // A read that failed leaves its word where it was, and the next read takes it again (a heart
+  // whose y is '-' and then the band count): the word stays with the entry that read it first.
+  if (!trace_.words.empty() && word.start < trace_.words.back().end) return;
   if (!inEntry_) {
     // The count that follows a keyword, before the first entry.
     TraceSection& s = trace_.sections.back();
