@@ -242,7 +242,7 @@ void decodeThings(Decoder& d) {
   d.heroGates = countHeroGates(d);
   walkElements(d, 2, kThingElements);
   if (const Chunk* body = topChunk(d.out(), 2)) {
-    checkCount(d, announced, body->children.size(), dataBegin(d.out().chunks[1]), "elements");
+    checkCount(d, announced, elementCount(*body), dataBegin(d.out().chunks[1]), "elements");
   }
 }
 

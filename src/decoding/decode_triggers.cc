@@ -361,8 +361,8 @@ void decodeTriggers(Decoder& d) {
     std::size_t triggerChunks = 0;
     std::size_t actionChunks = 0;
     for (const Chunk& c : body->children) {
-      triggerChunks += c.id == chunk::kTriggerElement ? 1 : 0;
-      actionChunks += c.id == chunk::kActionElement ? 1 : 0;
+      triggerChunks += c.id == chunk::kTriggerElement ? c.repeat : 0;
+      actionChunks += c.id == chunk::kActionElement ? c.repeat : 0;
     }
     checkCount(d, triggers, triggerChunks, countsAt, "trigger elements");
     checkCount(d, actions, actionChunks, countsAt + 4, "action elements");

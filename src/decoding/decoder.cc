@@ -328,7 +328,13 @@ void walkElements(Decoder& d, std::size_t bodyIndex, std::span<const ElementKind
       break;
     }
     const Chunk c{d.u32(at), at, d.u32(at + 4), {}};
-    children.push_back(c);
+    if (Chunk* last = children.empty() ? nullptr : &children.back();
+        d.streaming() && last != nullptr && last->id == c.id && last->size == c.size &&
+        last->offset + last->repeat * (kChunkHeaderSize + last->size) == c.offset) {
+      ++last->repeat;
+    } else {
+      children.push_back(c);
+    }
     const auto known = std::find_if(kinds.begin(), kinds.end(),
                                     [&c](const ElementKind& k) { return k.id == c.id; });
     const std::string_view name = chunkName(kind, c.id);

@@ -50,6 +50,8 @@ class Decoder {
   Record& addRecord(std::string_view kind, std::size_t offset, std::size_t size);
   // Keeps every record until the end even with a sink: the trigger tree links them.
   void holdRecords() { hold_ = true; }
+  // Records go to a sink: runs of like element chunks are kept as one (Chunk::repeat).
+  [[nodiscard]] bool streaming() const { return sink_ != nullptr; }
   [[nodiscard]] Inspection& out() { return out_; }
 
   // Field makers; `width` is the number of bytes the field is stored in. `name` must outlive

@@ -25,6 +25,10 @@ struct Chunk {
   std::size_t offset = 0;       // of the chunk header
   std::size_t size = 0;         // data bytes the header announces
   std::vector<Chunk> children;  // the element chunks of a body
+  // An inspection that hands its records to a sink keeps a run of element chunks of one
+  // identifier and size, each right after the one before, as its first chunk with the run's
+  // length here: a million records need not keep a million chunks. Otherwise always 1.
+  std::size_t repeat = 1;
 };
 
 // One decoded field. A numeric field may carry the name of its value (a creature, a player,
@@ -76,6 +80,13 @@ struct Record {
   // Its label, or its kind and number: "creature 2".
   [[nodiscard]] std::string name() const;
 };
+
+// The element chunks of a body, a run kept as one counted as its length.
+[[nodiscard]] inline std::size_t elementCount(const Chunk& body) {
+  std::size_t n = 0;
+  for (const Chunk& c : body.children) n += c.repeat;
+  return n;
+}
 
 struct TerrainCount {
   std::uint32_t code = 0;

@@ -3,6 +3,7 @@
 #include "render/inspection_json.h"
 
 #include "decoding/names.h"
+#include "format/chunks.h"
 #include "model/vocabulary.h"
 
 namespace ts::inspect {
@@ -56,7 +57,15 @@ void writeChunk(FileKind kind, const Chunk& c, JsonStream& out) {
   out.value("offset", c.offset);
   out.value("size", c.size);
   out.beginArray("children");
-  for (const Chunk& child : c.children) writeChunk(kind, child, out);
+  for (const Chunk& child : c.children) {
+    // A run kept as one chunk is written chunk by chunk.
+    Chunk one = child;
+    one.repeat = 1;
+    for (std::size_t k = 0; k < child.repeat; ++k) {
+      one.offset = child.offset + k * (kChunkHeaderSize + child.size);
+      writeChunk(kind, one, out);
+    }
+  }
   out.end();
   out.end();
 }

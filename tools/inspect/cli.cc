@@ -80,9 +80,7 @@ int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
     if (options.json) {
       wellFormed = writeJson(path, bytes, json);
     } else {
-      const Inspection in = inspect(bytes);
-      wellFormed = in.wellFormed();
-      renderText(path, in, out);
+      wellFormed = renderText(path, bytes, out);
     }
     if (!wellFormed) status = std::max(status, cli::kProblems);
   }

@@ -296,26 +296,39 @@ TEST_F(InspectCommandLineTest, TextAndJsonCarryTheProblems) {
   EXPECT_EQ(creature["fields"]["x"], 3);
 }
 
-// Written one record at a time, the document is the one toJson builds whole, byte for byte.
-TEST_F(InspectCommandLineTest, StreamedJsonIsTheWholeDocument) {
+// Written one record at a time (runs of like element chunks kept as one), the JSON document and
+// the text are the ones drawn from a whole inspection, byte for byte.
+TEST_F(InspectCommandLineTest, StreamedOutputIsTheWholeDocument) {
   for (const std::string& example : testing::exampleNames()) {
     SCOPED_TRACE(example);
     const CompileResult result = compileMap(readExample(example));
     std::vector<std::string> args = {"--json"};
     Json files = Json::array();
-    for (const LevelFile& f : result.files) {
-      args.push_back(write(f.name, f.bytes));
-      files.push_back(toJson(args.back(), inspect(f.bytes)));
-    }
+    std::ostringstream text;
+    const auto add = [&](const std::string& name, const Bytes& bytes) {
+      args.push_back(write(name, bytes));
+      const Inspection whole = inspect(bytes);
+      files.push_back(toJson(args.back(), whole));
+      renderText(args.back(), whole, text);
+    };
+    for (const LevelFile& f : result.files) add(f.name, f.bytes);
     Bytes damaged = result.files[2].bytes;
     damaged.resize(damaged.size() - 30);
-    args.push_back(write("damaged", damaged));
-    files.push_back(toJson(args.back(), inspect(damaged)));
+    add("damaged", damaged);
+    // An element chunk in the middle of a run announces a wrong size: the run stops there.
+    Bytes runs = result.files[2].bytes;
+    for (const Chunk& top : inspect(runs).chunks) {
+      if (top.children.size() >= 3) runs[top.children[top.children.size() / 2].offset + 4] ^= 1;
+    }
+    add("runs", runs);
     args.push_back((dir_ / "missing").string());
     files.push_back({{"path", args.back()}, {"error", "No such file or directory"}});
     EXPECT_EQ(run(args), cli::kUsage);
     const Json whole = {{"files", files}};
     EXPECT_EQ(out_.str(), whole.dump(2) + "\n");
+    args.erase(args.begin());
+    EXPECT_EQ(run(args), cli::kUsage);
+    EXPECT_EQ(out_.str(), text.str());
   }
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "decoding/names.h"
 #include "model/vocabulary.h"
@@ -46,10 +48,12 @@ void chunkLines(FileKind kind, const std::vector<Chunk>& chunks, const std::stri
                 std::ostream& out) {
   for (std::size_t i = 0; i < chunks.size();) {
     const Chunk& c = chunks[i];
-    std::size_t run = 1;
-    while (i + run < chunks.size() && chunks[i + run].id == c.id &&
-           chunks[i + run].size == c.size && chunks[i + run].children.empty()) {
-      ++run;
+    // A run kept as one chunk counts as its length.
+    std::size_t next = i + 1;
+    std::size_t run = c.repeat;
+    while (next < chunks.size() && chunks[next].id == c.id && chunks[next].size == c.size &&
+           chunks[next].children.empty()) {
+      run += chunks[next++].repeat;
     }
     const std::string_view name = chunkName(kind, c.id);
     out << indent << '@' << c.offset << ' ' << (name.empty() ? "unknown" : name) << " (" << c.id
@@ -60,7 +64,7 @@ void chunkLines(FileKind kind, const std::vector<Chunk>& chunks, const std::stri
       out << ", " << c.size << " bytes\n";
     }
     chunkLines(kind, c.children, indent + "  ", out);
-    i += run;
+    i = next;
   }
 }
 
@@ -180,6 +184,46 @@ void renderText(const std::string& path, const Inspection& in, std::ostream& out
   if (in.kind == FileKind::kTriggers) renderTriggerTree(in, out);
   if (in.kind == FileKind::kVariables) renderVariables(in, out);
   problemLines(in, out);
+}
+
+bool renderText(const std::string& path, std::span<const std::uint8_t> bytes, std::ostream& out) {
+  // The trigger tree links its records and the variables are drawn by keeper: those two kinds
+  // are small and are drawn from a whole inspection.
+  struct Discard : RecordSink {
+    void record(const Record&) override {}
+  } discard;
+  Inspection in = inspect(bytes, discard);
+  if (in.kind == FileKind::kTriggers || in.kind == FileKind::kVariables) {
+    const Inspection whole = inspect(bytes);
+    renderText(path, whole, out);
+    return whole.wellFormed();
+  }
+  out << path << ": " << fileKindName(in.kind) << " file, " << in.length << " bytes\n";
+  if (!in.chunks.empty()) {
+    out << "  chunks:\n";
+    chunkLines(in.kind, in.chunks, "    ", out);
+  }
+  // The second decoding finds the chunks again.
+  std::vector<Chunk>().swap(in.chunks);
+  struct Lines : RecordSink {
+    explicit Lines(std::ostream& to) : out(to) {}
+    void record(const Record& r) override {
+      recordLine(r, "  ", out);
+      if (!r.note.empty() && std::none_of(notes.begin(), notes.end(),
+                                          [&](const auto& n) { return n.second == r.note; })) {
+        notes.emplace_back(r.kind, r.note);
+      }
+    }
+    std::ostream& out;
+    std::vector<std::pair<std::string_view, std::string_view>> notes;
+  } lines(out);
+  (void)inspect(bytes, lines);
+  for (const auto& [kind, note] : lines.notes) {
+    out << "  note on the " << kind << " records: " << note << '\n';
+  }
+  if (in.kind == FileKind::kMap) renderMap(in, out);
+  problemLines(in, out);
+  return in.wellFormed();
 }
 
 void renderDiffText(const std::string& pathA, const Inspection& a, const std::string& pathB,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 
 #include "decoding/diff.h"
@@ -11,6 +12,9 @@
 namespace ts::inspect {
 
 void renderText(const std::string& path, const Inspection& in, std::ostream& out);
+// The same text for a file's bytes, without holding its records: each is drawn as it is decoded
+// (a things file of a million records). True when the file is well-formed.
+bool renderText(const std::string& path, std::span<const std::uint8_t> bytes, std::ostream& out);
 void renderDiffText(const std::string& pathA, const Inspection& a, const std::string& pathB,
                     const Inspection& b, const DiffResult& result, std::ostream& out);
 
