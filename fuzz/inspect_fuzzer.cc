@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as a level file, through the inspector's decoder, both renderers and
 // the comparison, in memory. Crashes, hangs, sanitizer reports, JSON that cannot be encoded,
-// and a file that differs from itself are findings.
+// a streamed text that differs from the whole one, and a file that differs from itself are
+// findings.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -16,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ts::inspect::Inspection in = ts::inspect::inspect(bytes);
   std::ostringstream text;
   ts::inspect::renderText("fuzz", in, text);
+  // Drawn record by record, runs of like element chunks kept as one, the text is the same.
+  std::ostringstream streamed;
+  if (ts::inspect::renderText("fuzz", bytes, streamed) != in.wellFormed()) __builtin_trap();
+  if (streamed.str() != text.str()) __builtin_trap();
   // Strict encoding: every text the decoder keeps must already be valid UTF-8.
   const std::string json = ts::inspect::toJson("fuzz", in).dump();
   if (!ts::inspect::diff(in, bytes, in, bytes).differences.empty()) __builtin_trap();
