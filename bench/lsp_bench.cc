@@ -71,24 +71,13 @@ void changeBenchmark(benchmark::State& state, const MapShape& shape, bool rock =
 }
 
 void BM_LspChangeTextMap(benchmark::State& state) {
-  MapShape shape;
-  shape.name = "BenchText";
-  changeBenchmark(state, shape);
+  changeBenchmark(state, ts::bench::textShape());
 }
 
-void BM_LspChangeGuiMap(benchmark::State& state) {
-  MapShape shape;
-  shape.name = "BenchGui";
-  shape.gui = true;
-  shape.width = ts::kMaxGuiWidth;
-  changeBenchmark(state, shape);
-}
+void BM_LspChangeGuiMap(benchmark::State& state) { changeBenchmark(state, ts::bench::guiShape()); }
 
 void BM_LspChangeEntries(benchmark::State& state) {
-  MapShape shape;
-  shape.name = "BenchEntries";
-  shape.width = 200;
-  shape.height = 200;
+  MapShape shape = ts::bench::smallGridShape("BenchEntries");
   ts::bench::setEntries(shape, static_cast<std::size_t>(state.range(0)));
   changeBenchmark(state, shape);
 }

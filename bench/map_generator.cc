@@ -295,6 +295,28 @@ void setEntries(MapShape& shape, std::size_t entries) {
   shape.traps = entries / 4;
 }
 
+MapShape textShape() {
+  MapShape shape;
+  shape.name = "BenchText";
+  return shape;
+}
+
+MapShape guiShape() {
+  MapShape shape;
+  shape.name = "BenchGui";
+  shape.gui = true;
+  shape.width = kMaxGuiWidth;
+  return shape;
+}
+
+MapShape smallGridShape(const char* name) {
+  MapShape shape;
+  shape.name = name;
+  shape.width = 200;
+  shape.height = 200;
+  return shape;
+}
+
 std::string checkShape(const MapShape& shape) {
   const std::int32_t maxWidth = shape.gui ? kMaxGuiWidth : kMaxTextWidth;
   if (shape.width < kMinWidth || shape.width > maxWidth) {

@@ -40,6 +40,12 @@ struct MapShape {
 // Shares `entries` out over creatures, objects, doors and traps, as evenly as they go.
 void setEntries(MapShape& shape, std::size_t entries);
 
+// The shapes the benchmarks share: the largest text grid, the widest drawn grid, and a grid of
+// 200 x 200 squares for the maps whose size is in their lists.
+[[nodiscard]] MapShape textShape();
+[[nodiscard]] MapShape guiShape();
+[[nodiscard]] MapShape smallGridShape(const char* name);
+
 // An empty string when the shape can be generated, otherwise why not.
 [[nodiscard]] std::string checkShape(const MapShape& shape);
 

@@ -21,33 +21,14 @@
 
 namespace {
 
+using ts::bench::guiShape;
 using ts::bench::MapShape;
+using ts::bench::smallGridShape;
+using ts::bench::textShape;
 
 const ts::NameMaps& names() {
   static const ts::NameMaps maps;
   return maps;
-}
-
-MapShape textShape() {
-  MapShape shape;
-  shape.name = "BenchText";
-  return shape;
-}
-
-MapShape guiShape() {
-  MapShape shape;
-  shape.name = "BenchGui";
-  shape.gui = true;
-  shape.width = ts::kMaxGuiWidth;
-  return shape;
-}
-
-MapShape smallGridShape(const char* name) {
-  MapShape shape;
-  shape.name = name;
-  shape.width = 200;
-  shape.height = 200;
-  return shape;
 }
 
 MapShape entriesShape(std::size_t entries) {

@@ -351,14 +351,19 @@ Diagnosis diagnoseFatal(const Reading& r, const Problem& fatal);
 // Warnings for what the compiler changes or drops without a word, in [from, to).
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
 
+// A check for what the compiler changes or drops without a word: it adds its warnings about
+// [from, to) to `out`.
+using SilentCheck = void (*)(const Reading& r, std::size_t from, std::size_t to,
+                             std::vector<Located>& out);
+
 // What the grid says otherwise than meant: rows longer than the width, gates that are no
 // rectangle or that no entry lists, owner letters the map-drawing tool reads as neutral, terrain
 // of keepers who do not play.
-void gridChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
+extern const std::array<SilentCheck, 4> kGridChecks;
 
 // Words read otherwise than meant: a number split by a blank, a keeper who does not play, a lock
 // word longer than its flag, a hero band that no trigger releases.
-void wordChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
+extern const std::array<SilentCheck, 4> kWordChecks;
 
 // Counts that differ from the entries written (smaller ones only: larger ones are fatal).
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);

@@ -207,11 +207,7 @@ void absentKeepersTerrain(const Reading& r, std::size_t from, std::size_t to,
 
 }  // namespace
 
-void gridChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  longRows(r, from, to, out);
-  gates(r, from, to, out);
-  ownerLetters(r, from, to, out);
-  absentKeepersTerrain(r, from, to, out);
-}
+const std::array<SilentCheck, 4> kGridChecks = {longRows, gates, ownerLetters,
+                                                absentKeepersTerrain};
 
 }  // namespace ts::check

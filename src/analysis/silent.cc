@@ -276,17 +276,16 @@ void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
       {at, Severity::kWarning, std::move(text), CheckId::kTextAfterName, r.view.wordEnd(at)});
 }
 
+// The checks of this file, after those of the grid and of single words.
+constexpr std::array<SilentCheck, 6> kOtherChecks = {
+    wordsAfterTheName, numbers, ignoredWords, placements, legendCharacters, bandSizes};
+
 }  // namespace
 
 void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  gridChecks(r, from, to, out);
-  wordChecks(r, from, to, out);
-  wordsAfterTheName(r, from, to, out);
-  numbers(r, from, to, out);
-  ignoredWords(r, from, to, out);
-  placements(r, from, to, out);
-  legendCharacters(r, from, to, out);
-  bandSizes(r, from, to, out);
+  for (const SilentCheck check : kGridChecks) check(r, from, to, out);
+  for (const SilentCheck check : kWordChecks) check(r, from, to, out);
+  for (const SilentCheck check : kOtherChecks) check(r, from, to, out);
 }
 
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {

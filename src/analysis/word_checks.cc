@@ -112,11 +112,7 @@ void bandsNeverReleased(const Reading& r, std::size_t from, std::size_t to,
 
 }  // namespace
 
-void wordChecks(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
-  splitNumbers(r, from, to, out);
-  absentKeepers(r, from, to, out);
-  lockWords(r, from, to, out);
-  bandsNeverReleased(r, from, to, out);
-}
+const std::array<SilentCheck, 4> kWordChecks = {splitNumbers, absentKeepers, lockWords,
+                                                bandsNeverReleased};
 
 }  // namespace ts::check

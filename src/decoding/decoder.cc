@@ -28,6 +28,7 @@ struct ExpectedChunk {
 
 struct KindLayout {
   FileKind kind;
+  std::string_view name;
   std::array<ExpectedChunk, 4> chunks;
   std::size_t chunkCount;
   void (*decode)(Decoder& d);  // the kind's own records, from the chunks the walk found
@@ -36,38 +37,32 @@ struct KindLayout {
 constexpr std::uint32_t info(std::uint32_t base) { return base + chunk::kInfoOffset; }
 constexpr std::uint32_t body(std::uint32_t base) { return base + chunk::kBodyOffset; }
 
+// The files with a file-size chunk, an information chunk and a body, each numbered from the
+// file's first chunk.
+constexpr KindLayout framed(FileKind kind, std::string_view name, std::uint32_t base,
+                            std::size_t infoSize, void (*decode)(Decoder& d)) {
+  return {kind,
+          name,
+          {{{base, kFileSizeDataSize}, {info(base), infoSize}, {body(base), 0}}},
+          3,
+          decode};
+}
+
 constexpr std::array<KindLayout, 6> kLayouts = {{
     {FileKind::kMap,
+     "map",
      {{{chunk::kMapFile, kFileSizeDataSize},
        {chunk::kMapInfo, layout::kMapInfoSize},
        {chunk::kMapCells, 0}}},
      3,
      decodeMap},
-    {FileKind::kTriggers,
-     {{{chunk::kTriggersFile, kFileSizeDataSize},
-       {info(chunk::kTriggersFile), layout::kTriggersInfoSize},
-       {body(chunk::kTriggersFile), 0}}},
-     3,
-     decodeTriggers},
-    {FileKind::kThings,
-     {{{chunk::kThingsFile, kFileSizeDataSize},
-       {info(chunk::kThingsFile), kInfoSize},
-       {body(chunk::kThingsFile), 0}}},
-     3,
-     decodeThings},
-    {FileKind::kPlayers,
-     {{{chunk::kPlayersFile, kFileSizeDataSize},
-       {info(chunk::kPlayersFile), kInfoSize},
-       {body(chunk::kPlayersFile), 0}}},
-     3,
-     decodePlayers},
-    {FileKind::kVariables,
-     {{{chunk::kVariablesFile, kFileSizeDataSize},
-       {info(chunk::kVariablesFile), kInfoSize},
-       {body(chunk::kVariablesFile), 0}}},
-     3,
-     decodeVariables},
+    framed(FileKind::kTriggers, "triggers", chunk::kTriggersFile, layout::kTriggersInfoSize,
+           decodeTriggers),
+    framed(FileKind::kThings, "things", chunk::kThingsFile, kInfoSize, decodeThings),
+    framed(FileKind::kPlayers, "players", chunk::kPlayersFile, kInfoSize, decodePlayers),
+    framed(FileKind::kVariables, "variables", chunk::kVariablesFile, kInfoSize, decodeVariables),
     {FileKind::kLevelInfo,
+     "level information",
      {{{chunk::kLevelInfoFile, kFileSizeDataSize},
        {info(chunk::kLevelInfoFile), kInfoSize},
        {chunk::kLevelInfo, layout::kLevelInfoSize},
@@ -157,21 +152,8 @@ std::string Record::name() const {
 }
 
 std::string_view fileKindName(FileKind kind) {
-  switch (kind) {
-    case FileKind::kMap:
-      return "map";
-    case FileKind::kTriggers:
-      return "triggers";
-    case FileKind::kThings:
-      return "things";
-    case FileKind::kPlayers:
-      return "players";
-    case FileKind::kVariables:
-      return "variables";
-    case FileKind::kLevelInfo:
-      return "level information";
-    case FileKind::kUnknown:
-      break;
+  for (const KindLayout& layout : kLayouts) {
+    if (layout.kind == kind) return layout.name;
   }
   return "unknown";
 }

@@ -5,6 +5,7 @@
 
 #include "format/chunks.h"
 #include "format/layouts.h"
+#include "format/level_files.h"
 #include "model/records.h"
 #include "model/vocabulary.h"
 
@@ -113,32 +114,16 @@ constexpr std::array<IdName, 4> kEntryTypes = {{
     {layout::kEntryGlobal, "global entry"},
 }};
 
+// The kinds after kUnknown stand in the order of the level files.
+static_assert(static_cast<std::size_t>(FileKind::kMap) == format::kMapFile + 1);
+static_assert(static_cast<std::size_t>(FileKind::kLevelInfo) == format::kLevelInfoFile + 1);
+
 }  // namespace
 
 std::string_view chunkName(FileKind kind, std::uint32_t id) {
-  std::uint32_t base = 0;
-  switch (kind) {
-    case FileKind::kMap:
-      base = chunk::kMapFile;
-      break;
-    case FileKind::kTriggers:
-      base = chunk::kTriggersFile;
-      break;
-    case FileKind::kThings:
-      base = chunk::kThingsFile;
-      break;
-    case FileKind::kPlayers:
-      base = chunk::kPlayersFile;
-      break;
-    case FileKind::kVariables:
-      base = chunk::kVariablesFile;
-      break;
-    case FileKind::kLevelInfo:
-      base = chunk::kLevelInfoFile;
-      break;
-    case FileKind::kUnknown:
-      return {};
-  }
+  if (kind == FileKind::kUnknown) return {};
+  const std::uint32_t base =
+      format::fileChunkId(static_cast<format::LevelFile>(static_cast<std::size_t>(kind) - 1));
   if (id == base) return "file size";
   if (kind == FileKind::kMap || kind == FileKind::kLevelInfo) return find(kElementChunks, id);
   if (id == base + chunk::kInfoOffset) return "information";

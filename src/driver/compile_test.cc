@@ -67,6 +67,14 @@ LevelDescription readLevel(const std::string& text, std::string* console = nullp
   return level;
 }
 
+// The level of a map that the reader accepts; a failure shows the console.
+LevelDescription acceptedLevel(const MapText& map) {
+  std::string console;
+  LevelDescription level = readLevel(map.text(), &console);
+  EXPECT_TRUE(level.isValid) << console;
+  return level;
+}
+
 TEST(CompileMap, ValidLevelGivesSixFilesInWritingOrder) {
   const CompileResult result = compileMap(MapText().text());
   ASSERT_TRUE(result.valid) << result.console;
@@ -136,9 +144,8 @@ TEST(CompileLevel, EachKeeperHasItsOwnTables) {
   map.header = "Lv2\nPlayers 2\nSize 4 x 3\n";
   map.hearts = "KPR1_HEART_CENTER 1 1\nKPR2_HEART_CENTER 2 1\n";
   map.scenario = "NO P2 CASINO\nCREATURE_COUNT P1 TROLL 7\n";
-  std::string console;
-  const LevelDescription level = readLevel(map.text(), &console);
-  ASSERT_TRUE(level.isValid) << console;
+  const LevelDescription level = acceptedLevel(map);
+  ASSERT_TRUE(level.isValid);
   EXPECT_EQ(level.creatureCounts.size(), 2u);
   EXPECT_EQ(level.trapStates.size(), 2u);
   EXPECT_EQ(level.doorStates.size(), 2u);
@@ -159,9 +166,8 @@ TEST(CompileLevel, RecordsKeepFileOrderAndDroppedEntriesLeaveNoGap) {
   map.traps = "3\nTR_GAS 1 1 P1\nTR_NO_SUCH_TRAP 1 2 P1\nTR_BOULDER 2 2 P1\n";
   map.bands = "2\nFirst 2 PH\nKNIGHT L5\nDWARF L3\nSecond 2 P1\nNOBODY L2\nWIZARD L2\n";
   map.triggers = "2\nTRIGGER_TIME 600\n0\nTRIGGER_SLAP_COUNT_EQUALS 5\n0\n";
-  std::string console;
-  const LevelDescription level = readLevel(map.text(), &console);
-  ASSERT_TRUE(level.isValid) << console;
+  const LevelDescription level = acceptedLevel(map);
+  ASSERT_TRUE(level.isValid);
 
   ASSERT_EQ(level.objects.size(), 2u);
   EXPECT_EQ(level.objects[0].objectId, 59);
@@ -206,9 +212,8 @@ TEST(CompileLevel, KeeperWithoutHeartEntriesHasNoHeartAndNoGold) {
   MapText map;
   map.header = "Lv2\nPlayers 2\nSize 4 x 3\n";
   map.hearts = "GOLD1 5000\nKPR1_HEART_CENTER 1 1\nKPR4_HEART_CENTER 2 1\n";
-  std::string console;
-  const LevelDescription level = readLevel(map.text(), &console);
-  ASSERT_TRUE(level.isValid) << console;
+  const LevelDescription level = acceptedLevel(map);
+  ASSERT_TRUE(level.isValid);
   const std::array<bool, 4> hearts = {true, false, false, true};
   EXPECT_EQ(level.heartCenterSet, hearts);
   const std::array<std::int32_t, 4> gold = {5000, 0, 0, 0};

@@ -2,6 +2,8 @@
 // diffs, copied into the public values.
 #include "tunnelsmith/inspect.h"
 
+#include <algorithm>
+#include <iterator>
 #include <span>
 #include <string>
 #include <utility>
@@ -22,24 +24,16 @@ std::span<const std::uint8_t> spanOf(ByteView bytes) {
   return {bytes.data, bytes.size};
 }
 
+// The decoder's file kinds, at the index of the public kind of the same name.
+constexpr in::FileKind kKinds[] = {in::FileKind::kUnknown,  in::FileKind::kMap,
+                                   in::FileKind::kTriggers, in::FileKind::kThings,
+                                   in::FileKind::kPlayers,  in::FileKind::kVariables,
+                                   in::FileKind::kLevelInfo};
+
 FileKind publicKind(in::FileKind kind) {
-  switch (kind) {
-    case in::FileKind::kMap:
-      return FileKind::kMap;
-    case in::FileKind::kTriggers:
-      return FileKind::kTriggers;
-    case in::FileKind::kThings:
-      return FileKind::kThings;
-    case in::FileKind::kPlayers:
-      return FileKind::kPlayers;
-    case in::FileKind::kVariables:
-      return FileKind::kVariables;
-    case in::FileKind::kLevelInfo:
-      return FileKind::kLevelInfo;
-    case in::FileKind::kUnknown:
-      break;
-  }
-  return FileKind::kUnknown;
+  const auto* found = std::find(std::begin(kKinds), std::end(kKinds), kind);
+  if (found == std::end(kKinds)) return FileKind::kUnknown;
+  return static_cast<FileKind>(found - std::begin(kKinds));
 }
 
 Field publicField(const in::Field& f) {
@@ -106,10 +100,6 @@ Difference publicDifference(in::Difference&& d) {
 }  // namespace
 
 std::string fileKindName(FileKind kind) {
-  static constexpr in::FileKind kKinds[] = {in::FileKind::kUnknown,  in::FileKind::kMap,
-                                            in::FileKind::kTriggers, in::FileKind::kThings,
-                                            in::FileKind::kPlayers,  in::FileKind::kVariables,
-                                            in::FileKind::kLevelInfo};
   const auto index = static_cast<std::size_t>(kind);
   return detail::guarded(
       [&] {

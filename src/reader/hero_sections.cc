@@ -235,23 +235,21 @@ bool readGates(ReadState& s) {
   return true;
 }
 
+// The sections in reading order.
+constexpr SectionReader kHeroSections[] = {
+    {Section::kBands, readBands}, {Section::kAreas, readAreas}, {Section::kGates, readGates}};
+
 }  // namespace
 
 bool readHeroSection(ReadState& s, Section section) {
-  switch (section) {
-    case Section::kBands:
-      // In the whole reading the hearts and gold end at the keyword, wherever it stands.
-      return s.searchKeyword(Section::kBands, ProblemId::kLoopBands, ProblemId::kBandsError) &&
-             readBands(s);
-    case Section::kAreas:
-      return readAreas(s);
-    case Section::kGates:
-      return readGates(s);
-    default:
-      return false;
+  // In the whole reading the hearts and gold end at the bands' keyword, wherever it stands.
+  if (section == Section::kBands &&
+      !s.searchKeyword(Section::kBands, ProblemId::kLoopBands, ProblemId::kBandsError)) {
+    return false;
   }
+  return readOneOf(kHeroSections, s, section);
 }
 
-bool readHeroSections(ReadState& s) { return readBands(s) && readAreas(s) && readGates(s); }
+bool readHeroSections(ReadState& s) { return readInOrder(kHeroSections, s); }
 
 }  // namespace ts

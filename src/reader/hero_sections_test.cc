@@ -42,6 +42,22 @@ std::string areasAndGates(std::string_view areas, std::string_view gates) {
 
 constexpr std::string_view kNoAreasOrGates = "AREAS\n0\nHERO_GATES\n0\n";
 
+// AREAS and HERO_GATES over a grid, and what the compiler says of them: nothing for a level it
+// accepts.
+struct AreasAndGatesCase {
+  std::string_view what;
+  const Rows& rows;
+  std::string areas, gates;
+  std::string_view console;
+};
+
+void expectConsole(const AreasAndGatesCase& c) {
+  SCOPED_TRACE(c.what);
+  const Outcome o = readMap(heroMap(c.rows, areasAndGates(c.areas, c.gates)));
+  EXPECT_EQ(o.console, c.console);
+  EXPECT_EQ(o.level.isValid, c.console.empty());
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(HeroSections, TextEndingAfterHeartsIsAnOldMap) {
@@ -175,22 +191,14 @@ TEST(HeroSections, AreasAreStoredInOrderAndNumberedFromOne) {
 
 TEST(HeroSections, IdsOutOfOrder) {
   const Rows rows = {"11......", "........", "........", "........", "........", "........"};
-  const struct {
-    std::string hero;
-    std::string_view console;
-  } cases[] = {
-      {areasAndGates("3\n1 0 3 1 4\n2 2 3 3 4\n4 4 4 5 5\n", "0\n"),
+  const AreasAndGatesCase cases[] = {
+      {"area 3", rows, "3\n1 0 3 1 4\n2 2 3 3 4\n4 4 4 5 5\n", "0\n",
        "ID out of order in Hero Entance # 3 ==> 4\n"},
-      {areasAndGates("1\n0 0 3 1 4\n", "0\n"), "ID out of order in Hero Entance # 1 ==> 0\n"},
-      {areasAndGates("0\n", "1\n2 0 0\n"), "ID out of order in Hero Gate# 1 ==> 2\n"},
-      {areasAndGates("0\n", "2\n1 0 0\n1 1 0\n"), "ID out of order in Hero Gate# 2 ==> 1\n"},
+      {"area 1", rows, "1\n0 0 3 1 4\n", "0\n", "ID out of order in Hero Entance # 1 ==> 0\n"},
+      {"gate 1", rows, "0\n", "1\n2 0 0\n", "ID out of order in Hero Gate# 1 ==> 2\n"},
+      {"gate 2", rows, "0\n", "2\n1 0 0\n1 1 0\n", "ID out of order in Hero Gate# 2 ==> 1\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.hero);
-    const Outcome o = readMap(heroMap(rows, c.hero));
-    EXPECT_EQ(o.console, c.console);
-    EXPECT_FALSE(o.level.isValid);
-  }
+  for (const auto& c : cases) expectConsole(c);
 }
 
 TEST(HeroSections, GateExtentAndPropertiesComeFromTheGrid) {
@@ -247,12 +255,7 @@ TEST(HeroSections, GatesConflictWhenTheyShareASquare) {
   const Rows diagonalPair = {"........", "..3.....", "........",
                              "........", ".....3..", "........"};
   const Rows lonely = {"........", ".1......", "........", "........", "........", "........"};
-  const struct {
-    std::string_view what;
-    const Rows& rows;
-    std::string areas, gates;
-    std::string_view console;
-  } cases[] = {
+  const AreasAndGatesCase cases[] = {
       {"shared corner square", cornerPair, "0\n", "2\n1 2 2\n2 4 4\n",
        "Gate 2 conflicts with Gate 1\n"},
       {"bordering sides", sidePair, "0\n", "2\n1 2 2\n2 5 2\n", ""},
@@ -265,37 +268,28 @@ TEST(HeroSections, GatesConflictWhenTheyShareASquare) {
       {"area before gate", cornerPair, "1\n1 5 5 5 5\n", "2\n1 2 2\n2 4 4\n",
        "Gate 2 conflicts with Entrance Area 1\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Outcome o = readMap(heroMap(c.rows, areasAndGates(c.areas, c.gates)));
-    EXPECT_EQ(o.console, c.console);
-    EXPECT_EQ(o.level.isValid, c.console.empty());
-  }
+  for (const auto& c : cases) expectConsole(c);
 }
 
 TEST(HeroSections, GateSquareWithoutGateTerrain) {
   const Rows rows = {"1x......", "........", "........", "........", "........", "........"};
-  const struct {
-    std::string gates;
-    std::string_view console;
-  } cases[] = {
-      {"1\n1 2 0\n",
+  const AreasAndGatesCase cases[] = {
+      {"ROCK", rows, "0\n", "1\n1 2 0\n",
        "Mapping error uncovered with at gate square (not a gate square)==> .\n"
        "no corresponding Gate Terrain on Map Gate # 1\n"},
-      {"2\n1 0 0\n2 1 0\n",
+      {"not in the legend", rows, "0\n", "2\n1 0 0\n2 1 0\n",
        "Mapping error uncovered with at gate square (not in map)==>>x\n"
        "no corresponding Gate Terrain on Map Gate # 2\n"},
-      {"1\n1 8 0\n", "no corresponding Gate Terrain on Map Gate # 1\n"},
-      {"1\n1 0 6\n", "no corresponding Gate Terrain on Map Gate # 1\n"},
-      {"1\n1 -1 0\n", "no corresponding Gate Terrain on Map Gate # 1\n"},
-      {"1\n1 0 -1\n", "no corresponding Gate Terrain on Map Gate # 1\n"},
+      {"right of the grid", rows, "0\n", "1\n1 8 0\n",
+       "no corresponding Gate Terrain on Map Gate # 1\n"},
+      {"below the grid", rows, "0\n", "1\n1 0 6\n",
+       "no corresponding Gate Terrain on Map Gate # 1\n"},
+      {"left of the grid", rows, "0\n", "1\n1 -1 0\n",
+       "no corresponding Gate Terrain on Map Gate # 1\n"},
+      {"above the grid", rows, "0\n", "1\n1 0 -1\n",
+       "no corresponding Gate Terrain on Map Gate # 1\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.gates);
-    const Outcome o = readMap(heroMap(rows, areasAndGates("0\n", c.gates)));
-    EXPECT_EQ(o.console, c.console);
-    EXPECT_FALSE(o.level.isValid);
-  }
+  for (const auto& c : cases) expectConsole(c);
 }
 
 }  // namespace

@@ -58,6 +58,17 @@ bool ReadState::searchKeyword(Section section, ProblemId loop, std::optional<Pro
   return true;
 }
 
+bool readInOrder(std::span<const SectionReader> readers, ReadState& s) {
+  return std::all_of(readers.begin(), readers.end(),
+                     [&](const SectionReader& r) { return r.read(s); });
+}
+
+bool readOneOf(std::span<const SectionReader> readers, ReadState& s, Section section) {
+  const auto found = std::find_if(readers.begin(), readers.end(),
+                                  [&](const SectionReader& r) { return r.section == section; });
+  return found != readers.end() && found->read(s);
+}
+
 bool readSection(ReadState& s, Section section) {
   switch (section) {
     case Section::kMapCodes:

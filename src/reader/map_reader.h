@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -124,6 +125,15 @@ bool readScenario(ReadState& s);  // SCENARIO_DESCRIPTION up to EOF; sets the le
 bool readSection(ReadState& s, Section section);
 // The same for the sections of each reader file.
 bool readLegendSection(ReadState& s);
+// A reader file's function for one of its sections.
+struct SectionReader {
+  Section section;
+  bool (*read)(ReadState& s);
+};
+// Reads the sections of `readers` in their order, up to the first that fails.
+bool readInOrder(std::span<const SectionReader> readers, ReadState& s);
+// Reads `section` with its function in `readers`; false when none reads it.
+bool readOneOf(std::span<const SectionReader> readers, ReadState& s, Section section);
 bool readPlacedSection(ReadState& s, Section section);
 bool readHeroSection(ReadState& s, Section section);
 

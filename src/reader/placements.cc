@@ -233,25 +233,20 @@ bool readHeartsAndGold(ReadState& s) {
   return true;
 }
 
+// The sections read on their own too, in reading order.
+constexpr SectionReader kPlacedSections[] = {{Section::kThings, readThings},
+                                             {Section::kCreatures, readCreatures},
+                                             {Section::kDoors, readDoors},
+                                             {Section::kTraps, readTraps}};
+
 }  // namespace
 
 bool readPlacedSection(ReadState& s, Section section) {
-  switch (section) {
-    case Section::kThings:
-      return readThings(s);
-    case Section::kCreatures:
-      return readCreatures(s);
-    case Section::kDoors:
-      return readDoors(s);
-    case Section::kTraps:
-      return readTraps(s);
-    default:
-      return false;
-  }
+  return readOneOf(kPlacedSections, s, section);
 }
 
 bool readPlacements(ReadState& s) {
-  return readThings(s) && readCreatures(s) && readDoors(s) && readTraps(s) && readHeartsAndGold(s);
+  return readInOrder(kPlacedSections, s) && readHeartsAndGold(s);
 }
 
 void installKeeperDefaults(LevelDescription& level) {

@@ -68,6 +68,15 @@ auto fieldsOf(const std::vector<Entry>& entries) {
   return out;
 }
 
+// The fields of the entries that `member` holds after a reading of the given placement sections,
+// which the level must accept without a word.
+template <typename Entry>
+auto placedBy(std::string_view placements, std::vector<Entry> ts::LevelDescription::*member) {
+  const Outcome o = readMap(withPlacements(placements));
+  EXPECT_TRUE(acceptedQuietly(o)) << o.console;
+  return fieldsOf(o.level.*member);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(Placements, EntryCountsOfZeroOrLessReadNothing) {
@@ -81,59 +90,51 @@ TEST(Placements, EntryCountsOfZeroOrLessReadNothing) {
 }
 
 TEST(Placements, ThingsKeepFileOrderAndDropUnknownNamesSilently) {
-  const Outcome o =
-      readMap(withPlacements("THINGS\n5\nTH_BARREL 10 12\nTH_NOTHING 3 4\nMI_REVEAL_MAP 20 5\n"
-                             "th_barrel 7 7 TH_WOOD_DR_CRATE -1 0x10\n"
-                             "CREATURES\n0\nDOORS\n0\nTRAPS\n0\n"));
-  ASSERT_TRUE(acceptedQuietly(o));
-  EXPECT_EQ(fieldsOf(o.level.objects),
+  EXPECT_EQ(placedBy("THINGS\n5\nTH_BARREL 10 12\nTH_NOTHING 3 4\nMI_REVEAL_MAP 20 5\n"
+                     "th_barrel 7 7 TH_WOOD_DR_CRATE -1 0x10\n"
+                     "CREATURES\n0\nDOORS\n0\nTRAPS\n0\n",
+                     &ts::LevelDescription::objects),
             (std::vector<Placed>{{2, 59, 10, 12}, {2, 118, 20, 5}, {2, 52, -1, 16}}));
 }
 
 TEST(Placements, CreaturesWithBadTokensAreDroppedAndLaterEntriesRead) {
-  const Outcome o =
-      readMap(withPlacements("THINGS\n0\nCREATURES\n8\n"
-                             "TROLL 1 1 L11 P1\n"
-                             "IMP 2 2 L1 P5\n"
-                             "TROLL 30 31 L4 P1\n"
-                             "KNIGHT 3 3 L10 PH\n"
-                             "NOBODY 4 4 L1 P1\n"
-                             "DWARF 5 5\nL2 PN IMP 6 6 L1 p1\n"
-                             "PRINCE_BALDER 0 0 L1 P4\n"
-                             "DOORS\n0\nTRAPS\n0\n"));
-  ASSERT_TRUE(acceptedQuietly(o));
-  EXPECT_EQ(fieldsOf(o.level.creatures),
+  EXPECT_EQ(placedBy("THINGS\n0\nCREATURES\n8\n"
+                     "TROLL 1 1 L11 P1\n"
+                     "IMP 2 2 L1 P5\n"
+                     "TROLL 30 31 L4 P1\n"
+                     "KNIGHT 3 3 L10 PH\n"
+                     "NOBODY 4 4 L1 P1\n"
+                     "DWARF 5 5\nL2 PN IMP 6 6 L1 p1\n"
+                     "PRINCE_BALDER 0 0 L1 P4\n"
+                     "DOORS\n0\nTRAPS\n0\n",
+                     &ts::LevelDescription::creatures),
             (std::vector<PlacedCreature>{
                 {3, 10, 30, 31, 4}, {1, 13, 3, 3, 10}, {2, 14, 5, 5, 2}, {6, 31, 0, 0, 1}}));
 }
 
 TEST(Placements, DoorsTakeOwnersAndOnlyUpperCaseLocks) {
-  const Outcome o =
-      readMap(withPlacements("THINGS\n0\nCREATURES\n0\nDOORS\n6\n"
-                             "WOODEN_DOOR 15 16 P2 L\n"
-                             "GRATED_DOOR 1 2 PH l\n"
-                             "STEEL_DOOR 3 4 P5 L\n"
-                             "OAK_DOOR 5 6 P1 L\n"
-                             "MAGIC_DOOR 7 8 PN L\n"
-                             "SECRET_DOOR 9 9 P3 U\n"
-                             "TRAPS\n0\n"));
-  ASSERT_TRUE(acceptedQuietly(o));
   EXPECT_EQ(
-      fieldsOf(o.level.doors),
+      placedBy("THINGS\n0\nCREATURES\n0\nDOORS\n6\n"
+               "WOODEN_DOOR 15 16 P2 L\n"
+               "GRATED_DOOR 1 2 PH l\n"
+               "STEEL_DOOR 3 4 P5 L\n"
+               "OAK_DOOR 5 6 P1 L\n"
+               "MAGIC_DOOR 7 8 PN L\n"
+               "SECRET_DOOR 9 9 P3 U\n"
+               "TRAPS\n0\n",
+               &ts::LevelDescription::doors),
       (std::vector<PlacedDoor>{
           {4, 1, 15, 16, true}, {1, 8, 1, 2, false}, {2, 4, 7, 8, true}, {5, 5, 9, 9, false}}));
 }
 
 TEST(Placements, TrapsTakeOwnersAndDropUnknownTokens) {
-  const Outcome o =
-      readMap(withPlacements("THINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n5\n"
-                             "TR_BOULDER 17 18 P1\n"
-                             "TR_BIG_SENTRY 1 1 PN\n"
-                             "TR_NET 2 2 P1\n"
-                             "TR_GAS 3 3 p1\n"
-                             "TR_GAS 4 4 PH\n"));
-  ASSERT_TRUE(acceptedQuietly(o));
-  EXPECT_EQ(fieldsOf(o.level.traps),
+  EXPECT_EQ(placedBy("THINGS\n0\nCREATURES\n0\nDOORS\n0\nTRAPS\n5\n"
+                     "TR_BOULDER 17 18 P1\n"
+                     "TR_BIG_SENTRY 1 1 PN\n"
+                     "TR_NET 2 2 P1\n"
+                     "TR_GAS 3 3 p1\n"
+                     "TR_GAS 4 4 PH\n",
+                     &ts::LevelDescription::traps),
             (std::vector<Placed>{{3, 2, 17, 18}, {2, 14, 1, 1}, {1, 1, 4, 4}}));
 }
 

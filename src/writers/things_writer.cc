@@ -28,16 +28,16 @@ using layout::kTrapRecordSize;
 constexpr std::array<std::uint8_t, 4> kAreaTail = {0xEC, 0xF9, 0x16, 0x01};
 constexpr std::uint8_t kHeartTerrainId = 14;
 
-// Creatures, objects, doors, traps and structures start with the square they stand on.
-void putPosition(FieldWriter& r, std::int32_t x, std::int32_t y) {
+// Creatures, objects, doors, traps and structures start with the square they stand on and
+// `zeros` bytes of zeros.
+void putPosition(FieldWriter& r, std::int32_t x, std::int32_t y, std::size_t zeros) {
   r.at(layout::kThingX).i32(x);
   r.at(layout::kThingY).i32(y);
+  r.zeros(zeros);
 }
 
 void putCreature(FieldWriter& r, const CreatureEntry& c) {
-  putPosition(r, c.x, c.y);
-  r.u32(0);
-  r.u16(0);
+  putPosition(r, c.x, c.y, 6);
   r.at(layout::kCreatureLevel).low8(c.level);
   r.u8(9);
   r.u32(100);
@@ -48,17 +48,13 @@ void putCreature(FieldWriter& r, const CreatureEntry& c) {
 }
 
 void putObject(FieldWriter& r, const ObjectEntry& t) {
-  putPosition(r, t.x, t.y);
-  r.zeros(12);
-  r.u16(0);
+  putPosition(r, t.x, t.y, 14);
   r.at(layout::kObjectId).low8(t.objectId);
   r.at(layout::kObjectOwner).low8(kNeutralPlayer);
 }
 
 void putDoor(FieldWriter& r, const DoorEntry& d) {
-  putPosition(r, d.x, d.y);
-  r.u32(0);
-  r.u16(0);
+  putPosition(r, d.x, d.y, 6);
   r.at(layout::kDoorId).low8(d.doorId);
   r.at(layout::kDoorOwner).low8(d.owner);
   r.at(layout::kDoorLocked).u8(d.locked ? 1 : 0);
@@ -68,8 +64,7 @@ void putDoor(FieldWriter& r, const DoorEntry& d) {
 }
 
 void putTrap(FieldWriter& r, const TrapEntry& t) {
-  putPosition(r, t.x, t.y);
-  r.u32(0);
+  putPosition(r, t.x, t.y, 4);
   r.u8(4);
   r.at(layout::kTrapId).low8(t.trapId);
   r.at(layout::kTrapOwner).low8(t.owner);
@@ -133,9 +128,7 @@ void putBand(FieldWriter& r, const HeroBand& band, std::size_t number) {
 
 void putStructure(FieldWriter& r, std::int32_t x, std::int32_t y, std::int32_t variant,
                   std::uint8_t flag, std::int32_t terrain, std::int32_t player) {
-  putPosition(r, x, y);
-  r.u32(0);
-  r.u16(0);
+  putPosition(r, x, y, 6);
   r.at(layout::kStructureVariant).low8(variant);
   r.at(layout::kStructureFlag).u8(flag);
   r.u8(100);

@@ -215,8 +215,7 @@ class Completions {
                         {"newText", insert}};
     items_.push_back(std::move(item));
   }
-  template <std::size_t N>
-  void addTable(const std::array<NameValue, N>& table, int kind, std::string_view what) {
+  void addTable(std::span<const NameValue> table, int kind, std::string_view what) {
     for (const NameValue& entry : table) add(entry.name, kind, std::string(what));
   }
   void addPlayers(const Players& players) {
@@ -284,38 +283,39 @@ struct CompletionPlace {
   [[nodiscard]] std::size_t words() const { return before.size(); }
 };
 
+// The words whose completions are a whole name table, with the item kind and what each is.
+struct NameList {
+  WordKind kind;
+  std::span<const NameValue> names;
+  int item;
+  std::string_view what;
+};
+
+const NameList kNameLists[] = {
+    {WordKind::kTerrain, kTerrainTable, kItemConstant, "terrain"},
+    {WordKind::kObject, kObjectTable, kItemConstant, "object or magic item"},
+    {WordKind::kCreature, kCreatureTable, kItemConstant, "creature"},
+    {WordKind::kRoom, kRoomTable, kItemConstant, "room"},
+    {WordKind::kDoor, kDoorTable, kItemConstant, "door"},
+    {WordKind::kTrap, kTrapTable, kItemConstant, "trap"},
+    {WordKind::kSpell, kSpellTable, kItemConstant, "keeper spell"},
+    {WordKind::kLevel, kLevelTokens, kItemEnumMember, "experience level"},
+};
+
 // The names, tokens and numbers that a word of `kind` may be.
 void completeWord(Completions& c, WordKind kind, const CompletionPlace& at, const MapIndex& index) {
+  for (const NameList& list : kNameLists) {
+    if (list.kind == kind) {
+      c.addTable(list.names, list.item, list.what);
+      return;
+    }
+  }
   switch (kind) {
-    case WordKind::kTerrain:
-      c.addTable(kTerrainTable, kItemConstant, "terrain");
-      break;
-    case WordKind::kObject:
-      c.addTable(kObjectTable, kItemConstant, "object or magic item");
-      break;
-    case WordKind::kCreature:
-      c.addTable(kCreatureTable, kItemConstant, "creature");
-      break;
-    case WordKind::kRoom:
-      c.addTable(kRoomTable, kItemConstant, "room");
-      break;
     case WordKind::kAvailable:
       for (const WordKind each :
            {WordKind::kRoom, WordKind::kTrap, WordKind::kDoor, WordKind::kSpell}) {
         completeWord(c, each, at, index);
       }
-      break;
-    case WordKind::kDoor:
-      c.addTable(kDoorTable, kItemConstant, "door");
-      break;
-    case WordKind::kTrap:
-      c.addTable(kTrapTable, kItemConstant, "trap");
-      break;
-    case WordKind::kSpell:
-      c.addTable(kSpellTable, kItemConstant, "keeper spell");
-      break;
-    case WordKind::kLevel:
-      c.addTable(kLevelTokens, kItemEnumMember, "experience level");
       break;
     case WordKind::kPlayer:
       c.addPlayers(playersIn(at.section, at.keepers));
