@@ -172,6 +172,20 @@ TEST(Diagnose, SilentChangesWarned) {
   for (const Case& c : cases) expectReported(c);
 }
 
+// The map size's separator is any one character: "6x4" and "6,4" are read whole, no number is cut.
+TEST(Diagnose, MapSizeWithOneSeparatorCharacterIsNoMistake) {
+  const auto kinds = [](const std::vector<Diagnostic>& found) {
+    std::string names;
+    for (const Diagnostic& d : found) names += std::string(d.name()) + " ";
+    return names;
+  };
+  const std::string base = kinds(checkMap(baseMap(), names()));
+  for (const char* size : {"Size 6x4", "Size 6,4", "Size 6X4"}) {
+    SCOPED_TRACE(size);
+    EXPECT_EQ(kinds(checkMap(replaced(baseMap(), "Size 6 x 4", size), names())), base);
+  }
+}
+
 // Warnings do not ride on a fatal error: a short row gives no "no terrain" warnings.
 TEST(Diagnose, NoFalseWarningsAfterTheCause) {
   const std::string text = replaced(baseMap(), "#hh..#", "#h");

@@ -642,7 +642,9 @@ void Seen::integerRead(std::size_t start, std::size_t end, bool failed) {
   const bool zero = start + 1 < reading_.size() && reading_[start] == '0' &&
                     reading_[start + 1] >= '0' && reading_[start + 1] <= '9';
   const bool cut = end < reading_.size() && !isBlank(reading_[end]);
-  if (!failed && !zero && !cut) return;
+  // The rest of a word another number started, as the map size's height after its separator.
+  const bool rest = start > 0 && start <= reading_.size() && !isBlank(reading_[start - 1]);
+  if (!failed && !zero && !cut && !rest) return;
   const std::size_t at = original(start);
   if (at != kNoOffset) numbers.push_back({at, original(end), failed});
 }

@@ -28,10 +28,20 @@ std::string terrainName(const NameMaps& names, TerrainCode code) {
 // A number the reader took only part of, or read in octal.
 void numbers(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
   const TextView& view = r.view;
-  for (const Seen::Number& n : r.seen.numbers) {
+  const std::vector<Seen::Number>& numbers = r.seen.numbers;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const Seen::Number& n = numbers[i];
     if (n.failed || n.start < from || n.start >= to) continue;
-    if (n.start > 0 && !isBlank(view.text[n.start - 1])) continue;  // the rest of a cut word
-    const std::string_view word = view.wordAt(n.start);
+    // The rest of a cut word; the map size's height after its separator is a word of its own.
+    const bool height = i > 0 && numbers[i - 1].end + 1 == n.start;
+    if (n.start > 0 && !isBlank(view.text[n.start - 1]) && !height) continue;
+    const std::string_view word =
+        height ? view.text.substr(n.start, n.end - n.start) : view.wordAt(n.start);
+    // The map size: the width, one separator character and the height, read whole ("64x64").
+    if (i + 1 < numbers.size() && numbers[i + 1].start == n.end + 1 && !numbers[i + 1].failed &&
+        numbers[i + 1].end == n.start + word.size()) {
+      continue;
+    }
     const std::string_view read = view.text.substr(n.start, n.end - n.start);
     const std::string w(word);
     const bool zero = word.size() > 1 && word[0] == '0' && word[1] >= '0' && word[1] <= '9';
