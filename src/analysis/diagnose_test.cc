@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/check.h"
 #include "analysis/check_test_support.h"
+#include "testing/read_file.h"
 
 namespace ts::check {
 namespace {
@@ -184,6 +186,32 @@ TEST(Diagnose, MapSizeWithOneSeparatorCharacterIsNoMistake) {
     SCOPED_TRACE(size);
     EXPECT_EQ(kinds(checkMap(replaced(baseMap(), "Size 6 x 4", size), names())), base);
   }
+}
+
+// The guide's table of the checker's identifiers names every one, with its severity, and no other.
+TEST(Diagnose, TheGuideNamesEveryIdentifier) {
+  const std::string guide = testing::readSourceFile("docs/map-format.md");
+  const std::size_t table = guide.find("## 17. What the checker reports");
+  ASSERT_NE(table, std::string::npos);
+  std::vector<std::string> listed;
+  std::istringstream lines(guide.substr(table));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("| `")) continue;
+    const std::size_t end = line.find("` | ");
+    const std::size_t severityEnd = line.find(" |", end + 4);
+    listed.push_back(line.substr(3, end - 3) + " " + line.substr(end + 4, severityEnd - end - 4));
+  }
+  std::vector<std::string> ids;
+  for (int i = static_cast<int>(CheckId::kNone) + 1; i < static_cast<int>(CheckId::kCount); ++i) {
+    const CheckInfo& info = infoOf(static_cast<CheckId>(i));
+    const std::string_view severity = info.severity == Severity::kError     ? "error"
+                                      : info.severity == Severity::kWarning ? "warning"
+                                                                            : "note";
+    ids.push_back(std::string(info.name) + " " + std::string(severity));
+  }
+  std::sort(listed.begin(), listed.end());
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(listed, ids);
 }
 
 // Warnings do not ride on a fatal error: a short row gives no "no terrain" warnings.
