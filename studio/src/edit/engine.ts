@@ -187,9 +187,22 @@ class Target {
     }
     const last = present.length > 0 ? this.model.entries.end(present[present.length - 1]!) : null;
     const after = last ?? section.count?.end ?? section.keyword.end;
-    const from = this.index(after);
-    this.changes.push({ from, to: from, insert: lines.map((l) => eol + l).join("") });
+    this.insertLinesAfter(after, lines);
     if (entries > 0 && section.count) this.setCount(name, section.entryCount + entries);
+  }
+
+  /**
+   * Adds lines after the word that ends at byte `end`: as lines of their own after its line when
+   * nothing else follows it there (so that the line itself, and its line end, stay as they are),
+   * else right after the word.
+   */
+  insertLinesAfter(end: number, lines: string[]): void {
+    const text = this.model.text;
+    const at = this.index(end);
+    const lineEnd = text.indexOf("\n", at);
+    if (lineEnd >= 0 && text.slice(at, lineEnd).trim() === "")
+      this.changes.push({ from: lineEnd + 1, to: lineEnd + 1, insert: lines.map((l) => l + this.eol).join("") });
+    else this.changes.push({ from: at, to: at, insert: lines.map((l) => this.eol + l).join("") });
   }
 
   /**
@@ -294,10 +307,12 @@ export class Painter {
     const model = this.#target.model;
     const { width, height } = model;
     const size = this.code.length;
-    const fresh = squares.filter(
-      (s) => s.x >= 0 && s.y >= 0 && s.x < width && s.y < height && !this.#done.has(s.y * width + s.x),
-    );
-    for (const s of fresh) this.#done.add(s.y * width + s.x);
+    const fresh: Square[] = [];
+    for (const s of squares) {
+      if (s.x < 0 || s.y < 0 || s.x >= width || s.y >= height || this.#done.has(s.y * width + s.x)) continue;
+      this.#done.add(s.y * width + s.x);
+      fresh.push(s);
+    }
     fresh.sort((a, b) => a.y - b.y || a.x - b.x);
     const changes: TextChange[] = [];
     // Squares side by side in a row make one change.
@@ -505,8 +520,7 @@ export function editText(model: MapModel, terrains: Terrains, edit: MapEdit): Te
       if (!count) throw new EditRefused("the band has no member count");
       const members = words.filter((w) => w.kind === "creature");
       if (edit.kind === "member-add") {
-        const from = target.index(model.entries.end(edit.band));
-        target.changes.push({ from, to: from, insert: `${target.eol}${edit.creature} ${edit.level}` });
+        target.insertLinesAfter(model.entries.end(edit.band), [`${edit.creature} ${edit.level}`]);
         target.replace(count, String(members.length + 1));
       } else {
         const creature = members[edit.member];
@@ -529,8 +543,7 @@ export function editText(model: MapModel, terrains: Terrains, edit: MapEdit): Te
       const [condition, ...actions] = triggerGroups(target, edit.trigger);
       if (!condition?.count) throw new EditRefused("the trigger has no action count");
       if (edit.kind === "action-add") {
-        const from = target.index(model.entries.end(edit.trigger));
-        target.changes.push({ from, to: from, insert: `${target.eol}${edit.words.join(" ")}` });
+        target.insertLinesAfter(model.entries.end(edit.trigger), [edit.words.join(" ")]);
         target.replace(condition.count, String(actions.length + 1));
       } else {
         const action = actions[edit.action];
