@@ -179,9 +179,9 @@ export class Studio {
     this.#handle = handle;
     this.#savedText = unsaved ? "" : text;
     this.#editor.setText(text);
-    this.#showUnsaved();
     performance.mark("studio:text-shown");
     this.#document.setText(text, true);
+    this.#showUnsaved();
   }
 
   // ---- The analysis ---------------------------------------------------------------------

@@ -298,11 +298,14 @@ export class DrawPanel implements DrawChoices {
       list.push(button);
       groups.set(item.group, list);
     }
+    const order = ["Ground", "Claimed", "Rooms", "Hero gates", "Heroes' ground"];
     fill(
       host,
-      ...[...groups].map(([group, buttons]) =>
-        el("div", { class: "terrain-group", role: "group", "aria-label": group }, el("h4", {}, group), ...buttons),
-      ),
+      ...[...groups]
+        .sort((a, b) => order.indexOf(a[0]) - order.indexOf(b[0]))
+        .map(([group, buttons]) =>
+          el("div", { class: "terrain-group", role: "group", "aria-label": group }, el("h4", {}, group), ...buttons),
+        ),
     );
     // The page's Content-Security-Policy allows no inline styles: colours go in through the CSSOM.
     for (const swatch of host.querySelectorAll<HTMLElement>(".swatch"))
