@@ -434,8 +434,7 @@ export class Studio {
     try {
       const changes = stroke.painter.paint(squares);
       this.#view.paint(squares, stroke.painter.terrainCode);
-      this.#editor.apply(changes, { started: stroke.started, first: stroke.first });
-      if (changes.length > 0) stroke.first = false;
+      if (this.#editor.apply(changes, { started: stroke.started, first: stroke.first })) stroke.first = false;
     } catch (error) {
       if (!(error instanceof EditRefused)) throw error;
       say(`Not painted: ${error.message}.`);

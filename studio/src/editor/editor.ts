@@ -158,20 +158,26 @@ export class MapEditor {
 
   /**
    * Makes a tool's or a form's changes, as one step of the history; `gesture` gives the time its
-   * gesture began, for each change after the gesture's first, which then joins that step.
+   * gesture began, for each change after the gesture's first, which then joins that step. Says
+   * whether the text changed.
    */
-  apply(changes: readonly ToolChange[], gesture: { started: number; first: boolean } | null = null): void {
-    if (changes.length === 0) return;
+  apply(changes: readonly ToolChange[], gesture: { started: number; first: boolean } | null = null): boolean {
+    // A change that writes what is there already (a fill or a stroke over its own terrain, a
+    // property set to its value) is no step of the history: without any other, nothing happens.
+    const doc = this.view.state.doc;
+    const real = changes.filter((c) => c.to - c.from !== c.insert.length || doc.sliceString(c.from, c.to) !== c.insert);
+    if (real.length === 0) return false;
     const annotations = gesture
       ? gesture.first
         ? [isolateHistory.of("before"), Transaction.time.of(gesture.started)]
         : [continuesGesture.of(true), Transaction.time.of(gesture.started)]
       : [isolateHistory.of("full")];
     this.view.dispatch({
-      changes: [...changes],
+      changes: real,
       userEvent: gesture ? "input.type.draw" : "input.draw",
       annotations,
     });
+    return true;
   }
 
   undo(): boolean {
