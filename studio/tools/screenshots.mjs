@@ -15,69 +15,101 @@ async function toolShots(page, out, scheme) {
     await checkedAfter(page, before);
   };
   const at = (x, y) => squarePoint(page, x, y);
+  /** Presses on the first square, moves over the others, lets go (a shot may come before that). */
+  const drag = async (squares, beforeUp = async () => {}) => {
+    let p = await at(...squares[0]);
+    await page.mouse.move(p.x, p.y);
+    await page.mouse.down();
+    for (const square of squares.slice(1)) {
+      p = await at(...square);
+      await page.mouse.move(p.x, p.y, { steps: 3 });
+    }
+    await beforeUp();
+    await page.mouse.up();
+  };
+  const click = async (x, y) => {
+    const p = await at(x, y);
+    await page.mouse.click(p.x, p.y);
+  };
   await page.click("#new-level");
   await shot("new-dialog");
   await act(() => page.click("#new-create"));
   await page.click("#tab-draw");
   await page.click("#tool-brush");
   await page.click('#terrain-palette button[data-terrain="LAIR"]');
-  let p = await at(3, 3);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down();
-  for (const [x, y] of [
-    [4, 3],
-    [5, 4],
-    [6, 5],
-    [7, 5],
-  ]) {
-    p = await at(x, y);
-    await page.mouse.move(p.x, p.y, { steps: 3 });
-  }
-  await act(() => page.mouse.up());
+  // A stroke changes the text as it goes: the analysis to wait for is the one after it all.
+  await act(() =>
+    drag([
+      [3, 3],
+      [4, 3],
+      [5, 4],
+      [6, 5],
+      [7, 5],
+    ]),
+  );
   await shot("brush");
   await page.type("#terrain-search", "gate");
   await shot("palette-search");
+  await page.click("#terrain-search", { clickCount: 3 });
+  await page.keyboard.press("Backspace");
+  await page.click('#terrain-palette button[data-terrain="WATER"]');
   await page.click("#tool-rectangle");
-  p = await at(20, 14);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down();
-  p = await at(25, 18);
-  await page.mouse.move(p.x, p.y, { steps: 3 });
-  await shot("rectangle-drawing");
-  await act(() => page.mouse.up());
+  await act(() =>
+    drag(
+      [
+        [20, 14],
+        [25, 18],
+      ],
+      () => shot("rectangle-drawing"),
+    ),
+  );
+  await page.click('#terrain-palette button[data-terrain="LAVA"]');
+  await page.click("#tool-fill");
+  await act(() => click(22, 16));
+  await shot("fill");
   await page.click("#tool-place");
   await page.select("#place-kind", "creature");
-  for (const [x, y] of [
-    [5, 8],
-    [6, 8],
-  ]) {
-    p = await at(x, y);
-    await act(() => page.mouse.click(p.x, p.y));
-  }
+  await act(() => click(5, 8));
+  await act(() => click(6, 8));
   await page.select("#place-kind", "door");
-  p = await at(8, 8);
-  await act(() => page.mouse.click(p.x, p.y));
+  await act(() => click(8, 8));
   await shot("place");
   await page.click("#tool-gate");
-  p = await at(27, 3);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down();
-  p = await at(28, 4);
-  await page.mouse.move(p.x, p.y, { steps: 2 });
-  await act(() => page.mouse.up());
+  await act(() =>
+    drag([
+      [27, 3],
+      [28, 4],
+    ]),
+  );
   await page.click("#tool-area");
-  p = await at(24, 2);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down();
-  p = await at(25, 5);
-  await page.mouse.move(p.x, p.y, { steps: 2 });
-  await act(() => page.mouse.up());
+  await act(() =>
+    drag([
+      [24, 2],
+      [25, 5],
+    ]),
+  );
   await shot("gate-and-area");
   await page.click("#tool-select");
-  p = await at(5, 8);
-  await page.mouse.click(p.x, p.y);
+  await click(5, 8);
   await page.click("#tab-properties");
   await shot("properties");
+  // The heart centre moved a square within the heart, then the keeper's gold in its properties.
+  const heart = await page.evaluate(() => {
+    const text = document.querySelector("#text-pane").shadowRoot?.querySelector(".cm-content")?.textContent ?? "";
+    return /KPR1_HEART_CENTER (\d+) (\d+)/.exec(text)?.slice(1).map(Number);
+  });
+  if (heart) {
+    await page.click("#tab-draw");
+    await page.click("#tool-heart");
+    await act(() => click(heart[0] + 1, heart[1]));
+    await page.click("#tool-select");
+    await click(heart[0] + 1, heart[1]);
+    await page.click("#tab-properties");
+    await page.click("#property-gold", { clickCount: 3 });
+    await page.keyboard.type("7500");
+    await act(() => page.keyboard.press("Tab"));
+    await shot("heart-and-gold");
+  }
   await page.click("#tab-bands");
   await act(() => page.click("#band-add"));
   await act(() => page.click("#band-1-add"));
