@@ -44,9 +44,12 @@ async function start(): Promise<void> {
   byId("version").textContent = `library ${version}`;
   const { Studio } = await page;
   const studio = new Studio(checker, outliner, vocabulary);
+  // What the page held when it was last closed, read before anything of this page is kept.
+  const kept = await studio.keeper.kept();
   const opened = await first;
   if (opened) await studio.open(opened);
   else say("Open a map text or the six files of a level.");
+  studio.offerRestore(kept);
 }
 
 start().catch((error: unknown) => say(`Studio could not start: ${(error as Error).message ?? error}`));

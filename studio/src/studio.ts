@@ -4,16 +4,21 @@
 import { zipSync } from "fflate";
 import type { Diagnostic, Edit, LevelFile, Vocabulary } from "tunnelsmith";
 
+import { EditRefused, Painter, Terrains, editText, floodSquares, squaresOf, type MapEdit } from "./edit/engine";
+import { newLevelProblem, newLevelText } from "./edit/new-level";
 import { MapEditor } from "./editor/editor";
 import { MapDocument, type Analysed, type Checked } from "./model/document";
-import type { Entity, Rect } from "./model/map-model";
+import type { Entity, MapModel, Rect } from "./model/map-model";
+import { DrawPanel, toolList, type ToolId } from "./ui/draw-panel";
+import { renderBands, renderProperties, renderScenario, renderTriggerForms } from "./ui/forms";
+import { MapKeeper, saveText, type Kept, type WritableHandle } from "./ui/keep";
 import { describeSquare } from "./ui/describe";
 import { byId, el, fill } from "./ui/dom";
 import { fetchMap, readPicked, type Opened } from "./ui/open";
 import { actionText, conditionText, renderInspection, renderProblems, renderTriggers } from "./ui/panels";
 import { say } from "./ui/status";
-import { layerList } from "./view/layers";
-import { MapView, type Theme } from "./view/map-view";
+import { layerList, pick } from "./view/layers";
+import { MapView, type Theme, type ToolHooks } from "./view/map-view";
 import { Palette, type Rgb } from "./view/palette";
 import type { Square } from "./view/viewport";
 import type { LibraryClient } from "./worker/client";
@@ -42,8 +47,47 @@ function download(name: string, bytes: Uint8Array, type: string): void {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
+/** The squares on a line from one square to another, both included (a brush stroke between two pointer events). */
+function lineSquares(a: Square, b: Square): Square[] {
+  const steps = Math.max(Math.abs(b.x - a.x), Math.abs(b.y - a.y));
+  const squares: Square[] = [];
+  for (let i = 0; i <= steps; ++i) {
+    const t = steps === 0 ? 0 : i / steps;
+    squares.push({ x: Math.round(a.x + (b.x - a.x) * t), y: Math.round(a.y + (b.y - a.y) * t) });
+  }
+  return squares;
+}
+
+function rectOf(a: Square, b: Square): Rect {
+  return { left: Math.min(a.x, b.x), top: Math.min(a.y, b.y), right: Math.max(a.x, b.x), bottom: Math.max(a.y, b.y) };
+}
+
+/** A brush stroke: its painter (once the version it began on is analysed), and the squares waiting for it. */
+interface Stroke {
+  painter: Painter | null;
+  waiting: Square[];
+  last: Square;
+  started: number;
+  first: boolean;
+}
+
 export class Studio {
   readonly #library: LibraryClient;
+  readonly #vocabulary: Vocabulary;
+  readonly #terrains: Terrains;
+  readonly #draw: DrawPanel;
+  readonly keeper = new MapKeeper();
+  /** The text as last opened or saved, and the file it may be written back to. */
+  #savedText = "";
+  #handle: WritableHandle | null = null;
+  /** Work that needs the analysis of the current text, waiting for it. */
+  readonly #waiting: ((model: MapModel) => void)[] = [];
+  #stroke: Stroke | null = null;
+  /** Where a rectangle or a move began. */
+  #anchor: Square | null = null;
+  #moving: Entity | null = null;
+  /** The selected entity, found again in each analysis by its kind and number. */
+  #selected: { kind: Entity["kind"]; number: number } | null = null;
   readonly #document: MapDocument;
   readonly #editor: MapEditor;
   readonly #view: MapView;
@@ -56,6 +100,8 @@ export class Studio {
   /** `library` checks, builds and inspects; `outliner` outlines the map for the canvas. */
   constructor(library: LibraryClient, outliner: LibraryClient, vocabulary: Vocabulary) {
     this.#library = library;
+    this.#vocabulary = vocabulary;
+    this.#terrains = new Terrains(vocabulary.terrains);
     for (const { name, value } of vocabulary.terrains)
       if (!this.#terrainNames.has(value)) this.#terrainNames.set(value, name);
     const players = Object.fromEntries(vocabulary.players.map((p) => [p.name, p.value]));
@@ -63,14 +109,23 @@ export class Studio {
     this.#editor = new MapEditor(byId("text-pane"), "editor.css", vocabulary, {
       changed: (text) => {
         this.#document.setText(text);
+        void this.keeper.keep({
+          text,
+          source: this.#document.source,
+          unsaved: text !== this.#savedText,
+          time: Date.now(),
+        });
+        this.#showUnsaved();
         say("Checking…", true);
       },
       cursor: (index) => this.#cursorMoved(index),
       fix: (diagnostic, edits) => this.#applyFix(diagnostic, edits),
     });
+    const palette = new Palette(vocabulary.terrains);
+    this.#draw = new DrawPanel(byId("tools"), byId("draw"), vocabulary, palette, () => this.#toolChanged());
     this.#view = new MapView(
       byId<HTMLCanvasElement>("map"),
-      new Palette(vocabulary.terrains),
+      palette,
       theme(),
       {
         hover: (square) => this.#hover(square),
@@ -80,6 +135,7 @@ export class Studio {
         list.map((v) => v.name),
       ),
     );
+    this.#view.tool = this.#toolHooks();
     this.#document.onChecked((checked) => this.#checked(checked));
     this.#document.onAnalysed((analysed) => this.#analysed(analysed));
     this.#wire();
@@ -92,7 +148,7 @@ export class Studio {
     await this.open(await fetchMap(`examples/${encodeURIComponent(name)}`, location.href));
   }
 
-  async open(opened: Opened): Promise<void> {
+  async open(opened: Opened, handle: WritableHandle | null = null, unsaved = false): Promise<void> {
     if (opened.kind === "error") {
       say(opened.message);
       return;
@@ -118,9 +174,14 @@ export class Studio {
     this.#showTab("problems");
     this.#fitNext = true;
     this.#built = null;
+    this.#selected = null;
+    this.#waiting.length = 0;
+    this.#handle = handle;
+    this.#savedText = unsaved ? "" : text;
     this.#editor.setText(text);
     performance.mark("studio:text-shown");
     this.#document.setText(text, true);
+    this.#showUnsaved();
   }
 
   // ---- The analysis ---------------------------------------------------------------------
@@ -186,7 +247,10 @@ export class Studio {
         ]);
       },
     });
+    this.#draw.setMap(model.outline.players, model.outline.grid.twoCharacters);
+    this.#renderForms(model);
     if (current) {
+      for (const work of this.#waiting.splice(0)) work(model);
       const { errors, warnings } = model.check;
       say(
         `${this.#document.source}: ${errors} error${errors === 1 ? "" : "s"}, ${warnings} warning${warnings === 1 ? "" : "s"} — checked in ${Math.round(analysed.checkTime)} ms, outlined in ${Math.round(analysed.outlineTime)} ms`,
@@ -232,6 +296,8 @@ export class Studio {
   #choose(square: Square, entity: Entity | null): void {
     const model = this.#view.model;
     if (!model) return;
+    this.#selected = entity ? { kind: entity.kind, number: entity.number } : null;
+    this.#renderProperties(model);
     const span = entity ? model.entries.span(entity.entry) : model.squareSpan(square.x, square.y);
     if (span)
       this.#select(
@@ -326,6 +392,272 @@ export class Studio {
     await show();
   }
 
+  // ---- Editing ---------------------------------------------------------------------------
+
+  /** The analysis of the current text, or null while it is being made. */
+  #current(): MapModel | null {
+    const latest = this.#document.analysed;
+    return latest && latest.version === this.#document.version ? latest.model : null;
+  }
+
+  /** Runs `work` on the analysis of the current text: now, or as soon as it is made. */
+  #whenCurrent(work: (model: MapModel) => void): void {
+    const model = this.#current();
+    if (model) work(model);
+    else this.#waiting.push(work);
+  }
+
+  /** One designer's change: into the text, as one step of the history. */
+  edit(edit: MapEdit): void {
+    this.#whenCurrent((model) => {
+      try {
+        this.#editor.apply(editText(model, this.#terrains, edit));
+      } catch (error) {
+        if (!(error instanceof EditRefused)) throw error;
+        say(`Not changed: ${error.message}.`);
+      }
+    });
+  }
+
+  #toolChanged(): void {
+    this.#view.setPreview(null);
+    document.body.dataset.tool = this.#draw.tool;
+  }
+
+  #strokeSquares(squares: Square[]): void {
+    const stroke = this.#stroke;
+    if (!stroke) return;
+    if (!stroke.painter) {
+      stroke.waiting.push(...squares);
+      return;
+    }
+    try {
+      const changes = stroke.painter.paint(squares);
+      this.#view.paint(squares, stroke.painter.terrainCode);
+      if (this.#editor.apply(changes, { started: stroke.started, first: stroke.first })) stroke.first = false;
+    } catch (error) {
+      if (!(error instanceof EditRefused)) throw error;
+      say(`Not painted: ${error.message}.`);
+    }
+  }
+
+  /** What the drawing tools do with the pointer and the keyboard on the canvas. */
+  #toolHooks(): ToolHooks {
+    return {
+      down: (square, keyboard) => {
+        const tool = this.#draw.tool;
+        const model = this.#view.model;
+        switch (tool) {
+          case "select": {
+            if (keyboard || !model) return false;
+            const entity = pick(model.entitiesAt(square.x, square.y), this.#view.layers);
+            if (!entity || entity.kind === "gate" || entity.kind === "area") return false;
+            this.#choose(square, entity);
+            this.#moving = entity;
+            this.#anchor = square;
+            return true;
+          }
+          case "brush": {
+            const terrain = this.#draw.terrain;
+            const stroke: Stroke = { painter: null, waiting: [], last: square, started: Date.now(), first: true };
+            this.#stroke = stroke;
+            this.#whenCurrent((current) => {
+              try {
+                stroke.painter = new Painter(current, this.#terrains, terrain);
+              } catch (error) {
+                if (!(error instanceof EditRefused)) throw error;
+                say(`Not painted: ${error.message}.`);
+                return;
+              }
+              const waiting = stroke.waiting.splice(0);
+              if (this.#stroke === stroke) this.#strokeSquares(waiting);
+              else {
+                // The stroke ended before its version was analysed: its squares all at once.
+                this.#stroke = stroke;
+                this.#strokeSquares(waiting);
+                this.#stroke = null;
+              }
+            });
+            this.#strokeSquares([square]);
+            return keyboard ? "done" : true;
+          }
+          case "rectangle":
+          case "gate":
+          case "area":
+            this.#anchor = square;
+            this.#view.setPreview(rectOf(square, square));
+            return true;
+          case "fill": {
+            const terrain = this.#draw.terrain;
+            this.#whenCurrent((current) =>
+              this.edit({ kind: "paint", terrain, squares: floodSquares(current, square) }),
+            );
+            return "done";
+          }
+          case "place":
+            this.edit({ kind: "place", ...this.#draw.place, x: square.x, y: square.y });
+            return "done";
+          case "heart":
+            this.edit({ kind: "heart", keeper: this.#draw.keeper, x: square.x, y: square.y });
+            return "done";
+        }
+      },
+      move: (square) => {
+        const tool = this.#draw.tool;
+        if (tool === "brush" && this.#stroke) {
+          const line = lineSquares(this.#stroke.last, square);
+          this.#stroke.last = square;
+          this.#strokeSquares(line);
+        } else if (this.#anchor && tool !== "select") {
+          this.#view.setPreview(rectOf(this.#anchor, square));
+        } else if (this.#moving) {
+          this.#view.setPreview(rectOf(square, square));
+        }
+      },
+      up: (square) => {
+        const tool = this.#draw.tool;
+        const anchor = this.#anchor;
+        this.#anchor = null;
+        this.#view.setPreview(null);
+        if (tool === "brush") {
+          if (this.#stroke?.painter || this.#stroke?.waiting.length === 0) this.#stroke = null;
+          else if (this.#stroke) this.#stroke = { ...this.#stroke };
+          return;
+        }
+        if (tool === "select") {
+          const moving = this.#moving;
+          this.#moving = null;
+          if (!moving || !anchor || (square.x === anchor.x && square.y === anchor.y)) return;
+          const model = this.#current() ?? this.#view.model;
+          if (!model) return;
+          if (moving.kind === "heart") {
+            this.edit({ kind: "heart", keeper: moving.number, x: square.x, y: square.y });
+            return;
+          }
+          const words = model.entries.words(moving.entry);
+          const values: Record<number, string> = {};
+          words.forEach((w, i) => {
+            if (w.kind === "x" && !(i in values)) values[i] = String(square.x);
+            if (w.kind === "y" && !(i in values)) values[i] = String(square.y);
+          });
+          this.edit({ kind: "words", entry: moving.entry, values });
+          return;
+        }
+        if (!anchor) return;
+        const rect = rectOf(anchor, square);
+        if (tool === "rectangle") {
+          const terrain = this.#draw.terrain;
+          this.#whenCurrent((model) =>
+            this.edit({ kind: "paint", terrain, squares: squaresOf(rect, model.width, model.height) }),
+          );
+        } else if (tool === "gate") this.edit({ kind: "gate", terrain: this.#draw.gateTerrain, rect });
+        else if (tool === "area") this.edit({ kind: "area", rect });
+      },
+      remove: () => this.#removeSelected(),
+    };
+  }
+
+  #removeSelected(): void {
+    const entity = this.#selectedEntity(this.#view.model);
+    if (!entity || entity.kind === "heart") return;
+    this.#selected = null;
+    this.edit({ kind: "remove", entry: entity.entry });
+  }
+
+  #selectedEntity(model: MapModel | null): Entity | null {
+    const selected = this.#selected;
+    if (!model || !selected) return null;
+    return model.entities.find((e) => e.kind === selected.kind && e.number === selected.number) ?? null;
+  }
+
+  #renderProperties(model: MapModel): void {
+    renderProperties(byId("properties"), model, this.#selectedEntity(model), this.#vocabulary, (e) => this.edit(e));
+  }
+
+  #renderForms(model: MapModel): void {
+    const edit = (e: MapEdit): void => this.edit(e);
+    this.#renderProperties(model);
+    renderBands(byId("bands"), model, this.#vocabulary, edit);
+    renderTriggerForms(byId("trigger-forms"), model, this.#vocabulary, edit);
+    renderScenario(byId("scenario"), model, this.#vocabulary, edit);
+  }
+
+  // ---- Keeping and saving -----------------------------------------------------------------
+
+  get unsaved(): boolean {
+    return this.#document.text !== this.#savedText;
+  }
+
+  #showUnsaved(): void {
+    document.body.toggleAttribute("data-unsaved", this.unsaved);
+    byId("save").textContent = this.unsaved ? "Save•" : "Save";
+  }
+
+  async #save(): Promise<void> {
+    const text = this.#document.text;
+    const name = /\.txt$/i.test(this.#document.source)
+      ? this.#document.source
+      : `${this.#current()?.outline.levelName || "map"}.txt`;
+    try {
+      const how = await saveText(text, name, this.#handle);
+      this.#savedText = text;
+      await this.keeper.keep({ text, source: this.#document.source, unsaved: false, time: Date.now() });
+      this.#showUnsaved();
+      say(how === "written" ? `Saved ${this.#handle?.name ?? name}.` : `Saved: downloaded ${name}.`);
+    } catch (error) {
+      say(`Not saved: ${(error as Error).message}`);
+    }
+  }
+
+  /** After a reload or a crash: offers the map the page held, if it had unsaved changes. */
+  offerRestore(kept: Kept | null): void {
+    if (!kept || !kept.unsaved || kept.text === this.#document.text) return;
+    const banner = byId("restore");
+    byId("restore-text").textContent =
+      `${kept.source || "A map"} had unsaved changes when the page was last closed (${new Date(kept.time).toLocaleString()}).`;
+    banner.hidden = false;
+    byId("restore-yes").onclick = () => {
+      banner.hidden = true;
+      void this.open({ kind: "text", name: kept.source, text: kept.text }, null, true).then(() =>
+        this.keeper.keep({ ...kept, time: Date.now() }),
+      );
+    };
+    byId("restore-no").onclick = () => {
+      banner.hidden = true;
+      void this.keeper.keep({
+        text: this.#document.text,
+        source: this.#document.source,
+        unsaved: false,
+        time: Date.now(),
+      });
+    };
+    byId<HTMLButtonElement>("restore-yes").focus();
+  }
+
+  #newLevel(): void {
+    const dialog = byId<HTMLDialogElement>("new-dialog");
+    const problem = byId("new-problem");
+    problem.textContent = "";
+    dialog.showModal();
+  }
+
+  #createLevel(): boolean {
+    const form = byId<HTMLFormElement>("new-form");
+    const data = new FormData(form);
+    const level = {
+      name: String(data.get("name") ?? "").trim(),
+      width: Number(data.get("width")),
+      height: Number(data.get("height")),
+      keepers: Number(data.get("keepers")),
+      gui: data.get("format") === "gui",
+    };
+    const problem = newLevelProblem(level);
+    byId("new-problem").textContent = problem ?? "";
+    if (problem) return false;
+    void this.open({ kind: "text", name: `${level.name}.txt`, text: newLevelText(level) }, null, true);
+    return true;
+  }
+
   // ---- The page's controls --------------------------------------------------------------
 
   #showTab(name: string): void {
@@ -351,6 +683,39 @@ export class Studio {
     byId("zoom-out").addEventListener("click", () => this.#view.zoom(1 / 1.5));
     byId("zoom-fit").addEventListener("click", () => this.#view.fit());
     byId("build").addEventListener("click", () => void this.#buildAndDownload());
+    byId("save").addEventListener("click", () => void this.#save());
+    byId("undo").addEventListener("click", () => this.#editor.undo());
+    byId("redo").addEventListener("click", () => this.#editor.redo());
+    byId("new-level").addEventListener("click", () => this.#newLevel());
+    byId("new-cancel").addEventListener("click", () => byId<HTMLDialogElement>("new-dialog").close());
+    byId("new-form").addEventListener("submit", (event) => {
+      if (!this.#createLevel()) event.preventDefault();
+    });
+    // Ctrl+Z and Ctrl+Shift+Z (or Ctrl+Y) anywhere but in the text, which has them itself.
+    document.addEventListener("keydown", (event) => {
+      if (!(event.ctrlKey || event.metaKey) || event.altKey) return;
+      if (byId("text-pane").contains(event.target as Node)) return;
+      const target = event.target as HTMLElement;
+      if (target.tagName === "INPUT" && (target as HTMLInputElement).type !== "checkbox") return;
+      const key = event.key.toLowerCase();
+      if (key === "z" && !event.shiftKey) this.#editor.undo();
+      else if ((key === "z" && event.shiftKey) || key === "y") this.#editor.redo();
+      else return;
+      event.preventDefault();
+    });
+    // The tools' keys on the map.
+    byId("map").addEventListener("keydown", (event) => {
+      if (event.ctrlKey || event.metaKey || event.altKey) return;
+      const tool = toolList.find((t) => t.key === event.key.toLowerCase());
+      if (!tool) return;
+      this.#draw.setTool(tool.id as ToolId);
+      event.preventDefault();
+    });
+    addEventListener("beforeunload", (event) => {
+      if (!this.unsaved) return;
+      event.preventDefault();
+      event.returnValue = true;
+    });
     byId("inspect").addEventListener("click", () => void this.#inspect());
     const picker = byId<HTMLInputElement>("open-file");
     picker.addEventListener("change", async () => {
@@ -370,7 +735,14 @@ export class Studio {
       event.preventDefault();
       document.body.classList.remove("dropping");
       const files = [...(event.dataTransfer?.files ?? [])];
-      if (files.length > 0) await this.open(await readPicked(files));
+      // A single map text dropped from the file system can be written back to (in Chromium).
+      const item = event.dataTransfer?.items[0] as
+        (DataTransferItem & { getAsFileSystemHandle?: () => Promise<unknown> }) | undefined;
+      const handle = files.length === 1 && item?.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
+      if (files.length === 0) return;
+      const opened = await readPicked(files);
+      const found = (await handle?.catch(() => null)) as (WritableHandle & { kind?: string }) | null;
+      await this.open(opened, found?.kind === "file" && opened.kind === "text" ? found : null);
     });
     const tabs = [...document.querySelectorAll<HTMLButtonElement>("[role=tab]")];
     tabs.forEach((tab, i) => {

@@ -39,7 +39,9 @@ export async function openBrowser(folder, { colorScheme = "light", width = 1400,
     profile,
     // `requests` collects every address the page asks for; left out, the browser's network
     // events stay off, as they slow large downloads down.
-    async page(path = "/", { errors = [], requests = null } = {}) {
+    // `prompts` collects the messages of the prompts before leaving a page, which are accepted;
+    // left out, such a prompt is an error too.
+    async page(path = "/", { errors = [], requests = null, prompts = null } = {}) {
       const page = await browser.newPage();
       await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: colorScheme }]);
       page.on("console", (message) => {
@@ -48,6 +50,11 @@ export async function openBrowser(folder, { colorScheme = "light", width = 1400,
       page.on("pageerror", (error) => errors.push(String(error)));
       if (requests) page.on("request", (request) => requests.push(request.url()));
       page.on("dialog", async (dialog) => {
+        if (prompts && dialog.type() === "beforeunload") {
+          prompts.push(dialog.message());
+          await dialog.accept();
+          return;
+        }
         errors.push(`dialog: ${dialog.message()}`);
         await dialog.dismiss();
       });
@@ -67,5 +74,28 @@ export async function checked(page, timeout = 60000) {
   await page.waitForFunction(
     () => document.body.dataset.checked !== undefined && !document.body.hasAttribute("data-busy"),
     { timeout },
+  );
+}
+
+/** The centre of a square of the map, in page coordinates. */
+export async function squarePoint(page, x, y) {
+  return page.evaluate(
+    (x, y) => {
+      const canvas = document.getElementById("map");
+      const [scale, left, top] = canvas.dataset.view.split(" ").map(Number);
+      const box = canvas.getBoundingClientRect();
+      return { x: box.left + (x - left + 0.5) * scale, y: box.top + (y - top + 0.5) * scale };
+    },
+    x,
+    y,
+  );
+}
+
+/** Waits for the analysis of a text other than the one checked as `before` (after an edit). */
+export async function checkedAfter(page, before, timeout = 60000) {
+  await page.waitForFunction(
+    (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
+    { timeout },
+    before,
   );
 }

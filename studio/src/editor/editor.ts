@@ -2,10 +2,10 @@
 // integration (with the fixes as actions), and a tooltip on statement words with their operands
 // and summary from the grammar table. Spans from the library are bytes; the pane converts them
 // with the analysis's ByteIndex.
-import { defaultKeymap, history, historyKeymap } from "@codemirror/commands";
+import { defaultKeymap, history, historyKeymap, isolateHistory, redo, undo } from "@codemirror/commands";
 import { syntaxHighlighting } from "@codemirror/language";
 import { type Diagnostic as LintDiagnostic, lintGutter, lintKeymap, setDiagnostics } from "@codemirror/lint";
-import { Compartment, EditorSelection, EditorState, type Extension } from "@codemirror/state";
+import { Annotation, Compartment, EditorSelection, EditorState, Transaction, type Extension } from "@codemirror/state";
 import {
   EditorView,
   drawSelection,
@@ -19,6 +19,16 @@ import type { Diagnostic, Edit, Vocabulary } from "tunnelsmith";
 
 import type { ByteIndex } from "../text/bytes";
 import { mapHighlight, mapLanguage } from "./language";
+
+/** A change of the text made by a tool or a form, in string indices of the current text. */
+export interface ToolChange {
+  from: number;
+  to: number;
+  insert: string;
+}
+
+/** Marks the later transactions of one tool gesture (a brush stroke), which join its first in the history. */
+const continuesGesture = Annotation.define<boolean>();
 
 export interface EditorEvents {
   /** The text changed by typing (not by setText). */
@@ -58,7 +68,6 @@ function pageTheme(dark: boolean): Extension {
 export class MapEditor {
   readonly view: EditorView;
   readonly #theme = new Compartment();
-  #quiet = false;
 
   /**
    * Mounts the editor in `host`'s shadow root, with the style sheet `styles` (an address): there
@@ -99,36 +108,37 @@ export class MapEditor {
         },
       };
     });
+    this.#extensions = [
+      this.#theme.of(pageTheme(matchMedia("(prefers-color-scheme: dark)").matches)),
+      lineNumbers(),
+      highlightActiveLineGutter(),
+      // One step of the history per user action: typing as CodeMirror groups it, and each
+      // tool or form action whole, however long a brush stroke takes.
+      history({ joinToEvent: (tr, adjacent) => adjacent || tr.annotation(continuesGesture) === true }),
+      drawSelection(),
+      highlightActiveLine(),
+      mapLanguage(vocabulary),
+      syntaxHighlighting(mapHighlight),
+      lintGutter(),
+      statementTip,
+      // Tab is left to the page, so that the keyboard moves on from the text to the map.
+      keymap.of([...defaultKeymap, ...historyKeymap, ...lintKeymap]),
+      EditorView.contentAttributes.of({ "aria-label": "Map text" }),
+      EditorView.updateListener.of((update) => {
+        if (update.docChanged) events.changed(update.state.doc.toString());
+        if (update.selectionSet || update.docChanged) events.cursor(update.state.selection.main.head);
+      }),
+    ];
     this.view = new EditorView({
       parent,
       root: shadow,
-      state: EditorState.create({
-        doc: "",
-        extensions: [
-          this.#theme.of(pageTheme(matchMedia("(prefers-color-scheme: dark)").matches)),
-          lineNumbers(),
-          highlightActiveLineGutter(),
-          history(),
-          drawSelection(),
-          highlightActiveLine(),
-          mapLanguage(vocabulary),
-          syntaxHighlighting(mapHighlight),
-          lintGutter(),
-          statementTip,
-          // Tab is left to the page, so that the keyboard moves on from the text to the map.
-          keymap.of([...defaultKeymap, ...historyKeymap, ...lintKeymap]),
-          EditorView.contentAttributes.of({ "aria-label": "Map text" }),
-          EditorView.updateListener.of((update) => {
-            if (update.docChanged && !this.#quiet) events.changed(update.state.doc.toString());
-            if (update.selectionSet || update.docChanged) events.cursor(update.state.selection.main.head);
-          }),
-        ],
-      }),
+      state: EditorState.create({ doc: "", extensions: this.#extensions }),
     });
     this.#fix = events.fix;
   }
 
   readonly #fix: EditorEvents["fix"];
+  readonly #extensions: Extension[];
 
   /** The system's light or dark preference changed. */
   setDark(dark: boolean): void {
@@ -139,17 +149,43 @@ export class MapEditor {
     return this.view.state.doc.toString();
   }
 
-  /** Replaces the whole text (a map opened), without reporting it as typed. */
+  /** Replaces the whole text (a map opened), without reporting it as typed, with a history of its own. */
   setText(text: string): void {
-    this.#quiet = true;
-    try {
-      this.view.dispatch({
-        changes: { from: 0, to: this.view.state.doc.length, insert: text },
-        selection: { anchor: 0 },
-      });
-    } finally {
-      this.#quiet = false;
-    }
+    const dark = matchMedia("(prefers-color-scheme: dark)").matches;
+    this.view.setState(EditorState.create({ doc: text, extensions: this.#extensions }));
+    this.setDark(dark);
+  }
+
+  /**
+   * Makes a tool's or a form's changes, as one step of the history; `gesture` gives the time its
+   * gesture began, for each change after the gesture's first, which then joins that step. Says
+   * whether the text changed.
+   */
+  apply(changes: readonly ToolChange[], gesture: { started: number; first: boolean } | null = null): boolean {
+    // A change that writes what is there already (a fill or a stroke over its own terrain, a
+    // property set to its value) is no step of the history: without any other, nothing happens.
+    const doc = this.view.state.doc;
+    const real = changes.filter((c) => c.to - c.from !== c.insert.length || doc.sliceString(c.from, c.to) !== c.insert);
+    if (real.length === 0) return false;
+    const annotations = gesture
+      ? gesture.first
+        ? [isolateHistory.of("before"), Transaction.time.of(gesture.started)]
+        : [continuesGesture.of(true), Transaction.time.of(gesture.started)]
+      : [isolateHistory.of("full")];
+    this.view.dispatch({
+      changes: real,
+      userEvent: gesture ? "input.type.draw" : "input.draw",
+      annotations,
+    });
+    return true;
+  }
+
+  undo(): boolean {
+    return undo(this.view);
+  }
+
+  redo(): boolean {
+    return redo(this.view);
   }
 
   /** Selects a span of the text (bytes) and scrolls it into view. */

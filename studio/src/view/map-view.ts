@@ -25,6 +25,20 @@ export interface MapViewEvents {
   choose(square: Square, entity: Entity | null): void;
 }
 
+/**
+ * A drawing tool's hold on the canvas. `down` is asked first when the main button is pressed on
+ * a square (or Enter pressed on the keyboard cursor's square): true takes the gesture, which
+ * then moves and ends on squares (which may lie off the map); "done" is a tool's whole action
+ * (a click that places something); false leaves it to panning and picking.
+ */
+export interface ToolHooks {
+  down(square: Square, keyboard: boolean): boolean | "done";
+  move(square: Square): void;
+  up(square: Square): void;
+  /** Delete or Backspace on the canvas. */
+  remove(): void;
+}
+
 export interface Theme {
   background: Rgb;
   selection: string;
@@ -53,6 +67,9 @@ export class MapView {
   #cursor: Square | null = null;
   /** The placements as dots, for views with too many to draw one by one. */
   #dots: { model: MapModel; key: string; canvas: HTMLCanvasElement } | null = null;
+  /** The drawing tool, and the outline of what it is about to draw. */
+  tool: ToolHooks | null = null;
+  #preview: Rect | null = null;
   /** Milliseconds the last frame took to draw. */
   lastFrame = 0;
   #newModel = false;
@@ -108,6 +125,30 @@ export class MapView {
     this.redraw();
   }
 
+  /** Outlines the squares a tool is about to change (null: none). */
+  setPreview(rect: Rect | null): void {
+    this.#preview = rect;
+    this.redraw();
+  }
+
+  /**
+   * Shows squares painted with a terrain at once, before the text's next analysis: in the model's
+   * grid (which that analysis replaces) and in the ground bitmap.
+   */
+  paint(squares: readonly Square[], code: number): void {
+    const model = this.#model;
+    const terrain = model?.outline.grid.terrain;
+    if (!model || !terrain) return;
+    const context = this.#ground?.getContext("2d") ?? null;
+    if (context) context.fillStyle = css(squareColour(this.#palette, code, this.layers, this.#theme.background));
+    for (const { x, y } of squares) {
+      if (x < 0 || y < 0 || x >= model.width || y >= model.height) continue;
+      terrain[y * model.width + x] = code;
+      context?.fillRect(x, y, 1, 1);
+    }
+    this.redraw();
+  }
+
   /** Layers changed: the ground is made again if its colours depend on them. */
   layersChanged(): void {
     if (this.layers.groundKey !== this.#groundKey) this.#ground = null;
@@ -155,6 +196,7 @@ export class MapView {
       this.#drawRegions(model, detail.labels);
       if (this.layers.has("diagnostics")) this.#drawDiagnostics(model);
       this.#drawSelection();
+      this.#drawPreview();
     }
     this.lastFrame = performance.now() - started;
     // Where the map lies and how long it took, for tools that read the canvas (the browser tests
@@ -501,6 +543,19 @@ export class MapView {
     ctx.setLineDash([]);
   }
 
+  #drawPreview(): void {
+    if (!this.#preview) return;
+    const ctx = this.#context;
+    const r = this.#rectOnCanvas(this.#preview, 4);
+    ctx.lineWidth = 2;
+    ctx.strokeStyle = css(markerEdge);
+    ctx.strokeRect(r.x, r.y, r.w, r.h);
+    ctx.setLineDash([4, 4]);
+    ctx.strokeStyle = this.#theme.selection;
+    ctx.strokeRect(r.x, r.y, r.w, r.h);
+    ctx.setLineDash([]);
+  }
+
   /** A rectangle of squares on the canvas, at least `least` pixels wide and high, centred. */
   #rectOnCanvas(rect: Rect, least = 0): { x: number; y: number; w: number; h: number } {
     const s = this.viewport.scale;
@@ -535,12 +590,18 @@ export class MapView {
     this.draw();
   }
 
+  /** The square under the pointer, or null off the map. */
   #squareOf(event: MouseEvent): Square | null {
-    const box = this.canvas.getBoundingClientRect();
-    const square = this.viewport.squareAt(event.clientX - box.left, event.clientY - box.top);
+    const square = this.#anySquareOf(event);
     const model = this.#model;
     if (!model || square.x < 0 || square.y < 0 || square.x >= model.width || square.y >= model.height) return null;
     return square;
+  }
+
+  /** The square under the pointer, on the map or off it. */
+  #anySquareOf(event: MouseEvent): Square {
+    const box = this.canvas.getBoundingClientRect();
+    return this.viewport.squareAt(event.clientX - box.left, event.clientY - box.top);
   }
 
   #choose(square: Square): void {
@@ -552,6 +613,7 @@ export class MapView {
   #listen(): void {
     const canvas = this.canvas;
     let drag: { x: number; y: number; moved: boolean } | null = null;
+    let drawing = false;
     canvas.addEventListener(
       "wheel",
       (event) => {
@@ -564,12 +626,26 @@ export class MapView {
       },
       { passive: false },
     );
+    canvas.addEventListener("contextmenu", (event) => event.preventDefault());
     canvas.addEventListener("pointerdown", (event) => {
-      if (event.button !== 0) return;
-      drag = { x: event.clientX, y: event.clientY, moved: false };
+      // The main button belongs to the drawing tool, if it takes the gesture; any button pans.
+      const square = this.#squareOf(event);
+      const taken = event.button === 0 && square ? (this.tool?.down(square, false) ?? false) : false;
+      if (taken) {
+        drawing = taken === true;
+        this.#cursor = square;
+        if (drawing) canvas.setPointerCapture(event.pointerId);
+        return;
+      }
+      drag = { x: event.clientX, y: event.clientY, moved: event.button !== 0 };
       canvas.setPointerCapture(event.pointerId);
     });
     canvas.addEventListener("pointermove", (event) => {
+      if (drawing) {
+        this.tool?.move(this.#anySquareOf(event));
+        this.#events.hover(this.#squareOf(event));
+        return;
+      }
       if (drag) {
         const dx = event.clientX - drag.x;
         const dy = event.clientY - drag.y;
@@ -585,6 +661,11 @@ export class MapView {
       this.#events.hover(this.#squareOf(event));
     });
     canvas.addEventListener("pointerup", (event) => {
+      if (drawing) {
+        drawing = false;
+        this.tool?.up(this.#anySquareOf(event));
+        return;
+      }
       const clicked = drag !== null && !drag.moved;
       drag = null;
       if (!clicked) return;
@@ -611,6 +692,9 @@ export class MapView {
     canvas.addEventListener("keydown", (event) => this.#key(event));
   }
 
+  /** Keyboard drawing: Enter starts a tool's gesture on the cursor's square, the arrows move it, Enter ends it. */
+  #keyboardDrawing = false;
+
   #key(event: KeyboardEvent): void {
     const model = this.#model;
     if (!model || event.ctrlKey || event.metaKey || event.altKey) return;
@@ -632,6 +716,7 @@ export class MapView {
         };
         this.viewport.reveal(this.#cursor.x, this.#cursor.y, this.#cursor.x, this.#cursor.y);
         this.#events.hover(this.#cursor);
+        if (this.#keyboardDrawing) this.tool?.move(this.#cursor);
       }
     } else if (event.key === "+" || event.key === "=") {
       this.zoom(1.25);
@@ -640,7 +725,20 @@ export class MapView {
     } else if (event.key === "0") {
       this.fit();
     } else if (event.key === "Enter" || event.key === " ") {
-      if (this.#cursor) this.#choose(this.#cursor);
+      if (!this.#cursor) return;
+      if (this.#keyboardDrawing) {
+        this.#keyboardDrawing = false;
+        this.tool?.up(this.#cursor);
+      } else {
+        const taken = this.tool?.down(this.#cursor, true) ?? false;
+        if (taken === true) this.#keyboardDrawing = true;
+        else if (taken === false) this.#choose(this.#cursor);
+      }
+    } else if (event.key === "Escape" && this.#keyboardDrawing) {
+      this.#keyboardDrawing = false;
+      this.tool?.up(this.#cursor ?? { x: 0, y: 0 });
+    } else if (event.key === "Delete" || event.key === "Backspace") {
+      this.tool?.remove();
     } else {
       return;
     }
