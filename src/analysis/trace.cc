@@ -1,6 +1,7 @@
 #include "analysis/trace.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "reader/map_reader.h"
@@ -226,6 +227,12 @@ std::string traceProblem(std::string_view text, const Trace& trace, const LevelD
     const std::vector<EntryRead> again =
         readEntries(text, s.countEnd, next, s.section, running, names, &read);
     running = std::move(read);
+    // The reader stopped inside an area or gate section that counts more entries than it read:
+    // the reading that resumes after it knows none of them, and reads what follows without.
+    if (s.section == Section::kAreas || s.section == Section::kGates) {
+      const long count = std::strtol(std::string(text.substr(s.countAt, 16)).c_str(), nullptr, 0);
+      if (static_cast<long>(s.entryCount) < count) clearSection(running, s.section);
+    }
     for (std::size_t e = 0; e < s.entryCount; ++e) {
       const TraceEntry& entry = trace.entries[s.firstEntry + e];
       // The section's last entry may stand cut short by the end of its reading.
