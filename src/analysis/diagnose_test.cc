@@ -204,10 +204,7 @@ TEST(Diagnose, TheGuideNamesEveryIdentifier) {
   std::vector<std::string> ids;
   for (int i = static_cast<int>(CheckId::kNone) + 1; i < static_cast<int>(CheckId::kCount); ++i) {
     const CheckInfo& info = infoOf(static_cast<CheckId>(i));
-    const std::string_view severity = info.severity == Severity::kError     ? "error"
-                                      : info.severity == Severity::kWarning ? "warning"
-                                                                            : "note";
-    ids.push_back(std::string(info.name) + " " + std::string(severity));
+    ids.push_back(std::string(info.name) + " " + std::string(severityName(info.severity)));
   }
   std::sort(listed.begin(), listed.end());
   std::sort(ids.begin(), ids.end());

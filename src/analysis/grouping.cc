@@ -29,15 +29,12 @@ std::vector<Diagnostic> grouped(const std::vector<Diagnostic>& diagnostics, std:
       continue;
     }
     if (place > shown) continue;
-    const std::string_view what = d.severity == Severity::kError     ? "error"
-                                  : d.severity == Severity::kWarning ? "warning"
-                                                                     : "note";
     Diagnostic more;
     more.span = d.span;
     more.severity = Severity::kNote;
     more.check = CheckId::kMoreOfOneKind;
     more.text = "and " + withThousands(all - shown) + " more " + std::string(d.name()) + " " +
-                std::string(what) + "s";
+                std::string(severityName(d.severity)) + "s";
     out.push_back(std::move(more));
   }
   return out;

@@ -17,6 +17,13 @@ namespace ts {
 
 enum class Severity : std::uint8_t { kError, kWarning, kNote };
 
+// "error", "warning" or "note", as messages and tools name a severity.
+[[nodiscard]] constexpr std::string_view severityName(Severity severity) {
+  return severity == Severity::kError     ? "error"
+         : severity == Severity::kWarning ? "warning"
+                                          : "note";
+}
+
 // Every problem the compiler reports. The order is free; tools key on the names in the table.
 enum class ProblemId : std::uint16_t {
   // Header.

@@ -27,12 +27,6 @@ constexpr std::string_view kReset = "\x1b[0m";
 constexpr std::string_view kGreen = "\x1b[1;32m";
 constexpr std::array<std::string_view, 3> kSeverityColors = {"\x1b[1;31m", "\x1b[1;35m",
                                                              "\x1b[1;36m"};
-constexpr std::array<std::string_view, 3> kSeverityWords = {"error", "warning", "note"};
-
-std::string_view word(Severity severity) {
-  return kSeverityWords[static_cast<std::size_t>(severity)];
-}
-
 bool continuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // A control character would move the terminal's cursor or start an escape sequence: it is shown
@@ -103,7 +97,8 @@ class TextRenderer final : public Renderer {
     paint(kBold,
           std::string(path) + ":" + std::to_string(line) + ":" + std::to_string(column) + ":");
     out_ << ' ';
-    paint(kSeverityColors[static_cast<std::size_t>(severity)], std::string(word(severity)) + ":");
+    paint(kSeverityColors[static_cast<std::size_t>(severity)],
+          std::string(severityName(severity)) + ":");
     out_ << ' ';
     paint(kBold, printable(message));
     out_ << '\n';
@@ -154,7 +149,7 @@ class JsonLinesRenderer final : public Renderer {
              {"line", at.line},
              {"column", at.column},
              {"endColumn", endOf(at.column, at.endColumn)},
-             {"severity", word(d.severity)},
+             {"severity", severityName(d.severity)},
              {"id", d.name()},
              {"message", d.text},
              {"notes", std::move(notes)},
@@ -214,7 +209,7 @@ class SarifRenderer final : public Renderer {
       const TextPlace at = placeOf(lines, d.span.start, d.span.end);
       Json result = {{"ruleId", ruleOf(d.name())},
                      {"ruleIndex", rules_[ruleOf(d.name())]},
-                     {"level", word(d.severity)},
+                     {"level", severityName(d.severity)},
                      {"message", {{"text", d.text}}},
                      {"locations", {location(lines, uri, at.line, at.column, at.endColumn)}}};
       Json related = Json::array();

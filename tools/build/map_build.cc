@@ -33,10 +33,7 @@ class LevelFiles : public AllOrNothingFiles {
 std::string problemText(std::string_view path, const Problem& problem) {
   std::string text = consoleText(problem);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const char* word = problem.severity() == Severity::kError     ? "error"
-                     : problem.severity() == Severity::kWarning ? "warning"
-                                                                : "note";
-  return std::string(path) + ": " + word + ": " + text;
+  return std::string(path) + ": " + std::string(severityName(problem.severity())) + ": " + text;
 }
 
 std::string counted(std::size_t n, std::string_view one, std::string_view many) {
