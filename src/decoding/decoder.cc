@@ -380,4 +380,11 @@ Inspection inspect(std::span<const std::uint8_t> bytes, RecordSink& sink) {
   return inspectInto(bytes, &sink);
 }
 
+Inspection inspectWithoutRecords(std::span<const std::uint8_t> bytes) {
+  struct Discard : RecordSink {
+    void record(const Record&) override {}
+  } discard;
+  return inspectInto(bytes, &discard);
+}
+
 }  // namespace ts::inspect

@@ -137,6 +137,11 @@ class RecordSink {
 // as usual.
 [[nodiscard]] Inspection inspect(std::span<const std::uint8_t> bytes, RecordSink& sink);
 
+// The same decoding with the records dropped: the kind, chunks (runs of like element chunks
+// kept as one), map grid, trigger tree and problems, for a rendering that decodes the records
+// again one at a time.
+[[nodiscard]] Inspection inspectWithoutRecords(std::span<const std::uint8_t> bytes);
+
 [[nodiscard]] std::string_view fileKindName(FileKind kind);
 
 }  // namespace ts::inspect

@@ -164,15 +164,12 @@ void JsonStream::end() {
 }
 
 bool writeJson(const std::string& path, std::span<const std::uint8_t> bytes, JsonStream& out) {
-  struct Discard : RecordSink {
-    void record(const Record&) override {}
-  } discard;
   struct Write : RecordSink {
     explicit Write(JsonStream& to) : out(to) {}
     void record(const Record& r) override { out.value(recordJson(r)); }
     JsonStream& out;
   } write(out);
-  Inspection in = inspect(bytes, discard);
+  Inspection in = inspectWithoutRecords(bytes);
   out.beginObject();
   out.value("path", path);
   out.value("kind", fileKindName(in.kind));

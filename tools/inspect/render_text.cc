@@ -126,15 +126,39 @@ void renderVariables(const Inspection& in, std::ostream& out) {
   for (const Record* r : others) recordLine(*r, "    ", out);
 }
 
-// Each record kind's note once, after the records.
+// Each record kind's note once, after the records: kinds that share a note (triggers and
+// actions) say it once, under the first kind that has it.
+class Notes {
+ public:
+  void add(const Record& r) {
+    if (r.note.empty() || std::any_of(notes_.begin(), notes_.end(),
+                                      [&](const auto& n) { return n.second == r.note; })) {
+      return;
+    }
+    notes_.emplace_back(r.kind, r.note);
+  }
+  void write(std::ostream& out) const {
+    for (const auto& [kind, note] : notes_) {
+      out << "  note on the " << kind << " records: " << note << '\n';
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string_view, std::string_view>> notes_;
+};
+
 void noteLines(const Inspection& in, std::ostream& out) {
-  std::vector<std::string_view> notes;
-  for (const Record& r : in.records) {
-    if (r.note.empty()) continue;
-    // Kinds that share a note (triggers and actions) say it once.
-    if (std::find(notes.begin(), notes.end(), r.note) != notes.end()) continue;
-    notes.push_back(r.note);
-    out << "  note on the " << r.kind << " records: " << r.note << '\n';
+  Notes notes;
+  for (const Record& r : in.records) notes.add(r);
+  notes.write(out);
+}
+
+// The file's line and its chunk tree.
+void headLines(const std::string& path, const Inspection& in, std::ostream& out) {
+  out << path << ": " << fileKindName(in.kind) << " file, " << in.length << " bytes\n";
+  if (!in.chunks.empty()) {
+    out << "  chunks:\n";
+    chunkLines(in.kind, in.chunks, "    ", out);
   }
 }
 
@@ -166,11 +190,7 @@ std::string formatValue(const Field& f) {
 }
 
 void renderText(const std::string& path, const Inspection& in, std::ostream& out) {
-  out << path << ": " << fileKindName(in.kind) << " file, " << in.length << " bytes\n";
-  if (!in.chunks.empty()) {
-    out << "  chunks:\n";
-    chunkLines(in.kind, in.chunks, "    ", out);
-  }
+  headLines(path, in, out);
   for (const Record& r : in.records) {
     const bool framing =
         r.kind == "file size" || r.kind == "information" || r.kind == "map information";
@@ -189,38 +209,26 @@ void renderText(const std::string& path, const Inspection& in, std::ostream& out
 bool renderText(const std::string& path, std::span<const std::uint8_t> bytes, std::ostream& out) {
   // The trigger tree links its records and the variables are drawn by keeper: those two kinds
   // are small and are drawn from a whole inspection.
-  struct Discard : RecordSink {
-    void record(const Record&) override {}
-  } discard;
-  Inspection in = inspect(bytes, discard);
+  Inspection in = inspectWithoutRecords(bytes);
   if (in.kind == FileKind::kTriggers || in.kind == FileKind::kVariables) {
     const Inspection whole = inspect(bytes);
     renderText(path, whole, out);
     return whole.wellFormed();
   }
-  out << path << ": " << fileKindName(in.kind) << " file, " << in.length << " bytes\n";
-  if (!in.chunks.empty()) {
-    out << "  chunks:\n";
-    chunkLines(in.kind, in.chunks, "    ", out);
-  }
+  headLines(path, in, out);
   // The second decoding finds the chunks again.
   std::vector<Chunk>().swap(in.chunks);
   struct Lines : RecordSink {
     explicit Lines(std::ostream& to) : out(to) {}
     void record(const Record& r) override {
       recordLine(r, "  ", out);
-      if (!r.note.empty() && std::none_of(notes.begin(), notes.end(),
-                                          [&](const auto& n) { return n.second == r.note; })) {
-        notes.emplace_back(r.kind, r.note);
-      }
+      notes.add(r);
     }
     std::ostream& out;
-    std::vector<std::pair<std::string_view, std::string_view>> notes;
+    Notes notes;
   } lines(out);
   (void)inspect(bytes, lines);
-  for (const auto& [kind, note] : lines.notes) {
-    out << "  note on the " << kind << " records: " << note << '\n';
-  }
+  lines.notes.write(out);
   if (in.kind == FileKind::kMap) renderMap(in, out);
   problemLines(in, out);
   return in.wellFormed();
