@@ -257,6 +257,8 @@ std::vector<Diagnostic> located(std::string_view text, std::vector<Located> foun
 struct Known {
   LevelDescription level;  // the header, grid and finished sections
   std::array<bool, static_cast<std::size_t>(Stage::kEnd) + 1> complete{};  // by stage
+  // Where the keyword of each finished section stands in the text, by stage.
+  std::array<std::size_t, static_cast<std::size_t>(Stage::kEnd) + 1> readAt{};
 };
 
 // Empty sections before `stage`, so that the section readers can start there: hearts for every
@@ -295,10 +297,14 @@ void startFrom(const Known& known, Stage stage, LevelDescription& level) {
   if (stage > Stage::kGates) level.heroGates = k.heroGates;
 }
 
-// Keeps what a reading from `start` finished before failing at `failed`.
-void learn(Known& known, const LevelDescription& level, Stage start, Stage failed) {
+// Keeps what a reading from `start` finished before failing at `failed`; `trace` is that
+// reading's.
+void learn(Known& known, const LevelDescription& level, const Trace& trace, Stage start,
+           Stage failed) {
   for (Stage s = start; s < failed; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
     known.complete[static_cast<std::size_t>(s)] = true;
+    const TraceSection* read = trace.find(sectionOf(s));
+    known.readAt[static_cast<std::size_t>(s)] = read != nullptr ? read->start : 0;
   }
   LevelDescription& k = known.level;
   auto take = [&](Stage s) { return s >= start && s < failed; };
@@ -309,6 +315,43 @@ void learn(Known& known, const LevelDescription& level, Stage start, Stage faile
   if (take(Stage::kBands)) k.heroBands = level.heroBands;
   if (take(Stage::kAreas)) k.areas = level.areas;
   if (take(Stage::kGates)) k.heroGates = level.heroGates;
+}
+
+// Forgets the sections earlier readings read from `from` on: the reading that resumes there
+// reads the text from there on again (an earlier reading may have got there only through a band
+// that reads its members on across later keywords).
+void forgetFrom(Known& known, std::size_t from) {
+  LevelDescription& k = known.level;
+  for (Stage s = Stage::kThings; s < Stage::kEnd; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
+    const auto i = static_cast<std::size_t>(s);
+    if (!known.complete[i] || known.readAt[i] < from) continue;
+    known.complete[i] = false;
+    switch (s) {
+      case Stage::kThings:
+        k.objects.clear();
+        break;
+      case Stage::kCreatures:
+        k.creatures.clear();
+        break;
+      case Stage::kDoors:
+        k.doors.clear();
+        break;
+      case Stage::kTraps:
+        k.traps.clear();
+        break;
+      case Stage::kBands:
+        k.heroBands.clear();
+        break;
+      case Stage::kAreas:
+        k.areas.clear();
+        break;
+      case Stage::kGates:
+        k.heroGates.clear();
+        break;
+      default:
+        break;
+    }
+  }
 }
 
 // An error of a resumed reading that rides on a section it could not read.
@@ -529,7 +572,7 @@ class Checker {
       known_.level.mapWidth = 0;
       known_.level.mapHeight = 0;
     }
-    learn(known_, level, Stage::kThings, failed);
+    learn(known_, level, out_.trace, Stage::kThings, failed);
     if (known_.level.playerCount < 1 || known_.level.playerCount > 4) {
       known_.level.playerCount = 1;
       keepersKnown_ = false;
@@ -561,6 +604,7 @@ class Checker {
   // without a fatal error, else `d` becomes its diagnosis.
   bool readOnFrom(const KeywordLine& resume, Diagnosis& d) {
     const Stage stage = resume.stage;
+    forgetFrom(known_, resume.line);
     LevelDescription next;
     startFrom(known_, stage, next);
     const std::string prefix = emptySectionsBefore(stage, next.playerCount);
@@ -597,7 +641,7 @@ class Checker {
       d.error.afterFirstError = true;
       found_.push_back(d.error);
     }
-    learn(known_, next, stage, stageOf(fatal.id));
+    learn(known_, next, again.trace(), stage, stageOf(fatal.id));
     return true;
   }
 
