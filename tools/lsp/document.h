@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/check.h"
@@ -20,6 +21,13 @@ class Document {
 
   void setText(std::string text) {
     text_ = std::move(text);
+    lines_.reset();
+    index_.reset();
+    analysis_.reset();
+  }
+  // Replaces [from, to) of the text, both within it, by `with`.
+  void replace(std::size_t from, std::size_t to, std::string_view with) {
+    text_.replace(from, to - from, with);
     lines_.reset();
     index_.reset();
     analysis_.reset();

@@ -259,6 +259,21 @@ TEST(LspDiagnostics, FollowTheTextAndClearWhenFixed) {
   const std::vector<json> restored = Session(withMap({partly})).diagnostics();
   ASSERT_EQ(restored.size(), 2u);
   EXPECT_EQ(restored[1], restored[0]);  // the map as opened
+  // Each edit of one message stands on the text the edits before it left: a line put in, then
+  // taken out again by its new position.
+  const auto at = [](int line, int character) {
+    return json{{"line", line}, {"character", character}};
+  };
+  const json inAndOut =
+      notification("textDocument/didChange",
+                   {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                    {"contentChanges",
+                     {{{"range", {{"start", at(0, 0)}, {"end", at(0, 0)}}}, {"text", "TROL 1 1\n"}},
+                      {{"range", {{"start", at(0, 4)}, {"end", at(1, 0)}}}, {"text", ""}},
+                      {{"range", {{"start", at(0, 0)}, {"end", at(0, 4)}}}, {"text", ""}}}}});
+  const std::vector<json> same = Session(withMap({inAndOut})).diagnostics();
+  ASSERT_EQ(same.size(), 2u);
+  EXPECT_EQ(same[1], same[0]);
 
   Session gate(withMap({}, broken));
   const json d = gate.diagnostics()[0]["diagnostics"];

@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -49,7 +50,7 @@ const std::string* changedUri(const json& message) {
 
 json capabilities() {
   return {{"positionEncoding", "utf-16"},
-          {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
+          {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
           {"completionProvider", {{"resolveProvider", false}}},
           {"hoverProvider", true},
           {"definitionProvider", true},
@@ -214,24 +215,18 @@ void Server::notification(const std::string& method, json& params, bool publish)
   } else if (method == "textDocument/didChange") {
     Document* doc = find(params);
     if (doc == nullptr) return;
-    // The document's text is copied only when a change edits part of it; a whole text moves
-    // out of the message.
-    std::optional<std::string> edited;
+    // Changes arrive as edits of part of the text (an editor types into a large map without
+    // sending it whole), each applied where it stands; a whole text moves out of the message.
     for (json& change : params.at("contentChanges")) {
       if (change.contains("range")) {
-        // A change of part of the text, which a client may send although it was asked for
-        // whole texts.
-        if (!edited) edited = doc->text();
-        std::string& text = *edited;
-        const LineIndex lines(text);
+        const LineIndex& lines = doc->lines();
         const std::size_t from = offsetOf(lines, positionOf(change["range"].at("start")));
         const std::size_t to = offsetOf(lines, positionOf(change["range"].at("end")));
-        text.replace(from, to < from ? 0 : to - from, change.at("text").get<std::string>());
+        doc->replace(from, std::max(from, to), change.at("text").get_ref<const std::string&>());
       } else {
-        edited = std::move(change.at("text").get_ref<std::string&>());
+        doc->setText(std::move(change.at("text").get_ref<std::string&>()));
       }
     }
-    doc->setText(edited ? std::move(*edited) : std::string(doc->text()));
     if (publish) this->publish(params["textDocument"]["uri"].get<std::string>());
   } else if (method == "textDocument/didClose") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
