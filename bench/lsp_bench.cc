@@ -51,6 +51,7 @@ void changeBenchmark(benchmark::State& state, const MapShape& shape, bool rock =
   const std::vector<std::vector<std::string>> changes = {
       {change(2, square)}, {change(3, std::string(1, text[row + 1]))}};
   std::ostringstream out;
+  ts::lsp::keepMemoryBetweenAnalyses();
   ts::lsp::Server server(out);
   server.handle(
       {json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}

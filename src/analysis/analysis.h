@@ -321,6 +321,8 @@ struct Reading {
   bool gui = false;
   // The header gave the number of keepers (a reading resumed after a broken header assumes one).
   bool keepersKnown = true;
+  // Placement warnings past this many of one kind carry no text (0: all do).
+  std::size_t wholeOfOneKind = 0;
 
   // The offset of square (x, y) in the text; kNoOffset for a row not read.
   [[nodiscard]] std::size_t squareOffset(std::int64_t x, std::int64_t y) const {

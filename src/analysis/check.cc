@@ -506,9 +506,11 @@ void appendTrace(Trace& into, const Trace& later) {
 // section keyword, as long as the text has mistakes.
 class Checker {
  public:
-  Checker(std::string_view text, const NameMaps& names, MapAnalysis& out)
+  Checker(std::string_view text, const NameMaps& names, const AnalysisOptions& options,
+          MapAnalysis& out)
       : text_(text),
         names_(names),
+        options_(options),
         view_{text},
         outline_(text, startsWithGuiWord(view_)),
         out_(out) {}
@@ -524,6 +526,7 @@ class Checker {
     first.counted = countedSections(first);
     first.rows = &out_.rows;
     first.gui = out_.gui;
+    first.wholeOfOneKind = options_.wholeOfOneKind;
     if (level.isValid) {
       warnings(first, false, 0, kNoOffset, found_);
       if (level.mapCodes.size() > 0 || !level.mapRows.empty()) {
@@ -623,6 +626,7 @@ class Checker {
     reading.rows = &out_.rows;
     reading.gui = out_.gui;
     reading.keepersKnown = keepersKnown_;
+    reading.wholeOfOneKind = options_.wholeOfOneKind;
     if (next.isValid || again.problems.empty() ||
         again.problems.back().severity() != Severity::kError) {
       warnings(reading, false, rest, kNoOffset, found_);
@@ -647,6 +651,7 @@ class Checker {
 
   std::string_view text_;
   const NameMaps& names_;
+  AnalysisOptions options_;
   TextView view_;
   Outline outline_;
   MapAnalysis& out_;
@@ -658,9 +663,10 @@ class Checker {
 
 }  // namespace
 
-MapAnalysis analyseMap(std::string_view text, const NameMaps& names) {
+MapAnalysis analyseMap(std::string_view text, const NameMaps& names,
+                       const AnalysisOptions& options) {
   MapAnalysis analysis;
-  Checker(text, names, analysis).run();
+  Checker(text, names, options, analysis).run();
   return analysis;
 }
 

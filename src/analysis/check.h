@@ -96,6 +96,14 @@ struct MapAnalysis {
   std::vector<std::size_t> rows;  // where each map row the first reading took starts
   bool gui = false;               // the map-drawing tool's format
 };
-[[nodiscard]] MapAnalysis analyseMap(std::string_view text, const NameMaps& names);
+// How much of each diagnostic an analysis writes out.
+struct AnalysisOptions {
+  // Past the first `wholeOfOneKind` placement warnings of one kind (0: no limit), each carries
+  // only its kind, severity and span: all that grouped() takes of them. A grid shifted under
+  // 200,000 creatures is then checked without writing 200,000 messages that nobody reads.
+  std::size_t wholeOfOneKind = 0;
+};
+[[nodiscard]] MapAnalysis analyseMap(std::string_view text, const NameMaps& names,
+                                     const AnalysisOptions& options = {});
 
 }  // namespace ts::check

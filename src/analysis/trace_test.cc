@@ -14,6 +14,7 @@
 
 #include "analysis/check.h"
 #include "analysis/fixes.h"
+#include "analysis/grouping.h"
 #include "testing/large_map.h"
 
 namespace ts::check {
@@ -110,6 +111,42 @@ TEST(OneReading, ASkippedLineCountedIsCaught) {
   for (std::size_t e = 2; e < analysis.trace.entries.size(); ++e)
     ++analysis.trace.entries[e].firstWord;
   EXPECT_NE(traceProblem(text, analysis.trace, analysis.level, names), "");
+}
+
+// An analysis that writes out only the first warnings of a kind shows exactly what the whole one
+// shows once grouped: the warnings it leaves without text are never among those shown.
+TEST(OneReading, AnAnalysisThatWritesOutOnlyWhatIsShownShowsTheSame) {
+  static const NameMaps names;
+  std::vector<std::pair<std::string, std::string>> all = maps();
+  // A grid turned to rock under 3,000 creatures and a chicken coop.
+  testing::LargeMapShape shape;
+  shape.width = 120;
+  shape.height = 40;
+  shape.creatures = 3000;
+  shape.triggers = 10;
+  std::string rock = testing::largeMapText(shape);
+  std::replace(rock.begin(), rock.begin() + static_cast<std::ptrdiff_t>(rock.find("MAP_CODES")),
+               '.', '#');
+  all.emplace_back("rock", rock);
+  std::size_t textless = 0;
+  for (const auto& [name, text] : all) {
+    SCOPED_TRACE(name);
+    const std::vector<Diagnostic> whole = grouped(analyseMap(text, names).diagnostics);
+    const std::vector<Diagnostic> few = analyseMap(text, names, {kShownOfOneKind + 1}).diagnostics;
+    textless += static_cast<std::size_t>(
+        std::count_if(few.begin(), few.end(), [](const Diagnostic& d) { return d.text.empty(); }));
+    const std::vector<Diagnostic> shown = grouped(few);
+    ASSERT_EQ(shown.size(), whole.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(shown[i].text, whole[i].text);
+      EXPECT_EQ(shown[i].span.start, whole[i].span.start);
+      EXPECT_EQ(shown[i].span.end, whole[i].span.end);
+      EXPECT_EQ(shown[i].check, whole[i].check);
+      EXPECT_EQ(shown[i].severity, whole[i].severity);
+      EXPECT_EQ(shown[i].notes.size(), whole[i].notes.size());
+    }
+  }
+  EXPECT_GT(textless, 2900u);  // the rock map's warnings past the first few
 }
 
 }  // namespace

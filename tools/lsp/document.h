@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/check.h"
+#include "analysis/grouping.h"
 #include "line_index.h"
 #include "map_index.h"
 
@@ -57,7 +58,9 @@ class Document {
 
   const check::MapAnalysis& analysis() {
     if (!analysis_) {
-      analysis_ = std::make_unique<check::MapAnalysis>(check::analyseMap(text_, names_));
+      // Only the diagnostics an editor is shown are written out whole.
+      analysis_ = std::make_unique<check::MapAnalysis>(
+          check::analyseMap(text_, names_, {check::kShownOfOneKind + 1}));
     }
     return *analysis_;
   }

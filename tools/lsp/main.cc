@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   }
   std::ios::sync_with_stdio(false);
   std::cin.tie(nullptr);
+  ts::lsp::keepMemoryBetweenAnalyses();
   ts::lsp::Server server(std::cout);
   return server.run(std::cin);
 }

@@ -1,5 +1,9 @@
 #include "server.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -60,6 +64,16 @@ json capabilities() {
 }
 
 }  // namespace
+
+void keepMemoryBetweenAnalyses() {
+#if defined(__GLIBC__)
+  // Large blocks come from the heap rather than from mappings of their own, and freed memory at
+  // the heap's top stays with the process.
+  constexpr int kLargest = 1 << 30;
+  mallopt(M_MMAP_THRESHOLD, kLargest);
+  mallopt(M_TRIM_THRESHOLD, kLargest);
+#endif
+}
 
 int Server::run(std::istream& in) {
   bool ended = false;
