@@ -321,36 +321,11 @@ void learn(Known& known, const LevelDescription& level, const Trace& trace, Stag
 // reads the text from there on again (an earlier reading may have got there only through a band
 // that reads its members on across later keywords).
 void forgetFrom(Known& known, std::size_t from) {
-  LevelDescription& k = known.level;
   for (Stage s = Stage::kThings; s < Stage::kEnd; s = static_cast<Stage>(static_cast<int>(s) + 1)) {
     const auto i = static_cast<std::size_t>(s);
     if (!known.complete[i] || known.readAt[i] < from) continue;
     known.complete[i] = false;
-    switch (s) {
-      case Stage::kThings:
-        k.objects.clear();
-        break;
-      case Stage::kCreatures:
-        k.creatures.clear();
-        break;
-      case Stage::kDoors:
-        k.doors.clear();
-        break;
-      case Stage::kTraps:
-        k.traps.clear();
-        break;
-      case Stage::kBands:
-        k.heroBands.clear();
-        break;
-      case Stage::kAreas:
-        k.areas.clear();
-        break;
-      case Stage::kGates:
-        k.heroGates.clear();
-        break;
-      default:
-        break;
-    }
+    clearSection(known.level, sectionOf(s));
   }
 }
 

@@ -109,7 +109,8 @@ class PieceRecorder final : public TraceRecorder {
   std::size_t from_;
 };
 
-// The records of `section` that a reading of it adds to a level.
+}  // namespace
+
 void clearSection(LevelDescription& level, Section section) {
   switch (section) {
     case Section::kMapCodes:
@@ -143,8 +144,6 @@ void clearSection(LevelDescription& level, Section section) {
       break;
   }
 }
-
-}  // namespace
 
 std::vector<EntryRead> readEntries(std::string_view text, std::size_t from, std::size_t to,
                                    Section section, const LevelDescription& level,

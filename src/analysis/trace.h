@@ -94,6 +94,9 @@ class TraceRecorder : public ReaderObserver {
   bool followed_ = false;
 };
 
+// Takes out of `level` the records a reading of `section` adds to it.
+void clearSection(LevelDescription& level, Section section);
+
 // An entry read from a piece of text on its own, with its words and where it stands.
 struct EntryRead {
   std::size_t start = 0;
