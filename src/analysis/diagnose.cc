@@ -162,6 +162,19 @@ class Explainer {
     return nullptr;
   }
 
+  // The hero band whose members the reading took the word at `offset` for, if one did.
+  const TraceEntry* bandThatRead(std::size_t offset) const {
+    const Trace& trace = r_.seen.trace();
+    for (const TraceEntry& e : trace.entries) {
+      // The band's name, count and owner come first; its members after them.
+      if (e.section != Section::kBands) continue;
+      for (std::size_t k = 3; k < e.wordCount; ++k) {
+        if (trace.words[e.firstWord + k].start == offset) return &e;
+      }
+    }
+    return nullptr;
+  }
+
   // A count larger than its entries makes the section swallow the words of the next.
   bool countTooLarge() {
     const Seen::Number* failure = firstFailure();
@@ -171,6 +184,21 @@ class Explainer {
       if (c.keywordLine < r_.start) continue;
       if (c.consistent || (c.count >= 0 && c.count < c.entries)) continue;
       const std::string section(keywordOf(c.stage));
+      if (const TraceEntry* band = bandThatRead(c.keywordLine)) {
+        // The keyword is no keyword to the compiler: a band before it read it as a member.
+        const Trace& trace = r_.seen.trace();
+        const std::size_t start = trace.entryStart(*band);
+        at(c.keywordLine, view_.lineEnd(c.keywordLine), CheckId::kCountMissing);
+        explainHere("the hero band '" + std::string(view_.wordAt(start)) +
+                    "' counts more members than it lists and reads this line as one of them, "
+                    "so the compiler finds no " +
+                    section + " keyword here");
+        note(trace.words[band->firstWord + 1].start, "the band's count of members");
+        d_.quietFrom = c.keywordLine;
+        d_.resumeFrom = c.keywordLine + 1;
+        d_.minStage = static_cast<Stage>(static_cast<int>(c.stage) + 1);
+        return true;
+      }
       if (c.countAt == kNoOffset) {
         at(c.keywordLine, view_.lineEnd(c.keywordLine), CheckId::kCountMissing);
         explainHere("the " + section + " keyword must be followed by the number of entries (" +

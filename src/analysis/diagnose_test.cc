@@ -124,6 +124,10 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"Size 6 x 4", "Size 7 x 4", "7 x", Severity::kError, "width-larger-than-rows",
        "the rows have 6 squares"},
       {"Players 1", "Players 5", "5\nSize", Severity::kError, "bad-player-count", "1 to 4"},
+      // A band counting a member more than it lists takes the next keyword for a creature: the
+      // keyword is what the compiler misses, and the band is why (no recount of AREAS mends it).
+      {"Band 1 PH|AREAS\n1\n1 1 2 2 2\n", "Band 2 PH|AREAS\n0\n", "AREAS\n0", Severity::kError,
+       "count-missing", "the hero band 'Band' counts more members than it lists"},
       {"#hh.G#|G HERO_GATE_1|1 4 1\n", "Ghh..#|G HERO_GATE_3|1 0 1\n", "0 1\nTRIG",
        Severity::kError, "gate-square", "one square away from the left edge"},
 
