@@ -14,12 +14,13 @@ import { renderBands, renderProperties, renderScenario, renderTriggerForms } fro
 import { MapKeeper, saveText, type Kept, type WritableHandle } from "./ui/keep";
 import { describeSquare } from "./ui/describe";
 import { byId, el, fill } from "./ui/dom";
-import { fetchMap, readPicked, type Opened } from "./ui/open";
+import { fetchMap, pickFiles, readPicked, type Opened } from "./ui/open";
 import { actionText, conditionText, renderInspection, renderProblems, renderTriggers } from "./ui/panels";
 import { say } from "./ui/status";
 import { layerList, pick } from "./view/layers";
 import { MapView, type Theme, type ToolHooks } from "./view/map-view";
 import { Palette, type Rgb } from "./view/palette";
+import { fileText, lineBreakOf, pageText, type LineBreak } from "./text/line-breaks";
 import type { Square } from "./view/viewport";
 import type { LibraryClient } from "./worker/client";
 
@@ -80,6 +81,8 @@ export class Studio {
   /** The text as last opened or saved, and the file it may be written back to. */
   #savedText = "";
   #handle: WritableHandle | null = null;
+  /** The line break of the file the map came from, which the page's text ("\n" alone) gets back when it leaves. */
+  #lineBreak: LineBreak = "\n";
   /** Work that needs the analysis of the current text, waiting for it. */
   readonly #waiting: ((model: MapModel) => void)[] = [];
   #stroke: Stroke | null = null;
@@ -111,6 +114,7 @@ export class Studio {
         this.#document.setText(text);
         void this.keeper.keep({
           text,
+          lineBreak: this.#lineBreak,
           source: this.#document.source,
           unsaved: text !== this.#savedText,
           time: Date.now(),
@@ -167,6 +171,10 @@ export class Studio {
     } else {
       text = opened.text;
     }
+    // The page holds the text with "\n" alone between lines, as the text pane does, so that the
+    // analyses' offsets are the pane's; the file's line break comes back when the text leaves.
+    this.#lineBreak = lineBreakOf(text);
+    text = pageText(text);
     const large = text.length > 1_000_000;
     say(large ? `Reading ${opened.name} (${(text.length / 1e6).toFixed(1)} MB)…` : `Reading ${opened.name}…`, true);
     performance.mark("studio:map-read");
@@ -176,7 +184,7 @@ export class Studio {
     this.#built = null;
     this.#selected = null;
     this.#waiting.length = 0;
-    this.#handle = handle;
+    this.#handle = opened.kind === "text" ? handle : null;
     this.#savedText = unsaved ? "" : text;
     this.#editor.setText(text);
     performance.mark("studio:text-shown");
@@ -352,7 +360,7 @@ export class Studio {
   async #build(): Promise<LevelFile[] | null> {
     const version = this.#document.version;
     say("Building…", true);
-    const result = await this.#library.call("compile", this.#document.text);
+    const result = await this.#library.call("compile", fileText(this.#document.text, this.#lineBreak));
     const produced = result.files.map((f) => `produced file : ${f.name}`).join("\n");
     // The console holds the compiler's messages; the problems say the same as values, and are
     // shown only when the console is empty (a failure inside the module).
@@ -599,9 +607,15 @@ export class Studio {
       ? this.#document.source
       : `${this.#current()?.outline.levelName || "map"}.txt`;
     try {
-      const how = await saveText(text, name, this.#handle);
+      const how = await saveText(fileText(text, this.#lineBreak), name, this.#handle);
       this.#savedText = text;
-      await this.keeper.keep({ text, source: this.#document.source, unsaved: false, time: Date.now() });
+      await this.keeper.keep({
+        text,
+        lineBreak: this.#lineBreak,
+        source: this.#document.source,
+        unsaved: false,
+        time: Date.now(),
+      });
       this.#showUnsaved();
       say(how === "written" ? `Saved ${this.#handle?.name ?? name}.` : `Saved: downloaded ${name}.`);
     } catch (error) {
@@ -618,7 +632,8 @@ export class Studio {
     banner.hidden = false;
     byId("restore-yes").onclick = () => {
       banner.hidden = true;
-      void this.open({ kind: "text", name: kept.source, text: kept.text }, null, true).then(() =>
+      const text = fileText(kept.text, kept.lineBreak ?? "\n");
+      void this.open({ kind: "text", name: kept.source, text }, null, true).then(() =>
         this.keeper.keep({ ...kept, time: Date.now() }),
       );
     };
@@ -626,6 +641,7 @@ export class Studio {
       banner.hidden = true;
       void this.keeper.keep({
         text: this.#document.text,
+        lineBreak: this.#lineBreak,
         source: this.#document.source,
         unsaved: false,
         time: Date.now(),
@@ -718,6 +734,18 @@ export class Studio {
     });
     byId("inspect").addEventListener("click", () => void this.#inspect());
     const picker = byId<HTMLInputElement>("open-file");
+    // Where the browser lets a page write back to a file it opened, the Open button asks for the
+    // files that way, and a map text opened alone is saved back to its file.
+    picker.addEventListener("click", (event) => {
+      const picked = pickFiles();
+      if (!picked) return;
+      event.preventDefault();
+      picked
+        .then(async (result) => {
+          if (result) await this.open(await readPicked(result.files), result.handle);
+        })
+        .catch((error: unknown) => say(`Not opened: ${(error as Error).message}`));
+    });
     picker.addEventListener("change", async () => {
       if (picker.files && picker.files.length > 0) await this.open(await readPicked([...picker.files]));
       picker.value = "";
