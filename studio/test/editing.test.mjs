@@ -183,9 +183,15 @@ test("a level made from scratch with clicks and keys builds the native compiler'
     await choose(page, "#trigger-1-action-band", "1");
     await choose(page, "#trigger-1-action-place", "G 1");
     await step(() => page.click("#trigger-1-action-add"));
+    assert.match(await page.$eval("#trigger-forms", (e) => e.textContent), /TRIGGER_TIME 900 \(after 900 s\)/);
     await tab(page, "scenario");
     await choose(page, "#statement-new-kind", "START_WITH");
-    await choose(page, "#statement-new-name", "PORTAL");
+    // A new level's keeper has no portal: that is what START_WITH offers first.
+    assert.equal(await page.$eval("#statement-new-name", (e) => e.value), "PORTAL");
+    assert.match(
+      await page.$eval('#scenario .tables[data-keeper="P1"]', (e) => e.textContent),
+      /^Pool: 11 kinds, 352 creatures\. From the start: 15 rooms, 11 traps, 6 doors, 2 spells\.$/,
+    );
     await step(() => page.click("#statement-add"));
 
     // A fill over its own terrain writes nothing, so it is no step of the history either: the
