@@ -24,6 +24,9 @@ import { fileText, lineBreakOf, pageText, type LineBreak } from "./text/line-bre
 import type { Square } from "./view/viewport";
 import type { LibraryClient } from "./worker/client";
 
+/** Milliseconds from a change to keeping the map in the browser's storage (later changes join it). */
+const KEEP_DELAY = 300;
+
 function theme(): Theme {
   const style = getComputedStyle(document.documentElement);
   const rgb = (name: string): Rgb => {
@@ -86,6 +89,7 @@ export class Studio {
   /** Work that needs the analysis of the current text, waiting for it. */
   readonly #waiting: ((model: MapModel) => void)[] = [];
   #stroke: Stroke | null = null;
+  #keepTimer: ReturnType<typeof setTimeout> | null = null;
   /** Where a rectangle or a move began. */
   #anchor: Square | null = null;
   #moving: Entity | null = null;
@@ -112,14 +116,7 @@ export class Studio {
     this.#editor = new MapEditor(byId("text-pane"), "editor.css", vocabulary, {
       changed: (text) => {
         this.#document.setText(text);
-        void this.keeper.keep({
-          text,
-          lineBreak: this.#lineBreak,
-          source: this.#document.source,
-          unsaved: text !== this.#savedText,
-          time: Date.now(),
-        });
-        this.#showUnsaved();
+        this.#keepSoon();
         say("Checking…", true);
       },
       cursor: (index) => this.#cursorMoved(index),
@@ -469,6 +466,7 @@ export class Studio {
             const terrain = this.#draw.terrain;
             const stroke: Stroke = { painter: null, waiting: [], last: square, started: Date.now(), first: true };
             this.#stroke = stroke;
+            if (!keyboard) this.#document.beginGesture();
             this.#whenCurrent((current) => {
               try {
                 stroke.painter = new Painter(current, this.#terrains, terrain);
@@ -528,6 +526,7 @@ export class Studio {
         this.#anchor = null;
         this.#view.setPreview(null);
         if (tool === "brush") {
+          this.#document.endGesture();
           if (this.#stroke?.painter || this.#stroke?.waiting.length === 0) this.#stroke = null;
           else if (this.#stroke) this.#stroke = { ...this.#stroke };
           return;
@@ -596,9 +595,34 @@ export class Studio {
     return this.#document.text !== this.#savedText;
   }
 
-  #showUnsaved(): void {
-    document.body.toggleAttribute("data-unsaved", this.unsaved);
-    byId("save").textContent = this.unsaved ? "Save•" : "Save";
+  #showUnsaved(unsaved = this.unsaved): void {
+    document.body.toggleAttribute("data-unsaved", unsaved);
+    byId("save").textContent = unsaved ? "Save•" : "Save";
+  }
+
+  /**
+   * After a change: the map is shown as changed at once, and kept a moment later, when a brush
+   * stroke's or a typist's next changes have joined it, so that a large map's text is not
+   * written to the browser's storage at each of them. Kept at once when the page is hidden.
+   */
+  #keepSoon(): void {
+    if (!document.body.hasAttribute("data-unsaved")) this.#showUnsaved(true);
+    this.#keepTimer ??= setTimeout(() => this.#keepNow(), KEEP_DELAY);
+  }
+
+  #keepNow(): void {
+    if (this.#keepTimer !== null) clearTimeout(this.#keepTimer);
+    this.#keepTimer = null;
+    const text = this.#document.text;
+    const unsaved = text !== this.#savedText;
+    void this.keeper.keep({
+      text,
+      lineBreak: this.#lineBreak,
+      source: this.#document.source,
+      unsaved,
+      time: Date.now(),
+    });
+    this.#showUnsaved(unsaved);
   }
 
   async #save(): Promise<void> {
@@ -726,6 +750,9 @@ export class Studio {
       if (!tool) return;
       this.#draw.setTool(tool.id as ToolId);
       event.preventDefault();
+    });
+    addEventListener("pagehide", () => {
+      if (this.#keepTimer !== null) this.#keepNow();
     });
     addEventListener("beforeunload", (event) => {
       if (!this.unsaved) return;
