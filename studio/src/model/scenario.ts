@@ -116,7 +116,8 @@ export function suggestedStatement(
     return { name, count: tables.pool.get(name) ?? 0 };
   }
   const wanted = statementAvailability[word];
-  const all = [...tables.available];
+  // Every keeper has its heart already: the heart room is never a choice worth starting at.
+  const all = [...tables.available].filter(([name]) => name !== "HEART");
   // START_WITH: first what is not offered at all (a portal on a new level), then what must be researched.
   const order: Availability[] =
     wanted === "start"
