@@ -14,14 +14,18 @@ import { renderBands, renderProperties, renderScenario, renderTriggerForms } fro
 import { MapKeeper, saveText, type Kept, type WritableHandle } from "./ui/keep";
 import { describeSquare } from "./ui/describe";
 import { byId, el, fill } from "./ui/dom";
-import { fetchMap, readPicked, type Opened } from "./ui/open";
+import { fetchMap, pickFiles, readPicked, type Opened } from "./ui/open";
 import { actionText, conditionText, renderInspection, renderProblems, renderTriggers } from "./ui/panels";
 import { say } from "./ui/status";
 import { layerList, pick } from "./view/layers";
 import { MapView, type Theme, type ToolHooks } from "./view/map-view";
 import { Palette, type Rgb } from "./view/palette";
+import { fileText, lineBreakOf, pageText, type LineBreak } from "./text/line-breaks";
 import type { Square } from "./view/viewport";
 import type { LibraryClient } from "./worker/client";
+
+/** Milliseconds from a change to keeping the map in the browser's storage (later changes join it). */
+const KEEP_DELAY = 300;
 
 function theme(): Theme {
   const style = getComputedStyle(document.documentElement);
@@ -80,9 +84,12 @@ export class Studio {
   /** The text as last opened or saved, and the file it may be written back to. */
   #savedText = "";
   #handle: WritableHandle | null = null;
+  /** The line break of the file the map came from, which the page's text ("\n" alone) gets back when it leaves. */
+  #lineBreak: LineBreak = "\n";
   /** Work that needs the analysis of the current text, waiting for it. */
   readonly #waiting: ((model: MapModel) => void)[] = [];
   #stroke: Stroke | null = null;
+  #keepTimer: ReturnType<typeof setTimeout> | null = null;
   /** Where a rectangle or a move began. */
   #anchor: Square | null = null;
   #moving: Entity | null = null;
@@ -109,13 +116,7 @@ export class Studio {
     this.#editor = new MapEditor(byId("text-pane"), "editor.css", vocabulary, {
       changed: (text) => {
         this.#document.setText(text);
-        void this.keeper.keep({
-          text,
-          source: this.#document.source,
-          unsaved: text !== this.#savedText,
-          time: Date.now(),
-        });
-        this.#showUnsaved();
+        this.#keepSoon();
         say("Checking…", true);
       },
       cursor: (index) => this.#cursorMoved(index),
@@ -167,6 +168,10 @@ export class Studio {
     } else {
       text = opened.text;
     }
+    // The page holds the text with "\n" alone between lines, as the text pane does, so that the
+    // analyses' offsets are the pane's; the file's line break comes back when the text leaves.
+    this.#lineBreak = lineBreakOf(text);
+    text = pageText(text);
     const large = text.length > 1_000_000;
     say(large ? `Reading ${opened.name} (${(text.length / 1e6).toFixed(1)} MB)…` : `Reading ${opened.name}…`, true);
     performance.mark("studio:map-read");
@@ -176,7 +181,7 @@ export class Studio {
     this.#built = null;
     this.#selected = null;
     this.#waiting.length = 0;
-    this.#handle = handle;
+    this.#handle = opened.kind === "text" ? handle : null;
     this.#savedText = unsaved ? "" : text;
     this.#editor.setText(text);
     performance.mark("studio:text-shown");
@@ -352,7 +357,7 @@ export class Studio {
   async #build(): Promise<LevelFile[] | null> {
     const version = this.#document.version;
     say("Building…", true);
-    const result = await this.#library.call("compile", this.#document.text);
+    const result = await this.#library.call("compile", fileText(this.#document.text, this.#lineBreak));
     const produced = result.files.map((f) => `produced file : ${f.name}`).join("\n");
     // The console holds the compiler's messages; the problems say the same as values, and are
     // shown only when the console is empty (a failure inside the module).
@@ -461,6 +466,7 @@ export class Studio {
             const terrain = this.#draw.terrain;
             const stroke: Stroke = { painter: null, waiting: [], last: square, started: Date.now(), first: true };
             this.#stroke = stroke;
+            if (!keyboard) this.#document.beginGesture();
             this.#whenCurrent((current) => {
               try {
                 stroke.painter = new Painter(current, this.#terrains, terrain);
@@ -520,6 +526,7 @@ export class Studio {
         this.#anchor = null;
         this.#view.setPreview(null);
         if (tool === "brush") {
+          this.#document.endGesture();
           if (this.#stroke?.painter || this.#stroke?.waiting.length === 0) this.#stroke = null;
           else if (this.#stroke) this.#stroke = { ...this.#stroke };
           return;
@@ -588,9 +595,34 @@ export class Studio {
     return this.#document.text !== this.#savedText;
   }
 
-  #showUnsaved(): void {
-    document.body.toggleAttribute("data-unsaved", this.unsaved);
-    byId("save").textContent = this.unsaved ? "Save•" : "Save";
+  #showUnsaved(unsaved = this.unsaved): void {
+    document.body.toggleAttribute("data-unsaved", unsaved);
+    byId("save").textContent = unsaved ? "Save•" : "Save";
+  }
+
+  /**
+   * After a change: the map is shown as changed at once, and kept a moment later, when a brush
+   * stroke's or a typist's next changes have joined it, so that a large map's text is not
+   * written to the browser's storage at each of them. Kept at once when the page is hidden.
+   */
+  #keepSoon(): void {
+    if (!document.body.hasAttribute("data-unsaved")) this.#showUnsaved(true);
+    this.#keepTimer ??= setTimeout(() => this.#keepNow(), KEEP_DELAY);
+  }
+
+  #keepNow(): void {
+    if (this.#keepTimer !== null) clearTimeout(this.#keepTimer);
+    this.#keepTimer = null;
+    const text = this.#document.text;
+    const unsaved = text !== this.#savedText;
+    void this.keeper.keep({
+      text,
+      lineBreak: this.#lineBreak,
+      source: this.#document.source,
+      unsaved,
+      time: Date.now(),
+    });
+    this.#showUnsaved(unsaved);
   }
 
   async #save(): Promise<void> {
@@ -599,9 +631,15 @@ export class Studio {
       ? this.#document.source
       : `${this.#current()?.outline.levelName || "map"}.txt`;
     try {
-      const how = await saveText(text, name, this.#handle);
+      const how = await saveText(fileText(text, this.#lineBreak), name, this.#handle);
       this.#savedText = text;
-      await this.keeper.keep({ text, source: this.#document.source, unsaved: false, time: Date.now() });
+      await this.keeper.keep({
+        text,
+        lineBreak: this.#lineBreak,
+        source: this.#document.source,
+        unsaved: false,
+        time: Date.now(),
+      });
       this.#showUnsaved();
       say(how === "written" ? `Saved ${this.#handle?.name ?? name}.` : `Saved: downloaded ${name}.`);
     } catch (error) {
@@ -618,7 +656,8 @@ export class Studio {
     banner.hidden = false;
     byId("restore-yes").onclick = () => {
       banner.hidden = true;
-      void this.open({ kind: "text", name: kept.source, text: kept.text }, null, true).then(() =>
+      const text = fileText(kept.text, kept.lineBreak ?? "\n");
+      void this.open({ kind: "text", name: kept.source, text }, null, true).then(() =>
         this.keeper.keep({ ...kept, time: Date.now() }),
       );
     };
@@ -626,6 +665,7 @@ export class Studio {
       banner.hidden = true;
       void this.keeper.keep({
         text: this.#document.text,
+        lineBreak: this.#lineBreak,
         source: this.#document.source,
         unsaved: false,
         time: Date.now(),
@@ -711,6 +751,9 @@ export class Studio {
       this.#draw.setTool(tool.id as ToolId);
       event.preventDefault();
     });
+    addEventListener("pagehide", () => {
+      if (this.#keepTimer !== null) this.#keepNow();
+    });
     addEventListener("beforeunload", (event) => {
       if (!this.unsaved) return;
       event.preventDefault();
@@ -718,6 +761,18 @@ export class Studio {
     });
     byId("inspect").addEventListener("click", () => void this.#inspect());
     const picker = byId<HTMLInputElement>("open-file");
+    // Where the browser lets a page write back to a file it opened, the Open button asks for the
+    // files that way, and a map text opened alone is saved back to its file.
+    picker.addEventListener("click", (event) => {
+      const picked = pickFiles();
+      if (!picked) return;
+      event.preventDefault();
+      picked
+        .then(async (result) => {
+          if (result) await this.open(await readPicked(result.files), result.handle);
+        })
+        .catch((error: unknown) => say(`Not opened: ${(error as Error).message}`));
+    });
     picker.addEventListener("change", async () => {
       if (picker.files && picker.files.length > 0) await this.open(await readPicked([...picker.files]));
       picker.value = "";

@@ -99,3 +99,15 @@ export async function checkedAfter(page, before, timeout = 60000) {
     before,
   );
 }
+
+/**
+ * Opens files through the Open button's <input type=file>, as in a browser that lets no page
+ * write back to a file (the page's showOpenFilePicker is taken away first).
+ */
+export async function pickThroughInput(page, paths) {
+  await page.evaluate(() => {
+    window.showOpenFilePicker = undefined;
+  });
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
+  await chooser.accept(paths);
+}

@@ -13,7 +13,7 @@ import { pathToFileURL } from "node:url";
 
 import { unzipSync } from "fflate";
 
-import { checked, openBrowser } from "./browser.mjs";
+import { checked, openBrowser, pickThroughInput } from "./browser.mjs";
 
 function required(name) {
   const value = process.env[name];
@@ -61,8 +61,7 @@ async function pick(page, name, text) {
   const path = join(work, name);
   writeFileSync(path, text);
   const before = await page.evaluate(() => document.body.dataset.checked);
-  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
-  await chooser.accept([path]);
+  await pickThroughInput(page, [path]);
   await page.waitForFunction(
     (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
     { timeout: 60000 },
@@ -288,8 +287,10 @@ test("the six level files open as the decompiled map text", async () => {
   const { page, errors } = await open("/?map=examples/lair1.txt");
   try {
     const before = await page.evaluate(() => document.body.dataset.checked);
-    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("label[for=open-file]")]);
-    await chooser.accept(names.map((name) => join(native, name)));
+    await pickThroughInput(
+      page,
+      names.map((name) => join(native, name)),
+    );
     await page.waitForFunction(
       (b) => document.body.dataset.checked !== b && !document.body.hasAttribute("data-busy"),
       { timeout: 60000 },

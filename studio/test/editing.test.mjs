@@ -2,10 +2,12 @@
 // only: a new level drawn from scratch (terrain, heart, a creature, a door, a gate, a band, a
 // trigger that releases it, a scenario statement), saved and built, its six files compared with
 // the native compiler's on the saved text; every step undone and redone; a reload in the middle of
-// editing and the map restored; a map in the map-drawing tool's format edited in that format.
+// editing and the map restored; a map in the map-drawing tool's format edited in that format; a
+// CR LF map opened through the browser's file picker, edited and written back to its file; a gate
+// drawn half off the grid, with the checker's error.
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
-import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from "node:fs";
+import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
@@ -181,9 +183,15 @@ test("a level made from scratch with clicks and keys builds the native compiler'
     await choose(page, "#trigger-1-action-band", "1");
     await choose(page, "#trigger-1-action-place", "G 1");
     await step(() => page.click("#trigger-1-action-add"));
+    assert.match(await page.$eval("#trigger-forms", (e) => e.textContent), /TRIGGER_TIME 900 \(after 900 s\)/);
     await tab(page, "scenario");
     await choose(page, "#statement-new-kind", "START_WITH");
-    await choose(page, "#statement-new-name", "PORTAL");
+    // A new level's keeper has no portal: that is what START_WITH offers first.
+    assert.equal(await page.$eval("#statement-new-name", (e) => e.value), "PORTAL");
+    assert.match(
+      await page.$eval('#scenario .tables[data-keeper="P1"]', (e) => e.textContent),
+      /^Pool: 11 kinds, 352 creatures\. From the start: 15 rooms, 11 traps, 6 doors, 2 spells\.$/,
+    );
     await step(() => page.click("#statement-add"));
 
     // A fill over its own terrain writes nothing, so it is no step of the history either: the
@@ -346,6 +354,139 @@ test("a map in the map-drawing tool's format stays in it", async () => {
     assert.equal(come.length, 3, `lines come: ${come.join(" | ")}`);
     assert.equal(come.at(-1), "IMP 3 2 L1 P1");
     assert.ok(ts.compile(text).valid);
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test("a map opened through the browser's file picker is saved back to its file, with its CR LF line ends", async () => {
+  const errors = [];
+  const page = await session.page("/?map=examples/lair1.txt", { errors });
+  try {
+    await checked(page);
+    const lair = readFileSync(join(required("TUNNELSMITH_SOURCE"), "examples/lair1.txt"), "utf8");
+    const original = lair.replace(/\n/g, "\r\n");
+    // A file handle in memory stands for the file: what Save writes to it is kept in the page.
+    await page.evaluate((text) => {
+      window.written = [];
+      const handle = {
+        kind: "file",
+        name: "lair-crlf.txt",
+        getFile: async () => new File([text], "lair-crlf.txt"),
+        createWritable: async () => {
+          const parts = [];
+          return {
+            write: async (data) => void parts.push(data),
+            close: async () => void window.written.push(parts.join("")),
+          };
+        },
+      };
+      window.showOpenFilePicker = async (options) => {
+        window.pickerOptions = options;
+        return [handle];
+      };
+    }, original);
+    await andChecked(page, () => page.click("label[for=open-file]"));
+    assert.equal(await page.evaluate(() => window.pickerOptions.multiple), true, "level files may be picked too");
+
+    // On the canvas: a stroke of gold, and an imp placed in the solid rock of the corner, which
+    // the checker warns of at the imp's line.
+    await tab(page, "draw");
+    await page.click("#tool-brush");
+    await page.click('#terrain-palette button[data-terrain="GOLD"]');
+    await andChecked(page, () =>
+      drag(page, [
+        { x: 9, y: 1 },
+        { x: 10, y: 1 },
+      ]),
+    );
+    await page.click("#tool-place");
+    await choose(page, "#place-kind", "creature");
+    await choose(page, "#place-name", "IMP");
+    await andChecked(page, () => click(page, 0, 0));
+    // In the text: the level's name, on the first line.
+    await page.focus("#text-pane >>> .cm-content");
+    await page.keyboard.down("Control");
+    await page.keyboard.press("Home");
+    await page.keyboard.up("Control");
+    await andChecked(page, async () => {
+      await page.keyboard.press("End");
+      await page.keyboard.type("Crlf");
+    });
+    assert.equal(await page.$eval("#level-name", (e) => e.textContent), "Lair1Crlf");
+
+    // The diagnostic stands at the imp's line, in the problem list and in the text pane.
+    const lines = original.split("\r\n");
+    const impLine = lines.indexOf("KNIGHT 9 8 L5 PH") + 2;
+    await tab(page, "problems");
+    const item = await page.waitForSelector('#problems li[data-id="creature-in-rock"]');
+    assert.equal(await item.evaluate((e) => e.dataset.line), String(impLine));
+    await (await item.$("button.link")).click();
+    assert.equal(await page.$eval("#text-pane >>> .cm-activeLine", (e) => e.textContent), "IMP 0 0 L1 P1");
+
+    await page.click("#save");
+    await page.waitForFunction(() => document.getElementById("status-text").textContent === "Saved lair-crlf.txt.");
+    const written = await page.evaluate(() => window.written);
+    assert.equal(written.length, 1, "written back once, nothing downloaded");
+    const saved = written[0];
+    assert.doesNotMatch(saved, /(^|[^\r])\n/, "every line ends with CR LF");
+    assert.ok(saved.endsWith("\r\n"));
+    // The lines concerned changed and the imp's came; every other line is as it was.
+    const expected = [...lines];
+    expected[0] = "Lair1Crlf";
+    expected[4] = "#........gg#";
+    expected[lines.indexOf("CREATURES") + 1] = "3";
+    expected.splice(impLine - 1, 0, "IMP 0 0 L1 P1");
+    assert.deepEqual(saved.split("\r\n"), expected);
+    assert.ok(!(await page.$("body[data-unsaved]")), "saved: nothing left unsaved");
+
+    // Build: the native compiler's files from the file as written.
+    const built = await download(page, "#build");
+    const zipped = unzipSync(new Uint8Array(built.bytes));
+    const native = join(work, "native-crlf");
+    mkdirSync(native);
+    writeFileSync(join(work, "Lair1Crlf.txt"), saved);
+    spawnSync(nativeCompiler, [join(work, "Lair1Crlf.txt")], { cwd: native });
+    const names = readdirSync(native).sort();
+    assert.equal(names.length, 6);
+    assert.deepEqual(Object.keys(zipped).sort(), names);
+    for (const name of names) assert.ok(Buffer.from(zipped[name]).equals(readFileSync(join(native, name))), name);
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test("a gate drawn half off the grid is written as drawn, and the checker's error shows at once", async () => {
+  const errors = [];
+  const page = await session.page("/?map=examples/lair1.txt", { errors });
+  try {
+    await checked(page);
+    await newLevel(page, { name: "Edge", width: 16, height: 10, keepers: 1, gui: false });
+    await tab(page, "draw");
+    await page.click("#tool-gate");
+    // From a square inside the border out past the left edge.
+    await andChecked(page, () =>
+      drag(page, [
+        { x: 2, y: 4 },
+        { x: -2, y: 4 },
+      ]),
+    );
+    const text = await savedText(page);
+    const lines = text.split("\n");
+    const gateLine = lines.indexOf("1 -2 4") + 1;
+    assert.ok(gateLine > 0, `the gate's entry as drawn:\n${text}`);
+    assert.equal(lines[lines.indexOf("HERO_GATES") + 1], "1", "the gate is counted");
+    await tab(page, "problems");
+    const gateErrors = await page.$$eval(`#problems li.error`, (items) =>
+      items.map((i) => ({ line: i.dataset.line, text: i.textContent })),
+    );
+    assert.ok(
+      gateErrors.some((e) => e.line === String(gateLine)),
+      `an error at the gate's line ${gateLine}: ${JSON.stringify(gateErrors)}`,
+    );
+    assert.notEqual(await page.$eval("#problem-count", (e) => e.textContent), "0");
     assert.deepEqual(errors, []);
   } finally {
     await page.close();

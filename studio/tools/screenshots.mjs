@@ -121,6 +121,17 @@ async function toolShots(page, out, scheme) {
   await page.click("#tab-scenario");
   await act(() => page.click("#statement-add"));
   await shot("scenario");
+  // A gate drawn from inside the grid out past its left edge: the checker's error at once.
+  await page.click("#tab-draw");
+  await page.click("#tool-gate");
+  await act(() =>
+    drag([
+      [2, 12],
+      [-3, 12],
+    ]),
+  );
+  await page.click("#tab-problems");
+  await shot("gate-off-grid");
 }
 
 const [folder, out, ...maps] = process.argv.slice(2);

@@ -5,7 +5,15 @@
 import { defaultKeymap, history, historyKeymap, isolateHistory, redo, undo } from "@codemirror/commands";
 import { syntaxHighlighting } from "@codemirror/language";
 import { type Diagnostic as LintDiagnostic, lintGutter, lintKeymap, setDiagnostics } from "@codemirror/lint";
-import { Annotation, Compartment, EditorSelection, EditorState, Transaction, type Extension } from "@codemirror/state";
+import {
+  Annotation,
+  Compartment,
+  EditorSelection,
+  EditorState,
+  Transaction,
+  type Extension,
+  type Text,
+} from "@codemirror/state";
 import {
   EditorView,
   drawSelection,
@@ -27,12 +35,24 @@ export interface ToolChange {
   insert: string;
 }
 
+/**
+ * The document's text as one flat string. Text.toString() joins the lines one by one into a
+ * string of many pieces, which each later reader (encoding it, sending it to a worker, comparing
+ * it) first copies whole: for a large map that costs tens of milliseconds a change.
+ */
+function flatText(doc: Text): string {
+  return doc.toJSON().join("\n");
+}
+
 /** Marks the later transactions of one tool gesture (a brush stroke), which join its first in the history. */
 const continuesGesture = Annotation.define<boolean>();
 
 export interface EditorEvents {
-  /** The text changed by typing (not by setText). */
-  changed(text: string): void;
+  /**
+   * The text changed by typing or a tool (not by setText); `text` makes it when it is needed, so
+   * that a brush stroke's many changes of a large map do not each make the whole text.
+   */
+  changed(text: () => string): void;
   /** The cursor moved: its byte offset is found by the caller's ByteIndex. */
   cursor(index: number): void;
   /** A fix was chosen from a diagnostic's actions. */
@@ -125,7 +145,11 @@ export class MapEditor {
       keymap.of([...defaultKeymap, ...historyKeymap, ...lintKeymap]),
       EditorView.contentAttributes.of({ "aria-label": "Map text" }),
       EditorView.updateListener.of((update) => {
-        if (update.docChanged) events.changed(update.state.doc.toString());
+        if (update.docChanged) {
+          const doc = update.state.doc;
+          let text: string | null = null;
+          events.changed(() => (text ??= flatText(doc)));
+        }
         if (update.selectionSet || update.docChanged) events.cursor(update.state.selection.main.head);
       }),
     ];
@@ -146,7 +170,7 @@ export class MapEditor {
   }
 
   get text(): string {
-    return this.view.state.doc.toString();
+    return flatText(this.view.state.doc);
   }
 
   /** Replaces the whole text (a map opened), without reporting it as typed, with a history of its own. */

@@ -33,14 +33,23 @@ export interface Analysed extends Checked {
 /** Milliseconds to wait after a change before checking, so that typing is not held up. */
 export const CHECK_DELAY = 10;
 
+/**
+ * Milliseconds to wait after a change in the middle of a gesture (a brush stroke): each check of
+ * a large map keeps the checker busy while the stroke goes on, and the stroke's last change would
+ * wait for it. The stroke's end checks at once; a pause this long in the stroke does too.
+ */
+export const GESTURE_CHECK_DELAY = 250;
+
 export class MapDocument {
   readonly #checker: LibraryClient;
   readonly #outliner: LibraryClient;
   readonly #players: Players;
   readonly #checkedListeners: ((checked: Checked) => void)[] = [];
   readonly #analysedListeners: ((analysed: Analysed) => void)[] = [];
-  #text = "";
+  /** The text, or what makes it when it is first needed (a large map's text is made once per check, not per change). */
+  #text: string | (() => string) = "";
   #version = 0;
+  #inGesture = false;
   #changedAt = 0;
   #timer: ReturnType<typeof setTimeout> | null = null;
   #checking = false;
@@ -63,6 +72,7 @@ export class MapDocument {
   }
 
   get text(): string {
+    if (typeof this.#text === "function") this.#text = this.#text();
     return this.#text;
   }
 
@@ -88,20 +98,38 @@ export class MapDocument {
     this.#analysedListeners.push(listener);
   }
 
-  /** A new text: `immediately` reads it now (a map just opened), else after CHECK_DELAY. */
-  setText(text: string, immediately = false): void {
+  /**
+   * A new text (or what makes it): `immediately` reads it now (a map just opened), else after
+   * CHECK_DELAY, or GESTURE_CHECK_DELAY in a gesture.
+   */
+  setText(text: string | (() => string), immediately = false): void {
     performance.mark("studio:change");
     this.#text = text;
     ++this.#version;
     this.#changedAt = performance.now();
+    this.#checkAfter(immediately ? 0 : this.#inGesture ? GESTURE_CHECK_DELAY : CHECK_DELAY);
+  }
+
+  /** A gesture begins (a brush stroke): its changes wait for its end, or a pause, to be checked. */
+  beginGesture(): void {
+    this.#inGesture = true;
+  }
+
+  /** The gesture ended: a change waiting to be checked is sent to the checker now. */
+  endGesture(): void {
+    this.#inGesture = false;
+    if (this.#timer === null) return;
+    clearTimeout(this.#timer);
+    this.#timer = null;
+    void this.#check();
+  }
+
+  #checkAfter(delay: number): void {
     if (this.#timer !== null) clearTimeout(this.#timer);
-    this.#timer = setTimeout(
-      () => {
-        this.#timer = null;
-        void this.#check();
-      },
-      immediately ? 0 : CHECK_DELAY,
-    );
+    this.#timer = setTimeout(() => {
+      this.#timer = null;
+      void this.#check();
+    }, delay);
   }
 
   async #check(): Promise<void> {
@@ -110,7 +138,7 @@ export class MapDocument {
     try {
       while (this.#checkedVersion !== this.#version) {
         const version = this.#version;
-        const text = this.#text;
+        const text = this.text;
         const changedAt = this.#changedAt;
         performance.mark("studio:check-sent");
         const { check, milliseconds } = await this.#checker.call("check", text);

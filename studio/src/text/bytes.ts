@@ -15,7 +15,10 @@ export class ByteIndex {
   constructor(text: string) {
     let byte = 0;
     let last = 0;
-    for (let i = 0; i < text.length; ++i) {
+    // The first character beyond ASCII, found by the regular expression engine, which is many
+    // times quicker than a loop here over a large map's million characters.
+    const first = text.search(/[^\0-\x7f]/);
+    for (let i = first < 0 ? text.length : first; i < text.length; ++i) {
       const unit = text.charCodeAt(i);
       if (unit < 0x80) continue;
       byte += i - last;

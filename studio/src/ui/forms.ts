@@ -7,7 +7,16 @@ import type { Vocabulary } from "tunnelsmith";
 
 import type { MapEdit } from "../edit/engine";
 import type { Entity, MapModel } from "../model/map-model";
+import {
+  availabilityText,
+  defaultTables,
+  keeperTables,
+  suggestedStatement,
+  type KeeperTables,
+  type ScenarioNames,
+} from "../model/scenario";
 import { el, fill } from "./dom";
+import { conditionText } from "./panels";
 
 export type EditSink = (edit: MapEdit) => void;
 
@@ -22,7 +31,7 @@ function refill(host: HTMLElement, ...children: Child[]): void {
   fill(host, ...children);
   for (const field of host.querySelectorAll<HTMLInputElement | HTMLSelectElement>("input[id], select[id]")) {
     const value = values.get(field.id);
-    if (value === undefined || field.dataset.fixed !== undefined) continue;
+    if (value === undefined || field.dataset.fixed !== undefined || field.dataset.suggested !== undefined) continue;
     if (field instanceof HTMLSelectElement && ![...field.options].some((o) => o.value === value)) continue;
     field.value = value;
   }
@@ -284,7 +293,7 @@ export function renderBands(host: HTMLElement, model: MapModel, vocabulary: Voca
 // ---- Triggers -------------------------------------------------------------------------------
 
 const conditions: [string, string][] = [
-  ["TRIGGER_TIME", "after a time"],
+  ["TRIGGER_TIME", "after a time (seconds)"],
   ["TRIGGER_SLAP_COUNT_EQUALS", "when the slap count is"],
   ["TRIGGER_CONTROL_AREA", "when a player controls an area"],
 ];
@@ -411,9 +420,17 @@ export function renderTriggerForms(host: HTMLElement, model: MapModel, vocabular
         ),
       );
     } else {
+      const time = conditionKind.value === "TRIGGER_TIME";
       fill(
         conditionFields,
-        el("input", { id: "trigger-new-number", type: "number", min: 0, value: "600", "aria-label": "Time or count" }),
+        el("input", {
+          id: "trigger-new-number",
+          type: "number",
+          min: 0,
+          value: time ? "600" : "1",
+          "aria-label": time ? "Seconds" : "Slap count",
+        }),
+        time ? " s" : " slaps",
       );
     }
   };
@@ -448,7 +465,7 @@ export function renderTriggerForms(host: HTMLElement, model: MapModel, vocabular
         el(
           "div",
           { class: "row" },
-          `${trigger.word} ${trigger.operands.join(" ")} `,
+          `${trigger.word} ${trigger.operands.join(" ")} (${conditionText(trigger)}) `,
           button("Delete trigger", () => edit({ kind: "remove", entry: trigger.entry }), {
             "aria-label": `Delete trigger ${trigger.number}`,
           }),
@@ -485,6 +502,7 @@ export function renderTriggerForms(host: HTMLElement, model: MapModel, vocabular
 const lastValues = new Map<string, string>();
 function refillValues(host: HTMLElement): void {
   for (const field of host.querySelectorAll<HTMLInputElement | HTMLSelectElement>("input[id], select[id]")) {
+    if (field.dataset.suggested !== undefined) continue;
     const value = lastValues.get(field.id);
     if (
       value !== undefined &&
@@ -504,33 +522,85 @@ const statements: [string, string][] = [
   ["CREATURE_COUNT", "creatures in the pool"],
 ];
 
+/** A keeper's statements, each without its player word, in their order. */
+function statementsOf(model: MapModel, entries: readonly number[], keeper: string): string[][] {
+  return entries.flatMap((e) => {
+    const words = model.entries.words(e);
+    const player = words.findIndex((w) => w.kind === "player");
+    if (player < 0 || model.slice(words[player]!) !== keeper) return [];
+    return [words.filter((_, i) => i !== player).map((w) => model.slice(w))];
+  });
+}
+
+/** A keeper's tables in a line: the pool, and how much is there from the start or to research. */
+function tablesText(tables: KeeperTables, names: ScenarioNames): string {
+  const creatures = [...tables.pool.values()].reduce((a, b) => a + b, 0);
+  const parts = (["rooms", "traps", "doors", "spells"] as const).map((list) => {
+    const own = names[list].map((n) => tables.available.get(n.name));
+    const start = own.filter((a) => a === "start").length;
+    const research = own.filter((a) => a === "research").length;
+    return `${start} ${list}${research > 0 ? ` (+${research} to research)` : ""}`;
+  });
+  return `Pool: ${tables.pool.size} kinds, ${creatures} creatures. From the start: ${parts.join(", ")}.`;
+}
+
 export function renderScenario(host: HTMLElement, model: MapModel, vocabulary: Vocabulary, edit: EditSink): void {
   const keepers = keeperTokens(model.outline.players);
   const section = model.outline.sections.find((s) => s.section === "SCENARIO_DESCRIPTION");
   const entries = section ? Array.from({ length: section.entryCount }, (_, i) => section.firstEntry + i) : [];
-  const available = [...vocabulary.rooms, ...vocabulary.traps, ...vocabulary.doors, ...vocabulary.spells].map(
-    (n) => n.name,
-  );
+  const tables = new Map(keepers.map((k) => [k, keeperTables(vocabulary, statementsOf(model, entries, k))]));
   const nameBox = el("span", { class: "fields" });
   const kind = select("statement-new-kind", "Statement", statements);
   const remembered = valueOf("statement-new-kind");
   if (remembered) kind.value = remembered;
+  const keeperBox = select("statement-new-keeper", "Keeper", keepers);
+  const rememberedKeeper = valueOf("statement-new-keeper");
+  if (keepers.includes(rememberedKeeper)) keeperBox.value = rememberedKeeper;
+  // The name and count start at a choice that changes the chosen keeper's tables, and each name
+  // says where it stands for that keeper now.
   const show = (): void => {
-    if (kind.value === "CREATURE_COUNT")
-      fill(
-        nameBox,
-        select("statement-new-creature", "Creature", names(vocabulary.creatures)),
-        el("input", { id: "statement-new-count", type: "number", min: 0, value: "4", "aria-label": "Count" }),
+    const own = tables.get(keeperBox.value) ?? defaultTables(vocabulary);
+    const suggestion = suggestedStatement(own, vocabulary, kind.value);
+    if (kind.value === "CREATURE_COUNT") {
+      const creature = select(
+        "statement-new-creature",
+        "Creature",
+        vocabulary.creatures.map((c): [string, string] => [
+          c.name,
+          own.pool.has(c.name) ? `${c.name} (${own.pool.get(c.name)} in the pool)` : c.name,
+        ]),
+        suggestion.name,
       );
-    else fill(nameBox, select("statement-new-name", "Room, trap, door or spell", available));
+      const count = el("input", {
+        id: "statement-new-count",
+        type: "number",
+        min: 0,
+        value: String(suggestion.count ?? 0),
+        "aria-label": "Count",
+        "data-suggested": "",
+      });
+      creature.dataset.suggested = "";
+      creature.addEventListener("change", () => (count.value = String(own.pool.get(creature.value) ?? 0)));
+      fill(nameBox, creature, count);
+    } else {
+      const name = select(
+        "statement-new-name",
+        "Room, trap, door or spell",
+        [...own.available].map(([n, a]): [string, string] => [n, `${n} (${availabilityText[a]})`]),
+        suggestion.name,
+      );
+      name.dataset.suggested = "";
+      fill(nameBox, name);
+    }
   };
   kind.addEventListener("change", show);
+  keeperBox.addEventListener("change", show);
   show();
   const add = el(
     "fieldset",
     { class: "form" },
     el("legend", {}, "New statement"),
-    el("div", { class: "row" }, select("statement-new-keeper", "Keeper", keepers), " ", kind, " ", nameBox),
+    el("div", { class: "row" }, keeperBox, " ", kind, " ", nameBox),
     button(
       "Add statement",
       () => {
@@ -559,7 +629,7 @@ export function renderScenario(host: HTMLElement, model: MapModel, vocabulary: V
       { class: "keeper" },
       el("h3", {}, `Keeper ${keeper.slice(1)}`),
       own.length === 0
-        ? el("p", { class: "empty" }, "The default settings.")
+        ? el("p", { class: "empty" }, "A new level's settings.")
         : el(
             "ul",
             { class: "statements" },
@@ -576,6 +646,7 @@ export function renderScenario(host: HTMLElement, model: MapModel, vocabulary: V
               );
             }),
           ),
+      el("p", { class: "tables", "data-keeper": keeper }, tablesText(tables.get(keeper)!, vocabulary)),
     );
   });
   refill(host, add, ...byKeeper);

@@ -2,8 +2,13 @@
 // that after a reload or a crash the page can offer it back; saving writes the text to the file it
 // came from where the browser gives a handle to it (the File System Access API), else downloads it.
 
+import type { LineBreak } from "../text/line-breaks";
+
 export interface Kept {
+  /** The text as the page holds it ("\n" alone between lines). */
   text: string;
+  /** The line break of the map's file (absent in what an older page kept: "\n"). */
+  lineBreak?: LineBreak;
   /** Where the map came from (its file name). */
   source: string;
   /** The text differs from what was last opened or saved. */

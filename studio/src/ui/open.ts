@@ -50,3 +50,46 @@ export async function fetchMap(address: string, base: string): Promise<Opened> {
     return { kind: "error", message: `Could not open ${url.href}: ${(error as Error).message}` };
   }
 }
+
+/** The part of the File System Access API that opening uses: a file's handle, to read and to write. */
+interface FileHandle {
+  kind: "file";
+  name: string;
+  getFile(): Promise<File>;
+  createWritable(): Promise<{ write(data: string): Promise<void>; close(): Promise<void> }>;
+}
+
+type OpenFilePicker = (options: {
+  multiple: boolean;
+  types: { description: string; accept: Record<string, string[]> }[];
+}) => Promise<FileHandle[]>;
+
+/**
+ * Asks for map texts or level files through the browser's own file picker, which gives a handle
+ * that a map text can be saved back through: null where the browser has none (open them with an
+ * <input type=file> there). Resolves to the files and, for one file, its handle; to null when
+ * the designer cancels.
+ */
+export function pickFiles(): Promise<{ files: File[]; handle: FileHandle | null } | null> | null {
+  const picker = (window as unknown as { showOpenFilePicker?: OpenFilePicker }).showOpenFilePicker;
+  if (typeof picker !== "function") return null;
+  return picker
+    .call(window, {
+      multiple: true,
+      types: [
+        {
+          description: "Map texts and level files",
+          accept: { "text/plain": [".txt"], "application/octet-stream": [".kld", ".kwd"] },
+        },
+      ],
+    })
+    .then(async (handles) => ({
+      files: await Promise.all(handles.map((h) => h.getFile())),
+      handle: handles.length === 1 && handles[0]!.kind === "file" ? handles[0]! : null,
+    }))
+    .catch((error: unknown) => {
+      // Cancelling the picker rejects with an AbortError: nothing to open.
+      if ((error as Error).name === "AbortError") return null;
+      throw error;
+    });
+}

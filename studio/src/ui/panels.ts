@@ -94,7 +94,8 @@ export function conditionText(trigger: Trigger): string {
   const [a = "?", b = "?"] = trigger.operands;
   switch (trigger.word) {
     case "TRIGGER_TIME":
-      return `after time ${a}`;
+      // The game counts TRIGGER_TIME in seconds.
+      return `after ${a} s`;
     case "TRIGGER_SLAP_COUNT_EQUALS":
       return `when the slap count is ${a}`;
     case "TRIGGER_CONTROL_AREA":

@@ -7,7 +7,7 @@ import { test } from "node:test";
 
 import type { CheckResult, Outline } from "tunnelsmith";
 
-import { MapDocument, type Analysed, type Checked } from "../../src/model/document";
+import { CHECK_DELAY, GESTURE_CHECK_DELAY, MapDocument, type Analysed, type Checked } from "../../src/model/document";
 import { packOutline } from "../../src/model/entries";
 import type { LibraryClient } from "../../src/worker/client";
 
@@ -75,4 +75,34 @@ test("checks and outlines pair by version and always reach the latest text", asy
     for (const call of outlinerCalls)
       assert.ok(checkerCalls.includes(call.replace("outline", "check")), `seed ${seed}: ${call}`);
   }
+});
+
+test("a gesture's changes are checked once, at its end or at a pause in it", async () => {
+  const checkerCalls: string[] = [];
+  const next = random(7);
+  const document = new MapDocument(standIn(next, checkerCalls), standIn(next, []), {});
+  const checked: string[] = [];
+  document.onChecked((c) => checked.push(c.text));
+  document.setText("a", true);
+  await settle(50);
+  document.beginGesture();
+  for (const text of ["ab", "abc", "abcd"]) {
+    document.setText(text);
+    await settle(CHECK_DELAY + 20);
+  }
+  assert.deepEqual(checked, ["a"], "nothing checked while the stroke goes on");
+  document.endGesture();
+  await settle(30);
+  assert.deepEqual(checked, ["a", "abcd"], "the stroke's last text, checked at its end");
+  // A pause in a long stroke checks what it has drawn so far; changes after the end, as usual.
+  document.beginGesture();
+  document.setText(() => "abcde");
+  await settle(GESTURE_CHECK_DELAY + 30);
+  assert.deepEqual(checked.at(-1), "abcde");
+  document.endGesture();
+  document.endGesture();
+  document.setText("abcdef");
+  await settle(CHECK_DELAY + 30);
+  assert.deepEqual(checked, ["a", "abcd", "abcde", "abcdef"]);
+  assert.deepEqual(checkerCalls, ["check a", "check abcd", "check abcde", "check abcdef"]);
 });
