@@ -8,7 +8,6 @@
 #include "driver/compile.h"
 #include "driver/level_output.h"
 #include "model/problems.h"
-#include "tunnelsmith/version.h"
 
 namespace ts {
 
@@ -35,7 +34,7 @@ bool isQuestion(const std::string& arg, std::string_view option) {
 
 int run(const std::vector<std::string>& args, std::ostream& console) {
   MessageSink out(console);
-  out.line("Tunnelsmith version: ", tunnelsmith::kVersion);
+  out.line("Tunnelsmith version: ", TUNNELSMITH_BANNER_VERSION);
   if (args.size() != 2) {
     out.line("Syntax is ", args.empty() ? std::string() : args[0], " <Map File Name> ");
     return 0;
@@ -45,7 +44,7 @@ int run(const std::vector<std::string>& args, std::ostream& console) {
     return 0;
   }
   if (isQuestion(args[1], "--version")) {
-    out.line("tunnelsmith ", tunnelsmith::kVersion);
+    out.line("tunnelsmith ", TUNNELSMITH_BANNER_VERSION);
     return 0;
   }
   ProblemSink problems(&console);

@@ -5,7 +5,8 @@
 # command to run, status 1); the same as root (apt-get installs exactly the missing packages);
 # the editor tests' npm packages installed only while missing or older than their lock file, and
 # the WebAssembly tests' and Studio's for the wasm set (Chromium and Emscripten installed with the
-# others), each folder on its own; an unknown set (status 2).
+# others), each folder on its own; the packages set with help2man and the npm packages of vsce
+# and puppeteer-core; an unknown set (status 2).
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -70,6 +71,12 @@ install-deps: installing the npm packages of studio" "npm ci $work/repo/scripts/
 touch "$work/repo/studio/node_modules/.package-lock.json"
 FAKE_MISSING="" FAKE_UID=1000 check "the wasm set, nothing missing" 0 \
   "install-deps: every package for 'wasm' is installed" "" -- wasm
+rm "$work/repo/studio/node_modules/.package-lock.json"
+FAKE_MISSING="help2man" FAKE_UID=0 check "the packages set, as root" 0 \
+  "install-deps: installing help2man
+install-deps: installing the npm packages of studio" "apt-get update -qq
+apt-get install -y -qq --no-install-recommends help2man
+npm ci $work/repo/scripts/../studio" -- packages
 FAKE_MISSING="" FAKE_UID=0 check "unknown set" 2 \
-  "usage: scripts/install-deps [compiler|release|dev|ci|windows|wasm]" "" -- everything
+  "usage: scripts/install-deps [compiler|release|dev|ci|windows|wasm|packages]" "" -- everything
 exit $((failures > 0))

@@ -1,8 +1,10 @@
 # Every program answers --help (what it does, its options, its exit statuses) and --version
-# (one version for all, from the build); every tool but the compiler exits 2 for an unknown
-# option and for an input file it cannot read. The compiler keeps its own interface: the two
-# questions are answered after its banner, anything else is a map file name.
-#   cmake -DPROGRAMS=<name>=<path>;... -DVERSION=<x.y> -DWORK_DIR=<dir> [-DEMULATOR=<command>]
+# (one release version for all, from the build); every tool but the compiler exits 2 for an
+# unknown option and for an input file it cannot read. The compiler keeps its own interface: the two
+# questions are answered after its banner, with the banner's fixed version, and anything else is a
+# map file name.
+#   cmake -DPROGRAMS=<name>=<path>;... -DVERSION=<x.y.z> -DBANNER_VERSION=<x.y> -DWORK_DIR=<dir>
+#         [-DEMULATOR=<command>]
 #         -P tools_alike.cmake
 # EMULATOR runs programs built for another system (Wine, for the Windows build).
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -20,8 +22,10 @@ foreach(entry IN LISTS PROGRAMS)
   list(GET pair 0 name)
   list(GET pair 1 path)
   set(banner "")
+  set(version ${VERSION})
   if(name STREQUAL "tunnelsmith")
-    set(banner "Tunnelsmith version: ${VERSION}\n")
+    set(banner "Tunnelsmith version: ${BANNER_VERSION}\n")
+    set(version ${BANNER_VERSION})
   endif()
 
   execute_process(COMMAND ${EMULATOR} ${path} --help WORKING_DIRECTORY ${WORK_DIR}
@@ -37,7 +41,7 @@ foreach(entry IN LISTS PROGRAMS)
   execute_process(COMMAND ${EMULATOR} ${path} --version WORKING_DIRECTORY ${WORK_DIR}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   set(ok FALSE)
-  if(status EQUAL 0 AND out STREQUAL "${banner}${name} ${VERSION}\n")
+  if(status EQUAL 0 AND out STREQUAL "${banner}${name} ${version}\n")
     set(ok TRUE)
   endif()
   expect(ok "${name} --version: status ${status}, output:\n${out}${err}")

@@ -1,19 +1,27 @@
 # Installs a finished build into a fresh prefix, then configures, builds and runs the consumer
 # program in this folder against that prefix alone. Run with cmake -P and:
 #   BUILD_DIR     the built Tunnelsmith build tree to install
+#   PREFIX        instead of BUILD_DIR: where Tunnelsmith is installed already (/usr, for the
+#                 Debian package); nothing is installed then
 #   WORK_DIR      scratch folder, emptied first: WORK_DIR/prefix and WORK_DIR/consumer
 #   GENERATOR, MAKE_PROGRAM, C_COMPILER, CXX_COMPILER, BUILD_TYPE, FLAGS (C and C++)
 #                 as the build tree used them
 #   MAP, LEVEL    the map file the consumer compiles and the level name it expects
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var BUILD_DIR WORK_DIR GENERATOR C_COMPILER CXX_COMPILER MAP LEVEL)
+foreach(var WORK_DIR GENERATOR C_COMPILER CXX_COMPILER MAP LEVEL)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_install_test.cmake needs -D${var}=...")
   endif()
 endforeach()
 
-set(prefix ${WORK_DIR}/prefix)
+if(DEFINED PREFIX)
+  set(prefix ${PREFIX})
+elseif(DEFINED BUILD_DIR)
+  set(prefix ${WORK_DIR}/prefix)
+else()
+  message(FATAL_ERROR "run_install_test.cmake needs -DBUILD_DIR=... or -DPREFIX=...")
+endif()
 set(consumer ${WORK_DIR}/consumer)
 file(REMOVE_RECURSE ${WORK_DIR})
 
@@ -32,8 +40,10 @@ if(BUILD_TYPE)
   set(config --config ${BUILD_TYPE})
 endif()
 
-step("install into ${prefix} (build the project first)"
-  ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config})
+if(NOT DEFINED PREFIX)
+  step("install into ${prefix} (build the project first)"
+    ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config})
+endif()
 
 set(configure ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR} -B ${consumer} -G ${GENERATOR}
   -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}

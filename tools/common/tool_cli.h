@@ -16,9 +16,9 @@ inline constexpr int kSuccess = 0;   // the job was done, nothing to report
 inline constexpr int kProblems = 1;  // the input had problems, or the job was not done
 inline constexpr int kUsage = 2;     // usage error or unreadable input
 
-// "tunnelsmith-check 1.2": one version for every program, from the build.
+// "tunnelsmith-check 1.2.0": one release version for every program, from the build.
 inline void printVersion(std::ostream& out, std::string_view program) {
-  out << program << ' ' << tunnelsmith::kVersion << '\n';
+  out << program << ' ' << tunnelsmith::kReleaseVersion << '\n';
 }
 
 // True when the arguments (past the program name) ask for --help or --version; the text is

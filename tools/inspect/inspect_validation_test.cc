@@ -259,7 +259,7 @@ TEST_F(InspectCommandLineTest, HelpVersionAndExitStatuses) {
     EXPECT_EQ(run(r.args), r.status) << out_.str() << err_.str();
   }
   run({"--version"});
-  EXPECT_EQ(out_.str(), "tunnelsmith-inspect " + std::string(tunnelsmith::kVersion) + "\n");
+  EXPECT_EQ(out_.str(), "tunnelsmith-inspect " + std::string(tunnelsmith::kReleaseVersion) + "\n");
   run({"--help"});
   for (const char* words : {"--json", "--diff", "--help", "-h", "--version", "--  ",
                             "Exit status: 0", "1 a problem", "2 usage"}) {
