@@ -97,15 +97,37 @@ void FileText::release() {
   copy_.clear();
 }
 
-ReadResult FileText::load(const std::string& path, std::size_t limit) {
+ReadResult FileText::load(const std::string& path, std::size_t limit, std::string* reason) {
   release();
   bool tooLarge = false;
   mapped_ = platform::mapRegularFile(path, kSmallestMappedFile, limit, mappedSize_, tooLarge);
   if (tooLarge) return ReadResult::kTooLarge;
   if (mapped_ != nullptr) return ReadResult::kRead;
-  const ReadResult result = readFile(path, copy_, nullptr, limit);
+  const ReadResult result = readFile(path, copy_, reason, limit);
   if (result != ReadResult::kRead) std::string().swap(copy_);
   return result;
+}
+
+void FileText::releasePages(std::size_t begin, std::size_t end) const {
+  if (mapped_ != nullptr && begin < end && end <= mappedSize_) {
+    platform::releaseMappedPages(mapped_, begin, end);
+  }
+}
+
+namespace {
+
+std::string tooLargeForALevel(std::size_t limit) {
+  return "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB (" + std::to_string(limit) +
+         " bytes), the most a level file may hold";
+}
+
+}  // namespace
+
+ReadResult loadLevelFile(const std::string& path, FileText& file, std::string& reason,
+                         std::size_t limit) {
+  const ReadResult status = file.load(path, limit, &reason);
+  if (status == ReadResult::kTooLarge) reason = tooLargeForALevel(limit);
+  return status;
 }
 
 ReadResult readLevelFile(const std::string& path, Bytes& bytes, std::string& reason,
@@ -114,8 +136,7 @@ ReadResult readLevelFile(const std::string& path, Bytes& bytes, std::string& rea
   const ReadResult status = readFile(path, bytes, &reason, limit);
   if (status == ReadResult::kTooLarge) {
     Bytes().swap(bytes);
-    reason = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB (" +
-             std::to_string(limit) + " bytes), the most a level file may hold";
+    reason = tooLargeForALevel(limit);
   } else if (status == ReadResult::kUnreadable) {
     bytes.clear();
   }

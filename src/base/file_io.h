@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -54,10 +56,20 @@ class FileText {
 
   // kUnreadable when the file cannot be opened or read (a directory, say); kTooLarge above
   // `limit` bytes. The text is empty unless the file was read.
-  [[nodiscard]] ReadResult load(const std::string& path, std::size_t limit = kMaxInputSize);
+  // With `reason`, says there why a file that is not read could not be.
+  [[nodiscard]] ReadResult load(const std::string& path, std::size_t limit = kMaxInputSize,
+                                std::string* reason = nullptr);
   [[nodiscard]] std::string_view text() const {
     return mapped_ != nullptr ? std::string_view(mapped_, mappedSize_) : std::string_view(copy_);
   }
+  [[nodiscard]] std::span<const std::uint8_t> bytes() const {
+    const std::string_view all = text();
+    return {reinterpret_cast<const std::uint8_t*>(all.data()), all.size()};
+  }
+  // The bytes [begin, end) will not be read again soon: a mapped file gives back the memory of
+  // the pages that hold them, so that reading a large file once from start to end keeps only a
+  // few pages. They stay readable (read from the file again).
+  void releasePages(std::size_t begin, std::size_t end) const;
 
  private:
   void release();
@@ -66,5 +78,11 @@ class FileText {
   std::size_t mappedSize_ = 0;
   std::string copy_;
 };
+
+// A level file as readLevelFile reads it, with the same reasons, but mapped where the system
+// allows it, for a tool that reads it from start to end (the inspector's --diff) and gives back
+// with FileText::releasePages what it has read.
+[[nodiscard]] ReadResult loadLevelFile(const std::string& path, FileText& file, std::string& reason,
+                                       std::size_t limit = kMaxInputSize);
 
 }  // namespace ts

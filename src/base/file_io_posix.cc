@@ -38,4 +38,16 @@ const char* mapRegularFile(const std::string& path, std::size_t smallest, std::s
 
 void unmapFile(const char* mapped, std::size_t size) { ::munmap(const_cast<char*>(mapped), size); }
 
+void releaseMappedPages(const char* mapped, std::size_t begin, std::size_t end) {
+  const long page = ::sysconf(_SC_PAGESIZE);
+  if (page <= 0) return;
+  const auto pageSize = static_cast<std::size_t>(page);
+  // The mapping starts on a page; only the pages wholly inside the range are given back.
+  const std::size_t first = (begin + pageSize - 1) / pageSize * pageSize;
+  const std::size_t last = end / pageSize * pageSize;
+  if (first >= last) return;
+  // A read-only private mapping that was never written: the pages come back from the file.
+  ::madvise(const_cast<char*>(mapped) + first, last - first, MADV_DONTNEED);
+}
+
 }  // namespace ts::platform

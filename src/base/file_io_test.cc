@@ -74,5 +74,38 @@ TEST(FileText, RefusesWhatCannotBeRead) {
   EXPECT_EQ(text.load(""), ReadResult::kUnreadable);
 }
 
+// A file read once from start to end gives back the pages it read; they stay readable. The
+// loader for level files says why one is not read, as readLevelFile does.
+TEST(FileText, ReleasedPagesStayReadableAndLevelFilesSayWhyTheyAreNotRead) {
+  Scratch scratch;
+  const std::string bytes = patterned((std::size_t{1} << 20) + 5);
+  const std::string path = scratch.write("level.kld", bytes);
+  FileText file;
+  std::string reason;
+  ASSERT_EQ(loadLevelFile(path, file, reason), ReadResult::kRead);
+  ASSERT_EQ(file.bytes().size(), bytes.size());
+  // Ranges that start and end inside pages, a whole file, and some beyond the end (ignored).
+  for (const auto& [begin, end] : {std::pair<std::size_t, std::size_t>{10, 70000},
+                                   {4096, 8192},
+                                   {0, bytes.size()},
+                                   {bytes.size() - 3, bytes.size() + 100}}) {
+    file.releasePages(begin, end);
+    EXPECT_TRUE(file.text() == bytes) << begin << ".." << end;
+  }
+
+  // The same reasons as readLevelFile's, for a small file that is read too.
+  const std::string small = scratch.write("small.kld", "KLD");
+  ASSERT_EQ(loadLevelFile(small, file, reason, 2), ReadResult::kTooLarge);
+  Bytes read;
+  std::string readReason;
+  ASSERT_EQ(readLevelFile(small, read, readReason, 2), ReadResult::kTooLarge);
+  EXPECT_EQ(reason, readReason);
+  const std::string missing = (scratch.root() / "missing.kld").string();
+  ASSERT_EQ(loadLevelFile(missing, file, reason), ReadResult::kUnreadable);
+  ASSERT_EQ(readLevelFile(missing, read, readReason), ReadResult::kUnreadable);
+  EXPECT_EQ(reason, readReason);
+  EXPECT_FALSE(reason.empty());
+}
+
 }  // namespace
 }  // namespace ts

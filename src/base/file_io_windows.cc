@@ -42,4 +42,16 @@ const char* mapRegularFile(const std::string& path, std::size_t smallest, std::s
 
 void unmapFile(const char* mapped, std::size_t) { ::UnmapViewOfFile(mapped); }
 
+void releaseMappedPages(const char* mapped, std::size_t begin, std::size_t end) {
+  SYSTEM_INFO info{};
+  ::GetSystemInfo(&info);
+  const std::size_t page = info.dwPageSize;
+  const std::size_t first = (begin + page - 1) / page * page;
+  const std::size_t last = end / page * page;
+  if (first >= last) return;
+  // Unlocking pages that are not locked takes them out of the working set; the call reports
+  // that they were not locked, which is expected.
+  ::VirtualUnlock(const_cast<char*>(mapped) + first, last - first);
+}
+
 }  // namespace ts::platform

@@ -23,6 +23,10 @@ namespace ts::platform {
                                          std::size_t limit, std::size_t& size, bool& tooLarge);
 // Gives back what mapRegularFile mapped.
 void unmapFile(const char* mapped, std::size_t size);
+// Gives back the memory that holds the whole pages of [begin, end) of what mapRegularFile
+// mapped (`mapped` being its start), as the system allows: the bytes stay readable and are
+// read from the file again when they are.
+void releaseMappedPages(const char* mapped, std::size_t begin, std::size_t end);
 
 // The text of a C library error number, as strerror gives it; EIO's for 0.
 [[nodiscard]] std::string errorText(int error);

@@ -231,6 +231,7 @@ std::int64_t countHeroGates(Decoder& d) {
       ++gates;
     }
     at += kChunkHeaderSize + size;
+    d.reached(at);
   }
   return gates;
 }

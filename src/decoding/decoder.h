@@ -52,6 +52,10 @@ class Decoder {
   void holdRecords() { hold_ = true; }
   // Records go to a sink: runs of like element chunks are kept as one (Chunk::repeat).
   [[nodiscard]] bool streaming() const { return sink_ != nullptr; }
+  // Tells the sink that a pass without records has read up to `offset` (RecordSink::reached).
+  void reached(std::size_t offset) {
+    if (sink_ != nullptr) sink_->reached(offset);
+  }
   [[nodiscard]] Inspection& out() { return out_; }
 
   // Field makers; `width` is the number of bytes the field is stored in. `name` must outlive

@@ -13,9 +13,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decoding/inspection.h"
@@ -59,11 +61,19 @@ struct Difference {
   [[nodiscard]] bool isByteRun() const { return bytesA.has_value() || bytesB.has_value(); }
 };
 
+// What a reader would guess wrong about a record kind (how triggers are numbered, say).
+struct KindNote {
+  std::string_view kind;
+  std::string_view note;
+};
+
 struct DiffResult {
   std::vector<Difference> differences;
   std::size_t squaresChanged = 0;  // all changed squares; only the first few are listed
   std::size_t byteRuns = 0;        // all runs of differing bytes; only the first few are listed
   bool identical = true;           // with the bytes: the files are equal byte for byte
+  // The notes of the record kinds that differ, each once, in the order of the differences.
+  std::vector<KindNote> notes;
 };
 
 // Squares and runs of bytes listed in `differences` at most; the rest are only counted.
@@ -78,13 +88,27 @@ inline constexpr std::size_t kMaxShownRunBytes = 8;
 [[nodiscard]] DiffResult diff(const Inspection& a, std::span<const std::uint8_t> bytesA,
                               const Inspection& b, std::span<const std::uint8_t> bytesB);
 
-// The notes of the record kinds that differ, each once, in the order of the differences: what
-// a reader would guess wrong about them (how triggers are numbered, say).
-struct KindNote {
-  std::string_view kind;
-  std::string_view note;
-};
+// The notes of the record kinds that differ in `result`, as diff() sets them.
 [[nodiscard]] std::vector<KindNote> notesOf(const DiffResult& result, const Inspection& a,
                                             const Inspection& b);
+
+// Told of bytes [begin, end) of file 0 (A) or 1 (B) that the comparison has read and will not
+// read again soon, so that a file mapped into memory can give back the memory that holds them.
+using ReleaseBytes = std::function<void(int file, std::size_t begin, std::size_t end)>;
+
+// Two files compared without holding their records: the inspections hold no records.
+struct StreamedDiff {
+  Inspection a;
+  Inspection b;
+  DiffResult result;  // nothing compared when the files are of different kinds
+};
+
+// The result of diff(inspect(bytesA), bytesA, inspect(bytesB), bytesB), holding a fingerprint
+// of each record instead of the records: each file is decoded twice, and the records kept are
+// those that differ or are in one file only. Records are taken as equal when their fingerprints
+// are: the alignment's hash and a second one drawn at random for each comparison.
+[[nodiscard]] StreamedDiff diffStreamed(std::span<const std::uint8_t> bytesA,
+                                        std::span<const std::uint8_t> bytesB,
+                                        const ReleaseBytes& release = {});
 
 }  // namespace ts::inspect

@@ -130,6 +130,10 @@ class RecordSink {
  public:
   virtual ~RecordSink() = default;
   virtual void record(const Record& r) = 0;
+  // The decoding has read the file up to `offset` in a pass that hands over no record (the
+  // things file's hero gates are counted before its elements are decoded), so that a sink that
+  // gives back the memory of what was read can do so then too.
+  virtual void reached(std::size_t offset) { (void)offset; }
 };
 
 // The same decoding, but every record goes to `sink` (in the order and with the contents

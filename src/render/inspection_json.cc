@@ -218,7 +218,7 @@ Json diffToJson(const std::string& pathA, const Inspection& a, const std::string
     differences.push_back(std::move(j));
   }
   Json notes = Json::object();
-  for (const KindNote& n : notesOf(result, a, b)) notes[std::string(n.kind)] = n.note;
+  for (const KindNote& n : result.notes) notes[std::string(n.kind)] = n.note;
   return Json{
       {"a", {{"path", pathA}, {"kind", fileKindName(a.kind)}, {"problems", problemsJson(a)}}},
       {"b", {{"path", pathB}, {"kind", fileKindName(b.kind)}, {"problems", problemsJson(b)}}},

@@ -91,23 +91,35 @@ int inspectFiles(const Options& options, std::ostream& out, std::ostream& err) {
   return status;
 }
 
+// Loads `path` for a comparison, mapped where the system allows, or says on `err` why it cannot.
+bool loadOrReport(const std::string& path, FileText& file, std::string& reason, std::ostream& err) {
+  if (loadLevelFile(path, file, reason) == ReadResult::kRead) return true;
+  err << kProgram << ": cannot read " << path << ": " << reason << '\n';
+  return false;
+}
+
 int diffFiles(const Options& options, std::ostream& out, std::ostream& err) {
   const std::string& pathA = options.files[0];
   const std::string& pathB = options.files[1];
-  Bytes bytesA;
-  Bytes bytesB;
+  FileText fileA;
+  FileText fileB;
   std::string reason;
-  if (!readOrReport(pathA, bytesA, reason, err) || !readOrReport(pathB, bytesB, reason, err)) {
+  if (!loadOrReport(pathA, fileA, reason, err) || !loadOrReport(pathB, fileB, reason, err)) {
     return cli::kUsage;
   }
-  const Inspection a = inspect(bytesA);
-  const Inspection b = inspect(bytesB);
+  // Each file is read from start to end a few times: what was read goes back to the system.
+  const StreamedDiff compared =
+      diffStreamed(fileA.bytes(), fileB.bytes(), [&](int file, std::size_t begin, std::size_t end) {
+        (file == 0 ? fileA : fileB).releasePages(begin, end);
+      });
+  const Inspection& a = compared.a;
+  const Inspection& b = compared.b;
   if (a.kind != b.kind) {
     err << kProgram << ": cannot compare " << pathA << " (" << fileKindName(a.kind)
         << " file) with " << pathB << " (" << fileKindName(b.kind) << " file)\n";
     return cli::kUsage;
   }
-  const DiffResult result = diff(a, bytesA, b, bytesB);
+  const DiffResult& result = compared.result;
   if (options.json) {
     out << diffToJson(pathA, a, pathB, b, result)
                .dump(2, ' ', false, Json::error_handler_t::replace)

@@ -285,6 +285,155 @@ TEST(InspectWordingTest, PlayerPositionsAndRecordsInOneFileOnlySayWhatTheyAre) {
   EXPECT_EQ(diffToJson("a", a, "b", b, r)["differences"][0]["description"], "DWARF L3");
 }
 
+// The text and the JSON of a comparison.
+std::string rendered(const Inspection& a, const Inspection& b, const DiffResult& r) {
+  std::ostringstream text;
+  renderDiffText("a", a, "b", b, r, text);
+  return text.str() +
+         diffToJson("a", a, "b", b, r).dump(1, ' ', false, Json::error_handler_t::replace);
+}
+
+// A copy of `bytes` with [at, at + count) taken out.
+Bytes without(const Bytes& bytes, std::size_t at, std::size_t count) {
+  Bytes out = bytes;
+  out.erase(out.begin() + static_cast<std::ptrdiff_t>(at),
+            out.begin() + static_cast<std::ptrdiff_t>(at + count));
+  return out;
+}
+
+// A copy of `bytes` with `inserted` put in at `at`.
+Bytes with(const Bytes& bytes, std::size_t at, const Bytes& inserted) {
+  Bytes out = bytes;
+  out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+  return out;
+}
+
+// A things file with `count` more creatures before its first, each a copy of the first one's
+// element chunk with its level cycling through 1 to 10 (12 for the one at `changedAt`), so
+// that the comparison has many records to align.
+Bytes manyCreatures(const Bytes& things, std::size_t count, std::size_t changedAt = SIZE_MAX) {
+  const Inspection in = inspect(things);
+  const Chunk& body = in.chunks[2];
+  const Record* first = testing::recordsOf(in, "creature").front();
+  const std::size_t chunk = first->offset - 8;
+  const Bytes element(things.begin() + static_cast<std::ptrdiff_t>(chunk),
+                      things.begin() + static_cast<std::ptrdiff_t>(first->offset + first->size));
+  const std::size_t level = first->find("level")->offset - chunk;
+  Bytes copies;
+  for (std::size_t k = 0; k < count; ++k) {
+    Bytes e = element;
+    e[level] = static_cast<std::uint8_t>(k == changedAt ? 12 : 1 + k % 10);
+    copies.insert(copies.end(), e.begin(), e.end());
+  }
+  Bytes out = with(things, chunk, copies);
+  storeU32(out.data() + body.offset + 4, static_cast<std::uint32_t>(body.size + copies.size()));
+  return out;
+}
+
+// The streamed comparison says what the comparison of two whole inspections says, in text and
+// JSON, for every kind of change: records changed, inserted and removed (aligned, or paired by
+// position when too many lie between the equal ones), element and top-level chunks added and
+// removed, bytes no field decodes, files cut short or longer, files of another level.
+TEST(InspectDiffTest, TheStreamedComparisonSaysWhatTheWholeOneSays) {
+  std::vector<std::pair<std::string, std::pair<Bytes, Bytes>>> cases;
+  auto add = [&cases](std::string name, const Bytes& a, const Bytes& b) {
+    cases.push_back({std::move(name), {a, b}});
+  };
+  const std::string lair = readExample("lair1.txt");
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"KNIGHT 9 8 L5 PH", "KNIGHT 9 8 L6 PH"},
+           {"CREATURES\n2\n", "CREATURES\n3\nIMP 4 4 L1 P1\n"},
+           {"DWARF L3", "DWARF L4"},
+           {"GOLD2 7000", "GOLD2 7500"},
+           {"TRIGGER_TIME 600", "TRIGGER_TIME 900"},
+           {"#..........#\n#.1111", "#g.........#\n#.1111"},
+           {". KPR1_CLAIMED_SQ", ". KPR2_CLAIMED_SQ"}}) {
+    const CompileResult a = compileMap(lair);
+    const CompileResult b = compileMap(replaced(lair, from, to));
+    for (std::size_t i = 0; i < a.files.size() && i < b.files.size(); ++i) {
+      add(to + " " + a.files[i].name, a.files[i].bytes, b.files[i].bytes);
+      add(to + " back " + a.files[i].name, b.files[i].bytes, a.files[i].bytes);
+    }
+  }
+  for (const std::string& name : testing::exampleNames()) {
+    const CompileResult compiled = compileMap(readExample(name));
+    for (const LevelFile& f : compiled.files) {
+      const Bytes& bytes = f.bytes;
+      const std::string label = name + " " + f.name;
+      add(label + " itself", bytes, bytes);
+      add(label + " cut in half", bytes, Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2));
+      add(label + " 7 bytes short", bytes, Bytes(bytes.begin(), bytes.end() - 7));
+      add(label + " 16 bytes more", bytes, with(bytes, bytes.size(), Bytes(16, 0xA5)));
+      const Inspection in = inspect(bytes);
+      // The last top-level chunk left out; the first element of each body left out, doubled,
+      // and moved to the end of its body.
+      if (in.chunks.size() > 1) {
+        add(label + " last chunk left out", bytes,
+            Bytes(bytes.begin(),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(in.chunks.back().offset)));
+      }
+      for (const Chunk& top : in.chunks) {
+        if (top.children.empty()) continue;
+        const Chunk& e = top.children.front();
+        const std::size_t size = 8 + e.size;
+        const Bytes element(bytes.begin() + static_cast<std::ptrdiff_t>(e.offset),
+                            bytes.begin() + static_cast<std::ptrdiff_t>(e.offset + size));
+        add(label + " element left out", bytes, without(bytes, e.offset, size));
+        add(label + " element doubled", bytes, with(bytes, e.offset, element));
+        const std::size_t end = std::min(bytes.size(), top.offset + 8 + top.size);
+        add(label + " element moved", bytes,
+            with(without(bytes, e.offset, size), end - size, element));
+      }
+      // Every byte of the first record of each kind that has members or decodes few of its
+      // bytes, and bytes spread over the file.
+      std::vector<std::size_t> flips;
+      for (std::size_t at = 0; at < bytes.size(); at += 1 + bytes.size() / 23) flips.push_back(at);
+      for (const Record& r : in.records) {
+        if (r.kind != "hero band" && r.kind != "creature" && r.kind != "action") continue;
+        for (std::size_t at = r.offset - 8; at < r.offset + r.size; ++at) flips.push_back(at);
+      }
+      for (const std::size_t at : flips) {
+        Bytes flipped = bytes;
+        flipped[at] ^= 0x01;
+        add(label + " byte " + std::to_string(at), bytes, flipped);
+      }
+    }
+  }
+  // Two levels: files of the same kind and of another kind.
+  const CompileResult first = compileMap(lair);
+  const CompileResult second = compileMap(readExample("showcase.txt"));
+  for (std::size_t i = 0; i < first.files.size(); ++i) {
+    add("lair1 and showcase " + first.files[i].name, first.files[i].bytes, second.files[i].bytes);
+    add("lair1 files " + std::to_string(i) + " and " + std::to_string((i + 1) % 6),
+        first.files[i].bytes, first.files[(i + 1) % 6].bytes);
+  }
+  // Many records: 3000 creatures, one changed near the end and one left out near the start
+  // (too many between them to align: paired by position), or in the middle (aligned).
+  const Bytes things = testing::fileEndingWith(first, "Things.kld");
+  const Bytes many = manyCreatures(things, 3000);
+  const std::size_t creature = testing::recordsOf(inspect(many), "creature")[10]->offset - 8;
+  add("3000 creatures, two far apart", many,
+      without(manyCreatures(things, 3000, 2900), creature, 36));
+  add("3000 creatures, one left out", many,
+      without(many, testing::recordsOf(inspect(many), "creature")[1500]->offset - 8, 36));
+  add("3000 creatures, one added", many, manyCreatures(things, 3001));
+
+  for (const auto& [name, files] : cases) {
+    SCOPED_TRACE(name);
+    const auto& [bytesA, bytesB] = files;
+    const Inspection a = inspect(bytesA);
+    const Inspection b = inspect(bytesB);
+    const StreamedDiff streamed = diffStreamed(bytesA, bytesB);
+    EXPECT_TRUE(streamed.a.records.empty() && streamed.b.records.empty());
+    ASSERT_EQ(streamed.a.kind, a.kind);
+    ASSERT_EQ(streamed.b.kind, b.kind);
+    if (a.kind != b.kind) continue;
+    const DiffResult whole = diff(a, bytesA, b, bytesB);
+    EXPECT_EQ(rendered(streamed.a, streamed.b, streamed.result), rendered(a, b, whole));
+  }
+  EXPECT_GT(cases.size(), 1000u);
+}
+
 TEST(InspectDiffTest, CommandLineDiffInTextAndJson) {
   const std::string lair = readExample("lair1.txt");
   const std::filesystem::path dir =

@@ -303,7 +303,7 @@ void renderDiffText(const std::string& pathA, const Inspection& a, const std::st
       result.byteRuns > kMaxListedByteRuns ? result.byteRuns - kMaxListedByteRuns : 0;
   if (unlistedSquares != 0) out << "... and " << unlistedSquares << " more squares differ\n";
   if (unlistedRuns != 0) out << "... and " << unlistedRuns << " more runs of bytes differ\n";
-  for (const KindNote& n : notesOf(result, a, b)) {
+  for (const KindNote& n : result.notes) {
     out << "note on the " << n.kind << " records: " << n.note << '\n';
   }
   for (const auto& [name, in] : {std::pair{"A", &a}, std::pair{"B", &b}}) {
