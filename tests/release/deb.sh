@@ -12,12 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source=$(cd "$here/../.." && pwd)
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 native=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
-work=$(mktemp -d)
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+. "$here/checks.sh"
 
 runtimes=""
 for tool in debootstrap docker podman; do

@@ -9,13 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source=$(cd "$here/../.." && pwd)
 tarball=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 native=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+. "$here/checks.sh"
 
 mkdir "$work/project" "$work/native"
 cd "$work/project" || exit 1

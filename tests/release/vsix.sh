@@ -9,13 +9,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 extension=$(cd "$here/../../editors/vscode" && pwd)
 vsix=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+. "$here/checks.sh"
 
 # vsce packs the README as readme.md.
 (cd "$extension" && npx --no-install vsce ls 2>/dev/null) | sed 's|^README\.md$|readme.md|' |

@@ -12,13 +12,7 @@ zip=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 linux=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 export WINEDEBUG=-all
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+. "$here/checks.sh"
 
 folder="$work/Ünterwelt Ä€"
 mkdir -p "$folder"
