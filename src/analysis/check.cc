@@ -498,10 +498,7 @@ class Checker {
     out_.gui = startsWithGuiWord(view_);
     appendTrace(out_.trace, seen.trace());
     Reading first{view_, outline_, level, seen, names_};
-    first.counted = countedSections(first);
-    first.rows = &out_.rows;
-    first.gui = out_.gui;
-    first.wholeOfOneKind = options_.wholeOfOneKind;
+    complete(first);
     if (level.isValid) {
       warnings(first, false, 0, kNoOffset, found_);
       if (level.mapCodes.size() > 0 || !level.mapRows.empty()) {
@@ -524,6 +521,16 @@ class Checker {
   }
 
  private:
+  // What every reading's checks take beside what it read: its counted sections, the grid's rows
+  // and format, whether the keepers are known, and how many warnings of a kind to write out.
+  void complete(Reading& r) const {
+    r.counted = countedSections(r);
+    r.rows = &out_.rows;
+    r.gui = out_.gui;
+    r.keepersKnown = keepersKnown_;
+    r.wholeOfOneKind = options_.wholeOfOneKind;
+  }
+
   static bool startsWithGuiWord(const TextView& view) {
     std::size_t start = view.text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     return view.wordAt(view.skipBlanks(start)) == kGuiWord;
@@ -597,11 +604,7 @@ class Checker {
     readSections(state);
     appendTrace(out_.trace, again.trace());
     Reading reading{view_, outline_, next, again, names_, resume.line};
-    reading.counted = countedSections(reading);
-    reading.rows = &out_.rows;
-    reading.gui = out_.gui;
-    reading.keepersKnown = keepersKnown_;
-    reading.wholeOfOneKind = options_.wholeOfOneKind;
+    complete(reading);
     if (next.isValid || again.problems.empty() ||
         again.problems.back().severity() != Severity::kError) {
       warnings(reading, false, rest, kNoOffset, found_);
