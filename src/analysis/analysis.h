@@ -321,8 +321,9 @@ struct Reading {
   bool gui = false;
   // The header gave the number of keepers (a reading resumed after a broken header assumes one).
   bool keepersKnown = true;
-  // Placement warnings past this many of one kind carry no text (0: all do).
+  // Placement warnings past this many of one kind go to `brief` (0: none do).
   std::size_t wholeOfOneKind = 0;
+  std::vector<BriefDiagnostic>* brief = nullptr;
 
   // The offset of square (x, y) in the text; kNoOffset for a row not read.
   [[nodiscard]] std::size_t squareOffset(std::int64_t x, std::int64_t y) const {

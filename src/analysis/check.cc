@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <sstream>
 
 #include "analysis/analysis.h"
@@ -253,6 +254,22 @@ std::vector<Diagnostic> located(std::string_view text, std::vector<Located> foun
   return diagnostics;
 }
 
+// The brief diagnostics as located() places the others: in the order of the text, with spans
+// clamped to the text.
+void placeBrief(std::string_view text, std::vector<BriefDiagnostic>& brief) {
+  for (BriefDiagnostic& b : brief) {
+    const std::size_t start = b.span.start;
+    b.span.start = std::min(start, text.size());
+    b.span.end = b.span.end != kNoOffset && b.span.end > start ? b.span.end : b.span.start;
+  }
+  const auto before = [](const BriefDiagnostic& a, const BriefDiagnostic& b) {
+    return a.span.start < b.span.start;
+  };
+  if (!std::is_sorted(brief.begin(), brief.end(), before)) {
+    std::stable_sort(brief.begin(), brief.end(), before);
+  }
+}
+
 // What a resumed reading knows from the readings before it.
 struct Known {
   LevelDescription level;  // the header, grid and finished sections
@@ -361,8 +378,9 @@ void readSections(ReadState& s) {
 // The warnings of one reading in [from, to).
 void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
               std::vector<Located>& out) {
+  // A large map has a warning for nearly every placement: the lists grow once, not by doubling.
   std::vector<Located> all;
-  all.reserve(r.seen.found.size() + 16);
+  all.reserve(r.seen.found.size() + r.seen.placements.size() + 16);
   readerProblems(r.seen, r.level.playerCount, fatal, all);
   all.insert(all.end(), r.seen.found.begin(), r.seen.found.end());
   outsideTheMap(r.level, r.seen, all);
@@ -370,9 +388,13 @@ void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
   textAfterEof(r.view.text, r.seen, all);
   silentChanges(r, from, to, all);
   countsTooSmall(r, from, to, all);
-  for (Located& l : all) {
-    if (l.offset >= from && l.offset < to) out.push_back(std::move(l));
+  std::erase_if(all, [&](const Located& l) { return l.offset < from || l.offset >= to; });
+  if (out.empty()) {
+    out.swap(all);
+    return;
   }
+  out.reserve(out.size() + all.size());
+  std::move(all.begin(), all.end(), std::back_inserter(out));
 }
 
 // The fixes offered for a level the compiler accepts must leave it accepted: a count recounted
@@ -407,7 +429,8 @@ constexpr int kMostReadings = 32;
 // reading fails. When such a number stands in the failed section before the place where reading
 // stopped, it is the mistake to fix: the error moves there, and what was said between the two
 // only rode on it.
-void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found) {
+void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found,
+                       std::vector<BriefDiagnostic>& brief) {
   static constexpr std::array<CheckId, 3> kShifting = {
       CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma};
   const std::size_t stop = d.error.offset;
@@ -423,6 +446,9 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
   Located cause = std::move(*shift);
   std::erase_if(found, [&](const Located& l) {
     return l.offset >= cause.offset && l.offset < stop && l.severity != Severity::kError;
+  });
+  std::erase_if(brief, [&](const BriefDiagnostic& b) {
+    return b.span.start >= cause.offset && b.span.start < stop && b.severity != Severity::kError;
   });
   std::vector<LocatedNote> notes;
   notes.emplace_back(cause.offset, cause.text +
@@ -496,7 +522,6 @@ class Checker {
     readLevel(text_, level, names_, problems_, &seen);
     out_.rows = seen.rowOffsets;
     out_.gui = startsWithGuiWord(view_);
-    appendTrace(out_.trace, seen.trace());
     Reading first{view_, outline_, level, seen, names_};
     complete(first);
     if (level.isValid) {
@@ -507,17 +532,21 @@ class Checker {
       releaseTargets(level, seen, found_);
       triggerBudget(level, found_);
       keepOnlySafeFixes(text_, names_, found_);
+      // The one reading's trace is the analysis's: it moves there, not copied.
+      if (!seen.trace().sections.empty()) out_.trace = seen.takeTrace();
     } else {
+      appendTrace(out_.trace, seen.trace());
       Diagnosis d = diagnoseFatal(first, seen.problems.back());
       const Stage failed = stageOf(seen.problems.back().id);
       warnings(first, true, 0, d.quietFrom, found_);
-      blameShiftedWords(outline_, d, found_);
+      blameShiftedWords(outline_, d, found_, out_.brief);
       if (failed > Stage::kGrid) unmappedCharacters(level, seen, found_);
       if (failed > Stage::kTriggers) releaseTargets(level, seen, found_);
       found_.push_back(d.error);
       resumeAfter(failed, d);
     }
     out_.diagnostics = located(text_, std::move(found_));
+    placeBrief(text_, out_.brief);
   }
 
  private:
@@ -529,6 +558,7 @@ class Checker {
     r.gui = out_.gui;
     r.keepersKnown = keepersKnown_;
     r.wholeOfOneKind = options_.wholeOfOneKind;
+    r.brief = &out_.brief;
   }
 
   static bool startsWithGuiWord(const TextView& view) {
@@ -618,7 +648,7 @@ class Checker {
     const Problem& fatal = again.problems.back();
     d = diagnoseFatal(reading, fatal);
     warnings(reading, true, rest, d.quietFrom, found_);
-    blameShiftedWords(outline_, d, found_);
+    blameShiftedWords(outline_, d, found_, out_.brief);
     if (!dependsOnUnknown(known_, fatal.id)) {
       d.error.afterFirstError = true;
       found_.push_back(d.error);

@@ -82,6 +82,14 @@ struct Diagnostic {
   }
 };
 
+// A diagnostic of which only its place, kind and severity are kept: all that grouped() takes of
+// one that is counted and not shown.
+struct BriefDiagnostic {
+  Span span;
+  Severity severity = Severity::kWarning;
+  CheckId check = CheckId::kNone;
+};
+
 // Every problem of one map text, in the order of the text where that order is known.
 [[nodiscard]] std::vector<Diagnostic> checkMap(std::string_view text, const NameMaps& names);
 
@@ -89,6 +97,9 @@ struct Diagnostic {
 // both (an editor server) reads the map once.
 struct MapAnalysis {
   std::vector<Diagnostic> diagnostics;
+  // With AnalysisOptions::wholeOfOneKind, the warnings past the first few of a kind, in the order
+  // of the text: not in `diagnostics`, and only their place, kind and severity.
+  std::vector<BriefDiagnostic> brief;
   // What the readings read, in the order of the text: the first reading's up to its fatal error,
   // then each later reading's from the keyword it resumed at.
   Trace trace;
@@ -98,9 +109,9 @@ struct MapAnalysis {
 };
 // How much of each diagnostic an analysis writes out.
 struct AnalysisOptions {
-  // Past the first `wholeOfOneKind` placement warnings of one kind (0: no limit), each carries
-  // only its kind, severity and span: all that grouped() takes of them. A grid shifted under
-  // 200,000 creatures is then checked without writing 200,000 messages that nobody reads.
+  // Past the first `wholeOfOneKind` placement warnings of one kind (0: no limit), each is kept
+  // brief (MapAnalysis::brief): all that grouped() takes of them. A grid shifted under 200,000
+  // creatures is then checked without writing 200,000 messages that nobody reads.
   std::size_t wholeOfOneKind = 0;
 };
 [[nodiscard]] MapAnalysis analyseMap(std::string_view text, const NameMaps& names,

@@ -20,6 +20,10 @@ inline constexpr std::size_t kShownOfOneKind = 20;
 [[nodiscard]] std::vector<Diagnostic> grouped(const std::vector<Diagnostic>& diagnostics,
                                               std::size_t shown = kShownOfOneKind);
 
+// The same of an analysis: its whole diagnostics and its brief ones together.
+[[nodiscard]] std::vector<Diagnostic> grouped(const MapAnalysis& analysis,
+                                              std::size_t shown = kShownOfOneKind);
+
 // `n` with a comma between each group of three digits: 199,980.
 [[nodiscard]] std::string withThousands(std::size_t n);
 

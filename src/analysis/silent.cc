@@ -169,8 +169,10 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
   std::size_t inRock = 0;
   std::size_t placedInRock = 0;
   std::size_t onOtherGround = 0;
-  const auto whole = [&](std::size_t& made) {
-    return r.wholeOfOneKind == 0 || made++ < r.wholeOfOneKind;
+  const auto whole = [&](std::size_t& made, std::size_t offset, std::size_t end, CheckId check) {
+    if (r.wholeOfOneKind == 0 || r.brief == nullptr || made++ < r.wholeOfOneKind) return true;
+    r.brief->push_back({{offset, end}, Severity::kWarning, check});
+    return false;
   };
   for (const Seen::Placement& p : r.seen.placements) {
     if (p.offset < from || p.offset >= to) continue;
@@ -184,31 +186,31 @@ void placements(const Reading& r, std::size_t from, std::size_t to, std::vector<
     const bool onGrid = p.clean && grid.whole() && grid.inside(p.x, p.y);
     const TerrainCode ground = onGrid ? grid.at(p.x, p.y) : 0;
     if (p.what == "creature" && ground == kSolidRockCode) {
-      out.push_back({p.offset, Severity::kWarning,
-                     whole(inRock) ? std::string(name) + " at " + squareText(p.x, p.y) +
-                                         " stands inside solid rock"
-                                   : std::string(),
-                     CheckId::kCreatureInRock, end});
+      if (whole(inRock, p.offset, end, CheckId::kCreatureInRock)) {
+        out.push_back(
+            {p.offset, Severity::kWarning,
+             std::string(name) + " at " + squareText(p.x, p.y) + " stands inside solid rock",
+             CheckId::kCreatureInRock, end});
+      }
     } else if (ground == kSolidRockCode) {
-      out.push_back({p.offset, Severity::kWarning,
-                     whole(placedInRock)
-                         ? std::string(name) + " at " + squareText(p.x, p.y) +
-                               " lies inside solid rock, where the game places no " +
-                               std::string(p.what)
-                         : std::string(),
-                     CheckId::kPlacedInRock, end});
+      if (whole(placedInRock, p.offset, end, CheckId::kPlacedInRock)) {
+        out.push_back({p.offset, Severity::kWarning,
+                       std::string(name) + " at " + squareText(p.x, p.y) +
+                           " lies inside solid rock, where the game places no " +
+                           std::string(p.what),
+                       CheckId::kPlacedInRock, end});
+      }
     } else if (onGrid && (p.what == "door" || p.what == "trap") && isRoom(r.names, ground) &&
                ownerOf(ground) >= kFirstKeeperPlayer && p.owner >= kFirstKeeperPlayer &&
                ownerOf(ground) != p.owner) {
-      out.push_back({p.offset, Severity::kWarning,
-                     whole(onOtherGround)
-                         ? std::string(name) + " of keeper " +
-                               std::to_string(p.owner - kFirstKeeperPlayer + 1) + " at " +
-                               squareText(p.x, p.y) + " stands in " + grid.name(ground) +
-                               ", a room of keeper " +
-                               std::to_string(ownerOf(ground) - kFirstKeeperPlayer + 1)
-                         : std::string(),
-                     CheckId::kOnOtherKeepersGround, end});
+      if (whole(onOtherGround, p.offset, end, CheckId::kOnOtherKeepersGround)) {
+        out.push_back(
+            {p.offset, Severity::kWarning,
+             std::string(name) + " of keeper " + std::to_string(p.owner - kFirstKeeperPlayer + 1) +
+                 " at " + squareText(p.x, p.y) + " stands in " + grid.name(ground) +
+                 ", a room of keeper " + std::to_string(ownerOf(ground) - kFirstKeeperPlayer + 1),
+             CheckId::kOnOtherKeepersGround, end});
+      }
     }
     if (p.what == "door") {
       std::size_t lock = p.offset;

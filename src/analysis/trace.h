@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/grammar.h"
@@ -75,12 +76,20 @@ class TraceRecorder : public ReaderObserver {
 
   // The trace so far; the entry being read is in it once it has a word.
   [[nodiscard]] const Trace& trace() const { return trace_; }
+  // The trace, taken out when nothing reads it here any more.
+  [[nodiscard]] Trace takeTrace() { return std::move(trace_); }
   // Whether the reader started another entry after the last one in the trace: only a whole entry
   // is followed by another.
   [[nodiscard]] bool lastEntryFollowed() const { return followed_; }
 
  protected:
-  explicit TraceRecorder(std::string_view reading) : reading_(reading) {}
+  // A large map's trace is most of what a reading writes: room is made once for what a text of
+  // this size usually holds (about a word in every four or five bytes, some five words an entry),
+  // rather than by doubling.
+  explicit TraceRecorder(std::string_view reading) : reading_(reading) {
+    trace_.words.reserve(reading.size() / 4);
+    trace_.entries.reserve(reading.size() / 16);
+  }
   [[nodiscard]] virtual std::size_t place(std::size_t offset) const { return offset; }
 
  private:

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -161,6 +162,17 @@ TEST(CheckOutput, ManyOfOneKindAreSummedUpInTheText) {
     EXPECT_EQ(notes, c.notes);
     EXPECT_EQ(grouped(all, 0).size(), all.size());
   }
+  // Kinds are told apart by their identifiers, so no two kinds may share one.
+  std::set<std::string_view> identifiers;
+  for (std::size_t i = 1; i < static_cast<std::size_t>(CheckId::kCount); ++i) {
+    identifiers.insert(infoOf(static_cast<CheckId>(i)).name);
+  }
+  for (std::size_t i = 0; i < static_cast<std::size_t>(ts::ProblemId::kCount); ++i) {
+    identifiers.insert(ts::infoOf(static_cast<ts::ProblemId>(i)).name);
+  }
+  EXPECT_EQ(identifiers.size(), static_cast<std::size_t>(CheckId::kCount) - 1 +
+                                    static_cast<std::size_t>(ts::ProblemId::kCount));
+  EXPECT_EQ(identifiers.count(""), 0U);
   EXPECT_EQ(withThousands(199980), "199,980");
   EXPECT_EQ(withThousands(1000000), "1,000,000");
   EXPECT_EQ(withThousands(999), "999");

@@ -41,8 +41,10 @@ class Document {
   }
 
   // The checker's diagnostics of the current text, and what its readings read: one analysis
-  // serves the diagnostics and the index.
+  // serves the diagnostics and the index. Past the first few of a kind, the diagnostics are
+  // written out only as grouped() counts them.
   const std::vector<check::Diagnostic>& diagnostics() { return analysis().diagnostics; }
+  std::vector<check::Diagnostic> shownDiagnostics() { return check::grouped(analysis()); }
   const MapIndex& index() {
     if (!index_) index_ = std::make_unique<MapIndex>(text_, names_, analysis());
     return *index_;

@@ -265,7 +265,7 @@ json diagnosticsOf(const std::string& uri, Document& doc) {
   json out = json::array();
   // Past the first few of one kind, one line counts the rest: an editor shows a grid shifted
   // into 200,000 warnings as quickly as one warning.
-  for (const check::Diagnostic& d : check::grouped(doc.diagnostics())) {
+  for (const check::Diagnostic& d : doc.shownDiagnostics()) {
     out.push_back(diagnosticJson(uri, doc, d));
   }
   return out;
