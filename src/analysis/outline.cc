@@ -274,8 +274,8 @@ const KeywordLine* Outline::keywordLine(std::string_view text, const LineHead& h
   const std::uint32_t candidates = alone ? ~0U : kByInitial[static_cast<unsigned char>(initial)];
   if (candidates == 0) return nullptr;
   for (std::size_t s = 1; s < names.size() + 1; ++s) {
-    const std::string_view keyword = keywordOf(static_cast<Stage>(s));
     if ((candidates & (1U << s)) == 0) continue;
+    const std::string_view keyword = keywordOf(static_cast<Stage>(s));
     KeywordLine::Kind kind;
     if (first == keyword) {
       kind = line == keyword ? KeywordLine::kExact

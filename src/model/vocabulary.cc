@@ -369,6 +369,40 @@ std::int32_t findInTable(const std::array<NameValue, N>& table, std::string_view
   return unknown;
 }
 
+// A token of at most seven characters as one number: its characters and its length. Two tokens
+// are the same exactly when their numbers are.
+constexpr std::size_t kLongestPacked = 7;
+constexpr std::uint64_t packed(std::string_view token) {
+  std::uint64_t key = static_cast<std::uint64_t>(token.size()) << 56;
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    key |= static_cast<std::uint64_t>(static_cast<unsigned char>(token[i])) << (8 * i);
+  }
+  return key;
+}
+
+// A table of short tokens looked up by their numbers: a player or level token is read for
+// every entry of a large map.
+template <std::size_t N>
+struct PackedTable {
+  explicit PackedTable(const std::array<NameValue, N>& table) {
+    for (std::size_t i = 0; i < N; ++i) {
+      keys[i] = table[i].name.size() <= kLongestPacked ? packed(table[i].name) : kNever;
+      values[i] = table[i].value;
+    }
+  }
+  [[nodiscard]] std::int32_t find(std::string_view token, std::int32_t unknown) const {
+    if (token.size() > kLongestPacked) return unknown;
+    const std::uint64_t key = packed(token);
+    for (std::size_t i = 0; i < N; ++i) {
+      if (keys[i] == key) return values[i];
+    }
+    return unknown;
+  }
+  static constexpr std::uint64_t kNever = ~std::uint64_t{0};  // no token packs to it
+  std::array<std::uint64_t, N> keys{};
+  std::array<std::int32_t, N> values{};
+};
+
 // FNV-1a: names are short, and this spreads them well enough for a table kept half empty.
 std::size_t hashName(std::string_view name) {
   std::uint32_t h = 2166136261U;
@@ -433,8 +467,12 @@ std::int32_t trapIdOrZero(std::string_view name) { return findInTable(kTrapTable
 std::int32_t spellIdOrZero(std::string_view name) { return findInTable(kSpellTable, name, 0); }
 
 std::int32_t parsePlayerToken(std::string_view token) {
-  return findInTable(kPlayerTokens, token, kNoPlayer);
+  static const PackedTable players(kPlayerTokens);
+  return players.find(token, kNoPlayer);
 }
-std::int32_t parseLevelToken(std::string_view token) { return findInTable(kLevelTokens, token, 0); }
+std::int32_t parseLevelToken(std::string_view token) {
+  static const PackedTable levels(kLevelTokens);
+  return levels.find(token, 0);
+}
 
 }  // namespace ts

@@ -244,8 +244,14 @@ TEST(VocabularyRoomsAndSpells, CountedTablesResolveAndGiveZeroForUnknowns) {
 
 TEST(VocabularyTokens, PlayerAndLevelTokens) {
   const NameCase players[] = {
-      {"P1", 3}, {"P2", 4}, {"P3", 5}, {"P4", 6}, {"PH", 1},  {"PN", 2}, {"p1", 0},
-      {"P5", 0}, {"P0", 0}, {"P", 0},  {"ph", 0}, {"P1 ", 0}, {"", 0},
+      {"P1", 3},       {"P2", 4},
+      {"P3", 5},       {"P4", 6},
+      {"PH", 1},       {"PN", 2},
+      {"p1", 0},       {"P5", 0},
+      {"P0", 0},       {"P", 0},
+      {"ph", 0},       {"P1 ", 0},
+      {"", 0},         {std::string_view("P1\0", 3), 0},
+      {"P1P1P1P1", 0}, {"PHPHPHP", 0},
   };
   for (const NameCase& c : players) {
     SCOPED_TRACE(std::string(c.name));

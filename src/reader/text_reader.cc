@@ -76,7 +76,10 @@ void TextReader::readWord(std::string& word) {
   while (pos < size && !kBlank[static_cast<unsigned char>(data[pos])]) ++pos;
   pos_ = pos;
   if (pos >= size) eof_ = true;
-  word.assign(data + start, pos - start);
+  // Appending to the emptied buffer copies without the checks an assignment makes for a source
+  // inside the buffer itself.
+  word.clear();
+  word.append(data + start, pos - start);
 }
 
 void TextReader::readChar(char& c) {
