@@ -4,6 +4,7 @@
 // it, so that no tool reads a map a second way.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -85,10 +86,12 @@ class TraceRecorder : public ReaderObserver {
  protected:
   // A large map's trace is most of what a reading writes: room is made once for what a text of
   // this size usually holds (about a word in every four or five bytes, some five words an entry),
-  // rather than by doubling.
+  // rather than by doubling. Past a 200,000-entry map's room, a trace grows as it needs: room
+  // that a text of comments would never fill is not claimed.
   explicit TraceRecorder(std::string_view reading) : reading_(reading) {
-    trace_.words.reserve(reading.size() / 4);
-    trace_.entries.reserve(reading.size() / 16);
+    constexpr std::size_t kMostWords = std::size_t{1} << 21;
+    trace_.words.reserve(std::min(reading.size() / 4, kMostWords));
+    trace_.entries.reserve(std::min(reading.size() / 16, kMostWords / 4));
   }
   [[nodiscard]] virtual std::size_t place(std::size_t offset) const { return offset; }
 
