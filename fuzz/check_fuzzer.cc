@@ -3,7 +3,9 @@
 // text, as JSON Lines and as SARIF that parse; its trace of the map is what the reader read and
 // nothing it skipped; applying its fixes never turns a level the compiler accepts into one it
 // rejects, nor changes how any word the compiler read is read; every level the compiler accepts
-// decodes in the inspector without a single problem, each file as the kind it is. Crashes,
+// decodes in the inspector without a single problem, each file as the kind it is. An analysis
+// that writes out only what is shown (as the language server asks) shows what the whole one
+// shows once grouped. Crashes,
 // hangs, leaks, sanitizer reports and disagreements are findings.
 #include <algorithm>
 #include <array>
@@ -19,6 +21,7 @@
 
 #include "analysis/check.h"
 #include "analysis/fixes.h"
+#include "analysis/grouping.h"
 #include "analysis/trace.h"
 #include "decoding/inspection.h"
 #include "driver/compile.h"
@@ -114,6 +117,26 @@ void checkCompiledFiles(const ts::CompileResult& result) {
   }
 }
 
+// Grouped after one of a kind, an analysis that writes out two of each kind whole shows what the
+// whole analysis shows: the warnings it keeps brief are only ever counted.
+void checkBrief(std::string_view text, const ts::check::MapAnalysis& analysis,
+                const ts::NameMaps& names) {
+  const ts::check::MapAnalysis brief = ts::check::analyseMap(text, names, {2});
+  const std::vector<ts::check::Diagnostic> shown = ts::check::grouped(brief, 1);
+  const std::vector<ts::check::Diagnostic> whole = ts::check::grouped(analysis.diagnostics, 1);
+  if (shown.size() != whole.size()) fail("the brief analysis shows another number of diagnostics");
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const ts::check::Diagnostic& a = shown[i];
+    const ts::check::Diagnostic& b = whole[i];
+    if (a.text != b.text || a.span != b.span || a.check != b.check || a.problem != b.problem ||
+        a.severity != b.severity || a.notes.size() != b.notes.size()) {
+      std::fprintf(stderr, "check_fuzzer: shown %zu: '%s' / '%s'\n", i, a.text.c_str(),
+                   b.text.c_str());
+      fail("the brief analysis shows a diagnostic the whole one does not");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -123,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ts::check::MapAnalysis analysis = ts::check::analyseMap(text, names);
   const std::vector<ts::check::Diagnostic>& diagnostics = analysis.diagnostics;
   checkReading(text, analysis, names);
+  checkBrief(text, analysis, names);
   const auto errors = static_cast<std::size_t>(std::count_if(
       diagnostics.begin(), diagnostics.end(),
       [](const ts::check::Diagnostic& d) { return d.severity == ts::check::Severity::kError; }));
