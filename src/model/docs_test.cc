@@ -347,16 +347,40 @@ TEST(MapFormatGuide, MapDrawingToolCharactersMatchTheReader) {
             unknownSquares + consoleText(Problem{ProblemId::kOldMap, Problem::kNowhere, {}}));
 }
 
-TEST(MapFormatGuide, CompleteExampleCompilesWithoutMessages) {
-  std::istringstream in(region("<!-- example:complete -->"));
+// The map text of an example region: its lines without the code fences.
+std::string exampleText(const std::string& name) {
+  std::istringstream in(region("<!-- example:" + name + " -->"));
   std::string text;
   std::string line;
   while (std::getline(in, line)) {
     if (line.rfind("```", 0) != 0) text += line + "\n";
   }
-  const CompileResult result = compileMap(text);
+  return text;
+}
+
+TEST(MapFormatGuide, CompleteExampleCompilesWithoutMessages) {
+  const CompileResult result = compileMap(exampleText("complete"));
   EXPECT_TRUE(result.valid);
   EXPECT_EQ(result.console, "");
+}
+
+// A band's name, count and owner are words like any others: spread over lines, or followed by
+// a note on the owner's line, the example map's bands give the same level.
+TEST(MapFormatGuide, BandsSpreadOverLinesGiveTheSameLevel) {
+  std::string map = testing::readExample("lair1.txt");
+  const std::string bands = exampleText("bands");
+  const std::size_t at = map.find(bands);
+  ASSERT_NE(at, std::string::npos) << "the guide's bands are those of lair1.txt";
+  const CompileResult written = compileMap(map);
+  const CompileResult spread =
+      compileMap(map.replace(at, bands.size(), exampleText("bands-spread")));
+  ASSERT_TRUE(written.valid);
+  EXPECT_TRUE(spread.valid);
+  EXPECT_EQ(spread.console, written.console);
+  ASSERT_EQ(spread.files.size(), written.files.size());
+  for (std::size_t i = 0; i < written.files.size(); ++i) {
+    EXPECT_EQ(spread.files[i].bytes, written.files[i].bytes) << written.files[i].name;
+  }
 }
 
 }  // namespace
