@@ -330,18 +330,6 @@ export class Painter {
   }
 }
 
-/**
- * The part of a rectangle that lies on a grid of that size, or null when none does: a gate or an
- * area dragged past the map's edge stops at the edge, on every side alike.
- */
-export function rectOnGrid(rect: Rect, width: number, height: number): Rect | null {
-  const left = Math.max(0, rect.left);
-  const top = Math.max(0, rect.top);
-  const right = Math.min(width - 1, rect.right);
-  const bottom = Math.min(height - 1, rect.bottom);
-  return left > right || top > bottom ? null : { left, top, right, bottom };
-}
-
 /** The squares of a rectangle that lie on a grid of that size. */
 export function squaresOf(rect: Rect, width: number, height: number): Square[] {
   const squares: Square[] = [];
@@ -506,19 +494,15 @@ export function editText(model: MapModel, terrains: Terrains, edit: MapEdit): Te
       break;
     }
     case "gate": {
-      const rect = rectOnGrid(edit.rect, model.width, model.height);
-      if (!rect) throw new EditRefused("the gate lies outside the map");
       const painter = new Painter(model, terrains, edit.terrain);
-      target.changes.push(...painter.paint(squaresOf(rect, model.width, model.height)));
+      target.changes.push(...painter.paint(squaresOf(edit.rect, model.width, model.height)));
       const number = (target.section("HERO_GATES")?.entryCount ?? 0) + 1;
-      target.appendEntries("HERO_GATES", [`${number} ${rect.left} ${rect.top}`]);
+      target.appendEntries("HERO_GATES", [`${number} ${edit.rect.left} ${edit.rect.top}`]);
       break;
     }
     case "area": {
-      const rect = rectOnGrid(edit.rect, model.width, model.height);
-      if (!rect) throw new EditRefused("the area lies outside the map");
       const number = (target.section("AREAS")?.entryCount ?? 0) + 1;
-      const { left, top, right, bottom } = rect;
+      const { left, top, right, bottom } = edit.rect;
       target.appendEntries("AREAS", [`${number} ${left} ${top} ${right} ${bottom}`]);
       break;
     }
