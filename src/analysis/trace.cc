@@ -228,9 +228,15 @@ std::string traceProblem(std::string_view text, const Trace& trace, const LevelD
     running = std::move(read);
     // The reader stopped inside an area or gate section that counts more entries than it read:
     // the reading that resumes after it knows none of them, and reads what follows without.
-    if (s.section == Section::kAreas || s.section == Section::kGates) {
-      const long count = std::strtol(std::string(text.substr(s.countAt, 16)).c_str(), nullptr, 0);
-      if (static_cast<long>(s.entryCount) < count) clearSection(running, s.section);
+    const long count = std::strtol(std::string(text.substr(s.countAt, 16)).c_str(), nullptr, 0);
+    if ((s.section == Section::kAreas || s.section == Section::kGates) &&
+        static_cast<long>(s.entryCount) < count) {
+      clearSection(running, s.section);
+    }
+    // A legend whose count read on past the keyword a later reading resumed at: that reading
+    // keeps the whole legend the first one read, not the part of it the trace still holds.
+    if (s.section == Section::kMapCodes && static_cast<long>(s.entryCount) < count) {
+      running.mapCodes = level.mapCodes;
     }
     for (std::size_t e = 0; e < s.entryCount; ++e) {
       const TraceEntry& entry = trace.entries[s.firstEntry + e];
