@@ -16,10 +16,19 @@ std::FILE* openFile(const std::string& path, const char* mode) {
 
 const char* mapRegularFile(const std::string& path, std::size_t smallest, std::size_t limit,
                            std::size_t& size, bool& tooLarge) {
-  // Non-blocking, so that a pipe without a writer is not waited for here; it is read instead.
+  // Only a regular file is opened here. Opening a pipe, even for a moment, would let its writer
+  // start writing into it; closing it then would cost the writer its reader, and the map read
+  // afterwards would be cut short.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+    tooLarge = true;
+    return nullptr;
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) < smallest) return nullptr;
+  // Non-blocking, in case the name was given to a pipe since: that is not waited for here.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
-  struct stat info {};
   const char* mapped = nullptr;
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
       static_cast<std::uintmax_t>(info.st_size) > limit) {

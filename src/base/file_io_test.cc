@@ -8,7 +8,18 @@
 #include <fstream>
 #include <string>
 
+#include "base/platform.h"
 #include "testing/scratch_folder.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#endif
 
 namespace ts {
 namespace {
@@ -106,6 +117,40 @@ TEST(FileText, ReleasedPagesStayReadableAndLevelFilesSayWhyTheyAreNotRead) {
   EXPECT_EQ(reason, readReason);
   EXPECT_FALSE(reason.empty());
 }
+
+#ifndef _WIN32
+// A pipe is never opened to see whether it could be mapped: its writer, waiting for a reader,
+// would start writing and lose its reader again (a fed map was cut short that way). It is read.
+TEST(FileText, APipeIsReadWholeAndNotOpenedToBeMapped) {
+  Scratch scratch;
+  const std::string fifo = (scratch.root() / "feed").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::atomic<bool> opened = false;
+  std::thread writer([&] {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);  // waits for a reader
+    opened = true;
+    if (fd >= 0) ::close(fd);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::size_t size = 0;
+  bool tooLarge = false;
+  EXPECT_EQ(platform::mapRegularFile(fifo, 0, 1000, size, tooLarge), nullptr);
+  EXPECT_FALSE(tooLarge);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(opened) << "the writer found a reader";
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // lets the writer go
+  writer.join();
+  if (reader >= 0) ::close(reader);
+
+  // Fed whole, larger than a mapped file's least size, it is read exactly.
+  const std::string bytes = patterned(200000);
+  std::thread feeder([&] { std::ofstream(fifo, std::ios::binary) << bytes; });
+  FileText text;
+  EXPECT_EQ(text.load(fifo), ReadResult::kRead);
+  feeder.join();
+  EXPECT_TRUE(text.text() == bytes);
+}
+#endif
 
 }  // namespace
 }  // namespace ts
