@@ -183,7 +183,36 @@ void outsideTheMap(const LevelDescription& level, const Seen& seen, std::vector<
   }
 }
 
-void goldWithoutHeart(const LevelDescription& level, const Seen& seen, std::vector<Located>& out) {
+void goldWithoutHeart(std::string_view text, const LevelDescription& level, const Seen& seen,
+                      std::vector<Located>& out) {
+  // A keeper's gold given again replaces the first amount; a copied line that kept its number
+  // leaves the keeper it was meant for without gold. Where the old layout's text ends, the last
+  // word is taken again without being written again: only the GOLD words written count.
+  const auto written = [&](std::size_t offset) { return text.substr(offset, 4) == "GOLD"; };
+  std::array<int, 4> given{};
+  for (const auto& [keeper, offset] : seen.gold) given[keeper] += written(offset) ? 1 : 0;
+  std::array<bool, 4> told{};
+  for (const auto& [keeper, offset] : seen.gold) {
+    if (told[keeper] || given[keeper] < 2 || !written(offset)) continue;
+    told[keeper] = true;
+    const std::size_t last = std::find_if(seen.gold.rbegin(), seen.gold.rend(), [&](const auto& g) {
+                               return g.first == keeper && written(g.second);
+                             })->second;
+    const std::string word = "GOLD" + std::to_string(keeper + 1);
+    Located l{last, Severity::kWarning,
+              word + " is given again: this amount replaces the first one",
+              CheckId::kGoldGivenTwice, last + word.size()};
+    for (std::size_t other = 0; other < static_cast<std::size_t>(level.playerCount); ++other) {
+      if (other >= given.size() || given[other] != 0) continue;
+      const std::string meant = "GOLD" + std::to_string(other + 1);
+      l.text += "; keeper " + std::to_string(other + 1) + " is given no gold: did you mean " +
+                meant + "?";
+      l.suggestions.push_back({{last, last + word.size()}, meant});
+      break;
+    }
+    l.notes.emplace_back(offset, "the first " + word);
+    out.push_back(std::move(l));
+  }
   for (const auto& [keeper, offset] : seen.gold) {
     if (!level.heartCenterSet[keeper]) {
       out.push_back({offset, Severity::kWarning,
@@ -191,6 +220,34 @@ void goldWithoutHeart(const LevelDescription& level, const Seen& seen, std::vect
                          std::to_string(keeper + 1) +
                          ", who has no heart centre: the gold is never used",
                      CheckId::kGoldWithoutHeart, offset + 5});
+    }
+  }
+}
+
+// A statement written before its section's keyword stands where the compiler looks for that
+// keyword, and is skipped with everything else there.
+void skippedBeforeSection(const Reading& r, std::vector<Located>& out) {
+  const Trace& trace = r.seen.trace();
+  for (std::size_t s = 1; s < trace.sections.size(); ++s) {
+    const TraceSection& section = trace.sections[s];
+    const TraceSection& before = trace.sections[s - 1];
+    if (keywordOf(section.section).empty()) continue;
+    std::size_t from = std::max(before.end, before.countEnd);
+    if (before.entryCount > 0) {
+      from =
+          std::max(from, trace.entryEnd(trace.entries[before.firstEntry + before.entryCount - 1]));
+    }
+    for (std::size_t line = r.view.nextLine(from); line < section.start;
+         line = r.view.nextLine(line)) {
+      const std::size_t word = r.view.skipBlanks(line);
+      if (word >= section.start || r.view.lineStart(word) != line) continue;
+      const std::string_view first = r.view.wordAt(word);
+      if (findStatement(section.section, first) == nullptr) continue;
+      const std::string keyword(keywordOf(section.section));
+      out.push_back({word, Severity::kWarning,
+                     std::string(first) + " stands before the " + keyword +
+                         " keyword, where it is never read: move it after the keyword",
+                     CheckId::kSkippedBeforeSection, r.view.lineEnd(word)});
     }
   }
 }
@@ -384,7 +441,8 @@ void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
   readerProblems(r.seen, r.level.playerCount, fatal, all);
   all.insert(all.end(), r.seen.found.begin(), r.seen.found.end());
   outsideTheMap(r.level, r.seen, all);
-  goldWithoutHeart(r.level, r.seen, all);
+  goldWithoutHeart(r.view.text, r.level, r.seen, all);
+  skippedBeforeSection(r, all);
   textAfterEof(r.view.text, r.seen, all);
   silentChanges(r, from, to, all);
   countsTooSmall(r, from, to, all);
@@ -431,8 +489,9 @@ constexpr int kMostReadings = 32;
 // only rode on it.
 void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found,
                        std::vector<BriefDiagnostic>& brief) {
-  static constexpr std::array<CheckId, 3> kShifting = {
-      CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma};
+  static constexpr std::array<CheckId, 4> kShifting = {
+      CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma,
+      CheckId::kEntryLacksWord};
   const std::size_t stop = d.error.offset;
   std::size_t sectionStart = 0;
   for (const KeywordLine& k : outline.keywords) {
@@ -451,9 +510,12 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
     return b.span.start >= cause.offset && b.span.start < stop && b.severity != Severity::kError;
   });
   std::vector<LocatedNote> notes;
+  // A word left out moves the words after it one place earlier; a number read in two, later.
+  const bool earlier = cause.kind.check == CheckId::kEntryLacksWord;
   notes.emplace_back(cause.offset, cause.text +
                                        "; every word after it in this section is read "
-                                       "one place later, until reading fails");
+                                       "one place " +
+                                       (earlier ? "earlier" : "later") + ", until reading fails");
   for (auto& note : d.error.notes) notes.push_back(std::move(note));
   if (std::none_of(notes.begin(), notes.end(),
                    [&](const LocatedNote& n) { return n.offset == stop; })) {

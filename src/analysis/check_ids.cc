@@ -81,6 +81,12 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kSwappedWords, "swapped-words", S::kWarning, std::nullopt},
     {C::kSwitchMissing, "switch-missing", S::kError, Section::kTriggers},
     {C::kReleaseTargetMissing, "release-target-missing", S::kWarning, Section::kTriggers},
+    {C::kWordMissing, "word-missing", S::kError, std::nullopt},
+    {C::kEntryLacksWord, "entry-lacks-word", S::kWarning, std::nullopt},
+    {C::kWordTooMany, "word-too-many", S::kError, std::nullopt},
+    {C::kGoldGivenTwice, "gold-given-twice", S::kWarning, Section::kHearts},
+    {C::kSkippedBeforeSection, "skipped-before-section", S::kWarning, std::nullopt},
+    {C::kSectionOutOfOrder, "section-out-of-order", S::kError, std::nullopt},
     {C::kMoreOfOneKind, "more-of-one-kind", S::kNote, std::nullopt},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};

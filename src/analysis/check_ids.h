@@ -89,6 +89,12 @@ enum class CheckId : std::uint16_t {
   kSwappedWords,
   kSwitchMissing,
   kReleaseTargetMissing,
+  kWordMissing,
+  kEntryLacksWord,
+  kWordTooMany,
+  kGoldGivenTwice,
+  kSkippedBeforeSection,
+  kSectionOutOfOrder,
   // The diagnostics of one kind past the first few, summed up.
   kMoreOfOneKind,
   // What --fix did.

@@ -220,12 +220,93 @@ class Explainer {
     return false;
   }
 
+  // Whether `word` starts an entry or a section: a keyword, a statement or a name of a thing.
+  static bool startsAnEntry(std::string_view word) {
+    for (int s = 1; s < static_cast<int>(Stage::kEnd); ++s) {
+      if (keywordOf(static_cast<Stage>(s)) == word) return true;
+    }
+    for (const auto statements : {heartsWords(), triggerWords(), actionWords(), scenarioWords()}) {
+      for (const StatementInfo& info : statements) {
+        if (info.word == word) return true;
+      }
+    }
+    for (const auto& names : {namesOf(kObjectTable), namesOf(kCreatureTable), namesOf(kDoorTable),
+                              namesOf(kTrapTable)}) {
+      if (std::find(names.begin(), names.end(), word) != names.end()) return true;
+    }
+    return false;
+  }
+
+  // The word that began the statement or entry being read when the number at `failure` was
+  // wanted: its keyword, or the name of the thing, creature or member.
+  std::size_t headBefore(std::size_t failure) const {
+    const Trace& trace = r_.seen.trace();
+    if (trace.entries.empty()) return kNoOffset;
+    const TraceEntry& e = trace.entries.back();
+    // In triggers and the scenario a name is a statement's argument; elsewhere it begins an
+    // entry or a band's member.
+    const bool namesStart = e.section != Section::kTriggers && e.section != Section::kScenario;
+    std::size_t head = kNoOffset;
+    for (std::size_t k = 0; k < e.wordCount; ++k) {
+      const TraceWord& w = trace.words[e.firstWord + k];
+      if (w.start >= failure) break;
+      const bool name = w.kind == WordKind::kObject || w.kind == WordKind::kCreature ||
+                        w.kind == WordKind::kDoor || w.kind == WordKind::kTrap;
+      if (k == 0 || w.kind == WordKind::kKeyword || (namesStart && name)) head = w.start;
+    }
+    return head;
+  }
+
+  // The next entry's first word, at the start of its line, read where a number belongs: the
+  // entry before it lacks a word and read on into the next line, or began in the middle of its
+  // line with a word too many of the entry before.
+  bool entryReadOn(std::size_t start) {
+    const std::vector<std::size_t> words = view_.lineWords(start);
+    if (words.empty() || words[0] != start || !startsAnEntry(view_.wordAt(start))) return false;
+    const std::size_t head = headBefore(start);
+    if (head == kNoOffset || view_.lineStart(head) == view_.lineStart(start)) return false;
+    // A number that ended inside its word (08, 3000g, 3,000) in this section shifted the words
+    // after it: that is the mistake, and the checker blames it.
+    std::size_t sectionStart = 0;
+    for (const KeywordLine& k : r_.outline.keywords) {
+      if (k.line <= start) sectionStart = std::max(sectionStart, k.line);
+    }
+    for (const Seen::Number& n : r_.seen.numbers) {
+      if (n.start >= sectionStart && n.start < start && !n.failed &&
+          n.end < view_.wordEnd(n.start)) {
+        return false;
+      }
+    }
+    // So did an entry dropped before it: the words were out of step already.
+    for (const Located& l : r_.seen.found) {
+      if (l.offset >= sectionStart && l.offset < head) return false;
+    }
+    const std::string word(view_.wordAt(start));
+    const std::vector<std::size_t> headLine = view_.lineWords(head);
+    if (headLine[0] == head) {
+      at(head, view_.lineEnd(head), CheckId::kWordMissing);
+      explainHere("this entry lacks a word: the compiler reads on into the next line and takes '" +
+                  word + "', which starts the next entry, for a number");
+    } else {
+      const std::string extra(view_.wordAt(head));
+      atWord(head, CheckId::kWordTooMany);
+      explainHere("'" + extra + "' is a word too many: the entry before it ends there, so '" +
+                  extra + "' is read as the start of another entry, and '" + word +
+                  "' on the next line as its number");
+    }
+    d_.quietFrom = head;
+    d_.resumeFrom = start;
+    d_.minStage = static_cast<Stage>(static_cast<int>(r_.outline.stageAt(start)) + 1);
+    return true;
+  }
+
   // A word where a number belongs: a comma, a unit, a word in its place.
   bool brokenNumber() {
     const Seen::Number* failure = firstFailure();
     if (failure == nullptr || failure->start > stopped()) return false;
     const std::size_t start = view_.wordsBefore(view_.wordEnd(failure->start), 1);
     const std::string_view word = view_.wordAt(start);
+    if (start == failure->start && entryReadOn(start)) return true;
     atWord(start, CheckId::kNotANumber);
     if (word.find(',') != std::string_view::npos) {
       explainHere("'" + std::string(word) +
@@ -286,7 +367,8 @@ class Explainer {
       case KeywordLine::kExact:
         // MAP_CODES as it should be, yet not found: the size asked for more rows, and the
         // keyword was read as one.
-        return stage == Stage::kGrid && swallowedByRows(k.line);
+        if (stage == Stage::kGrid) return swallowedByRows(k.line);
+        return keywordReadAsWord(k, keyword);
       case KeywordLine::kBlanks:
         at(view_.lineStart(k.word), view_.lineEnd(k.word), CheckId::kKeywordWithBlanks);
         explainHere("the keyword " + keyword +
@@ -310,8 +392,48 @@ class Explainer {
     return true;
   }
 
+  // A keyword written as it should be, read as a word of the entry before it: that entry lacks
+  // a word.
+  bool keywordReadAsWord(const KeywordLine& k, const std::string& keyword) {
+    const Trace& trace = r_.seen.trace();
+    const auto word = std::find_if(trace.words.begin(), trace.words.end(),
+                                   [&](const TraceWord& w) { return w.start == k.word; });
+    if (word == trace.words.end()) return false;
+    const auto index = static_cast<std::size_t>(word - trace.words.begin());
+    const auto entry = std::find_if(trace.entries.rbegin(), trace.entries.rend(),
+                                    [&](const TraceEntry& e) { return e.firstWord <= index; });
+    if (entry == trace.entries.rend() || entry->firstWord == index) return false;
+    const std::size_t head = trace.entryStart(*entry);
+    if (view_.lineStart(head) == k.line) return false;
+    std::string what(placeholderOf(word->kind));
+    if (what.front() == '<') what = what.substr(1, what.size() - 2);
+    if (word->kind == WordKind::kLock) what = "lock flag";
+    if (word->kind == WordKind::kLevel || word->kind == WordKind::kPlayer) what += " token";
+    if (word->kind == WordKind::kSwitch) what = "switch";
+    const std::string readAs = "the compiler reads the " + keyword +
+                               " keyword on the next line as its " + what + ", and finds no " +
+                               keyword + " section";
+    // A member of the entry that lacked a word put every word after it one place earlier.
+    const auto lacking =
+        std::find_if(r_.seen.found.begin(), r_.seen.found.end(), [&](const Located& l) {
+          return l.kind.check == CheckId::kEntryLacksWord && l.offset >= head && l.offset < k.word;
+        });
+    if (lacking != r_.seen.found.end()) {
+      at(lacking->offset, lacking->end, CheckId::kWordMissing);
+      explainHere(lacking->text + "; every word after it is read one place earlier, so " + readAs);
+    } else {
+      at(view_.lineStart(head), view_.lineEnd(head), CheckId::kWordMissing);
+      explainHere("this entry lacks a word: " + readAs);
+    }
+    d_.quietFrom = view_.lineStart(head);
+    d_.resumeLine = k.line;
+    d_.minStage = k.stage;
+    return true;
+  }
+
   // No line looks like the keyword: the section is missing. Points at the next section there is.
   bool sectionMissing(std::size_t from, Stage stage, const std::string& keyword) {
+    if (sectionEarlier(from, stage, keyword) || keywordInParts(from, stage, keyword)) return true;
     for (const KeywordLine& k : r_.outline.keywords) {
       if (k.line >= from && k.stage > stage) {
         at(k.line, view_.lineEnd(k.line), CheckId::kMissingSection);
@@ -326,6 +448,65 @@ class Explainer {
     lastLine(CheckId::kMissingSection, "the " + keyword + " section is missing: add it here");
     d_.minStage = Stage::kEnd;
     return true;
+  }
+
+  // The section stands before one that comes ahead of it: the reader, looking for the earlier
+  // one, skipped it.
+  bool sectionEarlier(std::size_t from, Stage stage, const std::string& keyword) {
+    const auto k = std::find_if(
+        r_.outline.keywords.begin(), r_.outline.keywords.end(), [&](const KeywordLine& line) {
+          return line.stage == stage && line.kind == KeywordLine::kExact && line.line < from;
+        });
+    if (k == r_.outline.keywords.end() || r_.seen.sections.empty()) return false;
+    const std::string before = r_.seen.sections.back().keyword;
+    at(k->line, view_.lineEnd(k->line), CheckId::kSectionOutOfOrder);
+    explainHere("the " + keyword + " section stands before " + before +
+                ", where the compiler skips it while it looks for " + before +
+                ": move it after the " + before + " section (sections come in a fixed order)");
+    d_.minStage = Stage::kEnd;
+    return true;
+  }
+
+  // A word alone on its line, made of parts of the keyword (HEARTS_GOLD for HEARTS_AND_GOLD),
+  // before the next section: the keyword, misspelt.
+  bool keywordInParts(std::size_t from, Stage stage, const std::string& keyword) {
+    const auto partsOf = [](std::string_view word) {
+      std::vector<std::string> parts;
+      std::size_t start = 0;
+      while (start <= word.size()) {
+        const std::size_t end = std::min(word.find('_', start), word.size());
+        if (end > start) parts.push_back(upperCase(word.substr(start, end - start)));
+        start = end + 1;
+      }
+      return parts;
+    };
+    const std::vector<std::string> wanted = partsOf(keyword);
+    std::size_t to = view_.text.size();
+    for (const KeywordLine& k : r_.outline.keywords) {
+      if (k.line >= from && k.stage > stage) {
+        to = k.line;
+        break;
+      }
+    }
+    for (std::size_t line = from; line < to; line = view_.nextLine(line)) {
+      const std::vector<std::size_t> words = view_.lineWords(line);
+      if (words.size() != 1) continue;
+      const std::string_view word = view_.wordAt(words[0]);
+      const std::vector<std::string> parts = partsOf(word);
+      if (parts.empty() || upperCase(word) == keyword || startsAnEntry(word) ||
+          !std::all_of(parts.begin(), parts.end(), [&](const std::string& p) {
+            return std::find(wanted.begin(), wanted.end(), p) != wanted.end();
+          })) {
+        continue;
+      }
+      at(words[0], view_.wordEnd(words[0]), CheckId::kMisspeltKeyword);
+      explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+      suggest(words[0], keyword);
+      d_.resumeLine = line;
+      d_.minStage = stage;
+      return true;
+    }
+    return false;
   }
 
   // Points after the last line of the text.
@@ -442,6 +623,7 @@ class Explainer {
       case P::kInvalidActionPlayer:
       case P::kControlAreaPlayer:
         d_.error.offset = view_.wordsBefore(d_.error.offset, 1);
+        if (playerForgotten()) return true;
         word(namesOf(kPlayerTokens), CheckId::kUnknownPlayer, "");
         return true;
       case P::kControlAreaArea:
@@ -463,6 +645,26 @@ class Explainer {
       default:
         return unknownName();
     }
+  }
+
+  // A number or a name where the player belongs: the player was left out, and what follows it
+  // stands in its place.
+  bool playerForgotten() {
+    const std::size_t start = d_.error.offset;
+    const std::string_view w = view_.wordAt(start);
+    const bool number =
+        !w.empty() && std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; });
+    bool name = false;
+    for (const auto& names : {namesOf(kRoomTable), namesOf(kSpellTable), namesOf(kDoorTable),
+                              namesOf(kTrapTable), namesOf(kCreatureTable)}) {
+      name = name || std::find(names.begin(), names.end(), w) != names.end();
+    }
+    if (!number && !name) return false;
+    const std::string_view statement = view_.wordAt(view_.wordsBefore(start, 1));
+    atWord(start, CheckId::kWordMissing);
+    explainHere("the player is missing before '" + std::string(w) + "': write " +
+                std::string(statement) + " P1 " + std::string(w) + ", with the player token first");
+    return true;
   }
 
   // A word that names nothing the compiler knows; `countWord` is the prefix of words that show

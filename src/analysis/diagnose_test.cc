@@ -142,6 +142,30 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "did you mean P1"},
       {"ACTION_DESTROY_HERO_GATE 1", "ACTION_HERO_RELEASE 1 g 1", "g 1", Severity::kError,
        "invalid-switch", "upper case"},
+
+      // An entry that lacks a word reads on into the next line: the line to fix is the entry's.
+      {"KPR1_HEART_CENTER 1 1", "KPR1_HEART_CENTER 1", "KPR1_HEART_CENTER 1\n", Severity::kError,
+       "word-missing", "takes 'GOLD1'"},
+      {"TRIGGER_TIME 10\n1", "TRIGGER_TIME\n1", "TRIGGER_TIME\n", Severity::kError, "word-missing",
+       "takes 'ACTION_DESTROY_HERO_GATE'"},
+      {"WOODEN_DOOR 3 2 P1 L", "WOODEN_DOOR 3 2 P1", "WOODEN_DOOR", Severity::kError,
+       "word-missing", "reads the TRAPS keyword on the next line as its lock flag"},
+      {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA 1", "1\n1\nACTION", Severity::kError,
+       "word-missing", "write TRIGGER_CONTROL_AREA P1 1"},
+      {"TROLL 3 1 L4 P1", "TROLL 3 1 P1", "P1\nDOORS", Severity::kError, "word-missing",
+       "missing before the owner 'P1'; every word after it is read one place earlier, so the "
+       "compiler reads the DOORS keyword on the next line as its player token"},
+      {"Band 1 PH\nKNIGHT L2", "Band 2 PH\nKNIGHT\nDWARF L2", "KNIGHT\nDWARF", Severity::kError,
+       "word-missing", "lacks a level token (L1 to L10); the compiler reads 'DWARF'"},
+      // A word too many starts an entry of its own, which takes the next line's first word.
+      {"CREATURES\n1\nTROLL 3 1 L4 P1", "CREATURES\n2\nTROLL 3 1 L4 P1 P1\nTROLL 3 1 L4 P1",
+       "P1\nTROLL 3", Severity::kError, "word-too-many", "'P1' is a word too many"},
+      // A section out of its place, or its keyword spelt with some of its parts.
+      {"DOORS\n1\nWOODEN_DOOR 3 2 P1 L\nTRAPS\n0\n", "TRAPS\n0\nDOORS\n1\nWOODEN_DOOR 3 2 P1 L\n",
+       "TRAPS\n0\nDOORS", Severity::kError, "section-out-of-order",
+       "move it after the DOORS section"},
+      {"HEARTS_AND_GOLD", "HEARTS_GOLD", "HEARTS_GOLD", Severity::kError, "misspelt-keyword",
+       "did you mean HEARTS_AND_GOLD"},
   };
   for (const Case& c : cases) expectReported(c);
 }
@@ -174,6 +198,10 @@ TEST(Diagnose, SilentChangesWarned) {
       {"Lv\n", "Lv GUI_GENERATED_MAP\n", "GUI_", Severity::kWarning, "text-after-name",
        "write GUI_GENERATED_MAP before the name"},
       {"Lv\n", "Lv Level 2\n", "Level", Severity::kWarning, "text-after-name", "one word"},
+      {"GOLD1 100", "GOLD1 100\nGOLD1 200", "GOLD1 200", Severity::kWarning, "gold-given-twice",
+       "this amount replaces the first one"},
+      {"SCENARIO_DESCRIPTION\nNO P1 CASINO", "NO P1 CASINO\nSCENARIO_DESCRIPTION", "NO P1 CASINO",
+       Severity::kWarning, "skipped-before-section", "never read"},
   };
   for (const Case& c : cases) expectReported(c);
 }

@@ -509,6 +509,47 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
   const auto known = [](const std::vector<std::string_view>& names, std::string_view w) {
     return std::find(names.begin(), names.end(), w) != names.end();
   };
+  // A player or level token never starts a line: the entry on the line before lacks a word, and
+  // reads this line's first word in its place.
+  std::size_t lineBefore = offset;
+  while (lineBefore > 0 && (reading_[lineBefore - 1] == ' ' || reading_[lineBefore - 1] == '\t')) {
+    --lineBefore;
+  }
+  const bool tokenWanted =
+      expected == ExpectedWord::kPlayerToken || expected == ExpectedWord::kLevelToken;
+  if (tokenWanted &&
+      (lineBefore == 0 || reading_[lineBefore - 1] == '\n' || reading_[lineBefore - 1] == '\r')) {
+    std::size_t end = lineBefore;
+    while (end > 0 && isBlank(reading_[end - 1])) --end;
+    std::size_t start = end;
+    while (start > 0 && reading_[start - 1] != '\n' && reading_[start - 1] != '\r') --start;
+    while (start < end && isBlank(reading_[start])) ++start;
+    if (start < end && original(start) != kNoOffset &&
+        original(end - 1) == original(start) + (end - 1 - start)) {
+      found.push_back({original(start), Severity::kWarning,
+                       std::string(section) + " entry dropped: this entry lacks " +
+                           std::string(kind.what) + "; the compiler reads '" + std::string(word) +
+                           "', the next line's first word, in its place",
+                       CheckId::kEntryLacksWord, original(start) + (end - start)});
+      return;
+    }
+  }
+  // A level forgotten before the owner: the owner stands where the level should.
+  if (expected == ExpectedWord::kLevelToken && known(kPlayers, word)) {
+    std::size_t after = offset + word.size();
+    while (after < reading_.size() && (reading_[after] == ' ' || reading_[after] == '\t')) ++after;
+    std::size_t afterEnd = after;
+    while (afterEnd < reading_.size() && !isBlank(reading_[afterEnd])) ++afterEnd;
+    if (!known(kLevels, reading_.substr(after, afterEnd - after))) {
+      found.push_back({at, Severity::kWarning,
+                       std::string(section) +
+                           " entry dropped: the level token (L1 to L10) is "
+                           "missing before the owner '" +
+                           std::string(word) + "'",
+                       CheckId::kEntryLacksWord, at + word.size()});
+      return;
+    }
+  }
   // Two words written in each other's place: the dropped word is a name of another kind, and the
   // word next to it on the same line the name this place wants.
   const bool otherKind = std::any_of(std::begin(kinds), std::end(kinds), [&](const auto& k) {
