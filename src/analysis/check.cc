@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <iterator>
 #include <sstream>
 
@@ -67,12 +68,25 @@ void unmappedCharacters(const LevelDescription& level, const Seen& seen,
   std::sort(order.begin(), order.end(),
             [&](unsigned char a, unsigned char b) { return first[a] < first[b]; });
   for (unsigned char ch : order) {
-    out.push_back({first[ch], Severity::kWarning,
-                   "map character '" + std::string(1, static_cast<char>(ch)) +
-                       "' has no terrain in MAP_CODES (" + std::to_string(count[ch]) +
-                       (count[ch] == 1 ? " square" : " squares") +
-                       "); the compiler writes it as terrain 0x01010101",
-                   CheckId::kUnmappedCharacter});
+    Located l{first[ch], Severity::kWarning,
+              "map character '" + std::string(1, static_cast<char>(ch)) +
+                  "' has no terrain in MAP_CODES (" + std::to_string(count[ch]) +
+                  (count[ch] == 1 ? " square" : " squares") +
+                  "); the compiler writes it as terrain 0x01010101",
+              CheckId::kUnmappedCharacter};
+    // Characters differ by case: a legend entry for the other case was probably meant for it.
+    const char other = static_cast<char>(std::isupper(ch) ? std::tolower(ch) : std::toupper(ch));
+    const bool listed = std::any_of(seen.legend.begin(), seen.legend.end(),
+                                    [&](const auto& e) { return e.c == static_cast<char>(ch); });
+    for (const Seen::Legend& entry : seen.legend) {
+      if (listed || other == static_cast<char>(ch) || entry.c != other) continue;
+      l.notes.emplace_back(entry.offset, "MAP_CODES gives '" + std::string(1, other) +
+                                             "' a terrain here; characters differ by case: did "
+                                             "you mean '" +
+                                             std::string(1, static_cast<char>(ch)) + "'?");
+      break;
+    }
+    out.push_back(std::move(l));
   }
 }
 
@@ -103,7 +117,7 @@ void releaseTargets(const LevelDescription& level, const Seen& seen, std::vector
 namespace {
 
 // The reader's own warnings and notes; the fatal problem is explained on its own.
-void readerProblems(const Seen& seen, std::int32_t playerCount, bool fatal,
+void readerProblems(std::string_view text, const Seen& seen, std::int32_t playerCount, bool fatal,
                     std::vector<Located>& out) {
   const std::size_t count = seen.problems.size() - (fatal ? 1 : 0);
   for (std::size_t i = 0; i < count; ++i) {
@@ -139,7 +153,20 @@ void readerProblems(const Seen& seen, std::int32_t playerCount, bool fatal,
     if (named != std::end(kNamed) && named->word < p.args.size()) {
       const std::string& word = p.args[named->word];
       l.end = p.offset + word.size();
-      if (const std::string near = closestName(word, *named->names); !near.empty()) {
+      // The terrain written first, with the character after it on its line: the terrain's
+      // first letter was taken for the character.
+      const std::string whole = p.args[0] + word;
+      std::size_t next = std::min(l.end, text.size());
+      while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) ++next;
+      const bool characterAfter = next < text.size() && !isBlank(text[next]) &&
+                                  (next + 1 == text.size() || isBlank(text[next + 1]));
+      if (p.id == ProblemId::kMapCodeNotFound && characterAfter &&
+          std::find(kTerrains.begin(), kTerrains.end(), whole) != kTerrains.end()) {
+        l.notes.emplace_back(p.offset,
+                             "the entry is written terrain first: write the character "
+                             "before the terrain, as in '" +
+                                 std::string(1, text[next]) + " " + whole + "'");
+      } else if (const std::string near = closestName(word, *named->names); !near.empty()) {
         l.notes.emplace_back(p.offset, "did you mean " + near + "?");
         l.suggestions.push_back({{p.offset, l.end}, near});
       } else if (p.id == ProblemId::kScenarioPlayer && word.size() == 2 && word[0] == 'P' &&
@@ -192,7 +219,8 @@ void goldWithoutHeart(std::string_view text, const LevelDescription& level, cons
   std::array<int, 4> given{};
   for (const auto& [keeper, offset] : seen.gold) given[keeper] += written(offset) ? 1 : 0;
   std::array<bool, 4> told{};
-  for (const auto& [keeper, offset] : seen.gold) {
+  for (const auto& [goldKeeper, offset] : seen.gold) {
+    const std::size_t keeper = goldKeeper;  // a structured binding is not captured
     if (told[keeper] || given[keeper] < 2 || !written(offset)) continue;
     told[keeper] = true;
     const std::size_t last = std::find_if(seen.gold.rbegin(), seen.gold.rend(), [&](const auto& g) {
@@ -438,7 +466,7 @@ void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
   // A large map has a warning for nearly every placement: the lists grow once, not by doubling.
   std::vector<Located> all;
   all.reserve(r.seen.found.size() + r.seen.placements.size() + 16);
-  readerProblems(r.seen, r.level.playerCount, fatal, all);
+  readerProblems(r.view.text, r.seen, r.level.playerCount, fatal, all);
   all.insert(all.end(), r.seen.found.begin(), r.seen.found.end());
   outsideTheMap(r.level, r.seen, all);
   goldWithoutHeart(r.view.text, r.level, r.seen, all);

@@ -316,6 +316,10 @@ class Explainer {
     } else if (start != failure->start) {
       explainHere("'" + std::string(word) + "' is not a whole number: the number ends at '" +
                   std::string(1, view_.text[failure->start]) + "'; write the number alone");
+    } else if (!word.empty() && std::all_of(word.begin() + (word[0] == '-' ? 1 : 0), word.end(),
+                                            [](char c) { return c >= '0' && c <= '9'; })) {
+      explainHere("'" + std::string(word) +
+                  "' is too large: a number holds at most 2147483647 (and at least -2147483648)");
     } else {
       explainHere("a number is expected here, but '" + std::string(word) + "' is no number");
     }
@@ -535,6 +539,19 @@ class Explainer {
         sizeLine(header);
         return true;
       case P::kBadPlayerCount:
+        if (header.players != kNoOffset) {
+          // The line holds the number alone: it is taken for the word before the number.
+          const std::vector<std::size_t> words = view_.lineWords(header.players);
+          const std::string_view only = words.size() == 1 ? view_.wordAt(words[0]) : "";
+          if (!only.empty() &&
+              std::all_of(only.begin(), only.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            atWord(words[0], ProblemId::kBadPlayerCount);
+            explainHere("the second line is a word and the number of keepers, as in 'Players " +
+                        std::string(only) + "': alone, '" + std::string(only) +
+                        "' is taken for the word, and the number is read from the next line");
+            return true;
+          }
+        }
         atWord(view_.wordsBefore(view_.wordEnd(d_.error.offset), 1), ProblemId::kBadPlayerCount);
         explainHere("the second line gives the number of keepers, 1 to 4");
         return true;
@@ -590,6 +607,16 @@ class Explainer {
         explainHere(
             "gates and entrance areas must not share a square (HERO_GATE_3 counts one "
             "square more on every side)");
+        if (fatal_.id == P::kGateConflictsWithArea && fatal_.args.size() > 1) {
+          // The other half of the conflict: the area's entry.
+          for (const Seen::Area& a : r_.seen.areas) {
+            if (std::to_string(a.number) != fatal_.args[1]) continue;
+            note(a.offset, "entrance area " + fatal_.args[1] + ", from " +
+                               squareText(a.area.left, a.area.top) + " to " +
+                               squareText(a.area.right, a.area.bottom));
+            break;
+          }
+        }
         return true;
       case P::kGateIdOrder:
       case P::kAreaIdOrder: {

@@ -166,6 +166,13 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "move it after the DOORS section"},
       {"HEARTS_AND_GOLD", "HEARTS_GOLD", "HEARTS_GOLD", Severity::kError, "misspelt-keyword",
        "did you mean HEARTS_AND_GOLD"},
+      // The word before the player count left out; a number past 32 bits; both halves of a
+      // conflict.
+      {"Players 1", "1", "1\nSize", Severity::kError, "bad-player-count", "as in 'Players 1'"},
+      {"GOLD1 100", "GOLD1 99999999999", "99999999999", Severity::kError, "not-a-number",
+       "too large: a number holds at most 2147483647"},
+      {"1 1 2 2 2", "1 3 1 4 1", "1 4 1\nTRIG", Severity::kError, "gate-conflicts-with-area",
+       "entrance area 1, from (3, 1) to (4, 1)"},
   };
   for (const Case& c : cases) expectReported(c);
 }
@@ -202,6 +209,13 @@ TEST(Diagnose, SilentChangesWarned) {
        "this amount replaces the first one"},
       {"SCENARIO_DESCRIPTION\nNO P1 CASINO", "NO P1 CASINO\nSCENARIO_DESCRIPTION", "NO P1 CASINO",
        Severity::kWarning, "skipped-before-section", "never read"},
+      // The legend entry behind a grid warning is named.
+      {"# SOLID_ROCK", "SOLID_ROCK #", "OLID_ROCK", Severity::kWarning, "map-code-not-found",
+       "written terrain first: write the character before the terrain, as in '# SOLID_ROCK'"},
+      {"h KPR1_HEART", "H KPR1_HEART", "hh.G", Severity::kWarning, "unmapped-character",
+       "MAP_CODES gives 'H' a terrain here; characters differ by case: did you mean 'h'?"},
+      {". KPR1_CLAIMED_SQ", ". KPR2_CLAIMED_SQ", ".G#", Severity::kWarning, "keeper-not-playing",
+       "MAP_CODES gives '.' KPR2_CLAIMED_SQ here"},
   };
   for (const Case& c : cases) expectReported(c);
 }

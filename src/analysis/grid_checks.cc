@@ -200,6 +200,13 @@ void absentKeepersTerrain(const Reading& r, std::size_t from, std::size_t to,
                     plural(static_cast<std::size_t>(level.playerCount), "keeper", "keepers"),
                 CheckId::kKeeperNotPlaying, r.squareOffset(x, y) + (r.gui ? 2 : 1)};
       l.square = Square{x, y};
+      // In a text map, the legend entry that gives a character this terrain is the line to edit.
+      for (const Seen::Legend& entry : r.seen.legend) {
+        if (entry.code != code) continue;
+        l.notes.emplace_back(entry.offset, "MAP_CODES gives '" + std::string(1, entry.c) + "' " +
+                                               grid.name(code) + " here");
+        break;
+      }
       add(out, from, to, std::move(l));
     }
   }
