@@ -225,10 +225,17 @@ std::string traceProblem(std::string_view text, const Trace& trace, const LevelD
     LevelDescription read;
     const std::vector<EntryRead> again =
         readEntries(text, s.countEnd, next, s.section, running, names, &read);
+    const long count = std::strtol(std::string(text.substr(s.countAt, 16)).c_str(), nullptr, 0);
+    // A count smaller than the entries written: the reader took the counted ones only, and the
+    // level after the section holds theirs alone (a legend entry past the count gives its
+    // character no terrain for the sections after it).
+    if (again.size() > s.entryCount && static_cast<long>(s.entryCount) == count) {
+      static_cast<void>(readEntries(text, s.countEnd, again[s.entryCount].start, s.section, running,
+                                    names, &read));
+    }
     running = std::move(read);
     // The reader stopped inside an area or gate section that counts more entries than it read:
     // the reading that resumes after it knows none of them, and reads what follows without.
-    const long count = std::strtol(std::string(text.substr(s.countAt, 16)).c_str(), nullptr, 0);
     if ((s.section == Section::kAreas || s.section == Section::kGates) &&
         static_cast<long>(s.entryCount) < count) {
       clearSection(running, s.section);
