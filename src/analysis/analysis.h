@@ -107,6 +107,9 @@ struct TextView {
   [[nodiscard]] std::size_t wordsBefore(std::size_t offset, int n) const;
   // The words of the line holding `offset`, as offsets.
   [[nodiscard]] std::vector<std::size_t> lineWords(std::size_t offset) const;
+  // The first line in [from, to) that repeats the line with words before it, word for word (a
+  // line copied twice), or kNoOffset.
+  [[nodiscard]] std::size_t repeatedLine(std::size_t from, std::size_t to) const;
 };
 
 // The terrain of the grid's squares as the compiler writes them.

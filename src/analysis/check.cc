@@ -270,12 +270,30 @@ void skippedBeforeSection(const Reading& r, std::vector<Located>& out) {
       const std::size_t word = r.view.skipBlanks(line);
       if (word >= section.start || r.view.lineStart(word) != line) continue;
       const std::string_view first = r.view.wordAt(word);
-      if (findStatement(section.section, first) == nullptr) continue;
       const std::string keyword(keywordOf(section.section));
-      out.push_back({word, Severity::kWarning,
-                     std::string(first) + " stands before the " + keyword +
-                         " keyword, where it is never read: move it after the keyword",
-                     CheckId::kSkippedBeforeSection, r.view.lineEnd(word)});
+      if (findStatement(section.section, first) != nullptr) {
+        out.push_back({word, Severity::kWarning,
+                       std::string(first) + " stands before the " + keyword +
+                           " keyword, where it is never read: move it after the keyword",
+                       CheckId::kSkippedBeforeSection, r.view.lineEnd(word)});
+        break;
+      }
+      // A statement after the last one its section counts: an action copied once too often.
+      // A count too small says so at the count.
+      const bool countTooSmall =
+          std::any_of(r.counted.begin(), r.counted.end(), [&](const auto& c) {
+            return sectionOf(c.stage) == before.section && !c.consistent && c.count < c.entries;
+          });
+      if (findStatement(before.section, first) != nullptr && !countTooSmall) {
+        out.push_back({word, Severity::kWarning,
+                       std::string(first) + " stands after the last entry of " +
+                           std::string(keywordOf(before.section)) + ", where it is never read" +
+                           (before.section == Section::kTriggers
+                                ? ": count it in its trigger's action count, or remove it"
+                                : ""),
+                       CheckId::kSkippedBeforeSection, r.view.lineEnd(word)});
+        break;
+      }
     }
   }
 }
@@ -517,9 +535,9 @@ constexpr int kMostReadings = 32;
 // only rode on it.
 void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found,
                        std::vector<BriefDiagnostic>& brief) {
-  static constexpr std::array<CheckId, 4> kShifting = {
+  static constexpr std::array<CheckId, 5> kShifting = {
       CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma,
-      CheckId::kEntryLacksWord};
+      CheckId::kNumberSplit, CheckId::kEntryLacksWord};
   const std::size_t stop = d.error.offset;
   std::size_t sectionStart = 0;
   for (const KeywordLine& k : outline.keywords) {

@@ -346,7 +346,7 @@ class Explainer {
     const std::size_t from =
         r_.seen.sections.empty() ? r_.start : r_.seen.sections.back().offset + 1;
     d_.error.kind = CheckId::kMissingKeyword;
-    if (stage == Stage::kGrid && guiWordAfterName()) return true;
+    if (stage == Stage::kGrid && (guiWordAfterName() || guiWordForgotten())) return true;
     if (const KeywordLine* k = r_.outline.find(stage, from); k != nullptr) {
       return keywordWritten(*k, stage, keyword);
     }
@@ -361,6 +361,29 @@ class Explainer {
     explainHere(
         "GUI_GENERATED_MAP must come before the level name; after it, the word is ignored "
         "and the map is read as a text map, which needs MAP_CODES");
+    d_.minStage = Stage::kEnd;
+    return true;
+  }
+
+  // No MAP_CODES anywhere, and every row twice the width: the rows are pairs of an owner and a
+  // terrain letter, as a map-drawing tool writes them, without the word that says so.
+  bool guiWordForgotten() {
+    const LevelDescription& level = r_.level;
+    if (level.mapWidth <= 0 || r_.seen.rowOffsets.empty() ||
+        r_.outline.find(Stage::kGrid, 0) != nullptr) {
+      return false;
+    }
+    for (const std::size_t row : r_.seen.rowOffsets) {
+      std::size_t end = view_.lineEnd(row);
+      while (end > row && isBlank(view_.text[end - 1])) --end;
+      if (end - view_.lineStart(row) != 2 * static_cast<std::size_t>(level.mapWidth)) return false;
+    }
+    at(0, view_.lineEnd(0), CheckId::kMissingKeyword);
+    explainHere(
+        "every row is twice as wide as the map, in pairs of an owner and a terrain letter, as a "
+        "map-drawing tool writes them: write GUI_GENERATED_MAP alone on the first line, before "
+        "the level name");
+    d_.quietFrom = r_.seen.rowOffsets.front();  // the rows too long ride on it
     d_.minStage = Stage::kEnd;
     return true;
   }
@@ -731,6 +754,12 @@ class Explainer {
                            "after it: the next action is read as a trigger"
                          : "this trigger's action count is larger than the actions written "
                            "after it: the next word is read as an action");
+    if (const std::size_t copy = view_.repeatedLine(view_.nextLine(count), view_.nextLine(start));
+        tooSmall && copy != kNoOffset) {
+      note(copy,
+           "this line repeats the line before it: if it was copied by mistake, remove it "
+           "rather than raise the count");
+    }
   }
 
   void sizeLine(const Header& header) {

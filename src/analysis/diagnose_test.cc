@@ -166,6 +166,10 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "move it after the DOORS section"},
       {"HEARTS_AND_GOLD", "HEARTS_GOLD", "HEARTS_GOLD", Severity::kError, "misspelt-keyword",
        "did you mean HEARTS_AND_GOLD"},
+      {"TRIGGERS\n1\nTRIGGER_TIME 10\n1\nACTION_DESTROY_HERO_GATE 1",
+       "TRIGGERS\n2\nTRIGGER_TIME 10\n1\nACTION_DESTROY_HERO_GATE 1\nACTION_DESTROY_HERO_GATE "
+       "1\nTRIGGER_TIME 5\n0",
+       "1\nACTION", Severity::kError, "action-count", "repeats the line before it"},
       // The word before the player count left out; a number past 32 bits; both halves of a
       // conflict.
       {"Players 1", "1", "1\nSize", Severity::kError, "bad-player-count", "as in 'Players 1'"},
@@ -209,6 +213,13 @@ TEST(Diagnose, SilentChangesWarned) {
        "this amount replaces the first one"},
       {"SCENARIO_DESCRIPTION\nNO P1 CASINO", "NO P1 CASINO\nSCENARIO_DESCRIPTION", "NO P1 CASINO",
        Severity::kWarning, "skipped-before-section", "never read"},
+      {"THINGS\n1\nTH_BARREL 3 2", "THINGS\n1\nTH_BARREL 3 2\nTH_BARREL 3 2", "1\nTH_",
+       Severity::kWarning, "count-too-small", "repeats the line before it"},
+      {"ACTION_DESTROY_HERO_GATE 1", "ACTION_DESTROY_HERO_GATE 1\nACTION_DESTROY_HERO_GATE 1",
+       "ACTION_DESTROY_HERO_GATE 1\nSCEN", Severity::kWarning, "skipped-before-section",
+       "after the last entry of TRIGGERS, where it is never read"},
+      {"KNIGHT L2", "KNIGHT L 2", "L 2", Severity::kWarning, "number-split",
+       "write L2, without a blank"},
       // The legend entry behind a grid warning is named.
       {"# SOLID_ROCK", "SOLID_ROCK #", "OLID_ROCK", Severity::kWarning, "map-code-not-found",
        "written terrain first: write the character before the terrain, as in '# SOLID_ROCK'"},
@@ -263,6 +274,13 @@ TEST(Diagnose, NoFalseWarningsAfterTheCause) {
   const std::vector<Diagnostic> found = checkMap(text, names());
   ASSERT_FALSE(found.empty());
   for (const Diagnostic& d : found) EXPECT_NE(d.severity, Severity::kWarning) << withNotes(d);
+  // A misspelt HERO_BANDS is said once: the keywords after it, read as hearts and gold, are not
+  // called misspelt too.
+  const std::vector<Diagnostic> bands =
+      checkMap(replaced(baseMap(), "HERO_BANDS\n", "HERO_BAND\n"), names());
+  ASSERT_EQ(bands.size(), 2U);
+  EXPECT_NE(bands[0].text.find("did you mean HERO_BANDS?"), std::string::npos) << bands[0].text;
+  EXPECT_EQ(bands[1].severity, Severity::kNote) << bands[1].text;
 }
 
 TEST(Diagnose, EveryIndependentMistakeInOneRun) {

@@ -148,6 +148,31 @@ std::vector<std::size_t> TextView::lineWords(std::size_t offset) const {
   return words;
 }
 
+std::size_t TextView::repeatedLine(std::size_t from, std::size_t to) const {
+  const auto words = [&](std::size_t line) {
+    std::size_t end = lineEnd(line);
+    while (end > line && isBlank(text[end - 1])) --end;
+    const std::size_t start = skipBlanks(line);
+    std::string joined;
+    for (std::size_t at = start; at < end;) {
+      const std::size_t stop = wordEnd(at);
+      joined.append(text.substr(at, stop - at)).push_back(' ');
+      at = stop;
+      while (at < end && isBlank(text[at])) ++at;
+    }
+    return joined;
+  };
+  std::string before;
+  for (std::size_t line = lineStart(std::min(from, text.size())); line < std::min(to, text.size());
+       line = nextLine(line)) {
+    std::string now = words(line);
+    if (now.empty()) continue;
+    if (now == before) return line;
+    before = std::move(now);
+  }
+  return kNoOffset;
+}
+
 bool isWholeNumber(std::string_view word) {
   if (!word.empty() && (word[0] == '+' || word[0] == '-')) word.remove_prefix(1);
   if (word.empty() || word.size() > TextReader::kMaxIntegerLength) return false;
@@ -524,13 +549,35 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
     std::size_t start = end;
     while (start > 0 && reading_[start - 1] != '\n' && reading_[start - 1] != '\r') --start;
     while (start < end && isBlank(reading_[start])) ++start;
-    if (start < end && original(start) != kNoOffset &&
+    // An entry dropped on that line already put the words out of step: this one rides on it.
+    const bool droppedBefore =
+        !found.empty() && original(start) != kNoOffset && found.back().offset >= original(start);
+    if (start < end && !droppedBefore && original(start) != kNoOffset &&
         original(end - 1) == original(start) + (end - 1 - start)) {
       found.push_back({original(start), Severity::kWarning,
                        std::string(section) + " entry dropped: this entry lacks " +
                            std::string(kind.what) + "; the compiler reads '" + std::string(word) +
                            "', the next line's first word, in its place",
                        CheckId::kEntryLacksWord, original(start) + (end - start)});
+      return;
+    }
+  }
+  // A level written with a blank in it: L 3.
+  if (expected == ExpectedWord::kLevelToken && (word == "L" || word == "l")) {
+    std::size_t after = offset + word.size();
+    while (after < reading_.size() && (reading_[after] == ' ' || reading_[after] == '\t')) ++after;
+    std::size_t afterEnd = after;
+    while (afterEnd < reading_.size() && !isBlank(reading_[afterEnd])) ++afterEnd;
+    const std::string meant = "L" + std::string(reading_.substr(after, afterEnd - after));
+    if (known(kLevels, meant)) {
+      Located l{at, Severity::kWarning,
+                std::string(section) + " entry dropped: '" + std::string(word) +
+                    "' is not a level token; write " + meant + ", without a blank",
+                CheckId::kNumberSplit, at + word.size()};
+      if (original(afterEnd - 1) == at + (afterEnd - 1 - offset)) {
+        l.suggestions.push_back({{at, at + (afterEnd - offset)}, meant});
+      }
+      found.push_back(std::move(l));
       return;
     }
   }

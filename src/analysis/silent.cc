@@ -85,6 +85,7 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
     for (const StatementInfo& s : scenarioWords()) words.push_back(s.word);
     return words;
   }();
+  bool bandsMissed = false;
   for (const auto& [section, offset] : r.seen.ignored) {
     if (offset < from || offset >= to) continue;
     const std::string_view word = r.view.wordAt(offset);
@@ -97,7 +98,18 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
         std::find(known.begin(), known.end(), upper) != known.end()
             ? upper
             : (word.size() >= kShortestTypo ? closestName(word, known) : std::string());
-    if (hearts && word == "GOLD") {
+    if (hearts && word != ts::keywordOf(Section::kBands) &&
+        std::any_of(sections().begin(), sections().end(),
+                    [&](const SectionInfo& info) { return info.keyword == word; })) {
+      // A later section's keyword, read as hearts and gold: said once, at the misspelt
+      // HERO_BANDS when there is one.
+      if (bandsMissed) continue;
+      bandsMissed = true;
+      l.kind = CheckId::kUnknownHeartsWord;
+      l.text = "the " + w +
+               " section is never read: without the HERO_BANDS keyword before it, "
+               "everything after the hearts is read as hearts and gold";
+    } else if (hearts && word == "GOLD") {
       l.kind = CheckId::kGoldWithoutKeeper;
       l.text = "GOLD names no keeper and is ignored (the gold stays 0): write GOLD1 to GOLD4";
     } else if (hearts && word.size() == 17 && word.substr(0, 3) == "KPR" &&
@@ -108,8 +120,10 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
       l.kind = hearts ? CheckId::kUnknownHeartsWord : CheckId::kUnknownStatement;
       l.text = "'" + w + "' is ignored in " + section + "; did you mean " + near + "?";
       l.suggestions.push_back({{offset, offset + word.size()}, near});
-      if (near == ts::keywordOf(Section::kBands))
+      if (near == ts::keywordOf(Section::kBands)) {
         l.text += " everything after it is read as hearts and gold";
+        bandsMissed = true;
+      }
     } else {
       continue;
     }
@@ -330,6 +344,12 @@ void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vec
               CheckId::kCountTooSmall, r.view.wordEnd(c.countAt)};
     l.fixes.push_back(recount(r.view, c));
     l.fixTitle = recountTitle(c);
+    if (const std::size_t copy = r.view.repeatedLine(r.view.nextLine(c.countAt), c.end);
+        copy != kNoOffset) {
+      l.notes.emplace_back(copy,
+                           "this line repeats the line before it: if it was copied by "
+                           "mistake, remove it rather than raise the count");
+    }
     out.push_back(std::move(l));
   }
 }
