@@ -369,7 +369,7 @@ extern const std::array<SilentCheck, 4> kGridChecks;
 
 // Words read otherwise than meant: a number split by a blank, a keeper who does not play, a lock
 // word longer than its flag, a hero band that no trigger releases.
-extern const std::array<SilentCheck, 4> kWordChecks;
+extern const std::array<SilentCheck, 5> kWordChecks;
 
 // Counts that differ from the entries written (smaller ones only: larger ones are fatal).
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);

@@ -556,12 +556,11 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
     return b.span.start >= cause.offset && b.span.start < stop && b.severity != Severity::kError;
   });
   std::vector<LocatedNote> notes;
-  // A word left out moves the words after it one place earlier; a number read in two, later.
+  // A word left out moves the words after it earlier; a number read in two, one place later.
   const bool earlier = cause.kind.check == CheckId::kEntryLacksWord;
-  notes.emplace_back(cause.offset, cause.text +
-                                       "; every word after it in this section is read "
-                                       "one place " +
-                                       (earlier ? "earlier" : "later") + ", until reading fails");
+  notes.emplace_back(cause.offset, cause.text + "; every word after it in this section is read " +
+                                       (earlier ? "out of its place" : "one place later") +
+                                       ", until reading fails");
   for (auto& note : d.error.notes) notes.push_back(std::move(note));
   if (std::none_of(notes.begin(), notes.end(),
                    [&](const LocatedNote& n) { return n.offset == stop; })) {

@@ -440,14 +440,14 @@ class Explainer {
     const std::string readAs = "the compiler reads the " + keyword +
                                " keyword on the next line as its " + what + ", and finds no " +
                                keyword + " section";
-    // A member of the entry that lacked a word put every word after it one place earlier.
+    // A member of the entry that lacked a word put every word after it out of its place.
     const auto lacking =
         std::find_if(r_.seen.found.begin(), r_.seen.found.end(), [&](const Located& l) {
           return l.kind.check == CheckId::kEntryLacksWord && l.offset >= head && l.offset < k.word;
         });
     if (lacking != r_.seen.found.end()) {
       at(lacking->offset, lacking->end, CheckId::kWordMissing);
-      explainHere(lacking->text + "; every word after it is read one place earlier, so " + readAs);
+      explainHere(lacking->text + "; every word after it is read out of its place, so " + readAs);
     } else {
       at(view_.lineStart(head), view_.lineEnd(head), CheckId::kWordMissing);
       explainHere("this entry lacks a word: " + readAs);

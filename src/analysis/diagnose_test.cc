@@ -153,7 +153,7 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"TRIGGER_TIME 10", "TRIGGER_CONTROL_AREA 1", "1\n1\nACTION", Severity::kError,
        "word-missing", "write TRIGGER_CONTROL_AREA P1 1"},
       {"TROLL 3 1 L4 P1", "TROLL 3 1 P1", "P1\nDOORS", Severity::kError, "word-missing",
-       "missing before the owner 'P1'; every word after it is read one place earlier, so the "
+       "missing before the owner 'P1'; every word after it is read out of its place, so the "
        "compiler reads the DOORS keyword on the next line as its player token"},
       {"Band 1 PH\nKNIGHT L2", "Band 2 PH\nKNIGHT\nDWARF L2", "KNIGHT\nDWARF", Severity::kError,
        "word-missing", "lacks a level token (L1 to L10); the compiler reads 'DWARF'"},
@@ -220,6 +220,8 @@ TEST(Diagnose, SilentChangesWarned) {
        "after the last entry of TRIGGERS, where it is never read"},
       {"KNIGHT L2", "KNIGHT L 2", "L 2", Severity::kWarning, "number-split",
        "write L2, without a blank"},
+      {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
+       "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.
       {"# SOLID_ROCK", "SOLID_ROCK #", "OLID_ROCK", Severity::kWarning, "map-code-not-found",
        "written terrain first: write the character before the terrain, as in '# SOLID_ROCK'"},

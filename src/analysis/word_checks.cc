@@ -66,6 +66,35 @@ void absentKeepers(const Reading& r, std::size_t from, std::size_t to, std::vect
   }
 }
 
+// A band's owner that is no player token: the band is the heroes', and the rest of its line is
+// skipped. Alone at the start of a line, it is the next line's first word, read because the
+// band's own line lacks its owner.
+void bandOwners(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  const Trace& trace = r.seen.trace();
+  for (const TraceEntry& e : trace.entries) {
+    if (e.section != Section::kBands || e.wordCount < 3) continue;
+    const TraceWord& word = trace.words[e.firstWord + 2];
+    if (word.kind != WordKind::kPlayer) continue;
+    const std::string token(r.view.text.substr(word.start, word.end - word.start));
+    if (parsePlayerToken(token) != 0) continue;
+    const std::size_t name = trace.words[e.firstWord].start;
+    if (r.view.lineStart(word.start) != r.view.lineStart(name)) {
+      add(out, from, to,
+          {name, Severity::kWarning,
+           "this band lacks its owner (a player token, PH for the heroes): the compiler reads '" +
+               token +
+               "', the next line's first word, as the owner, and skips the rest of that "
+               "line",
+           CheckId::kEntryLacksWord, r.view.lineEnd(name)});
+      continue;
+    }
+    add(out, from, to,
+        {word.start, Severity::kWarning,
+         "'" + token + "' is no player token: the band is read as the heroes' (PH)",
+         CheckId::kUnknownPlayer, word.end});
+  }
+}
+
 // A lock word of more than one character: the reader takes its first character as the flag and
 // the rest as the next word, which shifts every later word of the section.
 void lockWords(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
@@ -112,7 +141,7 @@ void bandsNeverReleased(const Reading& r, std::size_t from, std::size_t to,
 
 }  // namespace
 
-const std::array<SilentCheck, 4> kWordChecks = {splitNumbers, absentKeepers, lockWords,
+const std::array<SilentCheck, 5> kWordChecks = {splitNumbers, absentKeepers, bandOwners, lockWords,
                                                 bandsNeverReleased};
 
 }  // namespace ts::check
