@@ -365,7 +365,7 @@ using SilentCheck = void (*)(const Reading& r, std::size_t from, std::size_t to,
 // What the grid says otherwise than meant: rows longer than the width, gates that are no
 // rectangle or that no entry lists, owner letters the map-drawing tool reads as neutral, terrain
 // of keepers who do not play.
-extern const std::array<SilentCheck, 4> kGridChecks;
+extern const std::array<SilentCheck, 5> kGridChecks;
 
 // Words read otherwise than meant: a number split by a blank, a keeper who does not play, a lock
 // word longer than its flag, a hero band that no trigger releases.

@@ -87,6 +87,7 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kGoldGivenTwice, "gold-given-twice", S::kWarning, Section::kHearts},
     {C::kSkippedBeforeSection, "skipped-before-section", S::kWarning, std::nullopt},
     {C::kSectionOutOfOrder, "section-out-of-order", S::kError, std::nullopt},
+    {C::kHeightSmallerThanRows, "height-smaller-than-rows", S::kWarning, Section::kGrid},
     {C::kMoreOfOneKind, "more-of-one-kind", S::kNote, std::nullopt},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};

@@ -95,6 +95,7 @@ enum class CheckId : std::uint16_t {
   kGoldGivenTwice,
   kSkippedBeforeSection,
   kSectionOutOfOrder,
+  kHeightSmallerThanRows,
   // The diagnostics of one kind past the first few, summed up.
   kMoreOfOneKind,
   // What --fix did.

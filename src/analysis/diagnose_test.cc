@@ -220,6 +220,8 @@ TEST(Diagnose, SilentChangesWarned) {
        "after the last entry of TRIGGERS, where it is never read"},
       {"KNIGHT L2", "KNIGHT L 2", "L 2", Severity::kWarning, "number-split",
        "write L2, without a blank"},
+      {"######\nMAP_CODES", "######\n######\nMAP_CODES", "######\nMAP", Severity::kWarning,
+       "height-smaller-than-rows", "the grid has 5 rows but the size gives 4: this row is never"},
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
        "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.

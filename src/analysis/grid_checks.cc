@@ -57,6 +57,43 @@ void longRows(const Reading& r, std::size_t from, std::size_t to, std::vector<Lo
   add(out, from, to, std::move(l));
 }
 
+// Rows after the last one the height gives, before MAP_CODES: the reader skips them looking for
+// the keyword, so a row pasted twice moves every row after it down one and loses the last.
+void extraRows(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
+  if (r.rows == nullptr || r.start != 0 || r.gui || r.rows->empty() ||
+      r.rows->size() != static_cast<std::size_t>(std::max(0, r.level.mapHeight))) {
+    return;
+  }
+  const KeywordLine* codes = r.outline.find(Stage::kGrid, r.rows->back());
+  if (codes == nullptr || codes->kind != KeywordLine::kExact) return;
+  const auto width = static_cast<std::size_t>(std::max(0, r.level.mapWidth));
+  const auto rowLength = [&](std::size_t line) {
+    std::size_t end = r.view.lineEnd(line);
+    while (end > line && isBlank(r.view.text[end - 1])) --end;
+    return end - line;
+  };
+  std::size_t first = kNoOffset;
+  std::size_t extra = 0;
+  for (std::size_t line = r.view.nextLine(r.rows->back()); line < codes->line;
+       line = r.view.nextLine(line)) {
+    if (width == 0 || rowLength(line) != width) continue;
+    if (extra++ == 0) first = line;
+  }
+  if (extra == 0) return;
+  Located l{first, Severity::kWarning,
+            "the grid has " + plural(r.rows->size() + extra, "row", "rows") +
+                " but the size gives " + std::to_string(r.level.mapHeight) + ": " +
+                (extra == 1 ? std::string("this row is")
+                            : plural(extra, "row", "rows") + " from here are") +
+                " never read",
+            CheckId::kHeightSmallerThanRows, r.view.lineEnd(first)};
+  if (const std::size_t copy = r.view.repeatedLine(r.rows->front(), first); copy != kNoOffset) {
+    l.notes.emplace_back(copy,
+                         "this row repeats the row before it: if it was pasted twice, remove it");
+  }
+  add(out, from, to, std::move(l));
+}
+
 }  // namespace
 
 std::set<std::pair<std::int32_t, std::int32_t>> regionOf(const LevelDescription& level, char c,
@@ -214,7 +251,7 @@ void absentKeepersTerrain(const Reading& r, std::size_t from, std::size_t to,
 
 }  // namespace
 
-const std::array<SilentCheck, 4> kGridChecks = {longRows, gates, ownerLetters,
+const std::array<SilentCheck, 5> kGridChecks = {longRows, extraRows, gates, ownerLetters,
                                                 absentKeepersTerrain};
 
 }  // namespace ts::check
