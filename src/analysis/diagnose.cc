@@ -965,26 +965,26 @@ class Explainer {
       claim(numberAt(view_, words[1]), numberAt(view_, words[2]));
     }
     std::optional<std::pair<std::int64_t, std::int64_t>> best;
-    for (const bool unlisted : {true, false}) {
-      std::int64_t bestDistance = -1;
-      for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(level.mapRows.size()); ++cy) {
-        for (std::int64_t cx = 0; cx < level.mapWidth; ++cx) {
-          if (!grid.inside(cx, cy) || !isGateTerrain(grid.at(cx, cy))) continue;
-          if (unlisted &&
-              listed.count({static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy)})) {
-            continue;
-          }
-          const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
-          if (bestDistance < 0 || distance < bestDistance) {
-            bestDistance = distance;
-            best = {cx, cy};
-          }
+    bool anyGate = false;
+    std::int64_t bestDistance = -1;
+    for (std::int64_t cy = 0; cy < static_cast<std::int64_t>(level.mapRows.size()); ++cy) {
+      for (std::int64_t cx = 0; cx < level.mapWidth; ++cx) {
+        if (!grid.inside(cx, cy) || !isGateTerrain(grid.at(cx, cy))) continue;
+        anyGate = true;
+        // A square of a gate another entry lists is no square this entry meant.
+        if (listed.count({static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy)})) continue;
+        const std::int64_t distance = std::abs(cx - x) + std::abs(cy - y);
+        if (bestDistance < 0 || distance < bestDistance) {
+          bestDistance = distance;
+          best = {cx, cy};
         }
       }
-      if (best) break;
     }
     if (!best) {
-      explainHere("the map has no square of a gate terrain (HERO_GATE_1 to HERO_GATE_10)");
+      explainHere(anyGate ? "every gate drawn on the map is another entry's: this entry's gate "
+                            "is not drawn, or its character has no gate terrain in MAP_CODES"
+                          : "the map has no square of a gate terrain (HERO_GATE_1 to "
+                            "HERO_GATE_10)");
       return;
     }
     const auto [bx, by] = *best;
