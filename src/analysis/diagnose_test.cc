@@ -287,6 +287,18 @@ TEST(Diagnose, NoFalseWarningsAfterTheCause) {
   EXPECT_EQ(bands[1].severity, Severity::kNote) << bands[1].text;
 }
 
+// A heart centre on a square drawn with a broken pair is not moved: the square is to mend.
+TEST(Diagnose, AHeartCentreOnABrokenSquareIsNotMoved) {
+  const std::string text = testing::readSourceFile("tests/mistakes/gui-heart-lowercase.txt");
+  const std::vector<Diagnostic> found = checkMap(text, names());
+  const auto centre = std::find_if(found.begin(), found.end(), [](const Diagnostic& d) {
+    return d.name() == "heart-centre-off-heart";
+  });
+  ASSERT_NE(centre, found.end());
+  EXPECT_NE(withNotes(*centre).find("mend the square, not the centre"), std::string::npos);
+  EXPECT_EQ(withNotes(*centre).find("their centre is"), std::string::npos) << withNotes(*centre);
+}
+
 TEST(Diagnose, EveryIndependentMistakeInOneRun) {
   std::string text = baseMap();
   text = replaced(text, "THINGS\n1", "THINGS\n2");

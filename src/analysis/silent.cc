@@ -165,6 +165,17 @@ void heartCentre(const Reading& r, const GridTerrain& grid, const Seen::Placemen
             "the heart centre " + squareText(p.x, p.y) + " of keeper " + std::to_string(keeper) +
                 " is " + grid.name(here) + ", not KPR" + std::to_string(keeper) + "_HEART",
             CheckId::kHeartCentreOffHeart, p.offset + name.size()};
+  // The square itself drawn wrong: the centre is probably right, and the square is to mend.
+  const std::size_t square = r.squareOffset(p.x, p.y);
+  if (std::any_of(r.seen.found.begin(), r.seen.found.end(), [&](const Located& f) {
+        return f.offset == square && f.kind.check == CheckId::kUnknownSquare;
+      })) {
+    l.notes.emplace_back(square, "this square spells no terrain name: mend the square, not the "
+                                 "centre",
+                         Square{p.x, p.y});
+    out.push_back(std::move(l));
+    return;
+  }
   const Square centre{(left + right) / 2, (top + bottom) / 2};
   l.notes.emplace_back(
       p.offset,
