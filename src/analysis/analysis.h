@@ -107,9 +107,14 @@ struct TextView {
   [[nodiscard]] std::size_t wordsBefore(std::size_t offset, int n) const;
   // The words of the line holding `offset`, as offsets.
   [[nodiscard]] std::vector<std::size_t> lineWords(std::size_t offset) const;
-  // The first line in [from, to) that repeats the line with words before it, word for word (a
-  // line copied twice), or kNoOffset.
-  [[nodiscard]] std::size_t repeatedLine(std::size_t from, std::size_t to) const;
+  // A line or a block of up to 8 lines in [from, to) that repeats, word for word, as many lines
+  // with words just before it (pasted twice): the copy's first line and its number of lines, or
+  // kNoOffset and 0.
+  struct Repeat {
+    std::size_t line = kNoOffset;
+    std::size_t lines = 0;
+  };
+  [[nodiscard]] Repeat repeatedLines(std::size_t from, std::size_t to) const;
 };
 
 // The terrain of the grid's squares as the compiler writes them.
@@ -373,6 +378,8 @@ extern const std::array<SilentCheck, 5> kWordChecks;
 
 // Counts that differ from the entries written (smaller ones only: larger ones are fatal).
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out);
+// The note at a line or block pasted twice, of `lines` lines.
+[[nodiscard]] std::string repeatText(std::size_t lines);
 
 // The fix that makes a counted section's count match its entries, and what it does.
 Edit recount(const TextView& view, const CountedSection& section);

@@ -252,6 +252,31 @@ void goldWithoutHeart(std::string_view text, const LevelDescription& level, cons
   }
 }
 
+// Two keepers' heart centres on one square: a line copied without its numbers changed.
+void heartsOnOneSquare(std::string_view text, const Seen& seen, std::vector<Located>& out) {
+  std::vector<const Seen::Placement*> hearts;
+  for (const Seen::Placement& p : seen.placements) {
+    if (p.what != "heart" || p.offset + 3 >= text.size() || text.substr(p.offset, 3) != "KPR") {
+      continue;
+    }
+    for (const Seen::Placement* other : hearts) {
+      if (other->x != p.x || other->y != p.y || text[other->offset + 3] == text[p.offset + 3]) {
+        continue;
+      }
+      Located l{p.offset, Severity::kWarning,
+                "this heart centre " + squareText(p.x, p.y) + " is keeper " +
+                    std::string(1, text[other->offset + 3]) +
+                    "'s too: each keeper's heart stands on its own squares",
+                CheckId::kHeartsOnOneSquare, p.offset + 17};
+      l.notes.emplace_back(other->offset,
+                           "keeper " + std::string(1, text[other->offset + 3]) + "'s heart centre");
+      out.push_back(std::move(l));
+      break;
+    }
+    hearts.push_back(&p);
+  }
+}
+
 // A statement written before its section's keyword stands where the compiler looks for that
 // keyword, and is skipped with everything else there.
 void skippedBeforeSection(const Reading& r, std::vector<Located>& out) {
@@ -489,6 +514,7 @@ void warnings(const Reading& r, bool fatal, std::size_t from, std::size_t to,
   outsideTheMap(r.level, r.seen, all);
   goldWithoutHeart(r.view.text, r.level, r.seen, all);
   skippedBeforeSection(r, all);
+  heartsOnOneSquare(r.view.text, r.seen, all);
   textAfterEof(r.view.text, r.seen, all);
   silentChanges(r, from, to, all);
   countsTooSmall(r, from, to, all);
@@ -696,7 +722,16 @@ class Checker {
     }
     learn(known_, level, out_.trace, Stage::kThings, failed);
     if (known_.level.playerCount < 1 || known_.level.playerCount > 4) {
+      // The keepers the heart centres name are the best guess of the count meant: the readings
+      // after it then find neither a heart too many nor keepers who do not play.
       known_.level.playerCount = 1;
+      for (std::size_t at = text_.find("_HEART_CENTER"); at != std::string_view::npos;
+           at = text_.find("_HEART_CENTER", at + 1)) {
+        if (at >= 4 && text_.substr(at - 4, 3) == "KPR" && text_[at - 1] >= '1' &&
+            text_[at - 1] <= '4') {
+          known_.level.playerCount = std::max(known_.level.playerCount, text_[at - 1] - '0');
+        }
+      }
       keepersKnown_ = false;
     }
     std::size_t last = 0;

@@ -96,6 +96,7 @@ enum class CheckId : std::uint16_t {
   kSkippedBeforeSection,
   kSectionOutOfOrder,
   kHeightSmallerThanRows,
+  kHeartsOnOneSquare,
   // The diagnostics of one kind past the first few, summed up.
   kMoreOfOneKind,
   // What --fix did.

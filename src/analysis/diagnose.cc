@@ -562,6 +562,7 @@ class Explainer {
         sizeLine(header);
         return true;
       case P::kBadPlayerCount:
+        if (nameForgotten()) return true;
         if (header.players != kNoOffset) {
           // The line holds the number alone: it is taken for the word before the number.
           const std::vector<std::size_t> words = view_.lineWords(header.players);
@@ -589,6 +590,23 @@ class Explainer {
       default:
         return false;
     }
+  }
+
+  // GUI_GENERATED_MAP alone on the first line, and no name after it: the player line is read
+  // as the name, and every header line after it one line early.
+  bool nameForgotten() {
+    const std::vector<std::size_t> first = view_.lineWords(0);
+    if (first.size() != 1 || view_.wordAt(first[0]) != kGuiWord) return false;
+    std::size_t line = view_.nextLine(0);
+    while (line < view_.text.size() && view_.lineWords(line).empty()) line = view_.nextLine(line);
+    const std::vector<std::size_t> name = view_.lineWords(line);
+    if (name.size() != 2 || !isWholeNumber(view_.wordAt(name[1]))) return false;
+    atWord(first[0], ProblemId::kBadPlayerCount);
+    explainHere("the level name is missing: the line after GUI_GENERATED_MAP is the name, so '" +
+                std::string(view_.wordAt(name[0])) + " " + std::string(view_.wordAt(name[1])) +
+                "' is read as the name and the size line as the number of keepers");
+    d_.minStage = Stage::kEnd;
+    return true;
   }
 
   // A trigger, action, room, door, trap or spell word that names nothing the compiler knows.
@@ -754,11 +772,10 @@ class Explainer {
                            "after it: the next action is read as a trigger"
                          : "this trigger's action count is larger than the actions written "
                            "after it: the next word is read as an action");
-    if (const std::size_t copy = view_.repeatedLine(view_.nextLine(count), view_.nextLine(start));
-        tooSmall && copy != kNoOffset) {
-      note(copy,
-           "this line repeats the line before it: if it was copied by mistake, remove it "
-           "rather than raise the count");
+    if (const TextView::Repeat copy =
+            view_.repeatedLines(view_.nextLine(count), view_.nextLine(start));
+        tooSmall && copy.line != kNoOffset) {
+      note(copy.line, repeatText(copy.lines));
     }
   }
 

@@ -222,6 +222,19 @@ TEST(Diagnose, SilentChangesWarned) {
        "write L2, without a blank"},
       {"######\nMAP_CODES", "######\n######\nMAP_CODES", "######\nMAP", Severity::kWarning,
        "height-smaller-than-rows", "the grid has 5 rows but the size gives 4: this row is never"},
+      // Slips that change the level silently: a joined value, a file suffix in the name, a lock
+      // flag that is no flag, a copied heart line, a pasted block.
+      {"GOLD1 100", "GOLD1=100", "GOLD1=100", Severity::kWarning, "unknown-hearts-word",
+       "write GOLD1 100, with a blank"},
+      {"Lv\n", "Lv.txt\n", "Lv.txt", Severity::kWarning, "text-after-name",
+       "without the file's suffix (Lv)"},
+      {"WOODEN_DOOR 3 2 P1 L", "WOODEN_DOOR 3 2 P1 1", "1\nTRAPS", Severity::kWarning, "lock-word",
+       "'1' is read as unlocked"},
+      {"Players 1|GOLD1 100", "Players 2|GOLD1 100\nKPR2_HEART_CENTER 1 1", "KPR2_HEART_CENTER 1 1",
+       Severity::kWarning, "hearts-on-one-square", "is keeper 1's too"},
+      {"HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2",
+       "HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2\nBand 1 PH\nKNIGHT L2", "1\nBand", Severity::kWarning,
+       "count-too-small", "these 2 lines repeat the 2 before them"},
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
        "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.
@@ -278,6 +291,11 @@ TEST(Diagnose, NoFalseWarningsAfterTheCause) {
   const std::vector<Diagnostic> found = checkMap(text, names());
   ASSERT_FALSE(found.empty());
   for (const Diagnostic& d : found) EXPECT_NE(d.severity, Severity::kWarning) << withNotes(d);
+  // A player count that could not be read says nothing of the keepers the hearts name.
+  std::string twoKeepers = replaced(baseMap(), "GOLD1 100", "GOLD1 100\nKPR2_HEART_CENTER 2 2");
+  for (const Diagnostic& d : checkMap(replaced(twoKeepers, "Players 1", "Players 0"), names())) {
+    EXPECT_NE(d.severity, Severity::kWarning) << withNotes(d);
+  }
   // A misspelt HERO_BANDS is said once: the keywords after it, read as hearts and gold, are not
   // called misspelt too.
   const std::vector<Diagnostic> bands =

@@ -87,8 +87,9 @@ void extraRows(const Reading& r, std::size_t from, std::size_t to, std::vector<L
                             : plural(extra, "row", "rows") + " from here are") +
                 " never read",
             CheckId::kHeightSmallerThanRows, r.view.lineEnd(first)};
-  if (const std::size_t copy = r.view.repeatedLine(r.rows->front(), first); copy != kNoOffset) {
-    l.notes.emplace_back(copy,
+  if (const TextView::Repeat copy = r.view.repeatedLines(r.rows->front(), first);
+      copy.line != kNoOffset && copy.lines == 1) {
+    l.notes.emplace_back(copy.line,
                          "this row repeats the row before it: if it was pasted twice, remove it");
   }
   add(out, from, to, std::move(l));
@@ -202,13 +203,17 @@ void ownerLetters(const Reading& r, std::size_t from, std::size_t to, std::vecto
       // With a terrain letter of unowned terrain the pair names nothing, which is said of the
       // square itself; with a room's letter it names the neutral room.
       const char terrain = at + 1 < r.view.text.size() ? r.view.text[at + 1] : ' ';
-      if (meant == owner || terrain < 'A' || terrain > 'T') continue;
+      // A keeper number past 4 is no owner either, and nothing says which was meant.
+      const bool pastKeepers = owner >= '5' && owner <= '9';
+      if ((meant == owner && !pastKeepers) || terrain < 'A' || terrain > 'T') continue;
       Located l{at, Severity::kWarning,
                 std::string("'") + owner + "' is no owner letter: the square is read as " +
-                    "neutral; did you mean '" + meant + "'?",
+                    "neutral; " +
+                    (pastKeepers ? std::string("keepers are 1 to 4, H the heroes, O nobody")
+                                 : "did you mean '" + std::string(1, meant) + "'?"),
                 CheckId::kGuiOwnerLetter, at + 1};
       l.square = Square{x, static_cast<std::int32_t>(row)};
-      l.suggestions.push_back({{at, at + 1}, std::string(1, meant)});
+      if (!pastKeepers) l.suggestions.push_back({{at, at + 1}, std::string(1, meant)});
       add(out, from, to, std::move(l));
       return;  // the first one: a tool that writes one writes them all
     }

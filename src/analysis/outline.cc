@@ -148,29 +148,31 @@ std::vector<std::size_t> TextView::lineWords(std::size_t offset) const {
   return words;
 }
 
-std::size_t TextView::repeatedLine(std::size_t from, std::size_t to) const {
-  const auto words = [&](std::size_t line) {
+TextView::Repeat TextView::repeatedLines(std::size_t from, std::size_t to) const {
+  constexpr std::size_t kLongestBlock = 8;
+  std::vector<std::pair<std::size_t, std::string>> lines;  // the lines with words, and those
+  for (std::size_t line = lineStart(std::min(from, text.size())); line < std::min(to, text.size());
+       line = nextLine(line)) {
     std::size_t end = lineEnd(line);
     while (end > line && isBlank(text[end - 1])) --end;
-    const std::size_t start = skipBlanks(line);
     std::string joined;
-    for (std::size_t at = start; at < end;) {
+    for (std::size_t at = skipBlanks(line); at < end;) {
       const std::size_t stop = wordEnd(at);
       joined.append(text.substr(at, stop - at)).push_back(' ');
       at = stop;
       while (at < end && isBlank(text[at])) ++at;
     }
-    return joined;
-  };
-  std::string before;
-  for (std::size_t line = lineStart(std::min(from, text.size())); line < std::min(to, text.size());
-       line = nextLine(line)) {
-    std::string now = words(line);
-    if (now.empty()) continue;
-    if (now == before) return line;
-    before = std::move(now);
+    if (!joined.empty()) lines.emplace_back(line, std::move(joined));
   }
-  return kNoOffset;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    for (std::size_t k = 1; k <= std::min(kLongestBlock, i) && i + k <= lines.size(); ++k) {
+      bool same = true;
+      for (std::size_t j = 0; j < k && same; ++j)
+        same = lines[i - k + j].second == lines[i + j].second;
+      if (same) return {lines[i].first, k};
+    }
+  }
+  return {};
 }
 
 bool isWholeNumber(std::string_view word) {

@@ -98,6 +98,18 @@ void ignoredWords(const Reading& r, std::size_t from, std::size_t to, std::vecto
         std::find(known.begin(), known.end(), upper) != known.end()
             ? upper
             : (word.size() >= kShortestTypo ? closestName(word, known) : std::string());
+    // A statement joined to its value by '=' or ':' is one word the compiler does not know.
+    if (const std::size_t join = word.find_first_of("=:");
+        join != std::string_view::npos && join > 0 && join + 1 < word.size() &&
+        std::find(known.begin(), known.end(), word.substr(0, join)) != known.end()) {
+      const std::string meant = w.substr(0, join) + " " + w.substr(join + 1);
+      l.kind = hearts ? CheckId::kUnknownHeartsWord : CheckId::kUnknownStatement;
+      l.text = "'" + w + "' is one word the compiler does not know, and is ignored: write " +
+               meant + ", with a blank";
+      l.suggestions.push_back({{offset, offset + word.size()}, meant});
+      out.push_back(std::move(l));
+      continue;
+    }
     if (hearts && word != ts::keywordOf(Section::kBands) &&
         std::any_of(sections().begin(), sections().end(),
                     [&](const SectionInfo& info) { return info.keyword == word; })) {
@@ -138,6 +150,7 @@ void heartCentre(const Reading& r, const GridTerrain& grid, const Seen::Placemen
   const std::string_view name = r.view.wordAt(p.offset);
   const int keeper = name[3] - '0';
   if (keeper > level.playerCount) {
+    if (!r.keepersKnown) return;  // the count was not read
     out.push_back({p.offset, Severity::kWarning,
                    std::string(name) + " in a level of " + std::to_string(level.playerCount) +
                        (level.playerCount == 1 ? " keeper" : " keepers") + ": keeper " +
@@ -170,8 +183,9 @@ void heartCentre(const Reading& r, const GridTerrain& grid, const Seen::Placemen
   if (std::any_of(r.seen.found.begin(), r.seen.found.end(), [&](const Located& f) {
         return f.offset == square && f.kind.check == CheckId::kUnknownSquare;
       })) {
-    l.notes.emplace_back(square, "this square spells no terrain name: mend the square, not the "
-                                 "centre",
+    l.notes.emplace_back(square,
+                         "this square spells no terrain name: mend the square, not the "
+                         "centre",
                          Square{p.x, p.y});
     out.push_back(std::move(l));
     return;
@@ -312,6 +326,24 @@ void wordsAfterTheName(const Reading& r, std::size_t from, std::size_t to,
   std::size_t line = r.view.text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   const std::vector<std::size_t> words = r.view.lineWords(line);
   const std::size_t name = !words.empty() && r.view.wordAt(words[0]) == kGuiWord ? 1 : 0;
+  // A file's suffix written into the name ends up in every file name: Lair1.txtMap.kld.
+  if (words.size() > name) {
+    const std::string_view level = r.view.wordAt(words[name]);
+    const std::size_t dot = level.rfind('.');
+    const std::string_view suffix =
+        dot == std::string_view::npos ? std::string_view() : level.substr(dot + 1);
+    const bool fileSuffix = dot > 0 && suffix.size() >= 2 && suffix.size() <= 4 &&
+                            std::all_of(suffix.begin(), suffix.end(), [](char c) {
+                              return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+                            });
+    if (fileSuffix && words[name] >= from && words[name] < to) {
+      out.push_back({words[name], Severity::kWarning,
+                     "the level name '" + std::string(level) + "' names the level files, as in " +
+                         std::string(level) + "Map.kld: write it without the file's suffix (" +
+                         std::string(level.substr(0, dot)) + ")",
+                     CheckId::kTextAfterName, r.view.wordEnd(words[name])});
+    }
+  }
   if (words.size() <= name + 1) return;
   const std::size_t at = words[name + 1];
   if (at < from || at >= to) return;
@@ -340,6 +372,13 @@ void silentChanges(const Reading& r, std::size_t from, std::size_t to, std::vect
   for (const SilentCheck check : kOtherChecks) check(r, from, to, out);
 }
 
+std::string repeatText(std::size_t lines) {
+  return (lines == 1 ? std::string("this line repeats the line before it")
+                     : "these " + std::to_string(lines) + " lines repeat the " +
+                           std::to_string(lines) + " before them") +
+         ": if pasted twice by mistake, remove the copy rather than raise the count";
+}
+
 void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vector<Located>& out) {
   for (const CountedSection& c : r.counted) {
     if (c.countAt == kNoOffset || c.countAt < from || c.countAt >= to || c.consistent ||
@@ -355,11 +394,9 @@ void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vec
               CheckId::kCountTooSmall, r.view.wordEnd(c.countAt)};
     l.fixes.push_back(recount(r.view, c));
     l.fixTitle = recountTitle(c);
-    if (const std::size_t copy = r.view.repeatedLine(r.view.nextLine(c.countAt), c.end);
-        copy != kNoOffset) {
-      l.notes.emplace_back(copy,
-                           "this line repeats the line before it: if it was copied by "
-                           "mistake, remove it rather than raise the count");
+    if (const TextView::Repeat copy = r.view.repeatedLines(r.view.nextLine(c.countAt), c.end);
+        copy.line != kNoOffset) {
+      l.notes.emplace_back(copy.line, repeatText(copy.lines));
     }
     out.push_back(std::move(l));
   }

@@ -101,9 +101,19 @@ void lockWords(const Reading& r, std::size_t from, std::size_t to, std::vector<L
   const Trace& trace = r.seen.trace();
   const std::string_view text = r.view.text;
   for (const TraceWord& word : trace.words) {
-    if (word.kind != WordKind::kLock || word.end >= text.size() || isBlank(text[word.end])) {
+    if (word.kind != WordKind::kLock) continue;
+    // One character that is no flag: unlocked, whatever was meant (1 or Y for locked).
+    const char only = text[word.start];
+    if ((word.end >= text.size() || isBlank(text[word.end])) && only != 'L' && only != 'U' &&
+        only != 'l' && only != 'u') {
+      Located l{word.start, Severity::kWarning,
+                std::string("the lock flag is L (locked) or U (unlocked): '") + only +
+                    "' is read as unlocked",
+                CheckId::kLockWord, word.start + 1};
+      add(out, from, to, std::move(l));
       continue;
     }
+    if (word.end >= text.size() || isBlank(text[word.end])) continue;
     const std::string written(r.view.wordAt(word.start));
     const char flag = text[word.start];
     Located l{word.start, Severity::kWarning,
