@@ -79,7 +79,11 @@ void unmappedCharacters(const LevelDescription& level, const Seen& seen,
     const bool listed = std::any_of(seen.legend.begin(), seen.legend.end(),
                                     [&](const auto& e) { return e.c == static_cast<char>(ch); });
     for (const Seen::Legend& entry : seen.legend) {
-      if (listed || other == static_cast<char>(ch) || entry.c != other) continue;
+      // An entry whose terrain is no name gives nothing to anyone.
+      if (listed || other == static_cast<char>(ch) || entry.c != other ||
+          entry.code == kUnknownTerrainCode) {
+        continue;
+      }
       l.notes.emplace_back(entry.offset, "MAP_CODES gives '" + std::string(1, other) +
                                              "' a terrain here; characters differ by case: did "
                                              "you mean '" +
@@ -160,8 +164,25 @@ void readerProblems(std::string_view text, const Seen& seen, std::int32_t player
       while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) ++next;
       const bool characterAfter = next < text.size() && !isBlank(text[next]) &&
                                   (next + 1 == text.size() || isBlank(text[next + 1]));
-      if (p.id == ProblemId::kMapCodeNotFound && characterAfter &&
-          std::find(kTerrains.begin(), kTerrains.end(), whole) != kTerrains.end()) {
+      // The character alone on its line: the next line's first word was taken for its terrain.
+      std::size_t lineStart = std::min(p.offset, text.size());
+      while (lineStart > 0 && text[lineStart - 1] != '\n' && text[lineStart - 1] != '\r') {
+        --lineStart;
+      }
+      bool firstOnLine = lineStart < p.offset;
+      for (std::size_t i = lineStart; i < p.offset && firstOnLine; ++i) {
+        firstOnLine = text[i] == ' ' || text[i] == '\t';
+      }
+      firstOnLine = firstOnLine || lineStart == p.offset;
+      std::size_t character = lineStart;
+      while (character > 0 && isBlank(text[character - 1])) --character;
+      if (p.id == ProblemId::kMapCodeNotFound && firstOnLine && character > 0 &&
+          std::string_view(text).substr(character - 1, 1) == p.args[0] &&
+          (character == 1 || isBlank(text[character - 2]))) {
+        l.notes.emplace_back(character - 1, "this entry lacks its terrain: the compiler reads '" +
+                                                word + "', the next line's first word, as it");
+      } else if (p.id == ProblemId::kMapCodeNotFound && characterAfter &&
+                 std::find(kTerrains.begin(), kTerrains.end(), whole) != kTerrains.end()) {
         l.notes.emplace_back(p.offset,
                              "the entry is written terrain first: write the character "
                              "before the terrain, as in '" +

@@ -408,11 +408,21 @@ class Explainer {
         explainHere("the keyword " + keyword +
                     " must stand alone on its line; put what follows it on the next line");
         break;
-      case KeywordLine::kNearMiss:
+      case KeywordLine::kNearMiss: {
         at(k.word, view_.lineEnd(k.word), CheckId::kMisspeltKeyword);
-        explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+        // A character outside ASCII that looks like a blank or a letter: the line looks right.
+        const std::string_view line = view_.text.substr(k.word, view_.lineEnd(k.word) - k.word);
+        if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; })) {
+          explainHere(
+              "the line holds a character that only looks like a blank or a letter (a "
+              "byte above 127): retype it as " +
+              keyword);
+        } else {
+          explainHere("did you mean " + keyword + "? section keywords are spelt exactly");
+        }
         suggest(k.word, keyword);
         break;
+      }
     }
     d_.resumeLine = k.line;
     d_.minStage = stage;

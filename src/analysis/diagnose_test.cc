@@ -170,6 +170,10 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "TRIGGERS\n2\nTRIGGER_TIME 10\n1\nACTION_DESTROY_HERO_GATE 1\nACTION_DESTROY_HERO_GATE "
        "1\nTRIGGER_TIME 5\n0",
        "1\nACTION", Severity::kError, "action-count", "repeats the line before it"},
+      {"TROLL 3 1 L4 P1", "TROLL 3 1 L4P1", "L4P1", Severity::kError, "word-missing",
+       "a level and an owner without a blank: write L4 P1"},
+      {"TRIGGERS\n", "TRIGGERS\xc2\xa0\n", "TRIGGERS\xc2", Severity::kError, "misspelt-keyword",
+       "only looks like a blank or a letter"},
       // The word before the player count left out; a number past 32 bits; both halves of a
       // conflict.
       {"Players 1", "1", "1\nSize", Severity::kError, "bad-player-count", "as in 'Players 1'"},
@@ -235,6 +239,8 @@ TEST(Diagnose, SilentChangesWarned) {
       {"HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2",
        "HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2\nBand 1 PH\nKNIGHT L2", "1\nBand", Severity::kWarning,
        "count-too-small", "these 2 lines repeat the 2 before them"},
+      {"TROLL 3 1 L4 P1", "TROLL 3 1 L11 P1", "L11", Severity::kWarning, "unknown-level",
+       "not a level token (L1 to L10); L10 is the highest level"},
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
        "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.

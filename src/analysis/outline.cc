@@ -583,6 +583,29 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
       return;
     }
   }
+  // A level past the highest, or a level and an owner written as one word (L4P1).
+  if (expected == ExpectedWord::kLevelToken && word.size() > 2 && word.size() < 9 &&
+      word[0] == 'L' && word[1] != '0' &&
+      std::all_of(word.begin() + 1, word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    found.push_back({at, Severity::kWarning,
+                     std::string(section) + " entry dropped: '" + std::string(word) +
+                         "' is not a level token (L1 to L10); L10 is the highest level",
+                     kind.id, at + word.size()});
+    return;
+  }
+  for (std::size_t split = 2; expected == ExpectedWord::kLevelToken && split < word.size();
+       ++split) {
+    if (!known(kLevels, word.substr(0, split)) || !known(kPlayers, word.substr(split))) continue;
+    const std::string meant =
+        std::string(word.substr(0, split)) + " " + std::string(word.substr(split));
+    Located l{at, Severity::kWarning,
+              std::string(section) + " entry dropped: '" + std::string(word) +
+                  "' is a level and an owner without a blank: write " + meant,
+              CheckId::kEntryLacksWord, at + word.size()};
+    l.suggestions.push_back({{at, at + word.size()}, meant});
+    found.push_back(std::move(l));
+    return;
+  }
   // A level forgotten before the owner: the owner stands where the level should.
   if (expected == ExpectedWord::kLevelToken && known(kPlayers, word)) {
     std::size_t after = offset + word.size();

@@ -50,7 +50,7 @@ TEST(CheckMap, EachWarningAtItsLineAndColumn) {
       {"TROLL 1 1 L4 P1", "TROL 1 1 L4 P1", "TROL 1",
        "CREATURES entry dropped: 'TROL' is not a creature name; did you mean TROLL?"},
       {"TROLL 1 1 L4 P1", "TROLL 1 1 L11 P1", "L11",
-       "CREATURES entry dropped: 'L11' is not a level token (L1 to L10); did you mean L1?"},
+       "CREATURES entry dropped: 'L11' is not a level token (L1 to L10); L10 is the highest level"},
       {"TH_BARREL 2 2", "TH_BARRELL 2 2", "TH_BARRELL",
        "THINGS entry dropped: 'TH_BARRELL' is not an object or magic item name; did you mean "
        "TH_BARREL?"},
