@@ -99,8 +99,8 @@ class Explainer {
 
   Diagnosis explain() {
     // A broken header breaks every read after it: the header's own check comes first.
-    if (stage_ == Stage::kHeader ||
-        (!countTooLarge() && !switchMissing() && !brokenNumber() && !missingKeyword())) {
+    if (stage_ == Stage::kHeader || (!countTooLarge() && !switchMissing() && !countLeftOut() &&
+                                     !brokenNumber() && !missingKeyword())) {
       specific();
     }
     if (d_.error.offset != stopped() && fatal_.offset != Problem::kNowhere) {
@@ -297,6 +297,30 @@ class Explainer {
     d_.quietFrom = head;
     d_.resumeFrom = start;
     d_.minStage = static_cast<Stage>(static_cast<int>(r_.outline.stageAt(start)) + 1);
+    return true;
+  }
+
+  // The count left out of the section the reader stopped in: its line holds a whole entry, and
+  // the entry's first number was read as the count.
+  bool countLeftOut() {
+    const Trace& trace = r_.seen.trace();
+    const TraceSection* in = nullptr;
+    for (const TraceSection& s : trace.sections) {
+      if (s.start <= stopped()) in = &s;
+    }
+    if (in == nullptr || in->countAt == static_cast<std::size_t>(-1)) return false;
+    const std::span<const WordKind> entry = sectionInfo(in->section).entry;
+    const std::vector<std::size_t> words = view_.lineWords(in->countAt);
+    if (entry.empty() || words.size() != entry.size() || words[0] != in->countAt) return false;
+    const std::string keyword(ts::keywordOf(in->section));
+    atWord(in->countAt, CheckId::kCountMissing);
+    explainHere("the " + keyword +
+                " keyword must be followed by the number of entries alone on its line: here "
+                "the first entry's number, " +
+                std::string(view_.wordAt(in->countAt)) + ", is read as the count");
+    d_.quietFrom = in->countAt;
+    d_.resumeFrom = view_.nextLine(in->countAt);
+    d_.minStage = static_cast<Stage>(static_cast<int>(r_.outline.stageAt(in->countAt)) + 1);
     return true;
   }
 
@@ -915,7 +939,35 @@ class Explainer {
           if (w.size() > 3 && w[3] - '0' > expected) target = h;
         }
       }
-      if (target != kNoOffset) {
+      // A missing keeper's heart written after the section ended: never read there.
+      std::size_t late = kNoOffset;
+      for (std::size_t k = 0; found < expected && k < 4 && static_cast<std::int64_t>(k) < expected;
+           ++k) {
+        if (level.heartCenterSet[k]) continue;
+        const std::string word(
+            wordOf(static_cast<Statement>(static_cast<std::size_t>(Statement::kHeart1) + k)));
+        for (std::size_t at = view_.text.find(word, stopped()); at != std::string_view::npos;
+             at = view_.text.find(word, at + 1)) {
+          if (view_.lineWords(at).front() == at) {
+            late = at;
+            break;
+          }
+        }
+        if (late != kNoOffset) break;
+      }
+      if (late != kNoOffset) {
+        atWord(late, ProblemId::kHeartCount);
+        explainHere(
+            "this heart centre stands after HEARTS_AND_GOLD has ended, where it is never "
+            "read: move it up into the section");
+        note(stopped(), "HEARTS_AND_GOLD ends here");
+        // The section it stands in is read again after it, from the next keyword.
+        for (std::size_t h : hearts) note(h, "a heart centre");
+        d_.quietFrom = stopped();
+        d_.resumeFrom = view_.nextLine(late);
+        d_.minStage = static_cast<Stage>(static_cast<int>(r_.outline.stageAt(late)) + 1);
+        return;
+      } else if (target != kNoOffset) {
         atWord(target, ProblemId::kHeartCount);
       } else if (header.players != kNoOffset) {
         const std::vector<std::size_t> words = view_.lineWords(header.players);

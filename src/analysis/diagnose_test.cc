@@ -174,6 +174,11 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
        "a level and an owner without a blank: write L4 P1"},
       {"TRIGGERS\n", "TRIGGERS\xc2\xa0\n", "TRIGGERS\xc2", Severity::kError, "misspelt-keyword",
        "only looks like a blank or a letter"},
+      {"HERO_GATES\n1\n1 4 1", "HERO_GATES\n1 4 1", "1 4 1\nTRIG", Severity::kError,
+       "count-missing", "the first entry's number, 1, is read as the count"},
+      {"KPR1_HEART_CENTER 1 1\nGOLD1 100\nHERO_BANDS\n1",
+       "GOLD1 100\nHERO_BANDS\nKPR1_HEART_CENTER 1 1\n1", "KPR1_HEART_CENTER 1 1\n1",
+       Severity::kError, "heart-count", "stands after HEARTS_AND_GOLD has ended"},
       // The word before the player count left out; a number past 32 bits; both halves of a
       // conflict.
       {"Players 1", "1", "1\nSize", Severity::kError, "bad-player-count", "as in 'Players 1'"},
@@ -239,6 +244,8 @@ TEST(Diagnose, SilentChangesWarned) {
       {"HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2",
        "HERO_BANDS\n1\nBand 1 PH\nKNIGHT L2\nBand 1 PH\nKNIGHT L2", "1\nBand", Severity::kWarning,
        "count-too-small", "these 2 lines repeat the 2 before them"},
+      {"MAP_CODES\n4", "MAP_CODES\n4 entries", "4 entries", Severity::kWarning, "count-too-small",
+       "the count stands alone on its line: 'entries' after it is read as the first entry"},
       {"TROLL 3 1 L4 P1", "TROLL 3 1 L11 P1", "L11", Severity::kWarning, "unknown-level",
        "not a level token (L1 to L10); L10 is the highest level"},
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",

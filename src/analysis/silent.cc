@@ -394,6 +394,16 @@ void countsTooSmall(const Reading& r, std::size_t from, std::size_t to, std::vec
               CheckId::kCountTooSmall, r.view.wordEnd(c.countAt)};
     l.fixes.push_back(recount(r.view, c));
     l.fixTitle = recountTitle(c);
+    // Words after the count on its line are read as the first entry.
+    if (const std::vector<std::size_t> words = r.view.lineWords(c.countAt); words.size() > 1) {
+      l.notes.emplace_back(words[1], "the count stands alone on its line: '" +
+                                         std::string(r.view.wordAt(words[1])) +
+                                         "' after it is read as the first entry");
+      // Then the count is right, and what follows it is to go.
+      const std::size_t countEnd = r.view.wordEnd(c.countAt);
+      l.fixes = {{countEnd, r.view.lineEnd(c.countAt) - countEnd, ""}};
+      l.fixTitle = "Remove what follows the count on its line";
+    }
     if (const TextView::Repeat copy = r.view.repeatedLines(r.view.nextLine(c.countAt), c.end);
         copy.line != kNoOffset) {
       l.notes.emplace_back(copy.line, repeatText(copy.lines));
