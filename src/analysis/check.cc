@@ -187,6 +187,14 @@ void readerProblems(std::string_view text, const Seen& seen, std::int32_t player
                              "the entry is written terrain first: write the character "
                              "before the terrain, as in '" +
                                  std::string(1, text[next]) + " " + whole + "'");
+      } else if ((p.id == ProblemId::kScenarioObject || p.id == ProblemId::kScenarioCreature) &&
+                 word.size() > 1 && word.back() == ',') {
+        // A list on one line: the statement takes one name, and the rest of its line is skipped.
+        const std::string name = word.substr(0, word.size() - 1);
+        l.notes.emplace_back(p.offset, "a statement names one: write " + name +
+                                           " without the comma, and each of the others in a "
+                                           "statement of its own on its own line");
+        l.suggestions.push_back({{p.offset, l.end}, name});
       } else if (const std::string near = closestName(word, *named->names); !near.empty()) {
         l.notes.emplace_back(p.offset, "did you mean " + near + "?");
         l.suggestions.push_back({{p.offset, l.end}, near});

@@ -248,6 +248,10 @@ TEST(Diagnose, SilentChangesWarned) {
        "the count stands alone on its line: 'entries' after it is read as the first entry"},
       {"TROLL 3 1 L4 P1", "TROLL 3 1 L11 P1", "L11", Severity::kWarning, "unknown-level",
        "not a level token (L1 to L10); L10 is the highest level"},
+      {"NO P1 CASINO", "NO P1 CASINO, TEMPLE", "CASINO,", Severity::kWarning, "scenario-object",
+       "write CASINO without the comma, and each of the others in a statement"},
+      {"Band 1 PH", "Band 1 PH DWARF L2", "DWARF L2", Severity::kWarning, "band-size",
+       "a member after the band's owner on its line is skipped"},
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
        "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.

@@ -306,6 +306,16 @@ void bandSizes(const Reading& r, std::size_t from, std::size_t to, std::vector<L
       if (words.empty()) continue;
       if (words.size() >= 3 && isWholeNumber(view.wordAt(words[1]))) {
         check();
+        // The rest of a band's line after its owner is skipped: members start on the next line.
+        static const std::vector<std::string_view> kCreatures = namesOf(kCreatureTable);
+        if (words.size() > 3 && words[3] >= from && words[3] < to &&
+            std::find(kCreatures.begin(), kCreatures.end(), view.wordAt(words[3])) !=
+                kCreatures.end()) {
+          out.push_back({words[3], Severity::kWarning,
+                         "a member after the band's owner on its line is skipped: write the "
+                         "members on the lines after it, one a line",
+                         CheckId::kBandSize, view.lineEnd(line)});
+        }
         count = words[1];
         size = std::strtoll(std::string(view.wordAt(count)).c_str(), nullptr, 0);
         members = 0;
