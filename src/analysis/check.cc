@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <iterator>
 #include <sstream>
 
@@ -68,10 +69,15 @@ void unmappedCharacters(const LevelDescription& level, const Seen& seen,
   std::sort(order.begin(), order.end(),
             [&](unsigned char a, unsigned char b) { return first[a] < first[b]; });
   for (unsigned char ch : order) {
+    // A character that does not show is named by its code.
+    char code[8];
+    std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned>(ch));
+    const std::string shown = ch == '\t'                ? std::string("\\t (a tab)")
+                              : ch < 0x20 || ch >= 0x7F ? std::string(code)
+                                                        : std::string(1, static_cast<char>(ch));
     Located l{first[ch], Severity::kWarning,
-              "map character '" + std::string(1, static_cast<char>(ch)) +
-                  "' has no terrain in MAP_CODES (" + std::to_string(count[ch]) +
-                  (count[ch] == 1 ? " square" : " squares") +
+              "map character '" + shown + "' has no terrain in MAP_CODES (" +
+                  std::to_string(count[ch]) + (count[ch] == 1 ? " square" : " squares") +
                   "); the compiler writes it as terrain 0x01010101",
               CheckId::kUnmappedCharacter};
     // Characters differ by case: a legend entry for the other case was probably meant for it.
@@ -590,9 +596,9 @@ constexpr int kMostReadings = 32;
 // only rode on it.
 void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located>& found,
                        std::vector<BriefDiagnostic>& brief) {
-  static constexpr std::array<CheckId, 5> kShifting = {
+  static constexpr std::array<CheckId, 6> kShifting = {
       CheckId::kZeroPaddedNumber, CheckId::kNumberWithUnit, CheckId::kNumberWithComma,
-      CheckId::kNumberSplit, CheckId::kEntryLacksWord};
+      CheckId::kNumberSplit,      CheckId::kEntryLacksWord, CheckId::kBandSize};
   const std::size_t stop = d.error.offset;
   std::size_t sectionStart = 0;
   for (const KeywordLine& k : outline.keywords) {
@@ -603,6 +609,22 @@ void blameShiftedWords(const Outline& outline, Diagnosis& d, std::vector<Located
            std::find(kShifting.begin(), kShifting.end(), l.kind.check) != kShifting.end();
   });
   if (shift == found.end()) return;
+  // A band counting more members than follow keeps its own warning: what was said after it, up
+  // to the error, rode on it.
+  if (shift->kind.check == CheckId::kBandSize) {
+    const std::size_t at = shift->offset;
+    std::erase_if(found, [&](const Located& l) {
+      return l.offset > at && l.offset < stop && l.severity != Severity::kError;
+    });
+    std::erase_if(brief, [&](const BriefDiagnostic& b) {
+      return b.span.start > at && b.span.start < stop && b.severity != Severity::kError;
+    });
+    d.error.notes.emplace_back(at,
+                               "the band's words here do not match its members, and put "
+                               "every word after them out of its place");
+    d.quietFrom = std::min(d.quietFrom, at + 1);
+    return;
+  }
   Located cause = std::move(*shift);
   std::erase_if(found, [&](const Located& l) {
     return l.offset >= cause.offset && l.offset < stop && l.severity != Severity::kError;

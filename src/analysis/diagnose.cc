@@ -199,6 +199,7 @@ class Explainer {
         d_.minStage = static_cast<Stage>(static_cast<int>(c.stage) + 1);
         return true;
       }
+      bool misplaced = false;
       if (c.countAt == kNoOffset) {
         at(c.keywordLine, view_.lineEnd(c.keywordLine), CheckId::kCountMissing);
         explainHere("the " + section + " keyword must be followed by the number of entries (" +
@@ -209,9 +210,29 @@ class Explainer {
                     plural(c.entries, "entry is", "entries are") +
                     " written before the next keyword; the count swallows the words that "
                     "follow");
+        // An entry of this section written in another: moved back, the count is right.
+        const std::vector<std::string_view> names =
+            c.stage == Stage::kThings      ? namesOf(kObjectTable)
+            : c.stage == Stage::kCreatures ? namesOf(kCreatureTable)
+            : c.stage == Stage::kDoors     ? namesOf(kDoorTable)
+            : c.stage == Stage::kTraps     ? namesOf(kTrapTable)
+                                           : std::vector<std::string_view>{};
+        for (const Located& l : r_.seen.found) {
+          if (names.empty() || l.offset >= c.keywordLine) continue;
+          if (std::find(names.begin(), names.end(), view_.wordAt(l.offset)) == names.end() ||
+              l.text.find("entry dropped") == std::string::npos) {
+            continue;
+          }
+          note(l.offset, "this entry belongs in " + section + ": moved back, the count is right");
+          misplaced = true;
+          break;
+        }
       }
-      d_.error.fixes.push_back(recount(view_, c));
-      d_.error.fixTitle = recountTitle(c);
+      // A recount would drop the entry written elsewhere.
+      if (!misplaced) {
+        d_.error.fixes.push_back(recount(view_, c));
+        d_.error.fixTitle = recountTitle(c);
+      }
       d_.quietFrom = c.keywordLine;
       d_.resumeFrom = c.keywordLine + 1;
       d_.minStage = static_cast<Stage>(static_cast<int>(c.stage) + 1);

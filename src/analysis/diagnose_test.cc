@@ -179,6 +179,10 @@ TEST(Diagnose, FatalErrorsAtTheLineToFix) {
       {"KPR1_HEART_CENTER 1 1\nGOLD1 100\nHERO_BANDS\n1",
        "GOLD1 100\nHERO_BANDS\nKPR1_HEART_CENTER 1 1\n1", "KPR1_HEART_CENTER 1 1\n1",
        Severity::kError, "heart-count", "stands after HEARTS_AND_GOLD has ended"},
+      // An entry written in another section's place: the count is right, the entry is not.
+      {"THINGS\n1\nTH_BARREL 3 2\nCREATURES\n1\nTROLL 3 1 L4 P1",
+       "THINGS\n2\nTH_BARREL 3 2\nTROLL 3 1 L4 P1\nCREATURES\n1", "1\nDOORS", Severity::kError,
+       "count-too-large", "this entry belongs in CREATURES: moved back, the count is right"},
       // The word before the player count left out; a number past 32 bits; both halves of a
       // conflict.
       {"Players 1", "1", "1\nSize", Severity::kError, "bad-player-count", "as in 'Players 1'"},

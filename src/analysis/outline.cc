@@ -670,6 +670,24 @@ void Seen::entryDropped(std::string_view section, ExpectedWord expected, std::st
   }
   std::string text = std::string(section) + " entry dropped: '" + std::string(word) + "' is not " +
                      std::string(kind.what);
+  // A name of another section's kind: the entry was written in the wrong section.
+  static constexpr std::array<std::pair<ExpectedWord, std::string_view>, 4> kHomes = {
+      {{ExpectedWord::kObjectName, "THINGS"},
+       {ExpectedWord::kCreatureName, "CREATURES"},
+       {ExpectedWord::kDoorName, "DOORS"},
+       {ExpectedWord::kTrapName, "TRAPS"}}};
+  for (const auto& [home, keyword] : kHomes) {
+    if (home != expected && home <= ExpectedWord::kTrapName &&
+        expected <= ExpectedWord::kTrapName &&
+        known(*kinds[static_cast<std::size_t>(home)].names, word)) {
+      text += "; " + std::string(word) + " is " +
+              std::string(kinds[static_cast<std::size_t>(home)].what) + ": this entry belongs in " +
+              std::string(keyword);
+      Located l{at, Severity::kWarning, text, kind.id, at + word.size()};
+      found.push_back(std::move(l));
+      return;
+    }
+  }
   const std::string near = closestName(word, *kind.names);
   if (!near.empty()) text += "; did you mean " + near + "?";
   Located l{at, Severity::kWarning, text, kind.id, at + word.size()};
