@@ -187,6 +187,24 @@ void readerProblems(std::string_view text, const Seen& seen, std::int32_t player
           (character == 1 || isBlank(text[character - 2]))) {
         l.notes.emplace_back(character - 1, "this entry lacks its terrain: the compiler reads '" +
                                                 word + "', the next line's first word, as it");
+      } else if (const std::string joined =
+                     p.id == ProblemId::kMapCodeNotFound && next < text.size() &&
+                             text[next] != '\n' && text[next] != '\r' && !characterAfter
+                         ? word + "_" +
+                               std::string(text.substr(
+                                   next,
+                                   std::min(text.find_first_of(" \t\r\n", next), text.size()) -
+                                       next))
+                         : std::string();
+                 !joined.empty() &&
+                 std::find(kTerrains.begin(), kTerrains.end(), joined) != kTerrains.end()) {
+        // A terrain name written with a blank for its underscore: its second half is read as
+        // the next entry.
+        l.notes.emplace_back(p.offset, "a terrain name has no blank in it: write " + joined +
+                                           ", with an underscore; '" +
+                                           joined.substr(word.size() + 1) +
+                                           "' is read as the next entry");
+        l.suggestions.push_back({{p.offset, next + joined.size() - word.size() - 1}, joined});
       } else if (p.id == ProblemId::kMapCodeNotFound && characterAfter &&
                  std::find(kTerrains.begin(), kTerrains.end(), whole) != kTerrains.end()) {
         l.notes.emplace_back(p.offset,

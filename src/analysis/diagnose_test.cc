@@ -259,6 +259,8 @@ TEST(Diagnose, SilentChangesWarned) {
       {"Band 1 PH", "Band 1 KNIGHT", "KNIGHT", Severity::kWarning, "unknown-player",
        "'KNIGHT' is no player token: the band is read as the heroes' (PH)"},
       // The legend entry behind a grid warning is named.
+      {"# SOLID_ROCK", "# SOLID ROCK", "SOLID ROCK", Severity::kWarning, "map-code-not-found",
+       "write SOLID_ROCK, with an underscore; 'ROCK' is read as the next entry"},
       {"# SOLID_ROCK", "SOLID_ROCK #", "OLID_ROCK", Severity::kWarning, "map-code-not-found",
        "written terrain first: write the character before the terrain, as in '# SOLID_ROCK'"},
       {"h KPR1_HEART", "H KPR1_HEART", "hh.G", Severity::kWarning, "unmapped-character",
