@@ -91,9 +91,9 @@ void unmappedCharacters(const LevelDescription& level, const Seen& seen,
         continue;
       }
       l.notes.emplace_back(entry.offset, "MAP_CODES gives '" + std::string(1, other) +
-                                             "' a terrain here; characters differ by case: did "
-                                             "you mean '" +
-                                             std::string(1, static_cast<char>(ch)) + "'?");
+                                             "' a terrain here; '" +
+                                             std::string(1, static_cast<char>(ch)) + "' and '" +
+                                             std::string(1, other) + "' are different characters");
       break;
     }
     out.push_back(std::move(l));
@@ -293,6 +293,19 @@ void goldWithoutHeart(std::string_view text, const LevelDescription& level, cons
     }
     l.notes.emplace_back(offset, "the first " + word);
     out.push_back(std::move(l));
+  }
+  // Gold below zero is no gold to start with.
+  for (const auto& [keeper, offset] : seen.gold) {
+    std::size_t amount = offset + 5;
+    while (amount < text.size() && (text[amount] == ' ' || text[amount] == '\t')) ++amount;
+    if (!written(offset) || amount >= text.size() || text[amount] != '-') continue;
+    std::size_t end = amount + 1;
+    while (end < text.size() && !isBlank(text[end])) ++end;
+    out.push_back({amount, Severity::kWarning,
+                   "GOLD" + std::to_string(keeper + 1) + " " +
+                       std::string(text.substr(amount, end - amount)) +
+                       " is below zero: a keeper's starting gold is 0 or more",
+                   CheckId::kGoldBelowZero, end});
   }
   for (const auto& [keeper, offset] : seen.gold) {
     if (!level.heartCenterSet[keeper]) {

@@ -89,6 +89,7 @@ constexpr std::array<CheckInfo, static_cast<std::size_t>(C::kCount)> kChecks = {
     {C::kSectionOutOfOrder, "section-out-of-order", S::kError, std::nullopt},
     {C::kHeightSmallerThanRows, "height-smaller-than-rows", S::kWarning, Section::kGrid},
     {C::kHeartsOnOneSquare, "hearts-on-one-square", S::kWarning, Section::kHearts},
+    {C::kGoldBelowZero, "gold-below-zero", S::kWarning, Section::kHearts},
     {C::kMoreOfOneKind, "more-of-one-kind", S::kNote, std::nullopt},
     {C::kFixed, "fixed", S::kNote, std::nullopt},
 }};

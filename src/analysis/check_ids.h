@@ -97,6 +97,7 @@ enum class CheckId : std::uint16_t {
   kSectionOutOfOrder,
   kHeightSmallerThanRows,
   kHeartsOnOneSquare,
+  kGoldBelowZero,
   // The diagnostics of one kind past the first few, summed up.
   kMoreOfOneKind,
   // What --fix did.

@@ -906,9 +906,12 @@ class Explainer {
       const std::vector<std::size_t> words = view_.lineWords(header.size);
       if (words.size() >= 2) {
         atWord(words[1], CheckId::kWidthLargerThanRows);
+        // A map-drawing-tool row has two characters a square.
+        const std::size_t squares = r_.gui ? row.size() / 2 : row.size();
         explainHere("the size gives a width of " + std::to_string(level.mapWidth) +
                     ", but the rows have " +
-                    plural(static_cast<std::int64_t>(row.size()), "square", "squares"));
+                    plural(static_cast<std::int64_t>(squares), "square", "squares") +
+                    (r_.gui ? " (two characters a square)" : ""));
         return;
       }
     }

@@ -237,6 +237,7 @@ TEST(Diagnose, SilentChangesWarned) {
        "height-smaller-than-rows", "the grid has 5 rows but the size gives 4: this row is never"},
       // Slips that change the level silently: a joined value, a file suffix in the name, a lock
       // flag that is no flag, a copied heart line, a pasted block.
+      {"GOLD1 100", "GOLD1 -100", "-100", Severity::kWarning, "gold-below-zero", "below zero"},
       {"GOLD1 100", "GOLD1=100", "GOLD1=100", Severity::kWarning, "unknown-hearts-word",
        "write GOLD1 100, with a blank"},
       {"Lv\n", "Lv.txt\n", "Lv.txt", Severity::kWarning, "text-after-name",
@@ -264,7 +265,7 @@ TEST(Diagnose, SilentChangesWarned) {
       {"# SOLID_ROCK", "SOLID_ROCK #", "OLID_ROCK", Severity::kWarning, "map-code-not-found",
        "written terrain first: write the character before the terrain, as in '# SOLID_ROCK'"},
       {"h KPR1_HEART", "H KPR1_HEART", "hh.G", Severity::kWarning, "unmapped-character",
-       "MAP_CODES gives 'H' a terrain here; characters differ by case: did you mean 'h'?"},
+       "MAP_CODES gives 'H' a terrain here; 'h' and 'H' are different characters"},
       {". KPR1_CLAIMED_SQ", ". KPR2_CLAIMED_SQ", ".G#", Severity::kWarning, "keeper-not-playing",
        "MAP_CODES gives '.' KPR2_CLAIMED_SQ here"},
   };
