@@ -339,6 +339,15 @@ TEST(Diagnose, AHeartCentreOnABrokenSquareIsNotMoved) {
   ASSERT_NE(centre, found.end());
   EXPECT_NE(withNotes(*centre).find("mend the square, not the centre"), std::string::npos);
   EXPECT_EQ(withNotes(*centre).find("their centre is"), std::string::npos) << withNotes(*centre);
+  // Nor is one that the heart's squares surround, drawn with a character of no terrain.
+  const std::vector<Diagnostic> hole =
+      checkMap(testing::readSourceFile("tests/mistakes/grid-heart-lowercase.txt"), names());
+  const auto off = std::find_if(hole.begin(), hole.end(), [](const Diagnostic& d) {
+    return d.name() == "heart-centre-off-heart";
+  });
+  ASSERT_NE(off, hole.end());
+  EXPECT_NE(withNotes(*off).find("it is the square that is drawn wrong"), std::string::npos)
+      << withNotes(*off);
 }
 
 TEST(Diagnose, EveryIndependentMistakeInOneRun) {

@@ -191,6 +191,15 @@ void heartCentre(const Reading& r, const GridTerrain& grid, const Seen::Placemen
     return;
   }
   const Square centre{(left + right) / 2, (top + bottom) / 2};
+  // The heart drawn around the centre written: the square itself is drawn wrong.
+  if (centre.x == p.x && centre.y == p.y) {
+    l.notes.emplace_back(square,
+                         "the heart's squares surround this one: it is the square that is "
+                         "drawn wrong, not the centre",
+                         Square{p.x, p.y});
+    out.push_back(std::move(l));
+    return;
+  }
   l.notes.emplace_back(
       p.offset,
       "the KPR" + std::to_string(keeper) + "_HEART squares are " + std::to_string(left) + ".." +
